@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+#include "i18n/language_table.h"
+#include "platform/shell.h"
+
+namespace morvel {
+
+// The kinds of error the program reports; each picks a message text and an error-code line.
+enum class ErrorKind : int {
+    LoadImage = 1,
+    LoadMask = 2,
+    SaveImage = 3,
+    SaveProject = 5,
+    LoadProject = 6,
+    InitAviExport = 7,
+    UseAviExport = 8,
+    Window = 9,
+    CreateImage = 10,
+    CopyImage = 11,
+    OnlyOne = 12,
+};
+
+// Which operation failed: the second number of the error code.
+enum class ErrorPlace : int {
+    SingleInstance = 0,
+    SelectFrame = 1,
+    ComposeFrame = 2,
+    NewProject = 3,
+    WindowLayout = 4,
+    StartUp = 5,
+    CreateMask = 6,
+    ImportLayer = 7,
+    OpenProject = 8,
+    StoreMask = 9,
+    ImageExport = 10,
+    SaveProject = 11,
+    MoveMask = 12,
+    MainWindow = 13,
+    AboutBoxOrRepeat = 14,
+    AviExport = 15,
+    ReadVideo = 16,
+};
+
+// The message of an error: the translated text of its kind, then the line
+// "ErrorCode = <code>-<place>-<number>", with the placeholders filled in. For CopyImage, file
+// holds the source and the target joined by "|".
+std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where, int nr,
+                           const std::string& file, int w, int h);
+
+// The one way the program reports a failure: builds the text and shows it through the shell
+// with the caption of the "title" text of group Errors.
+class ErrorReporter {
+public:
+    ErrorReporter(const LanguageTable& texts, Shell& shell) : m_texts(texts), m_shell(shell) {}
+
+    void report(ErrorKind kind, ErrorPlace where, int nr, const std::string& file = {}, int w = 0,
+                int h = 0) const;
+
+private:
+    const LanguageTable& m_texts;
+    Shell& m_shell;
+};
+
+}  // namespace morvel

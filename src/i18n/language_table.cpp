@@ -1,0 +1,93 @@
+#include "i18n/language_table.h"
+
+namespace morvel {
+
+namespace {
+
+// Group, key and German default of every text, in table order (the order of enum Text).
+constexpr std::array<TextEntry, kTextCount> kEntries{{
+    {"MainMenu", "project", "&Projekt"},
+    {"MainMenu", "new", "Neu\tStrg+N"},
+    {"MainMenu", "open", "Öffnen ...\tStrg+O"},
+    {"MainMenu", "save", "Speichern\tStrg+S"},
+    {"MainMenu", "saveas", "Speichern als ..."},
+    {"MainMenu", "export", "Exportieren"},
+    {"MainMenu", "imageexport", "Als Bilder ..."},
+    {"MainMenu", "aviexport", "Als AVI-Video ..."},
+    {"MainMenu", "quit", "Beenden\tAlt+F4"},
+    {"MainMenu", "options", "&Einstellungen"},
+    {"MainMenu", "language", "Sprache"},
+    {"MainMenu", "openmvl", "MVL-Dateien mit Morvel öffnen"},
+    {"MainMenu", "help", "&Hilfe"},
+    {"MainMenu", "tutorial", "Tutorial (morvel.example.org)"},
+    {"MainMenu", "about", "Über ..."},
+    {"PopUpMenu", "delete", "Löschen\tStrg+Entf"},
+    {"PopUpMenu", "repeat", "Wiederholen\tStrg+R"},
+    {"Tools", "zoom", "Zoomen"},
+    {"Tools", "eraser", "Radiergummi"},
+    {"Tools", "deraser", "Anti-Radiergummi"},
+    {"Tools", "selecter", "Auswahl"},
+    {"Tools", "mover", "Maske bewegen"},
+    {"Settings", "size", "Pinselgröße"},
+    {"Settings", "transparency", "Transparenz"},
+    {"Settings", "zoomin", "Vergrößern"},
+    {"Settings", "zoomout", "Verkleinern"},
+    {"Settings", "zoomfit", "Ganzes Bild"},
+    {"Settings", "zoom1to1", "1:1"},
+    {"Else", "layersdescription", "Hierhin können Bilddateien gezogen werden"},
+    {"Else", "newtitle", "*Neu*"},
+    {"Else", "mvldescription", "Ein Morvel-Projekt"},
+    {"Else", "standardprojectname", "Projekt.mvl"},
+    {"Else", "tutoriallink", "https://morvel.example.org/tutorial"},
+    {"Errors", "createimage", "Ein Bild konnte nicht erstellt werden.$$$Eventuell ist ihr Arbeitsspeicher voll."},
+    {"Errors", "loadimage", "Das Bild '$FILE' konnte nicht geladen werden.$$$Überprüfen Sie ob sie es eventuell verschoben oder gelöscht haben."},
+    {"Errors", "saveimage", "Das Bild '$FILE' konnte nicht gespeichert werden.$$$Überprüfen Sie ob genügend Speicherplatz zur Verfügung steht."},
+    {"Errors", "copyimage", "Das Bild '$FILE1' konnte nicht nach '$FILE2' kopiert werden.$$$Überprüfen Sie ob genügend Speicherplatz zur Verfügung steht oder ob sie das Ursprungsbild eventuell veschoben oder gelöscht haben."},
+    {"Errors", "loadmask", "Die Maske Nr. $NR konnte nicht geladen werden."},
+    {"Errors", "loadproject", "Das Projekt '$FILE' konnte nicht geladen werden.$$$Überprüfen sie ob es sich tatsächlich um eine korrekte Morvel-Projektdatei handelt."},
+    {"Errors", "saveproject", "Das Projekt '$FILE' konnte nicht gespeichert werden."},
+    {"Errors", "window", "Das Programm-Fenster konnte nicht geöffnet werden."},
+    {"Errors", "initaviexport", "Das AVI-Speichermodul konnte nicht geöffnet werden."},
+    {"Errors", "useaviexport", "Bei der Verwendung des AVI-Speichermoduls ist ein Fehler aufgetreten."},
+    {"Errors", "onlyone", "Das Programm wurde bereits gestartet.$$$Es kann immer nur eine Instanz von Morvel laufen."},
+    {"Errors", "title", "Fehler !"},
+    {"SaveWindow", "title", "Projekt speichern"},
+    {"SaveWindow", "maskdescription", "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im Projekt"},
+    {"SaveWindow", "layerdescription", "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im Projekt  ;  '$Layer' = Ebene '1' oder '2'"},
+    {"SaveWindow", "project", "Projekt:"},
+    {"SaveWindow", "masks", "Masken:"},
+    {"SaveWindow", "frames", "Frames:"},
+    {"SaveWindow", "savein", "Speichern in:"},
+    {"SaveWindow", "name", "Titel:"},
+    {"SaveWindow", "author", "Autor:"},
+    {"SaveWindow", "comment", "Beschreibung:"},
+    {"SaveWindow", "save", "Speichern"},
+    {"SaveWindow", "abbort", "Abbrechen"},
+    {"SaveWindow", "folderup", "Übergeordnetes Verzeichnis"},
+    {"SaveWindow", "changeview", "Ansicht ändern"},
+    {"SaveWindow", "ok", "OK"},
+    {"Requester", "savetitle", "Speichern ?"},
+    {"Requester", "savetext", "Wollen sie das aktuelle Projekt vorher speichern?"},
+    {"Requester", "opentitle", "Projekt öffnen"},
+    {"Requester", "opentext", "Morvel-Projekte|*.mvl|Alle Dateien|*.*"},
+    {"Requester", "imageexporttitle", "Bilder speichern"},
+    {"Requester", "aviexporttitle", "AVI-Video speichern"},
+    {"Requester", "imageexporttext", "Bitmaps (*.bmp)|*.bmp|PNG-Bilder (*.png)|*.png|JPEG-Bilder (*.jpg)|*.jpg;*.jpeg"},
+    {"Requester", "aviexporttext", "AVI-Videos (*.avi)|*.avi"},
+    {"Requester", "aviframerate", "Bildrate ?"},
+    {"Requester", "aviframeratetext", "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+}};
+
+}  // namespace
+
+LanguageTable::LanguageTable() { resetToDefaults(); }
+
+void LanguageTable::resetToDefaults() {
+    for (std::size_t i = 0; i < kEntries.size(); ++i) m_texts[i] = std::string(kEntries[i].germanDefault);
+}
+
+const TextEntry& LanguageTable::entry(Text text) { return kEntries[index(text)]; }
+
+const std::array<TextEntry, kTextCount>& LanguageTable::entries() { return kEntries; }
+
+}  // namespace morvel

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace morvel {
+
+// The translatable texts, in the order in which a language file is read. Each is addressed by a
+// group and a key of the language files and has a German default built into the program.
+enum class Text : int {
+    MainMenuProject,
+    MainMenuNew,
+    MainMenuOpen,
+    MainMenuSave,
+    MainMenuSaveas,
+    MainMenuExport,
+    MainMenuImageexport,
+    MainMenuAviexport,
+    MainMenuQuit,
+    MainMenuOptions,
+    MainMenuLanguage,
+    MainMenuOpenmvl,
+    MainMenuHelp,
+    MainMenuTutorial,
+    MainMenuAbout,
+    PopUpMenuDelete,
+    PopUpMenuRepeat,
+    ToolsZoom,
+    ToolsEraser,
+    ToolsDeraser,
+    ToolsSelecter,
+    ToolsMover,
+    SettingsSize,
+    SettingsTransparency,
+    SettingsZoomin,
+    SettingsZoomout,
+    SettingsZoomfit,
+    SettingsZoom1to1,
+    ElseLayersdescription,
+    ElseNewtitle,
+    ElseMvldescription,
+    ElseStandardprojectname,
+    ElseTutoriallink,
+    ErrorsCreateimage,
+    ErrorsLoadimage,
+    ErrorsSaveimage,
+    ErrorsCopyimage,
+    ErrorsLoadmask,
+    ErrorsLoadproject,
+    ErrorsSaveproject,
+    ErrorsWindow,
+    ErrorsInitaviexport,
+    ErrorsUseaviexport,
+    ErrorsOnlyone,
+    ErrorsTitle,
+    SaveWindowTitle,
+    SaveWindowMaskdescription,
+    SaveWindowLayerdescription,
+    SaveWindowProject,
+    SaveWindowMasks,
+    SaveWindowFrames,
+    SaveWindowSavein,
+    SaveWindowName,
+    SaveWindowAuthor,
+    SaveWindowComment,
+    SaveWindowSave,
+    SaveWindowAbbort,
+    SaveWindowFolderup,
+    SaveWindowChangeview,
+    SaveWindowOk,
+    RequesterSavetitle,
+    RequesterSavetext,
+    RequesterOpentitle,
+    RequesterOpentext,
+    RequesterImageexporttitle,
+    RequesterAviexporttitle,
+    RequesterImageexporttext,
+    RequesterAviexporttext,
+    RequesterAviframerate,
+    RequesterAviframeratetext,
+};
+
+constexpr int kTextCount = 70;
+
+struct TextEntry {
+    std::string_view group;
+    std::string_view key;
+    std::string_view germanDefault;  // UTF-8
+};
+
+// All 70 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+class LanguageTable {
+public:
+    LanguageTable();
+
+    const std::string& operator[](Text text) const { return m_texts[index(text)]; }
+    void set(Text text, std::string value) { m_texts[index(text)] = std::move(value); }
+    void resetToDefaults();
+
+    static const TextEntry& entry(Text text);
+    static const std::array<TextEntry, kTextCount>& entries();
+
+private:
+    static std::size_t index(Text text) { return static_cast<std::size_t>(text); }
+    std::array<std::string, kTextCount> m_texts;
+};
+
+}  // namespace morvel

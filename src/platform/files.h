@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace morvel {
+
+// Largest file the program reads into memory at once (pictures, masks, project files).
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+
+// The whole content of a regular file, or nothing when it cannot be read, is not a regular file
+// (folders, FIFOs and devices are refused without blocking) or is larger than maxBytes.
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
+                                                       std::size_t maxBytes = kMaxFileBytes);
+
+// Creates or replaces the file with these bytes. False when anything fails, including a full
+// disk noticed only when the file is closed.
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Copies a regular file onto target, replacing it. False when anything fails.
+bool CopyFileBytes(const std::string& source, const std::string& target);
+
+bool IsRegularFile(const std::string& path);
+bool IsFolder(const std::string& path);
+
+// Creates one folder level; an existing folder is fine.
+bool MakeFolder(const std::string& path);
+
+// Names (not paths) of the entries of a folder, in the order the file system lists them.
+struct FolderEntry {
+    std::string name;
+    bool isFile = false;
+};
+std::vector<FolderEntry> ListFolder(const std::string& folder);
+
+// The folder of the running executable, ending with "/".
+std::string ExecutableFolder();
+
+// The system's temporary folder (honours TMPDIR), canonical, ending with "/".
+std::string TemporaryFolder();
+
+// The text up to and including the last "/" (empty when there is none), and the text after it.
+std::string FolderPart(const std::string& path);
+std::string FilePart(const std::string& path);
+
+}  // namespace morvel

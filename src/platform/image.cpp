@@ -1,0 +1,54 @@
+#include "platform/image.h"
+
+#include <cstring>
+#include <new>
+
+namespace morvel {
+
+bool Image::acceptableSize(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           width * height <= kMaxPixels;
+}
+
+std::optional<Image> Image::create(int width, int height) {
+    if (!acceptableSize(width, height)) return std::nullopt;
+    Image image;
+    image.m_width = width;
+    image.m_height = height;
+    image.m_stride = strideFor(width);
+    try {
+        image.m_pixels.assign(image.m_stride * static_cast<std::size_t>(height), 0);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+void Image::setPixel(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    std::uint8_t* p = row(y) + x * 3;
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+}
+
+void Image::fill(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    for (int y = 0; y < m_height; ++y) {
+        std::uint8_t* p = row(y);
+        for (int x = 0; x < m_width; ++x, p += 3) {
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+        }
+    }
+}
+
+bool Image::samePixels(const Image& other) const {
+    if (m_width != other.m_width || m_height != other.m_height) return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(m_width) * 3;
+    for (int y = 0; y < m_height; ++y) {
+        if (std::memcmp(row(y), other.row(y), rowBytes) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace morvel

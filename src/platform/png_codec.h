@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/load_result.h"
+
+namespace morvel {
+
+// Any PNG (palette, grey, 16 bits, alpha, interlaced) read into 24 bits; alpha is dropped.
+LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out);
+
+// 8-bit RGB, not interlaced, row filter None only, zlib level 9. False when encoding fails.
+bool EncodePng(const Image& image, std::vector<std::uint8_t>& out);
+
+}  // namespace morvel

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+
+namespace morvel {
+
+// The window's handle of a thumbnail gadget; 0 means none. The core only keeps it.
+using GadgetHandle = std::uint64_t;
+
+// One frame of the film. The per-layer fields are indexed by layer: 0 = layer 1, 1 = layer 2.
+struct FrameRecord {
+    // Where the layer's picture comes from: a picture path or an AVI frame reference; empty
+    // when the layer has no picture.
+    std::array<std::string, 2> layerSource;
+    // The layer's picture scaled to 60 x 45; empty when the layer is empty.
+    std::array<Image, 2> thumbnail;
+    std::array<GadgetHandle, 2> thumbnailGadget{0, 0};
+    // 0 = no mask; n > 0 = the frame's mask is mask n.
+    std::int32_t maskNumber = 0;
+};
+
+// The frames in film order, with a cursor (the current record) on which most operations act.
+// Records keep their address while they are in the list, so a record pointer may be kept to
+// come back to it later (makeCurrent).
+class FrameList {
+public:
+    int size() const { return static_cast<int>(m_records.size()); }
+    bool empty() const { return m_records.empty(); }
+
+    // No current record; the following next() yields the first record.
+    void reset() { m_cursor = -1; }
+    // Moves to the following record (the first after reset) and yields it; at the end it yields
+    // nullptr and the cursor stays on the last record.
+    FrameRecord* next();
+    // Makes record i current; an index outside the list leaves no current record.
+    void selectIndex(int i);
+    void first() { m_cursor = empty() ? -1 : 0; }
+    void last() { m_cursor = size() - 1; }
+    // 0-based position of the current record, -1 when there is none.
+    int index() const { return m_cursor; }
+    FrameRecord* current() { return m_cursor < 0 ? nullptr : m_records[m_cursor].get(); }
+    const FrameRecord* current() const { return m_cursor < 0 ? nullptr : m_records[m_cursor].get(); }
+    FrameRecord& at(int i) { return *m_records[static_cast<std::size_t>(i)]; }
+    const FrameRecord& at(int i) const { return *m_records[static_cast<std::size_t>(i)]; }
+
+    // A new empty record after the current one (at the front when there is none), made current.
+    FrameRecord& add();
+    // A new empty record before the current one (at the front when there is none), made current.
+    FrameRecord& insert();
+    // Removes the current record; the previous record becomes current, or the following one
+    // when the first record was removed. Nothing happens when there is no current record.
+    void remove();
+    // Makes a record known from earlier current; one that is no longer in the list leaves no
+    // current record.
+    void makeCurrent(const FrameRecord* record);
+    // Position of a record, -1 when it is not in the list.
+    int indexOf(const FrameRecord* record) const;
+    void clear();
+
+private:
+    std::vector<std::unique_ptr<FrameRecord>> m_records;
+    int m_cursor = -1;
+};
+
+}  // namespace morvel

@@ -1,0 +1,36 @@
+#include "project/program_state.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace morvel {
+
+namespace {
+
+Image blackWorkImage() {
+    auto image = Image::create(640, 480);
+    return image ? std::move(*image) : Image();
+}
+
+}  // namespace
+
+ProgramState::ProgramState(Shell& shell, std::string workingFolder, std::string programFolder)
+    : shell(shell), workingFolder(std::move(workingFolder)), programFolder(std::move(programFolder)) {
+    images.composite = blackWorkImage();
+    images.canvas = blackWorkImage();
+    images.layer1 = blackWorkImage();
+    images.layer2 = blackWorkImage();
+    images.mask = blackWorkImage();
+}
+
+std::string MaskWorkingFileName(std::int32_t n) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(n));
+    return std::string("morvel") + hex + ".tmp";
+}
+
+std::string ProgramState::maskWorkingFile(std::int32_t n) const {
+    return workingFolder + MaskWorkingFileName(n);
+}
+
+}  // namespace morvel

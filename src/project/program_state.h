@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "i18n/error_reporter.h"
+#include "i18n/language_table.h"
+#include "platform/image.h"
+#include "platform/shell.h"
+#include "platform/video_reader.h"
+#include "project/frame_list.h"
+
+namespace morvel {
+
+// The six strings of the project header; all empty in a new project.
+struct ProjectHeader {
+    std::string projectFilePath;
+    std::string title;
+    std::string author;
+    std::string comment;  // lines separated by CR LF
+    std::string maskTemplate;
+    std::string frameTemplate;  // empty: pictures are not copied on save
+};
+
+// A rectangle of composite pixels: columns [left, right), rows [top, bottom).
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+    std::int32_t top = 0;
+    std::int32_t bottom = 0;
+};
+
+// The pictures of the displayed frame. Each exists from start to end; 640 x 480 black at first.
+struct WorkImages {
+    Image canvas;     // what the canvas shows
+    Image composite;  // the composed picture of the displayed frame
+    Image mask;       // the displayed frame's mask (grey; only blue is read)
+    Image layer1;     // the picture of the displayed frame's layer 1
+    Image layer2;     // the picture of layer 2
+};
+
+// What the work images hold and which part of the composite needs composing again.
+struct FrameCache {
+    std::array<std::string, 2> layerSource;  // the source work image layer1/layer2 holds
+    std::int32_t maskNumber = 0;             // the mask the mask image holds
+    bool maskModified = false;               // the mask image differs from its working file
+    Rect dirty;                              // what the next blended composition recomputes
+    const FrameRecord* displayedFrame = nullptr;
+    std::int32_t displayedIndex = -1;
+};
+
+// Tool, brush and view settings of the editor.
+struct ViewState {
+    int tool = 0;
+    int brushSize = 10;
+    int brushShape = 6;  // 6 round, 7 square
+    int eraseGrey = 0;
+    float zoom = 1.0f;
+    std::int32_t offsetX = 0;  // view offset in composite pixels, <= 0
+    std::int32_t offsetY = 0;
+    int popupTargetLayer = 0;
+    std::string dragPayload;
+};
+
+// Everything the program knows, in one object: main() creates one, every test its own.
+class ProgramState {
+public:
+    // workingFolder and programFolder end with "/". The work images start as 640 x 480 black.
+    ProgramState(Shell& shell, std::string workingFolder, std::string programFolder);
+
+    Shell& shell;
+    ErrorReporter reporter() const { return ErrorReporter(texts, shell); }
+
+    // Language: the texts in use, the name of the language and the languages available.
+    LanguageTable texts;
+    std::string currentLanguage;
+    std::vector<std::string> languageList;
+
+    ProjectHeader header;
+    FrameList frames;
+    std::int32_t nextMaskNumber = 1;
+    const std::string workingFolder;  // where the mask working files live
+    const std::string programFolder;  // where language files and the settings file live
+
+    WorkImages images;
+    FrameCache cache;
+    ViewState view;
+    VideoReader videoReader;  // at most one video open at a time
+
+    // Set by an operation whose failure must end the program (after reporting it).
+    bool mustEnd = false;
+
+    // The working file of mask n: "morvel" + n in upper-case hexadecimal + ".tmp".
+    std::string maskWorkingFile(std::int32_t n) const;
+};
+
+// "morvel" + n in upper-case hexadecimal without leading zeros + ".tmp".
+std::string MaskWorkingFileName(std::int32_t n);
+
+}  // namespace morvel

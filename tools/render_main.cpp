@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("morvel-render: not written yet");
+    return 0;
+}
