@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/image.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+// What AccessAviFrames does, processed in the order open, fetch, close.
+enum AviAccess : int {
+    kAviClose = 1,  // release the open video
+    kAviFetch = 2,  // decode one frame
+    kAviOpen = 4,   // open the video and its first video stream
+    kAviOpenFetchClose = 7,
+};
+
+// The parts of an AVI frame reference "$AVI$<hex frame>$<video path>" (or of the open
+// reference "$AVI$*$<video path>", whose frame number reads as 0).
+struct AviReference {
+    std::int32_t frame = 0;
+    std::string videoPath;
+};
+
+// True when the layer source names a video frame: it begins with "$AVI$".
+bool IsAviReference(const std::string& source);
+AviReference ParseAviReference(const std::string& reference);
+std::string MakeAviReference(std::int32_t frame, const std::string& videoPath);
+
+struct AviStreamInfo {
+    std::int32_t firstFrame = 0;
+    std::int32_t frameCount = 0;
+};
+
+// Opens, fetches from and closes the one video the program may hold open (state.videoReader).
+// With kAviFetch the frame named by the reference is decoded into picture and the result tells
+// whether that worked; without it the result tells whether opening worked. On open, info (when
+// given) receives the stream's first frame and frame count. Failures to open are reported as
+// useaviexport (place 16, numbers 0, 1, 2).
+bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& reference, int flags,
+                     AviStreamInfo* info = nullptr);
+
+}  // namespace morvel
