@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "i18n/error_reporter.h"
-#include "i18n/language_table.h"
+#include "i18n/language.h"
 #include "platform/image.h"
 #include "platform/shell.h"
 #include "platform/video_reader.h"
@@ -71,12 +71,9 @@ public:
     ProgramState(Shell& shell, std::string workingFolder, std::string programFolder);
 
     Shell& shell;
-    ErrorReporter reporter() const { return ErrorReporter(texts, shell); }
+    ErrorReporter reporter() const { return ErrorReporter(language.texts, shell); }
 
-    // Language: the texts in use, the name of the language and the languages available.
-    LanguageTable texts;
-    std::string currentLanguage;
-    std::vector<std::string> languageList;
+    Language language;
 
     ProjectHeader header;
     FrameList frames;
