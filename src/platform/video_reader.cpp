@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -109,6 +110,12 @@ struct VideoReader::Impl {
     std::int64_t lastDecoded = kNoFrame;
     bool inputEnded = false;  // the demuxer is at its end and the decoder is draining
 
+    // Paletted videos carry their palette only on the packet where it starts to apply, and a
+    // seek skips that packet: the reader keeps the last palette seen and gives it to the
+    // decoder again with the first packet after a seek.
+    std::vector<std::uint8_t> palette;
+    bool paletteAfterSeek = false;
+
     bool hasCurrent() const { return currentIndex != kNoFrame; }
     bool hasPending() const { return pendingIndex != kNoFrame; }
 
@@ -122,6 +129,8 @@ struct VideoReader::Impl {
     bool seekTo(std::int64_t timestamp);
     bool seekToStart();
     bool decodeUpTo(std::int64_t n);
+    void rememberPalette(AVPacket& videoPacket);
+    void readInitialPalette();
     LoadResult convert(const AVFrame& frame, Image& out);
 };
 
@@ -177,6 +186,7 @@ VideoReader::OpenResult VideoReader::Impl::open(const std::string& path) {
     pending.reset(av_frame_alloc());
     work.reset(av_frame_alloc());
     if (!packet || !current || !pending || !work) return OpenResult::CannotOpen;
+    readInitialPalette();  // the first read seeks, wherever the demuxer now stands
 
     AVRational rate = stream->avg_frame_rate;
     if (!validRate(rate)) rate = stream->r_frame_rate;
@@ -247,6 +257,7 @@ void VideoReader::Impl::forgetDecodedFrames() {
     lastReturned = kNoFrame;
     lastDecoded = kNoFrame;
     inputEnded = false;
+    paletteAfterSeek = true;
 }
 
 bool VideoReader::Impl::seekTo(std::int64_t timestamp) {
@@ -300,6 +311,7 @@ bool VideoReader::Impl::decodeUpTo(std::int64_t n) {
             // An empty packet would mean "end of input" to the decoder; AVI files use empty
             // chunks for dropped frames, which simply repeat the frame before.
             if (packet->stream_index == stream->index && packet->size > 0) {
+                rememberPalette(*packet);
                 // A packet the decoder refuses is skipped; the frames after it may still decode.
                 avcodec_send_packet(codec.get(), packet.get());
             }
@@ -309,6 +321,30 @@ bool VideoReader::Impl::decodeUpTo(std::int64_t n) {
         } else {
             return false;
         }
+    }
+}
+
+void VideoReader::Impl::rememberPalette(AVPacket& videoPacket) {
+    std::size_t size = 0;
+    const std::uint8_t* data = av_packet_get_side_data(&videoPacket, AV_PKT_DATA_PALETTE, &size);
+    if (data) {
+        palette.assign(data, data + size);
+    } else if (paletteAfterSeek && !palette.empty()) {
+        std::uint8_t* copy =
+            av_packet_new_side_data(&videoPacket, AV_PKT_DATA_PALETTE, palette.size());
+        if (copy) std::copy(palette.begin(), palette.end(), copy);
+    }
+    paletteAfterSeek = false;
+}
+
+// The first packet of the stream holds the palette of the stream's header, if it has one.
+void VideoReader::Impl::readInitialPalette() {
+    if (stream->codecpar->format != AV_PIX_FMT_PAL8) return;
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        const bool ours = packet->stream_index == stream->index;
+        if (ours) rememberPalette(*packet);
+        av_packet_unref(packet.get());
+        if (ours) break;
     }
 }
 

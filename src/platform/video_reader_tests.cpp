@@ -1,0 +1,267 @@
+#include "platform/video_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::TempFolder;
+
+bool haveFfmpeg() {
+    static const bool available = std::system("ffmpeg -version >/dev/null 2>&1") == 0;
+    return available;
+}
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// Makes a video of the moving test pattern (every frame differs from its neighbours).
+bool makeVideo(const std::string& path, int width, int height, int frames,
+               const std::string& codecArguments, const std::string& pattern = "testsrc2") {
+    const std::string command = "ffmpeg -v error -y -f lavfi -i " + pattern +
+                                "=size=" + std::to_string(width) + "x" + std::to_string(height) +
+                                ":rate=25 -frames:v " + std::to_string(frames) + " " +
+                                codecArguments + " " + quoted(path);
+    return std::system(command.c_str()) == 0;
+}
+
+// The scaler settings the reader converts YUV video with; ffmpeg converts the same way with them.
+const std::string kReaderScaling = ",scale=flags=bicubic+accurate_rnd";
+
+// Frame n as ffmpeg itself decodes it, converted to RGB by ffmpeg.
+std::optional<Image> ffmpegFrame(const std::string& video, int n, int width, int height,
+                                 const std::string& rawPath, const std::string& scaling = "") {
+    const std::string command = "ffmpeg -v error -y -i " + quoted(video) + " -vf 'select=eq(n\\," +
+                                std::to_string(n) + ")" + scaling +
+                                "' -fps_mode passthrough -frames:v 1 -f rawvideo -pix_fmt rgb24 " +
+                                quoted(rawPath);
+    if (std::system(command.c_str()) != 0) return std::nullopt;
+    const auto bytes = ReadFileBytes(rawPath);
+    if (!bytes || bytes->size() != static_cast<std::size_t>(width) * height * 3) {
+        return std::nullopt;
+    }
+    std::optional<Image> image = Image::create(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = bytes->data() + (static_cast<std::size_t>(y) * width + x) * 3;
+            image->setPixel(x, y, p[0], p[1], p[2]);
+        }
+    }
+    return image;
+}
+
+class VideoReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    }
+
+    // A video of 64 x 48 pixels made once per test.
+    std::string video(const std::string& name, int frames, const std::string& codecArguments) {
+        const std::string path = folder.file(name);
+        EXPECT_TRUE(makeVideo(path, 64, 48, frames, codecArguments)) << codecArguments;
+        return path;
+    }
+
+    Image frame(VideoReader& reader, int n) {
+        Image image;
+        EXPECT_EQ(reader.readFrame(n, image), LoadResult::Ok) << "frame " << n;
+        return image;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(VideoReaderTest, OpenTellsFirstFrameAndFrameCountAndCloseForgetsThem) {
+    const std::string path = video("clip.avi", 30, "-c:v rawvideo -pix_fmt bgr24");
+    VideoReader reader;
+    EXPECT_FALSE(reader.isOpen());
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    EXPECT_TRUE(reader.isOpen());
+    EXPECT_EQ(reader.firstFrame(), 0);
+    EXPECT_EQ(reader.frameCount(), 30);
+
+    reader.close();
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(reader.frameCount(), 0);
+    Image image;
+    EXPECT_EQ(reader.readFrame(0, image), LoadResult::CannotOpen);
+    EXPECT_TRUE(image.empty());
+}
+
+TEST_F(VideoReaderTest, ContainerWithoutFrameCountIsCountedFromItsDuration) {
+    // Matroska stores no frame count: the count comes from duration and frame rate.
+    const std::string path = video("clip.mkv", 30, "-c:v ffv1 -pix_fmt bgr0");
+    VideoReader reader;
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    EXPECT_EQ(reader.frameCount(), 30);
+    const auto expected = ffmpegFrame(path, 29, 64, 48, folder.file("f.rgb"));
+    ASSERT_TRUE(expected);
+    EXPECT_TRUE(frame(reader, 29).samePixels(*expected));
+}
+
+// Lossless videos: our frame n must be exactly the picture ffmpeg gives for frame n, whatever
+// the order of the reads.
+class LosslessVideoTest : public VideoReaderTest,
+                          public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LosslessVideoTest, FrameNIsExactlyFfmpegsFrameN) {
+    const std::string path = video("clip.avi", 30, GetParam());
+    VideoReader reader;
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    ASSERT_EQ(reader.frameCount(), 30);
+    for (int n : {17, 0, 29, 16, 18, 18, 5}) {
+        const auto expected = ffmpegFrame(path, n, 64, 48, folder.file("f.rgb"));
+        ASSERT_TRUE(expected);
+        const Image actual = frame(reader, n);
+        EXPECT_EQ(actual.width(), 64);
+        EXPECT_EQ(actual.height(), 48);
+        EXPECT_TRUE(actual.samePixels(*expected)) << "frame " << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, LosslessVideoTest,
+                         ::testing::Values("-c:v rawvideo -pix_fmt bgr24",
+                                           "-c:v rawvideo -pix_fmt pal8", "-c:v png -pix_fmt rgb24",
+                                           "-c:v ffv1 -pix_fmt bgr0"));
+
+// With a codec that predicts frames from earlier ones, any order of reads gives the same
+// pictures as reading every frame in order.
+TEST_F(VideoReaderTest, InterFrameCodecGivesTheSameFramesInAnyOrder) {
+    const int frames = 40;
+    const std::string path = video("clip.avi", frames, "-c:v mpeg4 -g 12 -q:v 2");
+    VideoReader inOrder;
+    ASSERT_EQ(inOrder.open(path), VideoReader::OpenResult::Ok);
+    ASSERT_EQ(inOrder.frameCount(), frames);
+    std::vector<Image> sequence;
+    for (int n = 0; n < frames; ++n) sequence.push_back(frame(inOrder, n));
+
+    // Neighbouring frames differ, so a frame off by one cannot pass for the right one.
+    EXPECT_FALSE(sequence[11].samePixels(sequence[12]));
+    EXPECT_FALSE(sequence[12].samePixels(sequence[13]));
+
+    VideoReader jumping;
+    ASSERT_EQ(jumping.open(path), VideoReader::OpenResult::Ok);
+    for (int n : {37, 5, 23, 11, 12, 13, 0, 39, 24, 36, 35, 1, 2, 30}) {
+        EXPECT_TRUE(frame(jumping, n).samePixels(sequence[n])) << "frame " << n;
+    }
+    for (int n = frames - 1; n >= 0; --n) {
+        EXPECT_TRUE(frame(jumping, n).samePixels(sequence[n])) << "backwards, frame " << n;
+    }
+    // In order again after the jumps, and from a fresh start in the middle of a group.
+    for (int n = 17; n < frames; ++n) {
+        EXPECT_TRUE(frame(jumping, n).samePixels(sequence[n])) << "in order, frame " << n;
+    }
+
+    // And they are ffmpeg's own frames.
+    for (int n : {0, 12, 19, 39}) {
+        const auto expected = ffmpegFrame(path, n, 64, 48, folder.file("f.rgb"), kReaderScaling);
+        ASSERT_TRUE(expected);
+        EXPECT_TRUE(sequence[n].samePixels(*expected)) << "frame " << n;
+    }
+}
+
+TEST_F(VideoReaderTest, PictureHasTheVideosOwnSize) {
+    const std::string path = folder.file("pal.avi");
+    ASSERT_TRUE(makeVideo(path, 720, 576, 3, "-c:v mpeg4 -q:v 4"));
+    VideoReader reader;
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    const Image image = frame(reader, 2);
+    EXPECT_EQ(image.width(), 720);
+    EXPECT_EQ(image.height(), 576);
+    EXPECT_EQ(image.stride(), Image::strideFor(720));
+}
+
+TEST_F(VideoReaderTest, OddWidthFillsEveryRowOfThePaddedPicture) {
+    const std::string path = folder.file("odd.avi");
+    // (testsrc2 makes only even sizes.)
+    ASSERT_TRUE(makeVideo(path, 33, 7, 2, "-c:v rawvideo -pix_fmt bgr24", "testsrc"));
+    VideoReader reader;
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    const auto expected = ffmpegFrame(path, 1, 33, 7, folder.file("f.rgb"));
+    ASSERT_TRUE(expected);
+    EXPECT_TRUE(frame(reader, 1).samePixels(*expected));
+}
+
+TEST_F(VideoReaderTest, FramesOutsideTheVideoAreRefusedAndLeaveThePictureAlone) {
+    const std::string path = video("clip.avi", 5, "-c:v rawvideo -pix_fmt bgr24");
+    VideoReader reader;
+    ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok);
+    std::optional<Image> image = Image::create(3, 2);
+    image->fill(1, 2, 3);
+    const Image before = *image;
+    EXPECT_NE(reader.readFrame(5, *image), LoadResult::Ok);
+    EXPECT_NE(reader.readFrame(-1, *image), LoadResult::Ok);
+    EXPECT_TRUE(image->samePixels(before));
+    // The reader still works after a refused frame.
+    EXPECT_EQ(frame(reader, 4).width(), 64);
+}
+
+TEST_F(VideoReaderTest, OpeningFailsWithTheReasonAndLeavesNothingOpen) {
+    VideoReader reader;
+    EXPECT_EQ(reader.open(folder.file("missing.avi")), VideoReader::OpenResult::CannotOpen);
+    EXPECT_EQ(reader.open(folder.write("text.avi", "just some text, not a video\n")),
+              VideoReader::OpenResult::CannotOpen);
+    EXPECT_EQ(reader.open(folder.write("empty.avi", "")), VideoReader::OpenResult::CannotOpen);
+    EXPECT_EQ(reader.open(folder.path()), VideoReader::OpenResult::CannotOpen);
+    // A FIFO would block a reader that waits for data.
+    const std::string fifo = folder.file("fifo.avi");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(reader.open(fifo), VideoReader::OpenResult::CannotOpen);
+    // Names are file names, never protocols.
+    EXPECT_EQ(reader.open("pipe:0"), VideoReader::OpenResult::CannotOpen);
+    EXPECT_FALSE(reader.isOpen());
+
+    const std::string audio = folder.file("sound.avi");
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i sine -t 0.1 " + quoted(audio)).c_str()),
+              0);
+    EXPECT_EQ(reader.open(audio), VideoReader::OpenResult::NoVideoStream);
+    EXPECT_FALSE(reader.isOpen());
+}
+
+TEST_F(VideoReaderTest, UnknownVideoFormatHasNoDecoder) {
+    const std::string path = video("clip.avi", 3, "-c:v mpeg4");
+    auto bytes = ReadFileBytes(path);
+    ASSERT_TRUE(bytes);
+    // Rename the codec's four-character code to one nobody knows.
+    std::string text(bytes->begin(), bytes->end());
+    std::size_t at = 0;
+    int renamed = 0;
+    while ((at = text.find("FMP4", at)) != std::string::npos) {
+        text.replace(at, 4, "ZQZQ");
+        ++renamed;
+    }
+    ASSERT_GT(renamed, 0);
+    const std::string unknown = folder.write("unknown.avi", text);
+    VideoReader reader;
+    EXPECT_EQ(reader.open(unknown), VideoReader::OpenResult::NoDecoder);
+    EXPECT_FALSE(reader.isOpen());
+}
+
+TEST_F(VideoReaderTest, OpeningAnotherVideoReplacesTheFirst) {
+    const std::string longer = video("long.avi", 12, "-c:v rawvideo -pix_fmt bgr24");
+    const std::string shorter = folder.file("short.avi");
+    ASSERT_TRUE(makeVideo(shorter, 32, 16, 4, "-c:v rawvideo -pix_fmt bgr24"));
+    VideoReader reader;
+    ASSERT_EQ(reader.open(longer), VideoReader::OpenResult::Ok);
+    frame(reader, 3);
+    ASSERT_EQ(reader.open(shorter), VideoReader::OpenResult::Ok);
+    EXPECT_EQ(reader.frameCount(), 4);
+    EXPECT_EQ(frame(reader, 3).width(), 32);
+    // A failed open leaves nothing open, not the earlier video.
+    EXPECT_EQ(reader.open(folder.file("missing.avi")), VideoReader::OpenResult::CannotOpen);
+    EXPECT_FALSE(reader.isOpen());
+}
+
+}  // namespace
+}  // namespace morvel
