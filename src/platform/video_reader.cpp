@@ -359,9 +359,12 @@ LoadResult VideoReader::Impl::convert(const AVFrame& frame, Image& out) {
     std::optional<Image> picture = Image::create(frame.width, frame.height);
     if (!picture) return LoadResult::OutOfMemory;
 
-    SwsContext* context = sws_getCachedContext(
-        scaler.release(), frame.width, frame.height, source, frame.width, frame.height,
-        AV_PIX_FMT_RGB24, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    // Same size in and out: the flags only choose the converter. Without SWS_ACCURATE_RND the
+    // scaler takes its fast YUV-to-RGB path (about ten times faster on full-HD frames), the one
+    // ffmpeg itself uses by default.
+    SwsContext* context = sws_getCachedContext(scaler.release(), frame.width, frame.height, source,
+                                               frame.width, frame.height, AV_PIX_FMT_RGB24,
+                                               SWS_BICUBIC, nullptr, nullptr, nullptr);
     scaler.reset(context);
     if (!context) return LoadResult::Unsupported;
     const bool isYuv = !(descriptor->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) &&
