@@ -100,8 +100,12 @@ struct VideoReader::Impl {
     FramePtr work;     // receives the next decoded frame
     AVStream* stream = nullptr;
     AVRational frameDuration{1, 1};  // one frame, in seconds
-    std::int32_t first = 0;
     std::int32_t count = 0;
+    // Frames are numbered in the order they are shown, from 0 for the first frame the stream
+    // shows; zero is that frame's time stamp. (An AVI file written with B-frames may start its
+    // time stamps at 1.)
+    std::int64_t zero = 0;
+    bool zeroKnown = false;
 
     // Where decoding stands: the frame numbers of current and pending, the frame last returned.
     std::int64_t currentIndex = kNoFrame;
@@ -109,6 +113,9 @@ struct VideoReader::Impl {
     std::int64_t lastReturned = kNoFrame;
     std::int64_t lastDecoded = kNoFrame;
     bool inputEnded = false;  // the demuxer is at its end and the decoder is draining
+    // A seek into a file without an index may land between key frames; the frames decoded
+    // before the next key frame lack their references and are not shown.
+    bool awaitingKeyFrame = false;
 
     // Paletted videos carry their palette only on the packet where it starts to apply, and a
     // seek skips that packet: the reader keeps the last palette seen and gives it to the
@@ -127,10 +134,10 @@ struct VideoReader::Impl {
     bool canDecodeOn(std::int64_t n) const;
     void forgetDecodedFrames();
     bool seekTo(std::int64_t timestamp);
-    bool seekToStart();
+    bool decodeFromStart(std::int64_t n);
     bool decodeUpTo(std::int64_t n);
     void rememberPalette(AVPacket& videoPacket);
-    void readInitialPalette();
+    std::int64_t earlierSeekTarget(std::int64_t target, int attempt) const;
     LoadResult convert(const AVFrame& frame, Image& out);
 };
 
@@ -186,7 +193,6 @@ VideoReader::OpenResult VideoReader::Impl::open(const std::string& path) {
     pending.reset(av_frame_alloc());
     work.reset(av_frame_alloc());
     if (!packet || !current || !pending || !work) return OpenResult::CannotOpen;
-    readInitialPalette();  // the first read seeks, wherever the demuxer now stands
 
     AVRational rate = stream->avg_frame_rate;
     if (!validRate(rate)) rate = stream->r_frame_rate;
@@ -194,11 +200,6 @@ VideoReader::OpenResult VideoReader::Impl::open(const std::string& path) {
     if (!validRate(rate)) rate = AVRational{25, 1};
     frameDuration = av_inv_q(rate);
 
-    // Frames are numbered from the start of the stream's time line, so the first frame's number
-    // is the stream's start time counted in frames (0 for an ordinary AVI file).
-    if (stream->start_time != AV_NOPTS_VALUE && stream->start_time > 0) {
-        first = clampToInt32(av_rescale_q(stream->start_time, stream->time_base, frameDuration));
-    }
     std::int64_t frames = stream->nb_frames;
     if (frames <= 0 && stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
         frames = av_rescale_q(stream->duration, stream->time_base, frameDuration);
@@ -206,25 +207,40 @@ VideoReader::OpenResult VideoReader::Impl::open(const std::string& path) {
     if (frames <= 0 && format->duration != AV_NOPTS_VALUE && format->duration > 0) {
         frames = av_rescale_q(format->duration, AV_TIME_BASE_Q, frameDuration);
     }
-    count = static_cast<std::int32_t>(std::clamp<std::int64_t>(frames, 0, INT32_MAX - first));
+    count = clampToInt32(frames);
+
+    // Decoding the first frame fixes the time stamp of frame 0 and leaves the reader ready to
+    // give frames 0, 1, 2, ... without a seek. The demuxer still stands at the start of the file:
+    // the packets read while probing the streams are given out again.
+    if (decodeUpTo(0)) {
+        lastReturned = 0;
+    } else {
+        forgetDecodedFrames();
+    }
+    if (!zeroKnown && stream->start_time != AV_NOPTS_VALUE) zero = stream->start_time;
+    zeroKnown = true;
     return OpenResult::Ok;
 }
 
 std::int64_t VideoReader::Impl::timestampOf(std::int64_t n) const {
-    return av_rescale_q(n, frameDuration, stream->time_base);
+    return zero + av_rescale_q(n, frameDuration, stream->time_base);
 }
 
 std::int64_t VideoReader::Impl::frameNumberOf(const AVFrame& frame) {
     std::int64_t timestamp = frame.best_effort_timestamp;
     if (timestamp == AV_NOPTS_VALUE) timestamp = frame.pts;
+    if (!zeroKnown && timestamp != AV_NOPTS_VALUE) {
+        zero = timestamp;
+        zeroKnown = true;
+    }
     std::int64_t number;
     if (timestamp != AV_NOPTS_VALUE) {
         number =
-            av_rescale_q_rnd(timestamp, stream->time_base, frameDuration,
+            av_rescale_q_rnd(timestamp - zero, stream->time_base, frameDuration,
                              static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
     } else {
         // Without a time stamp the frame follows the one before it.
-        number = lastDecoded == kNoFrame ? first : lastDecoded + 1;
+        number = lastDecoded == kNoFrame ? 0 : lastDecoded + 1;
     }
     lastDecoded = number;
     return number;
@@ -240,7 +256,7 @@ bool VideoReader::Impl::canDecodeOn(std::int64_t n) const {
         avformat_index_get_entry_from_timestamp(stream, timestampOf(n), AVSEEK_FLAG_BACKWARD);
     if (!key || key->timestamp == AV_NOPTS_VALUE) return false;
     const std::int64_t keyFrame =
-        av_rescale_q_rnd(key->timestamp, stream->time_base, frameDuration,
+        av_rescale_q_rnd(key->timestamp - zero, stream->time_base, frameDuration,
                          static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
     return keyFrame <= std::max(currentIndex, lastDecoded);
 }
@@ -257,19 +273,44 @@ void VideoReader::Impl::forgetDecodedFrames() {
     lastReturned = kNoFrame;
     lastDecoded = kNoFrame;
     inputEnded = false;
+    awaitingKeyFrame = false;
     paletteAfterSeek = true;
 }
 
 bool VideoReader::Impl::seekTo(std::int64_t timestamp) {
     forgetDecodedFrames();
+    awaitingKeyFrame = true;
     return av_seek_frame(format.get(), stream->index, timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
-bool VideoReader::Impl::seekToStart() {
-    const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    if (seekTo(start)) return true;
-    forgetDecodedFrames();
-    return avformat_seek_file(format.get(), stream->index, INT64_MIN, start, start, 0) >= 0;
+// Where to seek next when the key frame found for target shows only after the wanted frame
+// (frames that follow a key frame in the file may be shown before it): the key frame before it.
+std::int64_t VideoReader::Impl::earlierSeekTarget(std::int64_t target, int attempt) const {
+    const AVIndexEntry* key =
+        avformat_index_get_entry_from_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
+    // Without a usable index (files searched by time stamps): step back further on every attempt.
+    std::int64_t earlier =
+        target - av_rescale_q(std::int64_t{8} << attempt, frameDuration, stream->time_base);
+    if (key && key->timestamp != AV_NOPTS_VALUE && key->timestamp <= target) {
+        earlier = std::min(earlier, key->timestamp - 1);
+    }
+    return earlier;
+}
+
+// Decodes from the very start of the file up to frame n: the slow way that always works. A seek
+// by time stamp to the start may land later in files without an index; then the file is
+// read again from its first byte.
+bool VideoReader::Impl::decodeFromStart(std::int64_t n) {
+    std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    start = std::min(start, zero);
+    for (int way = 0; way < 2; ++way) {
+        forgetDecodedFrames();
+        const bool sought =
+            way == 0 ? av_seek_frame(format.get(), stream->index, start, AVSEEK_FLAG_BACKWARD) >= 0
+                     : av_seek_frame(format.get(), stream->index, 0, AVSEEK_FLAG_BYTE) >= 0;
+        if (sought && decodeUpTo(n) && currentIndex <= n) return true;
+    }
+    return false;
 }
 
 // Decodes on until current holds frame n: the last frame whose number is at most n (a video
@@ -288,6 +329,11 @@ bool VideoReader::Impl::decodeUpTo(std::int64_t n) {
         const int received = avcodec_receive_frame(codec.get(), work.get());
         if (received == 0) {
             const std::int64_t number = frameNumberOf(*work);
+            if (awaitingKeyFrame && !work->key_frame) {
+                av_frame_unref(work.get());
+                continue;
+            }
+            awaitingKeyFrame = false;
             if (number <= n || !hasCurrent()) {
                 std::swap(current, work);
                 av_frame_unref(work.get());
@@ -337,17 +383,6 @@ void VideoReader::Impl::rememberPalette(AVPacket& videoPacket) {
     paletteAfterSeek = false;
 }
 
-// The first packet of the stream holds the palette of the stream's header, if it has one.
-void VideoReader::Impl::readInitialPalette() {
-    if (stream->codecpar->format != AV_PIX_FMT_PAL8) return;
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
-        const bool ours = packet->stream_index == stream->index;
-        if (ours) rememberPalette(*packet);
-        av_packet_unref(packet.get());
-        if (ours) break;
-    }
-}
-
 LoadResult VideoReader::Impl::convert(const AVFrame& frame, Image& out) {
     if (!Image::acceptableSize(frame.width, frame.height)) return LoadResult::TooLarge;
     bool fullRange = frame.color_range == AVCOL_RANGE_JPEG;
@@ -386,19 +421,25 @@ LoadResult VideoReader::Impl::convert(const AVFrame& frame, Image& out) {
 }
 
 LoadResult VideoReader::Impl::readFrame(int n, Image& out) {
-    if (n < first || static_cast<std::int64_t>(n) >= static_cast<std::int64_t>(first) + count) {
-        return LoadResult::Damaged;
-    }
-    bool found;
+    if (n < 0 || n >= count) return LoadResult::Damaged;
+    bool found = false;
     if (hasCurrent() && n == lastReturned) {
         found = true;
     } else if (canDecodeOn(n)) {
         found = decodeUpTo(n);
     } else {
-        found = seekTo(timestampOf(n)) && decodeUpTo(n);
-        // The demuxer's key frame may still lie beyond n (or the seek failed): start over from
-        // the beginning of the stream.
-        if (!found || currentIndex > n) found = seekToStart() && decodeUpTo(n);
+        // Seek to the key frame at or before frame n and decode on from there.
+        std::int64_t target = timestampOf(n);
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            if (!seekTo(target) || !decodeUpTo(n)) break;
+            if (currentIndex <= n) {
+                found = true;
+                break;
+            }
+            target = earlierSeekTarget(target, attempt);
+        }
+        // Seeking failed or kept landing beyond n: start over from the beginning.
+        if (!found) found = decodeFromStart(n);
     }
     if (!found) {
         forgetDecodedFrames();
@@ -428,7 +469,7 @@ bool VideoReader::isOpen() const {
 }
 
 int VideoReader::firstFrame() const {
-    return m_impl ? m_impl->first : 0;
+    return 0;  // frames are counted from the first one shown
 }
 
 int VideoReader::frameCount() const {
