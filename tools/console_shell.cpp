@@ -14,8 +14,4 @@ void ConsoleShell::showError(const std::string&, const std::string& text) {
     std::fflush(stderr);
 }
 
-GadgetHandle ConsoleShell::createThumbnailGadget(const Image&, int, int, const std::string&) {
-    return ++m_lastGadget;
-}
-
 }  // namespace morvel
