@@ -1,7 +1,5 @@
 #include "i18n/language_file.h"
 
-#include <vector>
-
 #include "platform/text.h"
 #include "platform/text_encoding.h"
 
@@ -27,14 +25,22 @@ std::string_view trimRight(std::string_view text) {
     return text.substr(0, end);
 }
 
-// The table entries of the group a header names (none for a group the table does not know).
-std::vector<std::size_t> entriesOfGroup(std::string_view group) {
-    std::vector<std::size_t> found;
+// The table entries of one group: the indices [begin, end). The table keeps each group's texts
+// together, so a group is one range; an unknown group is an empty range.
+struct GroupRange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+GroupRange entriesOfGroup(std::string_view group) {
     const auto& entries = LanguageTable::entries();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (EqualsIgnoreCase(entries[i].group, group)) found.push_back(i);
-    }
-    return found;
+    GroupRange range;
+    while (range.begin < entries.size() && !EqualsIgnoreCase(entries[range.begin].group, group))
+        ++range.begin;
+    range.end = range.begin;
+    while (range.end < entries.size() && entries[range.end].group == entries[range.begin].group)
+        ++range.end;
+    return range;
 }
 
 class Parser {
@@ -54,7 +60,7 @@ public:
         if (equals == std::string_view::npos) return;
         const std::string_view key = trimRight(text.substr(0, equals));
         const auto& entries = LanguageTable::entries();
-        for (const std::size_t i : m_group) {
+        for (std::size_t i = m_group.begin; i < m_group.end; ++i) {
             if (m_values[i] || !EqualsIgnoreCase(entries[i].key, key)) continue;
             const std::string_view value = trimRight(trimLeft(text.substr(equals + 1)));
             m_values[i] = m_utf8 ? SingleByteUtf8OrEmpty(value) : Windows1252ToUtf8(value);
@@ -65,7 +71,7 @@ public:
 
 private:
     bool m_utf8;
-    std::vector<std::size_t> m_group;  // empty before the first header, as for unknown groups
+    GroupRange m_group;  // empty before the first header, as for unknown groups
     LanguageFileValues m_values;
 };
 
