@@ -43,7 +43,7 @@ std::string SequencePattern(const std::string& chosenPath, const SequenceFormat&
 
 std::string SequenceFileName(const std::string& pattern, int k, int frameCount) {
     std::string number = std::to_string(k);
-    const int digits = DecimalDigits(frameCount);
+    const int digits = DigitCount(frameCount);
     if (static_cast<int>(number.size()) < digits) number.insert(0, digits - number.size(), '0');
     return ReplaceAll(pattern, kFrameNumberPlaceholder, number);
 }

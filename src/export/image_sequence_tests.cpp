@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/compose_frame.h"
+#include "editor/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "platform/files.h"

@@ -99,13 +99,6 @@ void appendLine(std::vector<std::uint8_t>& out, const std::string& text) {
     out.push_back('\n');
 }
 
-// The extension of a layer source: the text after its last ".", empty when a separator follows.
-std::string extensionOf(const std::string& source) {
-    const auto dot = source.rfind('.');
-    if (dot == std::string::npos || source.find_first_of("/\\", dot) != std::string::npos) return {};
-    return source.substr(dot + 1);
-}
-
 // Creates the folder of a target file (one level); an existing folder is fine.
 void makeFolderOf(const std::string& target) {
     const auto separator = target.find_last_of("/\\");
@@ -118,8 +111,6 @@ std::string temporaryNameFor(const std::string& path) {
 }
 
 }  // namespace
-
-int DecimalDigits(std::int64_t n) { return static_cast<int>(std::to_string(n).size()); }
 
 ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
     ProjectFileReader reader(bytes);
@@ -180,7 +171,7 @@ bool WriteProjectFile(ProgramState& state) {
     ::close(probe);
 
     const int count = state.frames.size();
-    const int digits = DecimalDigits(count);
+    const int digits = DigitCount(count);
     std::vector<ProjectFileFrame> entries;
     entries.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -191,7 +182,7 @@ bool WriteProjectFile(ProgramState& state) {
                 std::string& source = frame.layerSource[layer];
                 if (source.empty()) continue;
                 const std::string target = ExpandNameTemplate(header.frameTemplate, k, digits, path,
-                                                              layer, "." + extensionOf(source));
+                                                              layer, "." + FileExtension(source));
                 makeFolderOf(target);
                 if (CopyFileBytes(source, target)) {
                     source = target;

@@ -44,9 +44,6 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
                                                const std::vector<ProjectFileFrame>& frames);
 
-// The number of characters of n in decimal (the width of the frame numbers in file names).
-int DecimalDigits(std::int64_t n);
-
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.
 // The file is written under a temporary name and renamed at the end, so a failed save never

@@ -121,7 +121,7 @@ void OpenProject(ProgramState& state, const std::string& path) {
     header.maskTemplate = contents.maskTemplate;
     header.frameTemplate = contents.frameTemplate;
 
-    const int digits = DecimalDigits(contents.announcedFrames);
+    const int digits = DigitCount(contents.announcedFrames);
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
         FrameRecord& frame = state.frames.add();

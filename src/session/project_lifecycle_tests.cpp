@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "editor/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "platform/files.h"
