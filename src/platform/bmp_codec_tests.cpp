@@ -10,45 +10,23 @@
 
 #include "platform/files.h"
 #include "platform/little_endian.h"
-#include "test_support/image_magick.h"
+#include "test_support/external_tools.h"
+#include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 
 namespace morvel {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-struct Rgb {
-    std::uint8_t r, g, b;
-};
-
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kWhite{255, 255, 255};
-
-// A picture from its pixels, listed row by row from the top.
-Image picture(int width, int height, const std::vector<Rgb>& pixels) {
-    Image image = *Image::create(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgb& c = pixels.at(static_cast<std::size_t>(y * width + x));
-            image.setPixel(x, y, c.r, c.g, c.b);
-        }
-    return image;
-}
-
-// A picture whose pixels all differ from their neighbours, so that any shift or mirror shows.
-Image pattern(int width, int height) {
-    Image image = *Image::create(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, static_cast<std::uint8_t>(x * 40 + y),
-                           static_cast<std::uint8_t>(y * 70 + 3),
-                           static_cast<std::uint8_t>(x * 13 + y * 29 + 7));
-    return image;
-}
+using testing::kBlack;
+using testing::kBlue;
+using testing::kGreen;
+using testing::kRed;
+using testing::kWhite;
+using testing::MakePicture;
+using testing::PatternPicture;
+using testing::Rgb;
+using testing::SamePicture;
 
 // A picture that uses exactly `colours` different colours.
 Image paletted(int width, int height, int colours) {
@@ -61,23 +39,6 @@ Image paletted(int width, int height, int colours) {
                            static_cast<std::uint8_t>((k * 97) & 0xFF));
         }
     return image;
-}
-
-std::string show(const Image& image) {
-    std::string text = std::to_string(image.width()) + "x" + std::to_string(image.height()) + ":";
-    for (int y = 0; y < image.height(); ++y) {
-        text += "\n ";
-        for (int x = 0; x < image.width(); ++x)
-            text += " " + std::to_string(image.red(x, y)) + "/" +
-                    std::to_string(image.green(x, y)) + "/" + std::to_string(image.blue(x, y));
-    }
-    return text;
-}
-
-::testing::AssertionResult samePicture(const Image& actual, const Image& expected) {
-    if (actual.samePixels(expected)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "got " << show(actual) << "\nexpected " << show(expected);
 }
 
 // A bitmap file put together field by field, so that tests can make valid and broken files.
@@ -141,7 +102,7 @@ LoadResult decode(const Bytes& bytes, Image& out) {
 // Writer
 
 TEST(BmpWriter, WritesTheExactBytesOfATwoByTwoPicture) {
-    const Image image = picture(2, 2, {kRed, kGreen, kBlue, kWhite});
+    const Image image = MakePicture(2, 2, {kRed, kGreen, kBlue, kWhite});
     const Bytes expected = {
         'B', 'M', 70,  0,   0,   0,          // file size 54 + 2 rows of 8 bytes
         0,   0,   0,   0,                    // reserved
@@ -160,7 +121,7 @@ TEST(BmpWriter, WritesTheExactBytesOfATwoByTwoPicture) {
 }
 
 TEST(BmpWriter, WritesTheExactBytesOfAThreeByOnePicture) {
-    const Image image = picture(3, 1, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
+    const Image image = MakePicture(3, 1, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
     const Bytes expected = {
         'B', 'M', 66, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  //
         40,  0,   0,  0, 3, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,
@@ -174,7 +135,7 @@ TEST(BmpWriter, PadsEveryRowToFourBytesAndFillsTheSizeFields) {
     for (int width = 1; width <= 8; ++width) {
         for (int height = 1; height <= 3; ++height) {
             SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
-            const Bytes bytes = EncodeBmp(pattern(width, height));
+            const Bytes bytes = EncodeBmp(PatternPicture(width, height));
             const std::uint32_t rowBytes = 3 * width + width % 4;
             ASSERT_EQ(bytes.size(), 54 + rowBytes * height);
             EXPECT_EQ(readLe32(&bytes[2]), bytes.size());
@@ -196,10 +157,10 @@ TEST(BmpRoundTrip, ReadsBackWhatItWroteForEveryRowPadding) {
     for (int width = 1; width <= 7; ++width) {
         for (int height : {1, 2, 5}) {
             SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
-            const Image original = pattern(width, height);
+            const Image original = PatternPicture(width, height);
             Image decoded;
             ASSERT_EQ(DecodeBmp(EncodeBmp(original), decoded), LoadResult::Ok);
-            EXPECT_TRUE(samePicture(decoded, original));
+            EXPECT_TRUE(SamePicture(decoded, original));
         }
     }
 }
@@ -215,11 +176,11 @@ TEST(BmpReader, TellsBottomUpFromTopDownRows) {
                    0,   0, 255, 0,   255, 0,   0, 0};  // second stored row: red, green
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kRed, kGreen, kBlue, kWhite})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kRed, kGreen, kBlue, kWhite})));
 
     file.height = -2;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kBlue, kWhite, kRed, kGreen})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kBlue, kWhite, kRed, kGreen})));
 }
 
 TEST(BmpReader, AcceptsALastRowWithoutItsPadding) {
@@ -229,7 +190,7 @@ TEST(BmpReader, AcceptsALastRowWithoutItsPadding) {
     file.pixels = {0, 0, 255, 0, 0, 255, 0};  // red, its padding, then green without padding
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(1, 2, {kGreen, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(1, 2, {kGreen, kRed})));
 }
 
 TEST(BmpReader, ReadsOneBitPixelsAcrossByteBorders) {
@@ -240,9 +201,9 @@ TEST(BmpReader, ReadsOneBitPixelsAcrossByteBorders) {
     file.pixels = {0b10110000, 0b01000000, 0, 0};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(10, 1,
-                                           {kWhite, kBlue, kWhite, kWhite, kBlue, kBlue, kBlue,
-                                            kBlue, kBlue, kWhite})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(10, 1,
+                                               {kWhite, kBlue, kWhite, kWhite, kBlue, kBlue, kBlue,
+                                                kBlue, kBlue, kWhite})));
 }
 
 TEST(BmpReader, ReadsFourBitPixelsHighNibbleFirst) {
@@ -254,7 +215,7 @@ TEST(BmpReader, ReadsFourBitPixelsHighNibbleFirst) {
     file.pixels = {0x12, 0x30, 0, 0};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(3, 1, {kRed, kGreen, kBlue})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(3, 1, {kRed, kGreen, kBlue})));
 }
 
 TEST(BmpReader, TakesThePaletteSizeFromColorsUsedAndShowsUnlistedIndicesBlack) {
@@ -266,7 +227,7 @@ TEST(BmpReader, TakesThePaletteSizeFromColorsUsedAndShowsUnlistedIndicesBlack) {
     file.pixels = {2, 1, 0, 200};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(4, 1, {kBlue, kGreen, kRed, kBlack})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(4, 1, {kBlue, kGreen, kRed, kBlack})));
 
     // Zero means the full table for the depth: 256 entries for 8 bits.
     file.colorsUsed = 0;
@@ -285,7 +246,7 @@ TEST(BmpReader, ReadsSixteenBitsAsFiveFiveFiveByDefault) {
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
     // A full field gives 255; 16 of 31 gives 132.
-    EXPECT_TRUE(samePicture(image, picture(4, 1, {kRed, kGreen, kBlue, {132, 132, 132}})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(4, 1, {kRed, kGreen, kBlue, {132, 132, 132}})));
 }
 
 TEST(BmpReader, ReadsSixteenBitsWithFiveSixFiveMasks) {
@@ -297,13 +258,13 @@ TEST(BmpReader, ReadsSixteenBitsWithFiveSixFiveMasks) {
     file.pixels = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x20, 0x00};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(4, 1, {kRed, kGreen, kBlue, {0, 4, 0}})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(4, 1, {kRed, kGreen, kBlue, {0, 4, 0}})));
 
     // The same masks inside a longer header.
     for (std::uint32_t headerSize : {52u, 56u, 108u, 124u}) {
         file.headerSize = headerSize;
         ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok) << headerSize;
-        EXPECT_TRUE(samePicture(image, picture(4, 1, {kRed, kGreen, kBlue, {0, 4, 0}})))
+        EXPECT_TRUE(SamePicture(image, MakePicture(4, 1, {kRed, kGreen, kBlue, {0, 4, 0}})))
             << headerSize;
     }
 }
@@ -315,7 +276,7 @@ TEST(BmpReader, DropsTheFourthByteOfThirtyTwoBitPixels) {
     file.pixels = {3, 2, 1, 0x55, 30, 20, 10, 0xAA};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 1, {{1, 2, 3}, {10, 20, 30}})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 1, {{1, 2, 3}, {10, 20, 30}})));
 }
 
 TEST(BmpReader, ReadsThirtyTwoBitFieldsInAnyOrder) {
@@ -327,13 +288,13 @@ TEST(BmpReader, ReadsThirtyTwoBitFieldsInAnyOrder) {
     file.pixels = {1, 2, 3, 0xFF, 10, 20, 30, 0xFF};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 1, {{1, 2, 3}, {10, 20, 30}})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 1, {{1, 2, 3}, {10, 20, 30}})));
 
     // Ten-bit fields keep their top eight bits.
     file.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
     file.pixels = {0xFF, 0x03, 0, 0, 0, 0, 0xF0, 0x3F};
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 1, {kBlue, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 1, {kBlue, kRed})));
 }
 
 TEST(BmpReader, AcceptsEveryInfoHeaderSize) {
@@ -344,7 +305,7 @@ TEST(BmpReader, AcceptsEveryInfoHeaderSize) {
         file.pixels = {0, 0, 255, 255, 0, 0, 0, 0};
         Image image;
         ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok) << headerSize;
-        EXPECT_TRUE(samePicture(image, picture(2, 1, {kRed, kBlue}))) << headerSize;
+        EXPECT_TRUE(SamePicture(image, MakePicture(2, 1, {kRed, kBlue}))) << headerSize;
     }
 }
 
@@ -360,13 +321,13 @@ TEST(BmpReader, ReadsTheOldCoreHeaderWithThreeBytePaletteEntries) {
     file.pixels = {0x1F, 0, 0, 0, 0xF1, 0, 0, 0};
     Image image;
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kWhite, kRed, kRed, kWhite})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kWhite, kRed, kRed, kWhite})));
 
     file.bitCount = 24;
     file.palette.clear();
     file.pixels = {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0};
     ASSERT_EQ(decode(file.bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kGreen, kWhite, kRed, kBlue})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kGreen, kWhite, kRed, kBlue})));
 }
 
 BmpFile rleFile(std::uint16_t bitCount, int width, int height, Bytes data) {
@@ -389,10 +350,10 @@ const Bytes kRle8Escapes = {0x02, 0x01, 0x00, 0x03, 0x02, 0x03, 0x04, 0x00, 0x00
 TEST(BmpReader, DecodesRle8RunsAndEscapes) {
     Image image;
     ASSERT_EQ(decode(rleFile(8, 5, 3, kRle8Escapes).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(5, 3,
-                                           {kBlack, kBlack, kBlack, kBlue, kBlue,    //
-                                            kWhite, kBlack, kBlack, kBlack, kBlack,  //
-                                            kRed, kRed, kGreen, kBlue, kWhite})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(5, 3,
+                                               {kBlack, kBlack, kBlack, kBlue, kBlue,    //
+                                                kWhite, kBlack, kBlack, kBlack, kBlack,  //
+                                                kRed, kRed, kGreen, kBlue, kWhite})));
 }
 
 TEST(BmpReader, DecodesRle4RunsAndEscapes) {
@@ -402,22 +363,23 @@ TEST(BmpReader, DecodesRle4RunsAndEscapes) {
                         0x05, 0x12, 0x31, 0x2F, 0x00, 0x02, 0x30, 0x00, 0x01};
     Image image;
     ASSERT_EQ(decode(rleFile(4, 7, 2, data).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(7, 2,
-                                           {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kBlack,  //
-                                            kRed, kGreen, kRed, kGreen, kBlue, kGreen, kRed})));
+    EXPECT_TRUE(
+        SamePicture(image, MakePicture(7, 2,
+                                       {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kBlack,  //
+                                        kRed, kGreen, kRed, kGreen, kBlue, kGreen, kRed})));
 }
 
 TEST(BmpReader, LeavesPixelsAfterAnEarlyEndOfBitmapBlack) {
     Image image;
     ASSERT_EQ(decode(rleFile(8, 2, 2, {0x02, 0x01, 0x00, 0x01}).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kBlack, kBlack, kRed, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kBlack, kBlack, kRed, kRed})));
 }
 
 TEST(BmpReader, AcceptsRleDataEndingAfterItsLastLineWithoutEndOfBitmap) {
     Image image;
     const Bytes data = {0x01, 0x01, 0x00, 0x00, 0x01, 0x02, 0x00, 0x00};
     ASSERT_EQ(decode(rleFile(8, 1, 2, data).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(1, 2, {kGreen, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(1, 2, {kGreen, kRed})));
 }
 
 TEST(BmpReader, CutsRunsAtTheRightEdge) {
@@ -428,19 +390,20 @@ TEST(BmpReader, CutsRunsAtTheRightEdge) {
                         0x00, 0x00, 0x02, 0x05, 0x00, 0x01, 0x04, 0x00, 0x00, 0x05, 0x01};
     Image image;
     ASSERT_EQ(decode(rleFile(8, 3, 2, data).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(3, 2, {kBlack, kBlack, kBlack, kRed, kRed, kGreen})));
+    EXPECT_TRUE(
+        SamePicture(image, MakePicture(3, 2, {kBlack, kBlack, kBlack, kRed, kRed, kGreen})));
 
     // Six nibbles in a row of five.
     const Bytes nibbles = {0x00, 0x06, 0x12, 0x12, 0x12, 0x00, 0x00, 0x01};
     ASSERT_EQ(decode(rleFile(4, 5, 1, nibbles).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(5, 1, {kRed, kGreen, kRed, kGreen, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(5, 1, {kRed, kGreen, kRed, kGreen, kRed})));
 }
 
 TEST(BmpReader, StopsAtADeltaAboveThePicture) {
     const Bytes data = {0x02, 0x01, 0x00, 0x02, 0x00, 0x05, 0x01, 0x01};
     Image image;
     ASSERT_EQ(decode(rleFile(8, 2, 2, data).bytes(), image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, picture(2, 2, {kBlack, kBlack, kRed, kRed})));
+    EXPECT_TRUE(SamePicture(image, MakePicture(2, 2, {kBlack, kBlack, kRed, kRed})));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -501,7 +464,7 @@ TEST_F(BmpFromImageMagick, PaletteFilesOfOneFourAndEightBits) {
         ASSERT_EQ(compressionOf(bmp), 0u);
         Image image;
         ASSERT_EQ(DecodeBmp(bmp, image), LoadResult::Ok);
-        EXPECT_TRUE(samePicture(image, original));
+        EXPECT_TRUE(SamePicture(image, original));
     }
 }
 
@@ -511,11 +474,11 @@ TEST_F(BmpFromImageMagick, Rle8File) {
     ASSERT_EQ(compressionOf(bmp), 1u);
     Image image;
     ASSERT_EQ(DecodeBmp(bmp, image), LoadResult::Ok);
-    EXPECT_TRUE(samePicture(image, original));
+    EXPECT_TRUE(SamePicture(image, original));
 }
 
 TEST_F(BmpFromImageMagick, SixteenBitFiles) {
-    const Image original = pattern(7, 4);
+    const Image original = PatternPicture(7, 4);
     for (const std::string subtype : {"RGB565", "RGB555"}) {
         {
             // Only the long header: ImageMagick's BMP3 files of this kind lack their masks.
@@ -527,13 +490,13 @@ TEST_F(BmpFromImageMagick, SixteenBitFiles) {
             ASSERT_TRUE(expected);
             Image image;
             ASSERT_EQ(DecodeBmp(bmp, image), LoadResult::Ok);
-            EXPECT_TRUE(samePicture(image, *expected));
+            EXPECT_TRUE(SamePicture(image, *expected));
         }
     }
 }
 
 TEST_F(BmpFromImageMagick, ThirtyTwoBitFiles) {
-    const Image original = pattern(5, 3);
+    const Image original = PatternPicture(5, 3);
     const Bytes plain =
         convert(original, {"-alpha", "on", "-define", "bmp3:alpha=true"}, "BMP3:rgb32.bmp");
     const Bytes fields = convert(original, {"-alpha", "on"}, "BMP:fields32.bmp");
@@ -544,27 +507,27 @@ TEST_F(BmpFromImageMagick, ThirtyTwoBitFiles) {
     for (const Bytes* bmp : {&plain, &fields}) {
         Image image;
         ASSERT_EQ(DecodeBmp(*bmp, image), LoadResult::Ok);
-        EXPECT_TRUE(samePicture(image, original));
+        EXPECT_TRUE(SamePicture(image, original));
     }
 }
 
 TEST_F(BmpFromImageMagick, TwentyFourBitFilesWithLongAndCoreHeaders) {
-    const Image original = pattern(6, 3);
+    const Image original = PatternPicture(6, 3);
     for (const std::string target : {"BMP:v5.bmp", "BMP2:core.bmp"}) {
         SCOPED_TRACE(target);
         const Bytes bmp = convert(original, {}, target);
         ASSERT_GT(bmp.size(), 18u);
         Image image;
         ASSERT_EQ(DecodeBmp(bmp, image), LoadResult::Ok);
-        EXPECT_TRUE(samePicture(image, original));
+        EXPECT_TRUE(SamePicture(image, original));
     }
 }
 
 TEST_F(BmpFromImageMagick, ReadsWhatOurWriterWrites) {
-    const Image original = pattern(7, 3);
+    const Image original = PatternPicture(7, 3);
     const std::optional<Image> read = readByImageMagick(EncodeBmp(original));
     ASSERT_TRUE(read);
-    EXPECT_TRUE(samePicture(*read, original));
+    EXPECT_TRUE(SamePicture(*read, original));
 }
 
 // ---------------------------------------------------------------------------------------------

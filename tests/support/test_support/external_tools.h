@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for tests that compare our readers with files made by ImageMagick's convert. Header
-// only; the tests that use them skip themselves when convert is not installed.
+// Helpers for tests that compare our readers with files made or read by ImageMagick's convert
+// and by ffmpeg. Header only; the tests that use them skip themselves when a tool is missing.
 
 #include <algorithm>
 #include <cstdint>
@@ -15,16 +15,23 @@
 
 namespace morvel::testing {
 
-inline bool HaveConvert() {
-    return std::system("command -v convert >/dev/null 2>&1") == 0;
+inline bool HaveTool(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Runs convert with these arguments, each passed as one word. True when it succeeded.
-inline bool RunConvert(const std::vector<std::string>& args) {
-    std::string command = "convert";
+// Runs the tool with these arguments, each passed as one word. True when it succeeded.
+inline bool RunTool(const std::string& name, const std::vector<std::string>& args) {
+    std::string command = name;
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+}
+
+inline bool HaveConvert() {
+    return HaveTool("convert");
+}
+inline bool RunConvert(const std::vector<std::string>& args) {
+    return RunTool("convert", args);
 }
 
 // A binary PPM (P6, 8 bits): the lossless form in which pictures go to and come from convert.
