@@ -1,6 +1,123 @@
-#include <cstdio>
+// morvel-render: renders a saved project as a numbered image sequence, with the same reader and
+// the same composition as the window, so its files are byte-identical to the window's export.
 
-int main() {
-    std::puts("morvel-render: not written yet");
-    return 0;
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "export/image_sequence.h"
+#include "i18n/load_language.h"
+#include "platform/files.h"
+#include "project/name_template.h"
+#include "session/project_lifecycle.h"
+#include "tools/console_shell.h"
+#include "tools/render_options.h"
+
+namespace {
+
+using namespace morvel;
+using Clock = std::chrono::steady_clock;
+
+// A working folder of our own: a window program running at the same time keeps its mask
+// working files in the shared temporary folder, and ours must not touch them.
+class PrivateWorkingFolder {
+public:
+    PrivateWorkingFolder() {
+        std::string pattern = TemporaryFolder() + "morvel-render-XXXXXX";
+        if (::mkdtemp(pattern.data())) m_path = pattern + "/";
+    }
+    ~PrivateWorkingFolder() {
+        std::error_code ignored;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// "frame k of N, x fps, time left" on one line of a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool enabled) : m_enabled(enabled), m_start(Clock::now()) {}
+
+    void show(int written, int total) {
+        if (!m_enabled) return;
+        const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
+        const double perSecond = seconds > 0 ? written / seconds : 0;
+        const int left = perSecond > 0 ? static_cast<int>((total - written) / perSecond + 0.5) : 0;
+        std::fprintf(stderr, "\rframe %d of %d, %.1f frames/s, %d:%02d left ", written, total,
+                     perSecond, left / 60, left % 60);
+        std::fflush(stderr);
+        m_visible = true;
+    }
+    void clear() {
+        if (!m_visible) return;
+        std::fprintf(stderr, "\r\033[K");
+        m_visible = false;
+    }
+
+private:
+    bool m_enabled;
+    bool m_visible = false;
+    Clock::time_point m_start;
+};
+
+int render(const RenderOptions& options) {
+    PrivateWorkingFolder workingFolder;
+    if (workingFolder.path().empty()) {
+        std::fprintf(stderr, "morvel-render: cannot create a working folder in %s\n",
+                     TemporaryFolder().c_str());
+        return 1;
+    }
+    ConsoleShell shell;
+    ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO));
+    shell.beforeError = [&] { progress.clear(); };
+    ProgramState state(shell, workingFolder.path(), ExecutableFolder());
+    LoadLanguage(state.language, shell, state.programFolder, "");
+
+    OpenProject(state, options.project);
+    const int count = state.frames.size();
+    if (count == 0) {
+        CloseProject(state);
+        return shell.errorCount() > 0 ? 1 : 0;
+    }
+    SequenceJob job;
+    job.pattern = ReplaceExtension(options.output, std::string(".<\?\?\?>.") + ExtensionFor(options.format));
+    job.format = options.format;
+    job.first = options.firstFrame - 1;
+    job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
+    job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    job.progress = [&](int written, int total) { progress.show(written, total); };
+    if (job.first <= job.last) WriteImageSequence(state, job);
+    progress.clear();
+    CloseProject(state);
+    return shell.errorCount() > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParsedRenderOptions parsed = ParseRenderOptions(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "morvel-render: %s\nTry 'morvel-render --help'.\n", parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::fputs(kRenderUsage, stdout);
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::puts("morvel-render " MORVEL_VERSION);
+        return 0;
+    }
+    return render(parsed.options);
 }

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/image.h"
+
 namespace morvel {
+
+// The window's handle of a thumbnail gadget; 0 means none. The core only keeps it.
+using GadgetHandle = std::uint64_t;
 
 // Answers of the Yes/No/Cancel question, with the numbers the program has always used for them.
 enum class Answer : int { Cancel = 2, Yes = 6, No = 7 };
@@ -23,6 +29,16 @@ struct FileChoice {
     int filterIndex = 0;
 };
 
+// What the save window shows and lets the user change.
+struct SaveWindowFields {
+    std::string projectFilePath;
+    std::string maskTemplate;
+    std::string frameTemplate;
+    std::string title;
+    std::string author;
+    std::string comment;
+};
+
 // Everything the core needs from the window system. The Qt window implements it; tests use a
 // recorder that answers from a script; the batch renderer prints errors to standard error.
 // Every call is made on the one thread that runs the program; dialogs are modal.
@@ -39,11 +55,24 @@ public:
     // The language chooser: returns the chosen name, or "" when it was closed without choosing.
     virtual std::string chooseLanguage(const std::vector<std::string>& languages) = 0;
 
+    // The save window: true when the user confirmed it, with the fields as they left them.
+    virtual bool runSaveWindow(SaveWindowFields& fields) = 0;
+
     virtual void setWindowTitle(const std::string& title) = 0;
     // The composite picture or the view changed: draw the canvas again, without brush outline.
     virtual void redrawCanvas() = 0;
     // The composite picture got a new size: the scroll bars follow it.
     virtual void compositeResized(int width, int height) = 0;
+
+    // The frame strip. A thumbnail gadget shows a 60 x 45 picture at (x, y) inside the strip,
+    // with a tooltip; the core moves it to its frame's column and frees it with its layer.
+    virtual GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                               const std::string& tooltip) = 0;
+    virtual void moveThumbnailGadget(GadgetHandle gadget, int x) = 0;
+    virtual void destroyThumbnailGadget(GadgetHandle gadget) = 0;
+    virtual void setFrameStripWidth(int width) = 0;
+    // Moves the marker of the displayed frame to x and brings it in front of the thumbnails.
+    virtual void moveFrameMarker(int x) = 0;
 };
 
 }  // namespace morvel

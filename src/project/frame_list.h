@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "platform/image.h"
+#include "platform/shell.h"
 
 namespace morvel {
-
-// The window's handle of a thumbnail gadget; 0 means none. The core only keeps it.
-using GadgetHandle = std::uint64_t;
 
 // One frame of the film. The per-layer fields are indexed by layer: 0 = layer 1, 1 = layer 2.
 struct FrameRecord {

@@ -1,5 +1,7 @@
 #include "test_support/recording_shell.h"
 
+#include <stdexcept>
+
 namespace morvel::testing {
 
 namespace {
@@ -36,6 +38,30 @@ FileChoice RecordingShell::requestSaveFile(const FileRequest& request) {
 std::string RecordingShell::chooseLanguage(const std::vector<std::string>& languages) {
     languageChoices.push_back(languages);
     return takeFront(languageAnswers, std::string());
+}
+
+GadgetHandle RecordingShell::createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                                  const std::string& tooltip) {
+    thumbnails[++lastHandle] = {x, y, tooltip, thumbnail.width(), thumbnail.height()};
+    return lastHandle;
+}
+
+void RecordingShell::moveThumbnailGadget(GadgetHandle gadget, int x) {
+    auto found = thumbnails.find(gadget);
+    if (found == thumbnails.end()) throw std::logic_error("moving a thumbnail gadget that does not exist");
+    found->second.x = x;
+}
+
+void RecordingShell::destroyThumbnailGadget(GadgetHandle gadget) {
+    if (thumbnails.erase(gadget) != 1) throw std::logic_error("freeing a thumbnail gadget twice");
+}
+
+bool RecordingShell::runSaveWindow(SaveWindowFields& fields) {
+    saveWindowsShown.push_back(fields);
+    const auto answer = takeFront(saveWindowAnswers, std::optional<SaveWindowFields>());
+    if (!answer) return false;
+    fields = *answer;
+    return true;
 }
 
 std::vector<std::string> RecordingShell::errorTexts() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,19 +28,42 @@ public:
     int canvasRedraws = 0;
     int compositeResizes = 0;
 
+    // The thumbnail gadgets alive, by handle: where they are and what they show.
+    struct Thumbnail {
+        int x = 0;
+        int y = 0;
+        std::string tooltip;
+        int width = 0;
+        int height = 0;
+    };
+    std::map<GadgetHandle, Thumbnail> thumbnails;
+    GadgetHandle lastHandle = 0;
+    int frameStripWidth = 0;
+    std::vector<int> frameMarkerMoves;
+
     std::deque<Answer> answers;
     std::deque<FileChoice> openAnswers;
     std::deque<FileChoice> saveAnswers;
     std::deque<std::string> languageAnswers;
+    // Each save window shown is answered by the next entry: fields to confirm, or nothing to cancel.
+    std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
+    std::vector<SaveWindowFields> saveWindowsShown;
 
     void showError(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
     void redrawCanvas() override { ++canvasRedraws; }
     void compositeResized(int, int) override { ++compositeResizes; }
+    GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                       const std::string& tooltip) override;
+    void moveThumbnailGadget(GadgetHandle gadget, int x) override;
+    void destroyThumbnailGadget(GadgetHandle gadget) override;
+    void setFrameStripWidth(int width) override { frameStripWidth = width; }
+    void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
 
     // The error texts only, for short assertions.
     std::vector<std::string> errorTexts() const;

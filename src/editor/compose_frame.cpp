@@ -1,0 +1,156 @@
+#include "editor/compose_frame.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/blend.h"
+#include "editor/masks.h"
+#include "import/layer_picture.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr int kPresent[2] = {kLayer1Present, kLayer2Present};
+constexpr int kChanged[2] = {kLayer1Changed, kLayer2Changed};
+
+// Brings the layer's picture into its work image unless the cache says it is there already.
+int updateLayer(ProgramState& state, const FrameRecord& frame, int layer) {
+    FrameCache& cache = state.cache;
+    const std::string& source = frame.layerSource[layer];
+    Image& picture = layer == 0 ? state.images.layer1 : state.images.layer2;
+    if (source == cache.layerSource[layer]) {
+        // A source that failed to load stays absent: the work image still holds another
+        // frame's picture, which must never show in this frame.
+        return (!source.empty() && !cache.layerFailed[layer]) ? kPresent[layer] : 0;
+    }
+    cache.layerSource[layer] = source;
+    cache.layerFailed[layer] = false;
+    if (source.empty()) return kChanged[layer];
+    if (LoadLayerPicture(state, picture, source)) return kChanged[layer] | kPresent[layer];
+    cache.layerFailed[layer] = true;
+    state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1, source);
+    return kChanged[layer];
+}
+
+int updateMask(ProgramState& state, const FrameRecord& frame) {
+    FrameCache& cache = state.cache;
+    const std::int32_t number = frame.maskNumber;
+    if (number == cache.maskNumber) return (number != 0 && !cache.maskFailed) ? kMaskPresent : 0;
+    cache.maskNumber = number;
+    cache.maskFailed = false;
+    if (number == 0) return kMaskChanged;
+    if (LoadMask(state, number)) {
+        cache.maskModified = false;
+        return kMaskChanged | kMaskPresent;
+    }
+    cache.maskFailed = true;
+    state.reporter().report(ErrorKind::LoadMask, ErrorPlace::ComposeFrame, number);
+    return kMaskChanged;
+}
+
+// The smallest width and height among the sources that take part.
+void compositeSize(const ProgramState& state, int flags, int& width, int& height) {
+    width = Image::kMaxSide;
+    height = Image::kMaxSide;
+    const auto include = [&](const Image& image) {
+        width = std::min(width, image.width());
+        height = std::min(height, image.height());
+    };
+    if (flags & kLayer1Present) include(state.images.layer1);
+    if (flags & kLayer2Present) include(state.images.layer2);
+    if (flags & kMaskPresent) include(state.images.mask);
+}
+
+Rect wholeImage(const Image& image) { return Rect{0, image.width(), 0, image.height()}; }
+
+// Blends the dirty rectangle; every source is aligned with the composite at the bottom-left.
+void blend(ProgramState& state, bool withLayer2) {
+    Image& composite = state.images.composite;
+    const Image& layer1 = state.images.layer1;
+    const Image& layer2 = state.images.layer2;
+    const Image& mask = state.images.mask;
+    const Rect& dirty = state.cache.dirty;
+    const int left = std::max(0, dirty.left);
+    const int right = std::min(composite.width(), dirty.right);
+    const int top = std::max(0, dirty.top);
+    const int bottom = std::min(composite.height(), dirty.bottom);
+    if (left >= right || top >= bottom) return;
+    const int height = composite.height();
+    const int shift1 = layer1.height() - height;
+    const int shift2 = layer2.height() - height;
+    const int shiftMask = mask.height() - height;
+    const std::size_t offset = static_cast<std::size_t>(left) * 3;
+    for (int y = top; y < bottom; ++y) {
+        std::uint8_t* out = composite.row(y) + offset;
+        const std::uint8_t* maskRow = mask.row(y + shiftMask) + offset;
+        if (withLayer2) {
+            BlendTwoLayersRow(layer1.row(y + shift1) + offset, layer2.row(y + shift2) + offset,
+                              maskRow, out, right - left);
+        } else {
+            BlendOneLayerRow(layer1.row(y + shift1) + offset, maskRow, out, right - left);
+        }
+    }
+}
+
+// Without a mask the composite shows layer 1 where it exists, else layer 2, else black; the
+// sources are aligned at the top-left. Every source is at least as large as the composite, so
+// the top layer covers it all.
+void draw(ProgramState& state, int flags) {
+    Image& composite = state.images.composite;
+    const Image* top = nullptr;
+    if (flags & kLayer1Present) {
+        top = &state.images.layer1;
+    } else if (flags & kLayer2Present) {
+        top = &state.images.layer2;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(composite.width()) * 3;
+    for (int y = 0; y < composite.height(); ++y) {
+        if (top) {
+            std::memcpy(composite.row(y), top->row(y), rowBytes);
+        } else {
+            std::memset(composite.row(y), 0, rowBytes);
+        }
+    }
+}
+
+}  // namespace
+
+int ComposeFrame(ProgramState& state, int flags) {
+    FrameRecord* frame = state.frames.current();
+    if (!frame) return 0;
+    flags |= updateLayer(state, *frame, 0);
+    flags |= updateLayer(state, *frame, 1);
+    flags |= updateMask(state, *frame);
+    if (!(flags & (kLayer1Changed | kLayer2Changed | kMaskChanged))) return 0;
+
+    Image& composite = state.images.composite;
+    if (flags & (kLayer1Present | kLayer2Present)) {
+        int width = 0;
+        int height = 0;
+        compositeSize(state, flags, width, height);
+        if (width != composite.width() || height != composite.height()) {
+            auto resized = Image::create(width, height);
+            if (!resized) {
+                state.reporter().report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {},
+                                        width, height);
+                return 0;
+            }
+            composite = std::move(*resized);
+            state.shell.compositeResized(width, height);
+            state.cache.dirty = wholeImage(composite);
+        }
+    }
+    // A new picture in a layer changes the whole composite, not only the last dab's rectangle.
+    if (flags & (kLayer1Changed | kLayer2Changed)) state.cache.dirty = wholeImage(composite);
+
+    const bool hasLayer1AndMask = (flags & kLayer1Present) && (flags & kMaskPresent);
+    if (hasLayer1AndMask) {
+        blend(state, (flags & kLayer2Present) != 0);
+    } else {
+        draw(state, flags);
+    }
+    return flags;
+}
+
+}  // namespace morvel

@@ -1,0 +1,80 @@
+#include "editor/frame_selection.h"
+
+#include "editor/compose_frame.h"
+#include "editor/masks.h"
+
+namespace morvel {
+
+namespace {
+
+int showEmptyProject(ProgramState& state) {
+    FrameCache& cache = state.cache;
+    cache.displayedIndex = -1;
+    cache.displayedFrame = nullptr;
+    // Forget what the work images hold, so that the next composition loads its pictures again.
+    cache.layerSource = {};
+    cache.layerFailed = {false, false};
+    cache.maskNumber = 0;
+    cache.maskFailed = false;
+    state.shell.moveFrameMarker(kFrameMarkerHidden);
+    auto black = Image::create(640, 480);
+    if (!black) {
+        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::SelectFrame, 100, {}, 640, 480);
+        state.mustEnd = true;
+        return -1;
+    }
+    state.images.composite = std::move(*black);
+    state.shell.compositeResized(640, 480);
+    state.shell.redrawCanvas();
+    return -1;
+}
+
+}  // namespace
+
+int SelectFrame(ProgramState& state, int n) {
+    FrameList& frames = state.frames;
+    FrameCache& cache = state.cache;
+    if (frames.empty()) return showEmptyProject(state);
+
+    if (n <= kFirstAndForget) {
+        frames.first();
+        cache.displayedFrame = nullptr;
+    } else if (n == kReselectDisplayed) {
+        frames.makeCurrent(cache.displayedFrame);
+    } else if (n >= 0) {
+        if (n < frames.size()) {
+            frames.selectIndex(n);
+        } else {
+            frames.last();
+        }
+    }
+    // No displayed frame to return to, or no current frame to keep: show the first.
+    if (!frames.current()) frames.first();
+    n = frames.index();
+
+    if (frames.current() != cache.displayedFrame) {
+        StoreDisplayedMask(state);
+        cache.displayedFrame = frames.current();
+    }
+    if (ComposeFrame(state, 0) != 0) state.shell.redrawCanvas();
+
+    state.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
+    cache.displayedIndex = n;
+    return n;
+}
+
+void RefreshFrameStrip(ProgramState& state, int n) {
+    for (int i = 0; i < state.frames.size(); ++i) {
+        const FrameRecord& frame = state.frames.at(i);
+        for (int layer = 0; layer < 2; ++layer) {
+            if (!frame.layerSource[layer].empty() && frame.thumbnailGadget[layer] != 0) {
+                state.shell.moveThumbnailGadget(frame.thumbnailGadget[layer],
+                                                i * kFrameColumnWidth + kThumbnailLeft);
+            }
+        }
+    }
+    state.shell.setFrameStripWidth(state.frames.size() * kFrameColumnWidth + 20);
+    SelectFrame(state, n);
+}
+
+}  // namespace morvel

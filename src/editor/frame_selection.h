@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "project/program_state.h"
+
+namespace morvel {
+
+// The frame strip's geometry: every frame has a column of this width; the thumbnails of layer 1
+// and layer 2 sit in two rows.
+constexpr int kFrameColumnWidth = 65;
+constexpr int kThumbnailLeft = 5;
+constexpr int kFrameMarkerLeft = 2;
+constexpr int kFrameMarkerHidden = -200;
+
+// What SelectFrame is asked to show.
+constexpr int kKeepCurrent = -1;      // the frame list's current frame
+constexpr int kReselectDisplayed = -2;  // the displayed frame again
+constexpr int kFirstAndForget = -3;   // the first frame, forgetting the displayed one
+
+// Makes a frame the displayed frame and shows it: n >= 0 the frame at index n (the last one
+// when n is past the end), or one of the values above. The modified mask of the frame being left
+// is stored first. Returns the displayed index, -1 when the project has no frame.
+int SelectFrame(ProgramState& state, int n);
+
+// Moves every thumbnail to its frame's column, sizes the strip, then SelectFrame(n).
+void RefreshFrameStrip(ProgramState& state, int n);
+
+}  // namespace morvel

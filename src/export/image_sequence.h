@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/picture_io.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+// The number placeholder of an image-sequence name pattern.
+inline constexpr const char* kFrameNumberPlaceholder = "<\?\?\?>";
+
+// The format and the name suffix that the export requester's filter index selects:
+// 0 bitmap ".<number>.bmp", 1 PNG ".<number>.png", 2 JPEG ".<number>.jpg".
+struct SequenceFormat {
+    PictureFormat format;
+    const char* suffix;
+};
+SequenceFormat SequenceFormatForFilter(int filterIndex);
+
+// The pattern for a path typed in the requester: its extension replaced by the suffix.
+std::string SequencePattern(const std::string& chosenPath, const SequenceFormat& format);
+
+// The file name of frame k (1-based) of frameCount: every number placeholder replaced by k, padded with
+// "0" to the digit count of frameCount.
+std::string SequenceFileName(const std::string& pattern, int k, int frameCount);
+
+// What to write: frames first..last (0-based, inclusive; the numbers in the names stay those of
+// the whole project), how many encoders run beside the composing thread, and a progress report
+// called after each frame is written.
+struct SequenceJob {
+    std::string pattern;
+    PictureFormat format = PictureFormat::Png;
+    int first = 0;
+    int last = -1;  // -1: the last frame
+    int encoders = 1;
+    std::function<void(int written, int total)> progress;
+};
+
+// Composes each frame in turn and writes it. Frames are composed one after the other on this
+// thread and encoded in parallel; a file that cannot be written is reported (saveimage, place
+// 10) in frame order and the export goes on. Returns the number of files that failed.
+int WriteImageSequence(ProgramState& state, const SequenceJob& job);
+
+// The menu entry: asks for a name and a format, stores the displayed mask, writes every frame
+// and shows the displayed frame again.
+void ExportImageSequence(ProgramState& state);
+
+}  // namespace morvel

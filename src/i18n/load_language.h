@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "i18n/language.h"
+#include "platform/shell.h"
+
+namespace morvel {
+
+// Language files lie in the program's folder as "<name>.language".
+constexpr const char* kLanguageFileSuffix = ".language";
+
+// The languages whose files lie in programFolder, in the order the folder listing gives them:
+// every regular file whose name ends in ".language" (any letter case; folders are skipped),
+// named by its file name with every ".language" in it removed (any letter case), so
+// "x.language.language" is listed as "x".
+std::vector<std::string> ListLanguages(const std::string& programFolder);
+
+// Sets the language in use. An empty name means the one in the settings file; if that is empty
+// too and language files exist, the user chooses one through the shell. The name (even one
+// without a file) becomes the current language; its file "<programFolder><name>.language", if it
+// can be read, fills the texts, every other text keeps its built-in default. Reports nothing.
+void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
+                  std::string name);
+
+}  // namespace morvel

@@ -1,0 +1,77 @@
+#include "import/thumbnail.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace morvel {
+
+namespace {
+
+// The source span [first, end) that target index i of count covers in a source of size.
+void span(int i, int count, int size, int& first, int& end) {
+    first = static_cast<int>(static_cast<std::int64_t>(i) * size / count);
+    end = static_cast<int>(static_cast<std::int64_t>(i + 1) * size / count);
+    end = std::max(end, first + 1);
+}
+
+// The tooltip of a layer: the text after the last "/" or "\" (for a video frame, the video's
+// file name).
+std::string tooltipOf(const std::string& source) {
+    const auto separator = source.find_last_of("/\\");
+    return separator == std::string::npos ? source : source.substr(separator + 1);
+}
+
+}  // namespace
+
+Image ScalePicture(const Image& picture, int width, int height) {
+    auto scaled = Image::create(width, height);
+    if (!scaled || picture.empty()) return scaled ? std::move(*scaled) : Image();
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 3);
+    std::vector<int> columnFirst(width), columnEnd(width);
+    for (int x = 0; x < width; ++x) span(x, width, picture.width(), columnFirst[x], columnEnd[x]);
+    for (int ty = 0; ty < height; ++ty) {
+        int rowFirst = 0;
+        int rowEnd = 0;
+        span(ty, height, picture.height(), rowFirst, rowEnd);
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = rowFirst; y < rowEnd; ++y) {
+            const std::uint8_t* row = picture.row(y);
+            for (int tx = 0; tx < width; ++tx) {
+                std::uint64_t r = 0, g = 0, b = 0;
+                for (int x = columnFirst[tx]; x < columnEnd[tx]; ++x) {
+                    r += row[x * 3];
+                    g += row[x * 3 + 1];
+                    b += row[x * 3 + 2];
+                }
+                sums[tx * 3] += r;
+                sums[tx * 3 + 1] += g;
+                sums[tx * 3 + 2] += b;
+            }
+        }
+        std::uint8_t* out = scaled->row(ty);
+        for (int tx = 0; tx < width; ++tx) {
+            const std::uint64_t count =
+                static_cast<std::uint64_t>(rowEnd - rowFirst) * (columnEnd[tx] - columnFirst[tx]);
+            for (int c = 0; c < 3; ++c) {
+                out[tx * 3 + c] = static_cast<std::uint8_t>((sums[tx * 3 + c] + count / 2) / count);
+            }
+        }
+    }
+    return std::move(*scaled);
+}
+
+void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, const Image& picture) {
+    ReleaseLayerThumbnail(state, frame, layer);
+    frame.thumbnail[layer] = ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
+    frame.thumbnailGadget[layer] = state.shell.createThumbnailGadget(
+        frame.thumbnail[layer], 5, 2 + 49 * layer, tooltipOf(frame.layerSource[layer]));
+}
+
+void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer) {
+    if (frame.thumbnailGadget[layer] != 0) state.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
+    frame.thumbnailGadget[layer] = 0;
+    frame.thumbnail[layer] = Image();
+}
+
+}  // namespace morvel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/image.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+constexpr int kThumbnailWidth = 60;
+constexpr int kThumbnailHeight = 45;
+
+// The picture scaled to width x height by averaging the source pixels under each target pixel
+// (the aspect ratio is not kept).
+Image ScalePicture(const Image& picture, int width, int height);
+
+// Makes the layer's 60 x 45 thumbnail of a freshly decoded picture and its gadget in the layer's
+// row of the frame strip; the tooltip is the file part of the layer source.
+void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, const Image& picture);
+
+// Frees the layer's thumbnail gadget and thumbnail image.
+void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer);
+
+}  // namespace morvel

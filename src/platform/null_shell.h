@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/shell.h"
+
+namespace morvel {
+
+// A Shell without a window: errors are dropped, questions answered No, requesters and the save
+// window cancelled, and the window services do nothing. Programs without a window build on it.
+class NullShell : public Shell {
+public:
+    void showError(const std::string&, const std::string&) override {}
+    Answer ask(const std::string&, const std::string&) override { return Answer::No; }
+    FileChoice requestOpenFile(const FileRequest&) override { return {}; }
+    FileChoice requestSaveFile(const FileRequest&) override { return {}; }
+    std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
+    bool runSaveWindow(SaveWindowFields&) override { return false; }
+    void setWindowTitle(const std::string&) override {}
+    void redrawCanvas() override {}
+    void compositeResized(int, int) override {}
+    GadgetHandle createThumbnailGadget(const Image&, int, int, const std::string&) override {
+        return ++m_lastGadget;
+    }
+    void moveThumbnailGadget(GadgetHandle, int) override {}
+    void destroyThumbnailGadget(GadgetHandle) override {}
+    void setFrameStripWidth(int) override {}
+    void moveFrameMarker(int) override {}
+
+private:
+    GadgetHandle m_lastGadget = 0;
+};
+
+}  // namespace morvel

@@ -1,0 +1,222 @@
+#include "project/project_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/files.h"
+#include "project/name_template.h"
+
+namespace morvel {
+
+namespace {
+
+// Reads the file's items in order. A line ends at CR, LF, NUL or the end; CR LF is one line
+// end, while a CR followed by another byte ends the line and that byte starts the next one.
+// Past the end every line is empty and every number 0.
+class ProjectFileReader {
+public:
+    explicit ProjectFileReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    std::string line() {
+        const std::size_t start = m_position;
+        while (m_position < m_bytes.size()) {
+            const std::uint8_t byte = m_bytes[m_position];
+            if (byte == '\r' || byte == '\n' || byte == 0) break;
+            ++m_position;
+        }
+        std::string text(reinterpret_cast<const char*>(m_bytes.data()) + start, m_position - start);
+        if (m_position < m_bytes.size()) {
+            const std::uint8_t end = m_bytes[m_position++];
+            if (end == '\r' && m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;
+        }
+        return text;
+    }
+
+    std::int32_t count() {
+        if (m_bytes.size() - m_position < 4) {
+            m_position = m_bytes.size();
+            return 0;
+        }
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) value |= std::uint32_t{m_bytes[m_position + i]} << (8 * i);
+        m_position += 4;
+        return static_cast<std::int32_t>(value);
+    }
+
+    std::uint8_t byte() { return m_position < m_bytes.size() ? m_bytes[m_position++] : 0; }
+
+    std::size_t bytesLeft() const { return m_bytes.size() - m_position; }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_position = 0;
+};
+
+// One line of the file: CR, LF and NUL would end the line early and shift every later item,
+// so a single-line field keeps none of them.
+std::string singleLine(const std::string& text) {
+    std::string line = text;
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    return line;
+}
+
+// The comment's line breaks (CR LF, and lone CR or LF from other editors) become the byte 0x01,
+// which reads back as CR LF.
+std::string encodeComment(const std::string& comment) {
+    std::string encoded;
+    for (std::size_t i = 0; i < comment.size(); ++i) {
+        const char c = comment[i];
+        if (c == '\r') {
+            if (i + 1 < comment.size() && comment[i + 1] == '\n') ++i;
+            encoded += '\x01';
+        } else if (c == '\n') {
+            encoded += '\x01';
+        } else if (c != '\0') {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+std::string decodeComment(const std::string& line) {
+    std::string comment;
+    for (const char c : line) {
+        if (c == '\x01') {
+            comment += "\r\n";
+        } else {
+            comment += c;
+        }
+    }
+    return comment;
+}
+
+void appendLine(std::vector<std::uint8_t>& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back('\r');
+    out.push_back('\n');
+}
+
+// Creates the folder of a target file (one level); an existing folder is fine.
+void makeFolderOf(const std::string& target) {
+    const auto separator = target.find_last_of("/\\");
+    if (separator != std::string::npos && separator > 0) MakeFolder(target.substr(0, separator));
+}
+
+// The project file is written under this name first and renamed over the real one at the end.
+std::string temporaryNameFor(const std::string& path) {
+    return FolderPart(path) + "." + FilePart(path) + ".saving";
+}
+
+}  // namespace
+
+ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
+    ProjectFileReader reader(bytes);
+    ProjectFileContents contents;
+    contents.identified = reader.line() == kProjectIdentification;
+    if (!contents.identified) return contents;
+    contents.title = reader.line();
+    contents.author = reader.line();
+    contents.comment = decodeComment(reader.line());
+    contents.maskTemplate = reader.line();
+    contents.frameTemplate = reader.line();
+    contents.announcedFrames = reader.count();
+    const std::size_t possible = reader.bytesLeft() / kSmallestFrameEntryBytes;
+    const std::size_t frameCount =
+        contents.announcedFrames < 1 ? 0 : std::min<std::size_t>(contents.announcedFrames, possible);
+    contents.frames.reserve(frameCount);
+    for (std::size_t k = 0; k < frameCount; ++k) {
+        ProjectFileFrame frame;
+        frame.layerSource[0] = reader.line();
+        frame.layerSource[1] = reader.line();
+        frame.hasMask = reader.byte() != 0;
+        contents.frames.push_back(std::move(frame));
+    }
+    return contents;
+}
+
+std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
+                                               const std::vector<ProjectFileFrame>& frames) {
+    std::vector<std::uint8_t> out;
+    appendLine(out, kProjectIdentification);
+    appendLine(out, singleLine(header.title));
+    appendLine(out, singleLine(header.author));
+    appendLine(out, encodeComment(header.comment));
+    appendLine(out, singleLine(header.maskTemplate));
+    appendLine(out, singleLine(header.frameTemplate));
+    const auto count = static_cast<std::uint32_t>(frames.size());
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(count >> (8 * i)));
+    for (const ProjectFileFrame& frame : frames) {
+        appendLine(out, singleLine(frame.layerSource[0]));
+        appendLine(out, singleLine(frame.layerSource[1]));
+        out.push_back(frame.hasMask ? 1 : 0);
+    }
+    return out;
+}
+
+bool WriteProjectFile(ProgramState& state) {
+    const ProjectHeader& header = state.header;
+    const std::string& path = header.projectFilePath;
+    const ErrorReporter reporter = state.reporter();
+    const std::string temporary = temporaryNameFor(path);
+
+    // Nothing is copied when the project file cannot be created.
+    const int probe = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (probe < 0) {
+        reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
+        return false;
+    }
+    ::close(probe);
+
+    const int count = state.frames.size();
+    const int digits = DigitCount(count);
+    std::vector<ProjectFileFrame> entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        FrameRecord& frame = state.frames.at(i);
+        const int k = i + 1;
+        if (!header.frameTemplate.empty()) {
+            for (int layer = 0; layer < 2; ++layer) {
+                std::string& source = frame.layerSource[layer];
+                if (source.empty()) continue;
+                const std::string target = ExpandNameTemplate(header.frameTemplate, k, digits, path,
+                                                              layer, "." + FileExtension(source));
+                makeFolderOf(target);
+                if (CopyFileBytes(source, target)) {
+                    source = target;
+                } else {
+                    reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, layer + 1,
+                                    source + "|" + target);
+                }
+            }
+        }
+        ProjectFileFrame entry;
+        entry.layerSource[0] = frame.layerSource[0];
+        entry.layerSource[1] = frame.layerSource[1];
+        if (frame.maskNumber != 0) {
+            const std::string target =
+                ExpandNameTemplate(header.maskTemplate, k, digits, path, std::nullopt, "");
+            const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
+            makeFolderOf(target);
+            entry.hasMask = CopyFileBytes(workingFile, target);
+            if (!entry.hasMask) {
+                reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, 300,
+                                workingFile + "|" + target);
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    state.frames.last();  // the walk ends on the last record
+
+    const auto bytes = SerializeProjectFile(header, entries);
+    if (!WriteFileBytes(temporary, bytes) || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace morvel

@@ -1,0 +1,178 @@
+#include "session/project_lifecycle.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "editor/frame_selection.h"
+#include "editor/masks.h"
+#include "import/avi_frames.h"
+#include "import/thumbnail.h"
+#include "platform/files.h"
+#include "platform/picture_io.h"
+#include "project/name_template.h"
+#include "project/project_file.h"
+
+namespace morvel {
+
+namespace {
+
+// Every working file of the program: "morvel*.tmp" in the working folder.
+void deleteWorkingFiles(const ProgramState& state) {
+    for (const FolderEntry& entry : ListFolder(state.workingFolder)) {
+        const std::string& name = entry.name;
+        if (entry.isFile && name.size() >= 10 && name.compare(0, 6, "morvel") == 0 &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0) {
+            ::unlink((state.workingFolder + name).c_str());  // one that cannot go stays
+        }
+    }
+}
+
+// The picture of a layer source, decoded only to make its thumbnail.
+bool decodeLayer(ProgramState& state, const std::string& source, Image& picture) {
+    if (IsAviReference(source)) return AccessAviFrames(state, &picture, source, kAviOpenFetchClose);
+    return LoadPictureFile(source, picture) == LoadResult::Ok;
+}
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    std::string folder = (home && *home) ? home : TemporaryFolder();
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+std::string WindowTitleFor(const std::string& title) { return title + " - Morvel"; }
+
+Answer CloseProject(ProgramState& state) {
+    Answer answer = Answer::No;
+    if (!state.frames.empty()) {
+        answer = state.shell.ask(state.language.texts[Text::RequesterSavetitle],
+                                 state.language.texts[Text::RequesterSavetext]);
+    }
+    if (answer == Answer::Yes) SaveProject(state, false);
+    if (answer == Answer::Cancel) return answer;
+
+    deleteWorkingFiles(state);
+    for (int i = 0; i < state.frames.size(); ++i) {
+        for (int layer = 0; layer < 2; ++layer) ReleaseLayerThumbnail(state, state.frames.at(i), layer);
+    }
+    state.frames.clear();
+    // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
+    // mask number must not make the next project's mask 1 show the old picture.
+    state.cache.displayedFrame = nullptr;
+    state.cache.layerSource = {};
+    state.cache.layerFailed = {false, false};
+    state.cache.maskNumber = 0;
+    state.cache.maskFailed = false;
+    state.cache.maskModified = false;
+    state.view.zoom = 1.0f;
+    state.view.offsetX = 0;
+    state.view.offsetY = 0;
+    state.nextMaskNumber = 1;
+    return answer;
+}
+
+void NewProject(ProgramState& state) {
+    if (CloseProject(state) == Answer::Cancel) return;
+    state.shell.setWindowTitle(WindowTitleFor(state.language.texts[Text::ElseNewtitle]));
+    auto black = Image::create(640, 480);
+    if (!black) {
+        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::NewProject, 100, {}, 640, 480);
+        state.mustEnd = true;
+        return;
+    }
+    state.images.composite = std::move(*black);
+    state.shell.compositeResized(640, 480);
+    state.shell.redrawCanvas();
+    state.nextMaskNumber = 1;
+    state.header = ProjectHeader{};
+    RefreshFrameStrip(state, kFirstAndForget);
+}
+
+void OpenProject(ProgramState& state, const std::string& path) {
+    if (CloseProject(state) == Answer::Cancel) return;
+    const LanguageTable& texts = state.language.texts;
+    ProjectHeader& header = state.header;
+    if (path.empty()) {
+        const FileChoice choice = state.shell.requestOpenFile(
+            {texts[Text::RequesterOpentitle], "*.mvl", texts[Text::RequesterOpentext], 0});
+        header.projectFilePath = choice.path;
+        if (choice.path.empty()) return;
+    } else {
+        header.projectFilePath = path;
+    }
+
+    const ErrorReporter reporter = state.reporter();
+    const auto bytes = ReadFileBytes(header.projectFilePath, kMaxProjectFileBytes);
+    if (!bytes) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 2, header.projectFilePath);
+        return;
+    }
+    ProjectFileContents contents = ParseProjectFile(*bytes);
+    if (!contents.identified) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 1, header.projectFilePath);
+        return;
+    }
+    header.title = contents.title;
+    header.author = contents.author;
+    header.comment = contents.comment;
+    header.maskTemplate = contents.maskTemplate;
+    header.frameTemplate = contents.frameTemplate;
+
+    const int digits = DigitCount(contents.announcedFrames);
+    for (std::size_t i = 0; i < contents.frames.size(); ++i) {
+        ProjectFileFrame& entry = contents.frames[i];
+        FrameRecord& frame = state.frames.add();
+        for (int layer = 0; layer < 2; ++layer) {
+            frame.layerSource[layer] = std::move(entry.layerSource[layer]);
+            const std::string& source = frame.layerSource[layer];
+            if (source.empty()) continue;
+            Image picture;
+            if (decodeLayer(state, source, picture)) {
+                AttachLayerThumbnail(state, frame, layer, picture);
+            } else {
+                reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1, source);
+                frame.layerSource[layer].clear();
+            }
+        }
+        if (entry.hasMask) {
+            frame.maskNumber = state.nextMaskNumber++;
+            const std::string maskFile =
+                ExpandNameTemplate(header.maskTemplate, static_cast<int>(i) + 1, digits,
+                                   header.projectFilePath, std::nullopt, "");
+            const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
+            if (!CopyFileBytes(maskFile, workingFile)) {
+                reporter.report(ErrorKind::CopyImage, ErrorPlace::OpenProject, 300,
+                                maskFile + "|" + workingFile);
+                frame.maskNumber = 0;
+            }
+        }
+    }
+    state.shell.setWindowTitle(WindowTitleFor(header.title));
+    RefreshFrameStrip(state, kFirstAndForget);
+}
+
+void SaveProject(ProgramState& state, bool saveAs) {
+    if (state.frames.empty()) return;
+    ProjectHeader& header = state.header;
+    if (saveAs || header.projectFilePath.empty()) {
+        SaveWindowFields fields{header.projectFilePath, header.maskTemplate, header.frameTemplate,
+                                header.title, header.author, header.comment};
+        if (fields.projectFilePath.empty())
+            fields.projectFilePath = homeFolder() + state.language.texts[Text::ElseStandardprojectname];
+        if (!state.shell.runSaveWindow(fields)) {
+            SelectFrame(state, kReselectDisplayed);
+            return;
+        }
+        header = ProjectHeader{fields.projectFilePath, fields.title, fields.author, fields.comment,
+                               fields.maskTemplate, fields.frameTemplate};
+    }
+    StoreDisplayedMask(state);
+    state.shell.setWindowTitle(WindowTitleFor(header.title));
+    if (!WriteProjectFile(state)) return;
+    SelectFrame(state, kReselectDisplayed);
+}
+
+}  // namespace morvel

@@ -1,0 +1,308 @@
+#include "session/project_lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "editor/blend.h"
+#include "editor/frame_selection.h"
+#include "editor/masks.h"
+#include "platform/files.h"
+#include "platform/picture_io.h"
+#include "project/project_file.h"
+#include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::GreyMask;
+using testing::ReadText;
+using testing::RecordingShell;
+using testing::TempFolder;
+using testing::UniformPicture;
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string countBytes(std::int32_t n) {
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &n, 4);  // little-endian on every machine we build for
+    return bytes;
+}
+
+class ProjectLifecycle : public ::testing::Test {
+protected:
+    TempFolder projectFolder;
+    TempFolder workingFolder;
+    RecordingShell shell;
+    ProgramState state{shell, workingFolder.path(), projectFolder.path()};
+
+    std::string picture(const std::string& name, std::uint8_t grey = 120) {
+        const std::string path = projectFolder.file(name);
+        EXPECT_TRUE(SavePictureFile(UniformPicture(8, 6, {grey, grey, grey}), path, PictureFormat::Png));
+        return path;
+    }
+    std::string maskFile(const std::string& name, std::uint8_t value) {
+        const std::string path = projectFolder.file(name);
+        MakeFolder(FolderPart(path));
+        EXPECT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return value; }), path, PictureFormat::Png));
+        return path;
+    }
+    // A project whose frames have layer 1 = picture, layer 2 empty, and the masks given.
+    void makeProject(int frames, bool withMasks) {
+        const std::string l1 = picture("a.png");
+        for (int i = 0; i < frames; ++i) {
+            state.frames.last();
+            FrameRecord& frame = state.frames.add();
+            frame.layerSource[0] = l1;
+            if (withMasks) {
+                frame.maskNumber = state.nextMaskNumber++;
+                ASSERT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
+                                            state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+            }
+        }
+        RefreshFrameStrip(state, 0);
+    }
+};
+
+// The example project: title Test, mask template masks\$Project_$Nr.mask (written on Windows),
+// one frame with layer 1 and a mask, layer 2 empty.
+TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
+    const std::string layer1 = picture("a.png", 77);
+    maskFile("masks/Test_1.mask", 128);
+    const std::string path = projectFolder.write(
+        "Test.mvl", "MORVEL 1.0\r\nTest\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" + countBytes(1) +
+                        layer1 + "\r\n\r\n\x01");
+    OpenProject(state, path);
+    EXPECT_TRUE(shell.errors.empty()) << shell.errorTexts()[0];
+    ASSERT_EQ(state.frames.size(), 1);
+    EXPECT_EQ(state.frames.at(0).layerSource[0], layer1);
+    EXPECT_EQ(state.frames.at(0).layerSource[1], "");
+    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(ReadText(state.maskWorkingFile(1)), ReadText(projectFolder.file("masks/Test_1.mask")));
+    EXPECT_EQ(state.header.title, "Test");
+    EXPECT_EQ(state.header.projectFilePath, path);
+    EXPECT_EQ(shell.windowTitles.back(), "Test - Morvel");
+    EXPECT_EQ(state.cache.displayedIndex, 0);
+    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(77, 0, 128));
+    ASSERT_EQ(shell.thumbnails.size(), 1u);
+    EXPECT_EQ(shell.thumbnails.begin()->second.tooltip, "a.png");
+}
+
+TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
+    makeProject(2, true);
+    state.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "Erste\r\nZweite",
+                    "masks/$Project_$Nr.png", ""};
+    state.frames.at(1).layerSource[1] = "$AVI$1A$/film/take1.avi";
+    ASSERT_TRUE(WriteProjectFile(state));
+    const std::string l1 = projectFolder.file("a.png");
+    const std::string expected = "MORVEL 1.0\r\nTitel\r\nAutorin\r\nErste\x01Zweite\r\nmasks/$Project_$Nr.png\r\n\r\n" +
+                                 countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
+    EXPECT_EQ(ReadText(projectFolder.file("Film.mvl")), expected);
+    EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.maskWorkingFile(2)));
+    EXPECT_FALSE(IsRegularFile(projectFolder.file(".Film.mvl.saving")));
+
+    const ProjectFileContents read = ParseProjectFile(bytesOf(expected));
+    EXPECT_TRUE(read.identified);
+    EXPECT_EQ(read.comment, "Erste\r\nZweite");
+    ASSERT_EQ(read.frames.size(), 2u);
+    EXPECT_EQ(read.frames[1].layerSource[1], "$AVI$1A$/film/take1.avi");
+    EXPECT_TRUE(read.frames[1].hasMask);
+}
+
+// Line breaks other than CR LF would end the comment line early and shift every later item.
+TEST_F(ProjectLifecycle, ACommentWithLoneLineFeedsStillReadsBackAlignedFields) {
+    ProjectHeader header{"", "One\nline", "", "a\nb\rc\r\nd", "$nr.mask", ""};
+    const auto bytes = SerializeProjectFile(header, {ProjectFileFrame{{"/x.png", ""}, true}});
+    const ProjectFileContents read = ParseProjectFile(bytes);
+    EXPECT_EQ(read.title, "One line");
+    EXPECT_EQ(read.comment, "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(read.maskTemplate, "$nr.mask");
+    ASSERT_EQ(read.frames.size(), 1u);
+    EXPECT_EQ(read.frames[0].layerSource[0], "/x.png");
+}
+
+TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMillionRecords) {
+    const std::string head = "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n";
+    const std::string frame = "/a/rather/long/path/a.png\r\n\r\n" + std::string(1, '\0');
+    ProjectFileContents read = ParseProjectFile(bytesOf(head + countBytes(3) + frame));
+    ASSERT_EQ(read.frames.size(), 3u);
+    EXPECT_EQ(read.frames[0].layerSource[0], "/a/rather/long/path/a.png");
+    EXPECT_EQ(read.frames[2].layerSource[0], "");
+    EXPECT_FALSE(read.frames[2].hasMask);
+
+    read = ParseProjectFile(bytesOf(head + countBytes(2147483647) + "/a.png\r\n\r\n\x01"));
+    EXPECT_EQ(read.announcedFrames, 2147483647);
+    EXPECT_LE(read.frames.size(), 3u);
+
+    read = ParseProjectFile(bytesOf(head + countBytes(-4) + "/a.png\r\n\r\n\x01"));
+    EXPECT_TRUE(read.frames.empty());
+    EXPECT_EQ(read.maskTemplate, "$nr.mask");
+    read = ParseProjectFile(bytesOf("MORVEL 1.0\r\nT"));  // cut inside the header
+    EXPECT_TRUE(read.identified);
+    EXPECT_EQ(read.title, "T");
+    EXPECT_TRUE(read.frames.empty());
+}
+
+TEST_F(ProjectLifecycle, AHugeCountOpensWithoutExhaustingMemory) {
+    const std::string path = projectFolder.write(
+        "big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2147483647) + std::string(50, '\0'));
+    OpenProject(state, path);
+    EXPECT_EQ(state.frames.size(), 10);
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(ProjectLifecycle, UnreadableAndForeignFilesAreReportedAndKeepTheOldHeader) {
+    state.header.title = "Before";
+    OpenProject(state, projectFolder.file("missing.mvl"));
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-2"), std::string::npos);
+    EXPECT_EQ(state.header.projectFilePath, projectFolder.file("missing.mvl"));
+    EXPECT_EQ(state.header.title, "Before");
+
+    OpenProject(state, projectFolder.write("other.mvl", "MORVEL 1.0 \r\nTitle\r\n"));
+    ASSERT_EQ(shell.errors.size(), 2u);
+    EXPECT_NE(shell.errors[1].text.find("ErrorCode = 320-8-1"), std::string::npos);
+    EXPECT_EQ(state.header.title, "Before");
+
+    OpenProject(state, projectFolder.path());  // a folder
+    ASSERT_EQ(shell.errors.size(), 3u);
+    EXPECT_NE(shell.errors[2].text.find("ErrorCode = 320-8-2"), std::string::npos);
+}
+
+TEST_F(ProjectLifecycle, APictureOrMaskThatCannotBeReadEmptiesItsLayerOrMask) {
+    const std::string text = projectFolder.write("notes.txt", "not a picture");
+    const std::string path = projectFolder.write(
+        "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + text + "\r\n/dev/zero\r\n\x01" +
+                     picture("b.png") + "\r\n\r\n\x01");
+    maskFile("2.mask", 10);
+    OpenProject(state, path);
+    const auto texts = shell.errorTexts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_NE(texts[0].find("ErrorCode = 120-8-1"), std::string::npos);
+    EXPECT_NE(texts[1].find("'/dev/zero'"), std::string::npos);
+    EXPECT_NE(texts[2].find("ErrorCode = 140-8-300"), std::string::npos);
+    EXPECT_NE(texts[2].find(projectFolder.file("1.mask")), std::string::npos);
+    ASSERT_EQ(state.frames.size(), 2);
+    EXPECT_EQ(state.frames.at(0).layerSource[0], "");
+    EXPECT_EQ(state.frames.at(0).layerSource[1], "");
+    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.frames.at(1).maskNumber, 2);  // number 1 is not handed out again
+}
+
+TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
+    makeProject(2, true);
+    const std::string stranger = workingFolder.write("other.tmp", "x");
+    state.view.zoom = 2.0f;
+    shell.answers = {Answer::Cancel};
+    EXPECT_EQ(CloseProject(state), Answer::Cancel);
+    EXPECT_EQ(state.frames.size(), 2);
+    EXPECT_TRUE(IsRegularFile(state.maskWorkingFile(1)));
+    EXPECT_EQ(shell.thumbnails.size(), 2u);
+
+    shell.answers = {Answer::No};
+    EXPECT_EQ(CloseProject(state), Answer::No);
+    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(1)));
+    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(2)));
+    EXPECT_TRUE(IsRegularFile(stranger));
+    EXPECT_TRUE(shell.thumbnails.empty());
+    EXPECT_EQ(state.nextMaskNumber, 1);
+    EXPECT_EQ(state.view.zoom, 1.0f);
+    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(CloseProject(state), Answer::No);  // empty: no question
+    EXPECT_EQ(shell.questions.size(), 2u);
+}
+
+TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
+    makeProject(1, true);
+    state.header.projectFilePath = projectFolder.file("Saved.mvl");
+    state.header.maskTemplate = "$nr.mask";
+    shell.answers = {Answer::Yes};
+    EXPECT_EQ(CloseProject(state), Answer::Yes);
+    EXPECT_TRUE(shell.saveWindowsShown.empty());
+    EXPECT_TRUE(IsRegularFile(projectFolder.file("Saved.mvl")));
+    EXPECT_TRUE(IsRegularFile(projectFolder.file("1.mask")));
+}
+
+TEST_F(ProjectLifecycle, YesOnAnUnsavedProjectShowsTheSaveWindowAndCancellingItStillEmpties) {
+    makeProject(1, false);
+    shell.answers = {Answer::Yes};
+    EXPECT_EQ(CloseProject(state), Answer::Yes);
+    ASSERT_EQ(shell.saveWindowsShown.size(), 1u);
+    EXPECT_EQ(FilePart(shell.saveWindowsShown[0].projectFilePath), "Projekt.mvl");
+    EXPECT_EQ(state.frames.size(), 0);
+}
+
+// Mask numbers start again at 1 in the next project: the mask image of the old project must not
+// pass for the new project's mask 1.
+TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject) {
+    makeProject(1, true);  // mask 1 of this project is all 0 and is displayed
+    maskFile("1.mask", 255);
+    const std::string path = projectFolder.write(
+        "Next.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(1) + projectFolder.file("a.png") +
+                        "\r\n\r\n\x01");
+    OpenProject(state, path);
+    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(state.images.mask.blue(0, 0), 255);
+    EXPECT_EQ(state.images.composite.red(0, 0), 120);
+}
+
+TEST_F(ProjectLifecycle, NewProjectResetsHeaderTitleAndNumbering) {
+    makeProject(1, true);
+    state.header.title = "Old";
+    NewProject(state);
+    EXPECT_EQ(state.header.title, "");
+    EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
+    EXPECT_EQ(state.cache.displayedIndex, -1);
+    EXPECT_EQ(state.images.composite.width(), 640);
+    EXPECT_EQ(state.nextMaskNumber, 1);
+}
+
+TEST_F(ProjectLifecycle, CancellingTheOpenRequesterLeavesAnEmptiedProject) {
+    makeProject(1, false);
+    state.header.projectFilePath = "/old.mvl";
+    OpenProject(state, "");
+    ASSERT_EQ(shell.openRequests.size(), 1u);
+    EXPECT_EQ(shell.openRequests[0].title, "Projekt öffnen");
+    EXPECT_EQ(shell.openRequests[0].initialName, "*.mvl");
+    EXPECT_EQ(shell.openRequests[0].filter, "Morvel-Projekte|*.mvl|Alle Dateien|*.*");
+    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.header.projectFilePath, "");
+}
+
+TEST_F(ProjectLifecycle, SavingCopiesPicturesUnderTheFrameTemplateAndReportsWhatCannotBeCopied) {
+    makeProject(2, false);
+    state.frames.at(1).layerSource[1] = "$AVI$3$/film/take.avi";
+    state.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask", "img\\$Project_$Layer_$Nr"};
+    ASSERT_TRUE(WriteProjectFile(state));
+    EXPECT_EQ(state.frames.at(0).layerSource[0], projectFolder.file("img/Copy_1_1.png"));
+    EXPECT_TRUE(IsRegularFile(projectFolder.file("img/Copy_1_2.png")));
+    EXPECT_EQ(state.frames.at(1).layerSource[1], "$AVI$3$/film/take.avi");
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 140-11-2"), std::string::npos);
+}
+
+TEST_F(ProjectLifecycle, AProjectFileThatCannotBeCreatedCopiesNothing) {
+    makeProject(1, true);
+    state.header = {projectFolder.file("gone/P.mvl"), "", "", "", "$nr.mask", ""};
+    EXPECT_FALSE(WriteProjectFile(state));
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 330-11-1"), std::string::npos);
+    EXPECT_FALSE(IsFolder(projectFolder.file("gone")));
+}
+
+TEST_F(ProjectLifecycle, AMaskThatCannotBeCopiedOutIsSavedWithoutMask) {
+    makeProject(1, true);
+    ::unlink(state.maskWorkingFile(1).c_str());
+    state.header = {projectFolder.file("P.mvl"), "", "", "", "$nr.mask", ""};
+    ASSERT_TRUE(WriteProjectFile(state));
+    EXPECT_NE(shell.errorTexts().at(0).find("ErrorCode = 140-11-300"), std::string::npos);
+    const auto read = ParseProjectFile(*ReadFileBytes(projectFolder.file("P.mvl")));
+    ASSERT_EQ(read.frames.size(), 1u);
+    EXPECT_FALSE(read.frames[0].hasMask);
+}
+
+}  // namespace
+}  // namespace morvel

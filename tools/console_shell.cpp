@@ -1,0 +1,17 @@
+#include "tools/console_shell.h"
+
+#include <cstdio>
+
+#include "platform/text.h"
+
+namespace morvel {
+
+void ConsoleShell::showError(const std::string&, const std::string& text) {
+    ++m_errors;
+    if (beforeError) beforeError();
+    const std::string lines = ReplaceAll(text, "\r\n", "\n");
+    std::fprintf(stderr, "%s\n", lines.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace morvel

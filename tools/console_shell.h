@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/null_shell.h"
+
+namespace morvel {
+
+// The Shell of morvel-render: errors go to standard error as the error reporter's text, with
+// plain line ends; everything that needs a window does nothing.
+class ConsoleShell : public NullShell {
+public:
+    // Called before an error is printed, e.g. to clear a progress line.
+    std::function<void()> beforeError;
+
+    int errorCount() const { return m_errors; }
+
+    void showError(const std::string& caption, const std::string& text) override;
+
+private:
+    int m_errors = 0;
+};
+
+}  // namespace morvel

@@ -1,0 +1,143 @@
+#include "tools/render_options.h"
+
+#include <charconv>
+
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace morvel {
+
+const char* const kRenderUsage =
+    "Usage: morvel-render [options] PROJECT OUTPUT\n"
+    "Renders every frame of a saved project as a numbered image sequence.\n"
+    "\n"
+    "  PROJECT          the project file (.mvl)\n"
+    "  OUTPUT           the path as typed in the export requester; its extension is replaced\n"
+    "                   by .<number>.<ext> (numbers padded to the digit count of the project's\n"
+    "                   frame count)\n"
+    "  -f, --format F   bmp, png or jpg (jpeg too); default: OUTPUT's extension when it is one\n"
+    "                   of these, else png\n"
+    "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
+    "                   file numbers stay those of the whole project\n"
+    "  -q, --quiet      no progress output\n"
+    "  -h, --help       this help\n"
+    "      --version    the program's version\n"
+    "\n"
+    "Exit status: 0 when every frame was written, 1 when an error was reported, 2 for a usage\n"
+    "error.\n";
+
+namespace {
+
+std::optional<PictureFormat> formatNamed(const std::string& name) {
+    if (EqualsIgnoreCase(name, "bmp")) return PictureFormat::Bmp;
+    if (EqualsIgnoreCase(name, "png")) return PictureFormat::Png;
+    if (EqualsIgnoreCase(name, "jpg") || EqualsIgnoreCase(name, "jpeg")) return PictureFormat::Jpeg;
+    return std::nullopt;
+}
+
+// A frame number of a range: empty is allowed (an open end), otherwise a whole number >= 1.
+bool parseFrameNumber(const std::string& text, int& value) {
+    if (text.empty()) return true;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 1;
+}
+
+bool parseRange(const std::string& range, RenderOptions& options) {
+    const auto dash = range.find('-');
+    if (dash == std::string::npos) {
+        int frame = 0;
+        if (range.empty() || !parseFrameNumber(range, frame)) return false;
+        options.firstFrame = options.lastFrame = frame;
+        return true;
+    }
+    int first = 1;
+    int last = 0;
+    if (!parseFrameNumber(range.substr(0, dash), first) ||
+        !parseFrameNumber(range.substr(dash + 1), last)) {
+        return false;
+    }
+    if (last != 0 && last < first) return false;
+    options.firstFrame = first;
+    options.lastFrame = last;
+    return true;
+}
+
+// The extension of the output path: the text after its last "." in the file part.
+std::string extensionOf(const std::string& path) {
+    const std::string file = FilePart(path);
+    const auto dot = file.rfind('.');
+    return dot == std::string::npos ? std::string() : file.substr(dot + 1);
+}
+
+}  // namespace
+
+const char* ExtensionFor(PictureFormat format) {
+    switch (format) {
+        case PictureFormat::Bmp: return "bmp";
+        case PictureFormat::Jpeg: return "jpg";
+        case PictureFormat::Png: break;
+    }
+    return "png";
+}
+
+ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
+    ParsedRenderOptions parsed;
+    RenderOptions& options = parsed.options;
+    std::vector<std::string> positional;
+    std::optional<PictureFormat> format;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&](const std::string& name) -> std::optional<std::string> {
+            const auto equals = argument.find('=');
+            if (argument.rfind("--", 0) == 0 && equals != std::string::npos) return argument.substr(equals + 1);
+            if (i + 1 < arguments.size()) return arguments[++i];
+            parsed.error = "option " + name + " needs a value";
+            return std::nullopt;
+        };
+        const auto named = [&](const char* longName) {
+            return argument == longName || argument.rfind(std::string(longName) + "=", 0) == 0;
+        };
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            positional.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "-q" || argument == "--quiet") {
+            options.quiet = true;
+        } else if (argument == "-f" || named("--format")) {
+            const auto name = value(argument);
+            if (!name) return parsed;
+            format = formatNamed(*name);
+            if (!format) {
+                parsed.error = "unknown format '" + *name + "' (bmp, png or jpg)";
+                return parsed;
+            }
+        } else if (named("--frames")) {
+            const auto range = value(argument);
+            if (!range) return parsed;
+            if (!parseRange(*range, options)) {
+                parsed.error = "bad frame range '" + *range + "' (for example 1-20, 5- or -10)";
+                return parsed;
+            }
+        } else {
+            parsed.error = "unknown option '" + argument + "'";
+            return parsed;
+        }
+    }
+    if (options.help || options.version) return parsed;
+    if (positional.size() != 2) {
+        parsed.error = positional.size() < 2 ? "PROJECT and OUTPUT are needed" : "too many arguments";
+        return parsed;
+    }
+    options.project = positional[0];
+    options.output = positional[1];
+    if (!format) format = formatNamed(extensionOf(options.output));
+    options.format = format.value_or(PictureFormat::Png);
+    return parsed;
+}
+
+}  // namespace morvel

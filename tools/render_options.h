@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/picture_io.h"
+
+namespace morvel {
+
+// The command line of morvel-render.
+struct RenderOptions {
+    std::string project;
+    std::string output;
+    PictureFormat format = PictureFormat::Png;
+    int firstFrame = 1;  // 1-based, inclusive
+    int lastFrame = 0;   // 1-based, inclusive; 0: the project's last frame
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedRenderOptions {
+    RenderOptions options;
+    std::string error;  // not empty: a usage error, with this message
+};
+
+ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments);
+
+// The extension written for a format: "bmp", "png" or "jpg".
+const char* ExtensionFor(PictureFormat format);
+
+extern const char* const kRenderUsage;
+
+}  // namespace morvel

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "editor/blend.h"
+#include "platform/files.h"
+#include "platform/picture_io.h"
+#include "test_support/pictures.h"
+#include "test_support/temp_folder.h"
+#include "tools/render_options.h"
+
+namespace morvel {
+namespace {
+
+using testing::GreyMask;
+using testing::MakePicture;
+using testing::ReadText;
+using testing::Rgb;
+using testing::TempFolder;
+
+ParsedRenderOptions parse(std::vector<std::string> arguments) { return ParseRenderOptions(arguments); }
+
+TEST(RenderOptions, FormatComesFromTheOptionOrTheOutputsExtension) {
+    EXPECT_EQ(parse({"p.mvl", "out/frame.bmp"}).options.format, PictureFormat::Bmp);
+    EXPECT_EQ(parse({"p.mvl", "out/frame.JPEG"}).options.format, PictureFormat::Jpeg);
+    EXPECT_EQ(parse({"p.mvl", "out/frame.tif"}).options.format, PictureFormat::Png);
+    EXPECT_EQ(parse({"p.mvl", "my.out/frame"}).options.format, PictureFormat::Png);
+    EXPECT_EQ(parse({"-f", "jpg", "p.mvl", "frame.bmp"}).options.format, PictureFormat::Jpeg);
+    EXPECT_EQ(parse({"--format=bmp", "p.mvl", "frame.png"}).options.format, PictureFormat::Bmp);
+    EXPECT_NE(parse({"-f", "gif", "p.mvl", "o"}).error, "");
+    EXPECT_NE(parse({"p.mvl", "o", "-f"}).error, "");
+}
+
+TEST(RenderOptions, FrameRangesMayLeaveOutEitherEnd) {
+    auto options = parse({"--frames", "3-7", "p", "o"}).options;
+    EXPECT_EQ(options.firstFrame, 3);
+    EXPECT_EQ(options.lastFrame, 7);
+    options = parse({"--frames=5-", "p", "o"}).options;
+    EXPECT_EQ(options.firstFrame, 5);
+    EXPECT_EQ(options.lastFrame, 0);
+    options = parse({"--frames", "-4", "p", "o"}).options;
+    EXPECT_EQ(options.firstFrame, 1);
+    EXPECT_EQ(options.lastFrame, 4);
+    options = parse({"--frames", "9", "p", "o"}).options;
+    EXPECT_EQ(options.firstFrame, 9);
+    EXPECT_EQ(options.lastFrame, 9);
+    for (const char* bad : {"7-3", "0-2", "a-b", "", "1-2-3", "x"}) {
+        EXPECT_NE(parse({"--frames", bad, "p", "o"}).error, "") << bad;
+    }
+}
+
+TEST(RenderOptions, UsageErrorsAndInformation) {
+    EXPECT_NE(parse({}).error, "");
+    EXPECT_NE(parse({"only-one"}).error, "");
+    EXPECT_NE(parse({"a", "b", "c"}).error, "");
+    EXPECT_NE(parse({"--bogus", "a", "b"}).error, "");
+    EXPECT_TRUE(parse({"-h"}).options.help);
+    EXPECT_TRUE(parse({"--version"}).options.version);
+    EXPECT_TRUE(parse({"-q", "a", "b"}).options.quiet);
+    EXPECT_EQ(parse({"--", "-a", "b"}).options.project, "-a");
+}
+
+struct Run {
+    int status = -1;
+    std::string errors;
+};
+
+// Runs morvel-render with TMPDIR set to a folder of the test, so its working folder can be seen.
+Run render(const std::string& arguments, const std::string& temporaryFolder) {
+    const std::string errorsFile = temporaryFolder + "stderr.txt";
+    const std::string command = "TMPDIR='" + temporaryFolder + "' '" MORVEL_RENDER_PATH "' " + arguments +
+                                " 2>'" + errorsFile + "' >/dev/null";
+    Run run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.errors = ReadText(errorsFile);
+    ::unlink(errorsFile.c_str());
+    return run;
+}
+
+std::string countBytes(std::int32_t n) {
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &n, 4);
+    return bytes;
+}
+
+// A project written byte by byte: three frames, each with two layers and a mask beside it.
+class Renderer : public ::testing::Test {
+protected:
+    TempFolder project;
+    TempFolder output;
+    TempFolder temporary;
+    std::string projectFile;
+
+    static Rgb layer1Colour(int x, int y, int frame) { return {std::uint8_t(x * 9 + frame), std::uint8_t(y * 20), 200}; }
+    static Rgb layer2Colour(int x, int y, int frame) { return {std::uint8_t(255 - x), std::uint8_t(frame * 40), std::uint8_t(y)}; }
+    static std::uint8_t maskValue(int x, int y, int frame) { return std::uint8_t((x * 17 + y * 31 + frame * 50) & 255); }
+
+    void SetUp() override {
+        std::string frames;
+        for (int f = 0; f < 3; ++f) {
+            const std::string l1 = project.file("take1_" + std::to_string(f) + ".png");
+            const std::string l2 = project.file("take2_" + std::to_string(f) + ".bmp");
+            ASSERT_TRUE(SavePictureFile(MakePicture(12, 8, [&](int x, int y) { return layer1Colour(x, y, f); }), l1, PictureFormat::Png));
+            ASSERT_TRUE(SavePictureFile(MakePicture(12, 8, [&](int x, int y) { return layer2Colour(x, y, f); }), l2, PictureFormat::Bmp));
+            MakeFolder(project.file("masks"));
+            ASSERT_TRUE(SavePictureFile(GreyMask(12, 8, [&](int x, int y) { return maskValue(x, y, f); }),
+                                        project.file("masks/Film_" + std::to_string(f + 1) + ".mask"), PictureFormat::Png));
+            frames += l1 + "\r\n" + l2 + "\r\n\x01";
+        }
+        projectFile = project.write("Film.mvl", "MORVEL 1.0\r\nFilm\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
+                                                    countBytes(3) + frames);
+    }
+};
+
+TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
+    const Run run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    for (int f = 0; f < 3; ++f) {
+        Image frame;
+        ASSERT_EQ(LoadPictureFile(output.file("out." + std::to_string(f + 1) + ".png"), frame), LoadResult::Ok);
+        ASSERT_EQ(frame.width(), 12);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 12; ++x) {
+                const Rgb a = layer1Colour(x, y, f);
+                const Rgb b = layer2Colour(x, y, f);
+                const std::uint8_t m = maskValue(x, y, f);
+                ASSERT_EQ(frame.red(x, y), MixComponents(a.r, b.r, m));
+                ASSERT_EQ(frame.green(x, y), MixComponents(a.g, b.g, m));
+                ASSERT_EQ(frame.blue(x, y), MixComponents(a.b, b.b, m));
+            }
+        }
+    }
+    // The private working folder is gone again.
+    EXPECT_TRUE(ListFolder(temporary.path()).empty());
+}
+
+TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
+    const Run run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(IsRegularFile(output.file("take.1.bmp")));
+    EXPECT_TRUE(IsRegularFile(output.file("take.2.bmp")));
+    EXPECT_TRUE(IsRegularFile(output.file("take.3.bmp")));
+    EXPECT_EQ(ReadText(output.file("take.2.bmp")).substr(0, 2), "BM");
+}
+
+TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
+    ::unlink(project.file("take1_1.png").c_str());
+    const Run run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+    EXPECT_EQ(run.status, 1);
+    const std::string missing = "Das Bild '" + project.file("take1_1.png") +
+                                "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
+                                "oder gelöscht haben.\nErrorCode = 120-8-1\n";
+    EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
+    // Then one message per frame that cannot be written, in frame order.
+    const auto first = run.errors.find("out.1.png");
+    const auto second = run.errors.find("out.2.png");
+    const auto third = run.errors.find("out.3.png");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+    EXPECT_NE(run.errors.find("ErrorCode = 130-10-400"), std::string::npos);
+}
+
+TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
+    EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
+    EXPECT_EQ(render("", temporary.path()).status, 2);
+    EXPECT_EQ(render("--help", temporary.path()).status, 0);
+    const Run run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvel
