@@ -14,6 +14,7 @@
 
 #include "import/avi_frames.h"
 #include "platform/files.h"
+#include "platform/null_shell.h"
 #include "platform/video_reader.h"
 
 namespace morvel {
@@ -47,18 +48,6 @@ const std::string& videoPath() {
     static BenchmarkVideo video;
     return video.path();
 }
-
-class SilentShell : public Shell {
-public:
-    void showError(const std::string&, const std::string&) override {}
-    Answer ask(const std::string&, const std::string&) override { return Answer::No; }
-    FileChoice requestOpenFile(const FileRequest&) override { return {}; }
-    FileChoice requestSaveFile(const FileRequest&) override { return {}; }
-    std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
-    void setWindowTitle(const std::string&) override {}
-    void redrawCanvas() override {}
-    void compositeResized(int, int) override {}
-};
 
 std::vector<int> frameOrder(bool shuffled) {
     std::vector<int> order(kFrames);
@@ -106,7 +95,7 @@ void BM_VideoFramesOpenFetchClosePerFrame(benchmark::State& state) {
         state.SkipWithError("ffmpeg is not installed");
         return;
     }
-    SilentShell shell;
+    NullShell shell;
     ProgramState program(shell, TemporaryFolder(), TemporaryFolder());
     for (auto _ : state) {
         Image frame;
