@@ -140,6 +140,19 @@ TEST_F(AccessAviFramesTest, ImportStyleOpenFetchEachFrameAndClose) {
     EXPECT_TRUE(shell.errors.empty());
 }
 
+TEST_F(AccessAviFramesTest, VideoWithoutFramesOpensWithCountZeroAndNoMessage) {
+    const std::string path = folder.file("empty.avi");
+    ASSERT_TRUE(makeVideo(path, 0));
+    AviStreamInfo info{-1, -1};
+    ASSERT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviOpen, &info));
+    EXPECT_EQ(info.firstFrame, 0);
+    EXPECT_EQ(info.frameCount, 0);
+    Image picture;
+    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$" + path, kAviFetch | kAviClose));
+    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_TRUE(shell.errors.empty());
+}
+
 TEST_F(AccessAviFramesTest, FetchNeedsAnOpenVideoAndAPicture) {
     const std::string path = folder.file("take.avi");
     ASSERT_TRUE(makeVideo(path, 3));
