@@ -2,6 +2,7 @@
 // last one, as the import and the composition ask for them.
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             reader.readFrame(count / 2, frame);
             reader.readFrame(count - 1, frame);
         }
-        reader.readFrame(count + 5, frame);
+        reader.readFrame(count < INT_MAX - 5 ? count + 5 : -1, frame);
     }
     reader.close();
     std::remove(path.c_str());

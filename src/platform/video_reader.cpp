@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -123,6 +124,11 @@ struct VideoReader::Impl {
     std::vector<std::uint8_t> palette;
     bool paletteAfterSeek = false;
 
+    // The scaler's output, kept from frame to frame. Its fast converters write whole blocks of
+    // pixels, past the end of a row and of the last row, so they get rows with room to spare and
+    // the pixels are copied into the picture from there.
+    std::vector<std::uint8_t> rgbRows;
+
     bool hasCurrent() const { return currentIndex != kNoFrame; }
     bool hasPending() const { return pendingIndex != kNoFrame; }
 
@@ -207,6 +213,10 @@ VideoReader::OpenResult VideoReader::Impl::open(const std::string& path) {
     if (frames <= 0 && format->duration != AV_NOPTS_VALUE && format->duration > 0) {
         frames = av_rescale_q(format->duration, AV_TIME_BASE_Q, frameDuration);
     }
+    // Every frame takes at least a byte of the file: a damaged header that claims billions of
+    // frames must not make the import create them.
+    const std::int64_t fileBytes = avio_size(format->pb);
+    if (fileBytes > 0) frames = std::min(frames, fileBytes);
     count = clampToInt32(frames);
 
     // Decoding the first frame fixes the time stamp of frame 0 and leaves the reader ready to
@@ -411,11 +421,24 @@ LoadResult VideoReader::Impl::convert(const AVFrame& frame, Image& out) {
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
 
-    std::uint8_t* const target[4] = {picture->data(), nullptr, nullptr, nullptr};
-    const int targetStride[4] = {static_cast<int>(picture->stride()), 0, 0, 0};
+    const std::size_t rowBytes = static_cast<std::size_t>(frame.width) * 3;
+    const std::size_t rgbStride = ((rowBytes + 63) & ~std::size_t{63}) + 64;
+    const std::size_t rgbBytes = rgbStride * (static_cast<std::size_t>(frame.height) + 2);
+    if (rgbRows.size() < rgbBytes) {
+        try {
+            rgbRows.resize(rgbBytes);
+        } catch (const std::bad_alloc&) {
+            return LoadResult::OutOfMemory;
+        }
+    }
+    std::uint8_t* const target[4] = {rgbRows.data(), nullptr, nullptr, nullptr};
+    const int targetStride[4] = {static_cast<int>(rgbStride), 0, 0, 0};
     const int rows =
         sws_scale(context, frame.data, frame.linesize, 0, frame.height, target, targetStride);
     if (rows != frame.height) return LoadResult::Damaged;
+    for (int y = 0; y < frame.height; ++y) {
+        std::memcpy(picture->row(y), rgbRows.data() + y * rgbStride, rowBytes);
+    }
     out = std::move(*picture);
     return LoadResult::Ok;
 }

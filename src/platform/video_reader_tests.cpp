@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -185,6 +186,25 @@ TEST_F(VideoReaderTest, OddWidthFillsEveryRowOfThePaddedPicture) {
     const std::vector<Image> expected = ffmpegFrames(path, 33, 7, folder.file("all.rgb"));
     ASSERT_EQ(expected.size(), 2u);
     EXPECT_TRUE(frame(reader, 1).samePixels(expected[1]));
+}
+
+// The scaler's fast converters write whole blocks of pixels; a narrow picture must still get
+// exactly its own pixels and nothing may be written beyond it.
+TEST_F(VideoReaderTest, NarrowYuvVideosConvertExactly) {
+    for (const char* size : {"2x2", "6x2", "10x4", "34x6"}) {
+        const std::string path = folder.file(std::string("narrow") + size + ".avi");
+        const int width = std::atoi(size);
+        const int height = std::atoi(std::strchr(size, 'x') + 1);
+        ASSERT_TRUE(makeVideo(path, width, height, 3, "-c:v rawvideo -pix_fmt yuv420p", "testsrc"));
+        const std::vector<Image> expected =
+            ffmpegFrames(path, width, height, folder.file("all.rgb"));
+        ASSERT_EQ(expected.size(), 3u) << size;
+        VideoReader reader;
+        ASSERT_EQ(reader.open(path), VideoReader::OpenResult::Ok) << size;
+        for (int n : {2, 0, 1}) {
+            EXPECT_TRUE(frame(reader, n).samePixels(expected[n])) << size << ", frame " << n;
+        }
+    }
 }
 
 TEST_F(VideoReaderTest, FramesOutsideTheVideoAreRefusedAndLeaveThePictureAlone) {
