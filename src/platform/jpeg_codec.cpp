@@ -26,17 +26,61 @@ struct JpegErrorManager {
     int failureCode = 0;  // the message code that stopped the work
 };
 
-[[noreturn]] void onJpegError(j_common_ptr info) {
+[[noreturn]] void stopWith(j_common_ptr info, int code) {
     auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
-    manager->failureCode = manager->pub.msg_code;
+    manager->failureCode = code;
     std::longjmp(manager->jump, 1);
 }
 
-// Level -1 is a warning about the data, higher levels are trace messages. Nothing is printed.
-// libjpeg pads a file that ends early with grey and only warns; a picture half grey accepted
-// without a word would be worse than a clear failure, so the premature end stops the decoding.
+[[noreturn]] void onJpegError(j_common_ptr info) { stopWith(info, info->err->msg_code); }
+
+// ---- reading from memory -------------------------------------------------------------------
+
+// Like the library's memory source, but it remembers when the data ran out. libjpeg then reads
+// an end marker made up by the source and decodes the rest of the picture as flat grey with
+// only a warning; the reader below turns that into Damaged (see pictureComplete).
+struct MemorySource {
+    jpeg_source_mgr pub;  // first, so that the library's pointer is also ours
+    bool ranOut = false;
+};
+
+const JOCTET kEndMarker[2] = {0xFF, JPEG_EOI};
+
+void startSource(j_decompress_ptr) {}
+
+boolean deliverEndMarker(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<MemorySource*>(info->src);
+    source->ranOut = true;
+    source->pub.next_input_byte = kEndMarker;
+    source->pub.bytes_in_buffer = sizeof kEndMarker;
+    return TRUE;
+}
+
+void skipInput(j_decompress_ptr info, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr& source = *info->src;
+    if (static_cast<unsigned long>(count) >= source.bytes_in_buffer) {
+        deliverEndMarker(info);  // skipping past the end: nothing left but the end marker
+        return;
+    }
+    source.next_input_byte += count;
+    source.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void endSource(j_decompress_ptr) {}
+
+// Level -1 is a warning about the data, higher levels are trace messages; nothing is printed.
+// Missing entropy data after the end of the input means the picture was cut off: libjpeg
+// would fill the rest with grey, and a half-grey picture accepted without a word is worse
+// than a clear failure. The same warnings in the middle of the data (a corrupt segment that
+// the decoder resynchronises after) are tolerated, as other programs do.
 void onJpegMessage(j_common_ptr info, int level) {
-    if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF) onJpegError(info);
+    if (level != -1 || !info->is_decompressor) return;
+    const int code = info->err->msg_code;
+    if (code != JWRN_HIT_MARKER && code != JWRN_MUST_RESYNC && code != JWRN_JPEG_EOF) return;
+    const auto* source =
+        reinterpret_cast<const MemorySource*>(reinterpret_cast<j_decompress_ptr>(info)->src);
+    if (source && source->ranOut) stopWith(info, JWRN_JPEG_EOF);
 }
 
 void printNothing(j_common_ptr) {}
@@ -53,8 +97,10 @@ void installErrorManager(JpegErrorManager& manager) {
 struct JpegReader {
     jpeg_decompress_struct info{};
     JpegErrorManager errors;
+    MemorySource source;
     bool created = false;
     bool cmyk = false;
+    bool singleScan = false;
 
     ~JpegReader() {
         if (created) jpeg_destroy_decompress(&info);
@@ -67,8 +113,19 @@ bool readHeader(JpegReader& reader, std::span<const std::uint8_t> bytes, int sca
     if (setjmp(reader.errors.jump)) return false;
     jpeg_create_decompress(&info);
     reader.created = true;
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    reader.source.pub.init_source = startSource;
+    reader.source.pub.fill_input_buffer = deliverEndMarker;
+    reader.source.pub.skip_input_data = skipInput;
+    reader.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    reader.source.pub.term_source = endSource;
+    reader.source.pub.next_input_byte = bytes.data();
+    reader.source.pub.bytes_in_buffer = bytes.size();
+    info.src = &reader.source.pub;
     jpeg_read_header(&info, TRUE);
+    if (reader.source.ranOut) stopWith(reinterpret_cast<j_common_ptr>(&info), JWRN_JPEG_EOF);
+    // The header read stops at the first scan: a baseline file whose first scan holds every
+    // component has no other.
+    reader.singleScan = !info.progressive_mode && info.comps_in_scan == info.num_components;
 
     switch (info.jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -108,6 +165,22 @@ void cmykToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, JDIMENSION width, bool in
     }
 }
 
+// Whether the input that ended before its end marker still held the whole picture. A single
+// scan that needed no missing data did (files that lack only the end marker are read). A
+// progressive file did when every coefficient was refined to the last bit; any other file of
+// several scans may have lost whole scans, which nothing tells, so it counts as cut off.
+bool pictureComplete(const JpegReader& reader) {
+    if (!reader.source.ranOut || reader.singleScan) return true;
+    const jpeg_decompress_struct& info = reader.info;
+    if (!info.progressive_mode || !info.coef_bits) return false;
+    for (int c = 0; c < info.num_components; ++c) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+            if (info.coef_bits[c][k] != 0) return false;
+        }
+    }
+    return true;
+}
+
 bool readRows(JpegReader& reader, Image& image, JSAMPLE* cmykRow) {
     jpeg_decompress_struct& info = reader.info;
     if (setjmp(reader.errors.jump)) return false;
@@ -125,9 +198,27 @@ bool readRows(JpegReader& reader, Image& image, JSAMPLE* cmykRow) {
         if (jpeg_read_scanlines(&info, &row, 1) != 1) return false;
         if (reader.cmyk) cmykToRgb(cmykRow, image.row(y), info.output_width, inverted);
     }
+    if (!pictureComplete(reader)) {
+        reader.errors.failureCode = JWRN_JPEG_EOF;
+        return false;
+    }
     // The rest of the file (normally just the end marker) adds nothing to the picture, so
     // jpeg_finish_decompress is not called; destroying the decoder releases everything.
     return true;
+}
+
+// Every block of every component of a sequential Huffman-coded file costs at least two bits
+// (a DC code and an end-of-block code, each one bit or more). A file too short to hold them
+// all is cut off; it is refused before the pixels are allocated, since a few bytes could
+// otherwise claim hundreds of megabytes. Progressive and arithmetic-coded files can code
+// large flat areas in almost nothing and are not judged this way.
+bool tooShortForPicture(const jpeg_decompress_struct& info, std::size_t byteCount) {
+    if (info.progressive_mode || info.arith_code) return false;
+    std::uint64_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        blocks += std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
+    }
+    return blocks > std::uint64_t{byteCount} * 4;
 }
 
 LoadResult failureResult(const JpegErrorManager& errors) {
@@ -228,6 +319,7 @@ LoadResult DecodeJpeg(std::span<const std::uint8_t> bytes, Image& out, int scale
     if (!Image::acceptableSize(reader.info.image_width, reader.info.image_height)) {
         return LoadResult::TooLarge;
     }
+    if (tooShortForPicture(reader.info, bytes.size())) return LoadResult::Damaged;
 
     std::optional<Image> image = Image::create(static_cast<int>(reader.info.output_width),
                                                static_cast<int>(reader.info.output_height));

@@ -107,19 +107,45 @@ bool readRows(PngReader& reader, png_bytepp rows) {
     return true;
 }
 
-// Reads the size from the IHDR chunk before libpng sees it, so that an absurd size is told
-// apart from damage. False when the bytes are too short to hold it or it is not there.
-bool peekSize(std::span<const std::uint8_t> bytes, std::uint32_t& width, std::uint32_t& height) {
-    if (bytes.size() < 8 + 8 + 8) return false;
+// The header fields that matter before libpng is started, read straight from the IHDR chunk so
+// that an absurd size is told apart from damage.
+struct PeekedHeader {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int bitsPerPixel = 0;  // 0 when the colour type or bit depth is not valid
+};
+
+bool peekHeader(std::span<const std::uint8_t> bytes, PeekedHeader& header) {
+    if (bytes.size() < 8 + 8 + 13) return false;
     const std::uint8_t* chunk = bytes.data() + 8;
     if (std::memcmp(chunk + 4, "IHDR", 4) != 0) return false;
     auto be32 = [](const std::uint8_t* p) {
         return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
                (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
     };
-    width = be32(chunk + 8);
-    height = be32(chunk + 12);
+    header.width = be32(chunk + 8);
+    header.height = be32(chunk + 12);
+    const int bitDepth = chunk[16];
+    const int colourType = chunk[17];
+    const int channels = colourType == 0 ? 1
+                         : colourType == 2 ? 3
+                         : colourType == 3 ? 1
+                         : colourType == 4 ? 2
+                         : colourType == 6 ? 4
+                                           : 0;
+    if (bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16) {
+        header.bitsPerPixel = channels * bitDepth;
+    }
     return true;
+}
+
+// Deflate packs at most 258 bytes into two bits, so compressed data is never smaller than
+// 1/1032 of what it unpacks to. A file too short to hold the announced picture is cut off; it
+// is refused before the pixels are allocated (a few bytes could otherwise claim 800 MB).
+bool tooShortForPicture(std::span<const std::uint8_t> bytes, const PeekedHeader& header) {
+    const std::uint64_t pixelBytes =
+        std::uint64_t{header.width} * header.height * static_cast<unsigned>(header.bitsPerPixel) / 8;
+    return bytes.size() < pixelBytes / 1032;
 }
 
 // ---- writing -------------------------------------------------------------------------------
@@ -172,11 +198,11 @@ bool writeImage(PngWriter& writer, const Image& image) {
 LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out) {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return LoadResult::NotThisFormat;
 
-    std::uint32_t announcedWidth = 0;
-    std::uint32_t announcedHeight = 0;
-    if (peekSize(bytes, announcedWidth, announcedHeight)) {
-        if (announcedWidth == 0 || announcedHeight == 0) return LoadResult::Damaged;
-        if (!Image::acceptableSize(announcedWidth, announcedHeight)) return LoadResult::TooLarge;
+    PeekedHeader header;
+    if (peekHeader(bytes, header)) {
+        if (header.width == 0 || header.height == 0) return LoadResult::Damaged;
+        if (!Image::acceptableSize(header.width, header.height)) return LoadResult::TooLarge;
+        if (tooShortForPicture(bytes, header)) return LoadResult::Damaged;
     }
 
     PngReader reader;
