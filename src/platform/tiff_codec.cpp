@@ -102,6 +102,43 @@ struct TiffDeleter {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
+// How many bytes of pixels one byte of strip data can at most turn into, for the common
+// compressions: PackBits codes a run of 128 bytes in 2, an LZW code of at least 9 bits stands
+// for at most 4096 bytes, and deflate packs at most 258 bytes into two bits. 0: no such bound.
+std::uint64_t maximumExpansion(std::uint16_t compression) {
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return 1;
+        case COMPRESSION_PACKBITS:
+            return 64;
+        case COMPRESSION_LZW:
+            return 4096;
+        case COMPRESSION_ADOBE_DEFLATE:
+            return 1032;
+        default:
+            return 0;
+    }
+}
+
+// A file too short to hold the pixels it announces is cut off. It is refused before anything
+// is allocated: a few bytes could otherwise claim a gigabyte of buffers.
+bool tooShortForPicture(TIFF* tiff, std::uint16_t compression, std::uint32_t width,
+                        std::uint32_t height, std::size_t byteCount) {
+    const std::uint64_t expansion = maximumExpansion(compression);
+    if (expansion == 0) return false;
+    std::uint16_t bitsPerSample = 1;
+    std::uint16_t samplesPerPixel = 1;
+    std::uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    // Subsampled colour may store little more than the brightness.
+    if (photometric == PHOTOMETRIC_YCBCR) samplesPerPixel = 1;
+    const std::uint64_t pixelBytes =
+        std::uint64_t{width} * height * bitsPerSample * samplesPerPixel / 8;
+    return std::uint64_t{byteCount} * expansion < pixelBytes;
+}
+
 bool hasTiffSignature(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 4) return false;
     const std::uint8_t* b = bytes.data();
@@ -145,6 +182,9 @@ LoadResult DecodeTiff(std::span<const std::uint8_t> bytes, Image& out) {
         return LoadResult::Damaged;
     }
     if (!Image::acceptableSize(width, height)) return LoadResult::TooLarge;
+    if (tooShortForPicture(tiff.get(), compression, width, height, bytes.size())) {
+        return LoadResult::Damaged;
+    }
 
     char message[1024];
     if (!TIFFRGBAImageOK(tiff.get(), message)) return LoadResult::Unsupported;
