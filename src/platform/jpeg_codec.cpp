@@ -32,7 +32,9 @@ struct JpegErrorManager {
     std::longjmp(manager->jump, 1);
 }
 
-[[noreturn]] void onJpegError(j_common_ptr info) { stopWith(info, info->err->msg_code); }
+[[noreturn]] void onJpegError(j_common_ptr info) {
+    stopWith(info, info->err->msg_code);
+}
 
 // ---- reading from memory -------------------------------------------------------------------
 
@@ -216,14 +218,14 @@ bool tooShortForPicture(const jpeg_decompress_struct& info, std::size_t byteCoun
     if (info.progressive_mode || info.arith_code) return false;
     std::uint64_t blocks = 0;
     for (int c = 0; c < info.num_components; ++c) {
-        blocks += std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
+        blocks +=
+            std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
     }
     return blocks > std::uint64_t{byteCount} * 4;
 }
 
 LoadResult failureResult(const JpegErrorManager& errors) {
-    return errors.failureCode == JERR_OUT_OF_MEMORY ? LoadResult::OutOfMemory
-                                                    : LoadResult::Damaged;
+    return errors.failureCode == JERR_OUT_OF_MEMORY ? LoadResult::OutOfMemory : LoadResult::Damaged;
 }
 
 // ---- writing -------------------------------------------------------------------------------

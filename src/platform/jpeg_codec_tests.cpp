@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/png_codec.h"
+#include "test_support/external_tools.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 
@@ -19,12 +20,12 @@ namespace morvel {
 namespace {
 
 using testing::GradientPicture;
+using testing::HaveTool;
 using testing::MeanDifference;
-using testing::OutputOf;
-using testing::Quoted;
-using testing::RunQuietly;
+using testing::RunTool;
+using testing::SamePicture;
 using testing::TempFolder;
-using testing::ToolAvailable;
+using testing::ToolOutput;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -161,11 +162,11 @@ TEST(JpegCodec, WritesThreeComponentYCbCrAtQuality70) {
     EXPECT_EQ(facts.colourSpace, JCS_YCbCr);
     EXPECT_FALSE(facts.progressive);
 
-    if (!ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick is not installed";
+    if (!HaveTool("identify")) GTEST_SKIP() << "ImageMagick is not installed";
     TempFolder folder;
     const std::string path = folder.write("ours.jpg", file);
     // ImageMagick estimates the quality from the quantisation tables.
-    EXPECT_EQ(OutputOf("identify -format %Q " + Quoted(path)), "70");
+    EXPECT_EQ(ToolOutput("identify", {"-format", "%Q", path}), "70");
 }
 
 TEST(JpegCodec, EncodingRefusesAnEmptyPictureAndIsSafeInParallel) {
@@ -254,7 +255,7 @@ TEST(JpegCodec, OtherColourSpacesAreUnsupported) {
 }
 
 TEST(JpegCodec, ReadsGreyCmykAndProgressiveFilesOfOtherTools) {
-    if (!ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
     TempFolder folder;
     const Image original = GradientPicture(97, 61, 11, 4);
     Bytes png;
@@ -263,20 +264,23 @@ TEST(JpegCodec, ReadsGreyCmykAndProgressiveFilesOfOtherTools) {
 
     struct Case {
         const char* name;
-        const char* options;
+        std::vector<std::string> options;
         int components;
         bool progressive;
         double tolerance;  // mean difference to the original
     };
     const Case cases[] = {
-        {"CMYK", "-colorspace CMYK -quality 100", 4, false, 4.0},
-        {"progressive", "-interlace JPEG -quality 92", 3, true, 3.0},
-        {"4:4:4", "-sampling-factor 1x1 -quality 90", 3, false, 3.0},
+        {"CMYK", {"-colorspace", "CMYK", "-quality", "100"}, 4, false, 4.0},
+        {"progressive", {"-interlace", "JPEG", "-quality", "92"}, 3, true, 3.0},
+        {"4:4:4", {"-sampling-factor", "1x1", "-quality", "90"}, 3, false, 3.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string output = folder.file(std::string(c.name) + ".jpg");
-        ASSERT_TRUE(RunQuietly("convert " + Quoted(input) + " " + c.options + " " + Quoted(output)));
+        std::vector<std::string> args = {input};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(output);
+        ASSERT_TRUE(RunTool("convert", args));
         const Bytes file = *ReadFileBytes(output);
         const HeaderFacts facts = headerOf(file);
         EXPECT_EQ(facts.components, c.components);
@@ -289,9 +293,9 @@ TEST(JpegCodec, ReadsGreyCmykAndProgressiveFilesOfOtherTools) {
     // Grey: ImageMagick's own grey version of the picture is the reference.
     const std::string grey = folder.file("grey.jpg");
     const std::string greyReference = folder.file("grey.png");
-    ASSERT_TRUE(RunQuietly("convert " + Quoted(input) + " -colorspace Gray -quality 95 " + Quoted(grey)));
-    ASSERT_TRUE(RunQuietly("convert " + Quoted(input) + " -colorspace Gray -define png:color-type=2 " +
-                           Quoted(greyReference)));
+    ASSERT_TRUE(RunTool("convert", {input, "-colorspace", "Gray", "-quality", "95", grey}));
+    ASSERT_TRUE(RunTool(
+        "convert", {input, "-colorspace", "Gray", "-define", "png:color-type=2", greyReference}));
     const Bytes greyFile = *ReadFileBytes(grey);
     EXPECT_EQ(headerOf(greyFile).components, 1);
     Image decoded;
@@ -308,14 +312,14 @@ TEST(JpegCodec, ReadsGreyCmykAndProgressiveFilesOfOtherTools) {
 }
 
 TEST(JpegCodec, ReadsFilesOfFfmpeg) {
-    if (!ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    if (!HaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder;
     const Image original = GradientPicture(96, 64, 13, 4);
     Bytes png;
     ASSERT_TRUE(EncodePng(original, png));
     const std::string input = folder.write("in.png", png);
     const std::string output = folder.file("ffmpeg.jpg");
-    ASSERT_TRUE(RunQuietly("ffmpeg -y -loglevel error -i " + Quoted(input) + " -q:v 2 " + Quoted(output)));
+    ASSERT_TRUE(RunTool("ffmpeg", {"-y", "-loglevel", "error", "-i", input, "-q:v", "2", output}));
     Image decoded;
     ASSERT_EQ(DecodeJpeg(*ReadFileBytes(output), decoded), LoadResult::Ok);
     EXPECT_LT(MeanDifference(decoded, original), 4.0);
@@ -360,7 +364,7 @@ TEST(JpegCodec, ScaleDenominatorsGiveReducedPictures) {
     for (const int other : {0, 3, 16, -2}) {
         Image picture;
         ASSERT_EQ(DecodeJpeg(file, picture, other), LoadResult::Ok);
-        EXPECT_TRUE(picture.samePixels(full)) << other;
+        EXPECT_TRUE(SamePicture(picture, full)) << other;
     }
 }
 
@@ -424,13 +428,13 @@ TEST(JpegCodec, FilesMissingOnlyTheEndMarkerOrWithTrailingBytesRead) {
         Image withoutEnd;
         ASSERT_EQ(DecodeJpeg(std::span(file).first(file.size() - 2), withoutEnd), LoadResult::Ok)
             << progressive;
-        EXPECT_TRUE(withoutEnd.samePixels(complete));
+        EXPECT_TRUE(SamePicture(withoutEnd, complete));
 
         Bytes padded = file;
         padded.insert(padded.end(), 300, 0x00);
         Image withPadding;
         ASSERT_EQ(DecodeJpeg(padded, withPadding), LoadResult::Ok);
-        EXPECT_TRUE(withPadding.samePixels(complete));
+        EXPECT_TRUE(SamePicture(withPadding, complete));
     }
 }
 

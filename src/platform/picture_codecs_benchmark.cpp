@@ -33,7 +33,9 @@ const Image& frame() {
                 state ^= state >> 17;
                 state ^= state << 5;
                 const int noise = static_cast<int>(state % 17) - 8;
-                auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+                auto clamp = [](int v) {
+                    return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+                };
                 p[0] = clamp(x * 255 / kWidth + noise);
                 p[1] = clamp(y * 255 / kHeight - noise);
                 p[2] = clamp(128 + (x - y) * 127 / kWidth + noise / 2);
@@ -106,7 +108,8 @@ void BM_DecodeJpeg(benchmark::State& state) {
     Bytes file;
     EncodeJpeg(frame(), file);
     const int scale = static_cast<int>(state.range(0));
-    runDecoder(state, file, [scale](const Bytes& b, Image& out) { return DecodeJpeg(b, out, scale); });
+    runDecoder(state, file,
+               [scale](const Bytes& b, Image& out) { return DecodeJpeg(b, out, scale); });
 }
 
 // Uncompressed true-colour Targa, top row first, pixels stored blue, green, red.
@@ -127,7 +130,9 @@ Bytes targaFile() {
     return file;
 }
 
-void BM_DecodeTga(benchmark::State& state) { runDecoder(state, targaFile(), DecodeTga); }
+void BM_DecodeTga(benchmark::State& state) {
+    runDecoder(state, targaFile(), DecodeTga);
+}
 
 // An RGB TIFF written by libtiff, 16 rows per strip, read back as bytes.
 Bytes tiffFile(std::uint16_t compression) {

@@ -19,6 +19,7 @@ namespace {
 
 using testing::GradientPicture;
 using testing::MeanDifference;
+using testing::SamePicture;
 using testing::TempFolder;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -84,13 +85,13 @@ TEST(PictureIo, EveryFormatIsRecognisedByItsContent) {
     Image decoded;
 
     ASSERT_EQ(DecodePicture(EncodeBmp(original), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
     ASSERT_EQ(DecodePicture(encodedAs(original, PictureFormat::Png), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
     ASSERT_EQ(DecodePicture(encodedAs(original, PictureFormat::Jpeg), decoded), LoadResult::Ok);
     EXPECT_LT(MeanDifference(decoded, original), 12.0);
     ASSERT_EQ(DecodePicture(targa(original), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
 
     const Bytes grey = {0, 50, 100, 150, 200, 250};
     ASSERT_EQ(DecodePicture(greyTiff(grey, 3, 2), decoded), LoadResult::Ok);
@@ -104,7 +105,7 @@ TEST(PictureIo, TheNameDoesNotChooseTheReader) {
     const std::string path = folder.write("photo.bmp", encodedAs(original, PictureFormat::Png));
     Image decoded;
     ASSERT_EQ(LoadPictureFile(path, decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
 
     const std::string jpeg = folder.write("scan.tif", encodedAs(original, PictureFormat::Jpeg));
     ASSERT_EQ(LoadPictureFile(jpeg, decoded), LoadResult::Ok);
@@ -132,7 +133,8 @@ TEST(PictureIo, BytesThatNoReaderKnowsAreNotThisFormat) {
     EXPECT_TRUE(target.samePixels(before));
 
     TempFolder folder;
-    EXPECT_EQ(LoadPictureFile(folder.write("empty.png", Bytes{}), target), LoadResult::NotThisFormat);
+    EXPECT_EQ(LoadPictureFile(folder.write("empty.png", Bytes{}), target),
+              LoadResult::NotThisFormat);
     EXPECT_EQ(LoadPictureFile(folder.write("notes.jpg", text), target), LoadResult::NotThisFormat);
 }
 
@@ -189,7 +191,7 @@ TEST(PictureIo, EveryWrittenFormatReadsBack) {
         Image decoded;
         ASSERT_EQ(LoadPictureFile(path, decoded), LoadResult::Ok);
         if (f.tolerance == 0) {
-            EXPECT_TRUE(decoded.samePixels(original));
+            EXPECT_TRUE(SamePicture(decoded, original));
         } else {
             EXPECT_LT(MeanDifference(decoded, original), f.tolerance);
         }

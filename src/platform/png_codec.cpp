@@ -127,7 +127,7 @@ bool peekHeader(std::span<const std::uint8_t> bytes, PeekedHeader& header) {
     header.height = be32(chunk + 12);
     const int bitDepth = chunk[16];
     const int colourType = chunk[17];
-    const int channels = colourType == 0 ? 1
+    const int channels = colourType == 0   ? 1
                          : colourType == 2 ? 3
                          : colourType == 3 ? 1
                          : colourType == 4 ? 2
@@ -143,8 +143,8 @@ bool peekHeader(std::span<const std::uint8_t> bytes, PeekedHeader& header) {
 // 1/1032 of what it unpacks to. A file too short to hold the announced picture is cut off; it
 // is refused before the pixels are allocated (a few bytes could otherwise claim 800 MB).
 bool tooShortForPicture(std::span<const std::uint8_t> bytes, const PeekedHeader& header) {
-    const std::uint64_t pixelBytes =
-        std::uint64_t{header.width} * header.height * static_cast<unsigned>(header.bitsPerPixel) / 8;
+    const std::uint64_t pixelBytes = std::uint64_t{header.width} * header.height *
+                                     static_cast<unsigned>(header.bitsPerPixel) / 8;
     return bytes.size() < pixelBytes / 1032;
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "test_support/external_tools.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 
@@ -17,10 +18,10 @@ namespace morvel {
 namespace {
 
 using testing::GradientPicture;
-using testing::Quoted;
-using testing::RunQuietly;
+using testing::HaveTool;
+using testing::RunTool;
+using testing::SamePicture;
 using testing::TempFolder;
-using testing::ToolAvailable;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -37,7 +38,8 @@ std::uint32_t be32(const std::uint8_t* p) {
 }
 
 void putBe32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 std::vector<Chunk> chunksOf(const Bytes& png) {
@@ -136,11 +138,12 @@ Bytes encoded(const Image& image) {
 
 TEST(PngCodec, OurFilesReadBackExactlyAtAnySize) {
     // Widths 1 to 5 give every row padding of the 4-byte aligned rows.
-    for (const auto& [width, height] : {std::pair{1, 1}, {2, 3}, {3, 2}, {4, 1}, {5, 7}, {640, 480}}) {
+    for (const auto& [width, height] :
+         {std::pair{1, 1}, {2, 3}, {3, 2}, {4, 1}, {5, 7}, {640, 480}}) {
         const Image original = GradientPicture(width, height, width * 31 + height);
         Image decoded;
         ASSERT_EQ(DecodePng(encoded(original), decoded), LoadResult::Ok) << width << "x" << height;
-        EXPECT_TRUE(decoded.samePixels(original)) << width << "x" << height;
+        EXPECT_TRUE(SamePicture(decoded, original)) << width << "x" << height;
     }
 }
 
@@ -167,7 +170,8 @@ TEST(PngCodec, WritesRgb8NotInterlacedWithFilterNoneOnEveryRowAtLevel9) {
     const std::size_t rowBytes = 1 + 37 * 3;
     Bytes raw(rowBytes * 23 + 1);  // one spare byte: more data than expected would show
     uLongf rawSize = static_cast<uLongf>(raw.size());
-    ASSERT_EQ(uncompress(raw.data(), &rawSize, stream.data(), static_cast<uLong>(stream.size())), Z_OK);
+    ASSERT_EQ(uncompress(raw.data(), &rawSize, stream.data(), static_cast<uLong>(stream.size())),
+              Z_OK);
     ASSERT_EQ(rawSize, rowBytes * 23);
     for (int y = 0; y < 23; ++y) {
         EXPECT_EQ(raw[y * rowBytes], 0) << "filter of row " << y;
@@ -202,7 +206,7 @@ TEST(PngCodec, EncodingRefusesAnEmptyPictureAndIsSafeInParallel) {
 
 // A picture of six colours in blocks: it fits a palette without loss.
 Image fewColours(int width, int height) {
-    static const std::uint8_t colours[6][3] = {{255, 0, 0},   {0, 128, 0},  {0, 0, 255},
+    static const std::uint8_t colours[6][3] = {{255, 0, 0},    {0, 128, 0},  {0, 0, 255},
                                                {250, 250, 10}, {20, 20, 20}, {200, 100, 150}};
     Image image = *Image::create(width, height);
     for (int y = 0; y < height; ++y) {
@@ -231,7 +235,8 @@ struct ToolCase {
     const char* name;
     const char* tool;  // "convert" or "ffmpeg"
     Image (*source)();
-    const char* options;  // between input and output
+    std::vector<std::string> options;  // between input and output
+    const char* outputPrefix;          // ImageMagick's format prefix, such as "PNG8:"
     int colourType;
     int bitDepth;
     int interlace;
@@ -239,61 +244,86 @@ struct ToolCase {
     int tolerance = 0;     // ffmpeg's own colour conversions are off by a little
 };
 
-Image rgbSource() { return GradientPicture(61, 37, 7); }
-Image paletteSource() { return fewColours(61, 37); }
-Image grey8Source() { return greyRamp(61, 37, 8); }
-Image grey4Source() { return greyRamp(61, 37, 4); }
-Image grey2Source() { return greyRamp(61, 37, 2); }
-Image grey1Source() { return greyRamp(61, 37, 1); }
+Image rgbSource() {
+    return GradientPicture(61, 37, 7);
+}
+Image paletteSource() {
+    return fewColours(61, 37);
+}
+Image grey8Source() {
+    return greyRamp(61, 37, 8);
+}
+Image grey4Source() {
+    return greyRamp(61, 37, 4);
+}
+Image grey2Source() {
+    return greyRamp(61, 37, 2);
+}
+Image grey1Source() {
+    return greyRamp(61, 37, 1);
+}
+
+std::vector<std::string> greyOptions(const char* depth) {
+    return {"-define", "png:color-type=0", "-define", std::string("png:bit-depth=") + depth};
+}
+std::vector<std::string> alphaOptions(const char* amount) {
+    return {"-alpha", "set", "-channel", "A", "-evaluate", "set", amount, "+channel"};
+}
+std::vector<std::string> joined(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 const ToolCase kToolCases[] = {
-    {"palette", "convert", paletteSource, "PNG8:", 3, 8, 0, false},
-    {"palette, interlaced", "convert", paletteSource, "-interlace PNG PNG8:", 3, 8, 1, false},
-    {"palette with tRNS", "convert", paletteSource, "-transparent 'rgb(0,128,0)' PNG8:", 3, 8, 0, true},
-    {"grey 8", "convert", grey8Source,
-     "-define png:color-type=0 -define png:bit-depth=8", 0, 8, 0, false},
-    {"grey 4", "convert", grey4Source,
-     "-define png:color-type=0 -define png:bit-depth=4", 0, 4, 0, false},
-    {"grey 2", "convert", grey2Source,
-     "-define png:color-type=0 -define png:bit-depth=2", 0, 2, 0, false},
-    {"grey 1", "convert", grey1Source,
-     "-define png:color-type=0 -define png:bit-depth=1", 0, 1, 0, false},
-    {"grey 16", "convert", grey8Source,
-     "-define png:color-type=0 -define png:bit-depth=16", 0, 16, 0, false},
+    {"palette", "convert", paletteSource, {}, "PNG8:", 3, 8, 0, false},
+    {"palette, interlaced",
+     "convert",
+     paletteSource,
+     {"-interlace", "PNG"},
+     "PNG8:",
+     3,
+     8,
+     1,
+     false},
+    {"palette with tRNS",
+     "convert",
+     paletteSource,
+     {"-transparent", "rgb(0,128,0)"},
+     "PNG8:",
+     3,
+     8,
+     0,
+     true},
+    {"grey 8", "convert", grey8Source, greyOptions("8"), "", 0, 8, 0, false},
+    {"grey 4", "convert", grey4Source, greyOptions("4"), "", 0, 4, 0, false},
+    {"grey 2", "convert", grey2Source, greyOptions("2"), "", 0, 2, 0, false},
+    {"grey 1", "convert", grey1Source, greyOptions("1"), "", 0, 1, 0, false},
+    {"grey 16", "convert", grey8Source, greyOptions("16"), "", 0, 16, 0, false},
     {"grey and alpha", "convert", grey8Source,
-     "-alpha set -channel A -evaluate set 60% +channel -define png:color-type=4", 4, 8, 0, false},
-    {"RGB 16", "convert", rgbSource, "PNG48:", 2, 16, 0, false},
-    {"RGBA 8", "convert", rgbSource, "-alpha set -channel A -evaluate set 50% +channel PNG32:", 6, 8, 0, false},
-    {"RGBA 16", "convert", rgbSource, "-alpha set -channel A -evaluate set 30% +channel PNG64:", 6, 16, 0, false},
-    {"RGB interlaced", "convert", rgbSource, "-interlace PNG PNG24:", 2, 8, 1, false},
-    {"RGBA 16 by ffmpeg", "ffmpeg", rgbSource, "-pix_fmt rgba64be", 6, 16, 0, false, 2},
-    {"grey 16 by ffmpeg", "ffmpeg", grey8Source, "-pix_fmt gray16be", 0, 16, 0, false, 2},
-    {"grey and alpha by ffmpeg", "ffmpeg", grey8Source, "-pix_fmt ya8", 4, 8, 0, false, 2},
+     joined(alphaOptions("60%"), {"-define", "png:color-type=4"}), "", 4, 8, 0, false},
+    {"RGB 16", "convert", rgbSource, {}, "PNG48:", 2, 16, 0, false},
+    {"RGBA 8", "convert", rgbSource, alphaOptions("50%"), "PNG32:", 6, 8, 0, false},
+    {"RGBA 16", "convert", rgbSource, alphaOptions("30%"), "PNG64:", 6, 16, 0, false},
+    {"RGB interlaced", "convert", rgbSource, {"-interlace", "PNG"}, "PNG24:", 2, 8, 1, false},
+    {"RGBA 16 by ffmpeg", "ffmpeg", rgbSource, {"-pix_fmt", "rgba64be"}, "", 6, 16, 0, false, 2},
+    {"grey 16 by ffmpeg", "ffmpeg", grey8Source, {"-pix_fmt", "gray16be"}, "", 0, 16, 0, false, 2},
+    {"grey and alpha by ffmpeg", "ffmpeg", grey8Source, {"-pix_fmt", "ya8"}, "", 4, 8, 0, false, 2},
 };
 
 TEST(PngCodec, ReadsEveryKindOtherToolsWrite) {
     TempFolder folder;
     for (const ToolCase& c : kToolCases) {
         SCOPED_TRACE(c.name);
-        if (!ToolAvailable(c.tool)) {
-            GTEST_SKIP() << c.tool << " is not installed";
-        }
+        if (!HaveTool(c.tool)) GTEST_SKIP() << c.tool << " is not installed";
         const Image original = c.source();
         const std::string input = folder.write("in.png", encoded(original));
         const std::string output = folder.file("out.png");
-        std::string command;
-        const std::string options = c.options;
-        if (std::string(c.tool) == "convert") {
-            // A trailing "PNG8:"-style prefix belongs to the output name.
-            const bool prefixed = !options.empty() && options.back() == ':';
-            const auto split = prefixed ? options.rfind(' ') : std::string::npos;
-            const std::string flags = prefixed ? (split == std::string::npos ? "" : options.substr(0, split)) : options;
-            const std::string prefix = prefixed ? options.substr(split == std::string::npos ? 0 : split + 1) : "";
-            command = "convert " + Quoted(input) + " " + flags + " " + Quoted(prefix + output);
-        } else {
-            command = "ffmpeg -y -loglevel error -i " + Quoted(input) + " " + options + " " + Quoted(output);
-        }
-        ASSERT_TRUE(RunQuietly(command)) << command;
+        std::vector<std::string> args;
+        if (std::string(c.tool) == "ffmpeg") args = {"-y", "-loglevel", "error", "-i"};
+        args.push_back(input);
+        args = joined(args, c.options);
+        args.push_back(c.outputPrefix + output);
+        ASSERT_TRUE(RunTool(c.tool, args));
         const Bytes file = *ReadFileBytes(output);
 
         HeaderFields fields;
@@ -313,7 +343,8 @@ TEST(PngCodec, ReadsEveryKindOtherToolsWrite) {
         for (int y = 0; y < original.height(); ++y) {
             for (int x = 0; x < original.width(); ++x) {
                 // A tool may store any colour under a fully transparent pixel.
-                if (c.hasTransparency && original.green(x, y) == 128 && original.red(x, y) == 0) continue;
+                if (c.hasTransparency && original.green(x, y) == 128 && original.red(x, y) == 0)
+                    continue;
                 for (int i = 0; i < 3; ++i) {
                     const int difference = decoded.row(y)[x * 3 + i] - original.row(y)[x * 3 + i];
                     if (std::abs(difference) > c.tolerance) ++wrong;
@@ -331,7 +362,7 @@ TEST(PngCodec, IgnoresTransparencyChunksOfGreyAndRgbPictures) {
     chunks.insert(chunks.begin() + 1, Chunk{"tRNS", {0, 10, 0, 20, 0, 30}});
     Image decoded;
     ASSERT_EQ(DecodePng(fileOf(chunks), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(rgb));
+    EXPECT_TRUE(SamePicture(decoded, rgb));
 
     Bytes raw;
     for (int y = 0; y < 4; ++y) raw.insert(raw.end(), {0, 0, 100, 200});
@@ -361,8 +392,8 @@ TEST(PngCodec, OtherBytesAreNotThisFormat) {
 TEST(PngCodec, TruncatedOrCorruptFilesAreDamagedAndLeaveTheTargetAlone) {
     const Bytes file = encoded(GradientPicture(120, 80));
     const Image before = GradientPicture(3, 3);
-    for (const std::size_t length : {std::size_t{8}, std::size_t{20}, std::size_t{33}, std::size_t{60},
-                                     file.size() / 2, file.size() - 40}) {
+    for (const std::size_t length : {std::size_t{8}, std::size_t{20}, std::size_t{33},
+                                     std::size_t{60}, file.size() / 2, file.size() - 40}) {
         Image target = before;
         EXPECT_EQ(DecodePng(std::span(file).first(length), target), LoadResult::Damaged) << length;
         EXPECT_TRUE(target.samePixels(before)) << length;
@@ -383,7 +414,7 @@ TEST(PngCodec, AFileMissingOnlyItsEndChunkStillReads) {
     const Bytes file = encoded(original);
     Image decoded;
     ASSERT_EQ(DecodePng(std::span(file).first(file.size() - 12), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
 }
 
 TEST(PngCodec, AbsurdOrEmptySizesAreRefusedBeforeAllocating) {

@@ -30,7 +30,9 @@ struct MemoryFile {
     bool outOfMemory = false;  // set by the error handler when libtiff could not allocate
 };
 
-MemoryFile& fileOf(thandle_t handle) { return *static_cast<MemoryFile*>(handle); }
+MemoryFile& fileOf(thandle_t handle) {
+    return *static_cast<MemoryFile*>(handle);
+}
 
 tmsize_t readFile(thandle_t handle, void* target, tmsize_t length) {
     MemoryFile& file = fileOf(handle);
@@ -42,7 +44,9 @@ tmsize_t readFile(thandle_t handle, void* target, tmsize_t length) {
     return static_cast<tmsize_t>(count);
 }
 
-tmsize_t writeNothing(thandle_t, void*, tmsize_t) { return -1; }
+tmsize_t writeNothing(thandle_t, void*, tmsize_t) {
+    return -1;
+}
 
 toff_t seekFile(thandle_t handle, toff_t offset, int whence) {
     MemoryFile& file = fileOf(handle);
@@ -60,9 +64,13 @@ toff_t seekFile(thandle_t handle, toff_t offset, int whence) {
     return file.position;
 }
 
-int closeNothing(thandle_t) { return 0; }
+int closeNothing(thandle_t) {
+    return 0;
+}
 
-toff_t fileSize(thandle_t handle) { return fileOf(handle).size; }
+toff_t fileSize(thandle_t handle) {
+    return fileOf(handle).size;
+}
 
 // The whole file is already in memory: libtiff reads it in place instead of copying strips.
 // libtiff never writes to a map of a file opened for reading.
@@ -83,7 +91,9 @@ int onTiffError(TIFF*, void* userData, const char*, const char* format, va_list)
     return 1;
 }
 
-int onTiffWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int onTiffWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 // The per-file handlers above catch what libtiff reports about an open file; a few places in
 // libtiff still report through the process-wide handlers, which print to stderr by default.
@@ -161,9 +171,9 @@ LoadResult DecodeTiff(std::span<const std::uint8_t> bytes, Image& out) {
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), onTiffWarning, nullptr);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxSingleAllocation);
 
-    std::unique_ptr<TIFF, TiffDeleter> tiff(TIFFClientOpenExt(
-        "picture", "r", &file, readFile, writeNothing, seekFile, closeNothing, fileSize, mapFile,
-        unmapNothing, options.get()));
+    std::unique_ptr<TIFF, TiffDeleter> tiff(
+        TIFFClientOpenExt("picture", "r", &file, readFile, writeNothing, seekFile, closeNothing,
+                          fileSize, mapFile, unmapNothing, options.get()));
     auto failure = [&file] {
         return file.outOfMemory ? LoadResult::OutOfMemory : LoadResult::Damaged;
     };

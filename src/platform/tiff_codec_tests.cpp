@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/png_codec.h"
+#include "test_support/external_tools.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 
@@ -14,11 +15,11 @@ namespace morvel {
 namespace {
 
 using testing::GradientPicture;
+using testing::HaveTool;
 using testing::MeanDifference;
-using testing::Quoted;
-using testing::RunQuietly;
+using testing::RunTool;
+using testing::SamePicture;
 using testing::TempFolder;
-using testing::ToolAvailable;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -133,13 +134,14 @@ TEST(TiffCodec, OldStyleJpegAndPixarDeflateAreRefused) {
     const Image original = GradientPicture(40, 30);
     ASSERT_TRUE(writeWithLibtiff(folder.file("pixar.tif"), original, COMPRESSION_DEFLATE));
     ASSERT_TRUE(writeWithLibtiff(folder.file("adobe.tif"), original, COMPRESSION_ADOBE_DEFLATE));
-    EXPECT_EQ(DecodeTiff(*ReadFileBytes(folder.file("pixar.tif")), target), LoadResult::Unsupported);
+    EXPECT_EQ(DecodeTiff(*ReadFileBytes(folder.file("pixar.tif")), target),
+              LoadResult::Unsupported);
     ASSERT_EQ(DecodeTiff(*ReadFileBytes(folder.file("adobe.tif")), target), LoadResult::Ok);
-    EXPECT_TRUE(target.samePixels(original));
+    EXPECT_TRUE(SamePicture(target, original));
 }
 
 TEST(TiffCodec, ReadsTheKindsOtherToolsWrite) {
-    if (!ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
     TempFolder folder;
     const Image rgb = GradientPicture(67, 43, 9);
     Image grey = *Image::create(67, 43);
@@ -156,22 +158,26 @@ TEST(TiffCodec, ReadsTheKindsOtherToolsWrite) {
     struct Case {
         const char* name;
         const Image* source;
-        const char* options;  // the last word may be an output prefix such as "TIFF64:"
+        std::vector<std::string> options;
         std::uint16_t compression;
         double tolerance;  // mean difference; 0 means exact
     };
     const Case cases[] = {
-        {"RGB uncompressed", &rgb, "-compress none", COMPRESSION_NONE, 0},
-        {"RGB LZW", &rgb, "-compress lzw", COMPRESSION_LZW, 0},
-        {"RGB deflate", &rgb, "-compress zip", COMPRESSION_ADOBE_DEFLATE, 0},
-        {"RGB PackBits", &rgb, "-compress rle", COMPRESSION_PACKBITS, 0},
-        {"RGB big-endian", &rgb, "-compress lzw -endian MSB", COMPRESSION_LZW, 0},
-        {"RGB 16-bit", &rgb, "-depth 16 -compress zip", COMPRESSION_ADOBE_DEFLATE, 0},
-        {"RGB planes", &rgb, "-interlace plane -compress none", COMPRESSION_NONE, 0},
-        {"RGB tiled", &rgb, "-define tiff:tile-geometry=16x16 -compress lzw", COMPRESSION_LZW, 0},
-        {"RGB JPEG", &rgb, "-compress jpeg -quality 95", COMPRESSION_JPEG, 4.0},
-        {"grey", &grey, "-colorspace Gray -compress lzw", COMPRESSION_LZW, 0},
-        {"palette", &palette, "-type Palette -compress none", COMPRESSION_NONE, 0},
+        {"RGB uncompressed", &rgb, {"-compress", "none"}, COMPRESSION_NONE, 0},
+        {"RGB LZW", &rgb, {"-compress", "lzw"}, COMPRESSION_LZW, 0},
+        {"RGB deflate", &rgb, {"-compress", "zip"}, COMPRESSION_ADOBE_DEFLATE, 0},
+        {"RGB PackBits", &rgb, {"-compress", "rle"}, COMPRESSION_PACKBITS, 0},
+        {"RGB big-endian", &rgb, {"-compress", "lzw", "-endian", "MSB"}, COMPRESSION_LZW, 0},
+        {"RGB 16-bit", &rgb, {"-depth", "16", "-compress", "zip"}, COMPRESSION_ADOBE_DEFLATE, 0},
+        {"RGB planes", &rgb, {"-interlace", "plane", "-compress", "none"}, COMPRESSION_NONE, 0},
+        {"RGB tiled",
+         &rgb,
+         {"-define", "tiff:tile-geometry=16x16", "-compress", "lzw"},
+         COMPRESSION_LZW,
+         0},
+        {"RGB JPEG", &rgb, {"-compress", "jpeg", "-quality", "95"}, COMPRESSION_JPEG, 4.0},
+        {"grey", &grey, {"-colorspace", "Gray", "-compress", "lzw"}, COMPRESSION_LZW, 0},
+        {"palette", &palette, {"-type", "Palette", "-compress", "none"}, COMPRESSION_NONE, 0},
     };
     Bytes png;
     for (const Case& c : cases) {
@@ -179,12 +185,15 @@ TEST(TiffCodec, ReadsTheKindsOtherToolsWrite) {
         ASSERT_TRUE(EncodePng(*c.source, png));
         const std::string input = folder.write("in.png", png);
         const std::string output = folder.file("out.tif");
-        ASSERT_TRUE(RunQuietly("convert " + Quoted(input) + " " + c.options + " " + Quoted(output)));
+        std::vector<std::string> args = {input};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(output);
+        ASSERT_TRUE(RunTool("convert", args));
         EXPECT_EQ(compressionOf(output), c.compression);
         Image decoded;
         ASSERT_EQ(DecodeTiff(*ReadFileBytes(output), decoded), LoadResult::Ok);
         if (c.tolerance == 0) {
-            EXPECT_TRUE(decoded.samePixels(*c.source));
+            EXPECT_TRUE(SamePicture(decoded, *c.source));
         } else {
             EXPECT_LT(MeanDifference(decoded, *c.source), c.tolerance);
         }
@@ -194,27 +203,27 @@ TEST(TiffCodec, ReadsTheKindsOtherToolsWrite) {
     ASSERT_TRUE(EncodePng(rgb, png));
     const std::string input = folder.write("in.png", png);
     const std::string big = folder.file("big.tif");
-    ASSERT_TRUE(RunQuietly("convert " + Quoted(input) + " -compress lzw " + Quoted("TIFF64:" + big)));
+    ASSERT_TRUE(RunTool("convert", {input, "-compress", "lzw", "TIFF64:" + big}));
     const Bytes bigFile = *ReadFileBytes(big);
     ASSERT_GE(bigFile.size(), 4u);
     EXPECT_EQ(bigFile[2], 43);
     Image decoded;
     ASSERT_EQ(DecodeTiff(bigFile, decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(rgb));
+    EXPECT_TRUE(SamePicture(decoded, rgb));
 }
 
 TEST(TiffCodec, ReadsFilesOfFfmpeg) {
-    if (!ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    if (!HaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder;
     const Image original = GradientPicture(48, 32, 4);
     Bytes png;
     ASSERT_TRUE(EncodePng(original, png));
     const std::string input = folder.write("in.png", png);
     const std::string output = folder.file("ffmpeg.tif");
-    ASSERT_TRUE(RunQuietly("ffmpeg -y -loglevel error -i " + Quoted(input) + " " + Quoted(output)));
+    ASSERT_TRUE(RunTool("ffmpeg", {"-y", "-loglevel", "error", "-i", input, output}));
     Image decoded;
     ASSERT_EQ(DecodeTiff(*ReadFileBytes(output), decoded), LoadResult::Ok);
-    EXPECT_TRUE(decoded.samePixels(original));
+    EXPECT_TRUE(SamePicture(decoded, original));
 }
 
 TEST(TiffCodec, OtherBytesAreNotThisFormat) {
@@ -241,13 +250,17 @@ TEST(TiffCodec, GarbageAfterAnySignatureIsDamaged) {
 TEST(TiffCodec, AbsurdOrEmptySizesAreRefusedBeforeAllocating) {
     const Bytes pixels = rampBytes(16);
     Image target;
-    EXPECT_EQ(DecodeTiff(greyTiff(100000, 100000, COMPRESSION_NONE, pixels), target), LoadResult::TooLarge);
-    EXPECT_EQ(DecodeTiff(greyTiff(70000, 2, COMPRESSION_NONE, pixels), target), LoadResult::TooLarge);
+    EXPECT_EQ(DecodeTiff(greyTiff(100000, 100000, COMPRESSION_NONE, pixels), target),
+              LoadResult::TooLarge);
+    EXPECT_EQ(DecodeTiff(greyTiff(70000, 2, COMPRESSION_NONE, pixels), target),
+              LoadResult::TooLarge);
     EXPECT_EQ(DecodeTiff(greyTiff(0, 16, COMPRESSION_NONE, pixels), target), LoadResult::Damaged);
     EXPECT_EQ(DecodeTiff(greyTiff(16, 0, COMPRESSION_NONE, pixels), target), LoadResult::Damaged);
     // Acceptable sizes that 16 bytes of strip data cannot hold.
-    EXPECT_EQ(DecodeTiff(greyTiff(16000, 12000, COMPRESSION_NONE, pixels), target), LoadResult::Damaged);
-    EXPECT_EQ(DecodeTiff(greyTiff(16000, 12000, COMPRESSION_LZW, pixels), target), LoadResult::Damaged);
+    EXPECT_EQ(DecodeTiff(greyTiff(16000, 12000, COMPRESSION_NONE, pixels), target),
+              LoadResult::Damaged);
+    EXPECT_EQ(DecodeTiff(greyTiff(16000, 12000, COMPRESSION_LZW, pixels), target),
+              LoadResult::Damaged);
     EXPECT_TRUE(target.empty());
 }
 
@@ -260,7 +273,8 @@ TEST(TiffCodec, TruncatedFilesAreDamagedAndLeaveTheTargetAlone) {
 
     const Image before = GradientPicture(3, 2);
     for (const Bytes* file : {&lzw, &plain}) {
-        for (const std::size_t length : {std::size_t{6}, std::size_t{40}, file->size() / 2, file->size() - 1}) {
+        for (const std::size_t length :
+             {std::size_t{6}, std::size_t{40}, file->size() / 2, file->size() - 1}) {
             Image target = before;
             EXPECT_EQ(DecodeTiff(std::span(*file).first(length), target), LoadResult::Damaged)
                 << length << " of " << file->size();

@@ -1,25 +1,89 @@
 #pragma once
 
-#include <unistd.h>
+// Pictures for codec tests (small exact ones, photograph-like ones), and comparisons that say
+// where or how much two pictures differ.
+// Header only.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/image.h"
 
-// Helpers for codec tests: pictures with content that compresses like a photograph, pixel
-// comparisons, and running the external tools (ImageMagick, ffmpeg) that make files for them.
-// Header only, so that the tests that need it pay nothing else.
 namespace morvel::testing {
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kGreen{0, 255, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kWhite{255, 255, 255};
+
+// A picture from its pixels, listed row by row from the top.
+inline Image MakePicture(int width, int height, const std::vector<Rgb>& pixels) {
+    Image image = *Image::create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb& c = pixels.at(static_cast<std::size_t>(y * width + x));
+            image.setPixel(x, y, c.r, c.g, c.b);
+        }
+    return image;
+}
+
+// A picture whose pixels all differ from their neighbours, so that any shift or mirror shows.
+inline Image PatternPicture(int width, int height) {
+    Image image = *Image::create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, static_cast<std::uint8_t>(x * 40 + y),
+                           static_cast<std::uint8_t>(y * 70 + 3),
+                           static_cast<std::uint8_t>(x * 13 + y * 29 + 7));
+    return image;
+}
+
+inline std::string DescribePixel(const Image& image, int x, int y) {
+    return std::to_string(image.red(x, y)) + "/" + std::to_string(image.green(x, y)) + "/" +
+           std::to_string(image.blue(x, y));
+}
+
+// Size and, for small pictures, every pixel.
+inline std::string DescribePicture(const Image& image) {
+    std::string text = std::to_string(image.width()) + "x" + std::to_string(image.height());
+    if (image.width() * image.height() > 64) return text;
+    for (int y = 0; y < image.height(); ++y) {
+        text += "\n ";
+        for (int x = 0; x < image.width(); ++x) text += " " + DescribePixel(image, x, y);
+    }
+    return text;
+}
+
+inline ::testing::AssertionResult SamePicture(const Image& actual, const Image& expected) {
+    if (actual.samePixels(expected)) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    failure << "got " << DescribePicture(actual) << "\nexpected " << DescribePicture(expected);
+    if (actual.width() == expected.width() && actual.height() == expected.height()) {
+        for (int y = 0; y < actual.height(); ++y)
+            for (int x = 0; x < actual.width(); ++x)
+                if (DescribePixel(actual, x, y) != DescribePixel(expected, x, y))
+                    return failure << "\nfirst difference at (" << x << ", " << y
+                                   << "): " << DescribePixel(actual, x, y) << " instead of "
+                                   << DescribePixel(expected, x, y);
+    }
+    return failure;
+}
 
 // Smooth gradients in each channel plus a little noise: compresses like a photograph rather
 // than like a flat colour. The same seed gives the same picture.
 inline Image GradientPicture(int width, int height, std::uint32_t seed = 1, int noise = 16) {
     Image image = *Image::create(width, height);
     std::uint32_t state = seed * 2654435761u + 12345u;
+    auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
     for (int y = 0; y < height; ++y) {
         std::uint8_t* p = image.row(y);
         for (int x = 0; x < width; ++x, p += 3) {
@@ -30,7 +94,6 @@ inline Image GradientPicture(int width, int height, std::uint32_t seed = 1, int 
             const int r = x * 255 / (width > 1 ? width - 1 : 1);
             const int g = y * 255 / (height > 1 ? height - 1 : 1);
             const int b = (x + y) * 255 / (width + height > 2 ? width + height - 2 : 1);
-            auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
             p[0] = clamp(r + jitter);
             p[1] = clamp(g - jitter);
             p[2] = clamp(255 - b + jitter / 2);
@@ -47,45 +110,6 @@ inline double MeanDifference(const Image& a, const Image& b) {
         for (int x = 0; x < a.width() * 3; ++x) sum += std::abs(a.row(y)[x] - b.row(y)[x]);
     }
     return static_cast<double>(sum) / (static_cast<double>(a.width()) * a.height() * 3);
-}
-
-// True when the program is found in one of the folders of PATH.
-inline bool ToolAvailable(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        std::size_t end = folders.find(':', start);
-        if (end == std::string::npos) end = folders.size();
-        const std::string candidate = folders.substr(start, end - start) + "/" + name;
-        if (::access(candidate.c_str(), X_OK) == 0) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-// Runs a shell command with its output discarded; true when it exited with status 0.
-inline bool RunQuietly(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Standard output of a shell command (errors discarded).
-inline std::string OutputOf(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[256];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-        ::pclose(pipe);
-    }
-    return output;
-}
-
-// Paths are put in single quotes for the shell.
-inline std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 }  // namespace morvel::testing
