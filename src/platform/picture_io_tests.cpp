@@ -117,10 +117,13 @@ TEST(PictureIo, TheFirstReaderThatKnowsTheBytesDecides) {
     // A cut-off PNG stays a damaged PNG; it is not offered to the readers after PNG.
     const Bytes png = encodedAs(GradientPicture(40, 40), PictureFormat::Png);
     EXPECT_EQ(DecodePicture(std::span(png).first(png.size() / 2), target), LoadResult::Damaged);
-    // "BM" makes it a bitmap, whatever follows.
+    // "BM" makes it a bitmap, whatever follows: the bitmap reader's verdict stands.
     Bytes bitmapStart = {'B', 'M'};
     bitmapStart.resize(200, 0x11);
-    EXPECT_EQ(DecodePicture(bitmapStart, target), LoadResult::Damaged);
+    const LoadResult bitmapResult = DecodePicture(bitmapStart, target);
+    EXPECT_EQ(bitmapResult, DecodeBmp(bitmapStart, target));
+    EXPECT_NE(bitmapResult, LoadResult::NotThisFormat);
+    EXPECT_NE(bitmapResult, LoadResult::Ok);
     EXPECT_TRUE(target.empty());
 }
 
