@@ -225,7 +225,18 @@ bool tooShortForPicture(const jpeg_decompress_struct& info, std::size_t byteCoun
 }
 
 LoadResult failureResult(const JpegErrorManager& errors) {
-    return errors.failureCode == JERR_OUT_OF_MEMORY ? LoadResult::OutOfMemory : LoadResult::Damaged;
+    switch (errors.failureCode) {
+        case JERR_OUT_OF_MEMORY:
+            return LoadResult::OutOfMemory;
+        // Valid JPEG variants this library does not decode (lossless, 12-bit and the like).
+        case JERR_SOF_UNSUPPORTED:
+        case JERR_BAD_PRECISION:
+        case JERR_ARITH_NOTIMPL:
+        case JERR_NOT_COMPILED:
+            return LoadResult::Unsupported;
+        default:
+            return LoadResult::Damaged;
+    }
 }
 
 // ---- writing -------------------------------------------------------------------------------

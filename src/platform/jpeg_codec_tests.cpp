@@ -254,6 +254,18 @@ TEST(JpegCodec, OtherColourSpacesAreUnsupported) {
     EXPECT_EQ(DecodeJpeg(compressWithLibjpeg(samples), target), LoadResult::Unsupported);
 }
 
+TEST(JpegCodec, LosslessAnd12BitFilesAreUnsupported) {
+    Bytes file = encoded(GradientPicture(16, 16));
+    const std::size_t frame = markerOffsets(file, 0xC0).at(0);
+    Bytes lossless = file;
+    lossless[frame + 1] = 0xC3;
+    Bytes twelveBits = file;
+    twelveBits[frame + 4] = 12;
+    Image target;
+    EXPECT_EQ(DecodeJpeg(lossless, target), LoadResult::Unsupported);
+    EXPECT_EQ(DecodeJpeg(twelveBits, target), LoadResult::Unsupported);
+}
+
 TEST(JpegCodec, ReadsGreyCmykAndProgressiveFilesOfOtherTools) {
     if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
     TempFolder folder;

@@ -21,24 +21,25 @@ constexpr int kHeight = 1080;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Gradients with noise, so that the compressors work as on a photograph, not a flat colour.
+// Gradients, hard-edged blocks, fine stripes and noise, so that the compressors work about as
+// hard as on a photograph, not on a flat colour.
 const Image& frame() {
     static const Image picture = [] {
         Image image = *Image::create(kWidth, kHeight);
         std::uint32_t state = 2463534242u;
+        auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
         for (int y = 0; y < kHeight; ++y) {
             std::uint8_t* p = image.row(y);
             for (int x = 0; x < kWidth; ++x, p += 3) {
                 state ^= state << 13;
                 state ^= state >> 17;
                 state ^= state << 5;
-                const int noise = static_cast<int>(state % 17) - 8;
-                auto clamp = [](int v) {
-                    return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-                };
-                p[0] = clamp(x * 255 / kWidth + noise);
-                p[1] = clamp(y * 255 / kHeight - noise);
-                p[2] = clamp(128 + (x - y) * 127 / kWidth + noise / 2);
+                const int noise = static_cast<int>(state % 13) - 6;
+                const int block = ((x / 97 + y / 61) % 3) * 30 - 30;
+                const int stripe = ((x + 2 * y) % 11 < 4) ? 18 : 0;
+                p[0] = clamp(x * 200 / kWidth + block + stripe + noise);
+                p[1] = clamp(y * 200 / kHeight - block + noise);
+                p[2] = clamp(128 + (x - y) * 100 / kWidth + stripe + noise / 2);
             }
         }
         return image;
