@@ -46,8 +46,8 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.
-// The file is written under a temporary name and renamed at the end, so a failed save never
-// leaves a damaged project where a good one was. Failures are reported. Returns false when the
+// The file replaces an existing one only once it is complete, so a failed save never leaves a
+// damaged project where a good one was. Failures are reported. Returns false when the
 // project file itself could not be written.
 bool WriteProjectFile(ProgramState& state);
 

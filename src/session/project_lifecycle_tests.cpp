@@ -101,7 +101,7 @@ TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
                                  countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
     EXPECT_EQ(ReadText(projectFolder.file("Film.mvl")), expected);
     EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.maskWorkingFile(2)));
-    EXPECT_FALSE(IsRegularFile(projectFolder.file(".Film.mvl.saving")));
+    EXPECT_EQ(ListFolder(projectFolder.path()).size(), 3u);  // a.png, masks/, Film.mvl: nothing left over
 
     const ProjectFileContents read = ParseProjectFile(bytesOf(expected));
     EXPECT_TRUE(read.identified);
