@@ -63,17 +63,17 @@ TEST(RenderOptions, UsageErrorsAndInformation) {
     EXPECT_EQ(parse({"--", "-a", "b"}).options.project, "-a");
 }
 
-struct Run {
+struct RenderRun {
     int status = -1;
     std::string errors;
 };
 
 // Runs morvel-render with TMPDIR set to a folder of the test, so its working folder can be seen.
-Run render(const std::string& arguments, const std::string& temporaryFolder) {
+RenderRun render(const std::string& arguments, const std::string& temporaryFolder) {
     const std::string errorsFile = temporaryFolder + "stderr.txt";
     const std::string command = "TMPDIR='" + temporaryFolder + "' '" MORVEL_RENDER_PATH "' " + arguments +
                                 " 2>'" + errorsFile + "' >/dev/null";
-    Run run;
+    RenderRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.errors = ReadText(errorsFile);
@@ -117,7 +117,7 @@ protected:
 };
 
 TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
-    const Run run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     for (int f = 0; f < 3; ++f) {
@@ -140,7 +140,7 @@ TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
 }
 
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
-    const Run run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
+    const RenderRun run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_FALSE(IsRegularFile(output.file("take.1.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("take.2.bmp")));
@@ -150,7 +150,7 @@ TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
 
 TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     ::unlink(project.file("take1_1.png").c_str());
-    const Run run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     const std::string missing = "Das Bild '" + project.file("take1_1.png") +
                                 "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
@@ -170,7 +170,7 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
-    const Run run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    const RenderRun run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 #include "editor/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
 #include "project/project_file.h"
@@ -56,6 +57,7 @@ protected:
             state.frames.last();
             FrameRecord& frame = state.frames.add();
             frame.layerSource[0] = l1;
+            AttachLayerThumbnail(state, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
                 frame.maskNumber = state.nextMaskNumber++;
                 ASSERT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
@@ -246,7 +248,7 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
     OpenProject(state, path);
     EXPECT_EQ(state.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.images.mask.blue(0, 0), 255);
-    EXPECT_EQ(state.images.composite.red(0, 0), 120);
+    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(120, 0, 255));
 }
 
 TEST_F(ProjectLifecycle, NewProjectResetsHeaderTitleAndNumbering) {
