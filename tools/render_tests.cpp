@@ -6,9 +6,12 @@
 #include <cstring>
 
 #include "editor/blend.h"
+#include "export/image_sequence.h"
+#include "session/project_lifecycle.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
 #include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
 #include "tools/render_options.h"
 
@@ -139,6 +142,24 @@ TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
     EXPECT_TRUE(ListFolder(temporary.path()).empty());
 }
 
+// The window's export of the same project writes the very same bytes.
+TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("cli.jpg") + "'", temporary.path());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    TempFolder working;
+    testing::RecordingShell shell;
+    ProgramState state(shell, working.path(), working.path());
+    OpenProject(state, projectFile);
+    shell.saveAnswers.push_back({output.file("window.png"), 2});
+    ExportImageSequence(state);
+    ASSERT_TRUE(shell.errors.empty());
+    for (int k = 1; k <= 3; ++k) {
+        const std::string cli = ReadText(output.file("cli." + std::to_string(k) + ".jpg"));
+        EXPECT_FALSE(cli.empty());
+        EXPECT_EQ(cli, ReadText(output.file("window." + std::to_string(k) + ".jpg")));
+    }
+}
+
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
     const RenderRun run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
@@ -154,7 +175,7 @@ TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     EXPECT_EQ(run.status, 1);
     const std::string missing = "Das Bild '" + project.file("take1_1.png") +
                                 "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
-                                "oder gelöscht haben.\nErrorCode = 120-8-1\n";
+                                "oder gelöscht haben.\nErrorCode = 120-2-1\n";
     EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
     // Then one message per frame that cannot be written, in frame order.
     const auto first = run.errors.find("out.1.png");
