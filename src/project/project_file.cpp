@@ -23,7 +23,8 @@ public:
             if (byte == '\r' || byte == '\n' || byte == 0) break;
             ++m_position;
         }
-        std::string text(reinterpret_cast<const char*>(m_bytes.data()) + start, m_position - start);
+        std::string text(reinterpret_cast<const char*>(m_bytes.data()) + start,
+                         std::min(m_position - start, kMaxProjectLineBytes));
         if (m_position < m_bytes.size()) {
             const std::uint8_t end = m_bytes[m_position++];
             if (end == '\r' && m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;

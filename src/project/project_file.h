@@ -15,6 +15,10 @@ inline constexpr const char* kProjectIdentification = "MORVEL 1.0";
 // Largest project file the program reads: a project of thousands of frames is a few hundred KB.
 constexpr std::size_t kMaxProjectFileBytes = std::size_t{64} << 20;
 
+// Longest line kept from a project file: far longer than any path or comment; a longer line is
+// cut there, so a damaged file cannot fill titles and paths with megabytes.
+constexpr std::size_t kMaxProjectLineBytes = std::size_t{64} << 10;
+
 // The smallest a frame entry can be as the program writes it: two empty lines and the flag.
 constexpr std::size_t kSmallestFrameEntryBytes = 5;
 

@@ -141,6 +141,10 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
     read = ParseProjectFile(bytesOf(head + countBytes(-4) + "/a.png\r\n\r\n\x01"));
     EXPECT_TRUE(read.frames.empty());
     EXPECT_EQ(read.maskTemplate, "$nr.mask");
+    // A line of megabytes is cut, and the items after it stay where they belong.
+    read = ParseProjectFile(bytesOf("MORVEL 1.0\r\n" + std::string(3 << 20, 'x') + "\r\nAuthor\r\n"));
+    EXPECT_EQ(read.title.size(), kMaxProjectLineBytes);
+    EXPECT_EQ(read.author, "Author");
     read = ParseProjectFile(bytesOf("MORVEL 1.0\r\nT"));  // cut inside the header
     EXPECT_TRUE(read.identified);
     EXPECT_EQ(read.title, "T");
