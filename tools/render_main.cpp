@@ -81,6 +81,7 @@ int render(const RenderOptions& options) {
     ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO));
     shell.beforeError = [&] { progress.clear(); };
     ProgramState state(shell, workingFolder.path(), ExecutableFolder());
+    state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
     LoadLanguage(state.language, shell, state.programFolder, "");
 
     OpenProject(state, options.project);

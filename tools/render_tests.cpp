@@ -6,9 +6,12 @@
 #include <cstring>
 
 #include "editor/blend.h"
+#include "export/image_sequence.h"
+#include "session/project_lifecycle.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
 #include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
 #include "tools/render_options.h"
 
@@ -63,17 +66,17 @@ TEST(RenderOptions, UsageErrorsAndInformation) {
     EXPECT_EQ(parse({"--", "-a", "b"}).options.project, "-a");
 }
 
-struct Run {
+struct RenderRun {
     int status = -1;
     std::string errors;
 };
 
 // Runs morvel-render with TMPDIR set to a folder of the test, so its working folder can be seen.
-Run render(const std::string& arguments, const std::string& temporaryFolder) {
+RenderRun render(const std::string& arguments, const std::string& temporaryFolder) {
     const std::string errorsFile = temporaryFolder + "stderr.txt";
     const std::string command = "TMPDIR='" + temporaryFolder + "' '" MORVEL_RENDER_PATH "' " + arguments +
                                 " 2>'" + errorsFile + "' >/dev/null";
-    Run run;
+    RenderRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.errors = ReadText(errorsFile);
@@ -117,7 +120,7 @@ protected:
 };
 
 TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
-    const Run run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     for (int f = 0; f < 3; ++f) {
@@ -139,8 +142,26 @@ TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
     EXPECT_TRUE(ListFolder(temporary.path()).empty());
 }
 
+// The window's export of the same project writes the very same bytes.
+TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("cli.jpg") + "'", temporary.path());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    TempFolder working;
+    testing::RecordingShell shell;
+    ProgramState state(shell, working.path(), working.path());
+    OpenProject(state, projectFile);
+    shell.saveAnswers.push_back({output.file("window.png"), 2});
+    ExportImageSequence(state);
+    ASSERT_TRUE(shell.errors.empty());
+    for (int k = 1; k <= 3; ++k) {
+        const std::string cli = ReadText(output.file("cli." + std::to_string(k) + ".jpg"));
+        EXPECT_FALSE(cli.empty());
+        EXPECT_EQ(cli, ReadText(output.file("window." + std::to_string(k) + ".jpg")));
+    }
+}
+
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
-    const Run run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
+    const RenderRun run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_FALSE(IsRegularFile(output.file("take.1.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("take.2.bmp")));
@@ -150,11 +171,11 @@ TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
 
 TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     ::unlink(project.file("take1_1.png").c_str());
-    const Run run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     const std::string missing = "Das Bild '" + project.file("take1_1.png") +
                                 "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
-                                "oder gelöscht haben.\nErrorCode = 120-8-1\n";
+                                "oder gelöscht haben.\nErrorCode = 120-2-1\n";
     EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
     // Then one message per frame that cannot be written, in frame order.
     const auto first = run.errors.find("out.1.png");
@@ -170,7 +191,7 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
-    const Run run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    const RenderRun run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
 }

@@ -78,10 +78,36 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, 
 }
 
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // Something that exists but is no regular file (a device, say) is written in place: it
+    // cannot be replaced by renaming, and must never be.
+    struct stat info {};
+    const bool exists = ::lstat(path.c_str(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode)) {
+        FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        return fd.get() >= 0 && writeAll(fd.get(), bytes.data(), bytes.size()) && fd.closeNow();
+    }
+    // A regular file is replaced only once the new content is complete: written beside it under
+    // a temporary name, then renamed over it. A full disk leaves the old file as it was.
+    std::string temporary = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
-    if (!writeAll(fd.get(), bytes.data(), bytes.size())) return false;
-    return fd.closeNow();
+    const bool written = writeAll(fd.get(), bytes.data(), bytes.size()) &&
+                         ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 && fd.closeNow();
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CanWriteFile(const std::string& path) {
+    if (IsFolder(path)) return false;
+    std::string probe = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
 }
 
 bool CopyFileBytes(const std::string& source, const std::string& target) {

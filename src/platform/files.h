@@ -18,8 +18,11 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
                                                        std::size_t maxBytes = kMaxFileBytes);
 
 // Creates or replaces the file with these bytes. False when anything fails, including a full
-// disk noticed only when the file is closed.
+// disk noticed only when the file is closed; an existing file then keeps its old content.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// True when WriteFileBytes could create or replace the file: its folder takes new files.
+bool CanWriteFile(const std::string& path);
 
 // Copies a regular file onto target, replacing it. False when anything fails.
 bool CopyFileBytes(const std::string& source, const std::string& target);

@@ -88,6 +88,11 @@ public:
     ViewState view;
     VideoReader videoReader;  // at most one video open at a time
 
+    // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
+    // finds unreadable pictures at once). A program without a frame strip turns it off: the
+    // pictures are then read only when a frame is composed, which reports what cannot be read.
+    bool makeThumbnails = true;
+
     // Set by an operation whose failure must end the program (after reporting it).
     bool mustEnd = false;
 

@@ -1,10 +1,6 @@
 #include "project/project_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/files.h"
 #include "project/name_template.h"
@@ -27,7 +23,8 @@ public:
             if (byte == '\r' || byte == '\n' || byte == 0) break;
             ++m_position;
         }
-        std::string text(reinterpret_cast<const char*>(m_bytes.data()) + start, m_position - start);
+        std::string text(reinterpret_cast<const char*>(m_bytes.data()) + start,
+                         std::min(m_position - start, kMaxProjectLineBytes));
         if (m_position < m_bytes.size()) {
             const std::uint8_t end = m_bytes[m_position++];
             if (end == '\r' && m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;
@@ -105,11 +102,6 @@ void makeFolderOf(const std::string& target) {
     if (separator != std::string::npos && separator > 0) MakeFolder(target.substr(0, separator));
 }
 
-// The project file is written under this name first and renamed over the real one at the end.
-std::string temporaryNameFor(const std::string& path) {
-    return FolderPart(path) + "." + FilePart(path) + ".saving";
-}
-
 }  // namespace
 
 ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
@@ -160,15 +152,12 @@ bool WriteProjectFile(ProgramState& state) {
     const ProjectHeader& header = state.header;
     const std::string& path = header.projectFilePath;
     const ErrorReporter reporter = state.reporter();
-    const std::string temporary = temporaryNameFor(path);
 
     // Nothing is copied when the project file cannot be created.
-    const int probe = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (probe < 0) {
+    if (!CanWriteFile(path)) {
         reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
         return false;
     }
-    ::close(probe);
 
     const int count = state.frames.size();
     const int digits = DigitCount(count);
@@ -211,8 +200,7 @@ bool WriteProjectFile(ProgramState& state) {
     state.frames.last();  // the walk ends on the last record
 
     const auto bytes = SerializeProjectFile(header, entries);
-    if (!WriteFileBytes(temporary, bytes) || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!WriteFileBytes(path, bytes)) {
         reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
         return false;
     }

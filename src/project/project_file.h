@@ -15,6 +15,10 @@ inline constexpr const char* kProjectIdentification = "MORVEL 1.0";
 // Largest project file the program reads: a project of thousands of frames is a few hundred KB.
 constexpr std::size_t kMaxProjectFileBytes = std::size_t{64} << 20;
 
+// Longest line kept from a project file: far longer than any path or comment; a longer line is
+// cut there, so a damaged file cannot fill titles and paths with megabytes.
+constexpr std::size_t kMaxProjectLineBytes = std::size_t{64} << 10;
+
 // The smallest a frame entry can be as the program writes it: two empty lines and the flag.
 constexpr std::size_t kSmallestFrameEntryBytes = 5;
 
@@ -46,8 +50,8 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.
-// The file is written under a temporary name and renamed at the end, so a failed save never
-// leaves a damaged project where a good one was. Failures are reported. Returns false when the
+// The file replaces an existing one only once it is complete, so a failed save never leaves a
+// damaged project where a good one was. Failures are reported. Returns false when the
 // project file itself could not be written.
 bool WriteProjectFile(ProgramState& state);
 

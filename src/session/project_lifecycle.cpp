@@ -128,7 +128,7 @@ void OpenProject(ProgramState& state, const std::string& path) {
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
-            if (source.empty()) continue;
+            if (source.empty() || !state.makeThumbnails) continue;
             Image picture;
             if (decodeLayer(state, source, picture)) {
                 AttachLayerThumbnail(state, frame, layer, picture);

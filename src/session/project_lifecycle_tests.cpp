@@ -7,6 +7,7 @@
 #include "editor/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
 #include "project/project_file.h"
@@ -56,6 +57,7 @@ protected:
             state.frames.last();
             FrameRecord& frame = state.frames.add();
             frame.layerSource[0] = l1;
+            AttachLayerThumbnail(state, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
                 frame.maskNumber = state.nextMaskNumber++;
                 ASSERT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
@@ -101,7 +103,7 @@ TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
                                  countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
     EXPECT_EQ(ReadText(projectFolder.file("Film.mvl")), expected);
     EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.maskWorkingFile(2)));
-    EXPECT_FALSE(IsRegularFile(projectFolder.file(".Film.mvl.saving")));
+    EXPECT_EQ(ListFolder(projectFolder.path()).size(), 3u);  // a.png, masks/, Film.mvl: nothing left over
 
     const ProjectFileContents read = ParseProjectFile(bytesOf(expected));
     EXPECT_TRUE(read.identified);
@@ -139,6 +141,10 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
     read = ParseProjectFile(bytesOf(head + countBytes(-4) + "/a.png\r\n\r\n\x01"));
     EXPECT_TRUE(read.frames.empty());
     EXPECT_EQ(read.maskTemplate, "$nr.mask");
+    // A line of megabytes is cut, and the items after it stay where they belong.
+    read = ParseProjectFile(bytesOf("MORVEL 1.0\r\n" + std::string(3 << 20, 'x') + "\r\nAuthor\r\n"));
+    EXPECT_EQ(read.title.size(), kMaxProjectLineBytes);
+    EXPECT_EQ(read.author, "Author");
     read = ParseProjectFile(bytesOf("MORVEL 1.0\r\nT"));  // cut inside the header
     EXPECT_TRUE(read.identified);
     EXPECT_EQ(read.title, "T");
@@ -246,7 +252,7 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
     OpenProject(state, path);
     EXPECT_EQ(state.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.images.mask.blue(0, 0), 255);
-    EXPECT_EQ(state.images.composite.red(0, 0), 120);
+    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(120, 0, 255));
 }
 
 TEST_F(ProjectLifecycle, NewProjectResetsHeaderTitleAndNumbering) {

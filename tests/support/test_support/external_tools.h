@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <span>
@@ -25,6 +26,21 @@ inline bool RunTool(const std::string& name, const std::vector<std::string>& arg
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+}
+
+// What the tool printed on standard output (its errors are discarded).
+inline std::string ToolOutput(const std::string& name, const std::vector<std::string>& args) {
+    std::string command = name;
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " 2>/dev/null";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return output;
 }
 
 inline bool HaveConvert() {

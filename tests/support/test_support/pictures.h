@@ -1,10 +1,12 @@
 #pragma once
 
-// Small pictures for tests, and a comparison that says where two pictures differ.
+// Pictures for tests (small exact ones, photograph-like ones), and comparisons that say where
+// or how much two pictures differ.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,6 +82,40 @@ inline ::testing::AssertionResult SamePicture(const Image& actual, const Image& 
                                    << DescribePixel(expected, x, y);
     }
     return failure;
+}
+
+// Smooth gradients in each channel plus a little noise: compresses like a photograph rather
+// than like a flat colour. The same seed gives the same picture.
+inline Image GradientPicture(int width, int height, std::uint32_t seed = 1, int noise = 16) {
+    Image image = *Image::create(width, height);
+    std::uint32_t state = seed * 2654435761u + 12345u;
+    auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = image.row(y);
+        for (int x = 0; x < width; ++x, p += 3) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            const int jitter = noise > 0 ? static_cast<int>(state % (2 * noise + 1)) - noise : 0;
+            const int r = x * 255 / (width > 1 ? width - 1 : 1);
+            const int g = y * 255 / (height > 1 ? height - 1 : 1);
+            const int b = (x + y) * 255 / (width + height > 2 ? width + height - 2 : 1);
+            p[0] = clamp(r + jitter);
+            p[1] = clamp(g - jitter);
+            p[2] = clamp(255 - b + jitter / 2);
+        }
+    }
+    return image;
+}
+
+// Mean of the absolute differences over all channels; -1 when the sizes differ.
+inline double MeanDifference(const Image& a, const Image& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return -1;
+    std::uint64_t sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width() * 3; ++x) sum += std::abs(a.row(y)[x] - b.row(y)[x]);
+    }
+    return static_cast<double>(sum) / (static_cast<double>(a.width()) * a.height() * 3);
 }
 
 }  // namespace morvel::testing

@@ -1,0 +1,61 @@
+#include "platform/picture_io.h"
+
+#include "platform/bmp_codec.h"
+#include "platform/files.h"
+#include "platform/jpeg_codec.h"
+#include "platform/png_codec.h"
+#include "platform/tga_codec.h"
+#include "platform/tiff_codec.h"
+
+namespace morvel {
+
+LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out) {
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes, out);
+
+    // TGA has no signature and comes before TIFF; PNG and JPEG have strong signatures, so
+    // their readers go first and no TGA header test can steal their files.
+    using Decoder = LoadResult (*)(std::span<const std::uint8_t>, Image&);
+    static constexpr Decoder kDecoders[] = {
+        DecodePng,
+        [](std::span<const std::uint8_t> b, Image& o) { return DecodeJpeg(b, o); },
+        DecodeTga,
+        DecodeTiff,
+    };
+    for (Decoder decode : kDecoders) {
+        const LoadResult result = decode(bytes, out);
+        if (result != LoadResult::NotThisFormat) return result;
+    }
+    return LoadResult::NotThisFormat;
+}
+
+LoadResult LoadPictureFile(const std::string& path, Image& out) {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+    if (!bytes) return LoadResult::CannotOpen;
+    return DecodePicture(*bytes, out);
+}
+
+bool EncodePicture(const Image& image, PictureFormat format, std::vector<std::uint8_t>& out) {
+    switch (format) {
+        case PictureFormat::Bmp:
+            if (image.empty()) return false;
+            try {
+                out = EncodeBmp(image);
+            } catch (...) {  // the encoder's buffer could not be had
+                return false;
+            }
+            return !out.empty();
+        case PictureFormat::Png:
+            return EncodePng(image, out);
+        case PictureFormat::Jpeg:
+            return EncodeJpeg(image, out);
+    }
+    return false;
+}
+
+bool SavePictureFile(const Image& image, const std::string& path, PictureFormat format) {
+    std::vector<std::uint8_t> bytes;
+    if (!EncodePicture(image, format, bytes)) return false;
+    return WriteFileBytes(path, bytes);
+}
+
+}  // namespace morvel
