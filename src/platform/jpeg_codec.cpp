@@ -231,6 +231,9 @@ LoadResult failureResult(const JpegErrorManager& errors) {
     switch (errors.failureCode) {
         case JERR_OUT_OF_MEMORY:
             return LoadResult::OutOfMemory;
+        // A side above the library's own limit (65500): a size, not damage.
+        case JERR_IMAGE_TOO_BIG:
+            return LoadResult::TooLarge;
         // Valid JPEG variants this library does not decode (lossless, 12-bit and the like).
         case JERR_SOF_UNSUPPORTED:
         case JERR_BAD_PRECISION:

@@ -14,6 +14,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/blend.h"
@@ -748,10 +749,14 @@ TEST_F(BadInput, HeadersOfTheLargestPictureInATinyFileAreDamagedWithoutAllocatin
             EXPECT_EQ(LoadPictureFile(path, image), LoadResult::Damaged);
             EXPECT_LT(watch.largest(), kSmallAllocation);
         }
-        projectFolder.write("crafted", crafted.make(16385, 16384));
-        EXPECT_EQ(LoadPictureFile(path, image), LoadResult::TooLarge);
-        projectFolder.write("crafted", crafted.make(16384, 16385));
-        EXPECT_EQ(LoadPictureFile(path, image), LoadResult::TooLarge);
+        // No rectangle within the side limit has exactly one pixel more than the limit; these
+        // are the nearest above it, and the largest sides.
+        for (const auto& [width, height] : {std::pair{16385u, 16384u}, std::pair{16384u, 16385u},
+                                            std::pair{65535u, 4097u}, std::pair{65535u, 65535u}}) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+            projectFolder.write("crafted", crafted.make(width, height));
+            EXPECT_EQ(LoadPictureFile(path, image), LoadResult::TooLarge);
+        }
 
         // Through the program: the layer is reported and the frame after it still composes.
         projectFolder.write("crafted", crafted.make(16384, 16384));
