@@ -47,22 +47,51 @@ std::atomic<bool> g_watchAllocations{false};
 std::atomic<std::size_t> g_largestAllocation{0};
 }  // namespace
 
-// The replacements pair malloc with free, which the compiler cannot see through.
+// The replacements pair malloc with free, which the compiler cannot see through. Every form
+// that is not over-aligned is replaced, so that no block crosses between two allocators.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+namespace {
+void* allocate(std::size_t size) noexcept {
     if (g_watchAllocations.load(std::memory_order_relaxed)) {
         std::size_t largest = g_largestAllocation.load(std::memory_order_relaxed);
         while (size > largest && !g_largestAllocation.compare_exchange_weak(largest, size)) {
         }
     }
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    return std::malloc(size == 0 ? 1 : size);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
 }
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 #pragma GCC diagnostic pop
