@@ -49,8 +49,10 @@ std::atomic<std::size_t> g_largestAllocation{0};
 
 // The replacements pair malloc with free, which the compiler cannot see through. Every form
 // that is not over-aligned is replaced, so that no block crosses between two allocators.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 namespace {
 void* allocate(std::size_t size) noexcept {
     if (g_watchAllocations.load(std::memory_order_relaxed)) {
@@ -94,7 +96,9 @@ void operator delete(void* p, const std::nothrow_t&) noexcept {
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 namespace morvel {
 namespace {
