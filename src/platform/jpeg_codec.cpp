@@ -209,25 +209,31 @@ bool readRows(JpegReader& reader, Image& image, JSAMPLE* cmykRow) {
     return true;
 }
 
-// Every block of every component of a sequential Huffman-coded file costs at least two bits
-// (a DC code and an end-of-block code, each one bit or more). A file too short to hold them
-// all is cut off; it is refused before the pixels are allocated, since a few bytes could
-// otherwise claim hundreds of megabytes. Progressive and arithmetic-coded files can code
-// large flat areas in almost nothing and are not judged this way.
+// A file too short to hold the picture it announces is cut off; it is refused before the pixels
+// are allocated, since a few bytes could otherwise claim hundreds of megabytes (and a
+// progressive file as much again for its coefficients). With Huffman coding every block of
+// every component costs at least two bits in a sequential file (a DC code and an end-of-block
+// code, each one bit or more), and at least one bit in a progressive one: its first DC scan
+// codes each block's DC value, and DC scans know no runs. Arithmetic coding can code large
+// flat areas in almost nothing, so those files are not judged this way.
 bool tooShortForPicture(const jpeg_decompress_struct& info, std::size_t byteCount) {
-    if (info.progressive_mode || info.arith_code) return false;
+    if (info.arith_code) return false;
     std::uint64_t blocks = 0;
     for (int c = 0; c < info.num_components; ++c) {
         blocks +=
             std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
     }
-    return blocks > std::uint64_t{byteCount} * 4;
+    const std::uint64_t leastBitsPerBlock = info.progressive_mode ? 1 : 2;
+    return blocks * leastBitsPerBlock > std::uint64_t{byteCount} * 8;
 }
 
 LoadResult failureResult(const JpegErrorManager& errors) {
     switch (errors.failureCode) {
         case JERR_OUT_OF_MEMORY:
             return LoadResult::OutOfMemory;
+        // A side above the library's own limit (65500): a size, not damage.
+        case JERR_IMAGE_TOO_BIG:
+            return LoadResult::TooLarge;
         // Valid JPEG variants this library does not decode (lossless, 12-bit and the like).
         case JERR_SOF_UNSUPPORTED:
         case JERR_BAD_PRECISION:

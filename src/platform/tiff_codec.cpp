@@ -149,6 +149,22 @@ bool tooShortForPicture(TIFF* tiff, std::uint16_t compression, std::uint32_t wid
     return std::uint64_t{byteCount} * expansion < pixelBytes;
 }
 
+// The data of every strip (or tile) must lie inside the file. libtiff fails on the first one
+// that does not, but only once the picture's buffers are allocated: a header of a few bytes
+// naming strips that are not there would otherwise cost a gigabyte, whatever the compression.
+bool stripsOutsideFile(TIFF* tiff, std::uint64_t fileSize) {
+    const std::uint32_t count =
+        TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    if (count == 0) return true;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        int failed = 0;
+        const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, i, &failed);
+        const std::uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, i, &failed);
+        if (failed || offset > fileSize || bytes > fileSize - offset) return true;
+    }
+    return false;
+}
+
 bool hasTiffSignature(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 4) return false;
     const std::uint8_t* b = bytes.data();
@@ -192,7 +208,8 @@ LoadResult DecodeTiff(std::span<const std::uint8_t> bytes, Image& out) {
         return LoadResult::Damaged;
     }
     if (!Image::acceptableSize(width, height)) return LoadResult::TooLarge;
-    if (tooShortForPicture(tiff.get(), compression, width, height, bytes.size())) {
+    if (tooShortForPicture(tiff.get(), compression, width, height, bytes.size()) ||
+        stripsOutsideFile(tiff.get(), bytes.size())) {
         return LoadResult::Damaged;
     }
 
