@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -24,6 +26,12 @@ namespace {
 
 using namespace morvel;
 using Clock = std::chrono::steady_clock;
+
+// Set by Ctrl+C or a termination request: the render stops after the frames under way, and the
+// private working folder is still removed.
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int) { g_interrupted = true; }
 
 // A working folder of our own: a window program running at the same time keeps its mask
 // working files in the shared temporary folder, and ours must not touch them.
@@ -97,9 +105,14 @@ int render(const RenderOptions& options) {
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     job.progress = [&](int written, int total) { progress.show(written, total); };
+    job.stopRequested = [] { return g_interrupted.load(); };
     if (job.first <= job.last) WriteImageSequence(state, job);
     progress.clear();
     CloseProject(state);
+    if (g_interrupted) {
+        std::fprintf(stderr, "morvel-render: interrupted\n");
+        return 130;
+    }
     return shell.errorCount() > 0 ? 1 : 0;
 }
 
@@ -120,5 +133,7 @@ int main(int argc, char** argv) {
         std::puts("morvel-render " MORVEL_VERSION);
         return 0;
     }
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     return render(parsed.options);
 }

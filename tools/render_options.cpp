@@ -24,7 +24,7 @@ const char* const kRenderUsage =
     "      --version    the program's version\n"
     "\n"
     "Exit status: 0 when every frame was written, 1 when an error was reported, 2 for a usage\n"
-    "error.\n";
+    "error, 130 when interrupted.\n";
 
 namespace {
 

@@ -72,6 +72,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     };
 
     for (int i = first; i <= last; ++i) {
+        if (job.stopRequested && job.stopRequested()) break;
         state.frames.selectIndex(i);
         ComposeFrame(state, 0);
         const std::string name = SequenceFileName(job.pattern, i + 1, count);

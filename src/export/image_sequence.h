@@ -36,6 +36,8 @@ struct SequenceJob {
     int last = -1;  // -1: the last frame
     int encoders = 1;
     std::function<void(int written, int total)> progress;
+    // Asked before each frame; true stops the export after the frames already under way.
+    std::function<bool()> stopRequested;
 };
 
 // Composes each frame in turn and writes it. Frames are composed one after the other on this

@@ -164,6 +164,15 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     EXPECT_EQ(ListFolder(output.path()).size(), 3u);
     EXPECT_TRUE(IsRegularFile(output.file("r.10.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("r.12.bmp")));
+
+    // A stop request ends the export before the next frame.
+    job.first = 0;
+    job.pattern = output.file("s.<\?\?\?>.bmp");
+    int asked = 0;
+    job.stopRequested = [&] { return ++asked > 2; };
+    EXPECT_EQ(WriteImageSequence(state, job), 0);
+    EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
+    EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
 }
 
 }  // namespace
