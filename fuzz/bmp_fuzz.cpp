@@ -8,6 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (morvel::DecodeBmp({data, size}, picture) != morvel::LoadResult::Ok) return 0;
     const auto encoded = morvel::EncodeBmp(picture);
     morvel::Image again;
-    if (morvel::DecodeBmp(encoded, again) != morvel::LoadResult::Ok || !again.samePixels(picture)) std::abort();
+    if (morvel::DecodeBmp(encoded, again) != morvel::LoadResult::Ok || !again.samePixels(picture))
+        std::abort();
     return 0;
 }

@@ -19,21 +19,42 @@ Image pattern(int width, int height) {
     Image image = *Image::create(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, std::uint8_t(x * 37), std::uint8_t(y * 59), std::uint8_t(x * y * 11));
+            image.setPixel(x, y, std::uint8_t(x * 37), std::uint8_t(y * 59),
+                           std::uint8_t(x * y * 11));
     return image;
 }
 
 void write(const std::string& folder, const std::string& name, const Bytes& bytes) {
     MakeFolder(folder);
-    if (!WriteFileBytes(folder + "/" + name, bytes)) std::fprintf(stderr, "cannot write %s\n", name.c_str());
+    if (!WriteFileBytes(folder + "/" + name, bytes))
+        std::fprintf(stderr, "cannot write %s\n", name.c_str());
 }
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 // A Targa header: image type, width, height, depth, descriptor; then the pixel bytes.
-Bytes tga(std::uint8_t type, int width, int height, std::uint8_t depth, std::uint8_t descriptor, Bytes pixels) {
-    Bytes bytes = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(width), std::uint8_t(width >> 8),
-                   std::uint8_t(height), std::uint8_t(height >> 8), depth, descriptor};
+Bytes tga(std::uint8_t type, int width, int height, std::uint8_t depth, std::uint8_t descriptor,
+          Bytes pixels) {
+    Bytes bytes = {0,
+                   0,
+                   type,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   std::uint8_t(width),
+                   std::uint8_t(width >> 8),
+                   std::uint8_t(height),
+                   std::uint8_t(height >> 8),
+                   depth,
+                   descriptor};
     bytes.insert(bytes.end(), pixels.begin(), pixels.end());
     return bytes;
 }
@@ -53,25 +74,33 @@ int main(int argc, char** argv) {
         const std::string name = std::to_string(++n);
         write(out + "/bmp", name + ".bmp", EncodeBmp(picture));
         for (const auto& [format, extension] :
-             std::vector<std::pair<PictureFormat, std::string>>{{PictureFormat::Bmp, "bmp"}, {PictureFormat::Png, "png"}, {PictureFormat::Jpeg, "jpg"}}) {
+             std::vector<std::pair<PictureFormat, std::string>>{{PictureFormat::Bmp, "bmp"},
+                                                                {PictureFormat::Png, "png"},
+                                                                {PictureFormat::Jpeg, "jpg"}}) {
             Bytes encoded;
-            if (EncodePicture(picture, format, encoded)) write(out + "/picture", name + "." + extension, encoded);
+            if (EncodePicture(picture, format, encoded))
+                write(out + "/picture", name + "." + extension, encoded);
         }
     }
     write(out + "/tga", "raw24.tga", tga(2, 2, 2, 24, 0, Bytes(12, 0x80)));
     write(out + "/tga", "raw32top.tga", tga(2, 2, 1, 32, 0x20, Bytes(8, 0x40)));
     write(out + "/tga", "raw16.tga", tga(2, 3, 1, 16, 0, {0x1f, 0x7c, 0xe0, 0x03, 0xff, 0x7f}));
-    write(out + "/tga", "rle24.tga", tga(10, 4, 2, 24, 0, {0x83, 1, 2, 3, 0x03, 9, 9, 9, 8, 8, 8, 7, 7, 7, 6, 6, 6}));
-    write(out + "/picture", "rle24.tga", tga(10, 4, 2, 24, 0, {0x83, 1, 2, 3, 0x03, 9, 9, 9, 8, 8, 8, 7, 7, 7, 6, 6, 6}));
+    write(out + "/tga", "rle24.tga",
+          tga(10, 4, 2, 24, 0, {0x83, 1, 2, 3, 0x03, 9, 9, 9, 8, 8, 8, 7, 7, 7, 6, 6, 6}));
+    write(out + "/picture", "rle24.tga",
+          tga(10, 4, 2, 24, 0, {0x83, 1, 2, 3, 0x03, 9, 9, 9, 8, 8, 8, 7, 7, 7, 6, 6, 6}));
 
-    const ProjectHeader header{"", "Titel", "Autor", "Erste\r\nZweite", "masks\\$Project_$Nr.mask", "img/$Layer_$Nr"};
+    const ProjectHeader header{
+        "", "Titel", "Autor", "Erste\r\nZweite", "masks\\$Project_$Nr.mask", "img/$Layer_$Nr"};
     write(out + "/project_file", "two.mvl",
-          SerializeProjectFile(header, {ProjectFileFrame{{"/film/a.png", ""}, true},
-                                        ProjectFileFrame{{"$AVI$1A$/film/take.avi", "/film/b.jpg"}, false}}));
+          SerializeProjectFile(
+              header, {ProjectFileFrame{{"/film/a.png", ""}, true},
+                       ProjectFileFrame{{"$AVI$1A$/film/take.avi", "/film/b.jpg"}, false}}));
     write(out + "/project_file", "empty.mvl", SerializeProjectFile(ProjectHeader{}, {}));
 
     write(out + "/language_file", "plain.language",
-          text("; comment\r\n[MainMenu]\r\nproject = &Project\r\nnew = New\tCtrl+N\r\n[Errors]\r\ntitle=Error\r\n"
+          text("; comment\r\n[MainMenu]\r\nproject = &Project\r\nnew = "
+               "New\tCtrl+N\r\n[Errors]\r\ntitle=Error\r\n"
                "loadimage = Picture '$FILE' not loaded.$$$Check it.\r\n"));
     write(out + "/language_file", "utf8.language",
           text("\xEF\xBB\xBF[SaveWindow]\nsave = Speichern \xC3\xBC\n[tools]\nZOOM=Zoom\n"));

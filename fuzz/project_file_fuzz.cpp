@@ -6,8 +6,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const morvel::ProjectFileContents read = morvel::ParseProjectFile({data, size});
     if (!read.identified) return 0;
-    const morvel::ProjectHeader header{"", read.title, read.author, read.comment, read.maskTemplate,
-                                       read.frameTemplate};
+    const morvel::ProjectHeader header{"",           read.title,        read.author,
+                                       read.comment, read.maskTemplate, read.frameTemplate};
     const morvel::ProjectFileContents again =
         morvel::ParseProjectFile(morvel::SerializeProjectFile(header, read.frames));
     if (!again.identified || again.title != read.title || again.author != read.author ||

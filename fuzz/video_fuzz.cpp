@@ -10,7 +10,8 @@
 #include "platform/video_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = morvel::TemporaryFolder() + "morvel-video-fuzz-" + std::to_string(::getpid()) + ".avi";
+    static const std::string path =
+        morvel::TemporaryFolder() + "morvel-video-fuzz-" + std::to_string(::getpid()) + ".avi";
     if (!morvel::WriteFileBytes(path, {data, size})) return 0;
     morvel::VideoReader reader;
     if (reader.open(path) == morvel::VideoReader::OpenResult::Ok) {

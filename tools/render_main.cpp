@@ -31,7 +31,9 @@ using Clock = std::chrono::steady_clock;
 // private working folder is still removed.
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) { g_interrupted = true; }
+extern "C" void onInterrupt(int) {
+    g_interrupted = true;
+}
 
 // A working folder of our own: a window program running at the same time keeps its mask
 // working files in the shared temporary folder, and ours must not touch them.
@@ -99,7 +101,8 @@ int render(const RenderOptions& options) {
         return shell.errorCount() > 0 ? 1 : 0;
     }
     SequenceJob job;
-    job.pattern = ReplaceExtension(options.output, std::string(".<\?\?\?>.") + ExtensionFor(options.format));
+    job.pattern =
+        ReplaceExtension(options.output, std::string(".<\?\?\?>.") + ExtensionFor(options.format));
     job.format = options.format;
     job.first = options.firstFrame - 1;
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
@@ -122,7 +125,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedRenderOptions parsed = ParseRenderOptions(arguments);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "morvel-render: %s\nTry 'morvel-render --help'.\n", parsed.error.c_str());
+        std::fprintf(stderr, "morvel-render: %s\nTry 'morvel-render --help'.\n",
+                     parsed.error.c_str());
         return 2;
     }
     if (parsed.options.help) {

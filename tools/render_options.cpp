@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "platform/files.h"
 #include "platform/text.h"
+#include "project/name_template.h"
 
 namespace morvel {
 
@@ -62,20 +62,16 @@ bool parseRange(const std::string& range, RenderOptions& options) {
     return true;
 }
 
-// The extension of the output path: the text after its last "." in the file part.
-std::string extensionOf(const std::string& path) {
-    const std::string file = FilePart(path);
-    const auto dot = file.rfind('.');
-    return dot == std::string::npos ? std::string() : file.substr(dot + 1);
-}
-
 }  // namespace
 
 const char* ExtensionFor(PictureFormat format) {
     switch (format) {
-        case PictureFormat::Bmp: return "bmp";
-        case PictureFormat::Jpeg: return "jpg";
-        case PictureFormat::Png: break;
+        case PictureFormat::Bmp:
+            return "bmp";
+        case PictureFormat::Jpeg:
+            return "jpg";
+        case PictureFormat::Png:
+            break;
     }
     return "png";
 }
@@ -90,7 +86,8 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
         const std::string& argument = arguments[i];
         const auto value = [&](const std::string& name) -> std::optional<std::string> {
             const auto equals = argument.find('=');
-            if (argument.rfind("--", 0) == 0 && equals != std::string::npos) return argument.substr(equals + 1);
+            if (argument.rfind("--", 0) == 0 && equals != std::string::npos)
+                return argument.substr(equals + 1);
             if (i + 1 < arguments.size()) return arguments[++i];
             parsed.error = "option " + name + " needs a value";
             return std::nullopt;
@@ -130,12 +127,13 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
     }
     if (options.help || options.version) return parsed;
     if (positional.size() != 2) {
-        parsed.error = positional.size() < 2 ? "PROJECT and OUTPUT are needed" : "too many arguments";
+        parsed.error =
+            positional.size() < 2 ? "PROJECT and OUTPUT are needed" : "too many arguments";
         return parsed;
     }
     options.project = positional[0];
     options.output = positional[1];
-    if (!format) format = formatNamed(extensionOf(options.output));
+    if (!format) format = formatNamed(FileExtension(options.output));
     options.format = format.value_or(PictureFormat::Png);
     return parsed;
 }

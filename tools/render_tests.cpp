@@ -7,9 +7,9 @@
 
 #include "editor/blend.h"
 #include "export/image_sequence.h"
-#include "session/project_lifecycle.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
+#include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
@@ -24,7 +24,9 @@ using testing::ReadText;
 using testing::Rgb;
 using testing::TempFolder;
 
-ParsedRenderOptions parse(std::vector<std::string> arguments) { return ParseRenderOptions(arguments); }
+ParsedRenderOptions parse(std::vector<std::string> arguments) {
+    return ParseRenderOptions(arguments);
+}
 
 TEST(RenderOptions, FormatComesFromTheOptionOrTheOutputsExtension) {
     EXPECT_EQ(parse({"p.mvl", "out/frame.bmp"}).options.format, PictureFormat::Bmp);
@@ -74,8 +76,8 @@ struct RenderRun {
 // Runs morvel-render with TMPDIR set to a folder of the test, so its working folder can be seen.
 RenderRun render(const std::string& arguments, const std::string& temporaryFolder) {
     const std::string errorsFile = temporaryFolder + "stderr.txt";
-    const std::string command = "TMPDIR='" + temporaryFolder + "' '" MORVEL_RENDER_PATH "' " + arguments +
-                                " 2>'" + errorsFile + "' >/dev/null";
+    const std::string command = "TMPDIR='" + temporaryFolder + "' '" MORVEL_RENDER_PATH "' " +
+                                arguments + " 2>'" + errorsFile + "' >/dev/null";
     RenderRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -98,34 +100,48 @@ protected:
     TempFolder temporary;
     std::string projectFile;
 
-    static Rgb layer1Colour(int x, int y, int frame) { return {std::uint8_t(x * 9 + frame), std::uint8_t(y * 20), 200}; }
-    static Rgb layer2Colour(int x, int y, int frame) { return {std::uint8_t(255 - x), std::uint8_t(frame * 40), std::uint8_t(y)}; }
-    static std::uint8_t maskValue(int x, int y, int frame) { return std::uint8_t((x * 17 + y * 31 + frame * 50) & 255); }
+    static Rgb layer1Colour(int x, int y, int frame) {
+        return {std::uint8_t(x * 9 + frame), std::uint8_t(y * 20), 200};
+    }
+    static Rgb layer2Colour(int x, int y, int frame) {
+        return {std::uint8_t(255 - x), std::uint8_t(frame * 40), std::uint8_t(y)};
+    }
+    static std::uint8_t maskValue(int x, int y, int frame) {
+        return std::uint8_t((x * 17 + y * 31 + frame * 50) & 255);
+    }
 
     void SetUp() override {
         std::string frames;
         for (int f = 0; f < 3; ++f) {
             const std::string l1 = project.file("take1_" + std::to_string(f) + ".png");
             const std::string l2 = project.file("take2_" + std::to_string(f) + ".bmp");
-            ASSERT_TRUE(SavePictureFile(MakePicture(12, 8, [&](int x, int y) { return layer1Colour(x, y, f); }), l1, PictureFormat::Png));
-            ASSERT_TRUE(SavePictureFile(MakePicture(12, 8, [&](int x, int y) { return layer2Colour(x, y, f); }), l2, PictureFormat::Bmp));
+            ASSERT_TRUE(SavePictureFile(
+                MakePicture(12, 8, [&](int x, int y) { return layer1Colour(x, y, f); }), l1,
+                PictureFormat::Png));
+            ASSERT_TRUE(SavePictureFile(
+                MakePicture(12, 8, [&](int x, int y) { return layer2Colour(x, y, f); }), l2,
+                PictureFormat::Bmp));
             MakeFolder(project.file("masks"));
-            ASSERT_TRUE(SavePictureFile(GreyMask(12, 8, [&](int x, int y) { return maskValue(x, y, f); }),
-                                        project.file("masks/Film_" + std::to_string(f + 1) + ".mask"), PictureFormat::Png));
+            ASSERT_TRUE(SavePictureFile(
+                GreyMask(12, 8, [&](int x, int y) { return maskValue(x, y, f); }),
+                project.file("masks/Film_" + std::to_string(f + 1) + ".mask"), PictureFormat::Png));
             frames += l1 + "\r\n" + l2 + "\r\n\x01";
         }
-        projectFile = project.write("Film.mvl", "MORVEL 1.0\r\nFilm\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
-                                                    countBytes(3) + frames);
+        projectFile = project.write(
+            "Film.mvl", "MORVEL 1.0\r\nFilm\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
+                            countBytes(3) + frames);
     }
 };
 
 TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
-    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
+    const RenderRun run =
+        render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     for (int f = 0; f < 3; ++f) {
         Image frame;
-        ASSERT_EQ(LoadPictureFile(output.file("out." + std::to_string(f + 1) + ".png"), frame), LoadResult::Ok);
+        ASSERT_EQ(LoadPictureFile(output.file("out." + std::to_string(f + 1) + ".png"), frame),
+                  LoadResult::Ok);
         ASSERT_EQ(frame.width(), 12);
         for (int y = 0; y < 8; ++y) {
             for (int x = 0; x < 12; ++x) {
@@ -144,7 +160,8 @@ TEST_F(Renderer, RendersEveryFrameByTheBlendFormula) {
 
 // The window's export of the same project writes the very same bytes.
 TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
-    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("cli.jpg") + "'", temporary.path());
+    const RenderRun run =
+        render("-q '" + projectFile + "' '" + output.file("cli.jpg") + "'", temporary.path());
     ASSERT_EQ(run.status, 0) << run.errors;
     TempFolder working;
     testing::RecordingShell shell;
@@ -161,7 +178,8 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
 }
 
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
-    const RenderRun run = render("--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
+    const RenderRun run = render(
+        "--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_FALSE(IsRegularFile(output.file("take.1.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("take.2.bmp")));
@@ -171,11 +189,13 @@ TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
 
 TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     ::unlink(project.file("take1_1.png").c_str());
-    const RenderRun run = render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+    const RenderRun run =
+        render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
-    const std::string missing = "Das Bild '" + project.file("take1_1.png") +
-                                "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
-                                "oder gelöscht haben.\nErrorCode = 120-2-1\n";
+    const std::string missing =
+        "Das Bild '" + project.file("take1_1.png") +
+        "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
+        "oder gelöscht haben.\nErrorCode = 120-2-1\n";
     EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
     // Then one message per frame that cannot be written, in frame order.
     const auto first = run.errors.find("out.1.png");
@@ -191,7 +211,8 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
-    const RenderRun run = render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    const RenderRun run =
+        render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
 }

@@ -15,7 +15,8 @@ namespace {
 constexpr int kChunkPixels = 512;
 
 MORVEL_VECTOR_CLONES
-void spreadMaskBlue(const std::uint8_t* __restrict mask, std::uint8_t* __restrict spread, int pixels) {
+void spreadMaskBlue(const std::uint8_t* __restrict mask, std::uint8_t* __restrict spread,
+                    int pixels) {
     for (int x = 0; x < pixels; ++x) {
         const std::uint8_t m = mask[x * 3 + 2];
         spread[x * 3] = m;

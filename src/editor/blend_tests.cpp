@@ -37,11 +37,13 @@ TEST(Blend, RowsMatchTheFormulaForEveryValue) {
         }
         BlendTwoLayersRow(a.data(), b.data(), mask.data(), out.data(), pixels);
         for (int i = 0; i < pixels * 3; ++i) {
-            ASSERT_EQ(out[i], MixComponents(a[i], b[i], mask[(i / 3) * 3 + 2])) << "m " << m << " i " << i;
+            ASSERT_EQ(out[i], MixComponents(a[i], b[i], mask[(i / 3) * 3 + 2]))
+                << "m " << m << " i " << i;
         }
         BlendOneLayerRow(a.data(), mask.data(), out.data(), pixels);
         for (int i = 0; i < pixels * 3; ++i) {
-            ASSERT_EQ(out[i], MixComponents(a[i], 0, mask[(i / 3) * 3 + 2])) << "m " << m << " i " << i;
+            ASSERT_EQ(out[i], MixComponents(a[i], 0, mask[(i / 3) * 3 + 2]))
+                << "m " << m << " i " << i;
         }
     }
 }

@@ -62,7 +62,9 @@ void compositeSize(const ProgramState& state, int flags, int& width, int& height
     if (flags & kMaskPresent) include(state.images.mask);
 }
 
-Rect wholeImage(const Image& image) { return Rect{0, image.width(), 0, image.height()}; }
+Rect wholeImage(const Image& image) {
+    return Rect{0, image.width(), 0, image.height()};
+}
 
 // Blends the dirty rectangle; every source is aligned with the composite at the bottom-left.
 void blend(ProgramState& state, bool withLayer2) {

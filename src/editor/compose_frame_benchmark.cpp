@@ -70,8 +70,9 @@ void ComposeOneDab(benchmark::State& run) {
     int x = 0;
     for (auto _ : run) {
         x = (x + 97) % (scene.state.images.composite.width() - 60);
-        scene.state.cache.dirty = Rect{x, x + 60, 1000 % (scene.state.images.composite.height() - 60),
-                                       1000 % (scene.state.images.composite.height() - 60) + 60};
+        scene.state.cache.dirty =
+            Rect{x, x + 60, 1000 % (scene.state.images.composite.height() - 60),
+                 1000 % (scene.state.images.composite.height() - 60) + 60};
         benchmark::DoNotOptimize(ComposeFrame(scene.state, kMaskChanged));
     }
 }

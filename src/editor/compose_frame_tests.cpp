@@ -37,7 +37,8 @@ protected:
     void mask(std::int32_t n, const Image& image) {
         ASSERT_TRUE(SavePictureFile(image, state.maskWorkingFile(n), PictureFormat::Png));
     }
-    FrameRecord& frame(const std::string& layer1, const std::string& layer2, std::int32_t maskNumber) {
+    FrameRecord& frame(const std::string& layer1, const std::string& layer2,
+                       std::int32_t maskNumber) {
         state.frames.last();
         FrameRecord& record = state.frames.add();
         record.layerSource = {layer1, layer2};
@@ -55,9 +56,9 @@ TEST_F(Composition, BothLayersThroughTheMask) {
     frame(l1, l2, 1);
     EXPECT_EQ(SelectFrame(state, 0), 0);
     ASSERT_EQ(composite().width(), 8);
-    EXPECT_EQ(composite().red(0, 0), 200);  // mask 255: layer 1 (200 stays 200)
+    EXPECT_EQ(composite().red(0, 0), 200);   // mask 255: layer 1 (200 stays 200)
     EXPECT_EQ(composite().green(0, 0), 99);  // 100 becomes 99
-    EXPECT_EQ(composite().red(4, 5), 99);  // mask 0: layer 2
+    EXPECT_EQ(composite().red(4, 5), 99);    // mask 0: layer 2
     EXPECT_EQ(composite().blue(4, 5), 255);
     EXPECT_EQ(composite().red(7, 3), 150);  // 200 * 128 + 100 * 127
     EXPECT_TRUE(shell.errors.empty());
@@ -73,7 +74,9 @@ TEST_F(Composition, LayerOneWithMaskIsBlackWhereTheMaskIsZero) {
 }
 
 TEST_F(Composition, LayerTwoWithMaskShowsLayerTwoAlone) {
-    const Image take = MakePicture(4, 4, [](int x, int y) { return Rgb{std::uint8_t(x * 10), std::uint8_t(y * 10), 7}; });
+    const Image take = MakePicture(4, 4, [](int x, int y) {
+        return Rgb{std::uint8_t(x * 10), std::uint8_t(y * 10), 7};
+    });
     const auto l2 = picture("b.png", take);
     mask(1, GreyMask(4, 4, [](int, int) { return 0; }));
     frame("", l2, 1);
@@ -178,7 +181,8 @@ TEST_F(Composition, AMissingMaskIsReportedWithItsNumber) {
     frame(l1, "", 26);
     SelectFrame(state, 0);
     ASSERT_EQ(shell.errors.size(), 1u);
-    EXPECT_EQ(shell.errors[0].text, "Die Maske Nr. 26 konnte nicht geladen werden.\r\nErrorCode = 220-2-26");
+    EXPECT_EQ(shell.errors[0].text,
+              "Die Maske Nr. 26 konnte nicht geladen werden.\r\nErrorCode = 220-2-26");
     EXPECT_EQ(composite().red(0, 0), 90);  // composed without the mask
 }
 
@@ -265,7 +269,9 @@ TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
     }
     RefreshFrameStrip(state, 0);
     EXPECT_EQ(shell.frameStripWidth, 3 * 65 + 20);
-    const auto& gadget = [&](int i, int layer) { return shell.thumbnails.at(state.frames.at(i).thumbnailGadget[layer]); };
+    const auto& gadget = [&](int i, int layer) {
+        return shell.thumbnails.at(state.frames.at(i).thumbnailGadget[layer]);
+    };
     EXPECT_EQ(gadget(0, 0).x, 5);
     EXPECT_EQ(gadget(2, 0).x, 2 * 65 + 5);
     EXPECT_EQ(gadget(1, 1).x, 65 + 5);

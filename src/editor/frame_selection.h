@@ -14,9 +14,9 @@ constexpr int kFrameMarkerLeft = 2;
 constexpr int kFrameMarkerHidden = -200;
 
 // What SelectFrame is asked to show.
-constexpr int kKeepCurrent = -1;      // the frame list's current frame
+constexpr int kKeepCurrent = -1;        // the frame list's current frame
 constexpr int kReselectDisplayed = -2;  // the displayed frame again
-constexpr int kFirstAndForget = -3;   // the first frame, forgetting the displayed one
+constexpr int kFirstAndForget = -3;     // the first frame, forgetting the displayed one
 
 // Makes a frame the displayed frame and shows it: n >= 0 the frame at index n (the last one
 // when n is past the end), or one of the values above. The modified mask of the frame being left

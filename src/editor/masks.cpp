@@ -33,7 +33,8 @@ bool CreateMask(ProgramState& state) {
     const int height = state.images.composite.height();
     auto mask = Image::create(width, height);
     if (!mask) {
-        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {}, width, height);
+        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {}, width,
+                                height);
         return false;
     }
     state.images.mask = std::move(*mask);

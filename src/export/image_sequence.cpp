@@ -31,9 +31,12 @@ struct PendingFrame {
 
 SequenceFormat SequenceFormatForFilter(int filterIndex) {
     switch (filterIndex) {
-        case 1: return {PictureFormat::Png, ".<\?\?\?>.png"};
-        case 2: return {PictureFormat::Jpeg, ".<\?\?\?>.jpg"};
-        default: return {PictureFormat::Bmp, ".<\?\?\?>.bmp"};
+        case 1:
+            return {PictureFormat::Png, ".<\?\?\?>.png"};
+        case 2:
+            return {PictureFormat::Jpeg, ".<\?\?\?>.jpg"};
+        default:
+            return {PictureFormat::Bmp, ".<\?\?\?>.bmp"};
     }
 }
 
@@ -86,8 +89,9 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
 
 void ExportImageSequence(ProgramState& state) {
     const LanguageTable& texts = state.language.texts;
-    const FileChoice choice = state.shell.requestSaveFile(
-        {texts[Text::RequesterImageexporttitle], "frame", texts[Text::RequesterImageexporttext], 0});
+    const FileChoice choice =
+        state.shell.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
+                                     texts[Text::RequesterImageexporttext], 0});
     if (choice.path.empty()) return;
     const SequenceFormat format = SequenceFormatForFilter(choice.filterIndex);
     StoreDisplayedMask(state);

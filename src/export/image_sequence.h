@@ -22,8 +22,8 @@ SequenceFormat SequenceFormatForFilter(int filterIndex);
 // The pattern for a path typed in the requester: its extension replaced by the suffix.
 std::string SequencePattern(const std::string& chosenPath, const SequenceFormat& format);
 
-// The file name of frame k (1-based) of frameCount: every number placeholder replaced by k, padded with
-// "0" to the digit count of frameCount.
+// The file name of frame k (1-based) of frameCount: every number placeholder replaced by k, padded
+// with "0" to the digit count of frameCount.
 std::string SequenceFileName(const std::string& pattern, int k, int frameCount);
 
 // What to write: frames first..last (0-based, inclusive; the numbers in the names stay those of

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/compose_frame.h"
 #include "editor/blend.h"
+#include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "platform/files.h"
@@ -54,13 +54,16 @@ protected:
         for (int i = 0; i < count; ++i) {
             const std::string path = folder.file("p" + std::to_string(i) + ".png");
             const auto grey = static_cast<std::uint8_t>(i * 20);
-            ASSERT_TRUE(SavePictureFile(UniformPicture(6, 4, {grey, grey, grey}), path, PictureFormat::Png));
+            ASSERT_TRUE(SavePictureFile(UniformPicture(6, 4, {grey, grey, grey}), path,
+                                        PictureFormat::Png));
             state.frames.last();
             state.frames.add().layerSource[0] = path;
         }
         RefreshFrameStrip(state, 0);
     }
-    void choose(const std::string& path, int filter) { shell.saveAnswers.push_back({path, filter}); }
+    void choose(const std::string& path, int filter) {
+        shell.saveAnswers.push_back({path, filter});
+    }
 };
 
 TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) {
@@ -74,7 +77,8 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
     EXPECT_EQ(shell.saveRequests[0].filterIndex, 0);
     for (int k = 1; k <= 3; ++k) {
         Image written;
-        ASSERT_EQ(LoadPictureFile(output.file("szene." + std::to_string(k) + ".png"), written), LoadResult::Ok);
+        ASSERT_EQ(LoadPictureFile(output.file("szene." + std::to_string(k) + ".png"), written),
+                  LoadResult::Ok);
         EXPECT_EQ(ReadText(output.file("szene." + std::to_string(k) + ".png")).substr(1, 3), "PNG");
         EXPECT_EQ(written.red(0, 0), (k - 1) * 20);
     }
@@ -106,10 +110,11 @@ TEST_F(Export, AFolderThatIsGoneGivesOneMessagePerFrameInFrameOrder) {
     const auto texts = shell.errorTexts();
     ASSERT_EQ(texts.size(), 3u);
     for (int k = 1; k <= 3; ++k) {
-        EXPECT_EQ(texts[k - 1],
-                  "Das Bild '" + output.file("gone/take." + std::to_string(k) + ".bmp") +
-                      "' konnte nicht gespeichert werden.\r\nÜberprüfen Sie ob genügend Speicherplatz zur "
-                      "Verfügung steht.\r\nErrorCode = 130-10-400");
+        EXPECT_EQ(texts[k - 1], "Das Bild '" +
+                                    output.file("gone/take." + std::to_string(k) + ".bmp") +
+                                    "' konnte nicht gespeichert werden.\r\nÜberprüfen Sie ob "
+                                    "genügend Speicherplatz zur "
+                                    "Verfügung steht.\r\nErrorCode = 130-10-400");
     }
 }
 

@@ -13,19 +13,28 @@ struct KindInfo {
 
 KindInfo kindInfo(ErrorKind kind) {
     switch (kind) {
-        case ErrorKind::LoadImage: return {Text::ErrorsLoadimage, "$$$ErrorCode = 120-$WHERE-$NR"};
-        case ErrorKind::LoadMask: return {Text::ErrorsLoadmask, "$$$ErrorCode = 220-$WHERE-$NR"};
-        case ErrorKind::SaveImage: return {Text::ErrorsSaveimage, "$$$ErrorCode = 130-$WHERE-$NR"};
-        case ErrorKind::SaveProject: return {Text::ErrorsSaveproject, "$$$ErrorCode = 330-$WHERE-$NR"};
-        case ErrorKind::LoadProject: return {Text::ErrorsLoadproject, "$$$ErrorCode = 320-$WHERE-$NR"};
+        case ErrorKind::LoadImage:
+            return {Text::ErrorsLoadimage, "$$$ErrorCode = 120-$WHERE-$NR"};
+        case ErrorKind::LoadMask:
+            return {Text::ErrorsLoadmask, "$$$ErrorCode = 220-$WHERE-$NR"};
+        case ErrorKind::SaveImage:
+            return {Text::ErrorsSaveimage, "$$$ErrorCode = 130-$WHERE-$NR"};
+        case ErrorKind::SaveProject:
+            return {Text::ErrorsSaveproject, "$$$ErrorCode = 330-$WHERE-$NR"};
+        case ErrorKind::LoadProject:
+            return {Text::ErrorsLoadproject, "$$$ErrorCode = 320-$WHERE-$NR"};
         case ErrorKind::InitAviExport:
             return {Text::ErrorsInitaviexport, "$$$ErrorCode = 510-$WHERE-$NR"};
-        case ErrorKind::UseAviExport: return {Text::ErrorsUseaviexport, "$$$ErrorCode = 530-$WHERE-$NR"};
-        case ErrorKind::Window: return {Text::ErrorsWindow, "$$$ErrorCode = 410-$WHERE-$NR"};
+        case ErrorKind::UseAviExport:
+            return {Text::ErrorsUseaviexport, "$$$ErrorCode = 530-$WHERE-$NR"};
+        case ErrorKind::Window:
+            return {Text::ErrorsWindow, "$$$ErrorCode = 410-$WHERE-$NR"};
         case ErrorKind::CreateImage:
             return {Text::ErrorsCreateimage, "$$$ErrorCode = 110-$WHERE-$NR-$W-$H"};
-        case ErrorKind::CopyImage: return {Text::ErrorsCopyimage, "$$$ErrorCode = 140-$WHERE-$NR"};
-        case ErrorKind::OnlyOne: return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
+        case ErrorKind::CopyImage:
+            return {Text::ErrorsCopyimage, "$$$ErrorCode = 140-$WHERE-$NR"};
+        case ErrorKind::OnlyOne:
+            return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }
     return {Text::ErrorsTitle, ""};
 }

@@ -39,21 +39,37 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Else", "mvldescription", "Ein Morvel-Projekt"},
     {"Else", "standardprojectname", "Projekt.mvl"},
     {"Else", "tutoriallink", "https://morvel.example.org/tutorial"},
-    {"Errors", "createimage", "Ein Bild konnte nicht erstellt werden.$$$Eventuell ist ihr Arbeitsspeicher voll."},
-    {"Errors", "loadimage", "Das Bild '$FILE' konnte nicht geladen werden.$$$Überprüfen Sie ob sie es eventuell verschoben oder gelöscht haben."},
-    {"Errors", "saveimage", "Das Bild '$FILE' konnte nicht gespeichert werden.$$$Überprüfen Sie ob genügend Speicherplatz zur Verfügung steht."},
-    {"Errors", "copyimage", "Das Bild '$FILE1' konnte nicht nach '$FILE2' kopiert werden.$$$Überprüfen Sie ob genügend Speicherplatz zur Verfügung steht oder ob sie das Ursprungsbild eventuell veschoben oder gelöscht haben."},
+    {"Errors", "createimage",
+     "Ein Bild konnte nicht erstellt werden.$$$Eventuell ist ihr Arbeitsspeicher voll."},
+    {"Errors", "loadimage",
+     "Das Bild '$FILE' konnte nicht geladen werden.$$$Überprüfen Sie ob sie es eventuell "
+     "verschoben oder gelöscht haben."},
+    {"Errors", "saveimage",
+     "Das Bild '$FILE' konnte nicht gespeichert werden.$$$Überprüfen Sie ob genügend Speicherplatz "
+     "zur Verfügung steht."},
+    {"Errors", "copyimage",
+     "Das Bild '$FILE1' konnte nicht nach '$FILE2' kopiert werden.$$$Überprüfen Sie ob genügend "
+     "Speicherplatz zur Verfügung steht oder ob sie das Ursprungsbild eventuell veschoben oder "
+     "gelöscht haben."},
     {"Errors", "loadmask", "Die Maske Nr. $NR konnte nicht geladen werden."},
-    {"Errors", "loadproject", "Das Projekt '$FILE' konnte nicht geladen werden.$$$Überprüfen sie ob es sich tatsächlich um eine korrekte Morvel-Projektdatei handelt."},
+    {"Errors", "loadproject",
+     "Das Projekt '$FILE' konnte nicht geladen werden.$$$Überprüfen sie ob es sich tatsächlich um "
+     "eine korrekte Morvel-Projektdatei handelt."},
     {"Errors", "saveproject", "Das Projekt '$FILE' konnte nicht gespeichert werden."},
     {"Errors", "window", "Das Programm-Fenster konnte nicht geöffnet werden."},
     {"Errors", "initaviexport", "Das AVI-Speichermodul konnte nicht geöffnet werden."},
-    {"Errors", "useaviexport", "Bei der Verwendung des AVI-Speichermoduls ist ein Fehler aufgetreten."},
-    {"Errors", "onlyone", "Das Programm wurde bereits gestartet.$$$Es kann immer nur eine Instanz von Morvel laufen."},
+    {"Errors", "useaviexport",
+     "Bei der Verwendung des AVI-Speichermoduls ist ein Fehler aufgetreten."},
+    {"Errors", "onlyone",
+     "Das Programm wurde bereits gestartet.$$$Es kann immer nur eine Instanz von Morvel laufen."},
     {"Errors", "title", "Fehler !"},
     {"SaveWindow", "title", "Projekt speichern"},
-    {"SaveWindow", "maskdescription", "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im Projekt"},
-    {"SaveWindow", "layerdescription", "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im Projekt  ;  '$Layer' = Ebene '1' oder '2'"},
+    {"SaveWindow", "maskdescription",
+     "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im "
+     "Projekt"},
+    {"SaveWindow", "layerdescription",
+     "Folgende Texte werden ersetzt:  '$Project' = Projektname  ;  '$Nr' = Nummer des Bildes im "
+     "Projekt  ;  '$Layer' = Ebene '1' oder '2'"},
     {"SaveWindow", "project", "Projekt:"},
     {"SaveWindow", "masks", "Masken:"},
     {"SaveWindow", "frames", "Frames:"},
@@ -72,22 +88,31 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "opentext", "Morvel-Projekte|*.mvl|Alle Dateien|*.*"},
     {"Requester", "imageexporttitle", "Bilder speichern"},
     {"Requester", "aviexporttitle", "AVI-Video speichern"},
-    {"Requester", "imageexporttext", "Bitmaps (*.bmp)|*.bmp|PNG-Bilder (*.png)|*.png|JPEG-Bilder (*.jpg)|*.jpg;*.jpeg"},
+    {"Requester", "imageexporttext",
+     "Bitmaps (*.bmp)|*.bmp|PNG-Bilder (*.png)|*.png|JPEG-Bilder (*.jpg)|*.jpg;*.jpeg"},
     {"Requester", "aviexporttext", "AVI-Videos (*.avi)|*.avi"},
     {"Requester", "aviframerate", "Bildrate ?"},
-    {"Requester", "aviframeratetext", "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+    {"Requester", "aviframeratetext",
+     "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
 }};
 
 }  // namespace
 
-LanguageTable::LanguageTable() { resetToDefaults(); }
-
-void LanguageTable::resetToDefaults() {
-    for (std::size_t i = 0; i < kEntries.size(); ++i) m_texts[i] = std::string(kEntries[i].germanDefault);
+LanguageTable::LanguageTable() {
+    resetToDefaults();
 }
 
-const TextEntry& LanguageTable::entry(Text text) { return kEntries[index(text)]; }
+void LanguageTable::resetToDefaults() {
+    for (std::size_t i = 0; i < kEntries.size(); ++i)
+        m_texts[i] = std::string(kEntries[i].germanDefault);
+}
 
-const std::array<TextEntry, kTextCount>& LanguageTable::entries() { return kEntries; }
+const TextEntry& LanguageTable::entry(Text text) {
+    return kEntries[index(text)];
+}
+
+const std::array<TextEntry, kTextCount>& LanguageTable::entries() {
+    return kEntries;
+}
 
 }  // namespace morvel

@@ -61,7 +61,8 @@ Image ScalePicture(const Image& picture, int width, int height) {
     return std::move(*scaled);
 }
 
-void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, const Image& picture) {
+void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer,
+                          const Image& picture) {
     ReleaseLayerThumbnail(state, frame, layer);
     frame.thumbnail[layer] = ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
     frame.thumbnailGadget[layer] = state.shell.createThumbnailGadget(
@@ -69,7 +70,8 @@ void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, co
 }
 
 void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer) {
-    if (frame.thumbnailGadget[layer] != 0) state.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
+    if (frame.thumbnailGadget[layer] != 0)
+        state.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
     frame.thumbnailGadget[layer] = 0;
     frame.thumbnail[layer] = Image();
 }

@@ -50,13 +50,15 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
+                                                       std::size_t maxBytes) {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused right after by fstat.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
+    if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        return std::nullopt;
     std::vector<std::uint8_t> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(info.st_size));
@@ -92,7 +94,8 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
     const bool written = writeAll(fd.get(), bytes.data(), bytes.size()) &&
-                         ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 && fd.closeNow();
+                         ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 &&
+                         fd.closeNow();
     if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -14,7 +14,9 @@ namespace {
 using testing::ReadText;
 using testing::TempFolder;
 
-std::vector<std::uint8_t> bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(Files, ReadingRefusesWhatIsNoRegularFileWithoutBlocking) {
     TempFolder folder;

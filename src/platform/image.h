@@ -26,7 +26,9 @@ public:
 
     // True when width x height is a size that create() may accept.
     static bool acceptableSize(std::int64_t width, std::int64_t height);
-    static std::size_t strideFor(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+    static std::size_t strideFor(int width) {
+        return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    }
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -34,7 +36,9 @@ public:
     bool empty() const { return m_width == 0 || m_height == 0; }
 
     std::uint8_t* row(int y) { return m_pixels.data() + static_cast<std::size_t>(y) * m_stride; }
-    const std::uint8_t* row(int y) const { return m_pixels.data() + static_cast<std::size_t>(y) * m_stride; }
+    const std::uint8_t* row(int y) const {
+        return m_pixels.data() + static_cast<std::size_t>(y) * m_stride;
+    }
     std::uint8_t* data() { return m_pixels.data(); }
     const std::uint8_t* data() const { return m_pixels.data(); }
     std::size_t byteCount() const { return m_pixels.size(); }

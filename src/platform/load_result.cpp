@@ -4,13 +4,20 @@ namespace morvel {
 
 const char* describe(LoadResult result) {
     switch (result) {
-        case LoadResult::Ok: return "ok";
-        case LoadResult::NotThisFormat: return "not this format";
-        case LoadResult::Unsupported: return "unsupported variant";
-        case LoadResult::Damaged: return "damaged";
-        case LoadResult::TooLarge: return "too large";
-        case LoadResult::OutOfMemory: return "out of memory";
-        case LoadResult::CannotOpen: return "cannot open";
+        case LoadResult::Ok:
+            return "ok";
+        case LoadResult::NotThisFormat:
+            return "not this format";
+        case LoadResult::Unsupported:
+            return "unsupported variant";
+        case LoadResult::Damaged:
+            return "damaged";
+        case LoadResult::TooLarge:
+            return "too large";
+        case LoadResult::OutOfMemory:
+            return "out of memory";
+        case LoadResult::CannotOpen:
+            return "cannot open";
     }
     return "unknown";
 }

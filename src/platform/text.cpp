@@ -4,7 +4,9 @@ namespace morvel {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 template <typename Matches>
 std::string replaceWith(std::string_view text, std::string_view what, std::string_view with,
@@ -35,10 +37,12 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {
-    return replaceWith(text, what, with, [](std::string_view a, std::string_view b) { return a == b; });
+    return replaceWith(text, what, with,
+                       [](std::string_view a, std::string_view b) { return a == b; });
 }
 
-std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view what, std::string_view with) {
+std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view what,
+                                 std::string_view with) {
     return replaceWith(text, what, with, EqualsIgnoreCase);
 }
 

@@ -8,7 +8,9 @@ FrameRecord* FrameList::next() {
     return m_records[m_cursor].get();
 }
 
-void FrameList::selectIndex(int i) { m_cursor = (i >= 0 && i < size()) ? i : -1; }
+void FrameList::selectIndex(int i) {
+    m_cursor = (i >= 0 && i < size()) ? i : -1;
+}
 
 FrameRecord& FrameList::add() {
     const int position = m_cursor < 0 ? 0 : m_cursor + 1;
@@ -34,7 +36,9 @@ void FrameList::remove() {
     }  // the first was removed: the following record now has index 0
 }
 
-void FrameList::makeCurrent(const FrameRecord* record) { m_cursor = indexOf(record); }
+void FrameList::makeCurrent(const FrameRecord* record) {
+    m_cursor = indexOf(record);
+}
 
 int FrameList::indexOf(const FrameRecord* record) const {
     for (int i = 0; i < size(); ++i) {

@@ -43,7 +43,9 @@ public:
     // 0-based position of the current record, -1 when there is none.
     int index() const { return m_cursor; }
     FrameRecord* current() { return m_cursor < 0 ? nullptr : m_records[m_cursor].get(); }
-    const FrameRecord* current() const { return m_cursor < 0 ? nullptr : m_records[m_cursor].get(); }
+    const FrameRecord* current() const {
+        return m_cursor < 0 ? nullptr : m_records[m_cursor].get();
+    }
     FrameRecord& at(int i) { return *m_records[static_cast<std::size_t>(i)]; }
     const FrameRecord& at(int i) const { return *m_records[static_cast<std::size_t>(i)]; }
 

@@ -12,7 +12,9 @@ FrameList numbered(int n) {
     return list;
 }
 
-int currentNumber(FrameList& list) { return list.current() ? list.current()->maskNumber : 0; }
+int currentNumber(FrameList& list) {
+    return list.current() ? list.current()->maskNumber : 0;
+}
 
 TEST(FrameList, NextWalksFromResetAndStopsOnTheLast) {
     FrameList list = numbered(3);
@@ -30,8 +32,8 @@ TEST(FrameList, NextWalksFromResetAndStopsOnTheLast) {
 
 TEST(FrameList, AddGoesAfterTheCurrentAndInsertBefore) {
     FrameList list;
-    list.add().maskNumber = 1;   // 1
-    list.add().maskNumber = 3;   // 1 3
+    list.add().maskNumber = 1;     // 1
+    list.add().maskNumber = 3;     // 1 3
     list.insert().maskNumber = 2;  // 1 2 3, current 2
     EXPECT_EQ(list.index(), 1);
     list.reset();

@@ -15,7 +15,9 @@ Image blackWorkImage() {
 }  // namespace
 
 ProgramState::ProgramState(Shell& shell, std::string workingFolder, std::string programFolder)
-    : shell(shell), workingFolder(std::move(workingFolder)), programFolder(std::move(programFolder)) {
+    : shell(shell),
+      workingFolder(std::move(workingFolder)),
+      programFolder(std::move(programFolder)) {
     images.composite = blackWorkImage();
     images.canvas = blackWorkImage();
     images.layer1 = blackWorkImage();

@@ -43,12 +43,12 @@ struct WorkImages {
 
 // What the work images hold and which part of the composite needs composing again.
 struct FrameCache {
-    std::array<std::string, 2> layerSource;  // the source work image layer1/layer2 holds
+    std::array<std::string, 2> layerSource;         // the source work image layer1/layer2 holds
     std::array<bool, 2> layerFailed{false, false};  // that source could not be loaded
     std::int32_t maskNumber = 0;                    // the mask the mask image holds
     bool maskFailed = false;                        // that mask could not be loaded
-    bool maskModified = false;               // the mask image differs from its working file
-    Rect dirty;                              // what the next blended composition recomputes
+    bool maskModified = false;                      // the mask image differs from its working file
+    Rect dirty;                                     // what the next blended composition recomputes
     FrameRecord* displayedFrame = nullptr;
     std::int32_t displayedIndex = -1;
 };

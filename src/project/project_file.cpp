@@ -27,7 +27,8 @@ public:
                          std::min(m_position - start, kMaxProjectLineBytes));
         if (m_position < m_bytes.size()) {
             const std::uint8_t end = m_bytes[m_position++];
-            if (end == '\r' && m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;
+            if (end == '\r' && m_position < m_bytes.size() && m_bytes[m_position] == '\n')
+                ++m_position;
         }
         return text;
     }
@@ -56,7 +57,8 @@ private:
 // so a single-line field keeps none of them.
 std::string singleLine(const std::string& text) {
     std::string line = text;
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
     return line;
 }
 
@@ -116,8 +118,9 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
     contents.frameTemplate = reader.line();
     contents.announcedFrames = reader.count();
     const std::size_t possible = reader.bytesLeft() / kSmallestFrameEntryBytes;
-    const std::size_t frameCount =
-        contents.announcedFrames < 1 ? 0 : std::min<std::size_t>(contents.announcedFrames, possible);
+    const std::size_t frameCount = contents.announcedFrames < 1
+                                       ? 0
+                                       : std::min<std::size_t>(contents.announcedFrames, possible);
     contents.frames.reserve(frameCount);
     for (std::size_t k = 0; k < frameCount; ++k) {
         ProjectFileFrame frame;

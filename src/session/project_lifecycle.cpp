@@ -43,7 +43,9 @@ std::string homeFolder() {
 
 }  // namespace
 
-std::string WindowTitleFor(const std::string& title) { return title + " - Morvel"; }
+std::string WindowTitleFor(const std::string& title) {
+    return title + " - Morvel";
+}
 
 Answer CloseProject(ProgramState& state) {
     Answer answer = Answer::No;
@@ -56,7 +58,8 @@ Answer CloseProject(ProgramState& state) {
 
     deleteWorkingFiles(state);
     for (int i = 0; i < state.frames.size(); ++i) {
-        for (int layer = 0; layer < 2; ++layer) ReleaseLayerThumbnail(state, state.frames.at(i), layer);
+        for (int layer = 0; layer < 2; ++layer)
+            ReleaseLayerThumbnail(state, state.frames.at(i), layer);
     }
     state.frames.clear();
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
@@ -159,15 +162,16 @@ void SaveProject(ProgramState& state, bool saveAs) {
     ProjectHeader& header = state.header;
     if (saveAs || header.projectFilePath.empty()) {
         SaveWindowFields fields{header.projectFilePath, header.maskTemplate, header.frameTemplate,
-                                header.title, header.author, header.comment};
+                                header.title,           header.author,       header.comment};
         if (fields.projectFilePath.empty())
-            fields.projectFilePath = homeFolder() + state.language.texts[Text::ElseStandardprojectname];
+            fields.projectFilePath =
+                homeFolder() + state.language.texts[Text::ElseStandardprojectname];
         if (!state.shell.runSaveWindow(fields)) {
             SelectFrame(state, kReselectDisplayed);
             return;
         }
-        header = ProjectHeader{fields.projectFilePath, fields.title, fields.author, fields.comment,
-                               fields.maskTemplate, fields.frameTemplate};
+        header = ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
+                               fields.comment,         fields.maskTemplate, fields.frameTemplate};
     }
     StoreDisplayedMask(state);
     state.shell.setWindowTitle(WindowTitleFor(header.title));

@@ -24,7 +24,9 @@ using testing::RecordingShell;
 using testing::TempFolder;
 using testing::UniformPicture;
 
-std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 std::string countBytes(std::int32_t n) {
     std::string bytes(4, '\0');
@@ -41,13 +43,15 @@ protected:
 
     std::string picture(const std::string& name, std::uint8_t grey = 120) {
         const std::string path = projectFolder.file(name);
-        EXPECT_TRUE(SavePictureFile(UniformPicture(8, 6, {grey, grey, grey}), path, PictureFormat::Png));
+        EXPECT_TRUE(
+            SavePictureFile(UniformPicture(8, 6, {grey, grey, grey}), path, PictureFormat::Png));
         return path;
     }
     std::string maskFile(const std::string& name, std::uint8_t value) {
         const std::string path = projectFolder.file(name);
         MakeFolder(FolderPart(path));
-        EXPECT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return value; }), path, PictureFormat::Png));
+        EXPECT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return value; }), path,
+                                    PictureFormat::Png));
         return path;
     }
     // A project whose frames have layer 1 = picture, layer 2 empty, and the masks given.
@@ -60,8 +64,9 @@ protected:
             AttachLayerThumbnail(state, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
                 frame.maskNumber = state.nextMaskNumber++;
-                ASSERT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
-                                            state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+                ASSERT_TRUE(
+                    SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
+                                    state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
             }
         }
         RefreshFrameStrip(state, 0);
@@ -74,15 +79,16 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
     const std::string layer1 = picture("a.png", 77);
     maskFile("masks/Test_1.mask", 128);
     const std::string path = projectFolder.write(
-        "Test.mvl", "MORVEL 1.0\r\nTest\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" + countBytes(1) +
-                        layer1 + "\r\n\r\n\x01");
+        "Test.mvl", "MORVEL 1.0\r\nTest\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
+                        countBytes(1) + layer1 + "\r\n\r\n\x01");
     OpenProject(state, path);
     EXPECT_TRUE(shell.errors.empty()) << shell.errorTexts()[0];
     ASSERT_EQ(state.frames.size(), 1);
     EXPECT_EQ(state.frames.at(0).layerSource[0], layer1);
     EXPECT_EQ(state.frames.at(0).layerSource[1], "");
     EXPECT_EQ(state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(ReadText(state.maskWorkingFile(1)), ReadText(projectFolder.file("masks/Test_1.mask")));
+    EXPECT_EQ(ReadText(state.maskWorkingFile(1)),
+              ReadText(projectFolder.file("masks/Test_1.mask")));
     EXPECT_EQ(state.header.title, "Test");
     EXPECT_EQ(state.header.projectFilePath, path);
     EXPECT_EQ(shell.windowTitles.back(), "Test - Morvel");
@@ -95,15 +101,17 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
 TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
     makeProject(2, true);
     state.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "Erste\r\nZweite",
-                    "masks/$Project_$Nr.png", ""};
+                    "masks/$Project_$Nr.png",       ""};
     state.frames.at(1).layerSource[1] = "$AVI$1A$/film/take1.avi";
     ASSERT_TRUE(WriteProjectFile(state));
     const std::string l1 = projectFolder.file("a.png");
-    const std::string expected = "MORVEL 1.0\r\nTitel\r\nAutorin\r\nErste\x01Zweite\r\nmasks/$Project_$Nr.png\r\n\r\n" +
-                                 countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
+    const std::string expected =
+        "MORVEL 1.0\r\nTitel\r\nAutorin\r\nErste\x01Zweite\r\nmasks/$Project_$Nr.png\r\n\r\n" +
+        countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
     EXPECT_EQ(ReadText(projectFolder.file("Film.mvl")), expected);
     EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.maskWorkingFile(2)));
-    EXPECT_EQ(ListFolder(projectFolder.path()).size(), 3u);  // a.png, masks/, Film.mvl: nothing left over
+    EXPECT_EQ(ListFolder(projectFolder.path()).size(),
+              3u);  // a.png, masks/, Film.mvl: nothing left over
 
     const ProjectFileContents read = ParseProjectFile(bytesOf(expected));
     EXPECT_TRUE(read.identified);
@@ -142,7 +150,8 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
     EXPECT_TRUE(read.frames.empty());
     EXPECT_EQ(read.maskTemplate, "$nr.mask");
     // A line of megabytes is cut, and the items after it stay where they belong.
-    read = ParseProjectFile(bytesOf("MORVEL 1.0\r\n" + std::string(3 << 20, 'x') + "\r\nAuthor\r\n"));
+    read =
+        ParseProjectFile(bytesOf("MORVEL 1.0\r\n" + std::string(3 << 20, 'x') + "\r\nAuthor\r\n"));
     EXPECT_EQ(read.title.size(), kMaxProjectLineBytes);
     EXPECT_EQ(read.author, "Author");
     read = ParseProjectFile(bytesOf("MORVEL 1.0\r\nT"));  // cut inside the header
@@ -152,8 +161,9 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
 }
 
 TEST_F(ProjectLifecycle, AHugeCountOpensWithoutExhaustingMemory) {
-    const std::string path = projectFolder.write(
-        "big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2147483647) + std::string(50, '\0'));
+    const std::string path =
+        projectFolder.write("big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" +
+                                           countBytes(2147483647) + std::string(50, '\0'));
     OpenProject(state, path);
     EXPECT_EQ(state.frames.size(), 10);
     EXPECT_TRUE(shell.errors.empty());
@@ -180,8 +190,8 @@ TEST_F(ProjectLifecycle, UnreadableAndForeignFilesAreReportedAndKeepTheOldHeader
 TEST_F(ProjectLifecycle, APictureOrMaskThatCannotBeReadEmptiesItsLayerOrMask) {
     const std::string text = projectFolder.write("notes.txt", "not a picture");
     const std::string path = projectFolder.write(
-        "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + text + "\r\n/dev/zero\r\n\x01" +
-                     picture("b.png") + "\r\n\r\n\x01");
+        "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + text +
+                     "\r\n/dev/zero\r\n\x01" + picture("b.png") + "\r\n\r\n\x01");
     maskFile("2.mask", 10);
     OpenProject(state, path);
     const auto texts = shell.errorTexts();
@@ -247,8 +257,8 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
     makeProject(1, true);  // mask 1 of this project is all 0 and is displayed
     maskFile("1.mask", 255);
     const std::string path = projectFolder.write(
-        "Next.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(1) + projectFolder.file("a.png") +
-                        "\r\n\r\n\x01");
+        "Next.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(1) +
+                        projectFolder.file("a.png") + "\r\n\r\n\x01");
     OpenProject(state, path);
     EXPECT_EQ(state.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.images.mask.blue(0, 0), 255);
@@ -281,7 +291,8 @@ TEST_F(ProjectLifecycle, CancellingTheOpenRequesterLeavesAnEmptiedProject) {
 TEST_F(ProjectLifecycle, SavingCopiesPicturesUnderTheFrameTemplateAndReportsWhatCannotBeCopied) {
     makeProject(2, false);
     state.frames.at(1).layerSource[1] = "$AVI$3$/film/take.avi";
-    state.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask", "img\\$Project_$Layer_$Nr"};
+    state.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask",
+                    "img\\$Project_$Layer_$Nr"};
     ASSERT_TRUE(WriteProjectFile(state));
     EXPECT_EQ(state.frames.at(0).layerSource[0], projectFolder.file("img/Copy_1_1.png"));
     EXPECT_TRUE(IsRegularFile(projectFolder.file("img/Copy_1_2.png")));

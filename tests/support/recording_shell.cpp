@@ -41,14 +41,15 @@ std::string RecordingShell::chooseLanguage(const std::vector<std::string>& langu
 }
 
 GadgetHandle RecordingShell::createThumbnailGadget(const Image& thumbnail, int x, int y,
-                                                  const std::string& tooltip) {
+                                                   const std::string& tooltip) {
     thumbnails[++lastHandle] = {x, y, tooltip, thumbnail.width(), thumbnail.height()};
     return lastHandle;
 }
 
 void RecordingShell::moveThumbnailGadget(GadgetHandle gadget, int x) {
     auto found = thumbnails.find(gadget);
-    if (found == thumbnails.end()) throw std::logic_error("moving a thumbnail gadget that does not exist");
+    if (found == thumbnails.end())
+        throw std::logic_error("moving a thumbnail gadget that does not exist");
     found->second.x = x;
 }
 

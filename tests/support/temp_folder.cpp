@@ -34,7 +34,8 @@ std::string TempFolder::write(const std::string& name, const std::string& conten
     return write(name, std::vector<std::uint8_t>(content.begin(), content.end()));
 }
 
-std::string TempFolder::write(const std::string& name, const std::vector<std::uint8_t>& content) const {
+std::string TempFolder::write(const std::string& name,
+                              const std::vector<std::uint8_t>& content) const {
     const std::string path = m_path + name;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     if (!WriteFileBytes(path, content)) throw std::runtime_error("cannot write " + path);

@@ -45,7 +45,8 @@ public:
     std::deque<FileChoice> openAnswers;
     std::deque<FileChoice> saveAnswers;
     std::deque<std::string> languageAnswers;
-    // Each save window shown is answered by the next entry: fields to confirm, or nothing to cancel.
+    // Each save window shown is answered by the next entry: fields to confirm, or nothing to
+    // cancel.
     std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
     std::vector<SaveWindowFields> saveWindowsShown;
 
