@@ -11,11 +11,7 @@ int showEmptyProject(ProgramState& state) {
     FrameCache& cache = state.cache;
     cache.displayedIndex = -1;
     cache.displayedFrame = nullptr;
-    // Forget what the work images hold, so that the next composition loads its pictures again.
-    cache.layerSource = {};
-    cache.layerFailed = {false, false};
-    cache.maskNumber = 0;
-    cache.maskFailed = false;
+    cache.forgetPictures();
     state.shell.moveFrameMarker(kFrameMarkerHidden);
     auto black = Image::create(640, 480);
     if (!black) {

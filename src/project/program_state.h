@@ -51,6 +51,15 @@ struct FrameCache {
     Rect dirty;                                     // what the next blended composition recomputes
     FrameRecord* displayedFrame = nullptr;
     std::int32_t displayedIndex = -1;
+
+    // Forgets which sources and mask the work images hold, so that the next composition loads
+    // its pictures again.
+    void forgetPictures() {
+        layerSource = {};
+        layerFailed = {false, false};
+        maskNumber = 0;
+        maskFailed = false;
+    }
 };
 
 // Tool, brush and view settings of the editor.

@@ -65,10 +65,7 @@ Answer CloseProject(ProgramState& state) {
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
     // mask number must not make the next project's mask 1 show the old picture.
     state.cache.displayedFrame = nullptr;
-    state.cache.layerSource = {};
-    state.cache.layerFailed = {false, false};
-    state.cache.maskNumber = 0;
-    state.cache.maskFailed = false;
+    state.cache.forgetPictures();
     state.cache.maskModified = false;
     state.view.zoom = 1.0f;
     state.view.offsetX = 0;
