@@ -1,5 +1,7 @@
 #include "editor/compose_frame.h"
 
+#include "editor/zoom.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -139,7 +141,7 @@ int ComposeFrame(ProgramState& state, int flags) {
                 return 0;
             }
             composite = std::move(*resized);
-            state.shell.compositeResized(width, height);
+            UpdateScrollBars(state);
             state.cache.dirty = wholeImage(composite);
         }
     }

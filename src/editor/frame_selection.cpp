@@ -1,7 +1,9 @@
 #include "editor/frame_selection.h"
 
+#include "editor/canvas.h"
 #include "editor/compose_frame.h"
 #include "editor/masks.h"
+#include "editor/zoom.h"
 
 namespace morvel {
 
@@ -20,8 +22,8 @@ int showEmptyProject(ProgramState& state) {
         return -1;
     }
     state.images.composite = std::move(*black);
-    state.shell.compositeResized(640, 480);
-    state.shell.redrawCanvas();
+    UpdateScrollBars(state);
+    RedrawCanvas(state, -1, -1, 0, 0);
     return -1;
 }
 
@@ -52,7 +54,7 @@ int SelectFrame(ProgramState& state, int n) {
         StoreDisplayedMask(state);
         cache.displayedFrame = frames.current();
     }
-    if (ComposeFrame(state, 0) != 0) state.shell.redrawCanvas();
+    if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
 
     state.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
     cache.displayedIndex = n;

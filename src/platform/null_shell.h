@@ -15,8 +15,13 @@ public:
     std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
     bool runSaveWindow(SaveWindowFields&) override { return false; }
     void setWindowTitle(const std::string&) override {}
-    void redrawCanvas() override {}
-    void compositeResized(int, int) override {}
+    void showGadget(int, bool) override {}
+    void enableGadget(int, bool) override {}
+    int gadgetState(int) override { return 0; }
+    void setScrollBar(int, int, int, int) override {}
+    void showBrushShape(int) override {}
+    void presentCanvas(int, int, int, int) override {}
+    void pause(int) override {}
     GadgetHandle createThumbnailGadget(const Image&, int, int, const std::string&) override {
         return ++m_lastGadget;
     }

@@ -59,10 +59,23 @@ public:
     virtual bool runSaveWindow(SaveWindowFields& fields) = 0;
 
     virtual void setWindowTitle(const std::string& title) = 0;
-    // The composite picture or the view changed: draw the canvas again, without brush outline.
-    virtual void redrawCanvas() = 0;
-    // The composite picture got a new size: the scroll bars follow it.
-    virtual void compositeResized(int width, int height) = 0;
+
+    // Main-window gadgets by number (platform/gadgets.h).
+    virtual void showGadget(int gadget, bool shown) = 0;
+    virtual void enableGadget(int gadget, bool enabled) = 0;
+    // The state of a gadget: a scroll bar's position or a spin field's value.
+    virtual int gadgetState(int gadget) = 0;
+    // Scroll bar 3 or 4: positions 0 to maximum - page (only 0 when page >= maximum). The bar
+    // keeps position within that range.
+    virtual void setScrollBar(int gadget, int maximum, int page, int position) = 0;
+    // Gadget 15 shows brush-shape icon image 6 (round) or 7 (square).
+    virtual void showBrushShape(int imageNumber) = 0;
+
+    // The canvas buffer (work image 1) changed in columns [left, right) and rows [top, bottom):
+    // show those pixels. The buffer may have been recreated at another size since the last call.
+    virtual void presentCanvas(int left, int top, int right, int bottom) = 0;
+    // The pause after each canvas redraw, which paces the mouse events of a stroke.
+    virtual void pause(int milliseconds) = 0;
 
     // The frame strip. A thumbnail gadget shows a 60 x 45 picture at (x, y) inside the strip,
     // with a tooltip; the core moves it to its frame's column and frees it with its layer.

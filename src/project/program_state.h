@@ -71,6 +71,8 @@ struct ViewState {
     float zoom = 1.0f;
     std::int32_t offsetX = 0;  // view offset in composite pixels, <= 0
     std::int32_t offsetY = 0;
+    bool buttonDown = false;    // the left button went down on the canvas and is still down
+    bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
     std::string dragPayload;
 };
@@ -101,6 +103,9 @@ public:
     // finds unreadable pictures at once). A program without a frame strip turns it off: the
     // pictures are then read only when a frame is composed, which reports what cannot be read.
     bool makeThumbnails = true;
+
+    // Milliseconds of pause after each canvas redraw; tests set 0.
+    int redrawPause = 17;
 
     // Set by an operation whose failure must end the program (after reporting it).
     bool mustEnd = false;

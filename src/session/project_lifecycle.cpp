@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 
+#include "editor/canvas.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "editor/zoom.h"
 #include "import/avi_frames.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
@@ -84,8 +86,8 @@ void NewProject(ProgramState& state) {
         return;
     }
     state.images.composite = std::move(*black);
-    state.shell.compositeResized(640, 480);
-    state.shell.redrawCanvas();
+    UpdateScrollBars(state);
+    RedrawCanvas(state, -1, -1, 0, 0);
     state.nextMaskNumber = 1;
     state.header = ProjectHeader{};
     RefreshFrameStrip(state, kFirstAndForget);

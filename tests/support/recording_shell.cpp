@@ -71,4 +71,10 @@ std::vector<std::string> RecordingShell::errorTexts() const {
     return texts;
 }
 
+void RecordingShell::setScrollBar(int gadget, int maximum, int page, int position) {
+    scrollBars[gadget] = {maximum, page};
+    const int last = page >= maximum ? 0 : maximum - page;
+    gadgetStates[gadget] = position < 0 ? 0 : (position > last ? last : position);
+}
+
 }  // namespace morvel::testing

@@ -25,8 +25,19 @@ public:
     std::vector<FileRequest> saveRequests;
     std::vector<std::vector<std::string>> languageChoices;
     std::vector<std::string> windowTitles;
-    int canvasRedraws = 0;
-    int compositeResizes = 0;
+    int canvasRedraws = 0;  // canvas presentations
+    std::vector<int> pauses;
+
+    // Main-window gadgets: visibility, enabled state, state (scroll position, spin value).
+    std::map<int, bool> gadgetShown;
+    std::map<int, bool> gadgetEnabled;
+    std::map<int, int> gadgetStates;
+    struct ScrollBar {
+        int maximum = 0;
+        int page = 0;
+    };
+    std::map<int, ScrollBar> scrollBars;  // a scroll bar's position is its gadget state
+    int brushShapeShown = 0;
 
     // The thumbnail gadgets alive, by handle: where they are and what they show.
     struct Thumbnail {
@@ -57,8 +68,13 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
     bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
-    void redrawCanvas() override { ++canvasRedraws; }
-    void compositeResized(int, int) override { ++compositeResizes; }
+    void showGadget(int gadget, bool shown) override { gadgetShown[gadget] = shown; }
+    void enableGadget(int gadget, bool enabled) override { gadgetEnabled[gadget] = enabled; }
+    int gadgetState(int gadget) override { return gadgetStates[gadget]; }
+    void setScrollBar(int gadget, int maximum, int page, int position) override;
+    void showBrushShape(int imageNumber) override { brushShapeShown = imageNumber; }
+    void presentCanvas(int, int, int, int) override { ++canvasRedraws; }
+    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
     GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
                                        const std::string& tooltip) override;
     void moveThumbnailGadget(GadgetHandle gadget, int x) override;

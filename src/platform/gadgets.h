@@ -1,0 +1,62 @@
+#pragma once
+
+namespace morvel {
+
+// The main window's gadgets by their fixed numbers; the dispatch tables and the window agree on
+// these.
+enum class Gadget : int {
+    Canvas = 1,
+    FrameStrip = 2,
+    HorizontalScrollBar = 3,
+    VerticalScrollBar = 4,
+    FrameMarker = 5,
+    Layer1Row = 6,
+    Layer2Row = 7,
+    LayerRowsPicture = 8,
+    ZoomTool = 9,
+    Eraser = 10,
+    AntiEraser = 11,
+    SelectionTool = 12,
+    MaskMover = 13,
+    BrushSize = 14,
+    BrushShape = 15,
+    Transparency = 16,
+    TransparencyIcon = 17,
+    ZoomIn = 18,
+    ZoomOut = 19,
+    ZoomFit = 20,
+    ZoomOneToOne = 21,
+};
+
+constexpr int operator+(Gadget g) {
+    return static_cast<int>(g);
+}
+
+// Menu items of the menu bar and the frame strip's popup menu; keyboard shortcuts raise the
+// same numbers. Languages of the language submenu are numbered from FirstLanguage on.
+enum class MenuItem : int {
+    New = 1,
+    Open = 2,
+    Save = 3,
+    SaveAs = 4,
+    ImageExport = 5,
+    AviExport = 6,
+    Quit = 7,
+    AssociateFiles = 8,
+    Tutorial = 9,
+    About = 10,
+    DeleteLayer = 11,
+    RepeatLayer = 12,
+    FirstLanguage = 1001,
+};
+
+constexpr int operator+(MenuItem m) {
+    return static_cast<int>(m);
+}
+
+// The brush-shape icons, shown by gadget 15 under these image numbers; the brush shape of the
+// view state holds the same numbers.
+constexpr int kRoundBrushImage = 6;
+constexpr int kSquareBrushImage = 7;
+
+}  // namespace morvel
