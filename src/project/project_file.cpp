@@ -46,9 +46,32 @@ public:
 
     std::uint8_t byte() { return m_position < m_bytes.size() ? m_bytes[m_position++] : 0; }
 
-    std::size_t bytesLeft() const { return m_bytes.size() - m_position; }
+    // How many frame entries (two lines and a flag byte) begin before the end of the file,
+    // counting no further than limit. Reads nothing into memory and leaves the position.
+    std::int64_t entriesHeld(std::int64_t limit) const {
+        ProjectFileReader scan(*this);
+        std::int64_t held = 0;
+        while (held < limit && scan.m_position < scan.m_bytes.size()) {
+            scan.skipLine();
+            scan.skipLine();
+            scan.byte();
+            ++held;
+        }
+        return held;
+    }
 
 private:
+    void skipLine() {
+        while (m_position < m_bytes.size()) {
+            const std::uint8_t byte = m_bytes[m_position++];
+            if (byte == '\n' || byte == 0) return;
+            if (byte == '\r') {
+                if (m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;
+                return;
+            }
+        }
+    }
+
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_position = 0;
 };
@@ -117,12 +140,14 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
     contents.maskTemplate = reader.line();
     contents.frameTemplate = reader.line();
     contents.announcedFrames = reader.count();
-    const std::size_t possible = reader.bytesLeft() / kSmallestFrameEntryBytes;
-    const std::size_t frameCount = contents.announcedFrames < 1
-                                       ? 0
-                                       : std::min<std::size_t>(contents.announcedFrames, possible);
-    contents.frames.reserve(frameCount);
-    for (std::size_t k = 0; k < frameCount; ++k) {
+    const std::int32_t frameCount = std::max(contents.announcedFrames, 0);
+    if (frameCount > kMaxProjectFrames ||
+        (frameCount > kPlausibleFrameCount && reader.entriesHeld(frameCount) < frameCount)) {
+        contents.countRefused = true;
+        return contents;
+    }
+    contents.frames.reserve(static_cast<std::size_t>(frameCount));
+    for (std::int32_t k = 0; k < frameCount; ++k) {
         ProjectFileFrame frame;
         frame.layerSource[0] = reader.line();
         frame.layerSource[1] = reader.line();
