@@ -194,11 +194,16 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     return entries;
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return "./";
-    return FolderPart(std::string(buffer, static_cast<std::size_t>(length)));
+    if (length <= 0) return {};
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+std::string ExecutableFolder() {
+    const std::string path = ExecutablePath();
+    return path.empty() ? "./" : FolderPart(path);
 }
 
 std::string TemporaryFolder() {

@@ -66,7 +66,9 @@ struct FolderEntry {
 };
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
-// The folder of the running executable, ending with "/".
+// The full path of the running executable ("" when the system does not tell), and its folder,
+// ending with "/".
+std::string ExecutablePath();
 std::string ExecutableFolder();
 
 // The system's temporary folder (honours TMPDIR), canonical, ending with "/".

@@ -255,4 +255,8 @@ void AssociateProjectFiles(const std::string& extension, const std::string& desc
                                      type, entryName));
 }
 
+void AssociateProjectFilesWithThisProgram(const ProgramState& state) {
+    AssociateProjectFiles("mvl", state.language.texts[Text::ElseMvldescription], ExecutablePath());
+}
+
 }  // namespace morvel

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "project/program_state.h"
+
 namespace morvel {
 
 // The user's folders for data and configuration: $XDG_DATA_HOME and $XDG_CONFIG_HOME when they
@@ -29,5 +31,9 @@ std::string DesktopEntryName(const std::string& programPath);
 // so a moved program is found at its new place. Failures are silent.
 void AssociateProjectFiles(const std::string& extension, const std::string& description,
                            const std::string& programPath);
+
+// The menu item "MVL-Dateien mit Morvel öffnen": project files ("mvl") with the description of
+// the text mvldescription, opened by the running program.
+void AssociateProjectFilesWithThisProgram(const ProgramState& state);
 
 }  // namespace morvel

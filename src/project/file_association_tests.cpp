@@ -10,6 +10,7 @@
 #include "platform/picture_io.h"
 #include "project/program_icon.h"
 #include "test_support/external_tools.h"
+#include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
 
 namespace morvel {
@@ -148,6 +149,17 @@ TEST_F(Association, FailuresAreSilent) {
     ::setenv("XDG_DATA_HOME", "relative/data", 1);  // relative values count as unset
     ::setenv("HOME", home.path().c_str(), 1);
     EXPECT_EQ(UserDataFolder(), home.path() + ".local/share/");
+}
+
+TEST_F(Association, TheMenuItemRegistersTheRunningProgramWithTheLanguagesDescription) {
+    testing::RecordingShell shell;
+    ProgramState state{shell, home.path(), home.path()};
+    AssociateProjectFilesWithThisProgram(state);
+    const std::string text =
+        ReadText(home.file("data/applications/file_association_tests.desktop"));
+    EXPECT_NE(text.find("Exec=\"" + ExecutablePath() + "\" %f\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nComment=Ein Morvel-Projekt\n"), std::string::npos);
+    EXPECT_TRUE(shell.errors.empty());
 }
 
 TEST(DesktopEntryName, KeepsOnlyTheCharactersAnIdMayHave) {
