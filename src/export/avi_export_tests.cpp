@@ -151,6 +151,45 @@ TEST_F(WithLibrary, CallsInTheWrongOrderFailWithoutHarm) {
     }
 }
 
+// Over 1 GB a video needs the OpenDML index (a second RIFF "AVIX" and index chunks) to stay
+// playable and seekable. Writes 1.2 GB, so it runs only when asked for.
+TEST_F(WithLibrary, AVideoOverOneGigabyteStaysPlayable) {
+    if (!std::getenv("MORVEL_LARGE_TESTS")) GTEST_SKIP() << "set MORVEL_LARGE_TESTS=1 to run";
+    if (!testing::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+    ::setenv(AVISERV_CODEC_VARIABLE, "rgb", 1);
+    install(AVISERV_LIBRARY_PATH);
+    SharedLibrary library;
+    ASSERT_TRUE(library.load(programFolder.file(AVISERV_FILE_NAME)));
+    ASSERT_NE(library.function<AVI_InitFunction>("AVI_Init")(), 0);
+    const AviWriterRecord record = MakeAviWriterRecord(1920, 1080, 25);
+    const std::string path = output.file("large.avi");
+    ASSERT_NE(library.function<OpenAVIforWriteFunction>("OpenAVIforWrite")(path.c_str(), &record),
+              0);
+    Image picture = *Image::create(1920, 1080);
+    for (int i = 0; i < 200; ++i) {
+        picture.fill(static_cast<std::uint8_t>(i), 0, 0);
+        const AviBitmap bitmap{1920, 1080, static_cast<std::int32_t>(picture.stride()),
+                               picture.data()};
+        ASSERT_EQ(library.function<AddFrameToAVIFunction>("AddFrameToAVI")(&bitmap, -1), 1);
+    }
+    EXPECT_EQ(library.function<CloseAVIStreamsFunction>("CloseAVIStreams")(), 1);
+    library.function<AVI_QuitFunction>("AVI_Quit")();
+    ::unsetenv(AVISERV_CODEC_VARIABLE);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_GT(info.st_size, std::int64_t{1} << 30);
+    EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                                              "stream=nb_read_frames", "-of", "csv=p=0", path}),
+              "200\n");
+    // Seeking into the second RIFF part finds the right frame.
+    const std::string frame =
+        testing::ToolOutput("ffmpeg", {"-v", "error", "-ss", "7.9", "-i", path, "-frames:v", "1",
+                                       "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    ASSERT_GE(frame.size(), 3u);
+    EXPECT_EQ(static_cast<std::uint8_t>(frame[0]), 198);
+    ::unlink(path.c_str());
+}
+
 // ---- the export -------------------------------------------------------------------------------
 
 class AviExport : public WithLibrary {
@@ -226,6 +265,8 @@ TEST_F(AviExport, CallsTheLibraryInOrderWithTheRecordAndEveryFrameAtTheFirstSize
                                                "AVI_Quit"};
     EXPECT_EQ(calls(), expected);
     EXPECT_TRUE(shell.errors.empty());
+    // Unloaded at the end: nothing of the program folder's library is mapped any more.
+    EXPECT_EQ(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
     EXPECT_EQ(state.cache.displayedIndex, 1);
     EXPECT_EQ(state.images.composite.red(0, 0), 20);
 }
