@@ -102,6 +102,7 @@ TEST_F(WithLibrary, CallsInTheWrongOrderFailWithoutHarm) {
     install(AVISERV_LIBRARY_PATH);
     SharedLibrary library;
     ASSERT_TRUE(library.load(programFolder.file(AVISERV_FILE_NAME)));
+    EXPECT_NE(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
     const Entries e{library.function<AVI_InitFunction>("AVI_Init"),
                     library.function<OpenAVIforWriteFunction>("OpenAVIforWrite"),
                     library.function<AddFrameToAVIFunction>("AddFrameToAVI"),
