@@ -95,7 +95,6 @@ public:
             std::remove(path);
             return false;
         }
-        m_path = path;
         m_headerWritten = true;
         return true;
     }
@@ -151,7 +150,6 @@ private:
 
     int m_width = 0;
     int m_height = 0;
-    std::string m_path;
     AVFormatContext* m_format = nullptr;
     AVStream* m_stream = nullptr;
     AVCodecContext* m_codec = nullptr;
@@ -165,6 +163,7 @@ private:
 // The library's state between the calls: ready after AVI_Init, a writer while a video is open.
 bool g_ready = false;
 std::unique_ptr<Writer> g_writer;
+int g_programLogLevel = AV_LOG_INFO;  // FFmpeg's log level in the program before AVI_Init
 
 bool acceptable(const AviWriterRecord& record) {
     return record.width > 0 && record.height > 0 && record.width <= kMaxSide &&
@@ -174,6 +173,9 @@ bool acceptable(const AviWriterRecord& record) {
 }  // namespace
 
 AVISERV_ENTRY int32_t AVI_Init(void) {
+    // FFmpeg's notes about every frame would go to the program's standard error; only errors
+    // do while the library is ready.
+    if (!g_ready) g_programLogLevel = av_log_get_level();
     av_log_set_level(AV_LOG_ERROR);
     g_ready = true;
     return 1;
@@ -202,6 +204,7 @@ AVISERV_ENTRY int32_t CloseAVIStreams(void) {
 AVISERV_ENTRY int32_t AVI_Quit(void) {
     if (!g_ready) return 0;
     if (g_writer) CloseAVIStreams();
+    av_log_set_level(g_programLogLevel);
     g_ready = false;
     return 1;
 }
