@@ -170,5 +170,22 @@ TEST_F(InterruptedSave, AMaskFileThatIsAFolderIsReportedAndTheRestSaved) {
     expectOldProjectOpens();
 }
 
+// Frames saved with copies of their pictures and then swapped: each copy is read before any is
+// replaced, so frame 1's new copy does not overwrite frame 2's picture before it is copied.
+TEST_F(InterruptedSave, SwappedFramesKeepTheirPicturesUnderAFrameTemplate) {
+    state.header.frameTemplate = "img/$Nr_$Layer";
+    SaveProject(state, false);
+    ASSERT_TRUE(shell.errors.empty());
+    ASSERT_EQ(state.frames.at(0).layerSource[0], projectFolder.file("img/1_1.png"));
+    std::swap(state.frames.at(0).layerSource[0], state.frames.at(1).layerSource[0]);
+    SaveProject(state, false);
+    EXPECT_TRUE(shell.errors.empty());
+    Image first, second;
+    ASSERT_EQ(LoadPictureFile(projectFolder.file("img/1_1.png"), first), LoadResult::Ok);
+    ASSERT_EQ(LoadPictureFile(projectFolder.file("img/2_1.png"), second), LoadResult::Ok);
+    EXPECT_EQ(first.red(0, 0), 100);  // the picture of the frame that was second
+    EXPECT_EQ(second.red(0, 0), 60);
+}
+
 }  // namespace
 }  // namespace morvel
