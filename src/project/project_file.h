@@ -58,9 +58,11 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.
-// The file replaces an existing one only once it is complete, so a failed save never leaves a
-// damaged project where a good one was. Failures are reported. Returns false when the
-// project file itself could not be written.
+// Every mask file and picture copy is written completely under a temporary name first, and all
+// replace their old files together with the project file once that is written too: a save that
+// fails on the way (a full disk, a read-only folder) leaves the old project as it was. A copy
+// that fails is reported and left out (mask flag 0, the old layer source); the rest is saved.
+// Returns false, after reporting it, when the project file itself could not be written.
 bool WriteProjectFile(ProgramState& state);
 
 }  // namespace morvel
