@@ -20,6 +20,7 @@
 #include "project/name_template.h"
 #include "session/project_lifecycle.h"
 #include "tools/console_shell.h"
+#include "tools/render_avi.h"
 #include "tools/render_options.h"
 
 namespace {
@@ -99,6 +100,15 @@ int render(const RenderOptions& options) {
     if (count == 0) {
         CloseProject(state);
         return shell.errorCount() > 0 ? 1 : 0;
+    }
+    if (options.avi) {
+        RenderAvi(
+            state, options, [&](int written, int total) { progress.show(written, total); },
+            [] { return g_interrupted.load(); });
+        progress.clear();
+        CloseProject(state);
+        if (g_interrupted) std::fprintf(stderr, "morvel-render: interrupted\n");
+        return g_interrupted ? 130 : shell.errorCount() > 0 ? 1 : 0;
     }
     SequenceJob job;
     job.pattern =

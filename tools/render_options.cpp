@@ -15,8 +15,11 @@ const char* const kRenderUsage =
     "  OUTPUT           the path as typed in the export requester; its extension is replaced\n"
     "                   by .<number>.<ext> (numbers padded to the digit count of the project's\n"
     "                   frame count)\n"
-    "  -f, --format F   bmp, png or jpg (jpeg too); default: OUTPUT's extension when it is one\n"
-    "                   of these, else png\n"
+    "  -f, --format F   bmp, png or jpg (jpeg too), or avi: one AVI video OUTPUT.avi written\n"
+    "                   through the AVIServ.so beside this program (Motion-JPEG; the variable\n"
+    "                   AVISERV_CODEC=ffv1 or rgb makes it lossless); default: OUTPUT's\n"
+    "                   extension when it is one of these, else png\n"
+    "      --fps N      frames per second of an AVI video, 1 to 127 (default 30)\n"
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
     "                   file numbers stay those of the whole project\n"
     "  -q, --quiet      no progress output\n"
@@ -108,9 +111,21 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
         } else if (argument == "-f" || named("--format")) {
             const auto name = value(argument);
             if (!name) return parsed;
+            options.avi = EqualsIgnoreCase(*name, "avi");
+            if (options.avi) continue;
             format = formatNamed(*name);
             if (!format) {
-                parsed.error = "unknown format '" + *name + "' (bmp, png or jpg)";
+                parsed.error = "unknown format '" + *name + "' (bmp, png, jpg or avi)";
+                return parsed;
+            }
+        } else if (named("--fps")) {
+            const auto rate = value(argument);
+            if (!rate) return parsed;
+            const auto result =
+                std::from_chars(rate->data(), rate->data() + rate->size(), options.fps);
+            if (result.ec != std::errc() || result.ptr != rate->data() + rate->size() ||
+                options.fps < 1 || options.fps > 127) {
+                parsed.error = "bad frame rate '" + *rate + "' (1 to 127 frames per second)";
                 return parsed;
             }
         } else if (named("--frames")) {
@@ -133,6 +148,7 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
     }
     options.project = positional[0];
     options.output = positional[1];
+    if (!format && EqualsIgnoreCase(FileExtension(options.output), "avi")) options.avi = true;
     if (!format) format = formatNamed(FileExtension(options.output));
     options.format = format.value_or(PictureFormat::Png);
     return parsed;

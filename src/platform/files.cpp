@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 namespace morvel {
 
@@ -90,17 +91,61 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     }
     // A regular file is replaced only once the new content is complete: written beside it under
     // a temporary name, then renamed over it. A full disk leaves the old file as it was.
-    std::string temporary = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    StagedFile staged;
+    return staged.write(path, bytes) && staged.commit();
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : m_target(std::move(other.m_target)), m_temporary(std::exchange(other.m_temporary, {})) {}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        m_target = std::move(other.m_target);
+        m_temporary = std::exchange(other.m_temporary, {});
+    }
+    return *this;
+}
+
+bool StagedFile::write(const std::string& path, std::span<const std::uint8_t> bytes) {
+    discard();
+    // A symbolic link keeps pointing where it did: the file it names is replaced.
+    std::string target = path;
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const bool exists = ::lstat(target.c_str(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode)) return false;
+    std::string temporary = FolderPart(target) + "." + FilePart(target) + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
     const bool written = writeAll(fd.get(), bytes.data(), bytes.size()) &&
                          ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 &&
                          fd.closeNow();
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written) {
         ::unlink(temporary.c_str());
         return false;
     }
+    m_target = target;
+    m_temporary = std::move(temporary);
     return true;
+}
+
+bool StagedFile::commit() {
+    if (m_temporary.empty()) return false;
+    const bool renamed = ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
+    if (!renamed) ::unlink(m_temporary.c_str());
+    m_temporary.clear();
+    return renamed;
+}
+
+void StagedFile::discard() {
+    if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+    m_temporary.clear();
 }
 
 bool CanWriteFile(const std::string& path) {
@@ -149,11 +194,16 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     return entries;
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return "./";
-    return FolderPart(std::string(buffer, static_cast<std::size_t>(length)));
+    if (length <= 0) return {};
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+std::string ExecutableFolder() {
+    const std::string path = ExecutablePath();
+    return path.empty() ? "./" : FolderPart(path);
 }
 
 std::string TemporaryFolder() {

@@ -21,6 +21,32 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
 // disk noticed only when the file is closed; an existing file then keeps its old content.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// A file written completely beside its target under a temporary name, and put in place by
+// commit(). Several can be written first and committed together once all succeeded; one not
+// committed is removed when the object goes away.
+class StagedFile {
+public:
+    StagedFile() = default;
+    ~StagedFile() { discard(); }
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Writes the bytes beside target. False, leaving nothing behind, when target exists and is
+    // no regular file or when anything fails (a full disk included).
+    bool write(const std::string& target, std::span<const std::uint8_t> bytes);
+    // Puts the written file in place of its target. False when that fails; the target then
+    // keeps its old content.
+    bool commit();
+    void discard();
+    const std::string& target() const { return m_target; }
+
+private:
+    std::string m_target;
+    std::string m_temporary;  // empty: nothing written or already committed
+};
+
 // True when WriteFileBytes could create or replace the file: its folder takes new files.
 bool CanWriteFile(const std::string& path);
 
@@ -40,7 +66,9 @@ struct FolderEntry {
 };
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
-// The folder of the running executable, ending with "/".
+// The full path of the running executable ("" when the system does not tell), and its folder,
+// ending with "/".
+std::string ExecutablePath();
 std::string ExecutableFolder();
 
 // The system's temporary folder (honours TMPDIR), canonical, ending with "/".

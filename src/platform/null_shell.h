@@ -29,6 +29,9 @@ public:
     void destroyThumbnailGadget(GadgetHandle) override {}
     void setFrameStripWidth(int) override {}
     void moveFrameMarker(int) override {}
+    std::string requestText(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
 
 private:
     GadgetHandle m_lastGadget = 0;

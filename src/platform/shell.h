@@ -86,6 +86,12 @@ public:
     virtual void setFrameStripWidth(int width) = 0;
     // Moves the marker of the displayed frame to x and brings it in front of the thumbnails.
     virtual void moveFrameMarker(int x) = 0;
+
+    // ---- Requesters of the exports ----
+    // A modal input requester: title, message and a pre-selected default answer. Returns the
+    // confirmed text (OK or Enter), "" when it was cancelled (Escape or the close box).
+    virtual std::string requestText(const std::string& title, const std::string& message,
+                                    const std::string& defaultText) = 0;
 };
 
 }  // namespace morvel

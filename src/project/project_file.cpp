@@ -46,9 +46,32 @@ public:
 
     std::uint8_t byte() { return m_position < m_bytes.size() ? m_bytes[m_position++] : 0; }
 
-    std::size_t bytesLeft() const { return m_bytes.size() - m_position; }
+    // How many frame entries (two lines and a flag byte) begin before the end of the file,
+    // counting no further than limit. Reads nothing into memory and leaves the position.
+    std::int64_t entriesHeld(std::int64_t limit) const {
+        ProjectFileReader scan(*this);
+        std::int64_t held = 0;
+        while (held < limit && scan.m_position < scan.m_bytes.size()) {
+            scan.skipLine();
+            scan.skipLine();
+            scan.byte();
+            ++held;
+        }
+        return held;
+    }
 
 private:
+    void skipLine() {
+        while (m_position < m_bytes.size()) {
+            const std::uint8_t byte = m_bytes[m_position++];
+            if (byte == '\n' || byte == 0) return;
+            if (byte == '\r') {
+                if (m_position < m_bytes.size() && m_bytes[m_position] == '\n') ++m_position;
+                return;
+            }
+        }
+    }
+
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_position = 0;
 };
@@ -117,12 +140,14 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
     contents.maskTemplate = reader.line();
     contents.frameTemplate = reader.line();
     contents.announcedFrames = reader.count();
-    const std::size_t possible = reader.bytesLeft() / kSmallestFrameEntryBytes;
-    const std::size_t frameCount = contents.announcedFrames < 1
-                                       ? 0
-                                       : std::min<std::size_t>(contents.announcedFrames, possible);
-    contents.frames.reserve(frameCount);
-    for (std::size_t k = 0; k < frameCount; ++k) {
+    const std::int32_t frameCount = std::max(contents.announcedFrames, 0);
+    if (frameCount > kMaxProjectFrames ||
+        (frameCount > kPlausibleFrameCount && reader.entriesHeld(frameCount) < frameCount)) {
+        contents.countRefused = true;
+        return contents;
+    }
+    contents.frames.reserve(static_cast<std::size_t>(frameCount));
+    for (std::int32_t k = 0; k < frameCount; ++k) {
         ProjectFileFrame frame;
         frame.layerSource[0] = reader.line();
         frame.layerSource[1] = reader.line();
@@ -162,50 +187,96 @@ bool WriteProjectFile(ProgramState& state) {
         return false;
     }
 
+    // Every mask file and picture copy is written completely under a temporary name first; they
+    // replace their old files only once the project file is written as well, so a save that
+    // fails on the way leaves the old project, project file and files beside it, as it was.
+    struct Copy {
+        StagedFile file;
+        int frame;
+        int layer;  // 0 or 1 for a picture copy, -1 for a mask
+        std::string source;
+    };
+    std::vector<Copy> copies;
+    const auto stage = [&](const std::string& source, const std::string& target, int frame,
+                           int layer) {
+        makeFolderOf(target);
+        Copy copy{{}, frame, layer, source};
+        const auto bytes = ReadFileBytes(source);
+        if (!bytes || !copy.file.write(target, *bytes)) return false;
+        copies.push_back(std::move(copy));
+        return true;
+    };
+    const auto reportCopy = [&](const Copy& copy) {
+        reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject,
+                        copy.layer < 0 ? 300 : copy.layer + 1,
+                        copy.source + "|" + copy.file.target());
+    };
+
     const int count = state.frames.size();
     const int digits = DigitCount(count);
-    std::vector<ProjectFileFrame> entries;
-    entries.reserve(count);
+    std::vector<ProjectFileFrame> entries(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        FrameRecord& frame = state.frames.at(i);
+        const FrameRecord& frame = state.frames.at(i);
+        ProjectFileFrame& entry = entries[static_cast<std::size_t>(i)];
         const int k = i + 1;
-        if (!header.frameTemplate.empty()) {
-            for (int layer = 0; layer < 2; ++layer) {
-                std::string& source = frame.layerSource[layer];
-                if (source.empty()) continue;
-                const std::string target = ExpandNameTemplate(header.frameTemplate, k, digits, path,
-                                                              layer, "." + FileExtension(source));
-                makeFolderOf(target);
-                if (CopyFileBytes(source, target)) {
-                    source = target;
-                } else {
-                    reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, layer + 1,
-                                    source + "|" + target);
-                }
+        for (int layer = 0; layer < 2; ++layer) {
+            const std::string& source = frame.layerSource[layer];
+            entry.layerSource[layer] = source;
+            if (header.frameTemplate.empty() || source.empty()) continue;
+            const std::string target = ExpandNameTemplate(header.frameTemplate, k, digits, path,
+                                                          layer, "." + FileExtension(source));
+            if (stage(source, target, i, layer)) {
+                entry.layerSource[layer] = target;
+            } else {
+                reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, layer + 1,
+                                source + "|" + target);
             }
         }
-        ProjectFileFrame entry;
-        entry.layerSource[0] = frame.layerSource[0];
-        entry.layerSource[1] = frame.layerSource[1];
         if (frame.maskNumber != 0) {
             const std::string target =
                 ExpandNameTemplate(header.maskTemplate, k, digits, path, std::nullopt, "");
             const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
-            makeFolderOf(target);
-            entry.hasMask = CopyFileBytes(workingFile, target);
+            entry.hasMask = stage(workingFile, target, i, -1);
             if (!entry.hasMask) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, 300,
                                 workingFile + "|" + target);
             }
         }
-        entries.push_back(std::move(entry));
     }
     state.frames.last();  // the walk ends on the last record
 
-    const auto bytes = SerializeProjectFile(header, entries);
-    if (!WriteFileBytes(path, bytes)) {
+    StagedFile projectFile;
+    if (!projectFile.write(path, SerializeProjectFile(header, entries))) {
+        reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
+        return false;  // the staged copies are removed
+    }
+    // Renaming in place hardly fails once everything is written; a copy that still does is
+    // reported, and the project file written again without it.
+    bool entriesChanged = false;
+    for (Copy& copy : copies) {
+        ProjectFileFrame& entry = entries[static_cast<std::size_t>(copy.frame)];
+        if (copy.file.commit()) continue;
+        reportCopy(copy);
+        entriesChanged = true;
+        if (copy.layer < 0) {
+            entry.hasMask = false;
+        } else {
+            entry.layerSource[copy.layer] = state.frames.at(copy.frame).layerSource[copy.layer];
+        }
+    }
+    if (entriesChanged && !projectFile.write(path, SerializeProjectFile(header, entries))) {
         reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
         return false;
+    }
+    if (!projectFile.commit()) {
+        reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
+        return false;
+    }
+    // The project now refers to the picture copies.
+    for (int i = 0; i < count; ++i) {
+        for (int layer = 0; layer < 2; ++layer)
+            state.frames.at(i).layerSource[layer] =
+                entries[static_cast<std::size_t>(i)].layerSource[layer];
     }
     return true;
 }

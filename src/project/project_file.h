@@ -19,8 +19,12 @@ constexpr std::size_t kMaxProjectFileBytes = std::size_t{64} << 20;
 // cut there, so a damaged file cannot fill titles and paths with megabytes.
 constexpr std::size_t kMaxProjectLineBytes = std::size_t{64} << 10;
 
-// The smallest a frame entry can be as the program writes it: two empty lines and the flag.
-constexpr std::size_t kSmallestFrameEntryBytes = 5;
+// A frame count the reader believes even when the file ends before its last frame (a save cut
+// short): the missing frames are added empty. About an hour of film.
+constexpr std::int32_t kPlausibleFrameCount = 100000;
+
+// Most frames a project file may announce at all; a larger count is refused.
+constexpr std::int32_t kMaxProjectFrames = 1000000;
 
 struct ProjectFileFrame {
     std::string layerSource[2];
@@ -36,12 +40,16 @@ struct ProjectFileContents {
     std::string maskTemplate;
     std::string frameTemplate;
     std::int32_t announcedFrames = 0;  // the count as stored
+    // The count cannot be right: above kPlausibleFrameCount in a file that ends before holding
+    // that many frames, or above kMaxProjectFrames. No frames are read then.
+    bool countRefused = false;
     std::vector<ProjectFileFrame> frames;
 };
 
-// Reads the bytes of a project file. A file that ends early gives the missing frames empty
-// layers and no mask; but no more frames are made than the bytes after the count could hold,
-// so a damaged count cannot make millions of records.
+// Reads the bytes of a project file: every frame entry up to the announced count, whatever the
+// line ends (CR LF, CR, LF or NUL). A file that ends early gives the missing frames empty layers
+// and no mask, as long as the count is plausible; a larger count must be backed by the file's
+// entries, else it is refused, so a damaged count cannot make millions of records.
 ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes);
 
 // The bytes of a project file for this header and these frames.
@@ -50,9 +58,11 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.
-// The file replaces an existing one only once it is complete, so a failed save never leaves a
-// damaged project where a good one was. Failures are reported. Returns false when the
-// project file itself could not be written.
+// Every mask file and picture copy is written completely under a temporary name first, and all
+// replace their old files together with the project file once that is written too: a save that
+// fails on the way (a full disk, a read-only folder) leaves the old project as it was. A copy
+// that fails is reported and left out (mask flag 0, the old layer source); the rest is saved.
+// Returns false, after reporting it, when the project file itself could not be written.
 bool WriteProjectFile(ProgramState& state);
 
 }  // namespace morvel

@@ -357,18 +357,28 @@ INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableLayer,
 
 // ---- project files ---------------------------------------------------------------------------
 
-TEST_F(BadInput, ACountFarBeyondTheFileMakesNoMoreFramesThanItsBytesHold) {
+TEST_F(BadInput, ACountFarBeyondTheFileIsRefusedAndAPlausibleOneFilledUp) {
     const std::string layer = grey("a.png", 70);
-    const std::string frames = entry(layer, "", false);
-    open(frames, 2147483647);
-    EXPECT_TRUE(shell.errors.empty());
-    EXPECT_GE(state.frames.size(), 1);
-    EXPECT_LE(static_cast<std::size_t>(state.frames.size()),
-              frames.size() / kSmallestFrameEntryBytes);
+    picture("01.mask", GreyMask(8, 6, [](int, int) { return std::uint8_t{200}; }));
+    state.header.title = "Before";
+    open(entry(layer, "", false), 2147483647);
+    EXPECT_EQ(codes(), std::vector<std::string>{"320-8-1"});
+    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.header.title, "Before");
+
+    // A save cut short after the first frame: ten frames, the mask found under the name the
+    // announced count gives (D = 2).
+    shell.errors.clear();
+    open(entry(layer, "", true), 10);
+    EXPECT_TRUE(shell.errors.empty()) << ::testing::PrintToString(codes());
+    ASSERT_EQ(state.frames.size(), 10);
     EXPECT_EQ(state.frames.at(0).layerSource[0], layer);
-    for (int i = 1; i < state.frames.size(); ++i) EXPECT_EQ(state.frames.at(i).layerSource[0], "");
-    EXPECT_EQ(state.cache.displayedIndex, 0);
-    EXPECT_EQ(state.images.composite.red(0, 0), 70);
+    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    for (int i = 1; i < 10; ++i) {
+        EXPECT_EQ(state.frames.at(i).layerSource[0], "");
+        EXPECT_EQ(state.frames.at(i).maskNumber, 0);
+    }
+    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(70, 0, 200));
 }
 
 TEST_F(BadInput, ACountOfZeroOrLessGivesAnEmptyProjectWithTheHeader) {

@@ -113,7 +113,7 @@ void OpenProject(ProgramState& state, const std::string& path) {
         return;
     }
     ProjectFileContents contents = ParseProjectFile(*bytes);
-    if (!contents.identified) {
+    if (!contents.identified || contents.countRefused) {
         reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 1, header.projectFilePath);
         return;
     }

@@ -144,7 +144,8 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
 
     read = ParseProjectFile(bytesOf(head + countBytes(2147483647) + "/a.png\r\n\r\n\x01"));
     EXPECT_EQ(read.announcedFrames, 2147483647);
-    EXPECT_LE(read.frames.size(), 3u);
+    EXPECT_TRUE(read.countRefused);
+    EXPECT_TRUE(read.frames.empty());
 
     read = ParseProjectFile(bytesOf(head + countBytes(-4) + "/a.png\r\n\r\n\x01"));
     EXPECT_TRUE(read.frames.empty());
@@ -160,13 +161,53 @@ TEST_F(ProjectLifecycle, AFileEndingEarlyGivesEmptyFramesButAHugeCountMakesNoMil
     EXPECT_TRUE(read.frames.empty());
 }
 
-TEST_F(ProjectLifecycle, AHugeCountOpensWithoutExhaustingMemory) {
+TEST_F(ProjectLifecycle, EveryEntryIsReadWhateverItsLineEnds) {
+    const std::string head = "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n";
+    for (const std::string& end :
+         {std::string("\n"), std::string("\r"), std::string(1, '\0'), std::string("\r\n")}) {
+        std::string frames;
+        for (int k = 1; k <= 20; ++k)
+            frames += "/f" + std::to_string(k) + ".png" + end + end + std::string(1, k % 2);
+        const ProjectFileContents read = ParseProjectFile(bytesOf(head + countBytes(20) + frames));
+        ASSERT_EQ(read.frames.size(), 20u);
+        for (int k = 1; k <= 20; ++k) {
+            EXPECT_EQ(read.frames[k - 1].layerSource[0], "/f" + std::to_string(k) + ".png");
+            EXPECT_EQ(read.frames[k - 1].layerSource[1], "");
+            EXPECT_EQ(read.frames[k - 1].hasMask, k % 2 == 1);
+        }
+    }
+    // Empty frames with LF line ends: three bytes each.
+    std::string empty;
+    for (int k = 0; k < 20; ++k) empty += "\n\n\x01";
+    const ProjectFileContents read = ParseProjectFile(bytesOf(head + countBytes(20) + empty));
+    ASSERT_EQ(read.frames.size(), 20u);
+    EXPECT_TRUE(read.frames[19].hasMask);
+}
+
+TEST_F(ProjectLifecycle, ALargeCountMustBeBackedByTheFile) {
+    const std::string head = "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n";
+    std::string entries;
+    for (int k = 0; k <= kPlausibleFrameCount; ++k) entries += "\n\n\x01";
+    ProjectFileContents read =
+        ParseProjectFile(bytesOf(head + countBytes(kPlausibleFrameCount + 1) + entries));
+    EXPECT_FALSE(read.countRefused);
+    EXPECT_EQ(read.frames.size(), std::size_t(kPlausibleFrameCount) + 1);
+    entries.resize(entries.size() - 3);
+    read = ParseProjectFile(bytesOf(head + countBytes(kPlausibleFrameCount + 1) + entries));
+    EXPECT_TRUE(read.countRefused);
+    EXPECT_TRUE(read.frames.empty());
+    read = ParseProjectFile(bytesOf(head + countBytes(kPlausibleFrameCount) + "\n\n\x01"));
+    EXPECT_EQ(read.frames.size(), std::size_t(kPlausibleFrameCount));
+}
+
+TEST_F(ProjectLifecycle, AHugeCountInASmallFileIsRefusedAtOnce) {
     const std::string path =
         projectFolder.write("big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" +
                                            countBytes(2147483647) + std::string(50, '\0'));
     OpenProject(state, path);
-    EXPECT_EQ(state.frames.size(), 10);
-    EXPECT_TRUE(shell.errors.empty());
+    EXPECT_EQ(state.frames.size(), 0);
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-1"), std::string::npos);
 }
 
 TEST_F(ProjectLifecycle, UnreadableAndForeignFilesAreReportedAndKeepTheOldHeader) {

@@ -65,6 +65,12 @@ bool RecordingShell::runSaveWindow(SaveWindowFields& fields) {
     return true;
 }
 
+std::string RecordingShell::requestText(const std::string& title, const std::string& message,
+                                        const std::string& defaultText) {
+    textRequests.push_back({title, message, defaultText});
+    return takeFront(textAnswers, std::string());
+}
+
 std::vector<std::string> RecordingShell::errorTexts() const {
     std::vector<std::string> texts;
     for (const auto& message : errors) texts.push_back(message.text);

@@ -60,6 +60,15 @@ public:
     // cancel.
     std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
     std::vector<SaveWindowFields> saveWindowsShown;
+    // Input requesters shown (title, message, default answer) and the texts they answer; an
+    // empty queue cancels.
+    struct TextRequest {
+        std::string title;
+        std::string message;
+        std::string defaultText;
+    };
+    std::vector<TextRequest> textRequests;
+    std::deque<std::string> textAnswers;
 
     void showError(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;
@@ -81,6 +90,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override { frameStripWidth = width; }
     void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
+    std::string requestText(const std::string& title, const std::string& message,
+                            const std::string& defaultText) override;
 
     // The error texts only, for short assertions.
     std::vector<std::string> errorTexts() const;

@@ -1,0 +1,37 @@
+#include "app/about_text.h"
+
+#include <gtest/gtest.h>
+
+namespace morvel {
+namespace {
+
+TEST(AboutText, NineteenLinesWithThisBuildsPlatformAndStamp) {
+    const std::vector<std::string> lines = AboutLines();
+    ASSERT_EQ(lines.size(), 19u);
+#if defined(__linux__) && defined(__x86_64__)
+    EXPECT_EQ(lines[0], "Morvel 1.12 alpha   (Linux - x86_64)");
+#endif
+    EXPECT_EQ(lines[1], "Zentor Frame Manipulator");
+    EXPECT_EQ(lines[18], "[Build 1329  (20.09.2008) ]");
+    for (int line = 1; line <= 19; ++line) {
+        const bool empty = line == 3 || line == 7 || line == 11 || line == 15;
+        EXPECT_EQ(lines[line - 1].empty(), empty) << "line " << line;
+    }
+    const std::string text = AboutText();
+    EXPECT_EQ(text.rfind(lines[0] + "\r\nZentor", 0), 0u);
+    EXPECT_EQ(text.substr(text.size() - 29), "\r\n[Build 1329  (20.09.2008) ]");
+    std::size_t breaks = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2))
+        ++breaks;
+    EXPECT_EQ(breaks, 18u);
+}
+
+TEST(AboutText, TheStampPadsDayAndMonth) {
+    EXPECT_EQ(BuildStamp({7, 2010, 2, 1, "x"}), "[Build 7  (01.02.2010) ]");
+    EXPECT_EQ(AboutLines({12, 2024, 12, 31, "Linux - aarch64"})[0],
+              "Morvel 1.12 alpha   (Linux - aarch64)");
+}
+
+}  // namespace
+}  // namespace morvel

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "aviserv/aviserv.h"
+#include "platform/image.h"
+#include "platform/shared_library.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+// The frame rate when the answer gives none.
+constexpr int kDefaultFrameRate = 30;
+
+// The integer a requester's answer holds: blanks and tabs skipped, an optional sign, then the
+// digits up to the first other character: decimal, hexadecimal after "$", binary after "%".
+// No digits give 0; digits beyond 32 bits wrap around.
+std::int32_t ReadRequesterInteger(std::string_view text);
+
+// The frame rate an answer of the frame-rate requester gives: the low 8 bits of its integer as
+// a signed byte; 0 or negative gives 30. So 25 gives 25, 300 gives 44, 128 and 256 give 30.
+int FrameRateFromAnswer(std::string_view answer);
+
+// The writer record for a video of width x height at frameRate frames per second.
+AviWriterRecord MakeAviWriterRecord(int width, int height, int frameRate);
+
+// The AVIServ library, loaded for one export. An entry the library lacks is not called and
+// counts as having returned 0.
+class AviServer {
+public:
+    enum class Start { Ready, NotLoaded, InitFailed };
+
+    ~AviServer() { quit(); }
+
+    // Loads folder + "AVIServ.so" and calls AVI_Init; unloads it again when that fails.
+    Start start(const std::string& folder);
+    // OpenAVIforWrite: true when the video is open.
+    bool open(const std::string& path, const AviWriterRecord& record);
+    // AddFrameToAVI with the picture, which has the record's size: true when it returned 1.
+    bool addFrame(const Image& picture);
+    void close();
+    // AVI_Quit and unload; nothing when the library is not loaded.
+    void quit();
+
+private:
+    SharedLibrary m_library;
+    OpenAVIforWriteFunction m_open = nullptr;
+    AddFrameToAVIFunction m_add = nullptr;
+    CloseAVIStreamsFunction m_close = nullptr;
+    AVI_QuitFunction m_quit = nullptr;
+};
+
+// What WriteAviVideo writes: frames first..last (0-based, inclusive) into path, at the rate that
+// frameRate gives when the first frame has been composed (it is not asked when there is none).
+struct AviVideoJob {
+    std::string path;
+    std::function<int()> frameRate;
+    int first = 0;
+    int last = -1;  // -1: the last frame
+    std::function<void(int written, int total)> progress;
+    // Asked before each frame; true ends the video after the frames already added.
+    std::function<bool()> stopRequested;
+};
+
+// Composes every frame of the job in turn and adds it to the video of a started server: the
+// first frame's composite sets the video's size and the video is opened then; later frames of
+// another size are stretched to it; the video is closed after the last frame. A video that
+// cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
+// library refuses is reported (number 1) and the next one follows. Leaves the last frame
+// composed; returns false when the video could not be opened.
+bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& job);
+
+// The menu entry: loads the library, asks for the file name and, once the first frame is
+// composed, the frame rate; writes every frame and shows the displayed frame again.
+void ExportAviVideo(ProgramState& state);
+
+// The same without requesters, for programs without a window: the job names the file and the
+// rate. Returns false when the library could not be started or the video not opened.
+bool RenderAviVideo(ProgramState& state, const AviVideoJob& job);
+
+}  // namespace morvel

@@ -1,0 +1,454 @@
+#include "export/avi_export.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "editor/compose_frame.h"
+#include "editor/frame_selection.h"
+#include "export/stretch_picture.h"
+#include "platform/files.h"
+#include "platform/picture_io.h"
+#include "platform/shared_library.h"
+#include "test_support/external_tools.h"
+#include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::GradientPicture;
+using testing::ReadText;
+using testing::RecordingShell;
+using testing::SamePicture;
+using testing::TempFolder;
+using testing::UniformPicture;
+
+// ---- the frame-rate answer and the writer record -------------------------------------------
+
+TEST(FrameRate, AnswersGiveTheLowByteOrThirty) {
+    const std::pair<const char*, int> cases[] = {
+        {"25", 25},  {"127", 127}, {"128", 30}, {"256", 30}, {"300", 44},        {"abc", 30},
+        {"-5", 30},  {"$1E", 30},  {"%11", 3},  {"", 30},    {"0", 30},          {" \t24fps", 24},
+        {"+12", 12}, {"$7f", 127}, {"%", 30},   {"1e3", 1},  {"4294967321", 25},
+    };
+    for (const auto& [answer, rate] : cases) EXPECT_EQ(FrameRateFromAnswer(answer), rate) << answer;
+    EXPECT_EQ(ReadRequesterInteger("  -$10"), -16);
+    EXPECT_EQ(ReadRequesterInteger("%1012"), 5);
+    EXPECT_EQ(ReadRequesterInteger("x12"), 0);
+}
+
+TEST(FrameRate, TheWriterRecordHasItsByteLayout) {
+    const AviWriterRecord record = MakeAviWriterRecord(0x0102, 0x030405, 127);
+    unsigned char bytes[sizeof record];
+    std::memcpy(bytes, &record, sizeof record);
+    const unsigned char expected[20] = {0x02, 0x01, 0, 0, 0x05, 0x04, 0x03, 0, 0, 0,
+                                        0,    0,    0, 0, 0,    0,    127,  0, 0, 0};
+    EXPECT_EQ(std::memcmp(bytes, expected, 20), 0);
+}
+
+// ---- stretching ------------------------------------------------------------------------------
+
+TEST(Stretch, ShrinksByAveragingAndEnlargesSmoothly) {
+    const Image halves = testing::MakePicture(
+        4, 2, [](int x, int) { return x < 2 ? testing::kBlack : testing::kWhite; });
+    const Image shrunk = StretchPicture(halves, 2, 1);
+    EXPECT_EQ(testing::DescribePicture(shrunk), "2x1\n  0/0/0 255/255/255");
+    const Image thirds = StretchPicture(halves, 3, 1);
+    EXPECT_EQ(thirds.red(1, 0), 128);  // covers one black and one white source pixel half each
+
+    const Image two = testing::MakePicture(2, 1, {testing::kBlack, testing::kWhite});
+    const Image wide = StretchPicture(two, 8, 3);
+    ASSERT_EQ(wide.width(), 8);
+    ASSERT_EQ(wide.height(), 3);
+    EXPECT_EQ(wide.red(0, 0), 0);
+    EXPECT_EQ(wide.red(7, 2), 255);
+    for (int x = 1; x < 8; ++x) EXPECT_GE(wide.red(x, 1), wide.red(x - 1, 1));
+    EXPECT_GT(wide.red(3, 1), 0);
+    EXPECT_LT(wide.red(3, 1), 255);  // a ramp, not a hard edge
+
+    const Image grey = UniformPicture(7, 5, {90, 91, 92});
+    EXPECT_TRUE(SamePicture(StretchPicture(grey, 13, 2), UniformPicture(13, 2, {90, 91, 92})));
+    EXPECT_TRUE(SamePicture(StretchPicture(halves, 4, 2), halves));
+}
+
+// ---- the library, called as the program calls it --------------------------------------------
+
+// The library copied into a program folder of the test, as it lies beside the program.
+class WithLibrary : public ::testing::Test {
+protected:
+    TempFolder programFolder;
+    TempFolder output;
+    void install(const std::string& library) {
+        const auto bytes = ReadFileBytes(library);
+        ASSERT_TRUE(bytes) << library;
+        ASSERT_TRUE(WriteFileBytes(programFolder.file(AVISERV_FILE_NAME), *bytes));
+    }
+};
+
+struct Entries {
+    AVI_InitFunction init;
+    OpenAVIforWriteFunction open;
+    AddFrameToAVIFunction add;
+    CloseAVIStreamsFunction close;
+    AVI_QuitFunction quit;
+};
+
+TEST_F(WithLibrary, CallsInTheWrongOrderFailWithoutHarm) {
+    install(AVISERV_LIBRARY_PATH);
+    SharedLibrary library;
+    ASSERT_TRUE(library.load(programFolder.file(AVISERV_FILE_NAME)));
+    EXPECT_NE(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
+    const Entries e{library.function<AVI_InitFunction>("AVI_Init"),
+                    library.function<OpenAVIforWriteFunction>("OpenAVIforWrite"),
+                    library.function<AddFrameToAVIFunction>("AddFrameToAVI"),
+                    library.function<CloseAVIStreamsFunction>("CloseAVIStreams"),
+                    library.function<AVI_QuitFunction>("AVI_Quit")};
+    ASSERT_TRUE(e.init && e.open && e.add && e.close && e.quit);
+    const Image picture = GradientPicture(32, 16);
+    const AviBitmap bitmap{32, 16, static_cast<std::int32_t>(picture.stride()), picture.data()};
+    const AviWriterRecord record = MakeAviWriterRecord(32, 16, 10);
+    const std::string path = output.file("order.avi");
+
+    EXPECT_EQ(e.quit(), 0);                       // before the start
+    EXPECT_EQ(e.open(path.c_str(), &record), 0);  // before AVI_Init
+    EXPECT_EQ(e.add(&bitmap, -1), 0);             // before the open
+    EXPECT_EQ(e.close(), 0);                      // without an open
+    ASSERT_NE(e.init(), 0);
+    EXPECT_EQ(e.add(&bitmap, -1), 0);
+    EXPECT_EQ(e.close(), 0);
+    EXPECT_EQ(e.open(nullptr, &record), 0);
+    EXPECT_EQ(e.open(path.c_str(), nullptr), 0);
+    const AviWriterRecord noRate = MakeAviWriterRecord(32, 16, -3);
+    EXPECT_EQ(e.open(path.c_str(), &noRate), 0);
+    EXPECT_EQ(e.open(output.file("no/such/folder.avi").c_str(), &record), 0);
+    ASSERT_NE(e.open(path.c_str(), &record), 0);
+    EXPECT_EQ(e.open(output.file("second.avi").c_str(), &record), 0);  // one video at a time
+    EXPECT_EQ(e.add(nullptr, -1), 0);
+    const AviBitmap smaller{31, 16, bitmap.stride, bitmap.pixels};
+    EXPECT_EQ(e.add(&smaller, -1), 0);
+    EXPECT_EQ(e.add(&bitmap, -1), 1);
+    EXPECT_EQ(e.close(), 1);
+    EXPECT_EQ(e.close(), 0);  // closed twice
+    EXPECT_EQ(e.add(&bitmap, -1), 0);
+    EXPECT_EQ(e.quit(), 1);
+    EXPECT_EQ(e.quit(), 0);  // quit twice
+    EXPECT_FALSE(IsRegularFile(output.file("second.avi")));
+
+    // Quitting with a video still open completes the video.
+    ASSERT_NE(e.init(), 0);
+    ASSERT_NE(e.open(output.file("left-open.avi").c_str(), &record), 0);
+    EXPECT_EQ(e.add(&bitmap, -1), 1);
+    EXPECT_EQ(e.quit(), 1);
+    if (testing::HaveTool("ffprobe")) {
+        EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                                                  "stream=nb_read_frames", "-of", "csv=p=0",
+                                                  output.file("left-open.avi")}),
+                  "1\n");
+    }
+}
+
+// Over 1 GB a video needs the OpenDML index (a second RIFF "AVIX" and index chunks) to stay
+// playable and seekable. Writes 1.2 GB, so it runs only when asked for.
+TEST_F(WithLibrary, AVideoOverOneGigabyteStaysPlayable) {
+    if (!std::getenv("MORVEL_LARGE_TESTS")) GTEST_SKIP() << "set MORVEL_LARGE_TESTS=1 to run";
+    if (!testing::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+    ::setenv(AVISERV_CODEC_VARIABLE, "rgb", 1);
+    install(AVISERV_LIBRARY_PATH);
+    SharedLibrary library;
+    ASSERT_TRUE(library.load(programFolder.file(AVISERV_FILE_NAME)));
+    ASSERT_NE(library.function<AVI_InitFunction>("AVI_Init")(), 0);
+    const AviWriterRecord record = MakeAviWriterRecord(1920, 1080, 25);
+    const std::string path = output.file("large.avi");
+    ASSERT_NE(library.function<OpenAVIforWriteFunction>("OpenAVIforWrite")(path.c_str(), &record),
+              0);
+    Image picture = *Image::create(1920, 1080);
+    for (int i = 0; i < 200; ++i) {
+        picture.fill(static_cast<std::uint8_t>(i), 0, 0);
+        const AviBitmap bitmap{1920, 1080, static_cast<std::int32_t>(picture.stride()),
+                               picture.data()};
+        ASSERT_EQ(library.function<AddFrameToAVIFunction>("AddFrameToAVI")(&bitmap, -1), 1);
+    }
+    EXPECT_EQ(library.function<CloseAVIStreamsFunction>("CloseAVIStreams")(), 1);
+    library.function<AVI_QuitFunction>("AVI_Quit")();
+    ::unsetenv(AVISERV_CODEC_VARIABLE);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_GT(info.st_size, std::int64_t{1} << 30);
+    EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                                              "stream=nb_read_frames", "-of", "csv=p=0", path}),
+              "200\n");
+    // Seeking into the second RIFF part finds the right frame.
+    const std::string frame =
+        testing::ToolOutput("ffmpeg", {"-v", "error", "-ss", "7.9", "-i", path, "-frames:v", "1",
+                                       "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    ASSERT_GE(frame.size(), 3u);
+    EXPECT_EQ(static_cast<std::uint8_t>(frame[0]), 198);
+    ::unlink(path.c_str());
+}
+
+// ---- the export -------------------------------------------------------------------------------
+
+class AviExport : public WithLibrary {
+protected:
+    TempFolder workingFolder;
+    RecordingShell shell;
+    ProgramState state{shell, workingFolder.path(), programFolder.path()};
+    std::string logFile = output.file("calls.log");
+
+    void SetUp() override {
+        ::setenv("AVISERV_FAKE_LOG", logFile.c_str(), 1);
+        ::unsetenv(AVISERV_CODEC_VARIABLE);
+    }
+    void TearDown() override {
+        ::unsetenv("AVISERV_FAKE_LOG");
+        ::unsetenv(AVISERV_CODEC_VARIABLE);
+    }
+    void installFake(const std::string& name) { install(FAKE_AVISERV_FOLDER + name + ".so"); }
+
+    // Frames with layer 1 = a picture of the given size.
+    void addFrame(const Image& picture) {
+        const std::string path =
+            workingFolder.file("p" + std::to_string(state.frames.size()) + ".png");
+        ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
+        state.frames.last();
+        state.frames.add().layerSource[0] = path;
+        RefreshFrameStrip(state, 0);
+    }
+    void exportAs(const std::string& name, const std::string& rate) {
+        shell.saveAnswers.push_back({output.file(name), 0});
+        shell.textAnswers.push_back(rate);
+        ExportAviVideo(state);
+    }
+    std::vector<std::string> calls() {
+        std::vector<std::string> lines;
+        std::string text = ReadText(logFile);
+        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+             start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    std::vector<std::string> codes() {
+        std::vector<std::string> found;
+        for (const auto& text : shell.errorTexts())
+            found.push_back(text.substr(text.rfind("= ") + 2));
+        return found;
+    }
+};
+
+TEST_F(AviExport, CallsTheLibraryInOrderWithTheRecordAndEveryFrameAtTheFirstSize) {
+    installFake("fake_aviserv_ok");
+    addFrame(UniformPicture(6, 4, {10, 10, 10}));
+    addFrame(UniformPicture(12, 8, {20, 20, 20}));
+    addFrame(UniformPicture(3, 3, {30, 30, 30}));
+    SelectFrame(state, 1);
+    exportAs("clip.mpg", "300");
+    ASSERT_EQ(shell.saveRequests.size(), 1u);
+    EXPECT_EQ(shell.saveRequests[0].title, "AVI-Video speichern");
+    EXPECT_EQ(shell.saveRequests[0].initialName, "frame");
+    EXPECT_EQ(shell.saveRequests[0].filter, "AVI-Videos (*.avi)|*.avi");
+    ASSERT_EQ(shell.textRequests.size(), 1u);
+    EXPECT_EQ(shell.textRequests[0].title, "Bildrate ?");
+    EXPECT_EQ(shell.textRequests[0].message,
+              "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll.");
+    EXPECT_EQ(shell.textRequests[0].defaultText, "30");
+    const std::vector<std::string> expected = {"AVI_Init",
+                                               "OpenAVIforWrite " + output.file("clip.avi") +
+                                                   " 06000000040000000000000000000000" + "2c000000",
+                                               "AddFrameToAVI 6x4 10 -1",
+                                               "AddFrameToAVI 6x4 20 -1",
+                                               "AddFrameToAVI 6x4 30 -1",
+                                               "CloseAVIStreams",
+                                               "AVI_Quit"};
+    EXPECT_EQ(calls(), expected);
+    EXPECT_TRUE(shell.errors.empty());
+    // Unloaded at the end: nothing of the program folder's library is mapped any more.
+    EXPECT_EQ(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
+    EXPECT_EQ(state.cache.displayedIndex, 1);
+    EXPECT_EQ(state.images.composite.red(0, 0), 20);
+}
+
+TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
+    installFake("fake_aviserv_ok");
+    exportAs("empty", "25");
+    EXPECT_EQ(shell.saveRequests.size(), 1u);
+    EXPECT_TRUE(shell.textRequests.empty());
+    EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "CloseAVIStreams", "AVI_Quit"}));
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
+    installFake("fake_aviserv_ok");
+    addFrame(UniformPicture(6, 4, {10, 10, 10}));
+    ExportAviVideo(state);
+    EXPECT_TRUE(shell.textRequests.empty());
+    EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "AVI_Quit"}));
+}
+
+TEST_F(AviExport, LibraryFailuresGiveTheirErrors) {
+    struct Case {
+        const char* library;  // "" none, "text" a file that is no library
+        std::vector<std::string> codes;
+        std::vector<std::string> calls;
+        bool requested;
+    };
+    const Case cases[] = {
+        {"", {"510-15-0"}, {}, false},
+        {"text", {"510-15-0"}, {}, false},
+        {"fake_aviserv_init_fails", {"510-15-1"}, {"AVI_Init"}, false},
+        {"fake_aviserv_without_init", {"510-15-1"}, {}, false},
+        {"fake_aviserv_without_open", {"530-15-0"}, {"AVI_Init", "AVI_Quit"}, true},
+        {"fake_aviserv_add_fails",
+         {"530-15-1", "530-15-1"},
+         {"AVI_Init", "OpenAVIforWrite", "AddFrameToAVI", "AddFrameToAVI", "CloseAVIStreams",
+          "AVI_Quit"},
+         true},
+    };
+    addFrame(UniformPicture(6, 4, {10, 10, 10}));
+    addFrame(UniformPicture(6, 4, {20, 20, 20}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.library);
+        ::unlink(programFolder.file(AVISERV_FILE_NAME).c_str());
+        ::unlink(logFile.c_str());
+        if (std::string(c.library) == "text") {
+            programFolder.write(AVISERV_FILE_NAME, "not a library");
+        } else if (*c.library) {
+            installFake(c.library);
+        }
+        shell.errors.clear();
+        shell.saveRequests.clear();
+        SelectFrame(state, 1);
+        exportAs("v", "");
+        EXPECT_EQ(codes(), c.codes);
+        std::vector<std::string> names;
+        for (const std::string& call : calls()) names.push_back(call.substr(0, call.find(' ')));
+        EXPECT_EQ(names, c.calls);
+        EXPECT_EQ(shell.saveRequests.size(), c.requested ? 1u : 0u);
+        EXPECT_EQ(state.cache.displayedIndex, 1);
+        shell.textAnswers.clear();
+    }
+}
+
+TEST_F(AviExport, AVideoThatCannotBeOpenedIsNotClosed) {
+    installFake("fake_aviserv_open_fails");
+    addFrame(UniformPicture(6, 4, {10, 10, 10}));
+    addFrame(UniformPicture(6, 4, {20, 20, 20}));
+    SelectFrame(state, 1);
+    exportAs("v", "");
+    EXPECT_EQ(codes(), std::vector<std::string>{"530-15-0"});
+    const auto log = calls();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "AVI_Init");
+    EXPECT_EQ(log[1].substr(0, 16), "OpenAVIforWrite ");
+    EXPECT_EQ(log[1].substr(log[1].size() - 8), "1e000000");  // the empty answer gives 30
+    EXPECT_EQ(log[2], "AVI_Quit");
+    EXPECT_EQ(state.cache.displayedIndex, 1);
+    EXPECT_EQ(state.images.composite.red(0, 0), 20);
+}
+
+// ---- the videos the library writes, read back by FFmpeg's own tools ---------------------------
+
+struct VideoInfo {
+    std::string codec;
+    int width = 0;
+    int height = 0;
+    std::string rate;
+    int frames = 0;
+};
+
+VideoInfo probe(const std::string& path) {
+    const std::string text = testing::ToolOutput(
+        "ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                    "stream=codec_name,width,height,r_frame_rate,nb_read_frames", "-of",
+                    "default=nw=1", path});
+    VideoInfo info;
+    const auto field = [&](const std::string& name) {
+        const auto at = text.find(name + "=");
+        if (at == std::string::npos) return std::string();
+        const auto start = at + name.size() + 1;
+        return text.substr(start, text.find('\n', start) - start);
+    };
+    info.codec = field("codec_name");
+    info.width = std::atoi(field("width").c_str());
+    info.height = std::atoi(field("height").c_str());
+    info.rate = field("r_frame_rate");
+    info.frames = std::atoi(field("nb_read_frames").c_str());
+    return info;
+}
+
+// Every frame of the video decoded by ffmpeg as RGB.
+std::vector<Image> decode(const std::string& path, int width, int height) {
+    const std::string raw = testing::ToolOutput(
+        "ffmpeg", {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    std::vector<Image> frames;
+    const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
+    for (std::size_t at = 0; frameBytes > 0 && at + frameBytes <= raw.size(); at += frameBytes) {
+        Image image = *Image::create(width, height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(image.row(y), raw.data() + at + static_cast<std::size_t>(y) * width * 3,
+                        static_cast<std::size_t>(width) * 3);
+        frames.push_back(std::move(image));
+    }
+    return frames;
+}
+
+double psnr(const Image& a, const Image& b) {
+    double squares = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width() * 3; ++x) {
+            const double d = double(a.row(y)[x]) - double(b.row(y)[x]);
+            squares += d * d;
+        }
+    const double mean = squares / (double(a.width()) * a.height() * 3);
+    return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+class WrittenVideo : public AviExport, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WrittenVideo, FfprobeReadsItAndFfmpegDecodesTheComposites) {
+    if (!testing::HaveTool("ffprobe") || !testing::HaveTool("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are not installed";
+    const std::string codec = GetParam();
+    if (!codec.empty()) ::setenv(AVISERV_CODEC_VARIABLE, codec.c_str(), 1);
+    install(AVISERV_LIBRARY_PATH);
+    addFrame(GradientPicture(96, 64, 1));
+    addFrame(GradientPicture(96, 64, 2));
+    addFrame(GradientPicture(150, 90, 3));  // stretched to the first frame's size
+    addFrame(GradientPicture(96, 64, 4));
+    exportAs("film", "25");
+    ASSERT_TRUE(shell.errors.empty()) << shell.errorTexts()[0];
+
+    const VideoInfo info = probe(output.file("film.avi"));
+    EXPECT_EQ(info.codec, codec == "ffv1" ? "ffv1" : codec == "rgb" ? "rawvideo" : "mjpeg");
+    EXPECT_EQ(info.width, 96);
+    EXPECT_EQ(info.height, 64);
+    EXPECT_EQ(info.rate, "25/1");
+    EXPECT_EQ(info.frames, 4);
+
+    const std::vector<Image> frames = decode(output.file("film.avi"), 96, 64);
+    ASSERT_EQ(frames.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        state.frames.selectIndex(i);
+        ComposeFrame(state, 0);
+        Image composite = state.images.composite;
+        if (composite.width() != 96) composite = StretchPicture(composite, 96, 64);
+        if (codec.empty()) {
+            EXPECT_GT(psnr(frames[i], composite), 40.0);
+        } else {
+            EXPECT_TRUE(SamePicture(frames[i], composite));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, WrittenVideo, ::testing::Values("", "ffv1", "rgb"),
+                         [](const auto& info) {
+                             return std::string(*info.param ? info.param : "mjpeg");
+                         });
+
+}  // namespace
+}  // namespace morvel

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/image.h"
+
+namespace morvel {
+
+// The program's icon, size x size pixels (16 to 512): a strip of film whose frames change from
+// one take to the other, drawn here so that the window and the file manager show the same one.
+Image ProgramIcon(int size);
+
+}  // namespace morvel

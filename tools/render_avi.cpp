@@ -1,0 +1,24 @@
+#include "tools/render_avi.h"
+
+#include <algorithm>
+
+#include "export/avi_export.h"
+#include "project/name_template.h"
+
+namespace morvel {
+
+void RenderAvi(ProgramState& state, const RenderOptions& options,
+               std::function<void(int written, int total)> progress,
+               std::function<bool()> stopRequested) {
+    const int count = state.frames.size();
+    AviVideoJob job;
+    job.path = ReplaceExtension(options.output, ".avi");
+    job.frameRate = [&] { return options.fps; };
+    job.first = options.firstFrame - 1;
+    job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
+    job.progress = std::move(progress);
+    job.stopRequested = std::move(stopRequested);
+    if (job.first <= job.last) RenderAviVideo(state, job);
+}
+
+}  // namespace morvel

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <functional>
+
+#include "project/program_state.h"
+#include "tools/render_options.h"
+
+namespace morvel {
+
+// Writes the frames the options name, of the open project, as one AVI video: OUTPUT with the
+// extension ".avi", at the options' frame rate, through AVIServ.so in the program's folder,
+// loaded as the window's export loads it. Errors go to the state's reporter.
+void RenderAvi(ProgramState& state, const RenderOptions& options,
+               std::function<void(int written, int total)> progress,
+               std::function<bool()> stopRequested);
+
+}  // namespace morvel
