@@ -352,6 +352,10 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     collectOverlay(state, overlay, x, y, w, h);
     invert(canvas, cache.overlay);
     unite(changed, cache.overlayBounds);
+    cache.lastX = x;
+    cache.lastY = y;
+    cache.lastW = w;
+    cache.lastH = h;
 
     state.shell.presentCanvas(changed.left, changed.top, changed.right, changed.bottom);
     state.shell.pause(state.redrawPause);

@@ -113,6 +113,11 @@ struct CanvasCache {
     // The canvas pixels (y * width + x) that the overlay inverted, each once, and their bounds.
     std::vector<std::uint32_t> overlay;
     Rect overlayBounds;
+    // The arguments of the last redraw: the cursor and the rubber band it drew.
+    int lastX = -1;
+    int lastY = -1;
+    int lastW = 0;
+    int lastH = 0;
 };
 
 // Everything the program knows, in one object: main() creates one, every test its own.
