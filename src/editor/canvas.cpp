@@ -170,8 +170,8 @@ Rect canvasPixelsOf(const Rect& r, const Image& composite, const Placement& at,
     Rect out;
     out.left = static_cast<std::int32_t>(
         std::clamp<i64>(at.left + r.left * at.width / w2, visible.left, visible.right));
-    out.right = static_cast<std::int32_t>(std::clamp<i64>(
-        at.left + (r.right * at.width + w2 - 1) / w2, visible.left, visible.right));
+    out.right = static_cast<std::int32_t>(
+        std::clamp<i64>(at.left + (r.right * at.width + w2 - 1) / w2, visible.left, visible.right));
     out.top = static_cast<std::int32_t>(
         std::clamp<i64>(at.top + r.top * at.height / h2, visible.top, visible.bottom));
     out.bottom = static_cast<std::int32_t>(std::clamp<i64>(
@@ -194,7 +194,8 @@ public:
         x0 = std::max<i64>(x0, 0);
         x1 = std::min<i64>(x1, m_width - 1);
         if (x0 > x1) return;
-        for (i64 x = x0; x <= x1; ++x) m_pixels.push_back(static_cast<std::uint32_t>(y * m_width + x));
+        for (i64 x = x0; x <= x1; ++x)
+            m_pixels.push_back(static_cast<std::uint32_t>(y * m_width + x));
         unite(m_bounds, Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1 + 1),
                              static_cast<std::int32_t>(y), static_cast<std::int32_t>(y + 1)});
     }
@@ -212,7 +213,8 @@ public:
     // The outline of the disc inscribed in [x - r, x + r - 1] x [y - r, y + r - 1]: the disc's
     // pixels that have a neighbour above, below, left or right outside the disc.
     void circle(i64 x, i64 y, int r) {
-        for (int j = static_cast<int>(std::max<i64>(0, r - y)); j < 2 * r && y - r + j < m_height; ++j) {
+        for (int j = static_cast<int>(std::max<i64>(0, r - y)); j < 2 * r && y - r + j < m_height;
+             ++j) {
             const DiscRow row = DiscRowExtent(r, j);
             // The inner part: the pixels whose neighbours above and below are in the disc.
             DiscRow inner{row.first + 1, row.last - 1};
@@ -304,14 +306,12 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     const bool scaled = at.width > 0 && at.height > 0 && !composite.empty();
 
     Rect changed;
-    const bool sameView = cache.valid && cache.canvasWidth == canvas.width() &&
-                          cache.canvasHeight == canvas.height() &&
-                          cache.canvasPixels == canvas.data() &&
-                          cache.compositeWidth == composite.width() &&
-                          cache.compositeHeight == composite.height() &&
-                          cache.compositePixels == composite.data() &&
-                          cache.drawnLeft == at.left && cache.drawnTop == at.top &&
-                          cache.drawnWidth == at.width && cache.drawnHeight == at.height;
+    const bool sameView =
+        cache.valid && cache.canvasWidth == canvas.width() &&
+        cache.canvasHeight == canvas.height() && cache.canvasPixels == canvas.data() &&
+        cache.compositeWidth == composite.width() && cache.compositeHeight == composite.height() &&
+        cache.compositePixels == composite.data() && cache.drawnLeft == at.left &&
+        cache.drawnTop == at.top && cache.drawnWidth == at.width && cache.drawnHeight == at.height;
     if (!sameView) {
         fillBackground(canvas, scaled ? visible : Rect{});
         if (scaled && !isEmpty(visible)) scaleInto(canvas, composite, at, visible);

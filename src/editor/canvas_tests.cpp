@@ -97,10 +97,17 @@ TEST_F(Canvas, OffsetAtZoomTwoStartsAtTheOffsetColumn) {
 
 TEST_F(Canvas, ScalingDownAveragesTheCoveredPixelsRounded) {
     // 4 x 2 to 2 x 1: each canvas pixel is the mean of a 2 x 2 block, halves rounded up.
-    const Image picture = MakePicture(4, 2, {{10, 0, 1},  {20, 0, 1},  {0, 0, 0}, {255, 255, 0},
-                                             {30, 0, 1},  {41, 0, 2},  {0, 0, 0}, {255, 255, 1}});
+    const Image picture = MakePicture(4, 2,
+                                      {{10, 0, 1},
+                                       {20, 0, 1},
+                                       {0, 0, 0},
+                                       {255, 255, 0},
+                                       {30, 0, 1},
+                                       {41, 0, 2},
+                                       {0, 0, 0},
+                                       {255, 255, 1}});
     scene(picture, 3, 1, 0.5f);
-    EXPECT_EQ(testing::DescribePixel(canvas(), 0, 0), "25/0/1");    // 25.25, 0, 1.25
+    EXPECT_EQ(testing::DescribePixel(canvas(), 0, 0), "25/0/1");     // 25.25, 0, 1.25
     EXPECT_EQ(testing::DescribePixel(canvas(), 1, 0), "128/128/0");  // 127.5, 127.5, 0.25
     EXPECT_TRUE(grey(2, 0));
     // 2 to 3: the middle canvas pixel covers half of each source pixel.
@@ -196,7 +203,8 @@ TEST_F(Canvas, AChangedCompositeRectangleIsScaledAgainAlone) {
 TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
     for (unsigned seed : {1u, 2u, 3u}) {
         EditorScene scene;
-        scene.addFrame(testing::GradientPicture(301, 203, seed), testing::GradientPicture(301, 203, 9));
+        scene.addFrame(testing::GradientPicture(301, 203, seed),
+                       testing::GradientPicture(301, 203, 9));
         scene.addFrame(testing::GradientPicture(250, 190, seed + 5), {});
         scene.show(0, 160, 120);
         ProgramState& state = scene.state;
@@ -209,9 +217,15 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
             const int w = state.images.canvas.width();
             const int h = state.images.canvas.height();
             switch (op) {
-                case 0: ZoomByFactor(state, kZoomInFactor); break;
-                case 1: ZoomByFactor(state, kZoomOutFactor); break;
-                case 2: pick(0, 1) ? ZoomFit(state) : ZoomOneToOne(state); break;
+                case 0:
+                    ZoomByFactor(state, kZoomInFactor);
+                    break;
+                case 1:
+                    ZoomByFactor(state, kZoomOutFactor);
+                    break;
+                case 2:
+                    pick(0, 1) ? ZoomFit(state) : ZoomOneToOne(state);
+                    break;
                 case 3: {
                     const int bar = pick(3, 4);
                     scene.shell.gadgetStates[bar] = pick(0, 250);
@@ -244,13 +258,16 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                     break;
                 case 9:
                     SelectTool(state, +Gadget::ZoomTool);
-                    scene.drag({{pick(0, w - 1), pick(0, h - 1)}, {pick(0, w - 1), pick(0, h - 1)}});
+                    scene.drag(
+                        {{pick(0, w - 1), pick(0, h - 1)}, {pick(0, w - 1), pick(0, h - 1)}});
                     break;
                 case 10:
                     scene.setCanvas(pick(50, 200), pick(40, 150));
                     RedrawCanvas(state, -1, -1, 0, 0);
                     break;
-                case 11: SelectFrame(state, pick(0, 1)); break;
+                case 11:
+                    SelectFrame(state, pick(0, 1));
+                    break;
                 default:
                     state.view.buttonDown = false;
                     MouseAction(state, kMouseDragged, -3, pick(0, h));

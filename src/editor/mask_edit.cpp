@@ -37,8 +37,9 @@ void beginChange(ProgramState& state, const Rect& r) {
 }
 
 void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
-    if (first < end) std::memset(row + static_cast<std::size_t>(first) * 3, grey,
-                                 static_cast<std::size_t>(end - first) * 3);
+    if (first < end)
+        std::memset(row + static_cast<std::size_t>(first) * 3, grey,
+                    static_cast<std::size_t>(end - first) * 3);
 }
 
 }  // namespace
@@ -51,8 +52,8 @@ bool DisplayedMaskUsable(const ProgramState& state) {
 
 Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey) {
     const bool round = shape != kSquareBrushImage;
-    const Rect box = round && s == 1 ? Rect{ix, ix + 2, iy, iy + 2}
-                                     : Rect{ix - s, ix + s, iy - s, iy + s};
+    const Rect box =
+        round && s == 1 ? Rect{ix, ix + 2, iy, iy + 2} : Rect{ix - s, ix + s, iy - s, iy + s};
     const Rect m = onMask(state, box);
     if (isEmpty(m)) return box;
     beginChange(state, m);

@@ -47,11 +47,16 @@ struct ToolOptions {
 
 ToolOptions optionsOf(int tool) {
     switch (tool) {
-        case +Gadget::ZoomTool: return {false, false, true};
-        case +Gadget::Eraser: return {true, true, false};
-        case +Gadget::AntiEraser: return {true, false, false};
-        case +Gadget::SelectionTool: return {false, true, false};
-        default: return {false, false, false};
+        case +Gadget::ZoomTool:
+            return {false, false, true};
+        case +Gadget::Eraser:
+            return {true, true, false};
+        case +Gadget::AntiEraser:
+            return {true, false, false};
+        case +Gadget::SelectionTool:
+            return {false, true, false};
+        default:
+            return {false, false, false};
     }
 }
 
@@ -95,7 +100,8 @@ void SelectTool(ProgramState& state, int t) {
     shell.showGadget(+Gadget::BrushShape, options.brush);
     shell.showGadget(+Gadget::Transparency, options.transparency);
     shell.showGadget(+Gadget::TransparencyIcon, options.transparency);
-    for (int g = +Gadget::ZoomIn; g <= +Gadget::ZoomOneToOne; ++g) shell.showGadget(g, options.zoom);
+    for (int g = +Gadget::ZoomIn; g <= +Gadget::ZoomOneToOne; ++g)
+        shell.showGadget(g, options.zoom);
     state.view.tool = t;
 }
 
@@ -107,12 +113,23 @@ void MouseAction(ProgramState& state, int phase, int cx, int cy) {
     if (cx >= 0 && cy >= 0 && cx < canvas.width() && cy < canvas.height()) {
         if (!view.buttonDown) phase = kMouseHover;
         switch (view.tool) {
-            case +Gadget::ZoomTool: ZoomToRectangle(state, cx, cy, phase); break;
-            case +Gadget::Eraser: BrushTool(state, cx, cy, erase, phase); break;
-            case +Gadget::AntiEraser: BrushTool(state, cx, cy, 255, phase); break;
-            case +Gadget::SelectionTool: SelectionTool(state, cx, cy, erase, phase); break;
-            case +Gadget::MaskMover: MaskMover(state, cx, cy, phase); break;
-            default: break;
+            case +Gadget::ZoomTool:
+                ZoomToRectangle(state, cx, cy, phase);
+                break;
+            case +Gadget::Eraser:
+                BrushTool(state, cx, cy, erase, phase);
+                break;
+            case +Gadget::AntiEraser:
+                BrushTool(state, cx, cy, 255, phase);
+                break;
+            case +Gadget::SelectionTool:
+                SelectionTool(state, cx, cy, erase, phase);
+                break;
+            case +Gadget::MaskMover:
+                MaskMover(state, cx, cy, phase);
+                break;
+            default:
+                break;
         }
         view.cursorInside = true;
         return;
@@ -122,10 +139,17 @@ void MouseAction(ProgramState& state, int phase, int cx, int cy) {
     // a zoom or selection drag is abandoned.
     if (view.buttonDown) {
         switch (view.tool) {
-            case +Gadget::Eraser: BrushTool(state, cx, cy, erase, kMouseLeft); break;
-            case +Gadget::AntiEraser: BrushTool(state, cx, cy, 255, kMouseLeft); break;
-            case +Gadget::MaskMover: MaskMover(state, cx, cy, kMouseLeft); break;
-            default: break;
+            case +Gadget::Eraser:
+                BrushTool(state, cx, cy, erase, kMouseLeft);
+                break;
+            case +Gadget::AntiEraser:
+                BrushTool(state, cx, cy, 255, kMouseLeft);
+                break;
+            case +Gadget::MaskMover:
+                MaskMover(state, cx, cy, kMouseLeft);
+                break;
+            default:
+                break;
         }
         view.buttonDown = false;
     }
@@ -139,8 +163,10 @@ void BrushTool(ProgramState& state, int cx, int cy, std::uint8_t grey, int phase
         return;
     }
     const ViewState& view = state.view;
-    const int ix = roundToInt(static_cast<float>(cx) / view.zoom - static_cast<float>(view.offsetX));
-    const int iy = roundToInt(static_cast<float>(cy) / view.zoom - static_cast<float>(view.offsetY));
+    const int ix =
+        roundToInt(static_cast<float>(cx) / view.zoom - static_cast<float>(view.offsetX));
+    const int iy =
+        roundToInt(static_cast<float>(cy) / view.zoom - static_cast<float>(view.offsetY));
     if (phase == kMousePressed) BeginMaskEdit(state);
     const bool fresh = !DisplayedMaskUsable(state);
     if (!ensureMask(state)) return;

@@ -22,8 +22,8 @@ constexpr Rgb kTake1{200, 150, 250};
 constexpr Rgb kTake2{130, 140, 160};
 
 TEST(Transparency, SpinValuesGiveTheseGreys) {
-    const std::pair<int, int> table[] = {{100, 0}, {0, 255},  {50, 127}, {90, 26},
-                                         {70, 76}, {30, 178}, {10, 229}, {-5, 255}, {140, 0}};
+    const std::pair<int, int> table[] = {{100, 0},  {0, 255},  {50, 127}, {90, 26}, {70, 76},
+                                         {30, 178}, {10, 229}, {-5, 255}, {140, 0}};
     for (auto [v, grey] : table) EXPECT_EQ(EraseGreyForTransparency(v), grey) << v;
 }
 
@@ -33,10 +33,10 @@ struct ToolGadgets {
 };
 
 TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
-    for (const ToolGadgets& c : {ToolGadgets{9, false, false, true}, ToolGadgets{10, true, true, false},
-                                 ToolGadgets{11, true, false, false},
-                                 ToolGadgets{12, false, true, false},
-                                 ToolGadgets{13, false, false, false}}) {
+    for (const ToolGadgets& c :
+         {ToolGadgets{9, false, false, true}, ToolGadgets{10, true, true, false},
+          ToolGadgets{11, true, false, false}, ToolGadgets{12, false, true, false},
+          ToolGadgets{13, false, false, false}}) {
         testing::RecordingShell shell;
         ProgramState state(shell, "/nonexistent/", "/nonexistent/");
         SelectTool(state, c.tool);
@@ -146,7 +146,7 @@ TEST_F(MaskTools, LeavingDuringAStrokePaintsOnceMoreAndEndsIt) {
     MouseAction(state, kMousePressed, 30, 60);
     MouseAction(state, kMouseDragged, -2, 60);  // left the canvas
     EXPECT_FALSE(state.view.buttonDown);
-    EXPECT_EQ(mask(0, 60), 0);    // the dab at the leave position
+    EXPECT_EQ(mask(0, 60), 0);     // the dab at the leave position
     EXPECT_EQ(mask(15, 60), 255);  // nothing between the two dabs
     const auto before = painted();
     MouseAction(state, kMouseDragged, 60, 60);  // back, button up: a hover

@@ -78,7 +78,8 @@ void ZoomByFactor(ProgramState& state, float factor) {
     const float visibleWidth = w1 / view.zoom;
     const float visibleHeight = h1 / view.zoom;
     view.zoom = limited(view.zoom * factor);
-    view.offsetX = roundToInt(static_cast<float>(view.offsetX) - (visibleWidth - w1 / view.zoom) / 2);
+    view.offsetX =
+        roundToInt(static_cast<float>(view.offsetX) - (visibleWidth - w1 / view.zoom) / 2);
     view.offsetY =
         roundToInt(static_cast<float>(view.offsetY) - (visibleHeight - h1 / view.zoom) / 2);
     showNewZoom(state);
@@ -108,13 +109,15 @@ void ZoomToRectangle(ProgramState& state, int cx, int cy, int phase) {
     const int x1 = std::max(cx, view.zoomAnchorX);
     const int y0 = std::min(cy, view.zoomAnchorY);
     const int y1 = std::max(cy, view.zoomAnchorY);
-    const float zy = static_cast<float>(state.images.canvas.height()) /
-                     static_cast<float>(y1 - y0) * view.zoom;
-    const float zx = static_cast<float>(state.images.canvas.width()) /
-                     static_cast<float>(x1 - x0) * view.zoom;
+    const float zy =
+        static_cast<float>(state.images.canvas.height()) / static_cast<float>(y1 - y0) * view.zoom;
+    const float zx =
+        static_cast<float>(state.images.canvas.width()) / static_cast<float>(x1 - x0) * view.zoom;
     // The rectangle's upper-left corner moves to the canvas's upper-left corner.
-    view.offsetX = roundToInt(static_cast<float>(view.offsetX) - static_cast<float>(x0) / view.zoom);
-    view.offsetY = roundToInt(static_cast<float>(view.offsetY) - static_cast<float>(y0) / view.zoom);
+    view.offsetX =
+        roundToInt(static_cast<float>(view.offsetX) - static_cast<float>(x0) / view.zoom);
+    view.offsetY =
+        roundToInt(static_cast<float>(view.offsetY) - static_cast<float>(y0) / view.zoom);
     view.zoom = limited(std::min(zx, zy));
     showNewZoom(state);
 }

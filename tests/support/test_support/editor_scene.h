@@ -35,14 +35,14 @@ public:
         for (int layer = 0; layer < 2; ++layer) {
             const Image& picture = layer == 0 ? layer1 : layer2;
             if (picture.empty()) continue;
-            frame.layerSource[layer] = folder.file("f" + std::to_string(n) + "l" +
-                                                   std::to_string(layer) + ".png");
+            frame.layerSource[layer] =
+                folder.file("f" + std::to_string(n) + "l" + std::to_string(layer) + ".png");
             EXPECT_TRUE(SavePictureFile(picture, frame.layerSource[layer], PictureFormat::Png));
         }
         if (mask) {
             frame.maskNumber = state.nextMaskNumber++;
-            EXPECT_TRUE(
-                SavePictureFile(*mask, state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+            EXPECT_TRUE(SavePictureFile(*mask, state.maskWorkingFile(frame.maskNumber),
+                                        PictureFormat::Png));
         }
         return frame;
     }
@@ -68,7 +68,8 @@ public:
         auto at = points.begin();
         state.view.buttonDown = true;
         MouseAction(state, kMousePressed, at->first, at->second);
-        for (++at; at != points.end(); ++at) MouseAction(state, kMouseDragged, at->first, at->second);
+        for (++at; at != points.end(); ++at)
+            MouseAction(state, kMouseDragged, at->first, at->second);
         const auto last = *(points.end() - 1);
         if (state.view.buttonDown) MouseAction(state, kMouseReleased, last.first, last.second);
         state.view.buttonDown = false;
