@@ -41,6 +41,7 @@ protected:
         EXPECT_EQ(state.cache.displayedIndex, index);
         EXPECT_EQ(state.cache.displayedFrame->maskNumber, s.maskNumber);
         EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
+        EXPECT_TRUE(SamePicture(state.images.canvas, testing::CanvasFromScratch(state)));
         if (s.maskNumber == 0) return;
         EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
         StoreDisplayedMask(state);
