@@ -38,6 +38,34 @@ void EraserDabs(benchmark::State& run) {
     run.counters["median_dab_ms"] = median(dabs);
 }
 
+// The largest brush (150) close up: each dab scales up to the whole canvas again. The grey
+// alternates between black and white, so that every dab changes its whole disc (the worst
+// case; dabs of one grey overlap and change little). The argument is the zoom in hundredths.
+void LargeDabsZoomedIn(benchmark::State& run) {
+    PaintingScene scene(6000, 4000);
+    ProgramState& state = scene.state;
+    state.view.zoom = static_cast<float>(run.range(0)) / 100.0f;
+    state.view.offsetX = -2000;
+    state.view.offsetY = -1500;
+    state.view.brushSize = 150;
+    RedrawCanvas(state, -1, -1, 0, 0);
+    std::vector<double> dabs;
+    for (auto _ : run) {
+        state.view.buttonDown = true;
+        MouseAction(state, kMousePressed, 500, 350);
+        for (int i = 0; i < 20; ++i) {
+            const int x = 300 + i * 20;
+            state.view.eraseGrey = (i % 2) * 255;
+            dabs.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, x, 350); }));
+        }
+        run.PauseTiming();
+        MouseAction(state, kMouseReleased, 700, 350);
+        state.view.buttonDown = false;
+        run.ResumeTiming();
+    }
+    run.counters["median_dab_ms"] = median(dabs);
+}
+
 void StrokeEnd(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
@@ -76,6 +104,7 @@ void FullRedraw(benchmark::State& run) {
 
 BENCHMARK(EraserDabs)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(Hovers)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(LargeDabsZoomedIn)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(StrokeEnd)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRedraw)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
