@@ -4,11 +4,27 @@
 
 namespace morvel {
 
+// The dark grey around the picture where the composite does not cover the canvas.
+constexpr std::uint8_t kCanvasBackground = 68;
+
 // Draws the composite into the canvas buffer (work image 1) at the view's zoom and offset, with
 // the dark grey background where the composite does not cover the canvas, then the overlay in
 // invert mode: at cursor (x, y) the brush outline of tools 10 and 11, otherwise the rubber band
 // of size w x h. x = y = -1 draws no overlay. Presents the buffer and pauses for
 // state.redrawPause milliseconds.
+//
+// The buffer keeps the scaled picture between redraws: only the canvas pixels whose composite
+// pixels changed (CanvasCompositeChanged) are scaled again, unless the zoom, the offsets, the
+// canvas buffer or the composite image itself changed, which scales everything. The result is
+// always the same as a redraw from scratch.
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h);
+
+// Composite pixels in r changed: the next redraw scales them again. Everything that writes into
+// the composite image tells the canvas here (ComposeFrame does).
+void CanvasCompositeChanged(ProgramState& state, const Rect& r);
+
+// The canvas buffer no longer holds what the last redraw drew (for example, the window layout
+// recreated it): the next redraw draws everything.
+void InvalidateCanvas(ProgramState& state);
 
 }  // namespace morvel

@@ -75,6 +75,43 @@ struct ViewState {
     bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
     std::string dragPayload;
+
+    // Canvas positions where the zoom tool's and the selection's drags began.
+    int zoomAnchorX = 0;
+    int zoomAnchorY = 0;
+    int selectionAnchorX = 0;
+    int selectionAnchorY = 0;
+    // The mask mover's drag, in composite pixels: the last position, the shift since the press,
+    // and the mask as it was at the press (empty when no drag is under way).
+    int moverLastX = 0;
+    int moverLastY = 0;
+    int moverShiftX = 0;
+    int moverShiftY = 0;
+    Image moverCopy;
+};
+
+// What the canvas buffer shows, so that a redraw recomputes only what changed. The scaled
+// picture is a function of the composite and of the fields below; the overlay (brush outline or
+// rubber band) is a set of inverted pixels that a second inversion removes.
+struct CanvasCache {
+    bool valid = false;  // the canvas buffer holds the picture described here
+    // The canvas buffer and the composite it was drawn from.
+    int canvasWidth = 0;
+    int canvasHeight = 0;
+    const std::uint8_t* canvasPixels = nullptr;
+    int compositeWidth = 0;
+    int compositeHeight = 0;
+    const std::uint8_t* compositePixels = nullptr;
+    // Where the scaled composite lies on the canvas: top-left corner and size in canvas pixels.
+    std::int64_t drawnLeft = 0;
+    std::int64_t drawnTop = 0;
+    std::int64_t drawnWidth = 0;
+    std::int64_t drawnHeight = 0;
+    // Composite pixels changed since they were last scaled into the buffer (empty: none).
+    Rect stale;
+    // The canvas pixels (y * width + x) that the overlay inverted, each once, and their bounds.
+    std::vector<std::uint32_t> overlay;
+    Rect overlayBounds;
 };
 
 // Everything the program knows, in one object: main() creates one, every test its own.
@@ -97,6 +134,7 @@ public:
     WorkImages images;
     FrameCache cache;
     ViewState view;
+    CanvasCache canvasCache;
     VideoReader videoReader;  // at most one video open at a time
 
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
