@@ -1,10 +1,363 @@
 #include "editor/canvas.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "editor/brush_shape.h"
+#include "platform/gadgets.h"
+
 namespace morvel {
 
-void RedrawCanvas(ProgramState& state, int, int, int, int) {
+namespace {
+
+using i64 = std::int64_t;
+
+bool isEmpty(const Rect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+void unite(Rect& into, const Rect& r) {
+    if (isEmpty(r)) return;
+    if (isEmpty(into)) {
+        into = r;
+        return;
+    }
+    into.left = std::min(into.left, r.left);
+    into.top = std::min(into.top, r.top);
+    into.right = std::max(into.right, r.right);
+    into.bottom = std::max(into.bottom, r.bottom);
+}
+
+i64 roundToInt(float value) {
+    return static_cast<i64>(std::nearbyint(value));  // the default mode: halves to even
+}
+
+// Where the scaled composite lies on the canvas.
+struct Placement {
+    i64 left, top, width, height;
+};
+
+Placement placementOf(const ProgramState& state) {
+    const float zoom = state.view.zoom;
+    const Image& composite = state.images.composite;
+    return Placement{roundToInt(static_cast<float>(state.view.offsetX) * zoom),
+                     roundToInt(static_cast<float>(state.view.offsetY) * zoom),
+                     roundToInt(static_cast<float>(composite.width()) * zoom),
+                     roundToInt(static_cast<float>(composite.height()) * zoom)};
+}
+
+// The area-averaging scale along one axis, for the destination pixels [first, end) of a
+// destination of `scaled` pixels made from `source` pixels. Destination pixel u covers the
+// source interval [u * source, (u + 1) * source) / scaled; each source pixel s it meets counts
+// with the length of the overlap (in units of gcd(source, scaled) / scaled). The weights of a
+// destination pixel add up to `total`. Every destination pixel depends on nothing but its own
+// interval, so scaling part of the picture gives the same pixels as scaling all of it.
+struct Axis {
+    std::vector<int> from;         // first source pixel of each destination pixel
+    std::vector<int> weightStart;  // into weights; one entry more than destination pixels
+    std::vector<std::uint32_t> weights;
+    std::uint64_t total = 1;
+
+    void build(i64 first, i64 end, i64 source, i64 scaled) {
+        from.clear();
+        weightStart.clear();
+        weights.clear();
+        const i64 unit = std::gcd(source, scaled);
+        total = static_cast<std::uint64_t>(source / unit);
+        for (i64 u = first; u < end; ++u) {
+            const i64 lo = u * source;
+            const i64 hi = lo + source;
+            const i64 s0 = lo / scaled;
+            const i64 s1 = (hi + scaled - 1) / scaled;
+            from.push_back(static_cast<int>(s0));
+            weightStart.push_back(static_cast<int>(weights.size()));
+            for (i64 s = s0; s < s1; ++s) {
+                const i64 overlap = std::min((s + 1) * scaled, hi) - std::max(s * scaled, lo);
+                weights.push_back(static_cast<std::uint32_t>(overlap / unit));
+            }
+        }
+        weightStart.push_back(static_cast<int>(weights.size()));
+    }
+    int count(std::size_t i) const { return weightStart[i + 1] - weightStart[i]; }
+};
+
+// Scales the composite into the canvas pixels [r.left, r.right) x [r.top, r.bottom), which lie
+// inside both the canvas and the placed composite.
+void scaleInto(Image& canvas, const Image& composite, const Placement& at, const Rect& r) {
+    const int columns = r.right - r.left;
+    if (at.width == composite.width() && at.height == composite.height()) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            const std::uint8_t* from = composite.row(static_cast<int>(y - at.top)) +
+                                       static_cast<std::size_t>(r.left - at.left) * 3;
+            std::memcpy(canvas.row(y) + static_cast<std::size_t>(r.left) * 3, from,
+                        static_cast<std::size_t>(columns) * 3);
+        }
+        return;
+    }
+    Axis across;
+    Axis down;
+    across.build(r.left - at.left, r.right - at.left, composite.width(), at.width);
+    down.build(r.top - at.top, r.bottom - at.top, composite.height(), at.height);
+    const int sourceFirst = across.from.front();
+    const int sourceEnd = across.from.back() + across.count(across.from.size() - 1);
+    const std::size_t sourceBytes = static_cast<std::size_t>(sourceEnd - sourceFirst) * 3;
+    std::vector<std::uint32_t> columnSums(sourceBytes);
+    const double total = static_cast<double>(across.total * down.total);
+    const std::uint64_t half = across.total * down.total / 2;
+    for (int y = r.top; y < r.bottom; ++y) {
+        // Down first: the weighted sum of the source rows this canvas row covers (< 2^24 each).
+        const std::size_t row = static_cast<std::size_t>(y - r.top);
+        std::fill(columnSums.begin(), columnSums.end(), 0u);
+        for (int k = down.weightStart[row]; k < down.weightStart[row + 1]; ++k) {
+            const std::uint32_t weight = down.weights[k];
+            const std::uint8_t* source =
+                composite.row(down.from[row] + (k - down.weightStart[row])) +
+                static_cast<std::size_t>(sourceFirst) * 3;
+            for (std::size_t i = 0; i < sourceBytes; ++i) columnSums[i] += weight * source[i];
+        }
+        // Then across; the exact integer mean, rounded half up. Both sums are below 2^53, so
+        // the division in double precision is exact before the truncation.
+        std::uint8_t* out = canvas.row(y) + static_cast<std::size_t>(r.left) * 3;
+        for (int x = 0; x < columns; ++x, out += 3) {
+            std::uint64_t sum[3] = {half, half, half};
+            const std::uint32_t* sums =
+                columnSums.data() + static_cast<std::size_t>(across.from[x] - sourceFirst) * 3;
+            for (int k = across.weightStart[x]; k < across.weightStart[x + 1]; ++k, sums += 3) {
+                const std::uint64_t weight = across.weights[k];
+                sum[0] += weight * sums[0];
+                sum[1] += weight * sums[1];
+                sum[2] += weight * sums[2];
+            }
+            for (int c = 0; c < 3; ++c) {
+                out[c] = static_cast<std::uint8_t>(static_cast<double>(sum[c]) / total);
+            }
+        }
+    }
+}
+
+// The canvas pixels that show the placed composite.
+Rect visiblePart(const Image& canvas, const Placement& at) {
+    Rect r;
+    r.left = static_cast<std::int32_t>(std::clamp<i64>(at.left, 0, canvas.width()));
+    r.top = static_cast<std::int32_t>(std::clamp<i64>(at.top, 0, canvas.height()));
+    r.right = static_cast<std::int32_t>(std::clamp<i64>(at.left + at.width, 0, canvas.width()));
+    r.bottom = static_cast<std::int32_t>(std::clamp<i64>(at.top + at.height, 0, canvas.height()));
+    return r;
+}
+
+void fillBackground(Image& canvas, const Rect& picture) {
+    const std::size_t rowBytes = static_cast<std::size_t>(canvas.width()) * 3;
+    for (int y = 0; y < canvas.height(); ++y) {
+        std::uint8_t* row = canvas.row(y);
+        if (isEmpty(picture) || y < picture.top || y >= picture.bottom) {
+            std::memset(row, kCanvasBackground, rowBytes);
+            continue;
+        }
+        std::memset(row, kCanvasBackground, static_cast<std::size_t>(picture.left) * 3);
+        std::memset(row + static_cast<std::size_t>(picture.right) * 3, kCanvasBackground,
+                    static_cast<std::size_t>(canvas.width() - picture.right) * 3);
+    }
+}
+
+// The canvas pixels whose scaled value depends on the composite pixels in r.
+Rect canvasPixelsOf(const Rect& r, const Image& composite, const Placement& at,
+                    const Rect& visible) {
+    const i64 w2 = composite.width();
+    const i64 h2 = composite.height();
+    Rect out;
+    out.left = static_cast<std::int32_t>(
+        std::clamp<i64>(at.left + r.left * at.width / w2, visible.left, visible.right));
+    out.right = static_cast<std::int32_t>(
+        std::clamp<i64>(at.left + (r.right * at.width + w2 - 1) / w2, visible.left, visible.right));
+    out.top = static_cast<std::int32_t>(
+        std::clamp<i64>(at.top + r.top * at.height / h2, visible.top, visible.bottom));
+    out.bottom = static_cast<std::int32_t>(std::clamp<i64>(
+        at.top + (r.bottom * at.height + h2 - 1) / h2, visible.top, visible.bottom));
+    return out;
+}
+
+// Collects overlay pixels inside the canvas, each once.
+class Overlay {
+public:
+    Overlay(std::vector<std::uint32_t>& pixels, Rect& bounds, int width, int height)
+        : m_pixels(pixels), m_bounds(bounds), m_width(width), m_height(height) {
+        m_pixels.clear();
+        m_bounds = Rect{};
+    }
+
+    // The pixels [x0, x1] of row y.
+    void run(i64 y, i64 x0, i64 x1) {
+        if (y < 0 || y >= m_height) return;
+        x0 = std::max<i64>(x0, 0);
+        x1 = std::min<i64>(x1, m_width - 1);
+        if (x0 > x1) return;
+        for (i64 x = x0; x <= x1; ++x)
+            m_pixels.push_back(static_cast<std::uint32_t>(y * m_width + x));
+        unite(m_bounds, Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1 + 1),
+                             static_cast<std::int32_t>(y), static_cast<std::int32_t>(y + 1)});
+    }
+
+    // The one-pixel outline of the box [x0, x1] x [y0, y1].
+    void box(i64 x0, i64 y0, i64 x1, i64 y1) {
+        run(y0, x0, x1);
+        if (y1 != y0) run(y1, x0, x1);
+        for (i64 y = std::max<i64>(y0 + 1, 0); y < y1 && y < m_height; ++y) {
+            run(y, x0, x0);
+            if (x1 != x0) run(y, x1, x1);
+        }
+    }
+
+    // The outline of the disc inscribed in [x - r, x + r - 1] x [y - r, y + r - 1]: the disc's
+    // pixels that have a neighbour above, below, left or right outside the disc.
+    void circle(i64 x, i64 y, int r) {
+        for (int j = static_cast<int>(std::max<i64>(0, r - y)); j < 2 * r && y - r + j < m_height;
+             ++j) {
+            const DiscRow row = DiscRowExtent(r, j);
+            // The inner part: the pixels whose neighbours above and below are in the disc.
+            DiscRow inner{row.first + 1, row.last - 1};
+            for (int k : {j - 1, j + 1}) {
+                if (k < 0 || k >= 2 * r) {
+                    inner = DiscRow{1, 0};
+                    break;
+                }
+                const DiscRow next = DiscRowExtent(r, k);
+                inner.first = std::max(inner.first, next.first);
+                inner.last = std::min(inner.last, next.last);
+            }
+            const i64 py = y - r + j;
+            if (inner.first > inner.last) {
+                run(py, x + row.first, x + row.last);
+            } else {
+                run(py, x + row.first, x + inner.first - 1);
+                run(py, x + inner.last + 1, x + row.last);
+            }
+        }
+    }
+
+private:
+    std::vector<std::uint32_t>& m_pixels;
+    Rect& m_bounds;
+    i64 m_width;
+    i64 m_height;
+};
+
+void invert(Image& canvas, const std::vector<std::uint32_t>& pixels) {
+    const int width = canvas.width();
+    for (std::uint32_t index : pixels) {
+        std::uint8_t* p = canvas.row(static_cast<int>(index / width)) + (index % width) * 3;
+        p[0] = static_cast<std::uint8_t>(255 - p[0]);
+        p[1] = static_cast<std::uint8_t>(255 - p[1]);
+        p[2] = static_cast<std::uint8_t>(255 - p[2]);
+    }
+}
+
+// The overlay at cursor (x, y): the brush outline of the eraser and the anti-eraser, else the
+// rubber band spanned by (x, y) and (x + w, y + h).
+void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, int w, int h) {
+    if (x < 0 || y < 0) return;
+    const ViewState& view = state.view;
+    if (view.tool == +Gadget::Eraser || view.tool == +Gadget::AntiEraser) {
+        const i64 r = roundToInt(static_cast<float>(view.brushSize) * view.zoom);
+        if (r <= 0) return;
+        if (view.brushShape == kSquareBrushImage) {
+            overlay.box(x - r, y - r, x + r - 1, y + r - 1);
+        } else if (r == 1) {
+            overlay.box(x, y, x + 1, y + 1);
+        } else {
+            overlay.circle(x, y, static_cast<int>(std::min<i64>(r, 1 << 20)));
+        }
+        return;
+    }
+    if (w == 0 || h == 0) return;
+    overlay.box(std::min<i64>(x, i64{x} + w), std::min<i64>(y, i64{y} + h),
+                std::max<i64>(x, i64{x} + w), std::max<i64>(y, i64{y} + h));
+}
+
+}  // namespace
+
+void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
+    if (isEmpty(r)) return;
+    std::vector<Rect>& stale = state.canvasCache.stale;
+    // Many small changes (the tiles of an undone stroke) are scaled one by one; beyond that
+    // number their bounding box is cheaper to keep.
+    constexpr std::size_t kMostRectangles = 256;
+    if (stale.size() < kMostRectangles) {
+        stale.push_back(r);
+        return;
+    }
+    Rect all = r;
+    for (const Rect& s : stale) unite(all, s);
+    stale.assign(1, all);
+}
+
+void InvalidateCanvas(ProgramState& state) {
+    state.canvasCache.valid = false;
+}
+
+void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     Image& canvas = state.images.canvas;
-    state.shell.presentCanvas(0, 0, canvas.width(), canvas.height());
+    const Image& composite = state.images.composite;
+    CanvasCache& cache = state.canvasCache;
+    const Placement at = placementOf(state);
+    const Rect visible = visiblePart(canvas, at);
+    const bool scaled = at.width > 0 && at.height > 0 && !composite.empty();
+
+    Rect changed;
+    const bool sameView =
+        cache.valid && cache.canvasWidth == canvas.width() &&
+        cache.canvasHeight == canvas.height() && cache.canvasPixels == canvas.data() &&
+        cache.compositeWidth == composite.width() && cache.compositeHeight == composite.height() &&
+        cache.compositePixels == composite.data() && cache.drawnLeft == at.left &&
+        cache.drawnTop == at.top && cache.drawnWidth == at.width && cache.drawnHeight == at.height;
+    if (!sameView) {
+        fillBackground(canvas, scaled ? visible : Rect{});
+        if (scaled && !isEmpty(visible)) scaleInto(canvas, composite, at, visible);
+        cache.overlay.clear();
+        cache.overlayBounds = Rect{};
+        changed = Rect{0, canvas.width(), 0, canvas.height()};
+        cache.valid = true;
+        cache.canvasWidth = canvas.width();
+        cache.canvasHeight = canvas.height();
+        cache.canvasPixels = canvas.data();
+        cache.compositeWidth = composite.width();
+        cache.compositeHeight = composite.height();
+        cache.compositePixels = composite.data();
+        cache.drawnLeft = at.left;
+        cache.drawnTop = at.top;
+        cache.drawnWidth = at.width;
+        cache.drawnHeight = at.height;
+    } else {
+        // Take the old overlay away first (inverting twice restores the pixels), so that
+        // rescaled pixels are not inverted by its removal.
+        invert(canvas, cache.overlay);
+        unite(changed, cache.overlayBounds);
+        for (Rect stale : cache.stale) {
+            stale.left = std::max(stale.left, 0);
+            stale.top = std::max(stale.top, 0);
+            stale.right = std::min(stale.right, composite.width());
+            stale.bottom = std::min(stale.bottom, composite.height());
+            if (!scaled || isEmpty(stale) || isEmpty(visible)) continue;
+            const Rect part = canvasPixelsOf(stale, composite, at, visible);
+            if (isEmpty(part)) continue;
+            scaleInto(canvas, composite, at, part);
+            unite(changed, part);
+        }
+    }
+    cache.stale.clear();
+
+    Overlay overlay(cache.overlay, cache.overlayBounds, canvas.width(), canvas.height());
+    collectOverlay(state, overlay, x, y, w, h);
+    invert(canvas, cache.overlay);
+    unite(changed, cache.overlayBounds);
+    cache.lastX = x;
+    cache.lastY = y;
+    cache.lastW = w;
+    cache.lastH = h;
+
+    state.shell.presentCanvas(changed.left, changed.top, changed.right, changed.bottom);
     state.shell.pause(state.redrawPause);
 }
 

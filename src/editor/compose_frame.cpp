@@ -1,12 +1,12 @@
 #include "editor/compose_frame.h"
 
-#include "editor/zoom.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "editor/blend.h"
+#include "editor/canvas.h"
 #include "editor/masks.h"
+#include "editor/zoom.h"
 #include "import/layer_picture.h"
 
 namespace morvel {
@@ -80,6 +80,7 @@ void blend(ProgramState& state, bool withLayer2) {
     const int top = std::max(0, dirty.top);
     const int bottom = std::min(composite.height(), dirty.bottom);
     if (left >= right || top >= bottom) return;
+    CanvasCompositeChanged(state, Rect{left, right, top, bottom});
     const int height = composite.height();
     const int shift1 = layer1.height() - height;
     const int shift2 = layer2.height() - height;
@@ -108,6 +109,7 @@ void draw(ProgramState& state, int flags) {
     } else if (flags & kLayer2Present) {
         top = &state.images.layer2;
     }
+    CanvasCompositeChanged(state, wholeImage(composite));
     const std::size_t rowBytes = static_cast<std::size_t>(composite.width()) * 3;
     for (int y = 0; y < composite.height(); ++y) {
         if (top) {

@@ -22,6 +22,7 @@ int showEmptyProject(ProgramState& state) {
         return -1;
     }
     state.images.composite = std::move(*black);
+    CanvasCompositeChanged(state, Rect{0, 640, 0, 480});
     UpdateScrollBars(state);
     RedrawCanvas(state, -1, -1, 0, 0);
     return -1;

@@ -11,6 +11,7 @@
 #include "platform/shell.h"
 #include "platform/video_reader.h"
 #include "project/frame_list.h"
+#include "project/mask_history.h"
 
 namespace morvel {
 
@@ -107,11 +108,16 @@ struct CanvasCache {
     std::int64_t drawnTop = 0;
     std::int64_t drawnWidth = 0;
     std::int64_t drawnHeight = 0;
-    // Composite pixels changed since they were last scaled into the buffer (empty: none).
-    Rect stale;
+    // Composite pixels changed since they were last scaled into the buffer.
+    std::vector<Rect> stale;
     // The canvas pixels (y * width + x) that the overlay inverted, each once, and their bounds.
     std::vector<std::uint32_t> overlay;
     Rect overlayBounds;
+    // The arguments of the last redraw: the cursor and the rubber band it drew.
+    int lastX = -1;
+    int lastY = -1;
+    int lastW = 0;
+    int lastH = 0;
 };
 
 // Everything the program knows, in one object: main() creates one, every test its own.
@@ -135,6 +141,7 @@ public:
     FrameCache cache;
     ViewState view;
     CanvasCache canvasCache;
+    MaskHistory maskHistory;  // undo and redo of mask edits
     VideoReader videoReader;  // at most one video open at a time
 
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so

@@ -86,6 +86,7 @@ void NewProject(ProgramState& state) {
         return;
     }
     state.images.composite = std::move(*black);
+    CanvasCompositeChanged(state, Rect{0, 640, 0, 480});
     UpdateScrollBars(state);
     RedrawCanvas(state, -1, -1, 0, 0);
     state.nextMaskNumber = 1;

@@ -26,6 +26,10 @@ public:
     std::vector<std::vector<std::string>> languageChoices;
     std::vector<std::string> windowTitles;
     int canvasRedraws = 0;  // canvas presentations
+    struct Area {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    Area lastPresented;  // the canvas pixels the last presentation named
     std::vector<int> pauses;
 
     // Main-window gadgets: visibility, enabled state, state (scroll position, spin value).
@@ -94,7 +98,10 @@ public:
     int gadgetState(int gadget) override { return gadgetStates[gadget]; }
     void setScrollBar(int gadget, int maximum, int page, int position) override;
     void showBrushShape(int imageNumber) override { brushShapeShown = imageNumber; }
-    void presentCanvas(int, int, int, int) override { ++canvasRedraws; }
+    void presentCanvas(int left, int top, int right, int bottom) override {
+        ++canvasRedraws;
+        lastPresented = {left, top, right, bottom};
+    }
     void pause(int milliseconds) override { pauses.push_back(milliseconds); }
     GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
                                        const std::string& tooltip) override;

@@ -1,0 +1,110 @@
+#include "editor/mask_edit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/brush_shape.h"
+#include "editor/undo_history.h"
+#include "platform/gadgets.h"
+
+namespace morvel {
+
+namespace {
+
+// The mask's rows lie (mask height - composite height) below the composite's.
+int maskRowShift(const ProgramState& state) {
+    return state.images.mask.height() - state.images.composite.height();
+}
+
+// r (composite pixels) as mask pixels, clipped to the mask.
+Rect onMask(const ProgramState& state, const Rect& r) {
+    const Image& mask = state.images.mask;
+    const int shift = maskRowShift(state);
+    Rect m{std::max(r.left, 0), std::min(r.right, mask.width()), std::max(r.top + shift, 0),
+           std::min(r.bottom + shift, mask.height())};
+    if (m.left >= m.right || m.top >= m.bottom) return Rect{};
+    return m;
+}
+
+bool isEmpty(const Rect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+// The mask pixels r are about to change.
+void beginChange(ProgramState& state, const Rect& r) {
+    RecordMaskChange(state, r);
+    state.cache.maskModified = true;
+}
+
+void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
+    if (first < end)
+        std::memset(row + static_cast<std::size_t>(first) * 3, grey,
+                    static_cast<std::size_t>(end - first) * 3);
+}
+
+}  // namespace
+
+bool DisplayedMaskUsable(const ProgramState& state) {
+    const FrameRecord* frame = state.cache.displayedFrame;
+    return frame && frame->maskNumber != 0 && frame->maskNumber == state.cache.maskNumber &&
+           !state.cache.maskFailed;
+}
+
+Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey) {
+    const bool round = shape != kSquareBrushImage;
+    const Rect box =
+        round && s == 1 ? Rect{ix, ix + 2, iy, iy + 2} : Rect{ix - s, ix + s, iy - s, iy + s};
+    const Rect m = onMask(state, box);
+    if (isEmpty(m)) return box;
+    beginChange(state, m);
+    Image& mask = state.images.mask;
+    const int shift = maskRowShift(state);
+    for (int y = m.top; y < m.bottom; ++y) {
+        int first = m.left;
+        int end = m.right;
+        if (round && s > 1) {
+            const DiscRow row = DiscRowExtent(s, y - shift - box.top);
+            first = std::max(first, ix + row.first);
+            end = std::min(end, ix + row.last + 1);
+        }
+        fillRun(mask.row(y), first, end, grey);
+    }
+    return box;
+}
+
+void FillMaskRectangle(ProgramState& state, const Rect& r, std::uint8_t grey) {
+    const Rect m = onMask(state, r);
+    if (isEmpty(m)) return;
+    beginChange(state, m);
+    for (int y = m.top; y < m.bottom; ++y) fillRun(state.images.mask.row(y), m.left, m.right, grey);
+}
+
+void FillMask(ProgramState& state, std::uint8_t grey) {
+    Image& mask = state.images.mask;
+    if (mask.empty()) return;
+    beginChange(state, Rect{0, mask.width(), 0, mask.height()});
+    mask.fill(grey, grey, grey);
+}
+
+void DrawShiftedMask(ProgramState& state, const Image& copy, int dx, int dy) {
+    Image& mask = state.images.mask;
+    if (mask.empty()) return;
+    beginChange(state, Rect{0, mask.width(), 0, mask.height()});
+    const int left = std::clamp(dx, 0, mask.width());
+    const int right = std::clamp(dx + copy.width(), left, mask.width());
+    for (int y = 0; y < mask.height(); ++y) {
+        std::uint8_t* row = mask.row(y);
+        const int from = y - dy;
+        if (from < 0 || from >= copy.height() || left >= right) {
+            fillRun(row, 0, mask.width(), 255);
+            continue;
+        }
+        fillRun(row, 0, left, 255);
+        std::memcpy(row + static_cast<std::size_t>(left) * 3,
+                    copy.row(from) + static_cast<std::size_t>(left - dx) * 3,
+                    static_cast<std::size_t>(right - left) * 3);
+        fillRun(row, right, mask.width(), 255);
+    }
+}
+
+}  // namespace morvel

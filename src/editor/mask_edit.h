@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "project/program_state.h"
+
+namespace morvel {
+
+// Every change of the mask image's pixels goes through these functions: each knows the region
+// it changes and hands it to the edit history before it changes a pixel, then sets mask
+// modified. Positions are composite pixels: the mask lies under the composite aligned at their
+// bottom-left corners, as the composition reads it, so an edit shows where it was made even on
+// a mask taller than the composite. Mask pixels outside the mask image are ignored.
+
+// Whether the mask image holds the displayed frame's mask, so that a tool may edit it.
+bool DisplayedMaskUsable(const ProgramState& state);
+
+// One dab of grey of brush size s (>= 1) and shape (kRoundBrushImage or kSquareBrushImage)
+// at (ix, iy): the round dab is the disc inscribed in [ix - s, ix + s - 1] x [iy - s, iy + s - 1]
+// (for s = 1 the 2 x 2 square from (ix, iy)), the square dab that whole square. Returns the dab's
+// bounding box in composite pixels (not clipped).
+Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey);
+
+// Fills the composite pixels r of the mask with grey.
+void FillMaskRectangle(ProgramState& state, const Rect& r, std::uint8_t grey);
+
+// Fills the whole mask image with grey.
+void FillMask(ProgramState& state, std::uint8_t grey);
+
+// The mask becomes white with `copy` drawn unscaled at (dx, dy) of mask pixels.
+void DrawShiftedMask(ProgramState& state, const Image& copy, int dx, int dy);
+
+}  // namespace morvel

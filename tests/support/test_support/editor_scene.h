@@ -1,0 +1,79 @@
+#pragma once
+
+// A program state showing frames of real pictures on a canvas, for the editor's tests. Header
+// only: it needs the editor, which only the editor's tests link.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "editor/canvas.h"
+#include "editor/frame_selection.h"
+#include "editor/mask_tools.h"
+#include "platform/gadgets.h"
+#include "platform/picture_io.h"
+#include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel::testing {
+
+class EditorScene {
+public:
+    TempFolder folder;
+    RecordingShell shell;
+    ProgramState state{shell, folder.path(), folder.path()};
+
+    EditorScene() { state.redrawPause = 0; }
+
+    // Appends a frame whose layers are these pictures (an empty picture: no layer), with an
+    // optional mask working file under a fresh number.
+    FrameRecord& addFrame(const Image& layer1, const Image& layer2, const Image* mask = nullptr) {
+        const int n = state.frames.size();
+        state.frames.last();
+        FrameRecord& frame = state.frames.add();
+        for (int layer = 0; layer < 2; ++layer) {
+            const Image& picture = layer == 0 ? layer1 : layer2;
+            if (picture.empty()) continue;
+            frame.layerSource[layer] =
+                folder.file("f" + std::to_string(n) + "l" + std::to_string(layer) + ".png");
+            EXPECT_TRUE(SavePictureFile(picture, frame.layerSource[layer], PictureFormat::Png));
+        }
+        if (mask) {
+            frame.maskNumber = state.nextMaskNumber++;
+            EXPECT_TRUE(SavePictureFile(*mask, state.maskWorkingFile(frame.maskNumber),
+                                        PictureFormat::Png));
+        }
+        return frame;
+    }
+
+    void setCanvas(int width, int height) {
+        state.images.canvas = *Image::create(width, height);
+        InvalidateCanvas(state);
+    }
+
+    // A canvas of width x height showing frame `index` at zoom 1 with the eraser selected.
+    void show(int index, int width, int height) {
+        setCanvas(width, height);
+        SelectTool(state, +Gadget::Eraser);
+        SelectFrame(state, index);
+        RedrawCanvas(state, -1, -1, 0, 0);
+    }
+
+    // The displayed mask's blue components at (x, y).
+    int mask(int x, int y) const { return state.images.mask.blue(x, y); }
+
+    // A press, moves and a release at these canvas positions, as the event loop sends them.
+    void drag(std::initializer_list<std::pair<int, int>> points) {
+        auto at = points.begin();
+        state.view.buttonDown = true;
+        MouseAction(state, kMousePressed, at->first, at->second);
+        for (++at; at != points.end(); ++at)
+            MouseAction(state, kMouseDragged, at->first, at->second);
+        const auto last = *(points.end() - 1);
+        if (state.view.buttonDown) MouseAction(state, kMouseReleased, last.first, last.second);
+        state.view.buttonDown = false;
+    }
+};
+
+}  // namespace morvel::testing
