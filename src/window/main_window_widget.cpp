@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleOptionComplex>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -54,6 +56,29 @@ protected:
     }
 };
 
+// Narrow arrow buttons, so that three digits fit into the 35 pixels of a spin field.
+class CompactSpinStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                         SubControl part, const QWidget* widget) const override {
+        if (control != CC_SpinBox)
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        const QRect r = option->rect;
+        constexpr int kArrows = 11;
+        const int half = r.height() / 2;
+        switch (part) {
+            case SC_SpinBoxUp:
+                return QRect(r.right() - kArrows, r.top() + 1, kArrows, half - 1);
+            case SC_SpinBoxDown:
+                return QRect(r.right() - kArrows, r.top() + half, kArrows, r.height() - half - 1);
+            case SC_SpinBoxEditField:
+                return QRect(r.left() + 2, r.top() + 1, r.width() - kArrows - 3, r.height() - 2);
+            default:
+                return QProxyStyle::subControlRect(control, option, part, widget);
+        }
+    }
+};
+
 QColor colourOf(std::uint32_t rgb) {
     return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -69,7 +94,8 @@ QKeySequence keysOf(const std::string& keys) {
 
 MainWindowWidget::MainWindowWidget(const MainWindowSpec& spec,
                                    std::function<void(const Event&)> post)
-    : m_post(std::move(post)) {
+    : m_post(std::move(post)), m_compactSpinStyle(new CompactSpinStyle) {
+    m_compactSpinStyle->setParent(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(text(spec.title));
     auto* client = new ClientArea(this, m_post);
@@ -198,10 +224,10 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
             auto* spin = new QSpinBox(parent);
             spin->setRange(spec.minimum, spec.maximum);
             spin->setValue(spec.state);
-            // Three digits and the arrows fit into the narrow field.
-            spin->setStyleSheet(
-                "QSpinBox { padding: 0px 0px 0px 1px; font-size: 11px; }"
-                "QSpinBox::up-button, QSpinBox::down-button { width: 10px; }");
+            spin->setStyle(m_compactSpinStyle);
+            QFont font = spin->font();
+            font.setPixelSize(11);
+            spin->setFont(font);
             connect(spin, &QSpinBox::valueChanged, this, [this, number] { postGadget(number); });
             widget = spin;
             break;

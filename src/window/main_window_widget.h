@@ -43,6 +43,7 @@ private:
     CanvasWidget* m_canvas = nullptr;
     FrameStrip* m_strip = nullptr;
     QMenu* m_popup = nullptr;
+    QStyle* m_compactSpinStyle;
 };
 
 }  // namespace morvel
