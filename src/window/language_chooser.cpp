@@ -12,8 +12,8 @@ namespace morvel {
 std::string RunLanguageChooser(const std::vector<std::string>& languages) {
     QDialog window;
     window.setWindowTitle("Language");
-    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint);
+    window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window.setFixedSize(200, 300);
 
     auto* ok = new QPushButton("OK", &window);

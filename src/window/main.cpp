@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,10 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
+    // Qt's own texts (dialog buttons) in the desktop's language, where Qt's translations exist.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     morvel::QtShell shell;
     morvel::ProgramState state(shell, morvel::TemporaryFolder(), morvel::ExecutableFolder());
     shell.attachCanvas(state.images.canvas);

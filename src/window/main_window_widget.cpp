@@ -4,12 +4,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProxyStyle>
-#include <QStyleOptionComplex>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStyleOptionComplex>
 #include <QToolButton>
 
 #include "platform/gadgets.h"
@@ -59,8 +59,8 @@ protected:
 // Narrow arrow buttons, so that three digits fit into the 35 pixels of a spin field.
 class CompactSpinStyle : public QProxyStyle {
 public:
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
-                         SubControl part, const QWidget* widget) const override {
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
         if (control != CC_SpinBox)
             return QProxyStyle::subControlRect(control, option, part, widget);
         const QRect r = option->rect;

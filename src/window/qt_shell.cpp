@@ -48,6 +48,7 @@ FileChoice runFileDialog(QWidget* parent, const FileRequest& request, bool save)
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = nameFilters(request.filter);
     dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);  // descriptions name their patterns
     if (request.filterIndex >= 0 && request.filterIndex < filters.size())
         dialog.selectNameFilter(filters[request.filterIndex]);
     const QString initial = QFile::decodeName(request.initialName.c_str());
