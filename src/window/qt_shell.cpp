@@ -2,6 +2,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -98,6 +99,18 @@ Event QtShell::waitEvent() {
 
 bool QtShell::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // The pointer left the program's windows for another program's: no move of ours reports
+    // that, so one is made at the pointer's place (it removes the brush outline).
+    if (type == QEvent::Leave && watched->isWindowType() && m_window && m_window->canvas() &&
+        !QApplication::activeModalWidget()) {
+        const QPoint at = m_window->canvas()->mapFromGlobal(QCursor::pos());
+        Event left;
+        left.kind = EventKind::MouseMove;
+        left.x = at.x();
+        left.y = at.y();
+        post(left);
+        return false;
+    }
     if ((type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) ||
         !watched->isWindowType() || !m_window || !m_window->canvas()) {
         return false;
