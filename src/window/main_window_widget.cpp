@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -64,7 +65,7 @@ public:
         if (control != CC_SpinBox)
             return QProxyStyle::subControlRect(control, option, part, widget);
         const QRect r = option->rect;
-        constexpr int kArrows = 11;
+        constexpr int kArrows = 10;
         const int half = r.height() / 2;
         switch (part) {
             case SC_SpinBoxUp:
@@ -72,7 +73,7 @@ public:
             case SC_SpinBoxDown:
                 return QRect(r.right() - kArrows, r.top() + half, kArrows, r.height() - half - 1);
             case SC_SpinBoxEditField:
-                return QRect(r.left() + 2, r.top() + 1, r.width() - kArrows - 3, r.height() - 2);
+                return QRect(r.left() + 1, r.top() + 1, r.width() - kArrows - 2, r.height() - 2);
             default:
                 return QProxyStyle::subControlRect(control, option, part, widget);
         }
@@ -228,6 +229,7 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
             QFont font = spin->font();
             font.setPixelSize(11);
             spin->setFont(font);
+            if (auto* edit = spin->findChild<QLineEdit*>()) edit->setTextMargins(0, 0, 0, 0);
             connect(spin, &QSpinBox::valueChanged, this, [this, number] { postGadget(number); });
             widget = spin;
             break;

@@ -46,16 +46,18 @@ QImage magnifier(int size, int sign) {
 
 // A rubber lying on the slant: its working end below left, its sleeve above right.
 void drawRubber(QPainter& p, const QColor& tip, const QColor& sleeve) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    p.translate(9.5, 9);
+    p.rotate(-35);
     p.setPen(QPen(kInk, 1));
-    const QPolygonF whole{{2, 13}, {10, 5}, {17, 5}, {9, 13}};
-    const QPolygonF end{{2, 13}, {10, 5}, {13, 5}, {5, 13}};
     p.setBrush(sleeve);
-    p.drawPolygon(whole);
+    p.drawRect(QRectF(-8.5, -4, 17, 8));
     p.setBrush(tip);
-    p.drawPolygon(end);
+    p.drawRect(QRectF(-8.5, -4, 7, 8));
+    p.restore();
     p.setPen(QPen(QColor(110, 110, 110), 1));
-    p.drawLine(QPointF(1, 16.5), QPointF(17, 16.5));
+    p.drawLine(QPointF(1, 17.5), QPointF(18, 17.5));
 }
 
 QImage eraser() {
@@ -70,9 +72,9 @@ QImage antiEraser() {
     QImage image = canvas(19, 19);
     QPainter p(&image);
     drawRubber(p, Qt::white, QColor(170, 170, 170));
-    p.setPen(QPen(QColor(0, 150, 40), 2.2));
-    p.drawLine(QPointF(14, 9.5), QPointF(14, 17.5));
-    p.drawLine(QPointF(10, 13.5), QPointF(18, 13.5));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRect(13, 9, 3, 9), QColor(0, 150, 40));
+    p.fillRect(QRect(10, 12, 9, 3), QColor(0, 150, 40));
     return image;
 }
 
