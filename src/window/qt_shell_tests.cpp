@@ -18,6 +18,7 @@
 #include "test_support/temp_folder.h"
 #include "window/canvas_widget.h"
 #include "window/frame_strip.h"
+#include "window/pictures.h"
 
 namespace morvel {
 namespace {
@@ -216,6 +217,29 @@ TEST_F(QtShellTest, CanvasShowsTheBufferAtItsSize) {
     const QImage shown = canvas->grab().toImage();
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(10, 20, 30));
     EXPECT_EQ(shown.pixelColor(347, 219), QColor(200, 100, 50));
+}
+
+TEST(Pictures, HaveTheirFixedSizes) {
+    application();
+    const struct {
+        Picture picture;
+        int width, height;
+    } sizes[] = {
+        {Picture::ZoomTool, 19, 19},    {Picture::Eraser, 19, 19},
+        {Picture::AntiEraser, 19, 19},  {Picture::Selection, 19, 19},
+        {Picture::MoveMask, 19, 19},    {Picture::RoundBrush, 19, 19},
+        {Picture::SquareBrush, 19, 19}, {Picture::Transparency, 19, 19},
+        {Picture::ZoomIn, 16, 16},      {Picture::ZoomOut, 16, 16},
+        {Picture::LayerRows, 27, 97},   {Picture::FrameMarker, 66, 97},
+    };
+    for (const auto& s : sizes) {
+        const QPixmap picture = DrawPicture(s.picture);
+        EXPECT_EQ(picture.size(), QSize(s.width, s.height)) << static_cast<int>(s.picture);
+    }
+    // The marker is open in the middle, so the thumbnails under it show.
+    const QImage marker = DrawPicture(Picture::FrameMarker).toImage();
+    EXPECT_EQ(qAlpha(marker.pixel(33, 20)), 0);
+    EXPECT_EQ(qAlpha(marker.pixel(0, 20)), 255);
 }
 
 }  // namespace
