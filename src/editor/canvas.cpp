@@ -120,8 +120,14 @@ void scaleInto(Image& canvas, const Image& composite, const Placement& at, const
         }
         // Then across; the exact integer mean, rounded half up. Both sums are below 2^53, so
         // the division in double precision is exact before the truncation.
+        // Close up most canvas pixels lie inside one composite pixel: that pixel is their mean.
+        const std::uint8_t* oneRow = down.count(row) == 1 ? composite.row(down.from[row]) : nullptr;
         std::uint8_t* out = canvas.row(y) + static_cast<std::size_t>(r.left) * 3;
         for (int x = 0; x < columns; ++x, out += 3) {
+            if (oneRow && across.count(x) == 1) {
+                std::memcpy(out, oneRow + static_cast<std::size_t>(across.from[x]) * 3, 3);
+                continue;
+            }
             std::uint64_t sum[3] = {half, half, half};
             const std::uint32_t* sums =
                 columnSums.data() + static_cast<std::size_t>(across.from[x] - sourceFirst) * 3;

@@ -5,31 +5,18 @@
 #include <random>
 
 #include "editor/zoom.h"
-#include "platform/null_shell.h"
 #include "test_support/editor_scene.h"
 
 namespace morvel {
 namespace {
 
+using testing::CanvasFromScratch;
 using testing::EditorScene;
 using testing::MakePicture;
 using testing::PatternPicture;
 using testing::RecordingShell;
 using testing::Rgb;
 using testing::SamePicture;
-
-// The canvas a redraw from nothing gives for the state's composite, view and last overlay.
-Image FromScratch(const ProgramState& state) {
-    NullShell shell;
-    ProgramState fresh(shell, "/nonexistent/", "/nonexistent/");
-    fresh.redrawPause = 0;
-    fresh.images.composite = state.images.composite;
-    fresh.images.canvas = *Image::create(state.images.canvas.width(), state.images.canvas.height());
-    fresh.view = state.view;
-    const CanvasCache& last = state.canvasCache;
-    RedrawCanvas(fresh, last.lastX, last.lastY, last.lastW, last.lastH);
-    return fresh.images.canvas;
-}
 
 class Canvas : public ::testing::Test {
 protected:
@@ -183,7 +170,7 @@ TEST_F(Canvas, AHoverPresentsOnlyTheOutlinesItMoves) {
     EXPECT_EQ(area.top, 90);
     EXPECT_EQ(area.right, 114);
     EXPECT_EQ(area.bottom, 113);
-    EXPECT_TRUE(SamePicture(canvas(), FromScratch(state)));
+    EXPECT_TRUE(SamePicture(canvas(), CanvasFromScratch(state)));
 }
 
 TEST_F(Canvas, AChangedCompositeRectangleIsScaledAgainAlone) {
@@ -195,7 +182,7 @@ TEST_F(Canvas, AChangedCompositeRectangleIsScaledAgainAlone) {
     RedrawCanvas(state, -1, -1, 0, 0);
     const auto area = shell.lastPresented;
     EXPECT_LT((area.right - area.left) * (area.bottom - area.top), 30 * 20);
-    EXPECT_TRUE(SamePicture(canvas(), FromScratch(state)));
+    EXPECT_TRUE(SamePicture(canvas(), CanvasFromScratch(state)));
 }
 
 // Any sequence of zooms, scrolls, strokes, hovers, drags and resizes leaves the canvas exactly
@@ -273,7 +260,7 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                     MouseAction(state, kMouseDragged, -3, pick(0, h));
                     break;
             }
-            ASSERT_TRUE(SamePicture(state.images.canvas, FromScratch(state)))
+            ASSERT_TRUE(SamePicture(state.images.canvas, CanvasFromScratch(state)))
                 << "seed " << seed << ", step " << step << ", operation " << op;
         }
     }

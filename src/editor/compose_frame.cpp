@@ -1,7 +1,9 @@
 #include "editor/compose_frame.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "editor/blend.h"
 #include "editor/canvas.h"
@@ -68,8 +70,47 @@ Rect wholeImage(const Image& image) {
     return Rect{0, image.width(), 0, image.height()};
 }
 
+// Tells the canvas which composite pixels of rows [top, bottom) changed: per band of rows, the
+// columns between the first and the last changed pixel.
+class ChangedPixels {
+public:
+    ChangedPixels(ProgramState& state) : m_state(state) {}
+    ~ChangedPixels() { flush(); }
+
+    void row(int y, int left, int right) {
+        if (y >= m_bandEnd) {
+            flush();
+            m_bandEnd = y + kBandRows;
+        }
+        if (m_left >= m_right) m_top = y;
+        m_left = std::min(m_left, left);
+        m_right = std::max(m_right, right);
+        m_bottom = y + 1;
+    }
+
+private:
+    static constexpr int kBandRows = 64;
+
+    void flush() {
+        if (m_left < m_right)
+            CanvasCompositeChanged(m_state, Rect{m_left, m_right, m_top, m_bottom});
+        m_left = INT32_MAX;
+        m_right = 0;
+    }
+
+    ProgramState& m_state;
+    int m_bandEnd = 0;
+    int m_top = 0;
+    int m_bottom = 0;
+    int m_left = INT32_MAX;
+    int m_right = 0;
+};
+
 // Blends the dirty rectangle; every source is aligned with the composite at the bottom-left.
-void blend(ProgramState& state, bool withLayer2) {
+// After an edit of the mask (onlyMaskEdited) most of a large dirty rectangle comes out as it
+// was; then each row is blended aside and only the pixels that differ count as changed for the
+// canvas, so that it scales again only what the edit changed.
+void blend(ProgramState& state, bool withLayer2, bool onlyMaskEdited) {
     Image& composite = state.images.composite;
     const Image& layer1 = state.images.layer1;
     const Image& layer2 = state.images.layer2;
@@ -80,21 +121,33 @@ void blend(ProgramState& state, bool withLayer2) {
     const int top = std::max(0, dirty.top);
     const int bottom = std::min(composite.height(), dirty.bottom);
     if (left >= right || top >= bottom) return;
-    CanvasCompositeChanged(state, Rect{left, right, top, bottom});
     const int height = composite.height();
     const int shift1 = layer1.height() - height;
     const int shift2 = layer2.height() - height;
     const int shiftMask = mask.height() - height;
     const std::size_t offset = static_cast<std::size_t>(left) * 3;
+    const int pixels = right - left;
+    const std::size_t rowBytes = static_cast<std::size_t>(pixels) * 3;
+    std::vector<std::uint8_t> aside(onlyMaskEdited ? rowBytes : 0);
+    ChangedPixels changed(state);
+    if (!onlyMaskEdited) CanvasCompositeChanged(state, Rect{left, right, top, bottom});
     for (int y = top; y < bottom; ++y) {
-        std::uint8_t* out = composite.row(y) + offset;
+        std::uint8_t* row = composite.row(y) + offset;
+        std::uint8_t* out = onlyMaskEdited ? aside.data() : row;
         const std::uint8_t* maskRow = mask.row(y + shiftMask) + offset;
         if (withLayer2) {
             BlendTwoLayersRow(layer1.row(y + shift1) + offset, layer2.row(y + shift2) + offset,
-                              maskRow, out, right - left);
+                              maskRow, out, pixels);
         } else {
-            BlendOneLayerRow(layer1.row(y + shift1) + offset, maskRow, out, right - left);
+            BlendOneLayerRow(layer1.row(y + shift1) + offset, maskRow, out, pixels);
         }
+        if (!onlyMaskEdited || std::memcmp(row, out, rowBytes) == 0) continue;
+        std::size_t first = 0;
+        while (row[first] == out[first]) ++first;
+        std::size_t end = rowBytes;
+        while (row[end - 1] == out[end - 1]) --end;
+        std::memcpy(row + first, out + first, end - first);
+        changed.row(y, left + static_cast<int>(first / 3), left + static_cast<int>((end + 2) / 3));
     }
 }
 
@@ -125,12 +178,13 @@ void draw(ProgramState& state, int flags) {
 int ComposeFrame(ProgramState& state, int flags) {
     FrameRecord* frame = state.frames.current();
     if (!frame) return 0;
-    flags |= updateLayer(state, *frame, 0);
-    flags |= updateLayer(state, *frame, 1);
-    flags |= updateMask(state, *frame);
+    const int loaded =
+        updateLayer(state, *frame, 0) | updateLayer(state, *frame, 1) | updateMask(state, *frame);
+    flags |= loaded;
     if (!(flags & (kLayer1Changed | kLayer2Changed | kMaskChanged))) return 0;
 
     Image& composite = state.images.composite;
+    bool resizedComposite = false;
     if (flags & (kLayer1Present | kLayer2Present)) {
         int width = 0;
         int height = 0;
@@ -143,6 +197,7 @@ int ComposeFrame(ProgramState& state, int flags) {
                 return 0;
             }
             composite = std::move(*resized);
+            resizedComposite = true;
             UpdateScrollBars(state);
             state.cache.dirty = wholeImage(composite);
         }
@@ -152,7 +207,10 @@ int ComposeFrame(ProgramState& state, int flags) {
 
     const bool hasLayer1AndMask = (flags & kLayer1Present) && (flags & kMaskPresent);
     if (hasLayer1AndMask) {
-        blend(state, (flags & kLayer2Present) != 0);
+        // Only the caller's mask edit changed anything: no other picture came in.
+        const bool onlyMaskEdited =
+            (loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)) == 0 && !resizedComposite;
+        blend(state, (flags & kLayer2Present) != 0, onlyMaskEdited);
     } else {
         draw(state, flags);
     }

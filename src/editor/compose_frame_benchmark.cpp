@@ -44,6 +44,9 @@ struct Scene {
     }
 };
 
+// The whole frame after a mask edit, as at the end of a brush stroke: each row is blended aside
+// and compared with the composite, so that the canvas rescales only what the edit changed. A
+// frame change or an export, which loads pictures, blends straight into the composite.
 void ComposeWholeFrame(benchmark::State& run) {
     Scene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     const Image& composite = scene.state.images.composite;

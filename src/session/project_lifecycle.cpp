@@ -7,6 +7,7 @@
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "import/avi_frames.h"
 #include "import/thumbnail.h"
@@ -64,6 +65,8 @@ Answer CloseProject(ProgramState& state) {
             ReleaseLayerThumbnail(state, state.frames.at(i), layer);
     }
     state.frames.clear();
+    // Undo steps name frames and mask numbers of the project that is gone.
+    ClearMaskHistory(state);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
     // mask number must not make the next project's mask 1 show the old picture.
     state.cache.displayedFrame = nullptr;

@@ -7,6 +7,7 @@
 #include "editor/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "editor/undo_history.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
@@ -229,6 +230,21 @@ TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
     EXPECT_EQ(shell.questions.size(), 2u);
     EXPECT_EQ(CloseProject(state), Answer::No);  // empty: no question
     EXPECT_EQ(shell.questions.size(), 2u);
+}
+
+TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
+    makeProject(1, true);
+    BeginMaskEdit(state);
+    RecordMaskChange(state, Rect{0, 4, 0, 4});
+    state.images.mask.fill(7, 7, 7);
+    EndMaskEdit(state);
+    ASSERT_TRUE(CanUndoMaskEdit(state));
+    shell.answers = {Answer::Cancel};
+    CloseProject(state);
+    EXPECT_TRUE(CanUndoMaskEdit(state));
+    shell.answers = {Answer::No};
+    CloseProject(state);
+    EXPECT_FALSE(CanUndoMaskEdit(state));
 }
 
 TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {

@@ -11,12 +11,27 @@
 #include "editor/frame_selection.h"
 #include "editor/mask_tools.h"
 #include "platform/gadgets.h"
+#include "platform/null_shell.h"
 #include "platform/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
 
 namespace morvel::testing {
+
+// The canvas that a redraw from nothing gives for the state's composite, view and last overlay:
+// what the canvas buffer must hold however it got there.
+inline Image CanvasFromScratch(const ProgramState& state) {
+    NullShell shell;
+    ProgramState fresh(shell, "/nonexistent/", "/nonexistent/");
+    fresh.redrawPause = 0;
+    fresh.images.composite = state.images.composite;
+    fresh.images.canvas = *Image::create(state.images.canvas.width(), state.images.canvas.height());
+    fresh.view = state.view;
+    const CanvasCache& last = state.canvasCache;
+    RedrawCanvas(fresh, last.lastX, last.lastY, last.lastW, last.lastH);
+    return fresh.images.canvas;
+}
 
 class EditorScene {
 public:

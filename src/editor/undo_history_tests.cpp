@@ -1,0 +1,179 @@
+#include "editor/undo_history.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor/masks.h"
+#include "platform/load_result.h"
+#include "test_support/editor_scene.h"
+
+namespace morvel {
+namespace {
+
+using testing::EditorScene;
+using testing::GradientPicture;
+using testing::GreyMask;
+using testing::SamePicture;
+
+// What an edit must bring back: the mask, its working file once stored, and the composite.
+struct Snapshot {
+    std::int32_t maskNumber;
+    Image mask;
+    Image composite;
+};
+
+class UndoHistory : public ::testing::Test, public EditorScene {
+protected:
+    void SetUp() override {
+        const Image grey = GreyMask(200, 150, [](int x, int y) { return std::uint8_t(x + y); });
+        addFrame(GradientPicture(200, 150, 1), GradientPicture(200, 150, 2), &grey);
+        addFrame(GradientPicture(200, 150, 3), GradientPicture(200, 150, 4));
+        show(0, 160, 120);
+        state.view.eraseGrey = 40;
+    }
+    Snapshot snapshot() const {
+        return Snapshot{state.cache.displayedFrame->maskNumber, state.images.mask,
+                        state.images.composite};
+    }
+    // The displayed frame shows exactly what was saved, and its working file holds it.
+    void expectShown(const Snapshot& s, int index) {
+        EXPECT_EQ(state.cache.displayedIndex, index);
+        EXPECT_EQ(state.cache.displayedFrame->maskNumber, s.maskNumber);
+        EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
+        EXPECT_TRUE(SamePicture(state.images.canvas, testing::CanvasFromScratch(state)));
+        if (s.maskNumber == 0) return;
+        EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
+        StoreDisplayedMask(state);
+        Image stored;
+        ASSERT_TRUE(LoadPictureFile(state.maskWorkingFile(s.maskNumber), stored) == LoadResult::Ok);
+        EXPECT_TRUE(SamePicture(stored, s.mask));
+    }
+    void stroke(int x, int y) {
+        SelectTool(state, +Gadget::Eraser);
+        drag({{x, y}, {x + 8, y + 3}, {x + 16, y + 6}, {x + 30, y + 6}});
+    }
+};
+
+TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
+    const std::function<void()> edits[] = {
+        [&] { stroke(20, 20); },
+        [&] {
+            SelectTool(state, +Gadget::SelectionTool);
+            drag({{100, 90}, {30, 40}});
+        },
+        [&] {
+            SelectTool(state, +Gadget::MaskMover);
+            drag({{50, 50}, {70, 55}, {80, 45}});
+        },
+        [&] {
+            SelectTool(state, +Gadget::AntiEraser);
+            drag({{60, 60}, {64, 64}});
+        },
+    };
+    for (const auto& edit : edits) {
+        const Snapshot before = snapshot();
+        edit();
+        const Snapshot after = snapshot();
+        ASSERT_FALSE(SamePicture(after.mask, before.mask));
+        ASSERT_TRUE(UndoMaskEdit(state));
+        expectShown(before, 0);
+        ASSERT_TRUE(RedoMaskEdit(state));
+        expectShown(after, 0);
+        EXPECT_FALSE(CanRedoMaskEdit(state));
+    }
+    // Everything back, oldest last.
+    while (UndoMaskEdit(state)) {
+    }
+    EXPECT_EQ(state.images.mask.blue(10, 20), 30);
+    EXPECT_EQ(state.images.mask.blue(150, 100), 250);
+}
+
+TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
+    SelectFrame(state, 1);
+    const Snapshot before = snapshot();
+    const int next = state.nextMaskNumber;
+    stroke(40, 40);
+    const Snapshot after = snapshot();
+    ASSERT_EQ(after.maskNumber, next);
+    StoreDisplayedMask(state);
+    ASSERT_TRUE(std::filesystem::exists(state.maskWorkingFile(next)));
+
+    ASSERT_TRUE(UndoMaskEdit(state));
+    expectShown(before, 1);
+    EXPECT_FALSE(std::filesystem::exists(state.maskWorkingFile(next)));
+    ASSERT_TRUE(RedoMaskEdit(state));
+    expectShown(after, 1);
+}
+
+TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
+    SelectFrame(state, 1);
+    const Snapshot before = snapshot();
+    SelectTool(state, +Gadget::MaskMover);
+    drag({{10, 10}, {10, 10}});
+    ASSERT_NE(state.frames.at(1).maskNumber, 0);
+    ASSERT_TRUE(UndoMaskEdit(state));
+    expectShown(before, 1);
+}
+
+TEST_F(UndoHistory, UndoOnAnotherFrameShowsThatFrameFirst) {
+    const Snapshot before = snapshot();
+    stroke(20, 20);
+    const Snapshot after = snapshot();
+    SelectFrame(state, 1);
+    ASSERT_TRUE(UndoMaskEdit(state));
+    expectShown(before, 0);
+    SelectFrame(state, 1);
+    ASSERT_TRUE(RedoMaskEdit(state));
+    expectShown(after, 0);
+}
+
+TEST_F(UndoHistory, ANewEditDropsWhatCouldBeRedone) {
+    stroke(20, 20);
+    stroke(20, 60);
+    ASSERT_TRUE(UndoMaskEdit(state));
+    EXPECT_TRUE(CanRedoMaskEdit(state));
+    stroke(80, 30);
+    EXPECT_FALSE(CanRedoMaskEdit(state));
+    EXPECT_FALSE(RedoMaskEdit(state));
+    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
+    // A hover or a click of the zoom tool is no edit.
+    MouseAction(state, kMouseDragged, 30, 30);
+    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
+}
+
+TEST_F(UndoHistory, KeepsOnlyTheChangedSquaresAndDropsTheOldestStepsBeyondTheBound) {
+    state.view.brushSize = 2;
+    stroke(20, 20);
+    ASSERT_EQ(state.maskHistory.steps.size(), 1u);
+    const std::size_t one = state.maskHistory.bytes;
+    // Four dabs of 4 x 4 pixels touch at most two 64 x 64 squares: before and after each.
+    EXPECT_LT(one, 2 * 2 * 64 * 64 * 3 + 4096);
+    stroke(20, 80);
+    stroke(120, 20);
+    SetMaskHistoryLimit(state, state.maskHistory.bytes - 1);
+    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
+    EXPECT_LE(state.maskHistory.bytes, state.maskHistory.limitBytes);
+    EXPECT_TRUE(UndoMaskEdit(state));
+    EXPECT_TRUE(UndoMaskEdit(state));
+    EXPECT_FALSE(UndoMaskEdit(state));
+    EXPECT_EQ(state.images.mask.blue(20, 20), 40);  // the oldest stroke stays
+}
+
+TEST_F(UndoHistory, ClearingForgetsEveryStep) {
+    stroke(20, 20);
+    ClearMaskHistory(state);
+    EXPECT_FALSE(CanUndoMaskEdit(state));
+    EXPECT_FALSE(UndoMaskEdit(state));
+    EXPECT_EQ(state.maskHistory.bytes, 0u);
+}
+
+TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
+    stroke(20, 20);
+    state.frames.at(0).maskNumber = 77;  // the frame's mask was replaced behind the history
+    EXPECT_FALSE(UndoMaskEdit(state));
+    EXPECT_FALSE(CanUndoMaskEdit(state));
+}
+
+}  // namespace
+}  // namespace morvel
