@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -165,6 +166,17 @@ FileChoice QtShell::requestSaveFile(const FileRequest& request) {
 
 std::string QtShell::chooseLanguage(const std::vector<std::string>& languages) {
     return RunLanguageChooser(languages);
+}
+
+std::string QtShell::requestText(const std::string& title, const std::string& message,
+                                 const std::string& defaultText) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowTitle(text(title));
+    dialog.setLabelText(text(message));
+    dialog.setTextValue(text(defaultText));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
 }
 
 bool QtShell::runSaveWindow(SaveWindowFields& fields) {

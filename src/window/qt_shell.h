@@ -37,6 +37,8 @@ public:
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    std::string requestText(const std::string& title, const std::string& message,
+                            const std::string& defaultText) override;
     bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override;
     bool buildMainWindow(const MainWindowPlan& plan) override;
