@@ -329,6 +329,12 @@ TEST_F(EditKeysTest, WheelScrollsThroughTheScrollBarsUpToThePicturesEdges) {
     dispatch(GadgetEvent(+Gadget::ZoomOneToOne));
     state.view.zoom = 2.0f;
     EXPECT_EQ(turn(WheelAction::ScrollHorizontally, -1), P(-30, 0));
+    // A drag on the canvas keeps the view it began with.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
+    EXPECT_EQ(turn(WheelAction::ScrollHorizontally, -1), P(-30, 0));
+    wheel.x = 300;
+    EXPECT_EQ(turn(WheelAction::Zoom, 1), P(-30, 0));
+    EXPECT_EQ(state.view.zoom, 2.0f);
 }
 
 }  // namespace
