@@ -29,6 +29,11 @@ public:
     void destroyThumbnailGadget(GadgetHandle) override {}
     void setFrameStripWidth(int) override {}
     void moveFrameMarker(int) override {}
+    void showMessage(const std::string&, const std::string&) override {}
+    void showPopupMenu(int, int) override {}
+    DropAction dragThumbnail(const Image&) override { return DropAction::None; }
+    bool showProgress(const ImportStep&) override { return true; }
+    void hideProgress() override {}
 
 private:
     GadgetHandle m_lastGadget = 0;
