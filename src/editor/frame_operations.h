@@ -10,6 +10,9 @@ namespace morvel {
 // Where a drop on the frame strip lands: y (relative to the visible strip) below this is the
 // layer-1 row, otherwise the layer-2 row.
 constexpr int kLayerRowBoundary = 48;
+constexpr int DropLayerAt(int y) {
+    return y < kLayerRowBoundary ? 0 : 1;
+}
 
 // A drop on the frame strip: the files of fileList (paths separated by line feeds; for a
 // thumbnail dragged inside the strip, the drag payload) into layer 0 or 1 from the frame column

@@ -126,6 +126,13 @@ protected:
     }
 };
 
+TEST(DropLayer, TheUpperRowEndsAbove48) {
+    EXPECT_EQ(DropLayerAt(0), 0);
+    EXPECT_EQ(DropLayerAt(47), 0);
+    EXPECT_EQ(DropLayerAt(48), 1);
+    EXPECT_EQ(DropLayerAt(120), 1);
+}
+
 TEST_F(FrameStrip, DroppedFilesArriveSortedCaseInsensitively) {
     const int filled = drop(0, {picture("b.png"), picture("A.png"), picture("c.PNG")}, 0);
     EXPECT_EQ(filled, 3);
