@@ -252,6 +252,13 @@ TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas
     EXPECT_EQ(shell.thumbnails.size(), 3u);
     EXPECT_EQ(shell.windowTitles.size(), titles);
 
+    // Opening another project stops at the same answer, before its requester.
+    shell.answers = {Answer::Cancel};
+    OpenProject(state, "");
+    EXPECT_TRUE(shell.openRequests.empty());
+    EXPECT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.header.title, "Titel");
+
     shell.answers = {Answer::No};
     NewProject(state);
     EXPECT_TRUE(state.frames.empty());
