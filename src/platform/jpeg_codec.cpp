@@ -162,6 +162,12 @@ bool readHeader(JpegReader& reader, std::span<const std::uint8_t> bytes, int sca
     info.scale_num = 1;
     info.scale_denom = static_cast<unsigned int>(
         scaleDenominator != 0 ? scaleDenominator : reductionFor(info, minWidth, minHeight));
+    if (scaleDenominator == 0) {
+        // A thumbnail: the plain upsampling and the fast integer transform are as good once
+        // the picture is scaled down further.
+        info.do_fancy_upsampling = FALSE;
+        info.dct_method = JDCT_IFAST;
+    }
     jpeg_calc_output_dimensions(&info);
     return true;
 }
