@@ -60,7 +60,14 @@ ThumbnailLoader::ThumbnailLoader(std::vector<std::string> sources, std::size_t a
     : m_sources(std::move(sources)),
       m_ahead(std::max<std::size_t>(ahead, 1)),
       m_slots(m_sources.size()) {
-    if (m_sources.size() > 1) m_worker = startWorker([this] { work(); });
+    if (m_sources.size() < 2) return;  // the caller decodes a single source itself
+    const std::size_t cores = std::max(std::thread::hardware_concurrency(), 2u);
+    const std::size_t workers = std::min({cores - 1, std::size_t{3}, m_sources.size() - 1});
+    for (std::size_t i = 0; i < workers; ++i) {
+        std::thread worker = startWorker([this] { work(); });
+        if (!worker.joinable()) break;
+        m_workers.push_back(std::move(worker));
+    }
 }
 
 ThumbnailLoader::~ThumbnailLoader() {
@@ -69,7 +76,7 @@ ThumbnailLoader::~ThumbnailLoader() {
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_worker.joinable()) m_worker.join();
+    for (std::thread& worker : m_workers) worker.join();
 }
 
 std::size_t ThumbnailLoader::claimable() const {
@@ -111,7 +118,7 @@ DecodedThumbnail ThumbnailLoader::take(std::size_t i) {
     m_changed.notify_all();                  // the look-ahead window moved on
     if (m_slots[i].state == SlotState::Waiting) decodeClaimed(i, lock);
     while (m_slots[i].state != SlotState::Done) {
-        // The worker decodes source i: decode the next one meanwhile instead of waiting.
+        // A worker decodes source i: decode the next one meanwhile instead of waiting.
         const std::size_t next = claimable();
         if (next < m_sources.size()) {
             decodeClaimed(next, lock);

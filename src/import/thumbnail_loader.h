@@ -30,9 +30,10 @@ struct DecodedThumbnail {
 DecodedThumbnail DecodeLayerThumbnail(const std::string& source);
 
 // Makes the thumbnails of a list of layer sources (a drop's pictures, an opened project's
-// layers) ahead of their use on a worker thread, while the caller attaches the ones made before.
+// layers) ahead of their use on worker threads, while the caller attaches the ones made before.
 // Only the thumbnails travel between the threads; the frame list stays with the caller.
-// At most `ahead` sources beyond the one taken last are decoded before they are asked for.
+// One worker per core besides the caller's, at most three; at most `ahead` sources beyond the
+// one taken last are decoded before they are asked for.
 class ThumbnailLoader {
 public:
     explicit ThumbnailLoader(std::vector<std::string> sources, std::size_t ahead = 4);
@@ -67,7 +68,7 @@ private:
     bool m_stop = false;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::thread m_worker;
+    std::vector<std::thread> m_workers;
 };
 
 // Decodes frames first, first + 1, ... of a video that the reader holds open, in order and
