@@ -100,18 +100,20 @@ bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& ref
     }
 
     bool fetched = false;
-    if (flags & kAviFetch) {
-        // Decoded into a picture of its own, so that a failure leaves the caller's untouched.
-        Image frame;
-        if (picture && reader.isOpen() && reader.readFrame(parsed.frame, frame) == LoadResult::Ok) {
-            *picture = std::move(frame);
-            fetched = true;
-        }
-    }
+    if ((flags & kAviFetch) && picture) fetched = FetchAviFrame(reader, reference, *picture);
 
     if (flags & kAviClose) reader.close();
 
     return (flags & kAviFetch) ? fetched : true;
+}
+
+bool FetchAviFrame(VideoReader& reader, const std::string& reference, Image& picture) {
+    if (!reader.isOpen()) return false;
+    // Decoded into a picture of its own, so that a failure leaves the caller's untouched.
+    Image frame;
+    if (reader.readFrame(ParseAviReference(reference).frame, frame) != LoadResult::Ok) return false;
+    picture = std::move(frame);
+    return true;
 }
 
 }  // namespace morvel

@@ -42,4 +42,9 @@ struct AviStreamInfo {
 bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& reference, int flags,
                      AviStreamInfo* info = nullptr);
 
+// The fetch of AccessAviFrames on a reader of the caller's: decodes the frame the reference names
+// from the reader's open video into picture. False (picture untouched) when nothing is open or
+// the frame cannot be decoded. Frames fetched in increasing order are decoded on without seeking.
+bool FetchAviFrame(VideoReader& reader, const std::string& reference, Image& picture);
+
 }  // namespace morvel

@@ -15,13 +15,6 @@ void span(int i, int count, int size, int& first, int& end) {
     end = std::max(end, first + 1);
 }
 
-// The tooltip of a layer: the text after the last "/" or "\" (for a video frame, the video's
-// file name).
-std::string tooltipOf(const std::string& source) {
-    const auto separator = source.find_last_of("/\\");
-    return separator == std::string::npos ? source : source.substr(separator + 1);
-}
-
 }  // namespace
 
 Image ScalePicture(const Image& picture, int width, int height) {
@@ -61,12 +54,26 @@ Image ScalePicture(const Image& picture, int width, int height) {
     return std::move(*scaled);
 }
 
+std::string ThumbnailTooltip(const std::string& layerSource) {
+    const auto separator = layerSource.find_last_of("/\\");
+    return separator == std::string::npos ? layerSource : layerSource.substr(separator + 1);
+}
+
+Image MakeThumbnail(const Image& picture) {
+    return ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
+}
+
 void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer,
                           const Image& picture) {
+    AttachThumbnailImage(state, frame, layer, MakeThumbnail(picture));
+}
+
+void AttachThumbnailImage(ProgramState& state, FrameRecord& frame, int layer, Image thumbnail) {
     ReleaseLayerThumbnail(state, frame, layer);
-    frame.thumbnail[layer] = ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
+    frame.thumbnail[layer] = std::move(thumbnail);
+    // Created in the layer's row at the first column; RefreshFrameStrip moves it to its frame.
     frame.thumbnailGadget[layer] = state.shell.createThumbnailGadget(
-        frame.thumbnail[layer], 5, 2 + 49 * layer, tooltipOf(frame.layerSource[layer]));
+        frame.thumbnail[layer], 5, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
 }
 
 void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer) {

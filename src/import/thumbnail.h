@@ -12,9 +12,19 @@ constexpr int kThumbnailHeight = 45;
 // (the aspect ratio is not kept).
 Image ScalePicture(const Image& picture, int width, int height);
 
+// The picture scaled to the thumbnail size, 60 x 45.
+Image MakeThumbnail(const Image& picture);
+
 // Makes the layer's 60 x 45 thumbnail of a freshly decoded picture and its gadget in the layer's
 // row of the frame strip; the tooltip is the file part of the layer source.
 void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, const Image& picture);
+
+// The same for a thumbnail made already (60 x 45), which the frame takes over.
+void AttachThumbnailImage(ProgramState& state, FrameRecord& frame, int layer, Image thumbnail);
+
+// The tooltip of a layer: the text after the last "/" or "\" of its source (for a video frame,
+// the video's file name).
+std::string ThumbnailTooltip(const std::string& layerSource);
 
 // Frees the layer's thumbnail gadget and thumbnail image.
 void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer);

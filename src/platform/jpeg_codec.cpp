@@ -109,7 +109,22 @@ struct JpegReader {
     }
 };
 
-bool readHeader(JpegReader& reader, std::span<const std::uint8_t> bytes, int scaleDenominator) {
+// The largest reduction 1/d (d = 8, 4, 2) whose output is still at least minWidth x minHeight;
+// the library rounds the reduced sides up.
+int reductionFor(const jpeg_decompress_struct& info, int minWidth, int minHeight) {
+    for (int d : {8, 4, 2}) {
+        const auto width = (std::uint64_t{info.image_width} + d - 1) / d;
+        const auto height = (std::uint64_t{info.image_height} + d - 1) / d;
+        if (width >= static_cast<std::uint64_t>(minWidth) &&
+            height >= static_cast<std::uint64_t>(minHeight))
+            return d;
+    }
+    return 1;
+}
+
+// scaleDenominator 0 means: the reduction for at least minWidth x minHeight.
+bool readHeader(JpegReader& reader, std::span<const std::uint8_t> bytes, int scaleDenominator,
+                int minWidth = 0, int minHeight = 0) {
     jpeg_decompress_struct& info = reader.info;
     info.err = &reader.errors.pub;
     if (setjmp(reader.errors.jump)) return false;
@@ -145,7 +160,14 @@ bool readHeader(JpegReader& reader, std::span<const std::uint8_t> bytes, int sca
             break;
     }
     info.scale_num = 1;
-    info.scale_denom = static_cast<unsigned int>(scaleDenominator);
+    info.scale_denom = static_cast<unsigned int>(
+        scaleDenominator != 0 ? scaleDenominator : reductionFor(info, minWidth, minHeight));
+    if (scaleDenominator == 0) {
+        // A thumbnail: the plain upsampling and the fast integer transform are as good once
+        // the picture is scaled down further.
+        info.do_fancy_upsampling = FALSE;
+        info.dct_method = JDCT_IFAST;
+    }
     jpeg_calc_output_dimensions(&info);
     return true;
 }
@@ -325,15 +347,17 @@ bool writeImage(JpegWriter& writer, const Image& image) {
 
 }  // namespace
 
-LoadResult DecodeJpeg(std::span<const std::uint8_t> bytes, Image& out, int scaleDenominator) {
+namespace {
+
+// scaleDenominator 0 asks for the reduction that keeps at least minWidth x minHeight.
+LoadResult decode(std::span<const std::uint8_t> bytes, Image& out, int scaleDenominator,
+                  int minWidth, int minHeight) {
     if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return LoadResult::NotThisFormat;
-    if (scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8) {
-        scaleDenominator = 1;
-    }
 
     JpegReader reader;
     installErrorManager(reader.errors);
-    if (!readHeader(reader, bytes, scaleDenominator)) return failureResult(reader.errors);
+    if (!readHeader(reader, bytes, scaleDenominator, minWidth, minHeight))
+        return failureResult(reader.errors);
     if (reader.info.out_color_space == JCS_UNKNOWN) return LoadResult::Unsupported;
     if (!Image::acceptableSize(reader.info.image_width, reader.info.image_height)) {
         return LoadResult::TooLarge;
@@ -354,6 +378,20 @@ LoadResult DecodeJpeg(std::span<const std::uint8_t> bytes, Image& out, int scale
     if (!readRows(reader, *image, cmykRow.data())) return failureResult(reader.errors);
     out = std::move(*image);
     return LoadResult::Ok;
+}
+
+}  // namespace
+
+LoadResult DecodeJpeg(std::span<const std::uint8_t> bytes, Image& out, int scaleDenominator) {
+    if (scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8) {
+        scaleDenominator = 1;
+    }
+    return decode(bytes, out, scaleDenominator, 0, 0);
+}
+
+LoadResult DecodeJpegReduced(std::span<const std::uint8_t> bytes, Image& out, int minWidth,
+                             int minHeight) {
+    return decode(bytes, out, 0, minWidth, minHeight);
 }
 
 bool EncodeJpeg(const Image& image, std::vector<std::uint8_t>& out) {

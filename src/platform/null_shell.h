@@ -39,6 +39,11 @@ public:
     std::string requestText(const std::string&, const std::string&, const std::string&) override {
         return {};
     }
+    void showMessage(const std::string&, const std::string&) override {}
+    void showPopupMenu(int, int) override {}
+    DropAction dragThumbnail(const Image&) override { return DropAction::None; }
+    bool showProgress(const ImportStep&) override { return true; }
+    void hideProgress() override {}
 
 private:
     GadgetHandle m_lastGadget = 0;

@@ -9,7 +9,11 @@
 
 namespace morvel {
 
-LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out) {
+namespace {
+
+// minWidth 0: full size.
+LoadResult decodeByContent(std::span<const std::uint8_t> bytes, Image& out, int minWidth,
+                           int minHeight) {
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes, out);
 
     // TGA has no signature and comes before TIFF; PNG and JPEG have strong signatures, so
@@ -17,15 +21,36 @@ LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out) {
     using Decoder = LoadResult (*)(std::span<const std::uint8_t>, Image&);
     static constexpr Decoder kDecoders[] = {
         DecodePng,
-        [](std::span<const std::uint8_t> b, Image& o) { return DecodeJpeg(b, o); },
+        nullptr,  // JPEG, possibly reduced
         DecodeTga,
         DecodeTiff,
     };
     for (Decoder decode : kDecoders) {
-        const LoadResult result = decode(bytes, out);
+        const LoadResult result = decode ? decode(bytes, out)
+                                  : minWidth > 0
+                                      ? DecodeJpegReduced(bytes, out, minWidth, minHeight)
+                                      : DecodeJpeg(bytes, out);
         if (result != LoadResult::NotThisFormat) return result;
     }
     return LoadResult::NotThisFormat;
+}
+
+}  // namespace
+
+LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out) {
+    return decodeByContent(bytes, out, 0, 0);
+}
+
+LoadResult DecodePictureReduced(std::span<const std::uint8_t> bytes, Image& out, int minWidth,
+                                int minHeight) {
+    return decodeByContent(bytes, out, minWidth, minHeight);
+}
+
+LoadResult LoadPictureFileReduced(const std::string& path, Image& out, int minWidth,
+                                  int minHeight) {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+    if (!bytes) return LoadResult::CannotOpen;
+    return DecodePictureReduced(*bytes, out, minWidth, minHeight);
 }
 
 LoadResult LoadPictureFile(const std::string& path, Image& out) {

@@ -20,6 +20,12 @@ LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out);
 // The same for a file; CannotOpen when it cannot be read or is no regular file.
 LoadResult LoadPictureFile(const std::string& path, Image& out);
 
+// The same, but a JPEG is decoded reduced, as small as possible while at least
+// minWidth x minHeight (pictures of other formats come at full size): for thumbnails.
+LoadResult DecodePictureReduced(std::span<const std::uint8_t> bytes, Image& out, int minWidth,
+                                int minHeight);
+LoadResult LoadPictureFileReduced(const std::string& path, Image& out, int minWidth, int minHeight);
+
 // Encodes with the program's settings for each format.
 bool EncodePicture(const Image& image, PictureFormat format, std::vector<std::uint8_t>& out);
 

@@ -46,6 +46,19 @@ struct ClientSize {
     int height = 0;
 };
 
+// What the drop target did with a dragged thumbnail.
+enum class DropAction { None, Copy, Move };
+
+// A step of a long import, for the progress dialog: item k of n, where an item is a dropped file
+// or a frame of a dropped video, and the name of the file (for a video, the video's).
+struct ImportStep {
+    enum class Unit { File, VideoFrame };
+    Unit unit = Unit::File;
+    int k = 0;  // from 1
+    int n = 0;
+    std::string fileName;
+};
+
 // Everything the core needs from the window system. The Qt window implements it; tests use a
 // recorder that answers from a script; the batch renderer prints errors to standard error.
 // Every call is made on the one thread that runs the program; dialogs are modal.
@@ -115,6 +128,23 @@ public:
     // confirmed text (OK or Enter), "" when it was cancelled (Escape or the close box).
     virtual std::string requestText(const std::string& title, const std::string& message,
                                     const std::string& defaultText) = 0;
+
+    // ---- Frame strip operations: plain messages, the popup menu, thumbnail drags, progress ----
+
+    // A modal message box with one OK button and no icon.
+    virtual void showMessage(const std::string& caption, const std::string& text) = 0;
+    // Pops up popup menu 1 (delete layer, repeat layer) at the screen position (x, y) and returns
+    // at once; the item the user chooses arrives later as menu event 11 or 12.
+    virtual void showPopupMenu(int x, int y) = 0;
+    // Runs the private drag of a thumbnail (our own drag type, allowing copy and move) to its
+    // end and returns what the drop target did. A drop on the frame strip reaches the program
+    // during the drag as a drop event whose file list is the drag payload.
+    virtual DropAction dragThumbnail(const Image& thumbnail) = 0;
+    // Shows, or updates, the modal progress dialog of a long import; the window takes no other
+    // input while it is shown. False once the user has pressed its cancel button.
+    virtual bool showProgress(const ImportStep& step) = 0;
+    // Closes the progress dialog (nothing when none is shown).
+    virtual void hideProgress() = 0;
 };
 
 }  // namespace morvel

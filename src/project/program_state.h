@@ -76,6 +76,9 @@ struct ViewState {
     bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
     std::string dragPayload;
+    // Layers the last drop filled. A thumbnail moved by a drag leaves its frame only when its
+    // drop added it somewhere: a drop that adds nothing must not lose the layer.
+    int droppedLayers = 0;
     // What the menu items Undo and Redo show (enabled or not), so that the window is told only
     // when that changes.
     bool undoItemEnabled = false;
@@ -155,6 +158,9 @@ public:
 
     // Milliseconds of pause after each canvas redraw; tests set 0.
     int redrawPause = 17;
+
+    // Milliseconds a drop or a video import runs before it shows its progress dialog.
+    int progressDelay = 500;
 
     // Set by an operation whose failure must end the program (after reporting it).
     bool mustEnd = false;

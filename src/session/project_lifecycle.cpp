@@ -9,10 +9,9 @@
 #include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
-#include "import/avi_frames.h"
 #include "import/thumbnail.h"
+#include "import/thumbnail_loader.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
 
@@ -31,10 +30,15 @@ void deleteWorkingFiles(const ProgramState& state) {
     }
 }
 
-// The picture of a layer source, decoded only to make its thumbnail.
-bool decodeLayer(ProgramState& state, const std::string& source, Image& picture) {
-    if (IsAviReference(source)) return AccessAviFrames(state, &picture, source, kAviOpenFetchClose);
-    return LoadPictureFile(source, picture) == LoadResult::Ok;
+// Every layer source of the project file, in the order the frames are built.
+std::vector<std::string> thumbnailSources(const ProjectFileContents& contents) {
+    std::vector<std::string> sources;
+    for (const ProjectFileFrame& entry : contents.frames) {
+        for (const std::string& source : entry.layerSource) {
+            if (!source.empty()) sources.push_back(source);
+        }
+    }
+    return sources;
 }
 
 std::string homeFolder() {
@@ -128,6 +132,10 @@ void OpenProject(ProgramState& state, const std::string& path) {
     header.frameTemplate = contents.frameTemplate;
 
     const int digits = DigitCount(contents.announcedFrames);
+    // The thumbnails are decoded ahead on the worker while the frames are built here.
+    ThumbnailLoader loader(state.makeThumbnails ? thumbnailSources(contents)
+                                                : std::vector<std::string>());
+    std::size_t nextSource = 0;
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
         FrameRecord& frame = state.frames.add();
@@ -135,10 +143,15 @@ void OpenProject(ProgramState& state, const std::string& path) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
             if (source.empty() || !state.makeThumbnails) continue;
-            Image picture;
-            if (decodeLayer(state, source, picture)) {
-                AttachLayerThumbnail(state, frame, layer, picture);
+            DecodedThumbnail decoded = loader.take(nextSource++);
+            if (decoded.thumbnail) {
+                AttachThumbnailImage(state, frame, layer, std::move(*decoded.thumbnail));
             } else {
+                // A video that cannot be opened is reported as the video reader does.
+                if (decoded.videoError >= 0) {
+                    reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
+                                    decoded.videoError);
+                }
                 reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1, source);
                 frame.layerSource[layer].clear();
             }

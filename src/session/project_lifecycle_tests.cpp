@@ -288,6 +288,42 @@ TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
     EXPECT_FALSE(CanUndoMaskEdit(state));
 }
 
+TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas) {
+    makeProject(3, true);
+    state.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "", "$Nr.png", ""};
+    SelectFrame(state, 2);
+    state.view.zoom = 2.0f;
+    state.view.offsetX = -40;
+    const std::size_t titles = shell.windowTitles.size();
+    shell.answers = {Answer::Cancel};
+    NewProject(state);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.cache.displayedIndex, 2);
+    EXPECT_EQ(state.header.title, "Titel");
+    EXPECT_EQ(state.header.projectFilePath, projectFolder.file("Film.mvl"));
+    EXPECT_EQ(state.view.zoom, 2.0f);
+    EXPECT_EQ(state.view.offsetX, -40);
+    EXPECT_EQ(state.nextMaskNumber, 4);
+    EXPECT_TRUE(IsRegularFile(state.maskWorkingFile(3)));
+    EXPECT_EQ(shell.thumbnails.size(), 3u);
+    EXPECT_EQ(shell.windowTitles.size(), titles);
+
+    // Opening another project stops at the same answer, before its requester.
+    shell.answers = {Answer::Cancel};
+    OpenProject(state, "");
+    EXPECT_TRUE(shell.openRequests.empty());
+    EXPECT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.header.title, "Titel");
+
+    shell.answers = {Answer::No};
+    NewProject(state);
+    EXPECT_TRUE(state.frames.empty());
+    EXPECT_EQ(state.header.title, "");
+    EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
+    EXPECT_EQ(state.cache.displayedIndex, -1);
+}
+
 TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
     makeProject(1, true);
     state.header.projectFilePath = projectFolder.file("Saved.mvl");

@@ -6,6 +6,10 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QMimeData>
+#include <QDrag>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -319,6 +323,64 @@ void QtShell::ensureFrameVisible(int x, int width) {
 void QtShell::enableMenuItem(int item, bool enabled) {
     if (!m_window) return;
     if (QAction* action = m_window->menuItem(item)) action->setEnabled(enabled);
+}
+
+void QtShell::showMessage(const std::string& caption, const std::string& message) {
+    QMessageBox box(QMessageBox::NoIcon, text(caption), text(message), QMessageBox::Ok,
+                    dialogParent());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtShell::showPopupMenu(int x, int y) {
+    // The chosen item reaches the loop later as a menu event, like a choice from the menu bar.
+    if (m_window && m_window->popupMenu()) m_window->popupMenu()->popup(QPoint(x, y));
+}
+
+DropAction QtShell::dragThumbnail(const Image& thumbnail) {
+    if (!m_window) return DropAction::None;
+    auto* drag = new QDrag(m_window->frameStrip());
+    auto* data = new QMimeData;
+    data->setData(kLayerDragMimeType, {});
+    drag->setMimeData(data);
+    if (!thumbnail.empty()) {
+        const QImage picture(thumbnail.data(), thumbnail.width(), thumbnail.height(),
+                             static_cast<qsizetype>(thumbnail.stride()), QImage::Format_RGB888);
+        drag->setPixmap(QPixmap::fromImage(picture.copy()));
+    }
+    // The drop on the frame strip is handled inside exec(), in its nested loop.
+    switch (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction)) {
+        case Qt::CopyAction:
+            return DropAction::Copy;
+        case Qt::MoveAction:
+            return DropAction::Move;
+        default:
+            return DropAction::None;
+    }
+}
+
+bool QtShell::showProgress(const ImportStep& step) {
+    if (!m_progress) {
+        m_progress = std::make_unique<QProgressDialog>(dialogParent());
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setWindowTitle("Morvel");
+    }
+    const QString unit = step.unit == ImportStep::Unit::File ? QStringLiteral("Datei")
+                                                              : QStringLiteral("Videobild");
+    m_progress->setMaximum(step.n);
+    m_progress->setValue(step.k);
+    m_progress->setLabelText(
+        QStringLiteral("%1 %2 von %3: %4").arg(unit).arg(step.k).arg(step.n).arg(text(step.fileName)));
+    if (!m_progress->isVisible()) m_progress->show();
+    QApplication::processEvents();
+    return !m_progress->wasCanceled();
+}
+
+void QtShell::hideProgress() {
+    m_progress.reset();
 }
 
 }  // namespace morvel

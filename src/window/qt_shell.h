@@ -10,6 +10,7 @@
 #include "window/main_window_widget.h"
 
 class QEventLoop;
+class QProgressDialog;
 
 namespace morvel {
 
@@ -61,6 +62,11 @@ public:
     void moveFrameMarker(int x) override;
     void ensureFrameVisible(int x, int width) override;
     void enableMenuItem(int item, bool enabled) override;
+    void showMessage(const std::string& caption, const std::string& text) override;
+    void showPopupMenu(int x, int y) override;
+    DropAction dragThumbnail(const Image& thumbnail) override;
+    bool showProgress(const ImportStep& step) override;
+    void hideProgress() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +79,7 @@ private:
     const Image* m_canvasBuffer = nullptr;
     std::deque<Event> m_queue;
     QEventLoop* m_waiting = nullptr;
+    std::unique_ptr<QProgressDialog> m_progress;
 };
 
 }  // namespace morvel

@@ -71,6 +71,24 @@ std::string RecordingShell::requestText(const std::string& title, const std::str
     return takeFront(textAnswers, std::string());
 }
 
+DropAction RecordingShell::dragThumbnail(const Image& thumbnail) {
+    if (thumbnail.empty()) throw std::logic_error("dragging a thumbnail without a picture");
+    ++drags;
+    if (duringDrag) duringDrag();
+    return takeFront(dragAnswers, DropAction::None);
+}
+
+bool RecordingShell::showProgress(const ImportStep& step) {
+    progressSteps.push_back(step);
+    progressShown = true;
+    return static_cast<int>(progressSteps.size()) != cancelProgressAtStep;
+}
+
+void RecordingShell::hideProgress() {
+    if (progressShown) ++progressHidden;
+    progressShown = false;
+}
+
 std::vector<std::string> RecordingShell::errorTexts() const {
     std::vector<std::string> texts;
     for (const auto& message : errors) texts.push_back(message.text);

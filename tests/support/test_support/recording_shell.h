@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -129,6 +130,33 @@ public:
     void enableMenuItem(int item, bool enabled) override { menuItemEnabled[item] = enabled; }
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
+
+    // Frame strip operations.
+    std::vector<Message> messages;  // plain message boxes
+    struct Point {
+        int x = 0;
+        int y = 0;
+    };
+    std::vector<Point> popupMenus;  // where popup menus were shown
+    // Each thumbnail drag runs duringDrag (a test puts the drop there), then ends with the next
+    // scripted action (None when the queue is empty).
+    int drags = 0;
+    std::function<void()> duringDrag;
+    std::deque<DropAction> dragAnswers;
+    // Progress dialog: every step shown; the dialog's cancel button is pressed at the step with
+    // this number (counted from 1 over the whole test; 0 = never).
+    std::vector<ImportStep> progressSteps;
+    int cancelProgressAtStep = 0;
+    bool progressShown = false;
+    int progressHidden = 0;
+
+    void showMessage(const std::string& caption, const std::string& text) override {
+        messages.push_back({caption, text});
+    }
+    void showPopupMenu(int x, int y) override { popupMenus.push_back({x, y}); }
+    DropAction dragThumbnail(const Image& thumbnail) override;
+    bool showProgress(const ImportStep& step) override;
+    void hideProgress() override;
 
     // The error texts only, for short assertions.
     std::vector<std::string> errorTexts() const;

@@ -1,0 +1,146 @@
+#include "editor/frame_operations.h"
+
+#include <algorithm>
+#include <new>
+
+#include "editor/canvas.h"
+#include "editor/compose_frame.h"
+#include "editor/frame_selection.h"
+#include "import/frame_import.h"
+#include "import/thumbnail.h"
+
+namespace morvel {
+
+namespace {
+
+// The frame and layer row whose thumbnail gadget this is; nullptr when it is no thumbnail.
+FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
+    if (gadget == 0) return nullptr;
+    for (int i = 0; i < frames.size(); ++i) {
+        FrameRecord& frame = frames.at(i);
+        for (int l = 0; l < 2; ++l) {
+            if (frame.thumbnailGadget[l] == gadget) {
+                frames.selectIndex(i);
+                layer = l;
+                return &frame;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Drags the thumbnail's layer. The drop (on the strip, during the drag) imports the payload;
+// a move then takes the layer out of its frame, but only when the drop added it somewhere: a
+// payload that is no file (a video frame) or a drop that was refused must not lose the layer.
+void dragLayer(ProgramState& state, FrameRecord& frame, int layer) {
+    ViewState& view = state.view;
+    view.dragPayload = frame.layerSource[layer];
+    view.droppedLayers = 0;
+    const DropAction action = state.shell.dragThumbnail(frame.thumbnail[layer]);
+    view.dragPayload.clear();
+    if (action != DropAction::Move || view.droppedLayers == 0) return;
+    // The drop changed the list and the current frame; the dragged frame is found by its record.
+    if (state.frames.indexOf(&frame) < 0) return;
+    state.frames.makeCurrent(&frame);
+    DeleteLayer(state, layer);
+}
+
+// A copy of the thumbnail, or nothing when the memory cannot be had.
+std::optional<Image> copyOf(const Image& image) {
+    if (image.empty()) return std::nullopt;
+    try {
+        return image;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+// The frame after the current one that receives a repeated layer, made current: the next
+// frame when its layer is empty, else a new frame inserted before it; a new frame at the end
+// when the current one is the last.
+FrameRecord& repeatTarget(FrameList& frames, int layer) {
+    if (frames.index() == frames.size() - 1) return frames.add();
+    frames.selectIndex(frames.index() + 1);
+    if (!frames.current()->layerSource[layer].empty()) return frames.insert();
+    return *frames.current();
+}
+
+}  // namespace
+
+int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileList, int stripX) {
+    layer = layer == 0 ? 0 : 1;
+    // Left of the strip's content counts as its first column, never as a special selection.
+    const int column = std::max(stripX, 0) / kFrameColumnWidth;
+    const int filled = ImportFileList(state, layer, fileList, column);
+    state.view.popupTargetLayer = layer;
+    state.view.droppedLayers = filled;
+    RefreshFrameStrip(state, column);
+    return filled;
+}
+
+void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction action, int screenX,
+                    int screenY) {
+    int layer = 0;
+    FrameRecord* frame = findThumbnail(state.frames, gadget, layer);
+    if (frame) {
+        switch (action) {
+            case ThumbnailAction::LeftClick:
+                SelectFrame(state, kKeepCurrent);
+                break;
+            case ThumbnailAction::RightClick:
+                SelectFrame(state, kKeepCurrent);
+                state.shell.showPopupMenu(screenX, screenY);
+                break;
+            case ThumbnailAction::DragStart:
+                dragLayer(state, *frame, layer);
+                break;
+            case ThumbnailAction::Other:
+                break;
+        }
+        state.view.popupTargetLayer = layer;
+    }
+    SelectFrame(state, kReselectDisplayed);
+}
+
+void DeleteLayer(ProgramState& state, int layer) {
+    layer = layer == 0 ? 0 : 1;
+    FrameList& frames = state.frames;
+    FrameRecord* frame = frames.current();
+    if (!frame || frame->layerSource[layer].empty()) return;
+
+    ReleaseLayerThumbnail(state, *frame, layer);
+    frame->layerSource[layer].clear();
+    const bool displayed = frames.index() == state.cache.displayedIndex;
+    if (frame->layerSource[1 - layer].empty()) {
+        // The mask working file stays until the project is emptied.
+        frames.remove();
+        RefreshFrameStrip(state, displayed ? kFirstAndForget : kReselectDisplayed);
+        return;
+    }
+    if (displayed && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+}
+
+void RepeatLayer(ProgramState& state, int layer, int count) {
+    layer = layer == 0 ? 0 : 1;
+    FrameList& frames = state.frames;
+    const FrameRecord* source = frames.current();
+    // An empty layer has nothing to repeat: no frame is added and nothing is reported.
+    if (source && !source->layerSource[layer].empty()) {
+        for (int i = 0; i < count; ++i) {
+            FrameRecord& target = repeatTarget(frames, layer);
+            target.layerSource[layer] = source->layerSource[layer];
+            std::optional<Image> thumbnail = copyOf(source->thumbnail[layer]);
+            if (thumbnail) {
+                AttachThumbnailImage(state, target, layer, std::move(*thumbnail));
+            } else {
+                state.reporter().report(ErrorKind::CreateImage, ErrorPlace::AboutBoxOrRepeat,
+                                        layer + 1, {}, 0, 0);
+                target.layerSource[layer].clear();
+            }
+        }
+    }
+    SelectFrame(state, kKeepCurrent);
+    RefreshFrameStrip(state, kReselectDisplayed);
+}
+
+}  // namespace morvel

@@ -1,0 +1,204 @@
+#include "import/frame_import.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+#include "import/avi_frames.h"
+#include "import/thumbnail.h"
+#include "platform/files.h"
+
+namespace morvel {
+
+namespace {
+
+// The message for a dropped folder; it has never been translated.
+constexpr char kFolderMessage[] = "Directorys are not supported at the moment, but it will follow.";
+
+struct Added {
+    int position = 0;
+    int filled = 0;  // layers that received a picture
+};
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string upperExtension(const std::string& path) {
+    const std::string name = FilePart(path);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos) return {};
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return extension;
+}
+
+enum class PathKind { Missing, Folder, Other };
+
+// Asked of the file system without opening anything, so a FIFO or a device cannot block here.
+PathKind kindOfPath(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) return PathKind::Missing;
+    return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+ImportProgress progressFor(ProgramState& state) {
+    return ImportProgress(state.shell, std::chrono::milliseconds(state.progressDelay));
+}
+
+Added addImageLayer(ProgramState& state, int layer, int position, const std::string& path,
+                    DecodedThumbnail* decoded) {
+    position = ClaimFrameSlot(state, layer, position);
+    FrameRecord& frame = *state.frames.current();
+    frame.layerSource[layer] = path;
+    DecodedThumbnail own;
+    if (!decoded) {
+        own = DecodeLayerThumbnail(path);
+        decoded = &own;
+    }
+    if (decoded->thumbnail) {
+        AttachThumbnailImage(state, frame, layer, std::move(*decoded->thumbnail));
+        return {position + 1, 1};
+    }
+    state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1, path);
+    frame.layerSource[layer].clear();
+    return {position + 1, 0};
+}
+
+Added addAviLayers(ProgramState& state, int layer, int position, const std::string& videoPath,
+                   ImportProgress& progress) {
+    const std::string openReference = "$AVI$*$" + videoPath;
+    AviStreamInfo info;
+    if (!AccessAviFrames(state, nullptr, openReference, kAviOpen, &info)) return {position, 0};
+    const int count = std::clamp(info.frameCount, 0, kMaxVideoFrames);
+    const std::string name = FilePart(videoPath);
+    int filled = 0;
+    {
+        // The reader decodes on the worker until the pipeline is gone.
+        VideoFramePipeline frames(state.videoReader, videoPath, info.firstFrame, count);
+        for (int k = 0; k < count; ++k) {
+            if (!progress.step({ImportStep::Unit::VideoFrame, k + 1, count, name})) break;
+            position = ClaimFrameSlot(state, layer, position);
+            FrameRecord& frame = *state.frames.current();
+            frame.layerSource[layer] = MakeAviReference(info.firstFrame + k, videoPath);
+            const std::optional<Image> picture = frames.take();
+            if (picture && !picture->empty()) {
+                AttachLayerThumbnail(state, frame, layer, *picture);
+                ++filled;
+            } else {
+                state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1,
+                                        frame.layerSource[layer]);
+                frame.layerSource[layer].clear();
+            }
+            ++position;
+        }
+    }
+    AccessAviFrames(state, nullptr, openReference, kAviClose);
+    return {position, filled};
+}
+
+}  // namespace
+
+DroppedFileKind KindOfDroppedFile(const std::string& path) {
+    const std::string extension = upperExtension(path);
+    if (extension == "AVI") return DroppedFileKind::Video;
+    for (const char* picture : {"BMP", "JPG", "JPEG", "PNG", "TGA", "TIF", "TIFF"}) {
+        if (extension == picture) return DroppedFileKind::Picture;
+    }
+    return DroppedFileKind::Ignored;
+}
+
+std::vector<std::string> SortedDropPaths(const std::string& fileList) {
+    std::vector<std::string> paths;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto end = fileList.find('\n', start);
+        paths.push_back(fileList.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    std::stable_sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) {
+                                                return static_cast<unsigned char>(lowerAscii(x)) <
+                                                       static_cast<unsigned char>(lowerAscii(y));
+                                            });
+    });
+    return paths;
+}
+
+int ClaimFrameSlot(ProgramState& state, int layer, int position) {
+    FrameList& frames = state.frames;
+    position = std::max(position, 0);
+    if (position < frames.size()) {
+        frames.selectIndex(position);
+        if (!frames.current()->layerSource[layer].empty()) frames.insert();
+        return position;
+    }
+    frames.last();
+    frames.add();
+    return frames.size() - 1;
+}
+
+int AddImageLayer(ProgramState& state, int layer, int position, const std::string& path,
+                  DecodedThumbnail* decoded) {
+    return addImageLayer(state, layer, position, path, decoded).position;
+}
+
+int AddAviLayers(ProgramState& state, int layer, int position, const std::string& videoPath,
+                 ImportProgress* progress) {
+    if (progress) return addAviLayers(state, layer, position, videoPath, *progress).position;
+    ImportProgress own = progressFor(state);
+    return addAviLayers(state, layer, position, videoPath, own).position;
+}
+
+int ImportFileList(ProgramState& state, int layer, const std::string& fileList, int position) {
+    layer = layer == 0 ? 0 : 1;
+    const std::vector<std::string> paths = SortedDropPaths(fileList);
+
+    // The pictures of the drop are decoded ahead on the worker while this thread puts the ones
+    // before them into the frame list.
+    std::vector<std::string> pictures;
+    for (const std::string& path : paths) {
+        if (KindOfDroppedFile(path) == DroppedFileKind::Picture) pictures.push_back(path);
+    }
+    ThumbnailLoader loader(pictures);
+    std::size_t nextPicture = 0;
+
+    ImportProgress progress = progressFor(state);
+    const int total = static_cast<int>(paths.size());
+    int filled = 0;
+    for (int k = 0; k < total; ++k) {
+        const std::string& path = paths[static_cast<std::size_t>(k)];
+        if (!progress.step({ImportStep::Unit::File, k + 1, total, FilePart(path)})) break;
+        const DroppedFileKind kind = KindOfDroppedFile(path);
+        const std::size_t pictureIndex = nextPicture;
+        if (kind == DroppedFileKind::Picture) ++nextPicture;
+
+        switch (kindOfPath(path)) {
+            case PathKind::Missing:
+                continue;
+            case PathKind::Folder:
+                state.shell.showMessage(state.language.texts[Text::ErrorsTitle], kFolderMessage);
+                continue;
+            case PathKind::Other:
+                break;
+        }
+        Added added{position, 0};
+        if (kind == DroppedFileKind::Picture) {
+            DecodedThumbnail decoded = loader.take(pictureIndex);
+            added = addImageLayer(state, layer, position, path, &decoded);
+        } else if (kind == DroppedFileKind::Video) {
+            added = addAviLayers(state, layer, position, path, progress);
+        }
+        position = added.position;
+        filled += added.filled;
+    }
+    return filled;
+}
+
+}  // namespace morvel
