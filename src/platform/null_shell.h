@@ -15,6 +15,11 @@ public:
     std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
     bool runSaveWindow(SaveWindowFields&) override { return false; }
     void setWindowTitle(const std::string&) override {}
+    bool buildMainWindow(const MainWindowSpec&) override { return true; }
+    ClientSize clientSize() override { return {680, 600}; }
+    void setClientSize(int, int) override {}
+    void placeGadget(int, int, int, int, int) override {}
+    void openAddress(const std::string&) override {}
     void showGadget(int, bool) override {}
     void enableGadget(int, bool) override {}
     int gadgetState(int) override { return 0; }

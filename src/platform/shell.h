@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/image.h"
+#include "platform/main_window_spec.h"
 
 namespace morvel {
 
@@ -39,6 +40,12 @@ struct SaveWindowFields {
     std::string comment;
 };
 
+// The size of the main window's client area below the menu bar.
+struct ClientSize {
+    int width = 0;
+    int height = 0;
+};
+
 // Everything the core needs from the window system. The Qt window implements it; tests use a
 // recorder that answers from a script; the batch renderer prints errors to standard error.
 // Every call is made on the one thread that runs the program; dialogs are modal.
@@ -59,6 +66,17 @@ public:
     virtual bool runSaveWindow(SaveWindowFields& fields) = 0;
 
     virtual void setWindowTitle(const std::string& title) = 0;
+
+    // Builds the main window as the spec says, replacing the one that exists with its menus and
+    // gadgets, and shows it. False when the window cannot be opened.
+    virtual bool buildMainWindow(const MainWindowSpec& spec) = 0;
+    virtual ClientSize clientSize() = 0;
+    // Resizes the main window so that its client area below the menu bar has this size.
+    virtual void setClientSize(int width, int height) = 0;
+    // Moves and sizes a gadget of the main window (client coordinates below the menu bar).
+    virtual void placeGadget(int gadget, int x, int y, int width, int height) = 0;
+    // Opens an address (a web or file: address) with the system's handler; does not wait.
+    virtual void openAddress(const std::string& address) = 0;
 
     // Main-window gadgets by number (platform/gadgets.h).
     virtual void showGadget(int gadget, bool shown) = 0;

@@ -83,4 +83,28 @@ void RecordingShell::setScrollBar(int gadget, int maximum, int page, int positio
     gadgetStates[gadget] = position < 0 ? 0 : (position > last ? last : position);
 }
 
+bool RecordingShell::buildMainWindow(const MainWindowSpec& spec) {
+    if (failWindowBuild) return false;
+    windowsBuilt.push_back(spec);
+    // A new window starts without gadget states of the old one; its spins show their start values.
+    gadgetShown.clear();
+    gadgetEnabled.clear();
+    gadgetStates.clear();
+    scrollBars.clear();
+    placements.clear();
+    for (const GadgetSpec& gadget : spec.gadgets) {
+        if (gadget.kind == GadgetKind::SpinField) gadgetStates[gadget.number] = gadget.state;
+    }
+    return true;
+}
+
+void RecordingShell::setClientSize(int width, int height) {
+    client = {width, height};
+    clientResizes.push_back(client);
+}
+
+void RecordingShell::placeGadget(int gadget, int x, int y, int width, int height) {
+    placements[gadget] = {x, y, width, height};
+}
+
 }  // namespace morvel::testing

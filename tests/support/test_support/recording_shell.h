@@ -56,6 +56,22 @@ public:
     int frameStripWidth = 0;
     std::vector<int> frameMarkerMoves;
 
+    // The main window: every build (the last one is the window shown), whether the next build
+    // fails, the client area below the menu bar, and where the layout placed the gadgets.
+    std::vector<MainWindowSpec> windowsBuilt;
+    bool failWindowBuild = false;
+    ClientSize client{680, 600};
+    std::vector<ClientSize> clientResizes;
+    struct Placement {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const Placement&) const = default;
+    };
+    std::map<int, Placement> placements;
+    std::vector<std::string> openedAddresses;
+
     std::deque<Answer> answers;
     std::deque<FileChoice> openAnswers;
     std::deque<FileChoice> saveAnswers;
@@ -81,6 +97,11 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
     bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
+    bool buildMainWindow(const MainWindowSpec& spec) override;
+    ClientSize clientSize() override { return client; }
+    void setClientSize(int width, int height) override;
+    void placeGadget(int gadget, int x, int y, int width, int height) override;
+    void openAddress(const std::string& address) override { openedAddresses.push_back(address); }
     void showGadget(int gadget, bool shown) override { gadgetShown[gadget] = shown; }
     void enableGadget(int gadget, bool enabled) override { gadgetEnabled[gadget] = enabled; }
     int gadgetState(int gadget) override { return gadgetStates[gadget]; }

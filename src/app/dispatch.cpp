@@ -1,0 +1,181 @@
+#include "app/dispatch.h"
+
+#include "app/main_window.h"
+#include "editor/mask_tools.h"
+#include "editor/zoom.h"
+#include "export/image_sequence.h"
+#include "i18n/load_language.h"
+#include "platform/gadgets.h"
+#include "session/project_lifecycle.h"
+
+namespace morvel {
+
+namespace {
+
+// The frame strip's upper row (y below this) holds layer 1, the lower row layer 2.
+constexpr int kLowerRowTop = 48;
+
+void dispatchGadget(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+    ViewState& view = state.view;
+    switch (static_cast<Gadget>(event.gadget)) {
+        case Gadget::Canvas:
+            if (view.tool != 0 && event.type == GadgetEventType::LeftClick) {
+                view.buttonDown = true;
+                MouseAction(state, kMousePressed, event.x, event.y);
+            }
+            break;
+        case Gadget::HorizontalScrollBar:
+        case Gadget::VerticalScrollBar:
+            ScrollTo(state, event.gadget);
+            break;
+        case Gadget::ZoomTool:
+        case Gadget::Eraser:
+        case Gadget::AntiEraser:
+        case Gadget::SelectionTool:
+        case Gadget::MaskMover:
+            SelectTool(state, event.gadget);
+            break;
+        case Gadget::BrushSize:
+            view.brushSize = state.shell.gadgetState(event.gadget);
+            break;
+        case Gadget::BrushShape:
+            view.brushShape =
+                view.brushShape + 1 > kSquareBrushImage ? kRoundBrushImage : view.brushShape + 1;
+            state.shell.showBrushShape(view.brushShape);
+            break;
+        case Gadget::Transparency:
+            view.eraseGrey = EraseGreyForTransparency(state.shell.gadgetState(event.gadget));
+            break;
+        case Gadget::ZoomIn:
+            ZoomByFactor(state, kZoomInFactor);
+            break;
+        case Gadget::ZoomOut:
+            ZoomByFactor(state, kZoomOutFactor);
+            break;
+        case Gadget::ZoomFit:
+            ZoomFit(state);
+            break;
+        case Gadget::ZoomOneToOne:
+            ZoomOneToOne(state);
+            break;
+        default:  // thumbnails and the strip's own gadgets
+            if (hooks.thumbnailEvent) hooks.thumbnailEvent(state, event);
+            break;
+    }
+}
+
+void dispatchDrop(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+    const std::string& fileList =
+        event.drop.privateFormat ? state.view.dragPayload : event.drop.fileList;
+    const int layer = event.y < kLowerRowTop ? 0 : 1;
+    const int stripX = event.x + event.drop.stripScroll;
+    if (hooks.importDroppedFiles) hooks.importDroppedFiles(state, layer, fileList, stripX);
+}
+
+// A language of the submenu: close the project and build the window anew in that language.
+void switchLanguage(ProgramState& state, int item) {
+    const auto& languages = state.language.available;
+    const int index = item - +MenuItem::FirstLanguage;
+    if (index < 0 || index >= static_cast<int>(languages.size())) return;  // no such item
+    const std::string name = languages[static_cast<std::size_t>(index)];
+    if (CloseProject(state) == Answer::Cancel) return;
+    LoadLanguage(state.language, state.shell, state.programFolder, name);
+    BuildMainWindow(state);
+}
+
+void call(const std::function<void(ProgramState&)>& operation, ProgramState& state) {
+    if (operation) operation(state);
+}
+
+// Returns true for the close command.
+bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
+    const int layer = state.view.popupTargetLayer;
+    switch (static_cast<MenuItem>(item)) {
+        case MenuItem::New:
+            NewProject(state);
+            break;
+        case MenuItem::Open:
+            OpenProject(state, "");
+            break;
+        case MenuItem::Save:
+            SaveProject(state, false);
+            break;
+        case MenuItem::SaveAs:
+            SaveProject(state, true);
+            break;
+        case MenuItem::ImageExport:
+            ExportImageSequence(state);
+            break;
+        case MenuItem::AviExport:
+            call(hooks.exportAviVideo, state);
+            break;
+        case MenuItem::Quit:
+            return true;
+        case MenuItem::AssociateFiles:
+            call(hooks.associateProjectFiles, state);
+            break;
+        case MenuItem::Tutorial:
+            state.shell.openAddress(TutorialAddress(state));
+            break;
+        case MenuItem::About:
+            call(hooks.showAboutBox, state);
+            break;
+        case MenuItem::DeleteLayer:
+            if (hooks.deleteLayer) hooks.deleteLayer(state, layer);
+            break;
+        case MenuItem::RepeatLayer:
+            if (hooks.repeatLayer) hooks.repeatLayer(state, layer, 1);
+            break;
+        default:
+            if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
+            break;  // 13 to 999: nothing
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string TutorialAddress(const ProgramState& state) {
+    const std::string& link = state.language.texts[Text::ElseTutoriallink];
+    if (link == LanguageTable::entry(Text::ElseTutoriallink).germanDefault)
+        return "file://" + state.programFolder + kTutorialPage;
+    return link;
+}
+
+LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+    bool close = false;
+    switch (event.kind) {
+        case EventKind::Gadget:
+            dispatchGadget(state, event, hooks);
+            break;
+        case EventKind::LeftRelease:
+            if (state.view.buttonDown) {
+                MouseAction(state, kMouseReleased, event.x, event.y);
+                state.view.buttonDown = false;
+            }
+            break;
+        case EventKind::MouseMove:
+            MouseAction(state, kMouseDragged, event.x, event.y);
+            break;
+        case EventKind::Resize:
+            if (!event.minimised) LayoutMainWindow(state);
+            break;
+        case EventKind::Drop:
+            dispatchDrop(state, event, hooks);
+            break;
+        case EventKind::Menu:
+            close = dispatchMenu(state, event.menuItem, hooks);
+            break;
+        case EventKind::Close:
+            close = true;
+            break;
+        case EventKind::None:
+            break;
+    }
+    if (state.mustEnd) return LoopStep::Fatal;
+    if (!close) return LoopStep::Continue;
+    if (CloseProject(state) == Answer::Cancel) return LoopStep::Continue;
+    return state.mustEnd ? LoopStep::Fatal : LoopStep::End;
+}
+
+}  // namespace morvel

@@ -1,0 +1,208 @@
+#include "app/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "platform/gadgets.h"
+
+namespace morvel {
+namespace {
+
+using testing::AppFixture;
+using testing::GadgetEvent;
+using testing::KindEvent;
+using testing::MenuEvent;
+using testing::MouseEvent;
+
+class DispatchTest : public ::testing::Test, public AppFixture {
+protected:
+    void SetUp() override { ASSERT_TRUE(BuildMainWindow(state)); }
+    LoopStep dispatch(const Event& event) { return Dispatch(state, event, hooks); }
+    DispatchHooks hooks;
+};
+
+TEST_F(DispatchTest, ToolButtonsSelectTheirToolAndShowTheirOptions) {
+    const struct {
+        Gadget tool;
+        bool brush, transparency, zoom;
+    } cases[] = {
+        {Gadget::ZoomTool, false, false, true},   {Gadget::Eraser, true, true, false},
+        {Gadget::AntiEraser, true, false, false}, {Gadget::SelectionTool, false, true, false},
+        {Gadget::MaskMover, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(+c.tool);
+        EXPECT_EQ(dispatch(GadgetEvent(+c.tool)), LoopStep::Continue);
+        EXPECT_EQ(state.view.tool, +c.tool);
+        for (int button = +Gadget::ZoomTool; button <= +Gadget::MaskMover; ++button)
+            EXPECT_EQ(shell.gadgetEnabled[button], button != +c.tool) << button;
+        for (Gadget g : {Gadget::BrushSize, Gadget::BrushShape})
+            EXPECT_EQ(shell.gadgetShown[+g], c.brush);
+        for (Gadget g : {Gadget::Transparency, Gadget::TransparencyIcon})
+            EXPECT_EQ(shell.gadgetShown[+g], c.transparency);
+        for (Gadget g : {Gadget::ZoomIn, Gadget::ZoomOut, Gadget::ZoomFit, Gadget::ZoomOneToOne})
+            EXPECT_EQ(shell.gadgetShown[+g], c.zoom);
+    }
+}
+
+TEST_F(DispatchTest, OptionGadgetsSetBrushAndEraseGrey) {
+    const struct {
+        int spin, grey;
+    } transparency[] = {{100, 0}, {0, 255}, {90, 26}, {70, 76}, {50, 127}, {30, 178}, {10, 229}};
+    for (const auto& t : transparency) {
+        shell.gadgetStates[+Gadget::Transparency] = t.spin;
+        dispatch(GadgetEvent(+Gadget::Transparency));
+        EXPECT_EQ(state.view.eraseGrey, t.grey) << t.spin;
+    }
+    shell.gadgetStates[+Gadget::BrushSize] = 42;
+    dispatch(GadgetEvent(+Gadget::BrushSize));
+    EXPECT_EQ(state.view.brushSize, 42);
+
+    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    dispatch(GadgetEvent(+Gadget::BrushShape));
+    EXPECT_EQ(state.view.brushShape, kSquareBrushImage);
+    EXPECT_EQ(shell.brushShapeShown, kSquareBrushImage);
+    dispatch(GadgetEvent(+Gadget::BrushShape));
+    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(shell.brushShapeShown, kRoundBrushImage);
+}
+
+TEST_F(DispatchTest, ZoomButtonsAndScrollBarsMoveTheView) {
+    addFrame(1280, 960);
+    dispatch(GadgetEvent(+Gadget::ZoomIn));
+    EXPECT_FLOAT_EQ(state.view.zoom, 1.046875f);
+    dispatch(GadgetEvent(+Gadget::ZoomOneToOne));
+    dispatch(GadgetEvent(+Gadget::ZoomOut));
+    EXPECT_FLOAT_EQ(state.view.zoom, 0.953125f);
+    dispatch(GadgetEvent(+Gadget::ZoomFit));
+    EXPECT_FLOAT_EQ(state.view.zoom, 0.5f);  // 640 x 480 canvas, 1280 x 960 picture
+    dispatch(GadgetEvent(+Gadget::ZoomOneToOne));
+    EXPECT_FLOAT_EQ(state.view.zoom, 1.0f);
+    EXPECT_EQ(shell.scrollBars[+Gadget::HorizontalScrollBar].maximum, 1280);
+    EXPECT_EQ(shell.scrollBars[+Gadget::VerticalScrollBar].page, 480);
+
+    shell.gadgetStates[+Gadget::HorizontalScrollBar] = 200;
+    dispatch(GadgetEvent(+Gadget::HorizontalScrollBar));
+    shell.gadgetStates[+Gadget::VerticalScrollBar] = 30;
+    dispatch(GadgetEvent(+Gadget::VerticalScrollBar));
+    EXPECT_EQ(state.view.offsetX, -200);
+    EXPECT_EQ(state.view.offsetY, -30);
+}
+
+TEST_F(DispatchTest, ZoomToolZoomsToTheDraggedRectangle) {
+    addFrame();
+    dispatch(GadgetEvent(+Gadget::ZoomTool));
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 50));
+    EXPECT_TRUE(state.view.buttonDown);
+    dispatch(MouseEvent(EventKind::MouseMove, 300, 200));
+    dispatch(MouseEvent(EventKind::MouseMove, 420, 290));
+    dispatch(MouseEvent(EventKind::LeftRelease, 420, 290));
+    EXPECT_FALSE(state.view.buttonDown);
+    EXPECT_FLOAT_EQ(state.view.zoom, 2.0f);
+    EXPECT_EQ(state.view.offsetX, -100);
+    EXPECT_EQ(state.view.offsetY, -50);
+}
+
+TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {
+    FrameRecord& frame = addFrame();
+    dispatch(MouseEvent(EventKind::MouseMove, 100, 100));
+    dispatch(MouseEvent(EventKind::LeftRelease, 100, 100));
+    EXPECT_EQ(frame.maskNumber, 0);
+    // Other events of the canvas than the left click are ignored too.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::RightClick, 100, 100));
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::DragStart, 100, 100));
+    EXPECT_FALSE(state.view.buttonDown);
+    EXPECT_EQ(frame.maskNumber, 0);
+
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
+    dispatch(MouseEvent(EventKind::LeftRelease, 100, 100));
+    EXPECT_EQ(frame.maskNumber, 1);
+    EXPECT_TRUE(state.cache.maskModified);
+}
+
+TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
+    for (const Event& close : {KindEvent(EventKind::Close), MenuEvent(+MenuItem::Quit)}) {
+        addFrame();
+        shell.questions.clear();
+        shell.answers = {Answer::Cancel};
+        EXPECT_EQ(dispatch(close), LoopStep::Continue);
+        EXPECT_EQ(shell.questions.size(), 1u);
+        EXPECT_EQ(state.frames.size(), 1);
+
+        shell.answers = {Answer::No};
+        EXPECT_EQ(dispatch(close), LoopStep::End);
+        EXPECT_EQ(state.frames.size(), 0);
+    }
+    // Without frames nothing is asked.
+    shell.questions.clear();
+    EXPECT_EQ(dispatch(KindEvent(EventKind::Close)), LoopStep::End);
+    EXPECT_TRUE(shell.questions.empty());
+}
+
+TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {
+    struct Call {
+        int layer;
+        std::string files;
+        int stripX;
+    };
+    std::vector<Call> calls;
+    hooks.importDroppedFiles = [&](ProgramState&, int layer, const std::string& files, int x) {
+        calls.push_back({layer, files, x});
+    };
+    state.view.dragPayload = "/takes/dragged.png";
+    Event drop = MouseEvent(EventKind::Drop, 30, 47);
+    drop.drop = {false, "/a.png\n/b.png", 130};
+    dispatch(drop);
+    drop.y = 48;
+    drop.drop.privateFormat = true;
+    dispatch(drop);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].layer, 0);
+    EXPECT_EQ(calls[0].files, "/a.png\n/b.png");
+    EXPECT_EQ(calls[0].stripX, 160);
+    EXPECT_EQ(calls[1].layer, 1);
+    EXPECT_EQ(calls[1].files, "/takes/dragged.png");
+}
+
+TEST_F(DispatchTest, MenuItemsReachTheirOperations) {
+    std::vector<std::string> calls;
+    hooks.deleteLayer = [&](ProgramState&, int layer) {
+        calls.push_back("delete " + std::to_string(layer));
+    };
+    hooks.repeatLayer = [&](ProgramState&, int layer, int count) {
+        calls.push_back("repeat " + std::to_string(layer) + " " + std::to_string(count));
+    };
+    hooks.thumbnailEvent = [&](ProgramState&, const Event& e) {
+        calls.push_back("thumbnail " + std::to_string(e.gadget));
+    };
+    hooks.showAboutBox = [&](ProgramState&) { calls.push_back("about"); };
+    state.view.popupTargetLayer = 1;
+    for (int item : {11, 12, 10, 13, 500, 999, 1000}) dispatch(MenuEvent(item));
+    dispatch(GadgetEvent(1000, GadgetEventType::RightClick));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"delete 1", "repeat 1 1", "about", "thumbnail 1000"}));
+    EXPECT_EQ(shell.windowsBuilt.size(), 1u);  // item 1000 names no language
+
+    dispatch(MenuEvent(+MenuItem::Open));  // asks for a project file, cancelled
+    EXPECT_EQ(shell.openRequests.size(), 1u);
+    dispatch(MenuEvent(+MenuItem::Tutorial));
+    ASSERT_EQ(shell.openedAddresses.size(), 1u);
+    EXPECT_EQ(shell.openedAddresses[0], "file://" + program.path() + "tutorial/index.html");
+    state.language.texts.set(Text::ElseTutoriallink, "https://example.org/film");
+    dispatch(MenuEvent(+MenuItem::Tutorial));
+    EXPECT_EQ(shell.openedAddresses.back(), "https://example.org/film");
+}
+
+TEST_F(DispatchTest, ResizeLaysOutUnlessMinimised) {
+    shell.client = {200, 100};
+    Event minimised = KindEvent(EventKind::Resize);
+    minimised.minimised = true;
+    dispatch(minimised);
+    EXPECT_TRUE(shell.clientResizes.empty());
+    EXPECT_EQ(dispatch(KindEvent(EventKind::Resize)), LoopStep::Continue);
+    EXPECT_EQ(state.images.canvas.width(), 245);
+    EXPECT_EQ(state.images.canvas.height(), 170);
+}
+
+}  // namespace
+}  // namespace morvel

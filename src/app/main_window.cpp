@@ -1,0 +1,246 @@
+#include "app/main_window.h"
+
+#include "editor/canvas.h"
+#include "editor/frame_selection.h"
+#include "editor/mask_tools.h"
+#include "editor/zoom.h"
+#include "platform/gadgets.h"
+#include "session/project_lifecycle.h"
+
+namespace morvel {
+
+namespace {
+
+// Fixed places of the layout: the canvas's top-left corner, the scroll bars' thickness, the
+// layer-rows picture's column and size, the frame strip's height.
+constexpr int kCanvasX = 35;
+constexpr int kCanvasY = 30;
+constexpr int kScrollBarThickness = 15;
+constexpr int kLayerRowsX = 5;
+constexpr int kLayerRowsWidth = 27;
+constexpr int kLayerRowsHeight = 97;
+constexpr int kFrameStripHeight = 120;
+
+// Background colours of the frame strip's rows: layer 1 above, layer 2 below.
+constexpr std::uint32_t kLayer1RowColour = 0xF396A2;  // 243, 150, 162
+constexpr std::uint32_t kLayer2RowColour = 0x94D7FE;  // 148, 215, 254
+constexpr int kStripRowWidth = 65000000;
+
+MenuEntry item(const std::string& label, MenuItem number) {
+    MenuEntry entry;
+    entry.label = label;
+    entry.item = +number;
+    return entry;
+}
+
+MenuEntry separator() {
+    MenuEntry entry;
+    entry.separator = true;
+    return entry;
+}
+
+MenuEntry submenu(const std::string& label, std::vector<MenuEntry> entries) {
+    MenuEntry entry;
+    entry.label = label;
+    entry.entries = std::move(entries);
+    return entry;
+}
+
+std::vector<MenuEntry> menuBar(const ProgramState& state) {
+    const LanguageTable& t = state.language.texts;
+    std::vector<MenuEntry> languages;
+    const auto& available = state.language.available;
+    for (std::size_t i = 0; i < available.size(); ++i) {
+        MenuEntry language;
+        language.label = available[i];
+        language.item = +MenuItem::FirstLanguage + static_cast<int>(i);
+        language.checked = available[i] == state.language.current;
+        languages.push_back(std::move(language));
+    }
+    return {
+        submenu(
+            t[Text::MainMenuProject],
+            {item(t[Text::MainMenuNew], MenuItem::New), item(t[Text::MainMenuOpen], MenuItem::Open),
+             item(t[Text::MainMenuSave], MenuItem::Save),
+             item(t[Text::MainMenuSaveas], MenuItem::SaveAs), separator(),
+             submenu(t[Text::MainMenuExport],
+                     {item(t[Text::MainMenuImageexport], MenuItem::ImageExport),
+                      item(t[Text::MainMenuAviexport], MenuItem::AviExport)}),
+             separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
+        submenu(t[Text::MainMenuOptions],
+                {submenu(t[Text::MainMenuLanguage], std::move(languages)),
+                 item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
+        submenu(t[Text::MainMenuHelp], {item(t[Text::MainMenuTutorial], MenuItem::Tutorial),
+                                        item(t[Text::MainMenuAbout], MenuItem::About)}),
+    };
+}
+
+GadgetSpec gadget(Gadget number, GadgetKind kind, int x, int y, int width, int height) {
+    GadgetSpec spec;
+    spec.number = +number;
+    spec.kind = kind;
+    spec.x = x;
+    spec.y = y;
+    spec.width = width;
+    spec.height = height;
+    return spec;
+}
+
+GadgetSpec pictureGadget(Gadget number, GadgetKind kind, int x, int y, int width, int height,
+                         Picture picture, const std::string& tooltip = {}) {
+    GadgetSpec spec = gadget(number, kind, x, y, width, height);
+    spec.picture = picture;
+    spec.tooltip = tooltip;
+    return spec;
+}
+
+GadgetSpec ranged(GadgetSpec spec, int minimum, int maximum, int state) {
+    spec.minimum = minimum;
+    spec.maximum = maximum;
+    spec.state = state;
+    return spec;
+}
+
+std::vector<GadgetSpec> gadgets(const ProgramState& state) {
+    const LanguageTable& t = state.language.texts;
+    using K = GadgetKind;
+    std::vector<GadgetSpec> list;
+    list.push_back(gadget(Gadget::Canvas, K::Canvas, 35, 30, 640, 480));
+    list.push_back(ranged(gadget(Gadget::HorizontalScrollBar, K::HorizontalScrollBar, 35, 510, 640,
+                                 kScrollBarThickness),
+                          0, 640, 0));
+    list.push_back(ranged(
+        gadget(Gadget::VerticalScrollBar, K::VerticalScrollBar, 675, 30, kScrollBarThickness, 480),
+        0, 480, 0));
+    const struct {
+        Gadget number;
+        Picture picture;
+        Text tooltip;
+    } tools[] = {
+        {Gadget::ZoomTool, Picture::ZoomTool, Text::ToolsZoom},
+        {Gadget::Eraser, Picture::Eraser, Text::ToolsEraser},
+        {Gadget::AntiEraser, Picture::AntiEraser, Text::ToolsDeraser},
+        {Gadget::SelectionTool, Picture::Selection, Text::ToolsSelecter},
+        {Gadget::MaskMover, Picture::MoveMask, Text::ToolsMover},
+    };
+    int y = 30;
+    for (const auto& tool : tools) {
+        list.push_back(pictureGadget(tool.number, K::PictureButton, 5, y, 27, 27, tool.picture,
+                                     t[tool.tooltip]));
+        y += 30;
+    }
+    list.push_back(
+        pictureGadget(Gadget::BrushShape, K::ClickablePicture, 35, 5, 20, 20, Picture::RoundBrush));
+    GadgetSpec size = ranged(gadget(Gadget::BrushSize, K::SpinField, 55, 5, 35, 20), 1, 150, 10);
+    size.tooltip = t[Text::SettingsSize];
+    list.push_back(size);
+    list.push_back(
+        pictureGadget(Gadget::TransparencyIcon, K::Picture, 100, 5, 20, 20, Picture::Transparency));
+    GadgetSpec transparency =
+        ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
+    transparency.tooltip = t[Text::SettingsTransparency];
+    list.push_back(transparency);
+    list.push_back(pictureGadget(Gadget::ZoomIn, K::PictureButton, 35, 4, 22, 22, Picture::ZoomIn,
+                                 t[Text::SettingsZoomin]));
+    list.push_back(pictureGadget(Gadget::ZoomOut, K::PictureButton, 60, 4, 22, 22, Picture::ZoomOut,
+                                 t[Text::SettingsZoomout]));
+    GadgetSpec fit = gadget(Gadget::ZoomFit, K::PushButton, 85, 5, 80, 20);
+    fit.label = t[Text::SettingsZoomfit];
+    list.push_back(fit);
+    GadgetSpec oneToOne = gadget(Gadget::ZoomOneToOne, K::PushButton, 165, 5, 30, 20);
+    oneToOne.label = t[Text::SettingsZoom1to1];
+    list.push_back(oneToOne);
+    list.push_back(pictureGadget(Gadget::LayerRowsPicture, K::Picture, kLayerRowsX, 492,
+                                 kLayerRowsWidth, kLayerRowsHeight, Picture::LayerRows));
+    GadgetSpec strip = gadget(Gadget::FrameStrip, K::FrameStrip, 35, 490, 660, kFrameStripHeight);
+    strip.tooltip = t[Text::ElseLayersdescription];
+    list.push_back(strip);
+    GadgetSpec upper = gadget(Gadget::Layer1Row, K::StripRow, 0, 0, kStripRowWidth, 48);
+    upper.colour = kLayer1RowColour;
+    upper.enabled = false;
+    list.push_back(upper);
+    GadgetSpec lower = gadget(Gadget::Layer2Row, K::StripRow, 0, 49, kStripRowWidth, 48);
+    lower.colour = kLayer2RowColour;
+    lower.enabled = false;
+    list.push_back(lower);
+    GadgetSpec marker = pictureGadget(Gadget::FrameMarker, K::FrameMarker, kFrameMarkerHidden, 1,
+                                      66, 97, Picture::FrameMarker);
+    marker.enabled = false;
+    list.push_back(marker);
+    return list;
+}
+
+}  // namespace
+
+MainWindowSpec MainWindowSpecFor(const ProgramState& state) {
+    const LanguageTable& t = state.language.texts;
+    MainWindowSpec spec;
+    spec.title = WindowTitleFor(t[Text::ElseNewtitle]);
+    spec.menuBar = menuBar(state);
+    spec.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
+                      item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer)};
+    spec.shortcuts = {{"Ctrl+N", +MenuItem::New},
+                      {"Ctrl+O", +MenuItem::Open},
+                      {"Ctrl+S", +MenuItem::Save},
+                      {"Ctrl+Delete", +MenuItem::DeleteLayer},
+                      {"Ctrl+R", +MenuItem::RepeatLayer}};
+    spec.gadgets = gadgets(state);
+    return spec;
+}
+
+bool BuildMainWindow(ProgramState& state) {
+    if (!state.shell.buildMainWindow(MainWindowSpecFor(state))) {
+        state.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
+        state.mustEnd = true;
+        return false;
+    }
+    ViewState& view = state.view;
+    view.brushShape = kRoundBrushImage;
+    view.zoom = 1.0f;
+    view.offsetX = 0;
+    view.offsetY = 0;
+    view.brushSize = 10;
+    view.eraseGrey = 0;
+    view.buttonDown = false;
+    view.cursorInside = false;
+    SelectTool(state, +Gadget::Eraser);
+    LayoutMainWindow(state);
+    if (state.mustEnd) return false;
+    RefreshFrameStrip(state, 0);
+    return !state.mustEnd;
+}
+
+void LayoutMainWindow(ProgramState& state) {
+    Shell& shell = state.shell;
+    ClientSize client = shell.clientSize();
+    if (client.width < kMinClientWidth) shell.setClientSize(kMinClientWidth, client.height);
+    client = shell.clientSize();
+    if (client.height < kMinClientHeight) shell.setClientSize(client.width, kMinClientHeight);
+    client = shell.clientSize();
+    const int w = client.width;
+    const int h = client.height;
+
+    const int canvasWidth = w - 55;
+    const int canvasHeight = h - 180;
+    state.images.canvas = Image();
+    auto canvas = Image::create(canvasWidth, canvasHeight);
+    if (!canvas) {
+        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::WindowLayout, 200, {},
+                                canvasWidth, canvasHeight);
+        state.mustEnd = true;
+        return;
+    }
+    state.images.canvas = std::move(*canvas);
+    InvalidateCanvas(state);
+    shell.placeGadget(+Gadget::VerticalScrollBar, canvasWidth + kCanvasX, kCanvasY,
+                      kScrollBarThickness, canvasHeight);
+    shell.placeGadget(+Gadget::HorizontalScrollBar, kCanvasX, canvasHeight + kCanvasY, canvasWidth,
+                      kScrollBarThickness);
+    UpdateScrollBars(state);
+    RedrawCanvas(state, -1, -1, 0, 0);
+    shell.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
+                      kLayerRowsHeight);
+    shell.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);
+}
+
+}  // namespace morvel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/main_window_spec.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+// The smallest client area the layout keeps.
+constexpr int kMinClientWidth = 300;
+constexpr int kMinClientHeight = 350;
+
+// The main window in the language in use: gadgets, menus, shortcuts and title.
+MainWindowSpec MainWindowSpecFor(const ProgramState& state);
+
+// Builds (or rebuilds) the main window and shows it: the tools and options at their start
+// values (eraser, round brush of size 10, transparency 100, zoom 1), laid out, the frame strip
+// filled and its first frame shown. A window that cannot be opened is reported and sets
+// state.mustEnd; the result is then false.
+bool BuildMainWindow(ProgramState& state);
+
+// Keeps the client area at least 300 x 350, makes the canvas buffer fill the space the canvas
+// has, places the scroll bars, the layer-rows picture and the frame strip around it, and
+// redraws. A canvas buffer that cannot be made is reported and sets state.mustEnd.
+void LayoutMainWindow(ProgramState& state);
+
+}  // namespace morvel

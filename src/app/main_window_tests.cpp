@@ -1,0 +1,231 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/app_test_support.h"
+#include "app/dispatch.h"
+#include "i18n/load_language.h"
+#include "platform/gadgets.h"
+
+namespace morvel {
+namespace {
+
+using testing::AppFixture;
+using Placement = testing::RecordingShell::Placement;
+
+const GadgetSpec* findGadget(const MainWindowSpec& spec, Gadget number) {
+    for (const GadgetSpec& g : spec.gadgets)
+        if (g.number == +number) return &g;
+    return nullptr;
+}
+
+// Every menu item with its label, depth first.
+void collectItems(const std::vector<MenuEntry>& entries, std::map<int, MenuEntry>& items) {
+    for (const MenuEntry& e : entries) {
+        if (e.item != 0) items[e.item] = e;
+        collectItems(e.entries, items);
+    }
+}
+
+TEST(MainWindowSpec, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
+    AppFixture app;
+    const MainWindowSpec spec = MainWindowSpecFor(app.state);
+    EXPECT_EQ(spec.title, "*Neu* - Morvel");
+    EXPECT_EQ(spec.clientWidth, 680);
+    EXPECT_EQ(spec.clientHeight, 620);
+    const std::vector<int> order{1,  3,  4,  9,  10, 11, 12, 13, 15, 14, 17,
+                                 16, 18, 19, 20, 21, 8,  2,  6,  7,  5};
+    std::vector<int> numbers;
+    for (const GadgetSpec& g : spec.gadgets) numbers.push_back(g.number);
+    EXPECT_EQ(numbers, order);
+
+    const struct {
+        Gadget number;
+        int x, y, w, h;
+        std::string tooltipOrLabel;
+    } places[] = {
+        {Gadget::Canvas, 35, 30, 640, 480, ""},
+        {Gadget::HorizontalScrollBar, 35, 510, 640, 15, ""},
+        {Gadget::VerticalScrollBar, 675, 30, 15, 480, ""},
+        {Gadget::ZoomTool, 5, 30, 27, 27, "Zoomen"},
+        {Gadget::Eraser, 5, 60, 27, 27, "Radiergummi"},
+        {Gadget::AntiEraser, 5, 90, 27, 27, "Anti-Radiergummi"},
+        {Gadget::SelectionTool, 5, 120, 27, 27, "Auswahl"},
+        {Gadget::MaskMover, 5, 150, 27, 27, "Maske bewegen"},
+        {Gadget::BrushShape, 35, 5, 20, 20, ""},
+        {Gadget::BrushSize, 55, 5, 35, 20, "Pinselgröße"},
+        {Gadget::TransparencyIcon, 100, 5, 20, 20, ""},
+        {Gadget::Transparency, 120, 5, 35, 20, "Transparenz"},
+        {Gadget::ZoomIn, 35, 4, 22, 22, "Vergrößern"},
+        {Gadget::ZoomOut, 60, 4, 22, 22, "Verkleinern"},
+        {Gadget::ZoomFit, 85, 5, 80, 20, "Ganzes Bild"},
+        {Gadget::ZoomOneToOne, 165, 5, 30, 20, "1:1"},
+        {Gadget::LayerRowsPicture, 5, 492, 27, 97, ""},
+        {Gadget::FrameStrip, 35, 490, 660, 120, "Hierhin können Bilddateien gezogen werden"},
+        {Gadget::Layer1Row, 0, 0, 65000000, 48, ""},
+        {Gadget::Layer2Row, 0, 49, 65000000, 48, ""},
+        {Gadget::FrameMarker, -200, 1, 66, 97, ""},
+    };
+    for (const auto& p : places) {
+        const GadgetSpec* g = findGadget(spec, p.number);
+        ASSERT_NE(g, nullptr) << +p.number;
+        EXPECT_EQ(Placement({g->x, g->y, g->width, g->height}), Placement({p.x, p.y, p.w, p.h}))
+            << +p.number;
+        EXPECT_EQ(g->tooltip + g->label, p.tooltipOrLabel) << +p.number;
+    }
+    const GadgetSpec* size = findGadget(spec, Gadget::BrushSize);
+    EXPECT_EQ(std::tie(size->minimum, size->maximum, size->state), std::tuple(1, 150, 10));
+    const GadgetSpec* transparency = findGadget(spec, Gadget::Transparency);
+    EXPECT_EQ(std::tie(transparency->minimum, transparency->maximum, transparency->state),
+              std::tuple(0, 100, 100));
+    EXPECT_EQ(findGadget(spec, Gadget::Layer1Row)->colour, 0xF396A2u);
+    EXPECT_EQ(findGadget(spec, Gadget::Layer2Row)->colour, 0x94D7FEu);
+    EXPECT_FALSE(findGadget(spec, Gadget::FrameMarker)->enabled);
+    EXPECT_EQ(findGadget(spec, Gadget::BrushShape)->picture, Picture::RoundBrush);
+}
+
+TEST(MainWindowSpec, MenusShortcutsAndTheLanguageSubmenu) {
+    AppFixture app;
+    app.program.write("english.language", "[MainMenu]\nnew = New\tCtrl+N\n");
+    app.program.write("Deutsch.LANGUAGE", "");
+    LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
+    const MainWindowSpec spec = MainWindowSpecFor(app.state);
+    ASSERT_EQ(spec.menuBar.size(), 3u);
+    EXPECT_EQ(spec.menuBar[0].label, "&Projekt");
+    EXPECT_EQ(spec.menuBar[1].label, "&Einstellungen");
+    EXPECT_EQ(spec.menuBar[2].label, "&Hilfe");
+    std::map<int, MenuEntry> items;
+    collectItems(spec.menuBar, items);
+    collectItems(spec.popupMenu, items);
+    const std::map<int, std::string> labels{
+        {1, "New\tCtrl+N"},         {2, "Öffnen ...\tStrg+O"},
+        {3, "Speichern\tStrg+S"},   {4, "Speichern als ..."},
+        {5, "Als Bilder ..."},      {6, "Als AVI-Video ..."},
+        {7, "Beenden\tAlt+F4"},     {8, "MVL-Dateien mit Morvel öffnen"},
+        {10, "Über ..."},           {11, "Löschen\tStrg+Entf"},
+        {12, "Wiederholen\tStrg+R"}};
+    for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
+    EXPECT_EQ(items[9].label, app.state.language.texts[Text::MainMenuTutorial]);
+    // One language item per file, in the listing's order, the one in use checked.
+    const auto& available = app.state.language.available;
+    ASSERT_EQ(available.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const MenuEntry& language = items[1001 + i];
+        EXPECT_EQ(language.label, available[i]);
+        EXPECT_EQ(language.checked, available[i] == "english");
+    }
+    EXPECT_EQ(items.count(1003), 0u);
+    std::vector<std::pair<std::string, int>> shortcuts;
+    for (const ShortcutSpec& s : spec.shortcuts) shortcuts.emplace_back(s.keys, s.item);
+    EXPECT_EQ(
+        shortcuts,
+        (std::vector<std::pair<std::string, int>>{
+            {"Ctrl+N", 1}, {"Ctrl+O", 2}, {"Ctrl+S", 3}, {"Ctrl+Delete", 11}, {"Ctrl+R", 12}}));
+}
+
+TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
+    const struct {
+        ClientSize client;
+        std::vector<ClientSize> resizes;
+        int w, h;
+    } cases[] = {
+        {{200, 100}, {{300, 100}, {300, 350}}, 300, 350},
+        {{299, 500}, {{300, 500}}, 300, 500},
+        {{300, 350}, {}, 300, 350},
+        {{1000, 800}, {}, 1000, 800},
+    };
+    for (const auto& c : cases) {
+        AppFixture app(c.client);
+        ASSERT_TRUE(BuildMainWindow(app.state));
+        std::vector<std::pair<int, int>> resizes, expected;
+        for (const ClientSize& s : app.shell.clientResizes) resizes.emplace_back(s.width, s.height);
+        for (const ClientSize& s : c.resizes) expected.emplace_back(s.width, s.height);
+        EXPECT_EQ(resizes, expected);
+        const int cw = c.w - 55, ch = c.h - 180;
+        EXPECT_EQ(app.state.images.canvas.width(), cw);
+        EXPECT_EQ(app.state.images.canvas.height(), ch);
+        auto& at = app.shell.placements;
+        EXPECT_EQ(at[+Gadget::VerticalScrollBar], Placement({cw + 35, 30, 15, ch}));
+        EXPECT_EQ(at[+Gadget::HorizontalScrollBar], Placement({35, ch + 30, cw, 15}));
+        EXPECT_EQ(at[+Gadget::LayerRowsPicture], Placement({5, c.h - 123, 27, 97}));
+        EXPECT_EQ(at[+Gadget::FrameStrip], Placement({35, c.h - 125, c.w - 40, 120}));
+    }
+    AppFixture minimum({300, 350});
+    ASSERT_TRUE(BuildMainWindow(minimum.state));
+    EXPECT_EQ(minimum.state.images.canvas.width(), 245);
+    EXPECT_EQ(minimum.state.images.canvas.height(), 170);
+}
+
+TEST(LayoutMainWindow, ACanvasBufferThatCannotBeMadeEndsTheProgram) {
+    AppFixture app({70000, 600});
+    EXPECT_FALSE(BuildMainWindow(app.state));
+    EXPECT_TRUE(app.state.mustEnd);
+    ASSERT_EQ(app.shell.errors.size(), 1u);
+    EXPECT_NE(app.shell.errors[0].text.find("ErrorCode = 110-4-200-69945-420"), std::string::npos);
+    EXPECT_EQ(app.shell.errors[0].caption, "Fehler !");
+}
+
+TEST(BuildMainWindow, AWindowThatCannotBeOpenedIsReported) {
+    AppFixture app;
+    app.shell.failWindowBuild = true;
+    EXPECT_FALSE(BuildMainWindow(app.state));
+    EXPECT_TRUE(app.state.mustEnd);
+    ASSERT_EQ(app.shell.errors.size(), 1u);
+    EXPECT_NE(app.shell.errors[0].text.find("ErrorCode = 410-13-0"), std::string::npos);
+}
+
+TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
+    AppFixture app;
+    app.program.write("English.language",
+                      "[MainMenu]\nproject = &Project\n[Tools]\neraser = Eraser\n"
+                      "[Settings]\nzoomfit = Fit\n[Else]\nnewtitle = *New*\n");
+    LoadLanguage(app.state.language, app.shell, app.program.path(), "");
+    ProgramState& state = app.state;
+    ASSERT_TRUE(BuildMainWindow(state));
+    ASSERT_EQ(state.language.available, std::vector<std::string>{"English"});
+    app.addFrame();
+    Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
+    Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
+    state.view.brushSize = 99;
+    state.view.eraseGrey = 200;
+    state.view.zoom = 3.0f;
+    app.shell.gadgetStates[+Gadget::Transparency] = 20;
+
+    // Cancelled: nothing changes.
+    app.shell.answers = {Answer::Cancel};
+    Dispatch(state, testing::MenuEvent(1001));
+    EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
+    EXPECT_EQ(state.frames.size(), 1);
+    EXPECT_EQ(state.view.tool, +Gadget::SelectionTool);
+
+    app.shell.answers = {Answer::No};
+    EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
+    ASSERT_EQ(app.shell.windowsBuilt.size(), 2u);
+    EXPECT_EQ(app.shell.questions.size(), 2u);
+    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.language.current, "English");
+    const MainWindowSpec& spec = app.shell.windowsBuilt.back();
+    EXPECT_EQ(spec.title, "*New* - Morvel");
+    EXPECT_EQ(spec.menuBar[0].label, "&Project");
+    EXPECT_EQ(findGadget(spec, Gadget::Eraser)->tooltip, "Eraser");
+    EXPECT_EQ(findGadget(spec, Gadget::ZoomFit)->label, "Fit");
+    EXPECT_TRUE(spec.menuBar[1].entries[0].entries[0].checked);
+    EXPECT_EQ(state.view.tool, +Gadget::Eraser);
+    EXPECT_EQ(state.view.brushSize, 10);
+    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.eraseGrey, 0);
+    EXPECT_FLOAT_EQ(state.view.zoom, 1.0f);
+    EXPECT_EQ(app.shell.gadgetStates[+Gadget::Transparency], 100);
+
+    // Choosing the language in use again still asks, empties and rebuilds.
+    app.addFrame();
+    Dispatch(state, testing::MenuEvent(1001));
+    EXPECT_EQ(app.shell.windowsBuilt.size(), 3u);
+    EXPECT_EQ(app.shell.questions.size(), 3u);
+    EXPECT_EQ(state.frames.size(), 0);
+}
+
+}  // namespace
+}  // namespace morvel

@@ -1,0 +1,205 @@
+#include "window/frame_strip.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+
+namespace morvel {
+
+class FrameStrip::Content : public QWidget {
+public:
+    explicit Content(QWidget* parent) : QWidget(parent) {}
+    struct Row {
+        int top = 0;
+        int height = 0;
+        QColor colour;
+    };
+    Row rows[2];
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        const QRect area = event->rect();
+        painter.fillRect(area, palette().window());
+        for (const Row& row : rows) {
+            if (row.height > 0)
+                painter.fillRect(QRect(area.left(), row.top, area.width(), row.height) & area,
+                                 row.colour);
+        }
+    }
+};
+
+class FrameStrip::Thumbnail : public QLabel {
+public:
+    Thumbnail(QWidget* parent, GadgetHandle handle, FrameStrip* strip)
+        : QLabel(parent), m_handle(handle), m_strip(strip) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        const QPoint at = event->position().toPoint();
+        m_pressAt = at;
+        m_pressed = event->button() == Qt::LeftButton;
+        m_dragStarted = false;
+        if (event->button() == Qt::LeftButton) raise(GadgetEventType::LeftClick, at);
+        if (event->button() == Qt::RightButton) raise(GadgetEventType::RightClick, at);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPoint at = event->position().toPoint();
+        if (m_pressed && !m_dragStarted &&
+            (at - m_pressAt).manhattanLength() > QApplication::startDragDistance()) {
+            m_dragStarted = true;
+            raise(GadgetEventType::DragStart, at);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_pressed = false; }
+
+private:
+    void raise(GadgetEventType type, QPoint at) {
+        if (m_strip->onThumbnailEvent) m_strip->onThumbnailEvent(m_handle, type, at);
+    }
+    GadgetHandle m_handle;
+    FrameStrip* m_strip;
+    QPoint m_pressAt;
+    bool m_pressed = false;
+    bool m_dragStarted = false;
+};
+
+FrameStrip::FrameStrip(QWidget* parent, int innerHeight, int scrollStep)
+    : QScrollArea(parent), m_content(new Content(this)), m_innerHeight(innerHeight) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWidgetResizable(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_content->setAttribute(Qt::WA_OpaquePaintEvent);
+    setWidget(m_content);
+    horizontalScrollBar()->setSingleStep(scrollStep);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setContentWidth(0);
+}
+
+void FrameStrip::setRow(int row, int top, int height, QColor colour) {
+    m_content->rows[row] = {top, height, colour};
+    m_content->update();
+}
+
+void FrameStrip::setMarker(const QPixmap& picture, int x, int y) {
+    if (!m_marker) m_marker = new QLabel(m_content);
+    m_marker->setPixmap(picture);
+    m_marker->setGeometry(x, y, picture.width(), picture.height());
+    // It takes no input (clicks reach the thumbnails under it) but keeps its colours.
+    m_marker->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_marker->show();
+}
+
+void FrameStrip::moveMarker(int x) {
+    if (!m_marker) return;
+    m_marker->move(x, m_marker->y());
+    m_marker->raise();  // in front of the thumbnails
+}
+
+void FrameStrip::setContentWidth(int width) {
+    m_contentWidth = width;
+    fitContent();
+}
+
+void FrameStrip::fitContent() {
+    // The rows reach across the whole visible strip even when there are few frames.
+    m_content->resize(std::max(m_contentWidth, viewport()->width()), m_innerHeight);
+}
+
+void FrameStrip::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    fitContent();
+}
+
+GadgetHandle FrameStrip::createThumbnail(const Image& picture, int x, int y,
+                                         const QString& tooltip) {
+    const GadgetHandle handle = m_nextHandle++;
+    auto* thumbnail = new Thumbnail(m_content, handle, this);
+    const QImage wrapped(picture.data(), picture.width(), picture.height(),
+                         static_cast<qsizetype>(picture.stride()), QImage::Format_RGB888);
+    thumbnail->setPixmap(QPixmap::fromImage(wrapped.copy()));
+    thumbnail->setGeometry(x, y, picture.width(), picture.height());
+    thumbnail->setToolTip(tooltip);
+    thumbnail->show();
+    m_thumbnails[handle] = thumbnail;
+    return handle;
+}
+
+void FrameStrip::moveThumbnail(GadgetHandle handle, int x) {
+    auto found = m_thumbnails.find(handle);
+    if (found != m_thumbnails.end()) found->second->move(x, found->second->y());
+}
+
+void FrameStrip::destroyThumbnail(GadgetHandle handle) {
+    auto found = m_thumbnails.find(handle);
+    if (found == m_thumbnails.end()) return;
+    delete found->second;
+    m_thumbnails.erase(found);
+}
+
+QWidget* FrameStrip::thumbnail(GadgetHandle handle) const {
+    auto found = m_thumbnails.find(handle);
+    return found == m_thumbnails.end() ? nullptr : found->second;
+}
+
+namespace {
+
+bool acceptable(const QMimeData* data) {
+    return data->hasFormat(kLayerDragMimeType) || data->hasUrls();
+}
+
+// Files are copied into the project (by reference); the program's own thumbnails may be copied
+// or moved.
+void acceptAction(QDropEvent* event) {
+    const bool own = event->mimeData()->hasFormat(kLayerDragMimeType);
+    const Qt::DropActions allowed = own ? (Qt::CopyAction | Qt::MoveAction) : Qt::CopyAction;
+    if (allowed & event->proposedAction()) {
+        event->acceptProposedAction();
+    } else {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+}
+
+}  // namespace
+
+void FrameStrip::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptable(event->mimeData())) acceptAction(event);
+}
+
+void FrameStrip::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptable(event->mimeData())) acceptAction(event);
+}
+
+void FrameStrip::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!acceptable(data)) return;
+    Event drop;
+    drop.kind = EventKind::Drop;
+    const QPoint at = event->position().toPoint();
+    drop.x = at.x();
+    drop.y = at.y();
+    drop.drop.stripScroll = horizontalScrollBar()->value();
+    drop.drop.privateFormat = data->hasFormat(kLayerDragMimeType);
+    if (!drop.drop.privateFormat) {
+        std::string files;
+        for (const QUrl& url : data->urls()) {
+            if (!url.isLocalFile()) continue;
+            if (!files.empty()) files += '\n';
+            files += QFile::encodeName(url.toLocalFile()).toStdString();
+        }
+        drop.drop.fileList = files;
+    }
+    acceptAction(event);
+    if (onDrop) onDrop(drop);
+}
+
+}  // namespace morvel

@@ -1,0 +1,33 @@
+// morvel: the window program.
+
+#include <QApplication>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <string>
+#include <vector>
+
+#include "app/start_up.h"
+#include "platform/files.h"
+#include "platform/single_instance.h"
+#include "project/program_state.h"
+#include "window/qt_shell.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Morvel");
+    // Qt's own texts (dialog buttons) in the desktop's language, where Qt's translations exist.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    morvel::QtShell shell;
+    morvel::ProgramState state(shell, morvel::TemporaryFolder(), morvel::ExecutableFolder());
+    shell.attachCanvas(state.images.canvas);
+    // Qt has taken its own options out of argv; the first of the rest names a project.
+    std::vector<std::string> arguments;
+    const QStringList rest = QApplication::arguments();
+    for (int i = 1; i < rest.size(); ++i)
+        arguments.push_back(QFile::encodeName(rest[i]).toStdString());
+    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder());
+}

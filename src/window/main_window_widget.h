@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMenu>
+#include <functional>
+#include <map>
+
+#include "app/event.h"
+#include "platform/main_window_spec.h"
+
+namespace morvel {
+
+class CanvasWidget;
+class FrameStrip;
+
+// The main window built from its spec: every gadget by number as a child of the client area
+// below the menu bar, the menu bar, the popup menu and the shortcuts. Every input becomes an
+// event handed to post(); closing the window is an event too (the program decides).
+class MainWindowWidget : public QMainWindow {
+public:
+    MainWindowWidget(const MainWindowSpec& spec, std::function<void(const Event&)> post);
+
+    QWidget* clientArea() const { return centralWidget(); }
+    QWidget* gadget(int number) const;
+    CanvasWidget* canvas() const { return m_canvas; }
+    FrameStrip* frameStrip() const { return m_strip; }
+    QMenu* popupMenu() const { return m_popup; }
+
+    // The gadget property that names a widget's gadget number.
+    static constexpr const char* kGadgetProperty = "gadget";
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus(const MainWindowSpec& spec);
+    void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
+    void buildGadget(const GadgetSpec& spec);
+    void postGadget(int number, GadgetEventType type = GadgetEventType::Change, QPoint at = {});
+
+    std::function<void(const Event&)> m_post;
+    std::map<int, QWidget*> m_gadgets;
+    CanvasWidget* m_canvas = nullptr;
+    FrameStrip* m_strip = nullptr;
+    QMenu* m_popup = nullptr;
+    QStyle* m_compactSpinStyle;
+};
+
+}  // namespace morvel

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QPixmap>
+
+#include "platform/main_window_spec.h"
+
+namespace morvel {
+
+// The program's own pictures, drawn at their fixed sizes (see Picture). Picture::None gives a
+// null pixmap.
+QPixmap DrawPicture(Picture picture);
+
+}  // namespace morvel

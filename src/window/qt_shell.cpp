@@ -1,0 +1,297 @@
+#include "window/qt_shell.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QThread>
+#include <QToolButton>
+#include <QUrl>
+#include <QWindow>
+
+#include "platform/gadgets.h"
+#include "platform/text.h"
+#include "window/canvas_widget.h"
+#include "window/frame_strip.h"
+#include "window/language_chooser.h"
+#include "window/pictures.h"
+
+namespace morvel {
+
+namespace {
+
+QString text(const std::string& utf8) {
+    return QString::fromStdString(ReplaceAll(utf8, "\r\n", "\n"));
+}
+
+// "description|pattern|description|pattern" as Qt's name filters "description (pattern)".
+QStringList nameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        filters << parts[i] + " (" + patterns + ")";
+    }
+    return filters;
+}
+
+FileChoice runFileDialog(QWidget* parent, const FileRequest& request, bool save) {
+    QFileDialog dialog(parent, text(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = nameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);  // descriptions name their patterns
+    if (request.filterIndex >= 0 && request.filterIndex < filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex]);
+    const QString initial = QFile::decodeName(request.initialName.c_str());
+    if (!initial.isEmpty() && !initial.contains('*')) dialog.selectFile(initial);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    FileChoice choice;
+    choice.path = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    choice.filterIndex =
+        std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    return choice;
+}
+
+}  // namespace
+
+QtShell::QtShell() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    qApp->installEventFilter(this);
+}
+
+QtShell::~QtShell() {
+    qApp->removeEventFilter(this);
+    delete m_window.data();
+}
+
+void QtShell::post(const Event& event) {
+    // Moves that pile up while the program is busy count once, at the latest position.
+    if (event.kind == EventKind::MouseMove && !m_queue.empty() &&
+        m_queue.back().kind == EventKind::MouseMove) {
+        m_queue.back() = event;
+    } else {
+        m_queue.push_back(event);
+    }
+    if (m_waiting) m_waiting->quit();
+}
+
+Event QtShell::waitEvent() {
+    while (m_queue.empty()) {
+        QEventLoop loop;
+        m_waiting = &loop;
+        loop.exec();
+        m_waiting = nullptr;
+    }
+    Event event = m_queue.front();
+    m_queue.pop_front();
+    return event;
+}
+
+bool QtShell::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // The pointer left the program's windows for another program's: no move of ours reports
+    // that, so one is made at the pointer's place (it removes the brush outline).
+    if (type == QEvent::Leave && watched->isWindowType() && m_window && m_window->canvas() &&
+        !QApplication::activeModalWidget()) {
+        const QPoint at = m_window->canvas()->mapFromGlobal(QCursor::pos());
+        Event left;
+        left.kind = EventKind::MouseMove;
+        left.x = at.x();
+        left.y = at.y();
+        post(left);
+        return false;
+    }
+    if ((type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) ||
+        !watched->isWindowType() || !m_window || !m_window->canvas()) {
+        return false;
+    }
+    // A modal dialog has the input: the main window's loop does not take part.
+    if (QApplication::activeModalWidget()) return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseButtonRelease && mouse->button() != Qt::LeftButton) return false;
+    const QPoint at = m_window->canvas()->mapFromGlobal(mouse->globalPosition().toPoint());
+    Event raw;
+    raw.kind = type == QEvent::MouseMove ? EventKind::MouseMove : EventKind::LeftRelease;
+    raw.x = at.x();
+    raw.y = at.y();
+    post(raw);
+    return false;
+}
+
+QWidget* QtShell::dialogParent() const {
+    if (m_window) return m_window;
+    return QApplication::activeWindow();
+}
+
+void QtShell::showError(const std::string& caption, const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, text(caption), text(message), QMessageBox::Ok,
+                    dialogParent());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+Answer QtShell::ask(const std::string& title, const std::string& question) {
+    QMessageBox box(QMessageBox::Question, text(title), text(question),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialogParent());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+FileChoice QtShell::requestOpenFile(const FileRequest& request) {
+    return runFileDialog(dialogParent(), request, false);
+}
+
+FileChoice QtShell::requestSaveFile(const FileRequest& request) {
+    return runFileDialog(dialogParent(), request, true);
+}
+
+std::string QtShell::chooseLanguage(const std::vector<std::string>& languages) {
+    return RunLanguageChooser(languages);
+}
+
+bool QtShell::runSaveWindow(SaveWindowFields& fields) {
+    // Until the save window exists: the project file is asked for; the masks go beside it.
+    FileRequest request{"", fields.projectFilePath, "Morvel (*.mvl)|*.mvl", 0};
+    const FileChoice choice = requestSaveFile(request);
+    if (choice.path.empty()) return false;
+    fields.projectFilePath = choice.path;
+    if (fields.projectFilePath.size() < 4 ||
+        fields.projectFilePath.compare(fields.projectFilePath.size() - 4, 4, ".mvl") != 0)
+        fields.projectFilePath += ".mvl";
+    if (fields.maskTemplate.empty()) fields.maskTemplate = "masks/$Project_$Nr.png";
+    return true;
+}
+
+void QtShell::setWindowTitle(const std::string& title) {
+    if (m_window) m_window->setWindowTitle(text(title));
+}
+
+bool QtShell::buildMainWindow(const MainWindowSpec& spec) {
+    delete m_window.data();
+    m_queue.clear();  // what the old window raised has no gadgets any more
+    m_window = new MainWindowWidget(spec, [this](const Event& event) { post(event); });
+    m_window->canvas()->setBuffer(m_canvasBuffer);
+    m_window->clientArea()->setMinimumSize(300, 350);
+    m_window->show();
+    return m_window->isVisible();
+}
+
+ClientSize QtShell::clientSize() {
+    if (!m_window) return {};
+    const QSize size = m_window->clientArea()->size();
+    return {size.width(), size.height()};
+}
+
+void QtShell::setClientSize(int width, int height) {
+    if (!m_window) return;
+    m_window->resize(width, height + m_window->menuBar()->height());
+    m_window->clientArea()->resize(width, height);
+}
+
+void QtShell::placeGadget(int gadget, int x, int y, int width, int height) {
+    if (!m_window) return;
+    if (QWidget* widget = m_window->gadget(gadget)) widget->setGeometry(x, y, width, height);
+}
+
+void QtShell::openAddress(const std::string& address) {
+    const QString url = QString::fromStdString(address);
+    if (url.startsWith("file://")) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(url.mid(7)));
+    } else {
+        QDesktopServices::openUrl(QUrl::fromUserInput(url));
+    }
+}
+
+void QtShell::showGadget(int gadget, bool shown) {
+    if (!m_window) return;
+    if (QWidget* widget = m_window->gadget(gadget)) widget->setVisible(shown);
+}
+
+void QtShell::enableGadget(int gadget, bool enabled) {
+    if (!m_window) return;
+    QWidget* widget = m_window->gadget(gadget);
+    if (!widget) return;
+    widget->setEnabled(enabled);
+    // A disabled tool button is the selected tool: it shows pressed.
+    if (auto* button = qobject_cast<QToolButton*>(widget)) {
+        button->setCheckable(true);
+        button->setChecked(!enabled);
+    }
+}
+
+int QtShell::gadgetState(int gadget) {
+    if (!m_window) return 0;
+    QWidget* widget = m_window->gadget(gadget);
+    if (auto* bar = qobject_cast<QScrollBar*>(widget)) return bar->value();
+    if (auto* spin = qobject_cast<QSpinBox*>(widget)) return spin->value();
+    return 0;
+}
+
+void QtShell::setScrollBar(int gadget, int maximum, int page, int position) {
+    if (!m_window) return;
+    auto* bar = qobject_cast<QScrollBar*>(m_window->gadget(gadget));
+    if (!bar) return;
+    const QSignalBlocker quiet(bar);  // the program moved it, not the user
+    bar->setRange(0, page >= maximum ? 0 : maximum - page);
+    bar->setPageStep(std::max(page, 1));
+    bar->setValue(position);
+}
+
+void QtShell::showBrushShape(int imageNumber) {
+    if (!m_window) return;
+    if (auto* label = qobject_cast<QLabel*>(m_window->gadget(+Gadget::BrushShape)))
+        label->setPixmap(DrawPicture(imageNumber == kSquareBrushImage ? Picture::SquareBrush
+                                                                      : Picture::RoundBrush));
+}
+
+void QtShell::presentCanvas(int left, int top, int right, int bottom) {
+    if (m_window) m_window->canvas()->present(left, top, right, bottom);
+}
+
+void QtShell::pause(int milliseconds) {
+    // Let the canvas paint what was presented; input waits for the loop.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+GadgetHandle QtShell::createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                            const std::string& tooltip) {
+    if (!m_window) return 0;
+    return m_window->frameStrip()->createThumbnail(thumbnail, x, y, text(tooltip));
+}
+
+void QtShell::moveThumbnailGadget(GadgetHandle gadget, int x) {
+    if (m_window) m_window->frameStrip()->moveThumbnail(gadget, x);
+}
+
+void QtShell::destroyThumbnailGadget(GadgetHandle gadget) {
+    if (m_window) m_window->frameStrip()->destroyThumbnail(gadget);
+}
+
+void QtShell::setFrameStripWidth(int width) {
+    if (m_window) m_window->frameStrip()->setContentWidth(width);
+}
+
+void QtShell::moveFrameMarker(int x) {
+    if (m_window) m_window->frameStrip()->moveMarker(x);
+}
+
+}  // namespace morvel

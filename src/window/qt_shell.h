@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <deque>
+#include <memory>
+
+#include "app/event.h"
+#include "platform/shell.h"
+#include "window/main_window_widget.h"
+
+class QEventLoop;
+
+namespace morvel {
+
+// The window system of the program, through Qt Widgets: the Shell services and the source of the
+// program's events. Input becomes events in a queue that the loop takes with waitEvent(); while
+// the loop handles one event, new input waits in the queue. Raw mouse moves and left releases of
+// every window of the program are observed application-wide and given in canvas coordinates.
+class QtShell : public QObject, public Shell, public EventSource {
+public:
+    QtShell();
+    ~QtShell() override;
+
+    // The canvas buffer that presentCanvas shows (the program state's work image 1).
+    void attachCanvas(const Image& canvas) { m_canvasBuffer = &canvas; }
+
+    MainWindowWidget* mainWindow() const { return m_window; }
+    // Events waiting to be taken; for tests.
+    const std::deque<Event>& pendingEvents() const { return m_queue; }
+    void post(const Event& event);
+
+    Event waitEvent() override;
+
+    void showError(const std::string& caption, const std::string& text) override;
+    Answer ask(const std::string& title, const std::string& text) override;
+    FileChoice requestOpenFile(const FileRequest& request) override;
+    FileChoice requestSaveFile(const FileRequest& request) override;
+    std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    bool runSaveWindow(SaveWindowFields& fields) override;
+    void setWindowTitle(const std::string& title) override;
+    bool buildMainWindow(const MainWindowSpec& spec) override;
+    ClientSize clientSize() override;
+    void setClientSize(int width, int height) override;
+    void placeGadget(int gadget, int x, int y, int width, int height) override;
+    void openAddress(const std::string& address) override;
+    void showGadget(int gadget, bool shown) override;
+    void enableGadget(int gadget, bool enabled) override;
+    int gadgetState(int gadget) override;
+    void setScrollBar(int gadget, int maximum, int page, int position) override;
+    void showBrushShape(int imageNumber) override;
+    void presentCanvas(int left, int top, int right, int bottom) override;
+    void pause(int milliseconds) override;
+    GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                       const std::string& tooltip) override;
+    void moveThumbnailGadget(GadgetHandle gadget, int x) override;
+    void destroyThumbnailGadget(GadgetHandle gadget) override;
+    void setFrameStripWidth(int width) override;
+    void moveFrameMarker(int x) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The parent of dialogs: the main window once it exists.
+    QWidget* dialogParent() const;
+
+    QPointer<MainWindowWidget> m_window;
+    const Image* m_canvasBuffer = nullptr;
+    std::deque<Event> m_queue;
+    QEventLoop* m_waiting = nullptr;
+};
+
+}  // namespace morvel

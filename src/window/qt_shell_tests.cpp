@@ -1,0 +1,246 @@
+#include "window/qt_shell.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
+#include <QUrl>
+
+#include "app/main_window.h"
+#include "i18n/load_language.h"
+#include "platform/gadgets.h"
+#include "test_support/temp_folder.h"
+#include "window/canvas_widget.h"
+#include "window/frame_strip.h"
+#include "window/pictures.h"
+
+namespace morvel {
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "qt_shell_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's own objects that outlive main() expect the application to stay.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Comes first among the bases, so that the application exists before the shell.
+struct WithApplication {
+    WithApplication() { application(); }
+};
+
+class QtShellTest : public ::testing::Test, WithApplication {
+protected:
+    void SetUp() override {
+        state.redrawPause = 0;
+        shell.attachCanvas(state.images.canvas);
+    }
+    MainWindowWidget& build() {
+        EXPECT_TRUE(BuildMainWindow(state));
+        return *shell.mainWindow();
+    }
+    // The events raised so far, taken from the queue.
+    std::vector<Event> takeEvents() {
+        std::vector<Event> events;
+        while (!shell.pendingEvents().empty()) events.push_back(shell.waitEvent());
+        return events;
+    }
+    std::vector<int> menuEvents() {
+        std::vector<int> items;
+        for (const Event& e : takeEvents())
+            if (e.kind == EventKind::Menu) items.push_back(e.menuItem);
+        return items;
+    }
+
+    testing::TempFolder program;
+    testing::TempFolder work;
+    QtShell shell;
+    ProgramState state{shell, work.path(), program.path()};
+};
+
+TEST_F(QtShellTest, BuildsEveryGadgetWithItsNumberPlaceAndTooltip) {
+    MainWindowWidget& window = build();
+    const MainWindowSpec spec = MainWindowSpecFor(state);
+    const ClientSize client = shell.clientSize();
+    EXPECT_EQ(client.width, 680);
+    EXPECT_EQ(client.height + window.menuBar()->height(), 620);
+    for (const GadgetSpec& g : spec.gadgets) {
+        SCOPED_TRACE(g.number);
+        if (g.kind == GadgetKind::StripRow) continue;  // painted by the strip
+        QWidget* widget = window.gadget(g.number);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->property(MainWindowWidget::kGadgetProperty).toInt(), g.number);
+        EXPECT_EQ(widget->toolTip().toStdString(), g.tooltip);
+        const bool laidOut =
+            g.number == 1 || g.number == 2 || g.number == 3 || g.number == 4 || g.number == 8;
+        if (!laidOut && g.kind != GadgetKind::Picture && g.kind != GadgetKind::ClickablePicture) {
+            EXPECT_EQ(widget->geometry(), QRect(g.x, g.y, g.width, g.height));
+        }
+    }
+    const int cw = client.width - 55, ch = client.height - 180;
+    EXPECT_EQ(window.gadget(+Gadget::Canvas)->geometry(), QRect(35, 30, cw, ch));
+    EXPECT_EQ(window.gadget(+Gadget::VerticalScrollBar)->geometry(), QRect(cw + 35, 30, 15, ch));
+    EXPECT_EQ(window.gadget(+Gadget::HorizontalScrollBar)->geometry(), QRect(35, ch + 30, cw, 15));
+    EXPECT_EQ(window.gadget(+Gadget::FrameStrip)->geometry(),
+              QRect(35, client.height - 125, client.width - 40, 120));
+    EXPECT_EQ(window.gadget(+Gadget::LayerRowsPicture)->geometry(),
+              QRect(5, client.height - 123, 27, 97));
+    EXPECT_EQ(window.gadget(+Gadget::BrushShape)->size(), QSize(19, 19));
+    EXPECT_EQ(window.gadget(+Gadget::FrameMarker)->size(), QSize(66, 97));
+    EXPECT_EQ(qobject_cast<QPushButton*>(window.gadget(+Gadget::ZoomFit))->text(), "Ganzes Bild");
+    auto* size = qobject_cast<QSpinBox*>(window.gadget(+Gadget::BrushSize));
+    EXPECT_EQ(std::tuple(size->minimum(), size->maximum(), size->value()), std::tuple(1, 150, 10));
+    // The eraser is selected: its button disabled, the zoom buttons hidden.
+    EXPECT_FALSE(window.gadget(+Gadget::Eraser)->isEnabled());
+    EXPECT_TRUE(window.gadget(+Gadget::ZoomTool)->isEnabled());
+    EXPECT_TRUE(window.gadget(+Gadget::ZoomIn)->isHidden());
+    EXPECT_FALSE(window.gadget(+Gadget::Transparency)->isHidden());
+}
+
+TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
+    program.write("English.language", "[MainMenu]\nproject = &Project\nnew = New\tCtrl+N\n");
+    LoadLanguage(state.language, shell, program.path(), "English");
+    MainWindowWidget& window = build();
+    const QList<QAction*> titles = window.menuBar()->actions();
+    ASSERT_EQ(titles.size(), 3);
+    EXPECT_EQ(titles[0]->text(), "&Project");
+    const QList<QAction*> project = titles[0]->menu()->actions();
+    EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
+    EXPECT_EQ(project[0]->data().toInt(), 1);
+    QAction* language = titles[1]->menu()->actions()[0]->menu()->actions()[0];
+    EXPECT_EQ(language->text(), "English");
+    EXPECT_EQ(language->data().toInt(), 1001);
+    EXPECT_TRUE(language->isChecked());
+    ASSERT_NE(window.popupMenu(), nullptr);
+    EXPECT_EQ(window.popupMenu()->actions()[1]->text(), "Wiederholen\tStrg+R");
+
+    takeEvents();
+    project[0]->trigger();
+    language->trigger();
+    EXPECT_EQ(menuEvents(), (std::vector<int>{1, 1001}));
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    takeEvents();
+    for (Qt::Key key : {Qt::Key_N, Qt::Key_O, Qt::Key_S, Qt::Key_Delete, Qt::Key_R})
+        QTest::keyClick(&window, key, Qt::ControlModifier);
+    EXPECT_EQ(menuEvents(), (std::vector<int>{1, 2, 3, 11, 12}));
+
+    // The close box is an event; the window stays until the program closes it.
+    window.close();
+    const std::vector<Event> events = takeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, EventKind::Close);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(QtShellTest, GadgetsRaiseEventsAndRawMouseMovesComeInCanvasCoordinates) {
+    MainWindowWidget& window = build();
+    QApplication::processEvents();
+    takeEvents();
+    qobject_cast<QSpinBox*>(window.gadget(+Gadget::Transparency))->setValue(50);
+    EXPECT_EQ(shell.gadgetState(+Gadget::Transparency), 50);
+    QTest::mouseClick(window.gadget(+Gadget::AntiEraser), Qt::LeftButton);
+    std::vector<Event> events = takeEvents();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0].gadget, +Gadget::Transparency);
+    bool clicked = false;
+    for (const Event& e : events) clicked |= e.kind == EventKind::Gadget && e.gadget == 11;
+    EXPECT_TRUE(clicked);
+
+    // Programmed scroll-bar moves raise nothing; the bar keeps its range.
+    shell.setScrollBar(+Gadget::HorizontalScrollBar, 1000, 400, 900);
+    EXPECT_EQ(shell.gadgetState(+Gadget::HorizontalScrollBar), 600);
+    EXPECT_TRUE(takeEvents().empty());
+
+    // A move over the frame strip reaches the program, relative to the canvas.
+    QWidget* strip = window.gadget(+Gadget::FrameStrip);
+    const QPoint inStrip(40, 30);
+    const QPoint inWindow = strip->mapTo(&window, inStrip);
+    QTest::mouseMove(window.windowHandle(), inWindow);
+    events = takeEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, EventKind::MouseMove);
+    const QPoint expected = window.canvas()->mapFrom(&window, inWindow);
+    EXPECT_EQ(QPoint(events.back().x, events.back().y), expected);
+}
+
+TEST_F(QtShellTest, DroppedFilesBecomeADropEvent) {
+    MainWindowWidget& window = build();
+    takeEvents();
+    auto* strip = static_cast<QAbstractScrollArea*>(window.gadget(+Gadget::FrameStrip));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/takes/a 1.png"), QUrl::fromLocalFile("/takes/b.png"),
+                   QUrl("https://example.org/c.png")});
+    QDragEnterEvent enter(QPoint(30, 60), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(30, 60), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &drop);
+    std::vector<Event> events = takeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, EventKind::Drop);
+    EXPECT_EQ(events[0].drop.fileList, "/takes/a 1.png\n/takes/b.png");
+    EXPECT_EQ(events[0].y, 60);
+    EXPECT_FALSE(events[0].drop.privateFormat);
+
+    QMimeData own;
+    own.setData(kLayerDragMimeType, {});
+    QDragEnterEvent enterOwn(QPoint(10, 5), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &enterOwn);
+    QDropEvent move(QPointF(10, 5), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &move);
+    events = takeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0].drop.privateFormat);
+}
+
+TEST_F(QtShellTest, CanvasShowsTheBufferAtItsSize) {
+    MainWindowWidget& window = build();
+    shell.setClientSize(403, 400);  // an odd canvas width: rows are padded
+    LayoutMainWindow(state);
+    Image& buffer = state.images.canvas;
+    ASSERT_EQ(buffer.width(), 348);
+    buffer.fill(10, 20, 30);
+    buffer.setPixel(347, 219, 200, 100, 50);
+    shell.presentCanvas(0, 0, buffer.width(), buffer.height());
+    CanvasWidget* canvas = window.canvas();
+    EXPECT_EQ(canvas->size(), QSize(348, 220));
+    const QImage shown = canvas->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(10, 20, 30));
+    EXPECT_EQ(shown.pixelColor(347, 219), QColor(200, 100, 50));
+}
+
+TEST(Pictures, HaveTheirFixedSizes) {
+    application();
+    const struct {
+        Picture picture;
+        int width, height;
+    } sizes[] = {
+        {Picture::ZoomTool, 19, 19},    {Picture::Eraser, 19, 19},
+        {Picture::AntiEraser, 19, 19},  {Picture::Selection, 19, 19},
+        {Picture::MoveMask, 19, 19},    {Picture::RoundBrush, 19, 19},
+        {Picture::SquareBrush, 19, 19}, {Picture::Transparency, 19, 19},
+        {Picture::ZoomIn, 16, 16},      {Picture::ZoomOut, 16, 16},
+        {Picture::LayerRows, 27, 97},   {Picture::FrameMarker, 66, 97},
+    };
+    for (const auto& s : sizes) {
+        const QPixmap picture = DrawPicture(s.picture);
+        EXPECT_EQ(picture.size(), QSize(s.width, s.height)) << static_cast<int>(s.picture);
+    }
+    // The marker is open in the middle, so the thumbnails under it show.
+    const QImage marker = DrawPicture(Picture::FrameMarker).toImage();
+    EXPECT_EQ(qAlpha(marker.pixel(33, 20)), 0);
+    EXPECT_EQ(qAlpha(marker.pixel(0, 20)), 255);
+}
+
+}  // namespace
+}  // namespace morvel
