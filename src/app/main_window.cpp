@@ -75,36 +75,36 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
     };
 }
 
-GadgetSpec gadget(Gadget number, GadgetKind kind, int x, int y, int width, int height) {
-    GadgetSpec spec;
-    spec.number = +number;
-    spec.kind = kind;
-    spec.x = x;
-    spec.y = y;
-    spec.width = width;
-    spec.height = height;
-    return spec;
+GadgetPlan gadget(Gadget number, GadgetKind kind, int x, int y, int width, int height) {
+    GadgetPlan plan;
+    plan.number = +number;
+    plan.kind = kind;
+    plan.x = x;
+    plan.y = y;
+    plan.width = width;
+    plan.height = height;
+    return plan;
 }
 
-GadgetSpec pictureGadget(Gadget number, GadgetKind kind, int x, int y, int width, int height,
+GadgetPlan pictureGadget(Gadget number, GadgetKind kind, int x, int y, int width, int height,
                          Picture picture, const std::string& tooltip = {}) {
-    GadgetSpec spec = gadget(number, kind, x, y, width, height);
-    spec.picture = picture;
-    spec.tooltip = tooltip;
-    return spec;
+    GadgetPlan plan = gadget(number, kind, x, y, width, height);
+    plan.picture = picture;
+    plan.tooltip = tooltip;
+    return plan;
 }
 
-GadgetSpec ranged(GadgetSpec spec, int minimum, int maximum, int state) {
-    spec.minimum = minimum;
-    spec.maximum = maximum;
-    spec.state = state;
-    return spec;
+GadgetPlan ranged(GadgetPlan plan, int minimum, int maximum, int state) {
+    plan.minimum = minimum;
+    plan.maximum = maximum;
+    plan.state = state;
+    return plan;
 }
 
-std::vector<GadgetSpec> gadgets(const ProgramState& state) {
+std::vector<GadgetPlan> gadgets(const ProgramState& state) {
     const LanguageTable& t = state.language.texts;
     using K = GadgetKind;
-    std::vector<GadgetSpec> list;
+    std::vector<GadgetPlan> list;
     list.push_back(gadget(Gadget::Canvas, K::Canvas, 35, 30, 640, 480));
     list.push_back(ranged(gadget(Gadget::HorizontalScrollBar, K::HorizontalScrollBar, 35, 510, 640,
                                  kScrollBarThickness),
@@ -131,12 +131,12 @@ std::vector<GadgetSpec> gadgets(const ProgramState& state) {
     }
     list.push_back(
         pictureGadget(Gadget::BrushShape, K::ClickablePicture, 35, 5, 20, 20, Picture::RoundBrush));
-    GadgetSpec size = ranged(gadget(Gadget::BrushSize, K::SpinField, 55, 5, 35, 20), 1, 150, 10);
+    GadgetPlan size = ranged(gadget(Gadget::BrushSize, K::SpinField, 55, 5, 35, 20), 1, 150, 10);
     size.tooltip = t[Text::SettingsSize];
     list.push_back(size);
     list.push_back(
         pictureGadget(Gadget::TransparencyIcon, K::Picture, 100, 5, 20, 20, Picture::Transparency));
-    GadgetSpec transparency =
+    GadgetPlan transparency =
         ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
     transparency.tooltip = t[Text::SettingsTransparency];
     list.push_back(transparency);
@@ -144,26 +144,26 @@ std::vector<GadgetSpec> gadgets(const ProgramState& state) {
                                  t[Text::SettingsZoomin]));
     list.push_back(pictureGadget(Gadget::ZoomOut, K::PictureButton, 60, 4, 22, 22, Picture::ZoomOut,
                                  t[Text::SettingsZoomout]));
-    GadgetSpec fit = gadget(Gadget::ZoomFit, K::PushButton, 85, 5, 80, 20);
+    GadgetPlan fit = gadget(Gadget::ZoomFit, K::PushButton, 85, 5, 80, 20);
     fit.label = t[Text::SettingsZoomfit];
     list.push_back(fit);
-    GadgetSpec oneToOne = gadget(Gadget::ZoomOneToOne, K::PushButton, 165, 5, 30, 20);
+    GadgetPlan oneToOne = gadget(Gadget::ZoomOneToOne, K::PushButton, 165, 5, 30, 20);
     oneToOne.label = t[Text::SettingsZoom1to1];
     list.push_back(oneToOne);
     list.push_back(pictureGadget(Gadget::LayerRowsPicture, K::Picture, kLayerRowsX, 492,
                                  kLayerRowsWidth, kLayerRowsHeight, Picture::LayerRows));
-    GadgetSpec strip = gadget(Gadget::FrameStrip, K::FrameStrip, 35, 490, 660, kFrameStripHeight);
+    GadgetPlan strip = gadget(Gadget::FrameStrip, K::FrameStrip, 35, 490, 660, kFrameStripHeight);
     strip.tooltip = t[Text::ElseLayersdescription];
     list.push_back(strip);
-    GadgetSpec upper = gadget(Gadget::Layer1Row, K::StripRow, 0, 0, kStripRowWidth, 48);
+    GadgetPlan upper = gadget(Gadget::Layer1Row, K::StripRow, 0, 0, kStripRowWidth, 48);
     upper.colour = kLayer1RowColour;
     upper.enabled = false;
     list.push_back(upper);
-    GadgetSpec lower = gadget(Gadget::Layer2Row, K::StripRow, 0, 49, kStripRowWidth, 48);
+    GadgetPlan lower = gadget(Gadget::Layer2Row, K::StripRow, 0, 49, kStripRowWidth, 48);
     lower.colour = kLayer2RowColour;
     lower.enabled = false;
     list.push_back(lower);
-    GadgetSpec marker = pictureGadget(Gadget::FrameMarker, K::FrameMarker, kFrameMarkerHidden, 1,
+    GadgetPlan marker = pictureGadget(Gadget::FrameMarker, K::FrameMarker, kFrameMarkerHidden, 1,
                                       66, 97, Picture::FrameMarker);
     marker.enabled = false;
     list.push_back(marker);
@@ -172,24 +172,24 @@ std::vector<GadgetSpec> gadgets(const ProgramState& state) {
 
 }  // namespace
 
-MainWindowSpec MainWindowSpecFor(const ProgramState& state) {
+MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
     const LanguageTable& t = state.language.texts;
-    MainWindowSpec spec;
-    spec.title = WindowTitleFor(t[Text::ElseNewtitle]);
-    spec.menuBar = menuBar(state);
-    spec.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
+    MainWindowPlan plan;
+    plan.title = WindowTitleFor(t[Text::ElseNewtitle]);
+    plan.menuBar = menuBar(state);
+    plan.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
                       item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer)};
-    spec.shortcuts = {{"Ctrl+N", +MenuItem::New},
+    plan.shortcuts = {{"Ctrl+N", +MenuItem::New},
                       {"Ctrl+O", +MenuItem::Open},
                       {"Ctrl+S", +MenuItem::Save},
                       {"Ctrl+Delete", +MenuItem::DeleteLayer},
                       {"Ctrl+R", +MenuItem::RepeatLayer}};
-    spec.gadgets = gadgets(state);
-    return spec;
+    plan.gadgets = gadgets(state);
+    return plan;
 }
 
 bool BuildMainWindow(ProgramState& state) {
-    if (!state.shell.buildMainWindow(MainWindowSpecFor(state))) {
+    if (!state.shell.buildMainWindow(MainWindowPlanFor(state))) {
         state.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
         state.mustEnd = true;
         return false;

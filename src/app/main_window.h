@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/main_window_spec.h"
+#include "platform/main_window_plan.h"
 #include "project/program_state.h"
 
 namespace morvel {
@@ -10,7 +10,7 @@ constexpr int kMinClientWidth = 300;
 constexpr int kMinClientHeight = 350;
 
 // The main window in the language in use: gadgets, menus, shortcuts and title.
-MainWindowSpec MainWindowSpecFor(const ProgramState& state);
+MainWindowPlan MainWindowPlanFor(const ProgramState& state);
 
 // Builds (or rebuilds) the main window and shows it: the tools and options at their start
 // values (eraser, round brush of size 10, transparency 100, zoom 1), laid out, the frame strip

@@ -15,8 +15,8 @@ namespace {
 using testing::AppFixture;
 using Placement = testing::RecordingShell::Placement;
 
-const GadgetSpec* findGadget(const MainWindowSpec& spec, Gadget number) {
-    for (const GadgetSpec& g : spec.gadgets)
+const GadgetPlan* findGadget(const MainWindowPlan& plan, Gadget number) {
+    for (const GadgetPlan& g : plan.gadgets)
         if (g.number == +number) return &g;
     return nullptr;
 }
@@ -29,16 +29,16 @@ void collectItems(const std::vector<MenuEntry>& entries, std::map<int, MenuEntry
     }
 }
 
-TEST(MainWindowSpec, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
+TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
     AppFixture app;
-    const MainWindowSpec spec = MainWindowSpecFor(app.state);
-    EXPECT_EQ(spec.title, "*Neu* - Morvel");
-    EXPECT_EQ(spec.clientWidth, 680);
-    EXPECT_EQ(spec.clientHeight, 620);
+    const MainWindowPlan plan = MainWindowPlanFor(app.state);
+    EXPECT_EQ(plan.title, "*Neu* - Morvel");
+    EXPECT_EQ(plan.clientWidth, 680);
+    EXPECT_EQ(plan.clientHeight, 620);
     const std::vector<int> order{1,  3,  4,  9,  10, 11, 12, 13, 15, 14, 17,
                                  16, 18, 19, 20, 21, 8,  2,  6,  7,  5};
     std::vector<int> numbers;
-    for (const GadgetSpec& g : spec.gadgets) numbers.push_back(g.number);
+    for (const GadgetPlan& g : plan.gadgets) numbers.push_back(g.number);
     EXPECT_EQ(numbers, order);
 
     const struct {
@@ -69,36 +69,36 @@ TEST(MainWindowSpec, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
         {Gadget::FrameMarker, -200, 1, 66, 97, ""},
     };
     for (const auto& p : places) {
-        const GadgetSpec* g = findGadget(spec, p.number);
+        const GadgetPlan* g = findGadget(plan, p.number);
         ASSERT_NE(g, nullptr) << +p.number;
         EXPECT_EQ(Placement({g->x, g->y, g->width, g->height}), Placement({p.x, p.y, p.w, p.h}))
             << +p.number;
         EXPECT_EQ(g->tooltip + g->label, p.tooltipOrLabel) << +p.number;
     }
-    const GadgetSpec* size = findGadget(spec, Gadget::BrushSize);
+    const GadgetPlan* size = findGadget(plan, Gadget::BrushSize);
     EXPECT_EQ(std::tie(size->minimum, size->maximum, size->state), std::tuple(1, 150, 10));
-    const GadgetSpec* transparency = findGadget(spec, Gadget::Transparency);
+    const GadgetPlan* transparency = findGadget(plan, Gadget::Transparency);
     EXPECT_EQ(std::tie(transparency->minimum, transparency->maximum, transparency->state),
               std::tuple(0, 100, 100));
-    EXPECT_EQ(findGadget(spec, Gadget::Layer1Row)->colour, 0xF396A2u);
-    EXPECT_EQ(findGadget(spec, Gadget::Layer2Row)->colour, 0x94D7FEu);
-    EXPECT_FALSE(findGadget(spec, Gadget::FrameMarker)->enabled);
-    EXPECT_EQ(findGadget(spec, Gadget::BrushShape)->picture, Picture::RoundBrush);
+    EXPECT_EQ(findGadget(plan, Gadget::Layer1Row)->colour, 0xF396A2u);
+    EXPECT_EQ(findGadget(plan, Gadget::Layer2Row)->colour, 0x94D7FEu);
+    EXPECT_FALSE(findGadget(plan, Gadget::FrameMarker)->enabled);
+    EXPECT_EQ(findGadget(plan, Gadget::BrushShape)->picture, Picture::RoundBrush);
 }
 
-TEST(MainWindowSpec, MenusShortcutsAndTheLanguageSubmenu) {
+TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     AppFixture app;
     app.program.write("english.language", "[MainMenu]\nnew = New\tCtrl+N\n");
     app.program.write("Deutsch.LANGUAGE", "");
     LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
-    const MainWindowSpec spec = MainWindowSpecFor(app.state);
-    ASSERT_EQ(spec.menuBar.size(), 3u);
-    EXPECT_EQ(spec.menuBar[0].label, "&Projekt");
-    EXPECT_EQ(spec.menuBar[1].label, "&Einstellungen");
-    EXPECT_EQ(spec.menuBar[2].label, "&Hilfe");
+    const MainWindowPlan plan = MainWindowPlanFor(app.state);
+    ASSERT_EQ(plan.menuBar.size(), 3u);
+    EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
+    EXPECT_EQ(plan.menuBar[1].label, "&Einstellungen");
+    EXPECT_EQ(plan.menuBar[2].label, "&Hilfe");
     std::map<int, MenuEntry> items;
-    collectItems(spec.menuBar, items);
-    collectItems(spec.popupMenu, items);
+    collectItems(plan.menuBar, items);
+    collectItems(plan.popupMenu, items);
     const std::map<int, std::string> labels{
         {1, "New\tCtrl+N"},         {2, "Öffnen ...\tStrg+O"},
         {3, "Speichern\tStrg+S"},   {4, "Speichern als ..."},
@@ -118,7 +118,7 @@ TEST(MainWindowSpec, MenusShortcutsAndTheLanguageSubmenu) {
     }
     EXPECT_EQ(items.count(1003), 0u);
     std::vector<std::pair<std::string, int>> shortcuts;
-    for (const ShortcutSpec& s : spec.shortcuts) shortcuts.emplace_back(s.keys, s.item);
+    for (const ShortcutPlan& s : plan.shortcuts) shortcuts.emplace_back(s.keys, s.item);
     EXPECT_EQ(
         shortcuts,
         (std::vector<std::pair<std::string, int>>{
@@ -206,12 +206,12 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(app.shell.questions.size(), 2u);
     EXPECT_EQ(state.frames.size(), 0);
     EXPECT_EQ(state.language.current, "English");
-    const MainWindowSpec& spec = app.shell.windowsBuilt.back();
-    EXPECT_EQ(spec.title, "*New* - Morvel");
-    EXPECT_EQ(spec.menuBar[0].label, "&Project");
-    EXPECT_EQ(findGadget(spec, Gadget::Eraser)->tooltip, "Eraser");
-    EXPECT_EQ(findGadget(spec, Gadget::ZoomFit)->label, "Fit");
-    EXPECT_TRUE(spec.menuBar[1].entries[0].entries[0].checked);
+    const MainWindowPlan& plan = app.shell.windowsBuilt.back();
+    EXPECT_EQ(plan.title, "*New* - Morvel");
+    EXPECT_EQ(plan.menuBar[0].label, "&Project");
+    EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
+    EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
+    EXPECT_TRUE(plan.menuBar[1].entries[0].entries[0].checked);
     EXPECT_EQ(state.view.tool, +Gadget::Eraser);
     EXPECT_EQ(state.view.brushSize, 10);
     EXPECT_EQ(state.view.brushShape, kRoundBrushImage);

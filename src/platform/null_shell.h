@@ -15,7 +15,7 @@ public:
     std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
     bool runSaveWindow(SaveWindowFields&) override { return false; }
     void setWindowTitle(const std::string&) override {}
-    bool buildMainWindow(const MainWindowSpec&) override { return true; }
+    bool buildMainWindow(const MainWindowPlan&) override { return true; }
     ClientSize clientSize() override { return {680, 600}; }
     void setClientSize(int, int) override {}
     void placeGadget(int, int, int, int, int) override {}

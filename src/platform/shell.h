@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/image.h"
-#include "platform/main_window_spec.h"
+#include "platform/main_window_plan.h"
 
 namespace morvel {
 
@@ -67,9 +67,9 @@ public:
 
     virtual void setWindowTitle(const std::string& title) = 0;
 
-    // Builds the main window as the spec says, replacing the one that exists with its menus and
+    // Builds the main window as the plan says, replacing the one that exists with its menus and
     // gadgets, and shows it. False when the window cannot be opened.
-    virtual bool buildMainWindow(const MainWindowSpec& spec) = 0;
+    virtual bool buildMainWindow(const MainWindowPlan& plan) = 0;
     virtual ClientSize clientSize() = 0;
     // Resizes the main window so that its client area below the menu bar has this size.
     virtual void setClientSize(int width, int height) = 0;

@@ -93,19 +93,19 @@ QKeySequence keysOf(const std::string& keys) {
 
 }  // namespace
 
-MainWindowWidget::MainWindowWidget(const MainWindowSpec& spec,
+MainWindowWidget::MainWindowWidget(const MainWindowPlan& plan,
                                    std::function<void(const Event&)> post)
     : m_post(std::move(post)), m_compactSpinStyle(new CompactSpinStyle) {
     m_compactSpinStyle->setParent(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowTitle(text(spec.title));
+    setWindowTitle(text(plan.title));
     auto* client = new ClientArea(this, m_post);
     setCentralWidget(client);
-    buildMenus(spec);
-    for (const GadgetSpec& gadget : spec.gadgets) buildGadget(gadget);
-    // The client area (menu bar included) of the spec's size, at the spec's place.
-    resize(spec.clientWidth, spec.clientHeight);
-    move(spec.x, spec.y);
+    buildMenus(plan);
+    for (const GadgetPlan& gadget : plan.gadgets) buildGadget(gadget);
+    // The client area (menu bar included) of the plan's size, at the plan's place.
+    resize(plan.clientWidth, plan.clientHeight);
+    move(plan.x, plan.y);
 }
 
 QWidget* MainWindowWidget::gadget(int number) const {
@@ -154,12 +154,12 @@ void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& ent
     }
 }
 
-void MainWindowWidget::buildMenus(const MainWindowSpec& spec) {
-    for (const MenuEntry& title : spec.menuBar)
+void MainWindowWidget::buildMenus(const MainWindowPlan& plan) {
+    for (const MenuEntry& title : plan.menuBar)
         addEntries(menuBar()->addMenu(text(title.label)), title.entries);
     m_popup = new QMenu(this);
-    addEntries(m_popup, spec.popupMenu);
-    for (const ShortcutSpec& shortcut : spec.shortcuts) {
+    addEntries(m_popup, plan.popupMenu);
+    for (const ShortcutPlan& shortcut : plan.shortcuts) {
         auto* keys = new QShortcut(keysOf(shortcut.keys), this);
         const int item = shortcut.item;
         connect(keys, &QShortcut::activated, this, [this, item] {
@@ -171,12 +171,12 @@ void MainWindowWidget::buildMenus(const MainWindowSpec& spec) {
     }
 }
 
-void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
+void MainWindowWidget::buildGadget(const GadgetPlan& plan) {
     QWidget* parent = centralWidget();
-    const int number = spec.number;
-    const QRect place(spec.x, spec.y, spec.width, spec.height);
+    const int number = plan.number;
+    const QRect place(plan.x, plan.y, plan.width, plan.height);
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (plan.kind) {
         case GadgetKind::Canvas: {
             m_canvas = new CanvasWidget(parent);
             m_canvas->onGadgetEvent = [this, number](GadgetEventType type, QPoint at) {
@@ -188,19 +188,19 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
         case GadgetKind::HorizontalScrollBar:
         case GadgetKind::VerticalScrollBar: {
             auto* bar = new QScrollBar(
-                spec.kind == GadgetKind::HorizontalScrollBar ? Qt::Horizontal : Qt::Vertical,
+                plan.kind == GadgetKind::HorizontalScrollBar ? Qt::Horizontal : Qt::Vertical,
                 parent);
             // Positions 0 to maximum - page; the page starts as the whole range.
-            bar->setRange(spec.minimum, spec.minimum);
-            bar->setPageStep(spec.maximum);
-            bar->setValue(spec.state);
+            bar->setRange(plan.minimum, plan.minimum);
+            bar->setPageStep(plan.maximum);
+            bar->setValue(plan.state);
             connect(bar, &QScrollBar::valueChanged, this, [this, number] { postGadget(number); });
             widget = bar;
             break;
         }
         case GadgetKind::PictureButton: {
             auto* button = new QToolButton(parent);
-            const QPixmap picture = DrawPicture(spec.picture);
+            const QPixmap picture = DrawPicture(plan.picture);
             QIcon icon(picture);
             icon.addPixmap(picture, QIcon::Disabled);  // the selected tool keeps its colours
             button->setIcon(icon);
@@ -214,17 +214,17 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
         case GadgetKind::Picture:
         case GadgetKind::ClickablePicture: {
             auto* label = new ClickablePicture(parent);
-            const QPixmap picture = DrawPicture(spec.picture);
+            const QPixmap picture = DrawPicture(plan.picture);
             label->setPixmap(picture);
-            if (spec.kind == GadgetKind::ClickablePicture)
+            if (plan.kind == GadgetKind::ClickablePicture)
                 label->onClick = [this, number] { postGadget(number, GadgetEventType::LeftClick); };
             widget = label;
             break;
         }
         case GadgetKind::SpinField: {
             auto* spin = new QSpinBox(parent);
-            spin->setRange(spec.minimum, spec.maximum);
-            spin->setValue(spec.state);
+            spin->setRange(plan.minimum, plan.maximum);
+            spin->setValue(plan.state);
             spin->setStyle(m_compactSpinStyle);
             QFont font = spin->font();
             font.setPixelSize(11);
@@ -235,7 +235,7 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
             break;
         }
         case GadgetKind::PushButton: {
-            auto* button = new QPushButton(text(spec.label), parent);
+            auto* button = new QPushButton(text(plan.label), parent);
             connect(button, &QPushButton::clicked, this, [this, number] { postGadget(number); });
             widget = button;
             break;
@@ -252,12 +252,12 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
         }
         case GadgetKind::StripRow:
             if (m_strip)
-                m_strip->setRow(number == +Gadget::Layer1Row ? 0 : 1, spec.y, spec.height,
-                                colourOf(spec.colour));
+                m_strip->setRow(number == +Gadget::Layer1Row ? 0 : 1, plan.y, plan.height,
+                                colourOf(plan.colour));
             return;                    // painted by the strip across its width
         case GadgetKind::FrameMarker:  // takes no input, keeps its colours
             if (m_strip) {
-                m_strip->setMarker(DrawPicture(spec.picture), spec.x, spec.y);
+                m_strip->setMarker(DrawPicture(plan.picture), plan.x, plan.y);
                 m_gadgets[number] = m_strip->marker();
                 m_strip->marker()->setProperty(kGadgetProperty, number);
             }
@@ -265,11 +265,11 @@ void MainWindowWidget::buildGadget(const GadgetSpec& spec) {
     }
     widget->setProperty(kGadgetProperty, number);
     widget->setGeometry(place);
-    if (spec.picture != Picture::None &&
-        (spec.kind == GadgetKind::Picture || spec.kind == GadgetKind::ClickablePicture)) {
-        widget->resize(DrawPicture(spec.picture).size());  // sized to its picture
+    if (plan.picture != Picture::None &&
+        (plan.kind == GadgetKind::Picture || plan.kind == GadgetKind::ClickablePicture)) {
+        widget->resize(DrawPicture(plan.picture).size());  // sized to its picture
     }
-    if (!spec.tooltip.empty()) widget->setToolTip(text(spec.tooltip));
+    if (!plan.tooltip.empty()) widget->setToolTip(text(plan.tooltip));
     widget->show();
     m_gadgets[number] = widget;
 }

@@ -6,19 +6,19 @@
 #include <map>
 
 #include "app/event.h"
-#include "platform/main_window_spec.h"
+#include "platform/main_window_plan.h"
 
 namespace morvel {
 
 class CanvasWidget;
 class FrameStrip;
 
-// The main window built from its spec: every gadget by number as a child of the client area
+// The main window built from its plan: every gadget by number as a child of the client area
 // below the menu bar, the menu bar, the popup menu and the shortcuts. Every input becomes an
 // event handed to post(); closing the window is an event too (the program decides).
 class MainWindowWidget : public QMainWindow {
 public:
-    MainWindowWidget(const MainWindowSpec& spec, std::function<void(const Event&)> post);
+    MainWindowWidget(const MainWindowPlan& plan, std::function<void(const Event&)> post);
 
     QWidget* clientArea() const { return centralWidget(); }
     QWidget* gadget(int number) const;
@@ -33,9 +33,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenus(const MainWindowSpec& spec);
+    void buildMenus(const MainWindowPlan& plan);
     void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
-    void buildGadget(const GadgetSpec& spec);
+    void buildGadget(const GadgetPlan& plan);
     void postGadget(int number, GadgetEventType type = GadgetEventType::Change, QPoint at = {});
 
     std::function<void(const Event&)> m_post;

@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 
-#include "platform/main_window_spec.h"
+#include "platform/main_window_plan.h"
 
 namespace morvel {
 

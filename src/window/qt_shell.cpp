@@ -184,10 +184,10 @@ void QtShell::setWindowTitle(const std::string& title) {
     if (m_window) m_window->setWindowTitle(text(title));
 }
 
-bool QtShell::buildMainWindow(const MainWindowSpec& spec) {
+bool QtShell::buildMainWindow(const MainWindowPlan& plan) {
     delete m_window.data();
     m_queue.clear();  // what the old window raised has no gadgets any more
-    m_window = new MainWindowWidget(spec, [this](const Event& event) { post(event); });
+    m_window = new MainWindowWidget(plan, [this](const Event& event) { post(event); });
     m_window->canvas()->setBuffer(m_canvasBuffer);
     m_window->clientArea()->setMinimumSize(300, 350);
     m_window->show();

@@ -39,7 +39,7 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
     bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override;
-    bool buildMainWindow(const MainWindowSpec& spec) override;
+    bool buildMainWindow(const MainWindowPlan& plan) override;
     ClientSize clientSize() override;
     void setClientSize(int width, int height) override;
     void placeGadget(int gadget, int x, int y, int width, int height) override;

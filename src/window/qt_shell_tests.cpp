@@ -68,11 +68,11 @@ protected:
 
 TEST_F(QtShellTest, BuildsEveryGadgetWithItsNumberPlaceAndTooltip) {
     MainWindowWidget& window = build();
-    const MainWindowSpec spec = MainWindowSpecFor(state);
+    const MainWindowPlan plan = MainWindowPlanFor(state);
     const ClientSize client = shell.clientSize();
     EXPECT_EQ(client.width, 680);
     EXPECT_EQ(client.height + window.menuBar()->height(), 620);
-    for (const GadgetSpec& g : spec.gadgets) {
+    for (const GadgetPlan& g : plan.gadgets) {
         SCOPED_TRACE(g.number);
         if (g.kind == GadgetKind::StripRow) continue;  // painted by the strip
         QWidget* widget = window.gadget(g.number);

@@ -83,16 +83,16 @@ void RecordingShell::setScrollBar(int gadget, int maximum, int page, int positio
     gadgetStates[gadget] = position < 0 ? 0 : (position > last ? last : position);
 }
 
-bool RecordingShell::buildMainWindow(const MainWindowSpec& spec) {
+bool RecordingShell::buildMainWindow(const MainWindowPlan& plan) {
     if (failWindowBuild) return false;
-    windowsBuilt.push_back(spec);
+    windowsBuilt.push_back(plan);
     // A new window starts without gadget states of the old one; its spins show their start values.
     gadgetShown.clear();
     gadgetEnabled.clear();
     gadgetStates.clear();
     scrollBars.clear();
     placements.clear();
-    for (const GadgetSpec& gadget : spec.gadgets) {
+    for (const GadgetPlan& gadget : plan.gadgets) {
         if (gadget.kind == GadgetKind::SpinField) gadgetStates[gadget.number] = gadget.state;
     }
     return true;

@@ -58,7 +58,7 @@ public:
 
     // The main window: every build (the last one is the window shown), whether the next build
     // fails, the client area below the menu bar, and where the layout placed the gadgets.
-    std::vector<MainWindowSpec> windowsBuilt;
+    std::vector<MainWindowPlan> windowsBuilt;
     bool failWindowBuild = false;
     ClientSize client{680, 600};
     std::vector<ClientSize> clientResizes;
@@ -97,7 +97,7 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
     bool runSaveWindow(SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
-    bool buildMainWindow(const MainWindowSpec& spec) override;
+    bool buildMainWindow(const MainWindowPlan& plan) override;
     ClientSize clientSize() override { return client; }
     void setClientSize(int width, int height) override;
     void placeGadget(int gadget, int x, int y, int width, int height) override;

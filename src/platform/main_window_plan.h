@@ -41,7 +41,7 @@ enum class Picture {
     FrameMarker,   // 66 x 97
 };
 
-struct GadgetSpec {
+struct GadgetPlan {
     int number = 0;
     GadgetKind kind = GadgetKind::Picture;
     int x = 0;
@@ -68,12 +68,12 @@ struct MenuEntry {
     std::vector<MenuEntry> entries;  // the entries of a title or a submenu
 };
 
-struct ShortcutSpec {
+struct ShortcutPlan {
     std::string keys;  // "Ctrl+N", "Ctrl+Delete", ...
     int item = 0;      // the menu event it raises
 };
 
-struct MainWindowSpec {
+struct MainWindowPlan {
     std::string title;
     int x = 10;  // the outer top-left corner on the screen
     int y = 10;
@@ -81,8 +81,8 @@ struct MainWindowSpec {
     int clientHeight = 620;
     std::vector<MenuEntry> menuBar;
     std::vector<MenuEntry> popupMenu;
-    std::vector<ShortcutSpec> shortcuts;
-    std::vector<GadgetSpec> gadgets;  // in the order of creation
+    std::vector<ShortcutPlan> shortcuts;
+    std::vector<GadgetPlan> gadgets;  // in the order of creation
     int frameStripInnerHeight = 98;
     int frameStripScrollStep = 65;
 };
