@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -22,6 +24,7 @@
 #include "window/frame_strip.h"
 #include "window/language_chooser.h"
 #include "window/pictures.h"
+#include "window/save_window.h"
 
 namespace morvel {
 
@@ -167,17 +170,8 @@ std::string QtShell::chooseLanguage(const std::vector<std::string>& languages) {
     return RunLanguageChooser(languages);
 }
 
-bool QtShell::runSaveWindow(SaveWindowFields& fields) {
-    // Until the save window exists: the project file is asked for; the masks go beside it.
-    FileRequest request{"", fields.projectFilePath, "Morvel (*.mvl)|*.mvl", 0};
-    const FileChoice choice = requestSaveFile(request);
-    if (choice.path.empty()) return false;
-    fields.projectFilePath = choice.path;
-    if (fields.projectFilePath.size() < 4 ||
-        fields.projectFilePath.compare(fields.projectFilePath.size() - 4, 4, ".mvl") != 0)
-        fields.projectFilePath += ".mvl";
-    if (fields.maskTemplate.empty()) fields.maskTemplate = "masks/$Project_$Nr.png";
-    return true;
+bool QtShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) {
+    return RunSaveWindow(plan, fields, dialogParent());
 }
 
 void QtShell::setWindowTitle(const std::string& title) {
@@ -292,6 +286,21 @@ void QtShell::setFrameStripWidth(int width) {
 
 void QtShell::moveFrameMarker(int x) {
     if (m_window) m_window->frameStrip()->moveMarker(x);
+}
+
+std::string QtShell::requestText(const std::string& title, const std::string& message,
+                                 const std::string& defaultText) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(text(title));
+    dialog.setLabelText(text(message));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    // The default answer is selected once shown, so that typing replaces it.
+    if (auto* line = dialog.findChild<QLineEdit*>())
+        QMetaObject::invokeMethod(line, &QLineEdit::selectAll, Qt::QueuedConnection);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
 }
 
 }  // namespace morvel

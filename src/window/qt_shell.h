@@ -37,7 +37,7 @@ public:
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
-    bool runSaveWindow(SaveWindowFields& fields) override;
+    bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override;
     bool buildMainWindow(const MainWindowPlan& plan) override;
     ClientSize clientSize() override;
@@ -57,6 +57,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override;
     void moveFrameMarker(int x) override;
+    std::string requestText(const std::string& title, const std::string& message,
+                            const std::string& defaultText) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
