@@ -24,7 +24,7 @@
 #include "window/frame_strip.h"
 #include "window/language_chooser.h"
 #include "window/pictures.h"
-#include "window/save_window.h"
+#include "window/save_window_dialog.h"
 
 namespace morvel {
 

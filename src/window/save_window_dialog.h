@@ -19,9 +19,9 @@ namespace morvel {
 // The save window built from its plan: a folder list (four display modes), the folder path box,
 // the project name, the two template boxes, title, author and comment. Each gadget's event goes
 // through gadgetEvent, by the gadget's number, as the user raises it.
-class SaveWindow : public QDialog {
+class SaveWindowDialog : public QDialog {
 public:
-    SaveWindow(const SaveWindowPlan& plan, const SaveWindowFields& fields, QWidget* owner);
+    SaveWindowDialog(const SaveWindowPlan& plan, const SaveWindowFields& fields, QWidget* owner);
 
     QWidget* gadget(int number) const;
     // The folder the list shows, ending with "/"; empty for the top level above "/".

@@ -1,4 +1,4 @@
-#include "window/save_window.h"
+#include "window/save_window_dialog.h"
 
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -58,7 +58,8 @@ QStringList foldersDownTo(const std::string& folder) {
 
 }  // namespace
 
-SaveWindow::SaveWindow(const SaveWindowPlan& plan, const SaveWindowFields& fields, QWidget* owner)
+SaveWindowDialog::SaveWindowDialog(const SaveWindowPlan& plan, const SaveWindowFields& fields,
+                                   QWidget* owner)
     : QDialog(owner) {
     setWindowTitle(QString::fromStdString(plan.title));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -85,17 +86,17 @@ SaveWindow::SaveWindow(const SaveWindowPlan& plan, const SaveWindowFields& field
     if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
-QWidget* SaveWindow::gadget(int number) const {
+QWidget* SaveWindowDialog::gadget(int number) const {
     const auto found = m_gadgets.find(number);
     return found == m_gadgets.end() ? nullptr : found->second;
 }
 
-QAbstractItemView* SaveWindow::folderView() const {
+QAbstractItemView* SaveWindowDialog::folderView() const {
     if (m_viewMode == +ExplorerView::Details) return m_details;
     return m_list;
 }
 
-QString SaveWindow::text(SaveGadget number) const {
+QString SaveWindowDialog::text(SaveGadget number) const {
     QWidget* widget = gadget(+number);
     if (auto* line = qobject_cast<QLineEdit*>(widget)) return line->text();
     if (auto* box = qobject_cast<QComboBox*>(widget)) return box->currentText();
@@ -103,7 +104,7 @@ QString SaveWindow::text(SaveGadget number) const {
     return {};
 }
 
-void SaveWindow::build(const SaveGadgetPlan& plan) {
+void SaveWindowDialog::build(const SaveGadgetPlan& plan) {
     const int number = plan.number;
     QWidget* widget = nullptr;
     switch (plan.kind) {
@@ -164,7 +165,7 @@ void SaveWindow::build(const SaveGadgetPlan& plan) {
     m_gadgets[number] = widget;
 }
 
-void SaveWindow::buildFolderList(const SaveGadgetPlan& plan) {
+void SaveWindowDialog::buildFolderList(const SaveGadgetPlan& plan) {
     auto* stack = new QStackedWidget(this);
     stack->setGeometry(plan.x, plan.y, plan.width, plan.height);
     stack->setProperty("gadget", plan.number);
@@ -215,7 +216,7 @@ void SaveWindow::buildFolderList(const SaveGadgetPlan& plan) {
     }
 }
 
-void SaveWindow::gadgetEvent(int number) {
+void SaveWindowDialog::gadgetEvent(int number) {
     switch (static_cast<SaveGadget>(number)) {
         case SaveGadget::Save:
             // A name that cannot be a file name: nothing happens, the user corrects it.
@@ -250,7 +251,7 @@ void SaveWindow::gadgetEvent(int number) {
     }
 }
 
-void SaveWindow::goToFolder(const std::string& folder) {
+void SaveWindowDialog::goToFolder(const std::string& folder) {
     if (!m_model) return;
     m_folder = folder;
     QModelIndex root;
@@ -269,7 +270,7 @@ void SaveWindow::goToFolder(const std::string& folder) {
     showFolderInPathBox();
 }
 
-void SaveWindow::showViewMode() {
+void SaveWindowDialog::showViewMode() {
     auto* stack = static_cast<QStackedWidget*>(gadget(+SaveGadget::FolderList));
     switch (static_cast<ExplorerView>(m_viewMode)) {
         case ExplorerView::LargeIcons:
@@ -301,7 +302,7 @@ void SaveWindow::showViewMode() {
     stack->setCurrentWidget(folderView());
 }
 
-void SaveWindow::showFolderInPathBox() {
+void SaveWindowDialog::showFolderInPathBox() {
     if (!m_pathBox) return;
     const QSignalBlocker quiet(m_pathBox);
     m_pathBox->clear();
@@ -310,8 +311,10 @@ void SaveWindow::showFolderInPathBox() {
     m_pathBox->setEditText(fromPath(m_folder));
 }
 
-void SaveWindow::folderListChanged() {
-    const QModelIndexList selected = folderView()->selectionModel()->selectedRows(0);
+void SaveWindowDialog::folderListChanged() {
+    QModelIndexList selected;
+    for (const QModelIndex& index : folderView()->selectionModel()->selectedIndexes())
+        if (index.column() == 0) selected << index;
     if (selected.size() == 1 && !m_model->isDir(selected.front())) {
         const std::string name = toPath(m_model->fileName(selected.front()));
         if (auto* box = qobject_cast<QLineEdit*>(gadget(+SaveGadget::ProjectName)))
@@ -320,12 +323,12 @@ void SaveWindow::folderListChanged() {
     showFolderInPathBox();
 }
 
-void SaveWindow::enterFolder(const QModelIndex& index) {
+void SaveWindowDialog::enterFolder(const QModelIndex& index) {
     if (!index.isValid() || !m_model->isDir(index)) return;
     goToFolder(withSlash(toPath(m_model->filePath(index))));
 }
 
-void SaveWindow::sortByColumn(int column) {
+void SaveWindowDialog::sortByColumn(int column) {
     if (!m_model) return;
     if (column == m_sortColumn) {
         m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
@@ -338,7 +341,7 @@ void SaveWindow::sortByColumn(int column) {
     m_details->header()->setSortIndicator(m_sortColumn, m_sortOrder);
 }
 
-void SaveWindow::settle(SaveWindowFields& fields) const {
+void SaveWindowDialog::settle(SaveWindowFields& fields) const {
     SaveWindowEntries entries;
     entries.folder = m_folder;
     entries.name = toPath(text(SaveGadget::ProjectName));
@@ -352,7 +355,7 @@ void SaveWindow::settle(SaveWindowFields& fields) const {
 }
 
 bool RunSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields, QWidget* owner) {
-    SaveWindow window(plan, fields, owner);
+    SaveWindowDialog window(plan, fields, owner);
     const bool confirmed = window.exec() == QDialog::Accepted;
     if (confirmed) window.settle(fields);
     fields.viewMode = window.viewMode();
