@@ -106,6 +106,10 @@ TEST_F(DispatchTest, ZoomToolZoomsToTheDraggedRectangle) {
 TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {
     FrameRecord& frame = addFrame();
     dispatch(MouseEvent(EventKind::MouseMove, 100, 100));
+    EXPECT_TRUE(state.view.cursorInside);
+    // Moves reach the tools wherever they happen: below the canvas, over the frame strip.
+    dispatch(MouseEvent(EventKind::MouseMove, 100, 600));
+    EXPECT_FALSE(state.view.cursorInside);
     dispatch(MouseEvent(EventKind::LeftRelease, 100, 100));
     EXPECT_EQ(frame.maskNumber, 0);
     // Other events of the canvas than the left click are ignored too.
