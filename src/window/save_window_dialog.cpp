@@ -1,6 +1,7 @@
 #include "window/save_window_dialog.h"
 
 #include <QComboBox>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -40,6 +42,48 @@ QString modelPath(const std::string& folder) {
     QString path = fromPath(folder);
     while (path.size() > 1 && path.endsWith('/')) path.chop(1);
     return path;
+}
+
+// The file system's icons where the desktop has an icon theme, else the style's own folder,
+// file and drive pictures, so that no entry of the list goes without an icon.
+class FolderListIcons : public QFileIconProvider {
+public:
+    explicit FolderListIcons(QStyle* style) : m_style(style) {}
+
+    QIcon icon(IconType type) const override {
+        const QIcon themed = QFileIconProvider::icon(type);
+        if (usable(themed)) return themed;
+        switch (type) {
+            case Computer:
+                return m_style->standardIcon(QStyle::SP_ComputerIcon);
+            case Drive:
+                return m_style->standardIcon(QStyle::SP_DriveHDIcon);
+            case Folder:
+                return m_style->standardIcon(QStyle::SP_DirIcon);
+            default:
+                return m_style->standardIcon(QStyle::SP_FileIcon);
+        }
+    }
+    QIcon icon(const QFileInfo& info) const override {
+        const QIcon themed = QFileIconProvider::icon(info);
+        if (usable(themed)) return themed;
+        if (info.isRoot()) return icon(Drive);
+        return icon(info.isDir() ? Folder : File);
+    }
+
+private:
+    static bool usable(const QIcon& icon) { return !icon.isNull() && !icon.pixmap(16).isNull(); }
+    QStyle* m_style;
+};
+
+// A caption shrinks its font until it fits its gadget (long words of other languages).
+void fitCaption(QLabel* label) {
+    QFont font = label->font();
+    int size = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    while (size > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+        font.setPixelSize(--size);
+    }
+    label->setFont(font);
 }
 
 std::string withSlash(std::string folder) {
@@ -86,6 +130,10 @@ SaveWindowDialog::SaveWindowDialog(const SaveWindowPlan& plan, const SaveWindowF
     if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
+SaveWindowDialog::~SaveWindowDialog() {
+    delete m_model;  // before the icon provider it uses
+}
+
 QWidget* SaveWindowDialog::gadget(int number) const {
     const auto found = m_gadgets.find(number);
     return found == m_gadgets.end() ? nullptr : found->second;
@@ -120,9 +168,13 @@ void SaveWindowDialog::build(const SaveGadgetPlan& plan) {
             widget = edit;
             break;
         }
-        case SaveGadgetKind::Label:
-            widget = new QLabel(QString::fromStdString(plan.text), this);
+        case SaveGadgetKind::Label: {
+            auto* label = new QLabel(QString::fromStdString(plan.text), this);
+            label->setGeometry(plan.x, plan.y, plan.width, plan.height);
+            fitCaption(label);
+            widget = label;
             break;
+        }
         case SaveGadgetKind::EditableList:
         case SaveGadgetKind::FolderPathBox: {
             auto* box = new QComboBox(this);
@@ -175,6 +227,8 @@ void SaveWindowDialog::buildFolderList(const SaveGadgetPlan& plan) {
     m_model = new QFileSystemModel(this);
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::Drives | QDir::NoDotAndDotDot);
     m_model->setReadOnly(true);
+    m_icons = std::make_unique<FolderListIcons>(style());
+    m_model->setIconProvider(m_icons.get());
     m_model->sort(m_sortColumn, m_sortOrder);
 
     m_list = new QListView(stack);

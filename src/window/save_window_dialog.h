@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/save_window_plan.h"
@@ -9,6 +10,7 @@
 
 class QAbstractItemView;
 class QComboBox;
+class QFileIconProvider;
 class QFileSystemModel;
 class QLineEdit;
 class QListView;
@@ -22,6 +24,7 @@ namespace morvel {
 class SaveWindowDialog : public QDialog {
 public:
     SaveWindowDialog(const SaveWindowPlan& plan, const SaveWindowFields& fields, QWidget* owner);
+    ~SaveWindowDialog() override;
 
     QWidget* gadget(int number) const;
     // The folder the list shows, ending with "/"; empty for the top level above "/".
@@ -52,6 +55,7 @@ private:
     QString text(SaveGadget number) const;
 
     std::map<int, QWidget*> m_gadgets;
+    std::unique_ptr<QFileIconProvider> m_icons;  // outlives the model, which is a child
     QFileSystemModel* m_model = nullptr;
     QListView* m_list = nullptr;
     QTreeView* m_details = nullptr;
