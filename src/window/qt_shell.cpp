@@ -170,6 +170,20 @@ std::string QtShell::chooseLanguage(const std::vector<std::string>& languages) {
     return RunLanguageChooser(languages);
 }
 
+std::string QtShell::requestText(const std::string& title, const std::string& message,
+                                 const std::string& defaultText) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowTitle(text(title));
+    dialog.setLabelText(text(message));
+    dialog.setTextValue(text(defaultText));
+    // The default answer is selected once shown, so that typing replaces it.
+    if (auto* line = dialog.findChild<QLineEdit*>())
+        QMetaObject::invokeMethod(line, &QLineEdit::selectAll, Qt::QueuedConnection);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
+}
+
 bool QtShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) {
     return RunSaveWindow(plan, fields, dialogParent());
 }
@@ -286,21 +300,6 @@ void QtShell::setFrameStripWidth(int width) {
 
 void QtShell::moveFrameMarker(int x) {
     if (m_window) m_window->frameStrip()->moveMarker(x);
-}
-
-std::string QtShell::requestText(const std::string& title, const std::string& message,
-                                 const std::string& defaultText) {
-    QInputDialog dialog(dialogParent());
-    dialog.setWindowTitle(text(title));
-    dialog.setLabelText(text(message));
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setTextValue(QString::fromStdString(defaultText));
-    dialog.setWindowModality(Qt::ApplicationModal);
-    // The default answer is selected once shown, so that typing replaces it.
-    if (auto* line = dialog.findChild<QLineEdit*>())
-        QMetaObject::invokeMethod(line, &QLineEdit::selectAll, Qt::QueuedConnection);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.textValue().toStdString();
 }
 
 }  // namespace morvel

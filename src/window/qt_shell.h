@@ -37,6 +37,8 @@ public:
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    std::string requestText(const std::string& title, const std::string& message,
+                            const std::string& defaultText) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override;
     bool buildMainWindow(const MainWindowPlan& plan) override;
@@ -57,8 +59,6 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override;
     void moveFrameMarker(int x) override;
-    std::string requestText(const std::string& title, const std::string& message,
-                            const std::string& defaultText) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
