@@ -247,9 +247,9 @@ void SaveWindowDialog::buildFolderList(const SaveGadgetPlan& plan) {
     m_details->setUniformRowHeights(true);
     m_details->setSelectionMode(QAbstractItemView::SingleSelection);
     m_details->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_details->setColumnWidth(0, 190);
-    m_details->setColumnWidth(1, 70);
-    m_details->setColumnWidth(2, 80);
+    m_details->setColumnWidth(0, 160);
+    m_details->setColumnWidth(1, 75);
+    m_details->setColumnWidth(2, 85);
     QHeaderView* header = m_details->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
