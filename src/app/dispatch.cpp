@@ -1,7 +1,10 @@
 #include "app/dispatch.h"
 
+#include "app/edit_keys.h"
 #include "app/main_window.h"
 #include "editor/mask_tools.h"
+#include "editor/undo_history.h"
+#include "editor/wheel.h"
 #include "editor/zoom.h"
 #include "export/image_sequence.h"
 #include "i18n/load_language.h"
@@ -121,14 +124,30 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             call(hooks.showAboutBox, state);
             break;
         case MenuItem::DeleteLayer:
-            if (hooks.deleteLayer) hooks.deleteLayer(state, layer);
+            if (hooks.deleteLayer) {
+                hooks.deleteLayer(state, layer);
+                // The history may name frames that are gone.
+                ClearMaskHistory(state);
+            }
             break;
         case MenuItem::RepeatLayer:
             if (hooks.repeatLayer) hooks.repeatLayer(state, layer, 1);
             break;
+        case MenuItem::Undo:
+            UndoFromMenu(state);
+            break;
+        case MenuItem::Redo:
+            RedoFromMenu(state);
+            break;
+        case MenuItem::PreviousFrame:
+        case MenuItem::NextFrame:
+        case MenuItem::FirstFrame:
+        case MenuItem::LastFrame:
+            FrameKey(state, static_cast<MenuItem>(item));
+            break;
         default:
             if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
-            break;  // 13 to 999: nothing
+            break;  // the other numbers up to 999: nothing
     }
     return false;
 }
@@ -142,7 +161,24 @@ std::string TutorialAddress(const ProgramState& state) {
     return link;
 }
 
-LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+namespace {
+
+void dispatchWheel(ProgramState& state, const Event& event) {
+    if (state.view.buttonDown) return;  // a drag keeps the view it started with
+    switch (event.wheel.action) {
+        case WheelAction::ScrollVertically:
+            ScrollByWheel(state, +Gadget::VerticalScrollBar, event.wheel.steps);
+            break;
+        case WheelAction::ScrollHorizontally:
+            ScrollByWheel(state, +Gadget::HorizontalScrollBar, event.wheel.steps);
+            break;
+        case WheelAction::Zoom:
+            ZoomAtPoint(state, event.wheel.steps, event.x, event.y);
+            break;
+    }
+}
+
+LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
     bool close = false;
     switch (event.kind) {
         case EventKind::Gadget:
@@ -169,6 +205,9 @@ LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& 
         case EventKind::Close:
             close = true;
             break;
+        case EventKind::Wheel:
+            dispatchWheel(state, event);
+            break;
         case EventKind::None:
             break;
     }
@@ -176,6 +215,14 @@ LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& 
     if (!close) return LoopStep::Continue;
     if (CloseProject(state) == Answer::Cancel) return LoopStep::Continue;
     return state.mustEnd ? LoopStep::Fatal : LoopStep::End;
+}
+
+}  // namespace
+
+LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+    const LoopStep step = dispatchEvent(state, event, hooks);
+    if (step == LoopStep::Continue) UpdateEditMenu(state);
+    return step;
 }
 
 }  // namespace morvel

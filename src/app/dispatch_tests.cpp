@@ -181,7 +181,7 @@ TEST_F(DispatchTest, MenuItemsReachTheirOperations) {
     };
     hooks.showAboutBox = [&](ProgramState&) { calls.push_back("about"); };
     state.view.popupTargetLayer = 1;
-    for (int item : {11, 12, 10, 13, 500, 999, 1000}) dispatch(MenuEvent(item));
+    for (int item : {11, 12, 10, 19, 500, 999, 1000}) dispatch(MenuEvent(item));
     dispatch(GadgetEvent(1000, GadgetEventType::RightClick));
     EXPECT_EQ(calls,
               (std::vector<std::string>{"delete 1", "repeat 1 1", "about", "thumbnail 1000"}));

@@ -14,6 +14,7 @@ enum class EventKind {
     Drop,         // something was dropped on the frame strip
     Menu,         // a menu item or a keyboard shortcut (number in menuItem)
     Close,        // the close box or the system's close command
+    Wheel,        // the mouse wheel turned over the canvas (position in x and y)
 };
 
 // What happened to a gadget.
@@ -34,6 +35,16 @@ struct DropData {
     int stripScroll = 0;
 };
 
+// What a turn of the mouse wheel over the canvas asks for: the wheel alone scrolls vertically,
+// with Shift (or a sideways wheel) horizontally, with Ctrl it zooms.
+enum class WheelAction { ScrollVertically, ScrollHorizontally, Zoom };
+
+struct WheelData {
+    WheelAction action = WheelAction::ScrollVertically;
+    // Whole notches; positive turned away from the user (up, left, zoom in).
+    int steps = 0;
+};
+
 // One event of the window, as a plain record. Positions of mouse events are in the canvas's own
 // coordinates (they may lie outside it); the position of a drop is inside the frame strip's
 // visible area. Thumbnail gadgets raise gadget events under their handle as number.
@@ -46,6 +57,7 @@ struct Event {
     int y = 0;
     bool minimised = false;  // a resize that minimised the window
     DropData drop;
+    WheelData wheel;
 };
 
 // Where the loop waits for the next event: the window, or a script in tests.

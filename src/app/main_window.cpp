@@ -3,6 +3,7 @@
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
 #include "editor/mask_tools.h"
+#include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "platform/gadgets.h"
 #include "session/project_lifecycle.h"
@@ -30,6 +31,12 @@ MenuEntry item(const std::string& label, MenuItem number) {
     MenuEntry entry;
     entry.label = label;
     entry.item = +number;
+    return entry;
+}
+
+MenuEntry item(const std::string& label, MenuItem number, bool enabled) {
+    MenuEntry entry = item(label, number);
+    entry.enabled = enabled;
     return entry;
 }
 
@@ -67,6 +74,9 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
                      {item(t[Text::MainMenuImageexport], MenuItem::ImageExport),
                       item(t[Text::MainMenuAviexport], MenuItem::AviExport)}),
              separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
+        submenu(t[Text::MainMenuEdit],
+                {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoMaskEdit(state)),
+                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoMaskEdit(state))}),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
                  item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
@@ -179,11 +189,12 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
     plan.menuBar = menuBar(state);
     plan.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
                       item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer)};
-    plan.shortcuts = {{"Ctrl+N", +MenuItem::New},
-                      {"Ctrl+O", +MenuItem::Open},
-                      {"Ctrl+S", +MenuItem::Save},
-                      {"Ctrl+Delete", +MenuItem::DeleteLayer},
-                      {"Ctrl+R", +MenuItem::RepeatLayer}};
+    plan.shortcuts = {{"Ctrl+N", +MenuItem::New},         {"Ctrl+O", +MenuItem::Open},
+                      {"Ctrl+S", +MenuItem::Save},        {"Ctrl+Delete", +MenuItem::DeleteLayer},
+                      {"Ctrl+R", +MenuItem::RepeatLayer}, {"Ctrl+Z", +MenuItem::Undo},
+                      {"Ctrl+Shift+Z", +MenuItem::Redo},  {"Ctrl+Y", +MenuItem::Redo},
+                      {"Left", +MenuItem::PreviousFrame}, {"Right", +MenuItem::NextFrame},
+                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame}};
     plan.gadgets = gadgets(state);
     return plan;
 }
@@ -195,6 +206,8 @@ bool BuildMainWindow(ProgramState& state) {
         return false;
     }
     ViewState& view = state.view;
+    view.undoItemEnabled = CanUndoMaskEdit(state);  // as the plan built them
+    view.redoItemEnabled = CanRedoMaskEdit(state);
     view.brushShape = kRoundBrushImage;
     view.zoom = 1.0f;
     view.offsetX = 0;

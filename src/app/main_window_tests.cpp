@@ -92,21 +92,30 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     app.program.write("Deutsch.LANGUAGE", "");
     LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
     const MainWindowPlan plan = MainWindowPlanFor(app.state);
-    ASSERT_EQ(plan.menuBar.size(), 3u);
+    ASSERT_EQ(plan.menuBar.size(), 4u);
     EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
-    EXPECT_EQ(plan.menuBar[1].label, "&Einstellungen");
-    EXPECT_EQ(plan.menuBar[2].label, "&Hilfe");
+    EXPECT_EQ(plan.menuBar[1].label, "&Bearbeiten");
+    EXPECT_EQ(plan.menuBar[2].label, "&Einstellungen");
+    EXPECT_EQ(plan.menuBar[3].label, "&Hilfe");
     std::map<int, MenuEntry> items;
     collectItems(plan.menuBar, items);
     collectItems(plan.popupMenu, items);
-    const std::map<int, std::string> labels{
-        {1, "New\tCtrl+N"},         {2, "Öffnen ...\tStrg+O"},
-        {3, "Speichern\tStrg+S"},   {4, "Speichern als ..."},
-        {5, "Als Bilder ..."},      {6, "Als AVI-Video ..."},
-        {7, "Beenden\tAlt+F4"},     {8, "MVL-Dateien mit Morvel öffnen"},
-        {10, "Über ..."},           {11, "Löschen\tStrg+Entf"},
-        {12, "Wiederholen\tStrg+R"}};
+    const std::map<int, std::string> labels{{1, "New\tCtrl+N"},
+                                            {2, "Öffnen ...\tStrg+O"},
+                                            {3, "Speichern\tStrg+S"},
+                                            {4, "Speichern als ..."},
+                                            {5, "Als Bilder ..."},
+                                            {6, "Als AVI-Video ..."},
+                                            {7, "Beenden\tAlt+F4"},
+                                            {8, "MVL-Dateien mit Morvel öffnen"},
+                                            {10, "Über ..."},
+                                            {11, "Löschen\tStrg+Entf"},
+                                            {12, "Wiederholen\tStrg+R"},
+                                            {13, "Rückgängig\tStrg+Z"},
+                                            {14, "Wiederherstellen\tStrg+Y"}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
+    // Nothing to undo or redo in a new window.
+    for (const auto& [item, label] : labels) EXPECT_EQ(items[item].enabled, item < 13) << item;
     EXPECT_EQ(items[9].label, app.state.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.language.available;
@@ -119,10 +128,18 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     EXPECT_EQ(items.count(1003), 0u);
     std::vector<std::pair<std::string, int>> shortcuts;
     for (const ShortcutPlan& s : plan.shortcuts) shortcuts.emplace_back(s.keys, s.item);
-    EXPECT_EQ(
-        shortcuts,
-        (std::vector<std::pair<std::string, int>>{
-            {"Ctrl+N", 1}, {"Ctrl+O", 2}, {"Ctrl+S", 3}, {"Ctrl+Delete", 11}, {"Ctrl+R", 12}}));
+    EXPECT_EQ(shortcuts, (std::vector<std::pair<std::string, int>>{{"Ctrl+N", 1},
+                                                                   {"Ctrl+O", 2},
+                                                                   {"Ctrl+S", 3},
+                                                                   {"Ctrl+Delete", 11},
+                                                                   {"Ctrl+R", 12},
+                                                                   {"Ctrl+Z", 13},
+                                                                   {"Ctrl+Shift+Z", 14},
+                                                                   {"Ctrl+Y", 14},
+                                                                   {"Left", 15},
+                                                                   {"Right", 16},
+                                                                   {"Home", 17},
+                                                                   {"End", 18}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
@@ -211,7 +228,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(plan.menuBar[0].label, "&Project");
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
-    EXPECT_TRUE(plan.menuBar[1].entries[0].entries[0].checked);
+    EXPECT_TRUE(plan.menuBar[2].entries[0].entries[0].checked);
     EXPECT_EQ(state.view.tool, +Gadget::Eraser);
     EXPECT_EQ(state.view.brushSize, 10);
     EXPECT_EQ(state.view.brushShape, kRoundBrushImage);

@@ -18,6 +18,9 @@ enum class Text : int {
     MainMenuImageexport,
     MainMenuAviexport,
     MainMenuQuit,
+    MainMenuEdit,
+    MainMenuUndo,
+    MainMenuRedo,
     MainMenuOptions,
     MainMenuLanguage,
     MainMenuOpenmvl,
@@ -81,7 +84,7 @@ enum class Text : int {
     RequesterAviframeratetext,
 };
 
-constexpr int kTextCount = 70;
+constexpr int kTextCount = 73;
 
 struct TextEntry {
     std::string_view group;
@@ -89,7 +92,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 70 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All 73 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

@@ -15,8 +15,8 @@ std::string defaultOf(Text text) {
     return std::string(LanguageTable::entry(text).germanDefault);
 }
 
-TEST(LanguageTable, HoldsSeventyTextsInFileOrder) {
-    ASSERT_EQ(LanguageTable::entries().size(), 70u);
+TEST(LanguageTable, HoldsEveryTextInFileOrder) {
+    ASSERT_EQ(LanguageTable::entries().size(), 73u);
     EXPECT_EQ(static_cast<int>(Text::RequesterAviframeratetext), kTextCount - 1);
     const auto expect = [](Text text, std::string_view group, std::string_view key) {
         EXPECT_EQ(LanguageTable::entry(text).group, group);
@@ -24,6 +24,9 @@ TEST(LanguageTable, HoldsSeventyTextsInFileOrder) {
     };
     expect(Text::MainMenuProject, "MainMenu", "project");
     expect(Text::MainMenuAbout, "MainMenu", "about");
+    expect(Text::MainMenuEdit, "MainMenu", "edit");
+    expect(Text::MainMenuUndo, "MainMenu", "undo");
+    expect(Text::MainMenuRedo, "MainMenu", "redo");
     expect(Text::PopUpMenuDelete, "PopUpMenu", "delete");
     expect(Text::ToolsMover, "Tools", "mover");
     expect(Text::SettingsZoom1to1, "Settings", "zoom1to1");
@@ -65,6 +68,11 @@ TEST(LanguageTable, DefaultsAreUtf8WithExactBytes) {
               "\xC3\x96"
               "ffnen ...\x09Strg+O");
     EXPECT_EQ(defaultOf(Text::MainMenuNew), "Neu\tStrg+N");
+    EXPECT_EQ(defaultOf(Text::MainMenuEdit), "&Bearbeiten");
+    EXPECT_EQ(defaultOf(Text::MainMenuUndo),
+              "R\xC3\xBC"
+              "ckg\xC3\xA4ngig\tStrg+Z");
+    EXPECT_EQ(defaultOf(Text::MainMenuRedo), "Wiederherstellen\tStrg+Y");
     EXPECT_EQ(defaultOf(Text::MainMenuAbout),
               "\xC3\x9C"
               "ber ...");

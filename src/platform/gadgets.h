@@ -33,7 +33,8 @@ constexpr int operator+(Gadget g) {
 }
 
 // Menu items of the menu bar and the frame strip's popup menu; keyboard shortcuts raise the
-// same numbers. Languages of the language submenu are numbered from FirstLanguage on.
+// same numbers. The frame keys have numbers of their own without a menu entry. Languages of the
+// language submenu are numbered from FirstLanguage on; the numbers in between do nothing.
 enum class MenuItem : int {
     New = 1,
     Open = 2,
@@ -47,6 +48,12 @@ enum class MenuItem : int {
     About = 10,
     DeleteLayer = 11,
     RepeatLayer = 12,
+    Undo = 13,
+    Redo = 14,
+    PreviousFrame = 15,  // Left
+    NextFrame = 16,      // Right
+    FirstFrame = 17,     // Home
+    LastFrame = 18,      // End
     FirstLanguage = 1001,
 };
 

@@ -65,11 +65,12 @@ struct MenuEntry {
     int item = 0;  // the menu event an item raises; 0 for titles, submenus and separators
     bool separator = false;
     bool checked = false;
+    bool enabled = true;
     std::vector<MenuEntry> entries;  // the entries of a title or a submenu
 };
 
 struct ShortcutPlan {
-    std::string keys;  // "Ctrl+N", "Ctrl+Delete", ...
+    std::string keys;  // "Ctrl+N", "Ctrl+Delete", "Left", ...
     int item = 0;      // the menu event it raises
 };
 

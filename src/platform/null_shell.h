@@ -34,6 +34,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle) override {}
     void setFrameStripWidth(int) override {}
     void moveFrameMarker(int) override {}
+    void ensureFrameVisible(int, int) override {}
+    void enableMenuItem(int, bool) override {}
     std::string requestText(const std::string&, const std::string&, const std::string&) override {
         return {};
     }

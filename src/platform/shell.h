@@ -109,6 +109,11 @@ public:
     virtual void setFrameStripWidth(int width) = 0;
     // Moves the marker of the displayed frame to x and brings it in front of the thumbnails.
     virtual void moveFrameMarker(int x) = 0;
+    // Scrolls the frame strip as little as needed to show its columns [x, x + width).
+    virtual void ensureFrameVisible(int x, int width) = 0;
+
+    // Enables or disables a menu item of the menu bar by number.
+    virtual void enableMenuItem(int item, bool enabled) = 0;
 
     // ---- Requesters of the exports ----
     // A modal input requester: title, message and a pre-selected default answer. Returns the

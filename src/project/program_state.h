@@ -76,6 +76,10 @@ struct ViewState {
     bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
     std::string dragPayload;
+    // What the menu items Undo and Redo show (enabled or not), so that the window is told only
+    // when that changes.
+    bool undoItemEnabled = false;
+    bool redoItemEnabled = false;
 
     // Canvas positions where the zoom tool's and the selection's drags began.
     int zoomAnchorX = 0;

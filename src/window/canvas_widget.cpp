@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace morvel {
 
@@ -12,6 +13,9 @@ const QColor kNoPicture(68, 68, 68);
 
 CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click on the canvas takes the keyboard from the spin fields, so that the frame keys
+    // and Ctrl+Z reach the program again.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 bool CanvasWidget::wrapsBuffer() const {
@@ -69,6 +73,31 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) m_pressed = false;
+}
+
+void CanvasWidget::wheelEvent(QWheelEvent* event) {
+    constexpr int kNotch = 120;  // angle units of one notch (1/8 degree each)
+    const QPoint angle = event->angleDelta();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    WheelAction action = WheelAction::ScrollVertically;
+    int delta = angle.y();
+    if (keys & Qt::ControlModifier) {
+        action = WheelAction::Zoom;
+        if (delta == 0) delta = angle.x();
+    } else if ((keys & Qt::ShiftModifier) || angle.y() == 0) {
+        action = WheelAction::ScrollHorizontally;
+        delta = angle.y() != 0 ? angle.y() : angle.x();
+    }
+    event->accept();
+    if (delta == 0) return;
+    // Parts of a notch add up; a change of action or direction starts again.
+    if (action != m_wheelAction || (m_wheelRest != 0 && (m_wheelRest > 0) != (delta > 0)))
+        m_wheelRest = 0;
+    m_wheelAction = action;
+    m_wheelRest += delta;
+    const int steps = m_wheelRest / kNotch;
+    m_wheelRest -= steps * kNotch;
+    if (steps != 0 && onWheel) onWheel(action, steps, event->position().toPoint());
 }
 
 }  // namespace morvel

@@ -24,12 +24,15 @@ public:
     void present(int left, int top, int right, int bottom);
 
     std::function<void(GadgetEventType, QPoint)> onGadgetEvent;
+    // Whole notches of the wheel at a canvas position (see WheelData).
+    std::function<void(WheelAction, int steps, QPoint)> onWheel;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // True when the wrapped picture still is the buffer's memory.
@@ -40,6 +43,9 @@ private:
     QPoint m_pressAt;
     bool m_pressed = false;
     bool m_dragStarted = false;
+    // Wheels that report parts of a notch: what has not yet made a whole one, and for what.
+    int m_wheelRest = 0;
+    WheelAction m_wheelAction = WheelAction::ScrollVertically;
 };
 
 }  // namespace morvel

@@ -104,6 +104,16 @@ void FrameStrip::moveMarker(int x) {
     m_marker->raise();  // in front of the thumbnails
 }
 
+void FrameStrip::showColumns(int x, int width) {
+    QScrollBar* bar = horizontalScrollBar();
+    const int visible = viewport()->width();
+    if (x < bar->value()) {
+        bar->setValue(x);
+    } else if (x + width > bar->value() + visible) {
+        bar->setValue(std::min(x, x + width - visible));
+    }
+}
+
 void FrameStrip::setContentWidth(int width) {
     m_contentWidth = width;
     fitContent();

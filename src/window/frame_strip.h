@@ -29,6 +29,9 @@ public:
     void moveMarker(int x);
     QLabel* marker() const { return m_marker; }
 
+    // Scrolls as little as needed to show the content's columns [x, x + width).
+    void showColumns(int x, int width);
+
     void setContentWidth(int width);
     int contentWidth() const { return m_contentWidth; }
 

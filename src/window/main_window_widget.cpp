@@ -130,15 +130,23 @@ void MainWindowWidget::postGadget(int number, GadgetEventType type, QPoint at) {
     m_post(event);
 }
 
-void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
+QAction* MainWindowWidget::menuItem(int item) const {
+    auto found = m_menuItems.find(item);
+    return found == m_menuItems.end() ? nullptr : found->second;
+}
+
+void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& entries,
+                                  std::map<int, QAction*>* actions) {
     for (const MenuEntry& entry : entries) {
         if (entry.separator) {
             menu->addSeparator();
         } else if (entry.item == 0) {
-            addEntries(menu->addMenu(text(entry.label)), entry.entries);
+            addEntries(menu->addMenu(text(entry.label)), entry.entries, actions);
         } else {
             QAction* action = menu->addAction(text(entry.label));
             action->setData(entry.item);
+            action->setEnabled(entry.enabled);
+            if (actions) (*actions)[entry.item] = action;
             if (entry.checked) {
                 action->setCheckable(true);
                 action->setChecked(true);
@@ -156,7 +164,7 @@ void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& ent
 
 void MainWindowWidget::buildMenus(const MainWindowPlan& plan) {
     for (const MenuEntry& title : plan.menuBar)
-        addEntries(menuBar()->addMenu(text(title.label)), title.entries);
+        addEntries(menuBar()->addMenu(text(title.label)), title.entries, &m_menuItems);
     m_popup = new QMenu(this);
     addEntries(m_popup, plan.popupMenu);
     for (const ShortcutPlan& shortcut : plan.shortcuts) {
@@ -181,6 +189,14 @@ void MainWindowWidget::buildGadget(const GadgetPlan& plan) {
             m_canvas = new CanvasWidget(parent);
             m_canvas->onGadgetEvent = [this, number](GadgetEventType type, QPoint at) {
                 postGadget(number, type, at);
+            };
+            m_canvas->onWheel = [this](WheelAction action, int steps, QPoint at) {
+                Event event;
+                event.kind = EventKind::Wheel;
+                event.wheel = {action, steps};
+                event.x = at.x();
+                event.y = at.y();
+                m_post(event);
             };
             widget = m_canvas;
             break;

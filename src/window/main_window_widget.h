@@ -25,6 +25,8 @@ public:
     CanvasWidget* canvas() const { return m_canvas; }
     FrameStrip* frameStrip() const { return m_strip; }
     QMenu* popupMenu() const { return m_popup; }
+    // The action of a menu-bar item by number, nullptr when there is none.
+    QAction* menuItem(int item) const;
 
     // The gadget property that names a widget's gadget number.
     static constexpr const char* kGadgetProperty = "gadget";
@@ -34,12 +36,14 @@ protected:
 
 private:
     void buildMenus(const MainWindowPlan& plan);
-    void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
+    void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries,
+                    std::map<int, QAction*>* actions = nullptr);
     void buildGadget(const GadgetPlan& plan);
     void postGadget(int number, GadgetEventType type = GadgetEventType::Change, QPoint at = {});
 
     std::function<void(const Event&)> m_post;
     std::map<int, QWidget*> m_gadgets;
+    std::map<int, QAction*> m_menuItems;  // of the menu bar
     CanvasWidget* m_canvas = nullptr;
     FrameStrip* m_strip = nullptr;
     QMenu* m_popup = nullptr;

@@ -79,9 +79,15 @@ QtShell::~QtShell() {
 
 void QtShell::post(const Event& event) {
     // Moves that pile up while the program is busy count once, at the latest position.
-    if (event.kind == EventKind::MouseMove && !m_queue.empty() &&
-        m_queue.back().kind == EventKind::MouseMove) {
-        m_queue.back() = event;
+    // So do turns of the wheel for one action, adding up their notches.
+    Event* last = m_queue.empty() ? nullptr : &m_queue.back();
+    if (event.kind == EventKind::MouseMove && last && last->kind == EventKind::MouseMove) {
+        *last = event;
+    } else if (event.kind == EventKind::Wheel && last && last->kind == EventKind::Wheel &&
+               last->wheel.action == event.wheel.action) {
+        const int steps = last->wheel.steps + event.wheel.steps;
+        *last = event;
+        last->wheel.steps = steps;
     } else {
         m_queue.push_back(event);
     }
@@ -300,6 +306,15 @@ void QtShell::setFrameStripWidth(int width) {
 
 void QtShell::moveFrameMarker(int x) {
     if (m_window) m_window->frameStrip()->moveMarker(x);
+}
+
+void QtShell::ensureFrameVisible(int x, int width) {
+    if (m_window) m_window->frameStrip()->showColumns(x, width);
+}
+
+void QtShell::enableMenuItem(int item, bool enabled) {
+    if (!m_window) return;
+    if (QAction* action = m_window->menuItem(item)) action->setEnabled(enabled);
 }
 
 }  // namespace morvel

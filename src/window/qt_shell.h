@@ -59,6 +59,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override;
     void moveFrameMarker(int x) override;
+    void ensureFrameVisible(int x, int width) override;
+    void enableMenuItem(int item, bool enabled) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

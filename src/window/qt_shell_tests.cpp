@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "app/main_window.h"
 #include "i18n/load_language.h"
@@ -110,12 +111,12 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     LoadLanguage(state.language, shell, program.path(), "English");
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 3);
+    ASSERT_EQ(titles.size(), 4);
     EXPECT_EQ(titles[0]->text(), "&Project");
     const QList<QAction*> project = titles[0]->menu()->actions();
     EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
     EXPECT_EQ(project[0]->data().toInt(), 1);
-    QAction* language = titles[1]->menu()->actions()[0]->menu()->actions()[0];
+    QAction* language = titles[2]->menu()->actions()[0]->menu()->actions()[0];
     EXPECT_EQ(language->text(), "English");
     EXPECT_EQ(language->data().toInt(), 1001);
     EXPECT_TRUE(language->isChecked());
@@ -140,6 +141,88 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, EventKind::Close);
     EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
+    MainWindowWidget& window = build();
+    const QList<QAction*> titles = window.menuBar()->actions();
+    ASSERT_EQ(titles.size(), 4);
+    EXPECT_EQ(titles[1]->text(), "&Bearbeiten");
+    const QList<QAction*> edit = titles[1]->menu()->actions();
+    ASSERT_EQ(edit.size(), 2);
+    EXPECT_EQ(edit[0]->text(), "Rückgängig\tStrg+Z");
+    EXPECT_EQ(edit[1]->text(), "Wiederherstellen\tStrg+Y");
+    EXPECT_FALSE(edit[0]->isEnabled());
+    EXPECT_FALSE(edit[1]->isEnabled());
+    shell.enableMenuItem(+MenuItem::Undo, true);
+    EXPECT_TRUE(edit[0]->isEnabled());
+    EXPECT_FALSE(edit[1]->isEnabled());
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.canvas()->setFocus();
+    takeEvents();
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End})
+        QTest::keyClick(&window, key);
+    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18}));
+    // While a spin field is being typed in, the keys move its cursor instead.
+    QWidget* size = window.gadget(+Gadget::BrushSize);
+    size->setFocus();
+    ASSERT_TRUE(size->hasFocus());
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_TRUE(menuEvents().empty());
+    // A click on the canvas gives the keys back to the window.
+    QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(window.canvas()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(menuEvents(), (std::vector<int>{16}));
+}
+
+TEST_F(QtShellTest, WheelNotchesBecomeWheelEventsAndTheStripShowsAColumn) {
+    MainWindowWidget& window = build();
+    QApplication::processEvents();
+    takeEvents();
+    CanvasWidget* canvas = window.canvas();
+    const auto turn = [&](QPoint angle, Qt::KeyboardModifiers keys) {
+        QWheelEvent wheel(QPointF(30, 40), canvas->mapToGlobal(QPointF(30, 40)), QPoint(), angle,
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+    };
+    const auto wheels = [&] {
+        std::vector<std::pair<WheelAction, int>> got;
+        for (const Event& e : takeEvents()) {
+            if (e.kind != EventKind::Wheel) continue;
+            EXPECT_EQ(QPoint(e.x, e.y), QPoint(30, 40));
+            got.emplace_back(e.wheel.action, e.wheel.steps);
+        }
+        return got;
+    };
+    using W = std::vector<std::pair<WheelAction, int>>;
+    turn({0, 120}, Qt::NoModifier);
+    EXPECT_EQ(wheels(), (W{{WheelAction::ScrollVertically, 1}}));
+    turn({0, -240}, Qt::ShiftModifier);
+    EXPECT_EQ(wheels(), (W{{WheelAction::ScrollHorizontally, -2}}));
+    turn({-120, 0}, Qt::NoModifier);  // a sideways wheel
+    EXPECT_EQ(wheels(), (W{{WheelAction::ScrollHorizontally, -1}}));
+    // Parts of a notch add up; notches waiting in the queue count together.
+    for (int i = 0; i < 5; ++i) turn({0, 40}, Qt::ControlModifier);
+    EXPECT_EQ(wheels(), (W{{WheelAction::Zoom, 1}}));
+
+    FrameStrip* strip = window.frameStrip();
+    strip->setContentWidth(100 * 65 + 20);
+    QApplication::processEvents();
+    QScrollBar* bar = strip->horizontalScrollBar();
+    const int visible = strip->viewport()->width();
+    shell.ensureFrameVisible(50 * 65, 65);
+    EXPECT_EQ(bar->value(), 51 * 65 - visible);
+    shell.ensureFrameVisible(49 * 65, 65);  // already in view: stays
+    EXPECT_EQ(bar->value(), 51 * 65 - visible);
+    shell.ensureFrameVisible(2 * 65, 65);
+    EXPECT_EQ(bar->value(), 2 * 65);
 }
 
 TEST_F(QtShellTest, GadgetsRaiseEventsAndRawMouseMovesComeInCanvasCoordinates) {

@@ -96,6 +96,15 @@ bool RecordingShell::buildMainWindow(const MainWindowPlan& plan) {
     for (const GadgetPlan& gadget : plan.gadgets) {
         if (gadget.kind == GadgetKind::SpinField) gadgetStates[gadget.number] = gadget.state;
     }
+    // The menu items start as the plan has them.
+    menuItemEnabled.clear();
+    const auto addItems = [this](const auto& self, const std::vector<MenuEntry>& entries) -> void {
+        for (const MenuEntry& entry : entries) {
+            if (entry.item != 0) menuItemEnabled[entry.item] = entry.enabled;
+            self(self, entry.entries);
+        }
+    };
+    addItems(addItems, plan.menuBar);
     return true;
 }
 

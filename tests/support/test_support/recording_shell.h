@@ -55,6 +55,13 @@ public:
     GadgetHandle lastHandle = 0;
     int frameStripWidth = 0;
     std::vector<int> frameMarkerMoves;
+    struct Columns {
+        int x = 0;
+        int width = 0;
+        bool operator==(const Columns&) const = default;
+    };
+    std::vector<Columns> frameStripShown;  // every ensureFrameVisible
+    std::map<int, bool> menuItemEnabled;   // menu items the core enabled or disabled
 
     // The main window: every build (the last one is the window shown), whether the next build
     // fails, the client area below the menu bar, and where the layout placed the gadgets.
@@ -119,6 +126,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override { frameStripWidth = width; }
     void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
+    void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
+    void enableMenuItem(int item, bool enabled) override { menuItemEnabled[item] = enabled; }
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
 

@@ -1,0 +1,57 @@
+#include "editor/wheel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "editor/canvas.h"
+#include "editor/zoom.h"
+#include "platform/gadgets.h"
+
+namespace morvel {
+
+void ScrollByWheel(ProgramState& state, int bar, int steps) {
+    const bool across = bar == +Gadget::HorizontalScrollBar;
+    if ((!across && bar != +Gadget::VerticalScrollBar) || steps == 0) return;
+    ViewState& view = state.view;
+    const Image& canvas = state.images.canvas;
+    const Image& composite = state.images.composite;
+    std::int32_t& offset = across ? view.offsetX : view.offsetY;
+    // The scroll bar's range, as UpdateScrollBars gives it.
+    const std::int64_t page = static_cast<std::int64_t>(
+        std::nearbyint(static_cast<float>(across ? canvas.width() : canvas.height()) / view.zoom));
+    const std::int64_t last =
+        std::max<std::int64_t>(0, (across ? composite.width() : composite.height()) - page);
+    const std::int64_t position = -static_cast<std::int64_t>(offset);
+    if (last == 0 || (steps > 0 && position <= 0) || (steps < 0 && position >= last)) return;
+    const std::int64_t step = std::max<std::int64_t>(
+        1, static_cast<std::int64_t>(std::nearbyint(kWheelScrollPixels / view.zoom)));
+    offset = static_cast<std::int32_t>(-std::clamp(position - steps * step, std::int64_t{0}, last));
+    UpdateScrollBars(state);
+    ScrollTo(state, bar);
+}
+
+std::int32_t OffsetKeepingPixel(float oldZoom, std::int32_t oldOffset, float newZoom, int c) {
+    // Canvas coordinate u shows composite coordinate u / zoom - offset.
+    const double centre = c + 0.5;
+    const double pixel = std::floor(centre / oldZoom - oldOffset);
+    // The one whole offset that puts the centre inside that pixel again.
+    return static_cast<std::int32_t>(std::floor(centre / newZoom - pixel));
+}
+
+void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
+    ViewState& view = state.view;
+    const float factor = steps > 0 ? kZoomInFactor : kZoomOutFactor;
+    // Far more steps than lead from one limit to the other change nothing more.
+    const int count = std::min(std::abs(std::clamp(steps, -1000, 1000)), 1000);
+    float zoom = view.zoom;
+    for (int i = 0; i < count; ++i) zoom = std::clamp(zoom * factor, kMinZoom, kMaxZoom);
+    if (zoom == view.zoom) return;  // at the limit already
+    view.offsetX = OffsetKeepingPixel(view.zoom, view.offsetX, zoom, cx);
+    view.offsetY = OffsetKeepingPixel(view.zoom, view.offsetY, zoom, cy);
+    view.zoom = zoom;
+    UpdateScrollBars(state);
+    RedrawCanvas(state, -1, -1, 0, 0);
+}
+
+}  // namespace morvel
