@@ -13,7 +13,7 @@ public:
     FileChoice requestOpenFile(const FileRequest&) override { return {}; }
     FileChoice requestSaveFile(const FileRequest&) override { return {}; }
     std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
-    bool runSaveWindow(SaveWindowFields&) override { return false; }
+    bool runSaveWindow(const SaveWindowPlan&, SaveWindowFields&) override { return false; }
     void setWindowTitle(const std::string&) override {}
     bool buildMainWindow(const MainWindowPlan&) override { return true; }
     ClientSize clientSize() override { return {680, 600}; }

@@ -6,6 +6,7 @@
 
 #include "platform/image.h"
 #include "platform/main_window_plan.h"
+#include "platform/save_window_plan.h"
 
 namespace morvel {
 
@@ -30,7 +31,9 @@ struct FileChoice {
     int filterIndex = 0;
 };
 
-// What the save window shows and lets the user change.
+// What the save window shows and lets the user change. It opens on the folder and file of
+// projectFilePath with title, author and comment, always offering the first template of each
+// list; confirmed, it gives back every field settled.
 struct SaveWindowFields {
     std::string projectFilePath;
     std::string maskTemplate;
@@ -38,6 +41,7 @@ struct SaveWindowFields {
     std::string title;
     std::string author;
     std::string comment;
+    int viewMode = 0;  // the folder list's explorer view mode, changed by its button
 };
 
 // The size of the main window's client area below the menu bar.
@@ -75,8 +79,9 @@ public:
     // The language chooser: returns the chosen name, or "" when it was closed without choosing.
     virtual std::string chooseLanguage(const std::vector<std::string>& languages) = 0;
 
-    // The save window: true when the user confirmed it, with the fields as they left them.
-    virtual bool runSaveWindow(SaveWindowFields& fields) = 0;
+    // The save window built from its plan: true when the user confirmed it, with the fields as
+    // they left them. The view mode comes back as the user left it also when cancelled.
+    virtual bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) = 0;
 
     virtual void setWindowTitle(const std::string& title) = 0;
 

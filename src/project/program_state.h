@@ -151,6 +151,10 @@ public:
     MaskHistory maskHistory;  // undo and redo of mask edits
     VideoReader videoReader;  // at most one video open at a time
 
+    // The display mode of the save window's folder list (0 large icons, 1 small icons, 2 list,
+    // 3 details): changed by its change-view button, kept while the program runs.
+    int explorerViewMode = 0;
+
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
     // finds unreadable pictures at once). A program without a frame strip turns it off: the
     // pictures are then read only when a frame is composed, which reports what cannot be read.

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
+#include "session/save_window.h"
 
 namespace morvel {
 
@@ -178,11 +179,15 @@ void SaveProject(ProgramState& state, bool saveAs) {
     ProjectHeader& header = state.header;
     if (saveAs || header.projectFilePath.empty()) {
         SaveWindowFields fields{header.projectFilePath, header.maskTemplate, header.frameTemplate,
-                                header.title,           header.author,       header.comment};
+                                header.title,           header.author,       header.comment,
+                                state.explorerViewMode};
         if (fields.projectFilePath.empty())
             fields.projectFilePath =
                 homeFolder() + state.language.texts[Text::ElseStandardprojectname];
-        if (!state.shell.runSaveWindow(fields)) {
+        const bool confirmed =
+            state.shell.runSaveWindow(MakeSaveWindowPlan(state.language.texts), fields);
+        state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
+        if (!confirmed) {
             SelectFrame(state, kReselectDisplayed);
             return;
         }

@@ -13,6 +13,7 @@
 #include "platform/single_instance.h"
 #include "project/program_state.h"
 #include "window/qt_shell.h"
+#include "window/window_hooks.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -29,5 +30,6 @@ int main(int argc, char** argv) {
     const QStringList rest = QApplication::arguments();
     for (int i = 1; i < rest.size(); ++i)
         arguments.push_back(QFile::encodeName(rest[i]).toStdString());
-    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder());
+    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(),
+                              morvel::WindowHooks(shell));
 }

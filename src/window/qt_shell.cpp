@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QDrag>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -27,6 +28,7 @@
 #include "window/frame_strip.h"
 #include "window/language_chooser.h"
 #include "window/pictures.h"
+#include "window/save_window_dialog.h"
 
 namespace morvel {
 
@@ -185,21 +187,15 @@ std::string QtShell::requestText(const std::string& title, const std::string& me
     dialog.setWindowTitle(text(title));
     dialog.setLabelText(text(message));
     dialog.setTextValue(text(defaultText));
+    // The default answer is selected once shown, so that typing replaces it.
+    if (auto* line = dialog.findChild<QLineEdit*>())
+        QMetaObject::invokeMethod(line, &QLineEdit::selectAll, Qt::QueuedConnection);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue().toStdString();
 }
 
-bool QtShell::runSaveWindow(SaveWindowFields& fields) {
-    // Until the save window exists: the project file is asked for; the masks go beside it.
-    FileRequest request{"", fields.projectFilePath, "Morvel (*.mvl)|*.mvl", 0};
-    const FileChoice choice = requestSaveFile(request);
-    if (choice.path.empty()) return false;
-    fields.projectFilePath = choice.path;
-    if (fields.projectFilePath.size() < 4 ||
-        fields.projectFilePath.compare(fields.projectFilePath.size() - 4, 4, ".mvl") != 0)
-        fields.projectFilePath += ".mvl";
-    if (fields.maskTemplate.empty()) fields.maskTemplate = "masks/$Project_$Nr.png";
-    return true;
+bool QtShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) {
+    return RunSaveWindow(plan, fields, dialogParent());
 }
 
 void QtShell::setWindowTitle(const std::string& title) {

@@ -40,7 +40,7 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
-    bool runSaveWindow(SaveWindowFields& fields) override;
+    bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override;
     bool buildMainWindow(const MainWindowPlan& plan) override;
     ClientSize clientSize() override;

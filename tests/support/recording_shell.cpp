@@ -57,8 +57,9 @@ void RecordingShell::destroyThumbnailGadget(GadgetHandle gadget) {
     if (thumbnails.erase(gadget) != 1) throw std::logic_error("freeing a thumbnail gadget twice");
 }
 
-bool RecordingShell::runSaveWindow(SaveWindowFields& fields) {
+bool RecordingShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) {
     saveWindowsShown.push_back(fields);
+    saveWindowPlans.push_back(plan);
     const auto answer = takeFront(saveWindowAnswers, std::optional<SaveWindowFields>());
     if (!answer) return false;
     fields = *answer;

@@ -88,6 +88,7 @@ public:
     // cancel.
     std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
     std::vector<SaveWindowFields> saveWindowsShown;
+    std::vector<SaveWindowPlan> saveWindowPlans;
     // Input requesters shown (title, message, default answer) and the texts they answer; an
     // empty queue cancels.
     struct TextRequest {
@@ -103,7 +104,7 @@ public:
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
     std::string chooseLanguage(const std::vector<std::string>& languages) override;
-    bool runSaveWindow(SaveWindowFields& fields) override;
+    bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
     bool buildMainWindow(const MainWindowPlan& plan) override;
     ClientSize clientSize() override { return client; }

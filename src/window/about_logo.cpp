@@ -1,0 +1,13 @@
+#include "window/about_logo.h"
+
+#include "platform/jpeg_codec.h"
+
+namespace morvel {
+
+Image DecodeAboutLogo() {
+    Image logo;
+    if (DecodeJpeg(AboutLogoJpeg(), logo) != LoadResult::Ok) return {};
+    return logo;
+}
+
+}  // namespace morvel
