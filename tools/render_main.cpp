@@ -18,6 +18,7 @@
 #include "i18n/load_language.h"
 #include "platform/files.h"
 #include "project/name_template.h"
+#include "project/project_file.h"
 #include "session/project_lifecycle.h"
 #include "tools/console_shell.h"
 #include "tools/render_options.h"
@@ -80,6 +81,37 @@ private:
     Clock::time_point m_start;
 };
 
+// The output's folder, created with its parents when missing. When that fails, each frame
+// reports that it cannot be written.
+void makeOutputFolder(const std::string& output) {
+    const std::string folder = FolderPart(output);
+    if (folder.empty()) return;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}
+
+// "frames: N" and "digits: D" (the width of the numbers in the file names), for scripts that
+// split a render into ranges.
+int printInfo(const RenderOptions& options) {
+    ConsoleShell shell;
+    ProgramState state(shell, TemporaryFolder(), ExecutableFolder());
+    LoadLanguage(state.language, shell, state.programFolder, "");
+    const auto bytes = ReadFileBytes(options.project, kMaxProjectFileBytes);
+    const ErrorReporter reporter = state.reporter();
+    if (!bytes) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 2, options.project);
+        return 1;
+    }
+    const ProjectFileContents contents = ParseProjectFile(*bytes);
+    if (!contents.identified) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 1, options.project);
+        return 1;
+    }
+    const int frames = static_cast<int>(contents.frames.size());
+    std::printf("frames: %d\ndigits: %d\n", frames, DigitCount(frames));
+    return 0;
+}
+
 int render(const RenderOptions& options) {
     PrivateWorkingFolder workingFolder;
     if (workingFolder.path().empty()) {
@@ -92,6 +124,7 @@ int render(const RenderOptions& options) {
     shell.beforeError = [&] { progress.clear(); };
     ProgramState state(shell, workingFolder.path(), ExecutableFolder());
     state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
+    state.composeOnSelect = false;
     LoadLanguage(state.language, shell, state.programFolder, "");
 
     OpenProject(state, options.project);
@@ -109,7 +142,10 @@ int render(const RenderOptions& options) {
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     job.progress = [&](int written, int total) { progress.show(written, total); };
     job.stopRequested = [] { return g_interrupted.load(); };
-    if (job.first <= job.last) WriteImageSequence(state, job);
+    if (job.first <= job.last) {
+        makeOutputFolder(options.output);
+        WriteImageSequence(state, job);
+    }
     progress.clear();
     CloseProject(state);
     if (g_interrupted) {
@@ -137,6 +173,7 @@ int main(int argc, char** argv) {
         std::puts("morvel-render " MORVEL_VERSION);
         return 0;
     }
+    if (parsed.options.info) return printInfo(parsed.options);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     return render(parsed.options);

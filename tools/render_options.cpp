@@ -9,7 +9,9 @@ namespace morvel {
 
 const char* const kRenderUsage =
     "Usage: morvel-render [options] PROJECT OUTPUT\n"
-    "Renders every frame of a saved project as a numbered image sequence.\n"
+    "       morvel-render --info PROJECT\n"
+    "Renders every frame of a saved project as a numbered image sequence. OUTPUT's folder is\n"
+    "created when it does not exist.\n"
     "\n"
     "  PROJECT          the project file (.mvl)\n"
     "  OUTPUT           the path as typed in the export requester; its extension is replaced\n"
@@ -20,6 +22,8 @@ const char* const kRenderUsage =
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
     "                   file numbers stay those of the whole project\n"
     "  -q, --quiet      no progress output\n"
+    "      --info       print the project's frame count and the width of the file numbers,\n"
+    "                   as \"frames: N\" and \"digits: D\" lines, and write nothing\n"
     "  -h, --help       this help\n"
     "      --version    the program's version\n"
     "\n"
@@ -103,6 +107,8 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--info") {
+            options.info = true;
         } else if (argument == "-q" || argument == "--quiet") {
             options.quiet = true;
         } else if (argument == "-f" || named("--format")) {
@@ -126,6 +132,11 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
         }
     }
     if (options.help || options.version) return parsed;
+    if (options.info) {
+        if (positional.size() != 1) parsed.error = "--info needs PROJECT alone";
+        if (!positional.empty()) options.project = positional[0];
+        return parsed;
+    }
     if (positional.size() != 2) {
         parsed.error =
             positional.size() < 2 ? "PROJECT and OUTPUT are needed" : "too many arguments";

@@ -16,6 +16,7 @@ struct RenderOptions {
     int firstFrame = 1;  // 1-based, inclusive
     int lastFrame = 0;   // 1-based, inclusive; 0: the project's last frame
     bool quiet = false;
+    bool info = false;  // print what a script needs to split the render, write nothing
     bool help = false;
     bool version = false;
 };

@@ -189,22 +189,70 @@ TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
 
 TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     ::unlink(project.file("take1_1.png").c_str());
+    // A file where the output's folder should be: the folder cannot be made, no frame written.
+    output.write("plain", "");
     const RenderRun run =
-        render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+        render("-q '" + projectFile + "' '" + output.file("plain/out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     const std::string missing =
         "Das Bild '" + project.file("take1_1.png") +
         "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
         "oder gelöscht haben.\nErrorCode = 120-2-1\n";
-    EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
-    // Then one message per frame that cannot be written, in frame order.
+    // One message per frame that cannot be written, all in frame order: frame 2's picture is
+    // missing, so its message comes between those of frames 1 and 2.
     const auto first = run.errors.find("out.1.png");
+    const auto picture = run.errors.find(missing);
     const auto second = run.errors.find("out.2.png");
     const auto third = run.errors.find("out.3.png");
     ASSERT_NE(first, std::string::npos);
-    EXPECT_LT(first, second);
+    EXPECT_LT(first, picture);
+    EXPECT_LT(picture, second);
     EXPECT_LT(second, third);
     EXPECT_NE(run.errors.find("ErrorCode = 130-10-400"), std::string::npos);
+}
+
+TEST_F(Renderer, InfoPrintsWhatAScriptNeedsToSplitTheRender) {
+    const std::string printed = temporary.file("info.txt");
+    const std::string command =
+        "'" MORVEL_RENDER_PATH "' --info '" + projectFile + "' >'" + printed + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadText(printed), "frames: 3\ndigits: 1\n");
+    const RenderRun run = render("--info '" + project.file("none.mvl") + "'", temporary.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
+    EXPECT_EQ(render("--info a b", temporary.path()).status, 2);
+}
+
+TEST_F(Renderer, MakesTheOutputFolderWithItsParents) {
+    const RenderRun run =
+        render("-q -f bmp '" + projectFile + "' '" + output.file("new/deeper/take") + "'",
+               temporary.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_TRUE(IsRegularFile(output.file("new/deeper/take." + std::to_string(k) + ".bmp")));
+    }
+}
+
+// The farm recipe of the guide: GNU parallel running two renders of one frame each at a time
+// writes the files of one whole render.
+TEST_F(Renderer, TheGnuParallelRecipeWritesTheFilesOfOneWholeRender) {
+    if (std::system("parallel --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no GNU parallel";
+    ASSERT_EQ(
+        render("-q '" + projectFile + "' '" + output.file("whole/f.png") + "'", temporary.path())
+            .status,
+        0);
+    const std::string command =
+        "MORVEL_RENDER='" MORVEL_RENDER_PATH "' TMPDIR='" + temporary.path() +
+        "' '" MORVEL_SOURCE_DIR "/scripts/farm/parallel-render' -j 2 -c 1 '" + projectFile + "' '" +
+        output.file("farm/f.png") + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(ListFolder(output.file("farm")).size(), 3u);
+    for (int k = 1; k <= 3; ++k) {
+        const std::string name = "/f." + std::to_string(k) + ".png";
+        EXPECT_FALSE(ReadText(output.file("farm") + name).empty());
+        EXPECT_EQ(ReadText(output.file("farm") + name), ReadText(output.file("whole") + name));
+    }
+    EXPECT_TRUE(ListFolder(temporary.path()).empty());
 }
 
 TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {

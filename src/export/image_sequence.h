@@ -27,8 +27,9 @@ std::string SequencePattern(const std::string& chosenPath, const SequenceFormat&
 std::string SequenceFileName(const std::string& pattern, int k, int frameCount);
 
 // What to write: frames first..last (0-based, inclusive; the numbers in the names stay those of
-// the whole project), how many encoders run beside the composing thread, and a progress report
-// called after each frame is written.
+// the whole project), how many threads read pictures ahead and encode beside the composing
+// thread (0: everything on the composing thread), and a progress report called after each frame
+// is written.
 struct SequenceJob {
     std::string pattern;
     PictureFormat format = PictureFormat::Png;
@@ -40,9 +41,14 @@ struct SequenceJob {
     std::function<bool()> stopRequested;
 };
 
-// Composes each frame in turn and writes it. Frames are composed one after the other on this
-// thread and encoded in parallel; a file that cannot be written is reported (saveimage, place
-// 10) in frame order and the export goes on. Returns the number of files that failed.
+// Composes each frame in turn and writes it. The pictures of the next frames are read on the
+// worker threads (each video kept open and read forward until the export ends), frames are
+// composed one after the other on this thread with ComposeFrame and encoded on the workers, with
+// a few frames in memory at most. The composition starts as it would stand after the frames
+// before the range, so a range writes the same files as the whole project. Errors come in frame
+// order; a file that cannot be written is reported (saveimage, place 10) and the export goes
+// on. The files do not depend on the number of workers. Returns the number of files that
+// failed.
 int WriteImageSequence(ProgramState& state, const SequenceJob& job);
 
 // The menu entry: asks for a name and a format, stores the displayed mask, writes every frame

@@ -15,6 +15,8 @@ namespace morvel {
 namespace {
 
 using testing::GreyMask;
+using testing::MakePicture;
+using testing::PatternPicture;
 using testing::ReadText;
 using testing::RecordingShell;
 using testing::TempFolder;
@@ -178,6 +180,181 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     EXPECT_EQ(WriteImageSequence(state, job), 0);
     EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
     EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
+}
+
+// Frames of every kind a render meets: pictures of different sizes and formats, repeated
+// pictures, masks, empty frames, pictures that are missing or damaged.
+class Pipeline : public ::testing::Test {
+protected:
+    TempFolder folder;
+    TempFolder output;
+    RecordingShell shell;
+    ProgramState state{shell, folder.path(), folder.path()};
+
+    std::string picture(const std::string& name, int width, int height, int seed) {
+        const std::string path = folder.file(name);
+        const PictureFormat format = name.ends_with(".jpg")   ? PictureFormat::Jpeg
+                                     : name.ends_with(".bmp") ? PictureFormat::Bmp
+                                                              : PictureFormat::Png;
+        EXPECT_TRUE(SavePictureFile(MakePicture(width, height,
+                                                [&](int x, int y) {
+                                                    return testing::Rgb{
+                                                        std::uint8_t(x * 7 + seed),
+                                                        std::uint8_t(y * 11 + seed * 3),
+                                                        std::uint8_t((x ^ y) + seed * 5)};
+                                                }),
+                                    path, format));
+        return path;
+    }
+    std::int32_t mask(int width, int height, int seed) {
+        const std::int32_t number = state.nextMaskNumber++;
+        EXPECT_TRUE(SavePictureFile(
+            GreyMask(width, height,
+                     [&](int x, int y) { return std::uint8_t(x * 19 + y * 5 + seed); }),
+            state.maskWorkingFile(number), PictureFormat::Png));
+        return number;
+    }
+    void frame(const std::string& layer1, const std::string& layer2, std::int32_t maskNumber = 0) {
+        state.frames.last();
+        FrameRecord& record = state.frames.add();
+        record.layerSource[0] = layer1;
+        record.layerSource[1] = layer2;
+        record.maskNumber = maskNumber;
+    }
+
+    void SetUp() override {
+        const std::string a = picture("a.png", 20, 8, 1);
+        const std::string b = picture("b.bmp", 20, 8, 2);
+        const std::string c = picture("c.jpg", 28, 20, 3);
+        const std::string d = picture("d.png", 28, 20, 4);
+        const std::string damaged = folder.write("damaged.png", "\x89PNG\r\n\x1a\nnot really");
+        const std::string missing = folder.file("missing.png");
+        frame("", "");                       // 1: nothing: black at the size the work images start
+        frame(a, b, mask(20, 8, 0));         // 2
+        frame(a, c, mask(24, 10, 50));       // 3: layer 1 repeated, read once
+        frame(missing, missing);             // 4: black at the size of frame 3
+        frame("", "");                       // 5
+        frame(c, "");                        // 6
+        frame(damaged, b, mask(20, 8, 9));   // 7: layer 2 alone, the mask takes no part
+        frame("", "", 0);                    // 8: black at the size of frame 7
+        frame(d, missing, mask(28, 20, 3));  // 9
+        frame(d, missing, state.frames.at(8).maskNumber);  // 10: all repeated
+        frame(missing, "");                                // 11: black at the size of frame 10
+        RefreshFrameStrip(state, 0);
+    }
+
+    // Renders frames first..last (1-based) with the given workers; the error texts shown.
+    std::vector<std::string> render(const std::string& name, PictureFormat format, int workers,
+                                    int first = 1, int last = 11) {
+        shell.errors.clear();
+        SequenceJob job;
+        job.pattern = output.file(name + ".<\?\?\?>." +
+                                  (format == PictureFormat::Bmp   ? "bmp"
+                                   : format == PictureFormat::Png ? "png"
+                                                                  : "jpg"));
+        job.format = format;
+        job.encoders = workers;
+        job.first = first - 1;
+        job.last = last - 1;
+        WriteImageSequence(state, job);
+        return shell.errorTexts();
+    }
+    std::string file(const std::string& name, int k, const char* extension) {
+        return ReadText(
+            output.file(name + "." + (k < 10 ? "0" : "") + std::to_string(k) + "." + extension));
+    }
+};
+
+TEST_F(Pipeline, EveryFormatWritesTheSameBytesAndErrorsWithAnyNumberOfWorkers) {
+    const struct {
+        PictureFormat format;
+        const char* extension;
+    } formats[] = {
+        {PictureFormat::Bmp, "bmp"}, {PictureFormat::Png, "png"}, {PictureFormat::Jpeg, "jpg"}};
+    for (const auto& format : formats) {
+        const auto reference = render("one", format.format, 0);
+        ASSERT_FALSE(reference.empty());
+        for (int workers : {1, 3}) {
+            const std::string name = "w" + std::to_string(workers);
+            EXPECT_EQ(render(name, format.format, workers), reference) << format.extension;
+            for (int k = 1; k <= 11; ++k) {
+                const std::string bytes = file("one", k, format.extension);
+                EXPECT_FALSE(bytes.empty());
+                EXPECT_EQ(file(name, k, format.extension), bytes)
+                    << format.extension << " frame " << k << ", " << workers << " workers";
+            }
+        }
+    }
+}
+
+TEST_F(Pipeline, CompositesFollowTheCarriedSize) {
+    render("whole", PictureFormat::Bmp, 2);
+    const auto size = [&](int k) {
+        Image written;
+        EXPECT_EQ(LoadPictureFile(output.file("whole." + std::string(k < 10 ? "0" : "") +
+                                              std::to_string(k) + ".bmp"),
+                                  written),
+                  LoadResult::Ok);
+        return std::to_string(written.width()) + "x" + std::to_string(written.height());
+    };
+    const char* expected[] = {"640x480", "20x8", "20x8",  "20x8",  "20x8", "28x20",
+                              "20x8",    "20x8", "28x20", "28x20", "28x20"};
+    for (int k = 1; k <= 11; ++k) EXPECT_EQ(size(k), expected[k - 1]) << "frame " << k;
+}
+
+TEST_F(Pipeline, RangesWriteTheBytesOfTheWholeProject) {
+    render("whole", PictureFormat::Png, 2);
+    const std::pair<int, int> ranges[] = {{1, 1},   {2, 2}, {3, 3},  {4, 4}, {5, 5},
+                                          {6, 6},   {7, 7}, {8, 8},  {9, 9}, {10, 10},
+                                          {11, 11}, {4, 6}, {7, 11}, {5, 9}};
+    for (const auto& [first, last] : ranges) {
+        const std::string name = "r" + std::to_string(first) + "_" + std::to_string(last);
+        render(name, PictureFormat::Png, 2, first, last);
+        for (int k = 1; k <= 11; ++k) {
+            const bool inRange = k >= first && k <= last;
+            EXPECT_EQ(IsRegularFile(output.file(name + "." + (k < 10 ? "0" : "") +
+                                                std::to_string(k) + ".png")),
+                      inRange);
+            if (inRange) {
+                EXPECT_EQ(file(name, k, "png"), file("whole", k, "png")) << name << " " << k;
+            }
+        }
+    }
+}
+
+// Errors of a frame come after every error of the frames before it, whichever thread found
+// them: pictures that cannot be read, and a file that cannot be written (a folder in its way).
+TEST_F(Pipeline, ErrorsComeInFrameOrderWithTheirFrames) {
+    MakeFolder(output.file("e.03.bmp"));
+    MakeFolder(output.file("e.05.bmp"));
+    const auto errors = render("e", PictureFormat::Bmp, 3);
+    std::vector<std::string> codes;
+    for (const std::string& text : errors) {
+        const auto at = text.find("ErrorCode = ");
+        const auto quote = text.find('\'');
+        const std::string named =
+            quote == std::string::npos
+                ? ""
+                : text.substr(quote + 1, text.find('\'', quote + 1) - quote - 1);
+        codes.push_back(text.substr(at + 12) + " " + FilePart(named));
+    }
+    const std::vector<std::string> expected = {
+        "130-10-400 e.03.bmp", "120-2-1 missing.png", "120-2-2 missing.png", "130-10-400 e.05.bmp",
+        "120-2-1 damaged.png", "120-2-2 missing.png", "120-2-1 missing.png"};
+    EXPECT_EQ(codes, expected);
+}
+
+// A stop request finishes the frames under way; what was read ahead is dropped.
+TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
+    SequenceJob job;
+    job.format = PictureFormat::Png;
+    job.pattern = output.file("s.<\?\?\?>.png");
+    job.encoders = 2;
+    int asked = 0;
+    job.stopRequested = [&] { return ++asked > 4; };
+    WriteImageSequence(state, job);
+    EXPECT_EQ(ListFolder(output.path()).size(), 4u);
+    EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
 }
 
 }  // namespace

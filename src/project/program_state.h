@@ -14,6 +14,8 @@
 
 namespace morvel {
 
+class LayerPictureReader;
+
 // The six strings of the project header; all empty in a new project.
 struct ProjectHeader {
     std::string projectFilePath;
@@ -98,6 +100,15 @@ public:
     FrameCache cache;
     ViewState view;
     VideoReader videoReader;  // at most one video open at a time
+
+    // Where LoadLayerPicture takes its pictures from while an export reads them ahead; null:
+    // each picture is read when it is asked for.
+    LayerPictureReader* pictureReader = nullptr;
+
+    // Whether SelectFrame composes the frame it shows. A program without a canvas (the batch
+    // renderer) turns it off: its export composes every frame itself, and a picture that cannot
+    // be read is then reported for the frame that is written, not for the first frame at open.
+    bool composeOnSelect = true;
 
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
     // finds unreadable pictures at once). A program without a frame strip turns it off: the
