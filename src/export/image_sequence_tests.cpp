@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "editor/blend.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "import/avi_frames.h"
+#include "import/layer_picture.h"
 #include "platform/files.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -355,6 +359,60 @@ TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
     WriteImageSequence(state, job);
     EXPECT_EQ(ListFolder(output.path()).size(), 4u);
     EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
+}
+
+// Frames of a video (key frames far apart) and of one that has gone: the same files and the same
+// errors as the window's reading, which opens the video for every frame.
+TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs ffmpeg";
+    TempFolder folder;
+    TempFolder output;
+    RecordingShell shell;
+    ProgramState state{shell, folder.path(), folder.path()};
+    const std::string video = folder.file("take.avi");
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i 'testsrc2=size=64x48:rate=25' -frames:v "
+                           "12 -c:v mpeg4 -g 50 '" +
+                           video + "'")
+                              .c_str()),
+              0);
+    const int order[] = {0, 1, 2, 2, 5, 3, 11, -1, 4};
+    for (int n : order) {
+        state.frames.last();
+        state.frames.add().layerSource[0] =
+            n < 0 ? MakeAviReference(0, folder.file("gone.avi")) : MakeAviReference(n, video);
+    }
+    std::vector<std::string> expected;
+    for (int n : order) {
+        Image alone;
+        if (n >= 0) {
+            ASSERT_TRUE(LoadLayerPicture(state, alone, MakeAviReference(n, video)));
+            std::vector<std::uint8_t> bytes;
+            ASSERT_TRUE(EncodePicture(alone, PictureFormat::Bmp, bytes));
+            expected.emplace_back(bytes.begin(), bytes.end());
+        } else {
+            expected.push_back(expected.back());  // black at the size before
+            expected.back().replace(54, std::string::npos, expected.back().size() - 54, '\0');
+        }
+    }
+    RefreshFrameStrip(state, 0);
+    for (int workers : {0, 2}) {
+        shell.errors.clear();
+        SequenceJob job;
+        job.format = PictureFormat::Bmp;
+        job.encoders = workers;
+        job.pattern = output.file(std::to_string(workers) + ".<\?\?\?>.bmp");
+        EXPECT_EQ(WriteImageSequence(state, job), 0);
+        for (int k = 1; k <= 9; ++k) {
+            EXPECT_EQ(
+                ReadText(output.file(std::to_string(workers) + "." + std::to_string(k) + ".bmp")),
+                expected[k - 1])
+                << "frame " << k << ", " << workers << " workers";
+        }
+        const auto texts = shell.errorTexts();
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_NE(texts[0].find("ErrorCode = 530-16-0"), std::string::npos);
+        EXPECT_NE(texts[1].find("ErrorCode = 120-2-1"), std::string::npos);
+    }
 }
 
 }  // namespace
