@@ -1,6 +1,7 @@
 // morvel-render: renders a saved project as a numbered image sequence, with the same reader and
 // the same composition as the window, so its files are byte-identical to the window's export.
 
+#include <malloc.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -157,7 +158,19 @@ int render(const RenderOptions& options) {
 
 }  // namespace
 
+// Every frame allocates and frees pictures of many megabytes, on several threads. By default
+// the C library maps each one afresh and unmaps it again, so the kernel clears and faults in
+// every page for every picture (about a sixth of the CPU time of a render). One heap that keeps
+// what it has been given lets the next frame's pictures reuse the same memory instead; the peak
+// stays that of the frames in flight.
+void keepPictureMemory() {
+    ::mallopt(M_ARENA_MAX, 1);
+    ::mallopt(M_MMAP_MAX, 0);
+    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
+
 int main(int argc, char** argv) {
+    keepPictureMemory();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedRenderOptions parsed = ParseRenderOptions(arguments);
     if (!parsed.error.empty()) {
