@@ -63,7 +63,7 @@ TEST_F(VideoPoolTest, FramesReadInTurnsOnSeveralThreadsAreThoseReadAlone) {
     std::vector<VideoPool::Turn> turns;
     for (std::size_t i = 0; i < order.size(); ++i) turns.push_back(pool.takeTurn(video));
     std::vector<Image> pictures(order.size());
-    std::vector<bool> ok(order.size());
+    std::vector<char> ok(order.size());  // not vector<bool>: its bits share words
     // Each thread reads every other turn, the later turns first where it can.
     const auto reader = [&](std::size_t start) {
         for (std::size_t i = start; i < order.size(); i += 2) {
