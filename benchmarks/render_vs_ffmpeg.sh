@@ -135,8 +135,9 @@ if [[ $parts == *video* ]]; then
                 if [ $layers = one ]; then
                     measure ffmpeg -v error -i "$in/a$gop.avi" -pix_fmt yuvj420p -q:v 7 "$work/out/ff.%03d.jpg" | cut -d' ' -f1 >>"$work/f.txt"
                 else
+                    # Both videos decoded, the first written: what a frame without a mask shows.
                     measure ffmpeg -v error -i "$in/a$gop.avi" -i "$in/b$gop.avi" -filter_complex \
-                        "[0:v][1:v]blend=all_expr=A" -pix_fmt yuvj420p -q:v 7 "$work/out/ff.%03d.jpg" | cut -d' ' -f1 >>"$work/f.txt"
+                        "[0:v]null[out];[1:v]nullsink" -map "[out]" -pix_fmt yuvj420p -q:v 7 "$work/out/ff.%03d.jpg" | cut -d' ' -f1 >>"$work/f.txt"
                 fi
             done
             m=$(median <"$work/m.txt") f=$(median <"$work/f.txt")

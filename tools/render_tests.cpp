@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -251,6 +254,42 @@ TEST_F(Renderer, TheGnuParallelRecipeWritesTheFilesOfOneWholeRender) {
         const std::string name = "/f." + std::to_string(k) + ".png";
         EXPECT_FALSE(ReadText(output.file("farm") + name).empty());
         EXPECT_EQ(ReadText(output.file("farm") + name), ReadText(output.file("whole") + name));
+    }
+    EXPECT_TRUE(ListFolder(temporary.path()).empty());
+}
+
+// Ctrl+C: the frames under way are finished (no file is left half-written), the working folder
+// is removed and the status is 130.
+TEST_F(Renderer, AnInterruptFinishesTheFramesUnderWayAndCleansUp) {
+    const std::string picture = project.file("big.png");
+    ASSERT_TRUE(SavePictureFile(testing::PatternPicture(640, 480), picture, PictureFormat::Png));
+    std::string frames;
+    for (int f = 0; f < 300; ++f) frames += picture + "\r\n" + (f % 2 ? picture : "") + "\r\n\x00";
+    const std::string longProject = project.write(
+        "Long.mvl", "MORVEL 1.0\r\nLong\r\n\r\n\r\nm\\$Nr.mask\r\n\r\n" + countBytes(300) + frames);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        ::execl(MORVEL_RENDER_PATH, "morvel-render", "-q", longProject.c_str(),
+                output.file("long.png").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (ListFolder(output.path()).size() < 3) {
+        ASSERT_EQ(::waitpid(child, &status, WNOHANG), 0) << "ended before the interrupt";
+        ::usleep(2000);
+    }
+    ::kill(child, SIGINT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const auto written = ListFolder(output.path());
+    EXPECT_LT(written.size(), 300u);
+    for (const auto& entry : written) {
+        EXPECT_NE(entry.name[0], '.') << entry.name;  // no temporary file left behind
+        Image frame;
+        EXPECT_EQ(LoadPictureFile(output.file(entry.name), frame), LoadResult::Ok) << entry.name;
     }
     EXPECT_TRUE(ListFolder(temporary.path()).empty());
 }
