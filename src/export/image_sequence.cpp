@@ -133,9 +133,10 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     const int total = std::max(0, last - first + 1);
     if (total == 0) return 0;
     const int workers = std::max(0, job.encoders);
-    // Frames whose pictures are read while an earlier one is composed, and frames being encoded:
-    // together with the one composed, what is in memory at once.
-    const int ahead = workers;
+    // In memory at once: the frame composed, the next frame's pictures read meanwhile (each of
+    // its reads is a job of its own, so they keep every worker busy), and one frame being
+    // encoded per worker.
+    const int ahead = workers > 0 ? 1 : 0;
     const std::size_t encoding = static_cast<std::size_t>(std::max(1, workers));
     const ErrorReporter reporter = state.reporter();
     int failures = 0;
