@@ -150,6 +150,8 @@ bool tooShortForPicture(std::span<const std::uint8_t> bytes, const PeekedHeader&
 
 // ---- writing -------------------------------------------------------------------------------
 
+constexpr png_size_t kCompressionBufferBytes = png_size_t{256} << 10;
+
 struct PngWriter {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -187,6 +189,9 @@ bool writeImage(PngWriter& writer, const Image& image) {
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png, 9);
+    // zlib's output is handed over in pieces of this size, each one an IDAT chunk with its CRC
+    // and one append to the output; libpng's default of 8 KiB makes hundreds per frame.
+    png_set_compression_buffer_size(png, kCompressionBufferBytes);
     png_write_info(png, info);
     for (int y = 0; y < image.height(); ++y) png_write_row(png, image.row(y));
     png_write_end(png, nullptr);
