@@ -264,13 +264,15 @@ TEST_F(Renderer, AnInterruptFinishesTheFramesUnderWayAndCleansUp) {
     const std::string picture = project.file("big.png");
     ASSERT_TRUE(SavePictureFile(testing::PatternPicture(640, 480), picture, PictureFormat::Png));
     std::string frames;
-    for (int f = 0; f < 300; ++f) frames += picture + "\r\n" + (f % 2 ? picture : "") + "\r\n\x00";
+    for (int f = 0; f < 300; ++f)
+        frames += picture + "\r\n" + (f % 2 ? picture : "") + "\r\n" + '\0';
     const std::string longProject = project.write(
         "Long.mvl", "MORVEL 1.0\r\nLong\r\n\r\n\r\nm\\$Nr.mask\r\n\r\n" + countBytes(300) + frames);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        if (!std::freopen("/dev/null", "w", stderr)) ::_exit(126);
         ::execl(MORVEL_RENDER_PATH, "morvel-render", "-q", longProject.c_str(),
                 output.file("long.png").c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
