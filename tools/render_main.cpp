@@ -140,7 +140,8 @@ int render(const RenderOptions& options) {
     job.format = options.format;
     job.first = options.firstFrame - 1;
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
-    job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    job.encoders = options.threads.value_or(
+        static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     job.progress = [&](int written, int total) { progress.show(written, total); };
     job.stopRequested = [] { return g_interrupted.load(); };
     if (job.first <= job.last) {

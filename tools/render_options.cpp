@@ -21,6 +21,9 @@ const char* const kRenderUsage =
     "                   of these, else png\n"
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
     "                   file numbers stay those of the whole project\n"
+    "  -j, --threads N  threads that read pictures and encode beside the composing one\n"
+    "                   (default: one per core; 0 does everything on one thread); the files\n"
+    "                   are the same for any number\n"
     "  -q, --quiet      no progress output\n"
     "      --info       print the project's frame count and the width of the file numbers,\n"
     "                   as \"frames: N\" and \"digits: D\" lines, and write nothing\n"
@@ -119,6 +122,18 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
                 parsed.error = "unknown format '" + *name + "' (bmp, png or jpg)";
                 return parsed;
             }
+        } else if (argument == "-j" || named("--threads")) {
+            const auto count = value(argument);
+            if (!count) return parsed;
+            int threads = -1;
+            const auto result =
+                std::from_chars(count->data(), count->data() + count->size(), threads);
+            if (result.ec != std::errc() || result.ptr != count->data() + count->size() ||
+                threads < 0 || threads > 256) {
+                parsed.error = "bad thread count '" + *count + "' (0 to 256)";
+                return parsed;
+            }
+            options.threads = threads;
         } else if (named("--frames")) {
             const auto range = value(argument);
             if (!range) return parsed;

@@ -13,8 +13,9 @@ struct RenderOptions {
     std::string project;
     std::string output;
     PictureFormat format = PictureFormat::Png;
-    int firstFrame = 1;  // 1-based, inclusive
-    int lastFrame = 0;   // 1-based, inclusive; 0: the project's last frame
+    int firstFrame = 1;          // 1-based, inclusive
+    int lastFrame = 0;           // 1-based, inclusive; 0: the project's last frame
+    std::optional<int> threads;  // worker threads beside the composing one; none: one per core
     bool quiet = false;
     bool info = false;  // print what a script needs to split the render, write nothing
     bool help = false;

@@ -68,6 +68,12 @@ TEST(RenderOptions, UsageErrorsAndInformation) {
     EXPECT_TRUE(parse({"-h"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     EXPECT_TRUE(parse({"-q", "a", "b"}).options.quiet);
+    EXPECT_FALSE(parse({"a", "b"}).options.threads.has_value());
+    EXPECT_EQ(parse({"-j", "0", "a", "b"}).options.threads, 0);
+    EXPECT_EQ(parse({"--threads=3", "a", "b"}).options.threads, 3);
+    for (const char* bad : {"-1", "x", "", "2x", "257"}) {
+        EXPECT_NE(parse({"-j", bad, "a", "b"}).error, "") << bad;
+    }
     EXPECT_EQ(parse({"--", "-a", "b"}).options.project, "-a");
 }
 
@@ -177,6 +183,25 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
         const std::string cli = ReadText(output.file("cli." + std::to_string(k) + ".jpg"));
         EXPECT_FALSE(cli.empty());
         EXPECT_EQ(cli, ReadText(output.file("window." + std::to_string(k) + ".jpg")));
+    }
+}
+
+TEST_F(Renderer, EveryFormatIsTheSameWithAnyNumberOfThreads) {
+    for (const char* format : {"bmp", "png", "jpg"}) {
+        for (const char* threads : {"0", "1", "3"}) {
+            const std::string name = std::string("t") + threads;
+            const RenderRun run = render("-q -j " + std::string(threads) + " '" + projectFile +
+                                             "' '" + output.file(name + "." + format) + "'",
+                                         temporary.path());
+            ASSERT_EQ(run.status, 0) << run.errors;
+        }
+        for (int k = 1; k <= 3; ++k) {
+            const std::string suffix = "." + std::to_string(k) + "." + format;
+            const std::string one = ReadText(output.file("t0" + suffix));
+            EXPECT_FALSE(one.empty());
+            EXPECT_EQ(ReadText(output.file("t1" + suffix)), one) << suffix;
+            EXPECT_EQ(ReadText(output.file("t3" + suffix)), one) << suffix;
+        }
     }
 }
 
