@@ -8,6 +8,8 @@
 #   FRAMES  frames per size, same order as SIZES [20 6]
 #   ROUNDS  interleaved rounds; medians shown  [3]
 #   PARTS   which parts run                    [pictures video memory]
+#   REALTIME=1 runs both programs at real-time priority (chrt -f 1, needs root), which shields
+#           them from other work on a shared machine; both are treated alike.
 # pictures: two PNG takes and a PNG mask per frame. morvel-render writes PNG at level 9 with
 #   filter None, JPEG at quality 70, BMP; ffmpeg's maskedmerge writes PNG at compression level 9,
 #   JPEG (mjpeg, q 7) and BMP. Shown per format and size: wall time per frame, the ratio of
@@ -52,15 +54,17 @@ write_project() {
 }
 
 # Runs a command under GNU time; prints "wall cpu peak-KiB".
+priority=()
+[ "${REALTIME:-}" = 1 ] && priority=(chrt -f 1)
 measure() {
     local stats=$work/time.txt
-    /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >/dev/null
+    "${priority[@]}" /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >/dev/null
     awk '{ printf "%.3f %.3f %d", $1, $2 + $3, $4 }' "$stats"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-echo "cores: $(nproc); load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "cores: $(nproc); load before: $(cut -d' ' -f1-3 /proc/loadavg); real-time priority: ${REALTIME:-0}"
 
 if [[ $parts == *pictures* ]]; then
     printf '%-10s %-4s %6s | %12s %12s %6s | %12s %12s | %9s %9s\n' size fmt frames \
