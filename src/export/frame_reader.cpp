@@ -58,16 +58,20 @@ void FrameReader::queueRead(int frame, const std::string& source) {
     m_queue.post([load, source, turn, reference, cancelled = m_cancelled, &pool = m_pool] {
         LayerRead read;
         Image decoded;
-        if (cancelled->load()) {
-            if (turn) pool.pass(*turn);
-        } else if (turn) {
-            const VideoPool::Result result = pool.read(*turn, reference.frame, decoded);
-            if (result.opened != VideoReader::OpenResult::Ok) {
-                read.videoOpenError = AviOpenErrorNumber(result.opened);
+        try {
+            if (cancelled->load()) {
+                if (turn) pool.pass(*turn);
+            } else if (turn) {
+                const VideoPool::Result result = pool.read(*turn, reference.frame, decoded);
+                if (result.opened != VideoReader::OpenResult::Ok) {
+                    read.videoOpenError = AviOpenErrorNumber(result.opened);
+                }
+                read.ok = result.ok();
+            } else {
+                read.ok = LoadPictureFile(source, decoded) == LoadResult::Ok;
             }
-            read.ok = result.ok();
-        } else {
-            read.ok = LoadPictureFile(source, decoded) == LoadResult::Ok;
+        } catch (...) {  // memory that could not be had: the picture is not there
+            read = LayerRead{};
         }
         read.ok = read.ok && !decoded.empty();
         load->finish(std::move(decoded), read);

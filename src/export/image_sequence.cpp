@@ -187,7 +187,12 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
         frame->picture = state.images.composite;  // reuses the buffer's memory when it fits
         pending.push_back(frame);
         queue.post([frame, format = job.format] {
-            frame->finish(SavePictureFile(frame->picture, frame->name, format));
+            bool saved = false;
+            try {
+                saved = SavePictureFile(frame->picture, frame->name, format);
+            } catch (...) {  // memory that could not be had: the file is not written
+            }
+            frame->finish(saved);
         });
     }
     while (!pending.empty()) finishOldest();
