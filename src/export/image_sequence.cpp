@@ -54,40 +54,6 @@ struct Encoding {
     }
 };
 
-// Makes the composition stand as it would after the frames before first: a frame composes
-// without a picture at the size of the composite before it, which is the size of the last
-// earlier frame whose pictures could be read. That frame's pictures are read again for their
-// size (without reporting: their errors belong to frames outside the range); the work images
-// are forgotten, so the first frame reads all its pictures.
-void carryStateBefore(ProgramState& state, int first, VideoPool& pool) {
-    state.cache.forgetPictures();
-    int width = kStartWidth;
-    int height = kStartHeight;
-    for (int j = first - 1; j >= 0; --j) {
-        const FrameRecord& frame = state.frames.at(j);
-        int w = Image::kMaxSide;
-        int h = Image::kMaxSide;
-        const auto include = [&](const std::string& source) {
-            Image picture;
-            if (source.empty() || !ReadLayerSource(source, pool, picture).ok) return false;
-            w = std::min(w, picture.width());
-            h = std::min(h, picture.height());
-            return true;
-        };
-        const bool layer1 = include(frame.layerSource[0]);
-        const bool layer2 = include(frame.layerSource[1]);
-        if (!layer1 && !layer2) continue;
-        if (frame.maskNumber != 0) include(state.maskWorkingFile(frame.maskNumber));
-        width = w;
-        height = h;
-        break;
-    }
-    if (auto black = Image::create(width, height)) {
-        state.images.composite = std::move(*black);
-        UpdateScrollBars(state);
-    }
-}
-
 // Lets LoadLayerPicture take its pictures from reader while it lives.
 class InstalledReader {
 public:
@@ -126,6 +92,35 @@ std::string SequenceFileName(const std::string& pattern, int k, int frameCount) 
     return ReplaceAll(pattern, kFrameNumberPlaceholder, number);
 }
 
+void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool) {
+    state.cache.forgetPictures();
+    int width = kStartWidth;
+    int height = kStartHeight;
+    for (int j = first - 1; j >= 0; --j) {
+        const FrameRecord& frame = state.frames.at(j);
+        int w = Image::kMaxSide;
+        int h = Image::kMaxSide;
+        const auto include = [&](const std::string& source) {
+            Image picture;
+            if (source.empty() || !ReadLayerSource(source, pool, picture).ok) return false;
+            w = std::min(w, picture.width());
+            h = std::min(h, picture.height());
+            return true;
+        };
+        const bool layer1 = include(frame.layerSource[0]);
+        const bool layer2 = include(frame.layerSource[1]);
+        if (!layer1 && !layer2) continue;
+        if (frame.maskNumber != 0) include(state.maskWorkingFile(frame.maskNumber));
+        width = w;
+        height = h;
+        break;
+    }
+    if (auto black = Image::create(width, height)) {
+        state.images.composite = std::move(*black);
+        UpdateScrollBars(state);
+    }
+}
+
 int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     const int count = state.frames.size();
     const int first = std::max(0, job.first);
@@ -146,7 +141,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     // the videos close.
     VideoPool videos;
     WorkQueue queue(workers);
-    carryStateBefore(state, first, videos);
+    CarryCompositionBefore(state, first, videos);
     FrameReader reader(state, queue, videos);
     InstalledReader installed(state, reader);
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "import/video_pool.h"
 #include "platform/picture_io.h"
 #include "project/program_state.h"
 
@@ -40,6 +41,14 @@ struct SequenceJob {
     // Asked before each frame; true stops the export after the frames already under way.
     std::function<bool()> stopRequested;
 };
+
+// Makes the composition stand as it would after composing frames 0 to first - 1, without
+// composing them: a frame without a readable picture is composed at the size of the composite
+// before it, so a range must start from the size of the last earlier frame whose pictures could
+// be read. Those pictures are read again for their size, without reporting (their errors belong
+// to frames outside the range); the work images are forgotten, so the next composition reads
+// all its pictures. Video frames come from pool. Every export of a range starts with it.
+void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool);
 
 // Composes each frame in turn and writes it. The pictures of the next frames are read on the
 // worker threads (each video kept open and read forward until the export ends), frames are
