@@ -126,6 +126,7 @@ int render(const RenderOptions& options) {
     ProgramState state(shell, workingFolder.path(), ExecutableFolder());
     state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
     state.composeOnSelect = false;
+    state.linkMasksOnOpen = true;  // masks are only read here
     LoadLanguage(state.language, shell, state.programFolder, "");
 
     OpenProject(state, options.project);

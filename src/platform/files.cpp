@@ -119,6 +119,18 @@ bool CopyFileBytes(const std::string& source, const std::string& target) {
     return WriteFileBytes(target, *bytes);
 }
 
+bool LinkReadableFile(const std::string& source, const std::string& target) {
+    FileDescriptor fd(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    char* absolute = ::realpath(source.c_str(), nullptr);
+    if (!absolute) return false;
+    const std::string resolved = absolute;
+    std::free(absolute);
+    ::unlink(target.c_str());
+    return ::symlink(resolved.c_str(), target.c_str()) == 0;
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);

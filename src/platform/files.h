@@ -27,6 +27,11 @@ bool CanWriteFile(const std::string& path);
 // Copies a regular file onto target, replacing it. False when anything fails.
 bool CopyFileBytes(const std::string& source, const std::string& target);
 
+// Makes target a symbolic link to source (by its absolute path), replacing target; only when
+// source is a regular file that can be opened for reading, as CopyFileBytes would read it.
+// Whoever writes target then writes source: only for files that are read, never written.
+bool LinkReadableFile(const std::string& source, const std::string& target);
+
 bool IsRegularFile(const std::string& path);
 bool IsFolder(const std::string& path);
 

@@ -110,6 +110,11 @@ public:
     // be read is then reported for the frame that is written, not for the first frame at open.
     bool composeOnSelect = true;
 
+    // Whether opening a project links the project's mask files into the working folder instead
+    // of copying them. Only for a program that never writes a mask (the batch renderer): it then
+    // need not copy every mask of a long project for each range it renders.
+    bool linkMasksOnOpen = false;
+
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
     // finds unreadable pictures at once). A program without a frame strip turns it off: the
     // pictures are then read only when a frame is composed, which reports what cannot be read.
