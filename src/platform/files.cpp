@@ -79,21 +79,29 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
     return bytes;
 }
 
-bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool WriteFileProduced(const std::string& path,
+                       const std::function<bool(const FilePut& put)>& produce) {
     // Something that exists but is no regular file (a device, say) is written in place: it
     // cannot be replaced by renaming, and must never be.
     struct stat info {};
     const bool exists = ::lstat(path.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) {
         FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-        return fd.get() >= 0 && writeAll(fd.get(), bytes.data(), bytes.size()) && fd.closeNow();
+        if (fd.get() < 0) return false;
+        const FilePut put = [&](std::span<const std::uint8_t> piece) {
+            return writeAll(fd.get(), piece.data(), piece.size());
+        };
+        return produce(put) && fd.closeNow();
     }
     // A regular file is replaced only once the new content is complete: written beside it under
     // a temporary name, then renamed over it. A full disk leaves the old file as it was.
     std::string temporary = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
-    const bool written = writeAll(fd.get(), bytes.data(), bytes.size()) &&
+    const FilePut put = [&](std::span<const std::uint8_t> piece) {
+        return writeAll(fd.get(), piece.data(), piece.size());
+    };
+    const bool written = produce(put) &&
                          ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 &&
                          fd.closeNow();
     if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
@@ -101,6 +109,10 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
         return false;
     }
     return true;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return WriteFileProduced(path, [&](const FilePut& put) { return put(bytes); });
 }
 
 bool CanWriteFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,15 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
 // Creates or replaces the file with these bytes. False when anything fails, including a full
 // disk noticed only when the file is closed; an existing file then keeps its old content.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Hands a piece of a file's content over to be written; false when writing failed.
+using FilePut = std::function<bool(std::span<const std::uint8_t> piece)>;
+
+// The same for content made piece by piece, so that a large file need not be held in memory:
+// produce calls put for each piece in order and returns false to give up (the file then stays
+// as it was).
+bool WriteFileProduced(const std::string& path,
+                       const std::function<bool(const FilePut& put)>& produce);
 
 // True when WriteFileBytes could create or replace the file: its folder takes new files.
 bool CanWriteFile(const std::string& path);
