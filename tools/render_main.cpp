@@ -1,6 +1,7 @@
 // morvel-render: renders a saved project as a numbered image sequence, with the same reader and
 // the same composition as the window, so its files are byte-identical to the window's export.
 
+#include <malloc.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "i18n/load_language.h"
 #include "platform/files.h"
 #include "project/name_template.h"
+#include "project/project_file.h"
 #include "session/project_lifecycle.h"
 #include "tools/console_shell.h"
 #include "tools/render_avi.h"
@@ -81,6 +83,37 @@ private:
     Clock::time_point m_start;
 };
 
+// The output's folder, created with its parents when missing. When that fails, each frame
+// reports that it cannot be written.
+void makeOutputFolder(const std::string& output) {
+    const std::string folder = FolderPart(output);
+    if (folder.empty()) return;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}
+
+// "frames: N" and "digits: D" (the width of the numbers in the file names), for scripts that
+// split a render into ranges.
+int printInfo(const RenderOptions& options) {
+    ConsoleShell shell;
+    ProgramState state(shell, TemporaryFolder(), ExecutableFolder());
+    LoadLanguage(state.language, shell, state.programFolder, "");
+    const auto bytes = ReadFileBytes(options.project, kMaxProjectFileBytes);
+    const ErrorReporter reporter = state.reporter();
+    if (!bytes) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 2, options.project);
+        return 1;
+    }
+    const ProjectFileContents contents = ParseProjectFile(*bytes);
+    if (!contents.identified) {
+        reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 1, options.project);
+        return 1;
+    }
+    const int frames = static_cast<int>(contents.frames.size());
+    std::printf("frames: %d\ndigits: %d\n", frames, DigitCount(frames));
+    return 0;
+}
+
 int render(const RenderOptions& options) {
     PrivateWorkingFolder workingFolder;
     if (workingFolder.path().empty()) {
@@ -93,6 +126,8 @@ int render(const RenderOptions& options) {
     shell.beforeError = [&] { progress.clear(); };
     ProgramState state(shell, workingFolder.path(), ExecutableFolder());
     state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
+    state.composeOnSelect = false;
+    state.linkMasksOnOpen = true;  // masks are only read here
     LoadLanguage(state.language, shell, state.programFolder, "");
 
     OpenProject(state, options.project);
@@ -116,10 +151,14 @@ int render(const RenderOptions& options) {
     job.format = options.format;
     job.first = options.firstFrame - 1;
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
-    job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    job.encoders = options.threads.value_or(
+        static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     job.progress = [&](int written, int total) { progress.show(written, total); };
     job.stopRequested = [] { return g_interrupted.load(); };
-    if (job.first <= job.last) WriteImageSequence(state, job);
+    if (job.first <= job.last) {
+        makeOutputFolder(options.output);
+        WriteImageSequence(state, job);
+    }
     progress.clear();
     CloseProject(state);
     if (g_interrupted) {
@@ -131,7 +170,19 @@ int render(const RenderOptions& options) {
 
 }  // namespace
 
+// Every frame allocates and frees pictures of many megabytes, on several threads. By default
+// the C library maps each one afresh and unmaps it again, so the kernel clears and faults in
+// every page for every picture (about a sixth of the CPU time of a render). One heap that keeps
+// what it has been given lets the next frame's pictures reuse the same memory instead; the peak
+// stays that of the frames in flight.
+void keepPictureMemory() {
+    ::mallopt(M_ARENA_MAX, 1);
+    ::mallopt(M_MMAP_MAX, 0);
+    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
+
 int main(int argc, char** argv) {
+    keepPictureMemory();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedRenderOptions parsed = ParseRenderOptions(arguments);
     if (!parsed.error.empty()) {
@@ -147,6 +198,7 @@ int main(int argc, char** argv) {
         std::puts("morvel-render " MORVEL_VERSION);
         return 0;
     }
+    if (parsed.options.info) return printInfo(parsed.options);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     return render(parsed.options);

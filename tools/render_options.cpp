@@ -9,7 +9,9 @@ namespace morvel {
 
 const char* const kRenderUsage =
     "Usage: morvel-render [options] PROJECT OUTPUT\n"
-    "Renders every frame of a saved project as a numbered image sequence.\n"
+    "       morvel-render --info PROJECT\n"
+    "Renders every frame of a saved project as a numbered image sequence. OUTPUT's folder is\n"
+    "created when it does not exist.\n"
     "\n"
     "  PROJECT          the project file (.mvl)\n"
     "  OUTPUT           the path as typed in the export requester; its extension is replaced\n"
@@ -22,7 +24,12 @@ const char* const kRenderUsage =
     "      --fps N      frames per second of an AVI video, 1 to 127 (default 30)\n"
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
     "                   file numbers stay those of the whole project\n"
+    "  -j, --threads N  threads that read pictures and encode beside the composing one\n"
+    "                   (default: one per core; 0 does everything on one thread); the files\n"
+    "                   are the same for any number\n"
     "  -q, --quiet      no progress output\n"
+    "      --info       print the project's frame count and the width of the file numbers,\n"
+    "                   as \"frames: N\" and \"digits: D\" lines, and write nothing\n"
     "  -h, --help       this help\n"
     "      --version    the program's version\n"
     "\n"
@@ -106,6 +113,8 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--info") {
+            options.info = true;
         } else if (argument == "-q" || argument == "--quiet") {
             options.quiet = true;
         } else if (argument == "-f" || named("--format")) {
@@ -128,6 +137,18 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
                 parsed.error = "bad frame rate '" + *rate + "' (1 to 127 frames per second)";
                 return parsed;
             }
+        } else if (argument == "-j" || named("--threads")) {
+            const auto count = value(argument);
+            if (!count) return parsed;
+            int threads = -1;
+            const auto result =
+                std::from_chars(count->data(), count->data() + count->size(), threads);
+            if (result.ec != std::errc() || result.ptr != count->data() + count->size() ||
+                threads < 0 || threads > 256) {
+                parsed.error = "bad thread count '" + *count + "' (0 to 256)";
+                return parsed;
+            }
+            options.threads = threads;
         } else if (named("--frames")) {
             const auto range = value(argument);
             if (!range) return parsed;
@@ -141,6 +162,11 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
         }
     }
     if (options.help || options.version) return parsed;
+    if (options.info) {
+        if (positional.size() != 1) parsed.error = "--info needs PROJECT alone";
+        if (!positional.empty()) options.project = positional[0];
+        return parsed;
+    }
     if (positional.size() != 2) {
         parsed.error =
             positional.size() < 2 ? "PROJECT and OUTPUT are needed" : "too many arguments";

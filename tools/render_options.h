@@ -13,11 +13,13 @@ struct RenderOptions {
     std::string project;
     std::string output;
     PictureFormat format = PictureFormat::Png;
-    bool avi = false;    // one AVI video through AVIServ.so instead of an image sequence
-    int fps = 30;        // the video's frames per second, 1 to 127
-    int firstFrame = 1;  // 1-based, inclusive
-    int lastFrame = 0;   // 1-based, inclusive; 0: the project's last frame
+    bool avi = false;            // one AVI video through AVIServ.so instead of an image sequence
+    int fps = 30;                // the video's frames per second, 1 to 127
+    int firstFrame = 1;          // 1-based, inclusive
+    int lastFrame = 0;           // 1-based, inclusive; 0: the project's last frame
+    std::optional<int> threads;  // worker threads beside the composing one; none: one per core
     bool quiet = false;
+    bool info = false;  // print what a script needs to split the render, write nothing
     bool help = false;
     bool version = false;
 };

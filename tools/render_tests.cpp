@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +68,12 @@ TEST(RenderOptions, UsageErrorsAndInformation) {
     EXPECT_TRUE(parse({"-h"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     EXPECT_TRUE(parse({"-q", "a", "b"}).options.quiet);
+    EXPECT_FALSE(parse({"a", "b"}).options.threads.has_value());
+    EXPECT_EQ(parse({"-j", "0", "a", "b"}).options.threads, 0);
+    EXPECT_EQ(parse({"--threads=3", "a", "b"}).options.threads, 3);
+    for (const char* bad : {"-1", "x", "", "2x", "257"}) {
+        EXPECT_NE(parse({"-j", bad, "a", "b"}).error, "") << bad;
+    }
     EXPECT_EQ(parse({"--", "-a", "b"}).options.project, "-a");
 }
 
@@ -177,6 +186,25 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
     }
 }
 
+TEST_F(Renderer, EveryFormatIsTheSameWithAnyNumberOfThreads) {
+    for (const char* format : {"bmp", "png", "jpg"}) {
+        for (const char* threads : {"0", "1", "3"}) {
+            const std::string name = std::string("t") + threads;
+            const RenderRun run = render("-q -j " + std::string(threads) + " '" + projectFile +
+                                             "' '" + output.file(name + "." + format) + "'",
+                                         temporary.path());
+            ASSERT_EQ(run.status, 0) << run.errors;
+        }
+        for (int k = 1; k <= 3; ++k) {
+            const std::string suffix = "." + std::to_string(k) + "." + format;
+            const std::string one = ReadText(output.file("t0" + suffix));
+            EXPECT_FALSE(one.empty());
+            EXPECT_EQ(ReadText(output.file("t1" + suffix)), one) << suffix;
+            EXPECT_EQ(ReadText(output.file("t3" + suffix)), one) << suffix;
+        }
+    }
+}
+
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
     const RenderRun run = render(
         "--frames 2- -f bmp '" + projectFile + "' '" + output.file("take") + "'", temporary.path());
@@ -189,22 +217,108 @@ TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {
 
 TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     ::unlink(project.file("take1_1.png").c_str());
+    // A file where the output's folder should be: the folder cannot be made, no frame written.
+    output.write("plain", "");
     const RenderRun run =
-        render("-q '" + projectFile + "' '" + output.file("gone/out.png") + "'", temporary.path());
+        render("-q '" + projectFile + "' '" + output.file("plain/out.png") + "'", temporary.path());
     EXPECT_EQ(run.status, 1);
     const std::string missing =
         "Das Bild '" + project.file("take1_1.png") +
         "' konnte nicht geladen werden.\nÜberprüfen Sie ob sie es eventuell verschoben "
         "oder gelöscht haben.\nErrorCode = 120-2-1\n";
-    EXPECT_EQ(run.errors.substr(0, missing.size()), missing);
-    // Then one message per frame that cannot be written, in frame order.
+    // One message per frame that cannot be written, all in frame order: frame 2's picture is
+    // missing, so its message comes between those of frames 1 and 2.
     const auto first = run.errors.find("out.1.png");
+    const auto picture = run.errors.find(missing);
     const auto second = run.errors.find("out.2.png");
     const auto third = run.errors.find("out.3.png");
     ASSERT_NE(first, std::string::npos);
-    EXPECT_LT(first, second);
+    EXPECT_LT(first, picture);
+    EXPECT_LT(picture, second);
     EXPECT_LT(second, third);
     EXPECT_NE(run.errors.find("ErrorCode = 130-10-400"), std::string::npos);
+}
+
+TEST_F(Renderer, InfoPrintsWhatAScriptNeedsToSplitTheRender) {
+    const std::string printed = temporary.file("info.txt");
+    const std::string command =
+        "'" MORVEL_RENDER_PATH "' --info '" + projectFile + "' >'" + printed + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadText(printed), "frames: 3\ndigits: 1\n");
+    const RenderRun run = render("--info '" + project.file("none.mvl") + "'", temporary.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
+    EXPECT_EQ(render("--info a b", temporary.path()).status, 2);
+}
+
+TEST_F(Renderer, MakesTheOutputFolderWithItsParents) {
+    const RenderRun run =
+        render("-q -f bmp '" + projectFile + "' '" + output.file("new/deeper/take") + "'",
+               temporary.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_TRUE(IsRegularFile(output.file("new/deeper/take." + std::to_string(k) + ".bmp")));
+    }
+}
+
+// The farm recipe of the guide: GNU parallel running two renders of one frame each at a time
+// writes the files of one whole render.
+TEST_F(Renderer, TheGnuParallelRecipeWritesTheFilesOfOneWholeRender) {
+    if (std::system("parallel --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no GNU parallel";
+    ASSERT_EQ(
+        render("-q '" + projectFile + "' '" + output.file("whole/f.png") + "'", temporary.path())
+            .status,
+        0);
+    const std::string command =
+        "MORVEL_RENDER='" MORVEL_RENDER_PATH "' TMPDIR='" + temporary.path() +
+        "' '" MORVEL_SOURCE_DIR "/scripts/farm/parallel-render' -j 2 -c 1 '" + projectFile + "' '" +
+        output.file("farm/f.png") + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(ListFolder(output.file("farm")).size(), 3u);
+    for (int k = 1; k <= 3; ++k) {
+        const std::string name = "/f." + std::to_string(k) + ".png";
+        EXPECT_FALSE(ReadText(output.file("farm") + name).empty());
+        EXPECT_EQ(ReadText(output.file("farm") + name), ReadText(output.file("whole") + name));
+    }
+    EXPECT_TRUE(ListFolder(temporary.path()).empty());
+}
+
+// Ctrl+C: the frames under way are finished (no file is left half-written), the working folder
+// is removed and the status is 130.
+TEST_F(Renderer, AnInterruptFinishesTheFramesUnderWayAndCleansUp) {
+    const std::string picture = project.file("big.png");
+    ASSERT_TRUE(SavePictureFile(testing::PatternPicture(640, 480), picture, PictureFormat::Png));
+    std::string frames;
+    for (int f = 0; f < 300; ++f)
+        frames += picture + "\r\n" + (f % 2 ? picture : "") + "\r\n" + '\0';
+    const std::string longProject = project.write(
+        "Long.mvl", "MORVEL 1.0\r\nLong\r\n\r\n\r\nm\\$Nr.mask\r\n\r\n" + countBytes(300) + frames);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        if (!std::freopen("/dev/null", "w", stderr)) ::_exit(126);
+        ::execl(MORVEL_RENDER_PATH, "morvel-render", "-q", longProject.c_str(),
+                output.file("long.png").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (ListFolder(output.path()).size() < 3) {
+        ASSERT_EQ(::waitpid(child, &status, WNOHANG), 0) << "ended before the interrupt";
+        ::usleep(2000);
+    }
+    ::kill(child, SIGINT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const auto written = ListFolder(output.path());
+    EXPECT_LT(written.size(), 300u);
+    for (const auto& entry : written) {
+        EXPECT_NE(entry.name[0], '.') << entry.name;  // no temporary file left behind
+        Image frame;
+        EXPECT_EQ(LoadPictureFile(output.file(entry.name), frame), LoadResult::Ok) << entry.name;
+    }
+    EXPECT_TRUE(ListFolder(temporary.path()).empty());
 }
 
 TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {

@@ -6,7 +6,13 @@
 // memory speed: the mask's blue bytes are first spread over a small chunk buffer (one value per
 // component), then one plain byte loop mixes the chunk, which the compiler turns into 16-bit
 // vector arithmetic. The loops are built for AVX2 and for the baseline, chosen at load time.
+// A build without load-time choice (MORVEL_NO_TARGET_CLONES, for ThreadSanitizer) gets the
+// baseline only.
+#ifdef MORVEL_NO_TARGET_CLONES
+#define MORVEL_VECTOR_CLONES
+#else
 #define MORVEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
 
 namespace morvel {
 

@@ -55,7 +55,7 @@ int SelectFrame(ProgramState& state, int n) {
         StoreDisplayedMask(state);
         cache.displayedFrame = frames.current();
     }
-    if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+    if (state.composeOnSelect && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
 
     state.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
     cache.displayedIndex = n;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "import/video_pool.h"
 #include "platform/picture_io.h"
 #include "project/program_state.h"
 
@@ -27,8 +28,9 @@ std::string SequencePattern(const std::string& chosenPath, const SequenceFormat&
 std::string SequenceFileName(const std::string& pattern, int k, int frameCount);
 
 // What to write: frames first..last (0-based, inclusive; the numbers in the names stay those of
-// the whole project), how many encoders run beside the composing thread, and a progress report
-// called after each frame is written.
+// the whole project), how many threads read pictures ahead and encode beside the composing
+// thread (0: everything on the composing thread), and a progress report called after each frame
+// is written.
 struct SequenceJob {
     std::string pattern;
     PictureFormat format = PictureFormat::Png;
@@ -40,9 +42,22 @@ struct SequenceJob {
     std::function<bool()> stopRequested;
 };
 
-// Composes each frame in turn and writes it. Frames are composed one after the other on this
-// thread and encoded in parallel; a file that cannot be written is reported (saveimage, place
-// 10) in frame order and the export goes on. Returns the number of files that failed.
+// Makes the composition stand as it would after composing frames 0 to first - 1, without
+// composing them: a frame without a readable picture is composed at the size of the composite
+// before it, so a range must start from the size of the last earlier frame whose pictures could
+// be read. Those pictures are read again for their size, without reporting (their errors belong
+// to frames outside the range); the work images are forgotten, so the next composition reads
+// all its pictures. Video frames come from pool. Every export of a range starts with it.
+void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool);
+
+// Composes each frame in turn and writes it. The pictures of the next frames are read on the
+// worker threads (each video kept open and read forward until the export ends), frames are
+// composed one after the other on this thread with ComposeFrame and encoded on the workers, with
+// a few frames in memory at most. The composition starts as it would stand after the frames
+// before the range, so a range writes the same files as the whole project. Errors come in frame
+// order; a file that cannot be written is reported (saveimage, place 10) and the export goes
+// on. The files do not depend on the number of workers. Returns the number of files that
+// failed.
 int WriteImageSequence(ProgramState& state, const SequenceJob& job);
 
 // The menu entry: asks for a name and a format, stores the displayed mask, writes every frame

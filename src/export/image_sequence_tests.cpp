@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "editor/blend.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "import/avi_frames.h"
+#include "import/layer_picture.h"
 #include "platform/files.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -15,6 +19,8 @@ namespace morvel {
 namespace {
 
 using testing::GreyMask;
+using testing::MakePicture;
+using testing::PatternPicture;
 using testing::ReadText;
 using testing::RecordingShell;
 using testing::TempFolder;
@@ -178,6 +184,235 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     EXPECT_EQ(WriteImageSequence(state, job), 0);
     EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
     EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
+}
+
+// Frames of every kind a render meets: pictures of different sizes and formats, repeated
+// pictures, masks, empty frames, pictures that are missing or damaged.
+class Pipeline : public ::testing::Test {
+protected:
+    TempFolder folder;
+    TempFolder output;
+    RecordingShell shell;
+    ProgramState state{shell, folder.path(), folder.path()};
+
+    std::string picture(const std::string& name, int width, int height, int seed) {
+        const std::string path = folder.file(name);
+        const PictureFormat format = name.ends_with(".jpg")   ? PictureFormat::Jpeg
+                                     : name.ends_with(".bmp") ? PictureFormat::Bmp
+                                                              : PictureFormat::Png;
+        EXPECT_TRUE(SavePictureFile(MakePicture(width, height,
+                                                [&](int x, int y) {
+                                                    return testing::Rgb{
+                                                        std::uint8_t(x * 7 + seed),
+                                                        std::uint8_t(y * 11 + seed * 3),
+                                                        std::uint8_t((x ^ y) + seed * 5)};
+                                                }),
+                                    path, format));
+        return path;
+    }
+    std::int32_t mask(int width, int height, int seed) {
+        const std::int32_t number = state.nextMaskNumber++;
+        EXPECT_TRUE(SavePictureFile(
+            GreyMask(width, height,
+                     [&](int x, int y) { return std::uint8_t(x * 19 + y * 5 + seed); }),
+            state.maskWorkingFile(number), PictureFormat::Png));
+        return number;
+    }
+    void frame(const std::string& layer1, const std::string& layer2, std::int32_t maskNumber = 0) {
+        state.frames.last();
+        FrameRecord& record = state.frames.add();
+        record.layerSource[0] = layer1;
+        record.layerSource[1] = layer2;
+        record.maskNumber = maskNumber;
+    }
+
+    void SetUp() override {
+        const std::string a = picture("a.png", 20, 8, 1);
+        const std::string b = picture("b.bmp", 20, 8, 2);
+        const std::string c = picture("c.jpg", 28, 20, 3);
+        const std::string d = picture("d.png", 28, 20, 4);
+        const std::string damaged = folder.write("damaged.png", "\x89PNG\r\n\x1a\nnot really");
+        const std::string missing = folder.file("missing.png");
+        frame("", "");                       // 1: nothing: black at the size the work images start
+        frame(a, b, mask(20, 8, 0));         // 2
+        frame(a, c, mask(24, 10, 50));       // 3: layer 1 repeated, read once
+        frame(missing, missing);             // 4: black at the size of frame 3
+        frame("", "");                       // 5
+        frame(c, "");                        // 6
+        frame(damaged, b, mask(20, 8, 9));   // 7: layer 2 alone, the mask takes no part
+        frame("", "", 0);                    // 8: black at the size of frame 7
+        frame(d, missing, mask(28, 20, 3));  // 9
+        frame(d, missing, state.frames.at(8).maskNumber);  // 10: all repeated
+        frame(missing, "");                                // 11: black at the size of frame 10
+        RefreshFrameStrip(state, 0);
+    }
+
+    // Renders frames first..last (1-based) with the given workers; the error texts shown.
+    std::vector<std::string> render(const std::string& name, PictureFormat format, int workers,
+                                    int first = 1, int last = 11) {
+        shell.errors.clear();
+        SequenceJob job;
+        job.pattern = output.file(name + ".<\?\?\?>." +
+                                  (format == PictureFormat::Bmp   ? "bmp"
+                                   : format == PictureFormat::Png ? "png"
+                                                                  : "jpg"));
+        job.format = format;
+        job.encoders = workers;
+        job.first = first - 1;
+        job.last = last - 1;
+        WriteImageSequence(state, job);
+        return shell.errorTexts();
+    }
+    std::string file(const std::string& name, int k, const char* extension) {
+        return ReadText(
+            output.file(name + "." + (k < 10 ? "0" : "") + std::to_string(k) + "." + extension));
+    }
+};
+
+TEST_F(Pipeline, EveryFormatWritesTheSameBytesAndErrorsWithAnyNumberOfWorkers) {
+    const struct {
+        PictureFormat format;
+        const char* extension;
+    } formats[] = {
+        {PictureFormat::Bmp, "bmp"}, {PictureFormat::Png, "png"}, {PictureFormat::Jpeg, "jpg"}};
+    for (const auto& format : formats) {
+        const auto reference = render("one", format.format, 0);
+        ASSERT_FALSE(reference.empty());
+        for (int workers : {1, 3}) {
+            const std::string name = "w" + std::to_string(workers);
+            EXPECT_EQ(render(name, format.format, workers), reference) << format.extension;
+            for (int k = 1; k <= 11; ++k) {
+                const std::string bytes = file("one", k, format.extension);
+                EXPECT_FALSE(bytes.empty());
+                EXPECT_EQ(file(name, k, format.extension), bytes)
+                    << format.extension << " frame " << k << ", " << workers << " workers";
+            }
+        }
+    }
+}
+
+TEST_F(Pipeline, CompositesFollowTheCarriedSize) {
+    render("whole", PictureFormat::Bmp, 2);
+    const auto size = [&](int k) {
+        Image written;
+        EXPECT_EQ(LoadPictureFile(output.file("whole." + std::string(k < 10 ? "0" : "") +
+                                              std::to_string(k) + ".bmp"),
+                                  written),
+                  LoadResult::Ok);
+        return std::to_string(written.width()) + "x" + std::to_string(written.height());
+    };
+    const char* expected[] = {"640x480", "20x8", "20x8",  "20x8",  "20x8", "28x20",
+                              "20x8",    "20x8", "28x20", "28x20", "28x20"};
+    for (int k = 1; k <= 11; ++k) EXPECT_EQ(size(k), expected[k - 1]) << "frame " << k;
+}
+
+TEST_F(Pipeline, RangesWriteTheBytesOfTheWholeProject) {
+    render("whole", PictureFormat::Png, 2);
+    const std::pair<int, int> ranges[] = {{1, 1},   {2, 2}, {3, 3},  {4, 4}, {5, 5},
+                                          {6, 6},   {7, 7}, {8, 8},  {9, 9}, {10, 10},
+                                          {11, 11}, {4, 6}, {7, 11}, {5, 9}};
+    for (const auto& [first, last] : ranges) {
+        const std::string name = "r" + std::to_string(first) + "_" + std::to_string(last);
+        render(name, PictureFormat::Png, 2, first, last);
+        for (int k = 1; k <= 11; ++k) {
+            const bool inRange = k >= first && k <= last;
+            EXPECT_EQ(IsRegularFile(output.file(name + "." + (k < 10 ? "0" : "") +
+                                                std::to_string(k) + ".png")),
+                      inRange);
+            if (inRange) {
+                EXPECT_EQ(file(name, k, "png"), file("whole", k, "png")) << name << " " << k;
+            }
+        }
+    }
+}
+
+// Errors of a frame come after every error of the frames before it, whichever thread found
+// them: pictures that cannot be read, and a file that cannot be written (a folder in its way).
+TEST_F(Pipeline, ErrorsComeInFrameOrderWithTheirFrames) {
+    MakeFolder(output.file("e.03.bmp"));
+    MakeFolder(output.file("e.05.bmp"));
+    const auto errors = render("e", PictureFormat::Bmp, 3);
+    std::vector<std::string> codes;
+    for (const std::string& text : errors) {
+        const auto at = text.find("ErrorCode = ");
+        const auto quote = text.find('\'');
+        const std::string named =
+            quote == std::string::npos
+                ? ""
+                : text.substr(quote + 1, text.find('\'', quote + 1) - quote - 1);
+        codes.push_back(text.substr(at + 12) + " " + FilePart(named));
+    }
+    const std::vector<std::string> expected = {
+        "130-10-400 e.03.bmp", "120-2-1 missing.png", "120-2-2 missing.png", "130-10-400 e.05.bmp",
+        "120-2-1 damaged.png", "120-2-2 missing.png", "120-2-1 missing.png"};
+    EXPECT_EQ(codes, expected);
+}
+
+// A stop request finishes the frames under way; what was read ahead is dropped.
+TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
+    SequenceJob job;
+    job.format = PictureFormat::Png;
+    job.pattern = output.file("s.<\?\?\?>.png");
+    job.encoders = 2;
+    int asked = 0;
+    job.stopRequested = [&] { return ++asked > 4; };
+    WriteImageSequence(state, job);
+    EXPECT_EQ(ListFolder(output.path()).size(), 4u);
+    EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
+}
+
+// Frames of a video (key frames far apart) and of one that has gone: the same files and the same
+// errors as the window's reading, which opens the video for every frame.
+TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs ffmpeg";
+    TempFolder folder;
+    TempFolder output;
+    RecordingShell shell;
+    ProgramState state{shell, folder.path(), folder.path()};
+    const std::string video = folder.file("take.avi");
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i 'testsrc2=size=64x48:rate=25' -frames:v "
+                           "12 -c:v mpeg4 -g 50 '" +
+                           video + "'")
+                              .c_str()),
+              0);
+    const int order[] = {0, 1, 2, 2, 5, 3, 11, -1, 4};
+    for (int n : order) {
+        state.frames.last();
+        state.frames.add().layerSource[0] =
+            n < 0 ? MakeAviReference(0, folder.file("gone.avi")) : MakeAviReference(n, video);
+    }
+    std::vector<std::string> expected;
+    for (int n : order) {
+        Image alone;
+        if (n >= 0) {
+            ASSERT_TRUE(LoadLayerPicture(state, alone, MakeAviReference(n, video)));
+            std::vector<std::uint8_t> bytes;
+            ASSERT_TRUE(EncodePicture(alone, PictureFormat::Bmp, bytes));
+            expected.emplace_back(bytes.begin(), bytes.end());
+        } else {
+            expected.push_back(expected.back());  // black at the size before
+            expected.back().replace(54, std::string::npos, expected.back().size() - 54, '\0');
+        }
+    }
+    RefreshFrameStrip(state, 0);
+    for (int workers : {0, 2}) {
+        shell.errors.clear();
+        SequenceJob job;
+        job.format = PictureFormat::Bmp;
+        job.encoders = workers;
+        job.pattern = output.file(std::to_string(workers) + ".<\?\?\?>.bmp");
+        EXPECT_EQ(WriteImageSequence(state, job), 0);
+        for (int k = 1; k <= 9; ++k) {
+            EXPECT_EQ(
+                ReadText(output.file(std::to_string(workers) + "." + std::to_string(k) + ".bmp")),
+                expected[k - 1])
+                << "frame " << k << ", " << workers << " workers";
+        }
+        const auto texts = shell.errorTexts();
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_NE(texts[0].find("ErrorCode = 530-16-0"), std::string::npos);
+        EXPECT_NE(texts[1].find("ErrorCode = 120-2-1"), std::string::npos);
+    }
 }
 
 }  // namespace

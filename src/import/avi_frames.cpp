@@ -44,8 +44,10 @@ std::vector<std::string> splitAtDollar(const std::string& text) {
     }
 }
 
+}  // namespace
+
 // The error number of each way opening can fail: 0 cannot open, 1 no video stream, 2 no decoder.
-int openErrorNumber(VideoReader::OpenResult result) {
+int AviOpenErrorNumber(VideoReader::OpenResult result) {
     switch (result) {
         case VideoReader::OpenResult::Ok:
         case VideoReader::OpenResult::CannotOpen:
@@ -57,8 +59,6 @@ int openErrorNumber(VideoReader::OpenResult result) {
     }
     return 0;
 }
-
-}  // namespace
 
 bool IsAviReference(const std::string& source) {
     return source.starts_with(kMarker);
@@ -90,7 +90,7 @@ bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& ref
         const VideoReader::OpenResult opened = reader.open(parsed.videoPath);
         if (opened != VideoReader::OpenResult::Ok) {
             state.reporter().report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
-                                    openErrorNumber(opened));
+                                    AviOpenErrorNumber(opened));
             return false;
         }
         if (info) {

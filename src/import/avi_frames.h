@@ -29,6 +29,10 @@ bool IsAviReference(const std::string& source);
 AviReference ParseAviReference(const std::string& reference);
 std::string MakeAviReference(std::int32_t frame, const std::string& videoPath);
 
+// The useaviexport error number of a failed open: 0 cannot open, 1 no video stream, 2 no
+// decoder.
+int AviOpenErrorNumber(VideoReader::OpenResult result);
+
 struct AviStreamInfo {
     std::int32_t firstFrame = 0;
     std::int32_t frameCount = 0;

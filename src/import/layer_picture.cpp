@@ -3,16 +3,19 @@
 #include <utility>
 
 #include "import/avi_frames.h"
+#include "import/video_pool.h"
 #include "platform/picture_io.h"
 
 namespace morvel {
 
 bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& layerSource) {
     // Decoded into a picture of its own: the target keeps its old picture until this one is
-    // complete. A video is opened and closed again for the one frame, so no video stays open
-    // while the user works.
+    // complete. Without a picture reader a video is opened and closed again for the one frame,
+    // so no video stays open while the user works.
     Image picture;
-    if (IsAviReference(layerSource)) {
+    if (state.pictureReader) {
+        if (!state.pictureReader->read(state, layerSource, picture)) return false;
+    } else if (IsAviReference(layerSource)) {
         if (!AccessAviFrames(state, &picture, layerSource, kAviOpenFetchClose)) return false;
     } else if (LoadPictureFile(layerSource, picture) != LoadResult::Ok) {
         return false;
@@ -20,6 +23,33 @@ bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& lay
     if (picture.empty()) return false;
     target = std::move(picture);
     return true;
+}
+
+LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image& picture) {
+    LayerRead read;
+    Image decoded;
+    if (IsAviReference(layerSource)) {
+        const AviReference reference = ParseAviReference(layerSource);
+        const VideoPool::Result result =
+            pool.readNow(reference.videoPath, reference.frame, decoded);
+        if (result.opened != VideoReader::OpenResult::Ok) {
+            read.videoOpenError = AviOpenErrorNumber(result.opened);
+            return read;
+        }
+        read.ok = result.loaded == LoadResult::Ok;
+    } else {
+        read.ok = LoadPictureFile(layerSource, decoded) == LoadResult::Ok;
+    }
+    read.ok = read.ok && !decoded.empty();
+    if (read.ok) picture = std::move(decoded);
+    return read;
+}
+
+void ReportLayerRead(ProgramState& state, const LayerRead& read) {
+    if (read.videoOpenError >= 0) {
+        state.reporter().report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
+                                read.videoOpenError);
+    }
 }
 
 }  // namespace morvel

@@ -7,9 +7,34 @@
 
 namespace morvel {
 
+class VideoPool;
+
 // Reads the full picture of a layer source (a picture file read by content, or an AVI frame
 // reference) into target at the picture's own size. On failure returns false and leaves
-// target as it was; the caller reports.
+// target as it was; the caller reports. While state.pictureReader is set, the pictures come
+// from it; otherwise a video is opened and closed again for the one frame.
 bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& layerSource);
+
+// What reading a layer source gave, without reporting anything: safe on any thread.
+struct LayerRead {
+    bool ok = false;
+    int videoOpenError = -1;  // >= 0: the video could not be opened; the useaviexport number
+};
+
+// Reads a layer source into picture (left as it was on failure); video frames come from pool.
+LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image& picture);
+
+// Reports what a failed read must show before the caller's own error: a video that could not be
+// opened (useaviexport, place 16), as the frame reader reports it.
+void ReportLayerRead(ProgramState& state, const LayerRead& read);
+
+// A source of layer pictures that replaces reading each one when it is asked for, e.g. pictures
+// read ahead on other threads during an export. It reports as LoadLayerPicture's own reading
+// does.
+class LayerPictureReader {
+public:
+    virtual ~LayerPictureReader() = default;
+    virtual bool read(ProgramState& state, const std::string& layerSource, Image& picture) = 0;
+};
 
 }  // namespace morvel

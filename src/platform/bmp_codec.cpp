@@ -4,9 +4,11 @@
 #include <array>
 #include <bit>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <new>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "platform/little_endian.h"
@@ -333,8 +335,9 @@ LoadResult DecodeBmp(std::span<const std::uint8_t> bytes, Image& out) {
     return result;
 }
 
-std::vector<std::uint8_t> EncodeBmp(const Image& image) {
-    if (image.empty()) return {};
+bool EncodeBmpPieces(const Image& image,
+                     const std::function<bool(std::span<const std::uint8_t>)>& put) {
+    if (image.empty()) return false;
     const int width = image.width();
     const int height = image.height();
     // 3 * width rounded up to a multiple of four, the same as the picture's own stride.
@@ -342,20 +345,14 @@ std::vector<std::uint8_t> EncodeBmp(const Image& image) {
     const std::uint64_t pixelBytes =
         static_cast<std::uint64_t>(rowBytes) * static_cast<std::uint64_t>(height);
     const std::uint64_t fileBytes = kWrittenHeaderBytes + pixelBytes;
-    if (fileBytes > std::numeric_limits<std::uint32_t>::max()) return {};
+    if (fileBytes > std::numeric_limits<std::uint32_t>::max()) return false;
 
-    std::vector<std::uint8_t> out;
-    try {
-        out.assign(fileBytes, 0);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-    std::uint8_t* p = out.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    writeLe32(p + 2, static_cast<std::uint32_t>(fileBytes));
-    writeLe32(p + 10, kWrittenHeaderBytes);  // pixels follow the headers directly
-    std::uint8_t* info = p + kFileHeaderBytes;
+    std::uint8_t header[kWrittenHeaderBytes] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    writeLe32(header + 2, static_cast<std::uint32_t>(fileBytes));
+    writeLe32(header + 10, kWrittenHeaderBytes);  // pixels follow the headers directly
+    std::uint8_t* info = header + kFileHeaderBytes;
     writeLe32(info, kInfoHeaderBytes);
     writeLe32(info + 4, static_cast<std::uint32_t>(width));
     writeLe32(info + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up
@@ -365,16 +362,45 @@ std::vector<std::uint8_t> EncodeBmp(const Image& image) {
     writeLe32(info + 20, static_cast<std::uint32_t>(pixelBytes));
     // Resolution (info + 24, + 28), colours used and important colours stay 0: the pictures
     // carry no physical size, and there is no colour table.
+    if (!put(header)) return false;
 
-    std::uint8_t* dst = p + kWrittenHeaderBytes;
-    for (int y = height - 1; y >= 0; --y, dst += rowBytes) {
-        const std::uint8_t* src = image.row(y);
-        for (int x = 0; x < width; ++x) {
-            dst[x * 3] = src[x * 3 + 2];
-            dst[x * 3 + 1] = src[x * 3 + 1];
-            dst[x * 3 + 2] = src[x * 3];
-        }
+    // Rows bottom-up, blue first, a batch at a time: small enough to stay in the cache on its
+    // way to the file.
+    const std::size_t rowsPerPiece = std::max<std::size_t>(1, (std::size_t{256} << 10) / rowBytes);
+    std::vector<std::uint8_t> piece;
+    try {
+        piece.assign(rowsPerPiece * rowBytes, 0);  // the row padding stays 0
+    } catch (const std::bad_alloc&) {
+        return false;
     }
+    int y = height - 1;
+    while (y >= 0) {
+        std::uint8_t* dst = piece.data();
+        std::size_t rows = 0;
+        for (; rows < rowsPerPiece && y >= 0; ++rows, --y, dst += rowBytes) {
+            const std::uint8_t* src = image.row(y);
+            for (int x = 0; x < width; ++x) {
+                dst[x * 3] = src[x * 3 + 2];
+                dst[x * 3 + 1] = src[x * 3 + 1];
+                dst[x * 3 + 2] = src[x * 3];
+            }
+        }
+        if (!put(std::span<const std::uint8_t>(piece.data(), rows * rowBytes))) return false;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> EncodeBmp(const Image& image) {
+    std::vector<std::uint8_t> out;
+    if (!image.empty()) {
+        out.reserve(kWrittenHeaderBytes +
+                    Image::strideFor(image.width()) * static_cast<std::size_t>(image.height()));
+    }
+    const bool encoded = EncodeBmpPieces(image, [&](std::span<const std::uint8_t> piece) {
+        out.insert(out.end(), piece.begin(), piece.end());
+        return true;
+    });
+    if (!encoded) return {};
     return out;
 }
 

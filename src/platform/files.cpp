@@ -80,19 +80,28 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
     return bytes;
 }
 
-bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool WriteFileProduced(const std::string& path,
+                       const std::function<bool(const FilePut& put)>& produce) {
     // Something that exists but is no regular file (a device, say) is written in place: it
     // cannot be replaced by renaming, and must never be.
     struct stat info {};
     const bool exists = ::lstat(path.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) {
         FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-        return fd.get() >= 0 && writeAll(fd.get(), bytes.data(), bytes.size()) && fd.closeNow();
+        if (fd.get() < 0) return false;
+        const FilePut put = [&](std::span<const std::uint8_t> piece) {
+            return writeAll(fd.get(), piece.data(), piece.size());
+        };
+        return produce(put) && fd.closeNow();
     }
     // A regular file is replaced only once the new content is complete: written beside it under
     // a temporary name, then renamed over it. A full disk leaves the old file as it was.
     StagedFile staged;
-    return staged.write(path, bytes) && staged.commit();
+    return staged.writeProduced(path, produce) && staged.commit();
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return WriteFileProduced(path, [&](const FilePut& put) { return put(bytes); });
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -108,6 +117,11 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
 }
 
 bool StagedFile::write(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return writeProduced(path, [&](const FilePut& put) { return put(bytes); });
+}
+
+bool StagedFile::writeProduced(const std::string& path,
+                               const std::function<bool(const FilePut& put)>& produce) {
     discard();
     // A symbolic link keeps pointing where it did: the file it names is replaced.
     std::string target = path;
@@ -123,7 +137,10 @@ bool StagedFile::write(const std::string& path, std::span<const std::uint8_t> by
     std::string temporary = FolderPart(target) + "." + FilePart(target) + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
-    const bool written = writeAll(fd.get(), bytes.data(), bytes.size()) &&
+    const FilePut put = [&](std::span<const std::uint8_t> piece) {
+        return writeAll(fd.get(), piece.data(), piece.size());
+    };
+    const bool written = produce(put) &&
                          ::fchmod(fd.get(), exists ? (info.st_mode & 07777) : 0644) == 0 &&
                          fd.closeNow();
     if (!written) {
@@ -162,6 +179,18 @@ bool CopyFileBytes(const std::string& source, const std::string& target) {
     const auto bytes = ReadFileBytes(source);
     if (!bytes) return false;
     return WriteFileBytes(target, *bytes);
+}
+
+bool LinkReadableFile(const std::string& source, const std::string& target) {
+    FileDescriptor fd(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    char* absolute = ::realpath(source.c_str(), nullptr);
+    if (!absolute) return false;
+    const std::string resolved = absolute;
+    std::free(absolute);
+    ::unlink(target.c_str());
+    return ::symlink(resolved.c_str(), target.c_str()) == 0;
 }
 
 bool IsRegularFile(const std::string& path) {

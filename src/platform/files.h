@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,15 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
 // disk noticed only when the file is closed; an existing file then keeps its old content.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Hands a piece of a file's content over to be written; false when writing failed.
+using FilePut = std::function<bool(std::span<const std::uint8_t> piece)>;
+
+// The same for content made piece by piece, so that a large file need not be held in memory:
+// produce calls put for each piece in order and returns false to give up (the file then stays
+// as it was).
+bool WriteFileProduced(const std::string& path,
+                       const std::function<bool(const FilePut& put)>& produce);
+
 // A file written completely beside its target under a temporary name, and put in place by
 // commit(). Several can be written first and committed together once all succeeded; one not
 // committed is removed when the object goes away.
@@ -36,6 +46,9 @@ public:
     // Writes the bytes beside target. False, leaving nothing behind, when target exists and is
     // no regular file or when anything fails (a full disk included).
     bool write(const std::string& target, std::span<const std::uint8_t> bytes);
+    // The same for content made piece by piece (see WriteFileProduced).
+    bool writeProduced(const std::string& target,
+                       const std::function<bool(const FilePut& put)>& produce);
     // Puts the written file in place of its target. False when that fails; the target then
     // keeps its old content.
     bool commit();
@@ -52,6 +65,11 @@ bool CanWriteFile(const std::string& path);
 
 // Copies a regular file onto target, replacing it. False when anything fails.
 bool CopyFileBytes(const std::string& source, const std::string& target);
+
+// Makes target a symbolic link to source (by its absolute path), replacing target; only when
+// source is a regular file that can be opened for reading, as CopyFileBytes would read it.
+// Whoever writes target then writes source: only for files that are read, never written.
+bool LinkReadableFile(const std::string& source, const std::string& target);
 
 bool IsRegularFile(const std::string& path);
 bool IsFolder(const std::string& path);

@@ -1,8 +1,12 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <unistd.h>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include <csignal>
 
@@ -80,6 +84,25 @@ TEST(Files, CopyingAndListing) {
     for (const FolderEntry& entry : ListFolder(folder.path())) (entry.isFile ? files : folders)++;
     EXPECT_EQ(files, 1);
     EXPECT_EQ(folders, 1);
+}
+
+TEST(Files, LinkingNamesTheReadableFileByItsWholePath) {
+    TempFolder folder;
+    const std::string source = folder.write("source", "content");
+    const std::string target = folder.write("target", "old");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    EXPECT_TRUE(LinkReadableFile("source", target));  // relative to where the program runs
+    std::filesystem::current_path(before);
+    EXPECT_EQ(ReadText(target), "content");
+    char resolved[PATH_MAX] = {};
+    ASSERT_GT(::readlink(target.c_str(), resolved, sizeof resolved - 1), 0);
+    EXPECT_EQ(resolved[0], '/');
+    for (const std::string& refused :
+         {folder.file("missing"), folder.path(), std::string("/dev/zero")}) {
+        EXPECT_FALSE(LinkReadableFile(refused, folder.file("other"))) << refused;
+    }
+    EXPECT_FALSE(IsRegularFile(folder.file("other")));
 }
 
 TEST(Files, PathParts) {

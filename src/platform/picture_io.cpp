@@ -78,6 +78,17 @@ bool EncodePicture(const Image& image, PictureFormat format, std::vector<std::ui
 }
 
 bool SavePictureFile(const Image& image, const std::string& path, PictureFormat format) {
+    // A bitmap is as large as the picture: written piece by piece instead of whole.
+    if (format == PictureFormat::Bmp) {
+        if (image.empty()) return false;
+        return WriteFileProduced(path, [&](const FilePut& put) {
+            try {
+                return EncodeBmpPieces(image, put);
+            } catch (...) {  // a piece's buffer could not be had
+                return false;
+            }
+        });
+    }
     std::vector<std::uint8_t> bytes;
     if (!EncodePicture(image, format, bytes)) return false;
     return WriteFileBytes(path, bytes);

@@ -213,6 +213,23 @@ TEST(PictureIo, SavingReplacesTheWholeFile) {
     EXPECT_EQ(*ReadFileBytes(path), encodedAs(small, PictureFormat::Png));
 }
 
+// A bitmap file is written in pieces of many rows: the same bytes as encoded whole, for rows
+// with and without padding and for pictures of one piece and of several.
+TEST(PictureIo, BitmapsWrittenInPiecesAreTheBitmapsEncodedWhole) {
+    TempFolder folder;
+    for (const auto& [width, height] : {std::pair{4, 4}, {5, 3}, {7, 2000}, {3001, 90}}) {
+        const Image picture = GradientPicture(width, height);
+        const std::string path = folder.write("frame.bmp", Bytes(300, 0xCD));
+        ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Bmp));
+        const Bytes whole = encodedAs(picture, PictureFormat::Bmp);
+        EXPECT_EQ(whole.size(), 54 + Image::strideFor(width) * height);
+        EXPECT_EQ(*ReadFileBytes(path), whole) << width << " x " << height;
+        Image back;
+        ASSERT_EQ(DecodePicture(whole, back), LoadResult::Ok);
+        EXPECT_TRUE(SamePicture(back, picture));
+    }
+}
+
 TEST(PictureIo, SavingReportsFailure) {
     TempFolder folder;
     const Image picture = GradientPicture(8, 8);

@@ -15,6 +15,8 @@
 
 namespace morvel {
 
+class LayerPictureReader;
+
 // The six strings of the project header; all empty in a new project.
 struct ProjectHeader {
     std::string projectFilePath;
@@ -154,6 +156,20 @@ public:
     // The display mode of the save window's folder list (0 large icons, 1 small icons, 2 list,
     // 3 details): changed by its change-view button, kept while the program runs.
     int explorerViewMode = 0;
+
+    // Where LoadLayerPicture takes its pictures from while an export reads them ahead; null:
+    // each picture is read when it is asked for.
+    LayerPictureReader* pictureReader = nullptr;
+
+    // Whether SelectFrame composes the frame it shows. A program without a canvas (the batch
+    // renderer) turns it off: its export composes every frame itself, and a picture that cannot
+    // be read is then reported for the frame that is written, not for the first frame at open.
+    bool composeOnSelect = true;
+
+    // Whether opening a project links the project's mask files into the working folder instead
+    // of copying them. Only for a program that never writes a mask (the batch renderer): it then
+    // need not copy every mask of a long project for each range it renders.
+    bool linkMasksOnOpen = false;
 
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
     // finds unreadable pictures at once). A program without a frame strip turns it off: the

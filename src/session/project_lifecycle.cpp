@@ -163,7 +163,9 @@ void OpenProject(ProgramState& state, const std::string& path) {
                 ExpandNameTemplate(header.maskTemplate, static_cast<int>(i) + 1, digits,
                                    header.projectFilePath, std::nullopt, "");
             const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
-            if (!CopyFileBytes(maskFile, workingFile)) {
+            const bool placed = state.linkMasksOnOpen ? LinkReadableFile(maskFile, workingFile)
+                                                      : CopyFileBytes(maskFile, workingFile);
+            if (!placed) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::OpenProject, 300,
                                 maskFile + "|" + workingFile);
                 frame.maskNumber = 0;

@@ -249,6 +249,31 @@ TEST_F(ProjectLifecycle, APictureOrMaskThatCannotBeReadEmptiesItsLayerOrMask) {
     EXPECT_EQ(state.frames.at(1).maskNumber, 2);  // number 1 is not handed out again
 }
 
+// A program that only reads masks links them: the same frames and messages as copying, and
+// emptying the project removes the links, never the project's own mask files.
+TEST_F(ProjectLifecycle, LinkedMasksOpenAsCopiedOnesAndStayInTheProject) {
+    const std::string path = projectFolder.write(
+        "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + picture("a.png") +
+                     "\r\n\r\n\x01" + picture("b.png") + "\r\n\r\n\x01");
+    const std::string mask = maskFile("2.mask", 10);
+    OpenProject(state, path);
+    const auto copied = shell.errorTexts();
+    CloseProject(state);
+    shell.errors.clear();
+    state.linkMasksOnOpen = true;
+    OpenProject(state, path);
+    EXPECT_EQ(shell.errorTexts(), copied);
+    ASSERT_EQ(copied.size(), 1u);  // mask 1 is missing
+    EXPECT_NE(copied[0].find("ErrorCode = 140-8-300"), std::string::npos);
+    ASSERT_EQ(state.frames.at(1).maskNumber, 2);
+    ASSERT_TRUE(LoadMask(state, 2));
+    EXPECT_EQ(state.images.mask.blue(3, 3), 10);
+    shell.answers = {Answer::No};
+    CloseProject(state);
+    EXPECT_TRUE(IsRegularFile(mask));
+    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(2)));
+}
+
 TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
     makeProject(2, true);
     const std::string stranger = workingFolder.write("other.tmp", "x");

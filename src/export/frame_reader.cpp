@@ -1,0 +1,121 @@
+#include "export/frame_reader.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "import/avi_frames.h"
+#include "platform/picture_io.h"
+
+namespace morvel {
+
+struct FrameReader::Load {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    Image picture;
+    LayerRead result;
+
+    void finish(Image decoded, LayerRead read) {
+        {
+            std::lock_guard lock(mutex);
+            picture = std::move(decoded);
+            result = read;
+            finished = true;
+        }
+        done.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(mutex);
+        done.wait(lock, [this] { return finished; });
+    }
+};
+
+FrameReader::FrameReader(const ProgramState& state, WorkQueue& queue, VideoPool& pool)
+    : m_state(state),
+      m_queue(queue),
+      m_pool(pool),
+      m_cancelled(std::make_shared<std::atomic<bool>>(false)),
+      m_layerSource(state.cache.layerSource),
+      m_maskNumber(state.cache.maskNumber) {}
+
+FrameReader::~FrameReader() {
+    m_cancelled->store(true);
+    for (Pending& pending : m_pending) pending.load->wait();
+}
+
+void FrameReader::queueRead(int frame, const std::string& source) {
+    auto load = std::make_shared<Load>();
+    m_pending.push_back({frame, source, load});
+    std::optional<VideoPool::Turn> turn;
+    AviReference reference;
+    if (IsAviReference(source)) {
+        // The turn is taken here, in frame order, so the video decodes forward.
+        reference = ParseAviReference(source);
+        turn = m_pool.takeTurn(reference.videoPath);
+    }
+    m_queue.post([load, source, turn, reference, cancelled = m_cancelled, &pool = m_pool] {
+        LayerRead read;
+        Image decoded;
+        try {
+            if (cancelled->load()) {
+                if (turn) pool.pass(*turn);
+            } else if (turn) {
+                const VideoPool::Result result = pool.read(*turn, reference.frame, decoded);
+                if (result.opened != VideoReader::OpenResult::Ok) {
+                    read.videoOpenError = AviOpenErrorNumber(result.opened);
+                }
+                read.ok = result.ok();
+            } else {
+                read.ok = LoadPictureFile(source, decoded) == LoadResult::Ok;
+            }
+        } catch (...) {  // memory that could not be had: the picture is not there
+            read = LayerRead{};
+        }
+        read.ok = read.ok && !decoded.empty();
+        load->finish(std::move(decoded), read);
+    });
+}
+
+void FrameReader::readAhead(int index) {
+    const FrameRecord& frame = m_state.frames.at(index);
+    for (int layer = 0; layer < 2; ++layer) {
+        const std::string& source = frame.layerSource[layer];
+        if (source == m_layerSource[layer]) continue;
+        m_layerSource[layer] = source;
+        if (!source.empty()) queueRead(index, source);
+    }
+    if (frame.maskNumber != m_maskNumber) {
+        m_maskNumber = frame.maskNumber;
+        if (m_maskNumber != 0) queueRead(index, m_state.maskWorkingFile(m_maskNumber));
+    }
+}
+
+bool FrameReader::frameReadable(int index) {
+    bool readable = true;
+    for (Pending& pending : m_pending) {
+        if (pending.frame != index) continue;
+        pending.load->wait();
+        readable = readable && pending.load->result.ok;
+    }
+    return readable;
+}
+
+bool FrameReader::read(ProgramState& state, const std::string& layerSource, Image& picture) {
+    LayerRead result;
+    if (!m_pending.empty() && m_pending.front().source == layerSource) {
+        const std::shared_ptr<Load> load = std::move(m_pending.front().load);
+        m_pending.pop_front();
+        load->wait();
+        result = load->result;
+        if (result.ok) picture = std::move(load->picture);
+    } else {
+        // Not a picture read ahead (nothing else composes during an export): read it now.
+        result = ReadLayerSource(layerSource, m_pool, picture);
+    }
+    if (!result.ok) ReportLayerRead(state, result);
+    return result.ok;
+}
+
+}  // namespace morvel
