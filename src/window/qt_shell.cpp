@@ -343,6 +343,7 @@ void QtShell::showPopupMenu(int x, int y) {
 DropAction QtShell::dragThumbnail(const Image& thumbnail) {
     // The drag start waited in the queue: when the button is up by now, there is no drag.
     if (!m_window || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return DropAction::None;
+    // Qt deletes the drag when the window system's drop transaction has ended.
     auto* drag = new QDrag(m_window->frameStrip());
     auto* data = new QMimeData;
     data->setData(kLayerDragMimeType, {});
@@ -355,7 +356,6 @@ DropAction QtShell::dragThumbnail(const Image& thumbnail) {
     m_dragging = true;
     m_ownDrop.reset();
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-    drag->deleteLater();
     m_dragging = false;
     // The drop on the strip is handled once the window system's drag has ended, before the
     // source learns what it did.

@@ -29,6 +29,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() != Qt::LeftButton) return;
+        // Qt deletes the drag once the target has taken the data (which may be after exec()).
         auto* drag = new QDrag(this);
         auto* data = new QMimeData;
         data->setUrls(m_urls);
@@ -38,7 +39,6 @@ protected:
                             : done == Qt::MoveAction ? "move"
                                                      : "none");
         std::fflush(stdout);
-        drag->deleteLater();
     }
 
 private:
