@@ -206,6 +206,17 @@ TEST_F(FrameStripWindow, TheProgressDialogCancelsAndSurvivesTheWindowsRebuild) {
     shell.hideProgress();
     EXPECT_TRUE(shell.showProgress(step));
     shell.hideProgress();
+
+    // While a project opens there is no cancel button, and closing the dialog stops nothing.
+    step.cancellable = false;
+    EXPECT_TRUE(shell.showProgress(step));
+    dialog = shell.mainWindow()->findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QPushButton*>(), nullptr);
+    dialog->cancel();
+    EXPECT_TRUE(shell.showProgress(step));
+    EXPECT_TRUE(dialog->isVisible());
+    shell.hideProgress();
 }
 
 }  // namespace

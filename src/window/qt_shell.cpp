@@ -380,8 +380,9 @@ bool QtShell::showProgress(const ImportStep& step) {
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
         m_progress->setWindowTitle("Morvel");
+        if (!step.cancellable) m_progress->setCancelButton(nullptr);
     }
-    if (m_progress->wasCanceled()) return false;
+    if (step.cancellable && m_progress->wasCanceled()) return false;
     const QString unit =
         step.unit == ImportStep::Unit::File ? QStringLiteral("Datei") : QStringLiteral("Videobild");
     m_progress->setMaximum(std::max(step.n, 1));
@@ -395,7 +396,7 @@ bool QtShell::showProgress(const ImportStep& step) {
     if (!m_progress->isVisible()) m_progress->show();
     // Paint it and take a press of its cancel button; the rest of the window takes no input.
     QApplication::processEvents();
-    return m_progress && !m_progress->wasCanceled();
+    return !step.cancellable || (m_progress && !m_progress->wasCanceled());
 }
 
 void QtShell::hideProgress() {
