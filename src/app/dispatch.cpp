@@ -2,6 +2,7 @@
 
 #include "app/edit_keys.h"
 #include "app/main_window.h"
+#include "editor/frame_operations.h"
 #include "editor/mask_tools.h"
 #include "editor/undo_history.h"
 #include "editor/wheel.h"
@@ -15,10 +16,21 @@ namespace morvel {
 
 namespace {
 
-// The frame strip's upper row (y below this) holds layer 1, the lower row layer 2.
-constexpr int kLowerRowTop = 48;
+ThumbnailAction thumbnailActionOf(GadgetEventType type) {
+    switch (type) {
+        case GadgetEventType::LeftClick:
+            return ThumbnailAction::LeftClick;
+        case GadgetEventType::RightClick:
+            return ThumbnailAction::RightClick;
+        case GadgetEventType::DragStart:
+            return ThumbnailAction::DragStart;
+        case GadgetEventType::Change:
+            break;
+    }
+    return ThumbnailAction::Other;
+}
 
-void dispatchGadget(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+void dispatchGadget(ProgramState& state, const Event& event) {
     ViewState& view = state.view;
     switch (static_cast<Gadget>(event.gadget)) {
         case Gadget::Canvas:
@@ -61,18 +73,19 @@ void dispatchGadget(ProgramState& state, const Event& event, const DispatchHooks
         case Gadget::ZoomOneToOne:
             ZoomOneToOne(state);
             break;
-        default:  // thumbnails and the strip's own gadgets
-            if (hooks.thumbnailEvent) hooks.thumbnailEvent(state, event);
+        default:  // thumbnails (their position is the screen's) and the strip's own gadgets
+            ThumbnailEvent(state, static_cast<GadgetHandle>(event.gadget),
+                           thumbnailActionOf(event.type), event.x, event.y);
             break;
     }
 }
 
-void dispatchDrop(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
-    const std::string& fileList =
+void dispatchDrop(ProgramState& state, const Event& event) {
+    // A copy: the import may replace the payload (a drag started from the refreshed strip).
+    const std::string fileList =
         event.drop.privateFormat ? state.view.dragPayload : event.drop.fileList;
-    const int layer = event.y < kLowerRowTop ? 0 : 1;
-    const int stripX = event.x + event.drop.stripScroll;
-    if (hooks.importDroppedFiles) hooks.importDroppedFiles(state, layer, fileList, stripX);
+    if (fileList.empty()) return;  // e.g. our drag type from another instance of the program
+    ImportDroppedFiles(state, DropLayerAt(event.y), fileList, event.x + event.drop.stripScroll);
 }
 
 // A language of the submenu: close the project and build the window anew in that language.
@@ -124,14 +137,12 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             call(hooks.showAboutBox, state);
             break;
         case MenuItem::DeleteLayer:
-            if (hooks.deleteLayer) {
-                hooks.deleteLayer(state, layer);
-                // The history may name frames that are gone.
-                ClearMaskHistory(state);
-            }
+            DeleteLayer(state, layer);
+            // The history may name frames that are gone.
+            ClearMaskHistory(state);
             break;
         case MenuItem::RepeatLayer:
-            if (hooks.repeatLayer) hooks.repeatLayer(state, layer, 1);
+            RepeatLayer(state, layer, 1);
             break;
         case MenuItem::Undo:
             UndoFromMenu(state);
@@ -182,7 +193,7 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
     bool close = false;
     switch (event.kind) {
         case EventKind::Gadget:
-            dispatchGadget(state, event, hooks);
+            dispatchGadget(state, event);
             break;
         case EventKind::LeftRelease:
             if (state.view.buttonDown) {
@@ -197,7 +208,7 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
             if (!event.minimised) LayoutMainWindow(state);
             break;
         case EventKind::Drop:
-            dispatchDrop(state, event, hooks);
+            dispatchDrop(state, event);
             break;
         case EventKind::Menu:
             close = dispatchMenu(state, event.menuItem, hooks);

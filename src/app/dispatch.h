@@ -8,17 +8,8 @@
 
 namespace morvel {
 
-// Operations of the frame strip and of windows that plug into the dispatch; one that is not set
-// does nothing.
+// Operations of windows that plug into the dispatch; one that is not set does nothing.
 struct DispatchHooks {
-    // Files (paths joined by line feeds) dropped on the frame strip in a layer (0 or 1) at x in
-    // the strip's scrolled content.
-    std::function<void(ProgramState&, int layer, const std::string& fileList, int stripX)>
-        importDroppedFiles;
-    // An event of a thumbnail gadget or of gadgets 2, 5, 6, 7, 8 and 17.
-    std::function<void(ProgramState&, const Event&)> thumbnailEvent;
-    std::function<void(ProgramState&, int layer)> deleteLayer;
-    std::function<void(ProgramState&, int layer, int count)> repeatLayer;
     std::function<void(ProgramState&)> exportAviVideo;
     std::function<void(ProgramState&)> associateProjectFiles;
     std::function<void(ProgramState&)> showAboutBox;
@@ -32,9 +23,10 @@ enum class LoopStep {
 };
 
 // Hands one event to the part of the program that handles it, by the event loop's tables:
-// gadgets by number, left-button releases (only after a press on the canvas) and mouse moves
-// to the mask tools, resizes to the layout, drops to the import, menu items by number. A close
-// (the close box or menu item 7) closes the project unless the user cancels.
+// gadgets by number (thumbnails, numbered from 1000, to the frame operations), left-button releases
+// (only after a press on the canvas) and mouse moves to the mask tools, resizes to the layout,
+// drops to the import, menu items by number. A close (the close box or menu item 7) closes the
+// project unless the user cancels.
 LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks = {});
 
 // The address the tutorial item opens: the text of "tutoriallink", or, while that is the

@@ -10,6 +10,7 @@ namespace {
 
 using testing::AppFixture;
 using testing::GadgetEvent;
+using testing::GradientPicture;
 using testing::KindEvent;
 using testing::MenuEvent;
 using testing::MouseEvent;
@@ -144,48 +145,72 @@ TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
 }
 
 TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {
-    struct Call {
-        int layer;
-        std::string files;
-        int stripX;
-    };
-    std::vector<Call> calls;
-    hooks.importDroppedFiles = [&](ProgramState&, int layer, const std::string& files, int x) {
-        calls.push_back({layer, files, x});
-    };
-    state.view.dragPayload = "/takes/dragged.png";
+    const std::string a = work.file("a.png"), b = work.file("b.png");
+    SavePictureFile(GradientPicture(64, 48, 1), a, PictureFormat::Png);
+    SavePictureFile(GradientPicture(64, 48, 2), b, PictureFormat::Png);
+    // x 30 with the strip scrolled by 130 is in the third column (60 wide): after the two
+    // frames there, so the drop adds frames 3 and 4.
+    addFrame(64, 48);
+    addFrame(64, 48);
     Event drop = MouseEvent(EventKind::Drop, 30, 47);
-    drop.drop = {false, "/a.png\n/b.png", 130};
+    drop.drop = {false, a + "\n" + b, 130};
     dispatch(drop);
+    ASSERT_EQ(state.frames.size(), 4);
+    EXPECT_EQ(state.frames.at(2).layerSource[0], a);
+    EXPECT_EQ(state.frames.at(3).layerSource[0], b);
+    EXPECT_TRUE(state.frames.at(2).layerSource[1].empty());
+    // y 48 is the lower row: the empty second layers fill from column 2 on.
+    state.view.dragPayload = b;
     drop.y = 48;
     drop.drop.privateFormat = true;
     dispatch(drop);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].layer, 0);
-    EXPECT_EQ(calls[0].files, "/a.png\n/b.png");
-    EXPECT_EQ(calls[0].stripX, 160);
-    EXPECT_EQ(calls[1].layer, 1);
-    EXPECT_EQ(calls[1].files, "/takes/dragged.png");
+    ASSERT_EQ(state.frames.size(), 4);
+    EXPECT_EQ(state.frames.at(2).layerSource[1], b);
+    EXPECT_EQ(state.view.popupTargetLayer, 1);
+    // Our drag type with no payload (another instance's drag) adds nothing.
+    state.view.dragPayload.clear();
+    drop.x = 300;
+    dispatch(drop);
+    EXPECT_EQ(state.frames.size(), 4);
 }
 
-TEST_F(DispatchTest, MenuItemsReachTheirOperations) {
+TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     std::vector<std::string> calls;
-    hooks.deleteLayer = [&](ProgramState&, int layer) {
-        calls.push_back("delete " + std::to_string(layer));
-    };
-    hooks.repeatLayer = [&](ProgramState&, int layer, int count) {
-        calls.push_back("repeat " + std::to_string(layer) + " " + std::to_string(count));
-    };
-    hooks.thumbnailEvent = [&](ProgramState&, const Event& e) {
-        calls.push_back("thumbnail " + std::to_string(e.gadget));
-    };
     hooks.showAboutBox = [&](ProgramState&) { calls.push_back("about"); };
-    state.view.popupTargetLayer = 1;
-    for (int item : {11, 12, 10, 19, 500, 999, 1000}) dispatch(MenuEvent(item));
-    dispatch(GadgetEvent(1000, GadgetEventType::RightClick));
-    EXPECT_EQ(calls,
-              (std::vector<std::string>{"delete 1", "repeat 1 1", "about", "thumbnail 1000"}));
+    std::string files;
+    for (const char* name : {"1.png", "2.png", "3.png"}) {
+        SavePictureFile(GradientPicture(64, 48, 1), work.file(name), PictureFormat::Png);
+        files += (files.empty() ? "" : "\n") + work.file(name);
+    }
+    Event drop = MouseEvent(EventKind::Drop, 0, 10);
+    drop.drop.fileList = files;
+    dispatch(drop);
+    drop.y = 60;
+    dispatch(drop);
+    ASSERT_EQ(state.frames.size(), 3);
+    // A right click on frame 2's lower thumbnail pops up the menu where the pointer is and
+    // makes the lower row the target of its items.
+    const GadgetHandle lower = state.frames.at(1).thumbnailGadget[1];
+    ASSERT_GE(lower, 1000);
+    dispatch(GadgetEvent(static_cast<int>(lower), GadgetEventType::RightClick, 700, 800));
+    ASSERT_EQ(shell.popupMenus.size(), 1u);
+    EXPECT_EQ(shell.popupMenus[0].x, 700);
+    EXPECT_EQ(shell.popupMenus[0].y, 800);
+    EXPECT_EQ(state.view.popupTargetLayer, 1);
+    EXPECT_EQ(state.frames.index(), 1);
+    const std::string source = state.frames.at(1).layerSource[1];
+    dispatch(MenuEvent(+MenuItem::RepeatLayer));  // into frame 3, filled: a new frame before it
+    ASSERT_EQ(state.frames.size(), 4);
+    EXPECT_EQ(state.frames.at(2).layerSource[1], source);
+    EXPECT_TRUE(state.frames.at(2).layerSource[0].empty());
+    dispatch(MenuEvent(+MenuItem::DeleteLayer));  // the new frame's only layer: it goes
+    EXPECT_EQ(state.frames.size(), 3);
+    for (int item : {10, 19, 500, 999, 1000}) dispatch(MenuEvent(item));
+    EXPECT_EQ(calls, std::vector<std::string>{"about"});
     EXPECT_EQ(shell.windowsBuilt.size(), 1u);  // item 1000 names no language
+    // Gadget numbers that are no thumbnail do nothing.
+    dispatch(GadgetEvent(5000, GadgetEventType::RightClick));
+    EXPECT_EQ(shell.popupMenus.size(), 1u);
 
     dispatch(MenuEvent(+MenuItem::Open));  // asks for a project file, cancelled
     EXPECT_EQ(shell.openRequests.size(), 1u);

@@ -213,7 +213,6 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
             dispatch(MenuEvent(+MenuItem::FirstLanguage));
         },
         [&] {
-            hooks.deleteLayer = [](ProgramState&, int) {};
             menu(MenuItem::DeleteLayer);
         },
     };

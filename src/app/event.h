@@ -47,7 +47,8 @@ struct WheelData {
 
 // One event of the window, as a plain record. Positions of mouse events are in the canvas's own
 // coordinates (they may lie outside it); the position of a drop is inside the frame strip's
-// visible area. Thumbnail gadgets raise gadget events under their handle as number.
+// visible area. Thumbnail gadgets raise gadget events under their handle as number (from 1000 on,
+// above every fixed gadget) with the pointer's screen position.
 struct Event {
     EventKind kind = EventKind::None;
     int gadget = 0;

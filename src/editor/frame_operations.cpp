@@ -6,6 +6,7 @@
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
+#include "editor/undo_history.h"
 #include "import/frame_import.h"
 #include "import/thumbnail.h"
 
@@ -43,6 +44,8 @@ void dragLayer(ProgramState& state, FrameRecord& frame, int layer) {
     if (state.frames.indexOf(&frame) < 0) return;
     state.frames.makeCurrent(&frame);
     DeleteLayer(state, layer);
+    // The history may name the frame that is gone.
+    ClearMaskHistory(state);
 }
 
 // A copy of the thumbnail, or nothing when the memory cannot be had.

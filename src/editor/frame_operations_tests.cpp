@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/frame_selection.h"
+#include "editor/undo_history.h"
 #include "import/avi_frames.h"
 #include "platform/files.h"
 #include "platform/picture_io.h"
@@ -435,7 +436,14 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
             drop(1, {payload}, 65 + 30);  // the layer-2 row of b
         };
         shell.dragAnswers = {c.action};
+        // A mask edit: the history names frames, so a move that removes a layer forgets it.
+        BeginMaskEdit(state);
+        state.cache.displayedFrame->maskNumber = state.nextMaskNumber++;  // its first dab
+        RecordMaskChange(state, Rect{0, 2, 0, 2});
+        EndMaskEdit(state);
+        ASSERT_TRUE(CanUndoMaskEdit(state));
         ThumbnailEvent(state, gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
+        EXPECT_EQ(CanUndoMaskEdit(state), c.after != cases[0].after);
         EXPECT_EQ(payload, dragged);
         EXPECT_EQ(describeFrames(state.frames), c.after);
         EXPECT_EQ(state.view.popupTargetLayer, 0);

@@ -13,7 +13,7 @@ bool ImportProgress::step(const ImportStep& step) {
     if (m_cancelled) return false;
     if (!m_shown && std::chrono::steady_clock::now() - m_start < m_delay) return true;
     m_shown = true;
-    m_cancelled = !m_shell.showProgress(step);
+    m_cancelled = !m_shell.showProgress(step) && step.cancellable;
     return !m_cancelled;
 }
 

@@ -17,7 +17,8 @@ public:
     ImportProgress(const ImportProgress&) = delete;
     ImportProgress& operator=(const ImportProgress&) = delete;
 
-    // Called before each item. False when the import must stop here: the user has cancelled.
+    // Called before each item. False when the import must stop here: the user has cancelled
+    // (never for steps that cannot be cancelled).
     bool step(const ImportStep& step);
     bool cancelled() const { return m_cancelled; }
 

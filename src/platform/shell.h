@@ -61,6 +61,9 @@ struct ImportStep {
     int k = 0;  // from 1
     int n = 0;
     std::string fileName;
+    // False while a project is opened: its frames come all or none, so the dialog offers no
+    // cancel button and the steps go on.
+    bool cancellable = true;
 };
 
 // Everything the core needs from the window system. The Qt window implements it; tests use a

@@ -9,6 +9,7 @@
 #include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
+#include "import/import_progress.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
@@ -137,6 +138,9 @@ void OpenProject(ProgramState& state, const std::string& path) {
     ThumbnailLoader loader(state.makeThumbnails ? thumbnailSources(contents)
                                                 : std::vector<std::string>());
     std::size_t nextSource = 0;
+    // A long opening shows the progress of the thumbnails (the pictures' decoding).
+    ImportProgress progress(state.shell, std::chrono::milliseconds(state.progressDelay));
+    const int sourceCount = static_cast<int>(loader.size());
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
         FrameRecord& frame = state.frames.add();
@@ -144,6 +148,8 @@ void OpenProject(ProgramState& state, const std::string& path) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
             if (source.empty() || !state.makeThumbnails) continue;
+            progress.step({ImportStep::Unit::File, static_cast<int>(nextSource) + 1, sourceCount,
+                           FilePart(source), false});
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
                 AttachThumbnailImage(state, frame, layer, std::move(*decoded.thumbnail));

@@ -185,6 +185,29 @@ TEST_F(ProjectLifecycle, EveryEntryIsReadWhateverItsLineEnds) {
     EXPECT_TRUE(read.frames[19].hasMask);
 }
 
+TEST_F(ProjectLifecycle, ALongOpeningShowsTheThumbnailsProgressWithoutCancel) {
+    const std::string a = picture("a.png"), b = picture("b.png");
+    std::string entries;
+    for (int i = 0; i < 3; ++i) entries += a + "\r\n" + (i == 1 ? "" : b) + "\r\n" + '\0';
+    const std::string path = projectFolder.write(
+        "p.mvl", "MORVEL 1.0\r\nP\r\n\r\n\r\nm$Nr.png\r\n\r\n" + countBytes(3) + entries);
+    state.progressDelay = 0;
+    shell.cancelProgressAtStep = 2;  // pressing a cancel key changes nothing
+    OpenProject(state, path);
+    ASSERT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(shell.thumbnails.size(), 5u);
+    ASSERT_EQ(shell.progressSteps.size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        SCOPED_TRACE(k);
+        const ImportStep& step = shell.progressSteps[static_cast<std::size_t>(k)];
+        EXPECT_EQ(step.k, k + 1);
+        EXPECT_EQ(step.n, 5);
+        EXPECT_FALSE(step.cancellable);
+        EXPECT_EQ(step.fileName, (k == 1 || k == 4) ? "b.png" : "a.png");
+    }
+    EXPECT_EQ(shell.progressHidden, 1);
+}
+
 TEST_F(ProjectLifecycle, ALargeCountMustBeBackedByTheFile) {
     const std::string head = "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n";
     std::string entries;

@@ -45,22 +45,28 @@ protected:
         m_pressAt = at;
         m_pressed = event->button() == Qt::LeftButton;
         m_dragStarted = false;
-        if (event->button() == Qt::LeftButton) raise(GadgetEventType::LeftClick, at);
-        if (event->button() == Qt::RightButton) raise(GadgetEventType::RightClick, at);
+        if (event->button() == Qt::LeftButton) raise(GadgetEventType::LeftClick, event);
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         const QPoint at = event->position().toPoint();
         if (m_pressed && !m_dragStarted &&
             (at - m_pressAt).manhattanLength() > QApplication::startDragDistance()) {
             m_dragStarted = true;
-            raise(GadgetEventType::DragStart, at);
+            raise(GadgetEventType::DragStart, event);
         }
     }
-    void mouseReleaseEvent(QMouseEvent*) override { m_pressed = false; }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) m_pressed = false;
+        // The popup menu opens where the right button went up.
+        if (event->button() == Qt::RightButton && rect().contains(event->position().toPoint()))
+            raise(GadgetEventType::RightClick, event);
+    }
 
 private:
-    void raise(GadgetEventType type, QPoint at) {
-        if (m_strip->onThumbnailEvent) m_strip->onThumbnailEvent(m_handle, type, at);
+    // Thumbnail events give the pointer's screen position.
+    void raise(GadgetEventType type, const QMouseEvent* event) {
+        if (m_strip->onThumbnailEvent)
+            m_strip->onThumbnailEvent(m_handle, type, event->globalPosition().toPoint());
     }
     GadgetHandle m_handle;
     FrameStrip* m_strip;
@@ -151,7 +157,9 @@ void FrameStrip::moveThumbnail(GadgetHandle handle, int x) {
 void FrameStrip::destroyThumbnail(GadgetHandle handle) {
     auto found = m_thumbnails.find(handle);
     if (found == m_thumbnails.end()) return;
-    delete found->second;
+    // Later: the thumbnail may be the one whose event is being handled (a drag it started).
+    found->second->hide();
+    found->second->deleteLater();
     m_thumbnails.erase(found);
 }
 

@@ -40,7 +40,8 @@ public:
     void destroyThumbnail(GadgetHandle handle);
     QWidget* thumbnail(GadgetHandle handle) const;
 
-    // A drop, as the program's event; a gadget event of a thumbnail.
+    // A drop, as the program's event; a gadget event of a thumbnail, at the pointer's screen
+    // position.
     std::function<void(const Event&)> onDrop;
     std::function<void(GadgetHandle, GadgetEventType, QPoint)> onThumbnailEvent;
 

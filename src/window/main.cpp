@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
     const QStringList rest = QApplication::arguments();
     for (int i = 1; i < rest.size(); ++i)
         arguments.push_back(QFile::encodeName(rest[i]).toStdString());
-    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(),
-                              morvel::WindowHooks(shell));
+    const morvel::DispatchHooks hooks = morvel::WindowHooks(shell);
+    shell.setOwnDropHandler(
+        [&state, &hooks](const morvel::Event& drop) { morvel::Dispatch(state, drop, hooks); });
+    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(), hooks);
 }

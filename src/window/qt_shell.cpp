@@ -4,23 +4,24 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDrag>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QMimeData>
-#include <QDrag>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QThread>
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
+#include <utility>
 
 #include "platform/gadgets.h"
 #include "platform/text.h"
@@ -82,6 +83,12 @@ QtShell::~QtShell() {
 }
 
 void QtShell::post(const Event& event) {
+    if (event.kind == EventKind::Drop && event.drop.privateFormat) {
+        // Our drag type with no drag of ours running comes from another instance of the
+        // program: its payload is not ours to read.
+        if (m_dragging) m_ownDrop = event;
+        return;
+    }
     // Moves that pile up while the program is busy count once, at the latest position.
     // So do turns of the wheel for one action, adding up their notches.
     Event* last = m_queue.empty() ? nullptr : &m_queue.back();
@@ -334,7 +341,9 @@ void QtShell::showPopupMenu(int x, int y) {
 }
 
 DropAction QtShell::dragThumbnail(const Image& thumbnail) {
-    if (!m_window) return DropAction::None;
+    // The drag start waited in the queue: when the button is up by now, there is no drag.
+    if (!m_window || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return DropAction::None;
+    // Qt deletes the drag when the window system's drop transaction has ended.
     auto* drag = new QDrag(m_window->frameStrip());
     auto* data = new QMimeData;
     data->setData(kLayerDragMimeType, {});
@@ -344,8 +353,16 @@ DropAction QtShell::dragThumbnail(const Image& thumbnail) {
                              static_cast<qsizetype>(thumbnail.stride()), QImage::Format_RGB888);
         drag->setPixmap(QPixmap::fromImage(picture.copy()));
     }
-    // The drop on the frame strip is handled inside exec(), in its nested loop.
-    switch (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction)) {
+    m_dragging = true;
+    m_ownDrop.reset();
+    const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    m_dragging = false;
+    // The drop on the strip is handled once the window system's drag has ended, before the
+    // source learns what it did.
+    const std::optional<Event> drop = std::exchange(m_ownDrop, std::nullopt);
+    if (!drop) return DropAction::None;  // dropped elsewhere (another program): nothing
+    if (m_ownDropHandler) m_ownDropHandler(*drop);
+    switch (done) {
         case Qt::CopyAction:
             return DropAction::Copy;
         case Qt::MoveAction:
@@ -357,26 +374,33 @@ DropAction QtShell::dragThumbnail(const Image& thumbnail) {
 
 bool QtShell::showProgress(const ImportStep& step) {
     if (!m_progress) {
-        m_progress = std::make_unique<QProgressDialog>(dialogParent());
+        m_progress = new QProgressDialog(dialogParent());
         m_progress->setWindowModality(Qt::ApplicationModal);
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
         m_progress->setWindowTitle("Morvel");
+        if (!step.cancellable) m_progress->setCancelButton(nullptr);
     }
-    const QString unit = step.unit == ImportStep::Unit::File ? QStringLiteral("Datei")
-                                                              : QStringLiteral("Videobild");
-    m_progress->setMaximum(step.n);
-    m_progress->setValue(step.k);
-    m_progress->setLabelText(
-        QStringLiteral("%1 %2 von %3: %4").arg(unit).arg(step.k).arg(step.n).arg(text(step.fileName)));
+    if (step.cancellable && m_progress->wasCanceled()) return false;
+    const QString unit =
+        step.unit == ImportStep::Unit::File ? QStringLiteral("Datei") : QStringLiteral("Videobild");
+    m_progress->setMaximum(std::max(step.n, 1));
+    m_progress->setLabelText(QStringLiteral("%1 %2 von %3: %4")
+                                 .arg(unit)
+                                 .arg(step.k)
+                                 .arg(step.n)
+                                 .arg(QFile::decodeName(step.fileName.c_str())));
+    // Item k begins: k - 1 are done. Shown without waiting (the caller waited already).
+    m_progress->setValue(std::clamp(step.k - 1, 0, std::max(step.n, 1)));
     if (!m_progress->isVisible()) m_progress->show();
+    // Paint it and take a press of its cancel button; the rest of the window takes no input.
     QApplication::processEvents();
-    return !m_progress->wasCanceled();
+    return !step.cancellable || (m_progress && !m_progress->wasCanceled());
 }
 
 void QtShell::hideProgress() {
-    m_progress.reset();
+    delete m_progress.data();
 }
 
 }  // namespace morvel

@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QPointer>
 #include <deque>
-#include <memory>
+#include <functional>
+#include <optional>
 
 #include "app/event.h"
 #include "platform/shell.h"
@@ -30,6 +31,11 @@ public:
     // Events waiting to be taken; for tests.
     const std::deque<Event>& pendingEvents() const { return m_queue; }
     void post(const Event& event);
+    // Handles a drop of the program's own thumbnail on the frame strip: the drag's source needs
+    // its result before the drag returns, so it does not wait in the queue.
+    void setOwnDropHandler(std::function<void(const Event&)> handler) {
+        m_ownDropHandler = std::move(handler);
+    }
 
     Event waitEvent() override;
 
@@ -79,7 +85,11 @@ private:
     const Image* m_canvasBuffer = nullptr;
     std::deque<Event> m_queue;
     QEventLoop* m_waiting = nullptr;
-    std::unique_ptr<QProgressDialog> m_progress;
+    // Deleted with the main window when that is built anew while the dialog is up.
+    QPointer<QProgressDialog> m_progress;
+    std::function<void(const Event&)> m_ownDropHandler;
+    bool m_dragging = false;
+    std::optional<Event> m_ownDrop;  // the drop of the running thumbnail drag
 };
 
 }  // namespace morvel

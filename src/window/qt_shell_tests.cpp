@@ -281,9 +281,7 @@ TEST_F(QtShellTest, DroppedFilesBecomeADropEvent) {
     QApplication::sendEvent(strip->viewport(), &enterOwn);
     QDropEvent move(QPointF(10, 5), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(strip->viewport(), &move);
-    events = takeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_TRUE(events[0].drop.privateFormat);
+    EXPECT_TRUE(takeEvents().empty());  // no drag of ours runs: another instance's
 }
 
 TEST_F(QtShellTest, CanvasShowsTheBufferAtItsSize) {

@@ -53,7 +53,8 @@ public:
         int height = 0;
     };
     std::map<GadgetHandle, Thumbnail> thumbnails;
-    GadgetHandle lastHandle = 0;
+    // Handles count on from above every fixed gadget number, as the window's do.
+    GadgetHandle lastHandle = 999;
     int frameStripWidth = 0;
     std::vector<int> frameMarkerMoves;
     struct Columns {

@@ -1,0 +1,223 @@
+#include "window/frame_strip.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QUrl>
+
+#include "app/dispatch.h"
+#include "app/main_window.h"
+#include "editor/frame_selection.h"
+#include "platform/picture_io.h"
+#include "test_support/pictures.h"
+#include "test_support/temp_folder.h"
+#include "window/qt_shell.h"
+
+namespace morvel {
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "frame_strip_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);  // outlives Qt's own objects
+    return *app;
+}
+
+struct WithApplication {
+    WithApplication() { application(); }
+};
+
+// The real window's frame strip wired to the program's dispatch, as the program runs it.
+class FrameStripWindow : public ::testing::Test, WithApplication {
+protected:
+    void SetUp() override {
+        state.redrawPause = 0;
+        shell.attachCanvas(state.images.canvas);
+        ASSERT_TRUE(BuildMainWindow(state));
+        QApplication::processEvents();
+        strip = shell.mainWindow()->frameStrip();
+        run();
+    }
+    // Dispatches every event waiting in the shell's queue.
+    void run() {
+        while (!shell.pendingEvents().empty()) Dispatch(state, shell.waitEvent());
+    }
+    std::string picture(const std::string& name) {
+        const std::string path = work.file(name);
+        SavePictureFile(testing::GradientPicture(64, 48, 1), path, PictureFormat::Png);
+        return path;
+    }
+    // Files dropped on the strip's viewport at (x, y), as the window system delivers them.
+    void dropUrls(const QList<QUrl>& urls, QPoint at) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(strip->viewport(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(strip->viewport(), &drop);
+        run();
+    }
+    QWidget* thumbnailOf(int frame, int layer) {
+        return strip->thumbnail(state.frames.at(frame).thumbnailGadget[layer]);
+    }
+
+    testing::TempFolder program;
+    testing::TempFolder work;
+    QtShell shell;
+    ProgramState state{shell, work.path(), program.path()};
+    FrameStrip* strip = nullptr;
+};
+
+TEST_F(FrameStripWindow, DroppedFilesReachTheLayerOfTheirRowAtTheScrolledColumn) {
+    QList<QUrl> upper;
+    for (int i = 0; i < 30; ++i)
+        upper << QUrl::fromLocalFile(
+            QString::fromStdString(picture(std::to_string(100 + i) + ".png")));
+    // Non-file addresses are left out; the files around them still arrive.
+    upper.insert(3, QUrl("https://example.org/x.png"));
+    dropUrls(upper, QPoint(5, 47));
+    ASSERT_EQ(state.frames.size(), 30);
+    EXPECT_EQ(state.frames.at(3).layerSource[0], work.file("103.png"));
+    for (int i = 0; i < 30; ++i) EXPECT_TRUE(state.frames.at(i).layerSource[1].empty());
+    ASSERT_NE(thumbnailOf(29, 0), nullptr);
+
+    // Scrolled to the end, a drop at x 5 of the lower row lands in the first visible column.
+    QScrollBar* bar = strip->horizontalScrollBar();
+    bar->setValue(bar->maximum());
+    ASSERT_GT(bar->value(), kFrameColumnWidth);
+    const int column = (5 + bar->value()) / kFrameColumnWidth;
+    ASSERT_LT(column, 30);
+    dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("lower.png"))),
+              QUrl("file://otherhost/x.png")},
+             QPoint(5, 48));
+    ASSERT_EQ(state.frames.size(), 30);
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(state.frames.at(i).layerSource[1].empty(), i != column);
+    }
+    EXPECT_EQ(state.frames.at(column).layerSource[1], work.file("lower.png"));
+    ASSERT_NE(thumbnailOf(column, 1), nullptr);
+    EXPECT_GE(thumbnailOf(column, 1)->y(), 48);
+    EXPECT_LT(thumbnailOf(column, 0)->y() + thumbnailOf(column, 0)->height(), 48);
+}
+
+TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
+    dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("a.png"))),
+              QUrl::fromLocalFile(QString::fromStdString(picture("b.png")))},
+             QPoint(0, 60));
+    ASSERT_EQ(state.frames.size(), 2);
+    // A left click on the second lower thumbnail: Ctrl+R repeats it into a new last frame,
+    // Ctrl+Delete removes that frame again, and then the lower layer of the second frame.
+    QWidget& window = *shell.mainWindow();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(thumbnailOf(1, 1), Qt::LeftButton, {}, QPoint(5, 5));
+    run();
+    EXPECT_EQ(state.frames.index(), 1);
+    QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+    run();
+    ASSERT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.frames.at(2).layerSource[1], work.file("b.png"));
+    QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
+    run();
+    ASSERT_EQ(state.frames.size(), 2);
+    state.frames.selectIndex(1);
+    QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
+    run();
+    ASSERT_EQ(state.frames.size(), 1);
+    EXPECT_EQ(state.frames.at(0).layerSource[1], work.file("a.png"));
+    // The deleted thumbnails go once control is back in the loop.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(strip->widget()->findChildren<QLabel*>().size(), 2u);  // thumbnail and marker
+
+    // The popup menu opens on the release of the right button, where the pointer is.
+    dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("c.png")))}, QPoint(70, 10));
+    ASSERT_EQ(state.frames.size(), 2);
+    QWidget* upper = thumbnailOf(1, 0);
+    ASSERT_NE(upper, nullptr);
+    QTest::mousePress(upper, Qt::RightButton, {}, QPoint(10, 10));
+    run();
+    QMenu* menu = shell.mainWindow()->popupMenu();
+    EXPECT_FALSE(menu->isVisible());
+    QTest::mouseRelease(upper, Qt::RightButton, {}, QPoint(10, 10));
+    run();
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_LE((menu->pos() - upper->mapToGlobal(QPoint(10, 10))).manhattanLength(), 2);
+    EXPECT_EQ(state.frames.index(), 1);
+    menu->actions()[1]->trigger();
+    menu->hide();
+    ASSERT_EQ(shell.pendingEvents().size(), 1u);
+    EXPECT_EQ(shell.pendingEvents().front().menuItem, 12);
+    run();
+    ASSERT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.frames.at(2).layerSource[0], work.file("c.png"));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(shell.pendingEvents().front().menuItem, 11);
+    run();
+    EXPECT_EQ(state.frames.size(), 2);
+}
+
+TEST_F(FrameStripWindow, OurDragTypeCountsOnlyDuringOurDrag) {
+    dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("a.png")))}, QPoint(0, 10));
+    // Another instance's thumbnail: our type without a drag of ours adds nothing.
+    state.view.dragPayload = work.file("a.png");
+    QMimeData own;
+    own.setData(kLayerDragMimeType, {});
+    QDragEnterEvent enter(QPoint(100, 10), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 10), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip->viewport(), &drop);
+    EXPECT_TRUE(shell.pendingEvents().empty());
+    EXPECT_EQ(state.frames.size(), 1);
+    // A drag start that waited until the button was up drags nothing.
+    EXPECT_EQ(shell.dragThumbnail(Image()), DropAction::None);
+}
+
+TEST_F(FrameStripWindow, TheProgressDialogCancelsAndSurvivesTheWindowsRebuild) {
+    ImportStep step{ImportStep::Unit::File, 1, 4, "/takes/a.png"};
+    EXPECT_TRUE(shell.showProgress(step));
+    auto* dialog = shell.mainWindow()->findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(dialog->labelText(), "Datei 1 von 4: /takes/a.png");
+    step.k = 2;
+    EXPECT_TRUE(shell.showProgress(step));
+    EXPECT_EQ(dialog->value(), 1);
+    dialog->findChild<QPushButton*>()->click();
+    step.k = 3;
+    EXPECT_FALSE(shell.showProgress(step));
+    shell.hideProgress();
+    EXPECT_EQ(shell.mainWindow()->findChild<QProgressDialog*>(), nullptr);
+
+    // A dialog still up when the window is built anew goes with the old window, once.
+    EXPECT_TRUE(shell.showProgress(step));
+    ASSERT_TRUE(BuildMainWindow(state));
+    shell.hideProgress();
+    EXPECT_TRUE(shell.showProgress(step));
+    shell.hideProgress();
+
+    // While a project opens there is no cancel button, and closing the dialog stops nothing.
+    step.cancellable = false;
+    EXPECT_TRUE(shell.showProgress(step));
+    dialog = shell.mainWindow()->findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QPushButton*>(), nullptr);
+    dialog->cancel();
+    EXPECT_TRUE(shell.showProgress(step));
+    EXPECT_TRUE(dialog->isVisible());
+    shell.hideProgress();
+}
+
+}  // namespace
+}  // namespace morvel
