@@ -5,24 +5,14 @@
 
 #include <cstring>
 
+#include "editor/benchmark_scene.h"
 #include "editor/compose_frame.h"
 #include "platform/null_shell.h"
 
 namespace morvel {
 namespace {
 
-Image noise(int width, int height, unsigned seed) {
-    Image image = *Image::create(width, height);
-    unsigned state = seed;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = image.row(y);
-        for (int i = 0; i < width * 3; ++i) {
-            state = state * 1664525u + 1013904223u;
-            row[i] = static_cast<std::uint8_t>(state >> 24);
-        }
-    }
-    return image;
-}
+using benchmarks::noise;
 
 // A displayed frame with both layers and a mask already in the work images, as after the
 // first composition: what follows only blends.
