@@ -1,6 +1,7 @@
 #include "editor/mask_edit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "editor/brush_shape.h"
@@ -68,6 +69,65 @@ Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::ui
             end = std::min(end, ix + row.last + 1);
         }
         fillRun(mask.row(y), first, end, grey);
+    }
+    return box;
+}
+
+int SoftDabWeight(double dx, double dy, int s, bool round, int hardness) {
+    const double d =
+        round ? std::sqrt(dx * dx + dy * dy) : std::max(std::abs(dx), std::abs(dy));
+    const double inner = s * std::clamp(hardness, 0, 100) / 100.0;
+    if (d <= inner) return 255;
+    if (d >= s) return 0;
+    const double t = (s - d) / (s - inner);
+    return static_cast<int>(std::lround(t * t * (3 - 2 * t) * 255));  // smooth at both ends
+}
+
+Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey,
+                      int hardness) {
+    const bool round = shape != kSquareBrushImage;
+    const Rect box{ix - s, ix + s, iy - s, iy + s};
+    const Rect m = onMask(state, box);
+    if (isEmpty(m)) return box;
+    beginChange(state, m);
+    Image& mask = state.images.mask;
+    const int shift = maskRowShift(state);
+    constexpr int kSide = 64;
+    auto& squares = state.view.strokeSquares;
+    for (int y = m.top; y < m.bottom; ++y) {
+        const double dy = y - shift + 0.5 - iy;
+        std::uint8_t* row = mask.row(y);
+        for (int x0 = m.left; x0 < m.right;) {
+            // One square's part of the row at a time.
+            const int column = x0 / kSide;
+            const int x1 = std::min(m.right, (column + 1) * kSide);
+            const std::int64_t key = (std::int64_t{y / kSide} << 32) | column;
+            std::vector<std::uint8_t>& square = squares[key];
+            if (square.empty()) {
+                square.assign(kSide * kSide * 4, 0);
+                const int top = y / kSide * kSide;
+                const int left = column * kSide;
+                const int width = std::min(kSide, mask.width() - left);
+                for (int r = top; r < std::min(top + kSide, mask.height()); ++r)
+                    std::memcpy(&square[static_cast<std::size_t>(r - top) * kSide * 3],
+                                mask.row(r) + static_cast<std::size_t>(left) * 3,
+                                static_cast<std::size_t>(width) * 3);
+            }
+            const std::size_t rowStart = static_cast<std::size_t>(y % kSide) * kSide;
+            std::uint8_t* before = &square[rowStart * 3];
+            std::uint8_t* weights = &square[kSide * kSide * 3 + rowStart];
+            for (int x = x0; x < x1; ++x) {
+                const int w = SoftDabWeight(x + 0.5 - ix, dy, s, round, hardness);
+                const int i = x % kSide;
+                if (w <= weights[i]) continue;
+                weights[i] = static_cast<std::uint8_t>(w);
+                for (int c = 0; c < 3; ++c) {
+                    const int b = before[i * 3 + c];
+                    row[x * 3 + c] = static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
+                }
+            }
+            x0 = x1;
+        }
     }
     return box;
 }

@@ -21,6 +21,18 @@ bool DisplayedMaskUsable(const ProgramState& state);
 // bounding box in composite pixels (not clipped).
 Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey);
 
+// A soft dab of the stroke under way (state.view.strokeSquares), on the same square as
+// PaintMaskDab: a pixel's weight is 1 within s x hardness / 100 of the dab's centre (by the
+// distance to the square's edge for the square shape) and falls smoothly to 0 at the rim. Each
+// pixel becomes before + (grey - before) x w, with `before` its value when the stroke began and
+// w the strongest weight any dab of the stroke gave it. Returns the dab's bounding box.
+Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey,
+                      int hardness);
+
+// The weight (0..255) of a soft dab of size s at the pixel whose centre lies (dx, dy) from the
+// dab's centre; 255 within s x hardness / 100, 0 from s on.
+int SoftDabWeight(double dx, double dy, int s, bool round, int hardness);
+
 // Fills the composite pixels r of the mask with grey.
 void FillMaskRectangle(ProgramState& state, const Rect& r, std::uint8_t grey);
 

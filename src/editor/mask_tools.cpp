@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/brush_stroke.h"
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
 #include "editor/mask_edit.h"
@@ -167,16 +168,26 @@ void BrushTool(ProgramState& state, int cx, int cy, std::uint8_t grey, int phase
         roundToInt(static_cast<float>(cx) / view.zoom - static_cast<float>(view.offsetX));
     const int iy =
         roundToInt(static_cast<float>(cy) / view.zoom - static_cast<float>(view.offsetY));
-    if (phase == kMousePressed) BeginMaskEdit(state);
-    const bool fresh = !DisplayedMaskUsable(state);
-    if (!ensureMask(state)) return;
-    const int size = std::clamp(view.brushSize, 1, 150);
-    const Rect dab = PaintMaskDab(state, ix, iy, size, view.brushShape, grey);
-    // During the stroke only the dab is composed again; at its end the whole frame.
+    if (phase == kMousePressed) {
+        BeginMaskEdit(state);
+        EndStroke(state);
+    }
     const bool strokeEnds = phase == kMouseReleased || phase == kMouseLeft;
-    recompose(state, fresh || strokeEnds ? wholeMask(state) : dab);
-    RedrawCanvas(state, cx, cy, 0, 0);
-    if (strokeEnds) EndMaskEdit(state);
+    const bool fresh = !DisplayedMaskUsable(state);
+    if (ensureMask(state)) {
+        // During the stroke only the dabs are composed again; at its end the whole frame.
+        if (fresh) {
+            BeginStroke(state, ix, iy, grey);
+        } else {
+            ContinueStroke(state, ix, iy, grey);
+        }
+        if (fresh || strokeEnds) recompose(state, wholeMask(state));
+        RedrawCanvas(state, cx, cy, 0, 0);
+    }
+    if (strokeEnds) {
+        EndStroke(state);
+        EndMaskEdit(state);
+    }
 }
 
 void SelectionTool(ProgramState& state, int cx, int cy, std::uint8_t grey, int phase) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "i18n/error_reporter.h"
@@ -98,6 +99,17 @@ struct ViewState {
     int moverShiftX = 0;
     int moverShiftY = 0;
     Image moverCopy;
+
+    // The brush's hardness (0..100): 100 paints hard dabs, lower values soften their rim.
+    int hardness = 100;
+    // The brush stroke under way: whether one is, and its last dab in composite pixels.
+    bool strokeUnderWay = false;
+    int strokeLastX = 0;
+    int strokeLastY = 0;
+    // What a soft stroke needs to paint each pixel once by its strongest dab: per 64 x 64
+    // square of the mask it touched (key: row << 32 | column), the square's pixels before the
+    // stroke (3 bytes each), then the strongest weight (0..255) any dab gave each pixel.
+    std::unordered_map<std::int64_t, std::vector<std::uint8_t>> strokeSquares;
 };
 
 // What the canvas buffer shows, so that a redraw recomputes only what changed. The scaled

@@ -1,0 +1,127 @@
+#include "editor/brush_stroke.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/compose_frame.h"
+#include "editor/mask_edit.h"
+#include "editor/masks.h"
+
+namespace morvel {
+
+namespace {
+
+Rect paintDab(ProgramState& state, int ix, int iy, std::uint8_t grey) {
+    const ViewState& view = state.view;
+    const int s = std::clamp(view.brushSize, 1, 150);
+    if (view.hardness >= 100) return PaintMaskDab(state, ix, iy, s, view.brushShape, grey);
+    return PaintSoftMaskDab(state, ix, iy, s, view.brushShape, grey, view.hardness);
+}
+
+void unite(Rect& into, const Rect& r) {
+    if (into.left >= into.right) {
+        into = r;
+        return;
+    }
+    into.left = std::min(into.left, r.left);
+    into.top = std::min(into.top, r.top);
+    into.right = std::max(into.right, r.right);
+    into.bottom = std::max(into.bottom, r.bottom);
+}
+
+void recompose(ProgramState& state, const Rect& dirty) {
+    state.cache.dirty = dirty;
+    ClampDirtyRectangle(state);
+    ComposeFrame(state, kMaskChanged);
+}
+
+// The part [t0, t1] of the segment from p to p + d (t from 0 to 1) that lies within the
+// rectangle; false when none does (Liang-Barsky).
+bool clipSegment(double px, double py, double dx, double dy, const Rect& r, double& t0,
+                 double& t1) {
+    t0 = 0;
+    t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {px - r.left, r.right - px, py - r.top, r.bottom - py};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+    }
+    return t0 <= t1;
+}
+
+}  // namespace
+
+int DabSpacing(int s) {
+    return std::max(1, s / 4);
+}
+
+void BeginStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
+    ViewState& view = state.view;
+    view.strokeSquares.clear();
+    view.strokeUnderWay = true;
+    view.strokeLastX = ix;
+    view.strokeLastY = iy;
+    recompose(state, paintDab(state, ix, iy, grey));
+}
+
+void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
+    ViewState& view = state.view;
+    if (!view.strokeUnderWay) {
+        BeginStroke(state, ix, iy, grey);
+        return;
+    }
+    const int s = std::clamp(view.brushSize, 1, 150);
+    const int spacing = DabSpacing(s);
+    const double x0 = view.strokeLastX;
+    const double y0 = view.strokeLastY;
+    const double dx = ix - x0;
+    const double dy = iy - y0;
+    view.strokeLastX = ix;
+    view.strokeLastY = iy;
+    const double length = std::hypot(dx, dy);
+    if (length == 0) return;
+    // Dabs k = 1 .. n at p + d x k / n; the one at k = 0 was painted before.
+    const std::int64_t n = static_cast<std::int64_t>(std::ceil(length / spacing));
+    // Only dabs that can reach the mask matter; the mask lies in composite rows
+    // [composite height - mask height, composite height).
+    const Image& mask = state.images.mask;
+    const int maskTop = state.images.composite.height() - mask.height();
+    const Rect reach{-s - 2, mask.width() + s + 2, maskTop - s - 2, maskTop + mask.height() + s + 2};
+    double t0 = 0;
+    double t1 = 0;
+    if (!clipSegment(x0, y0, dx, dy, reach, t0, t1)) return;
+    const std::int64_t first = std::max<std::int64_t>(1, static_cast<std::int64_t>(t0 * n));
+    const std::int64_t last = std::min<std::int64_t>(n, static_cast<std::int64_t>(std::ceil(t1 * n)));
+    // Recomposing piece by piece keeps each rectangle close to the path, also on a diagonal.
+    const std::int64_t perPiece = std::max(1, 128 / spacing);
+    Rect piece;
+    std::int64_t inPiece = 0;
+    for (std::int64_t k = first; k <= last; ++k) {
+        const double t = static_cast<double>(k) / static_cast<double>(n);
+        const int x = static_cast<int>(std::lround(x0 + dx * t));
+        const int y = static_cast<int>(std::lround(y0 + dy * t));
+        unite(piece, paintDab(state, x, y, grey));
+        if (++inPiece == perPiece || k == last) {
+            recompose(state, piece);
+            piece = Rect{};
+            inPiece = 0;
+        }
+    }
+}
+
+void EndStroke(ProgramState& state) {
+    ViewState& view = state.view;
+    view.strokeUnderWay = false;
+    view.strokeSquares.clear();
+}
+
+}  // namespace morvel

@@ -1,0 +1,124 @@
+#include "editor/brush_stroke.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "editor/mask_edit.h"
+#include "editor/undo_history.h"
+#include "test_support/editor_scene.h"
+
+namespace morvel {
+namespace {
+
+using testing::UniformPicture;
+
+class BrushStroke : public ::testing::Test, public testing::EditorScene {
+protected:
+    void SetUp() override {
+        addFrame(UniformPicture(120, 90, {200, 150, 250}), UniformPicture(120, 90, {130, 140, 160}));
+        show(0, 200, 150);
+    }
+    // The mask after a click at (x, y) with the brush as set, on a white mask.
+    Image click(int x, int y) {
+        FillMask(state, 255);
+        drag({{x, y}, {x, y}});
+        return state.images.mask;
+    }
+};
+
+TEST_F(BrushStroke, AFastStrokesCentreLineIsContinuous) {
+    for (int shape : {kRoundBrushImage, kSquareBrushImage}) {
+        for (int size : {1, 4, 10, 40}) {
+            state.view.brushShape = shape;
+            state.view.brushSize = size;
+            for (int hardness : {100, 30}) {
+                if (size == 1 && hardness < 100) continue;  // a soft 2 x 2 dab has no core
+                state.view.hardness = hardness;
+                FillMask(state, 255);
+                drag({{10, 20}, {110, 70}});  // one move of 100 pixels
+                for (int x = 10; x <= 110; ++x)
+                    ASSERT_LT(mask(x, 20 + (x - 10) / 2), 128)
+                        << "size " << size << " shape " << shape << " at x " << x;
+            }
+        }
+    }
+}
+
+TEST_F(BrushStroke, HardnessHundredPaintsTheHardDab) {
+    for (int shape : {kRoundBrushImage, kSquareBrushImage}) {
+        state.view.brushShape = shape;
+        state.view.brushSize = 7;
+        state.view.eraseGrey = 90;
+        const Image painted = click(40, 30);
+        FillMask(state, 255);
+        PaintMaskDab(state, 40, 30, 7, shape, 90);
+        EXPECT_TRUE(testing::SamePicture(painted, state.images.mask)) << shape;
+    }
+}
+
+TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
+    struct Case {
+        int tool, shape, hardness, old, grey;
+    };
+    for (const Case& c : {Case{+Gadget::Eraser, kRoundBrushImage, 10, 255, 0},
+                          Case{+Gadget::Eraser, kSquareBrushImage, 50, 255, 60},
+                          Case{+Gadget::AntiEraser, kRoundBrushImage, 40, 30, 255}}) {
+        SelectTool(state, c.tool);
+        state.view.brushShape = c.shape;
+        state.view.brushSize = 20;
+        state.view.hardness = c.hardness;
+        state.view.eraseGrey = c.grey;
+        FillMask(state, static_cast<std::uint8_t>(c.old));
+        drag({{60, 45}, {60, 45}});
+        EXPECT_EQ(mask(60, 45), c.grey);
+        const int towards = c.grey < c.old ? 1 : -1;
+        for (int x = 61; x < 90; ++x)
+            EXPECT_GE((mask(x, 45) - mask(x - 1, 45)) * towards, 0) << x;
+        EXPECT_NE(mask(60 + 17, 45), c.old);  // soft: something between
+        EXPECT_NE(mask(60 + 17, 45), c.grey);
+        EXPECT_EQ(mask(60 + 20, 45), c.old);
+    }
+}
+
+TEST_F(BrushStroke, OverlappingSoftDabsAreNoDarkerThanTheStrongestAlone) {
+    state.view.brushSize = 20;
+    state.view.hardness = 20;
+    const Image first = click(50, 40);
+    const Image second = click(53, 41);
+    FillMask(state, 255);
+    drag({{50, 40}, {53, 41}, {50, 40}});  // both dabs, the first twice
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(mask(x, y), std::min(first.blue(x, y), second.blue(x, y))) << x << "," << y;
+}
+
+TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
+    state.view.hardness = 35;
+    state.view.brushSize = 15;
+    state.view.eraseGrey = 40;
+    drag({{20, 20}, {60, 50}});
+    const Image before = state.images.mask;
+    drag({{90, 20}, {30, 70}, {100, 80}});
+    const Image after = state.images.mask;
+    ASSERT_TRUE(UndoMaskEdit(state));
+    EXPECT_TRUE(testing::SamePicture(state.images.mask, before));
+    ASSERT_TRUE(RedoMaskEdit(state));
+    EXPECT_TRUE(testing::SamePicture(state.images.mask, after));
+}
+
+TEST_F(BrushStroke, AJumpFarBeyondThePicturePaintsOnlyWhereItCrossesIt) {
+    click(5, 5);  // gives the frame its mask
+    for (int hardness : {100, 50}) {
+        state.view.hardness = hardness;
+        FillMask(state, 255);
+        BeginStroke(state, -50000, 45, 0);
+        ContinueStroke(state, 50000, 45, 0);
+        EndStroke(state);
+        for (int x = 0; x < 120; ++x) ASSERT_EQ(mask(x, 45), 0) << x;
+        EXPECT_EQ(mask(5, 5), 255);
+    }
+}
+
+}  // namespace
+}  // namespace morvel
