@@ -1,7 +1,10 @@
 #include "app/dispatch.h"
 
+#include <algorithm>
+
 #include "app/edit_keys.h"
 #include "app/main_window.h"
+#include "app/view_menu.h"
 #include "editor/frame_operations.h"
 #include "editor/mask_tools.h"
 #include "editor/undo_history.h"
@@ -60,6 +63,9 @@ void dispatchGadget(ProgramState& state, const Event& event) {
             break;
         case Gadget::Transparency:
             view.eraseGrey = EraseGreyForTransparency(state.shell.gadgetState(event.gadget));
+            break;
+        case Gadget::Hardness:
+            view.hardness = std::clamp(state.shell.gadgetState(event.gadget), 0, 100);
             break;
         case Gadget::ZoomIn:
             ZoomByFactor(state, kZoomInFactor);
@@ -149,6 +155,12 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             break;
         case MenuItem::Redo:
             RedoFromMenu(state);
+            break;
+        case MenuItem::ViewLayer1:
+        case MenuItem::ViewLayer2:
+        case MenuItem::ViewResult:
+        case MenuItem::ShowMask:
+            ViewMenu(state, static_cast<MenuItem>(item));
             break;
         case MenuItem::PreviousFrame:
         case MenuItem::NextFrame:

@@ -37,7 +37,7 @@ TEST_F(DispatchTest, ToolButtonsSelectTheirToolAndShowTheirOptions) {
         EXPECT_EQ(state.view.tool, +c.tool);
         for (int button = +Gadget::ZoomTool; button <= +Gadget::MaskMover; ++button)
             EXPECT_EQ(shell.gadgetEnabled[button], button != +c.tool) << button;
-        for (Gadget g : {Gadget::BrushSize, Gadget::BrushShape})
+        for (Gadget g : {Gadget::BrushSize, Gadget::BrushShape, Gadget::Hardness})
             EXPECT_EQ(shell.gadgetShown[+g], c.brush);
         for (Gadget g : {Gadget::Transparency, Gadget::TransparencyIcon})
             EXPECT_EQ(shell.gadgetShown[+g], c.transparency);
@@ -54,6 +54,11 @@ TEST_F(DispatchTest, OptionGadgetsSetBrushAndEraseGrey) {
         shell.gadgetStates[+Gadget::Transparency] = t.spin;
         dispatch(GadgetEvent(+Gadget::Transparency));
         EXPECT_EQ(state.view.eraseGrey, t.grey) << t.spin;
+    }
+    for (auto [spin, hardness] : {std::pair{40, 40}, {0, 0}, {100, 100}, {140, 100}, {-3, 0}}) {
+        shell.gadgetStates[+Gadget::Hardness] = spin;
+        dispatch(GadgetEvent(+Gadget::Hardness));
+        EXPECT_EQ(state.view.hardness, hardness) << spin;
     }
     shell.gadgetStates[+Gadget::BrushSize] = 42;
     dispatch(GadgetEvent(+Gadget::BrushSize));
@@ -231,6 +236,33 @@ TEST_F(DispatchTest, ResizeLaysOutUnlessMinimised) {
     EXPECT_EQ(dispatch(KindEvent(EventKind::Resize)), LoopStep::Continue);
     EXPECT_EQ(state.images.canvas.width(), 245);
     EXPECT_EQ(state.images.canvas.height(), 170);
+}
+
+TEST_F(DispatchTest, ViewItemsChooseWhatTheCanvasShowsAndMoveTheirCheckMarks) {
+    const struct {
+        int item;
+        CanvasPicture picture;
+        bool overlay;
+    } steps[] = {{22, CanvasPicture::Layer1, false}, {25, CanvasPicture::Layer1, true},
+                 {23, CanvasPicture::Layer2, true},  {24, CanvasPicture::Result, true},
+                 {25, CanvasPicture::Result, false}, {24, CanvasPicture::Result, false}};
+    for (const auto& s : steps) {
+        const int redraws = shell.canvasRedraws;
+        dispatch(MenuEvent(s.item));
+        EXPECT_EQ(state.view.canvasPicture, s.picture) << s.item;
+        EXPECT_EQ(state.view.maskOverlay, s.overlay) << s.item;
+        EXPECT_EQ(shell.canvasRedraws, redraws + 1);
+        EXPECT_EQ(shell.menuItemChecked[22], s.picture == CanvasPicture::Layer1);
+        EXPECT_EQ(shell.menuItemChecked[23], s.picture == CanvasPicture::Layer2);
+        EXPECT_EQ(shell.menuItemChecked[24], s.picture == CanvasPicture::Result);
+        EXPECT_EQ(shell.menuItemChecked[25], s.overlay);
+    }
+    // A new window (another language) starts with the composite again.
+    dispatch(MenuEvent(22));
+    dispatch(MenuEvent(25));
+    ASSERT_TRUE(BuildMainWindow(state));
+    EXPECT_EQ(state.view.canvasPicture, CanvasPicture::Result);
+    EXPECT_FALSE(state.view.maskOverlay);
 }
 
 }  // namespace

@@ -53,6 +53,26 @@ MenuEntry submenu(const std::string& label, std::vector<MenuEntry> entries) {
     return entry;
 }
 
+MenuEntry checkItem(const std::string& label, MenuItem number, bool checked) {
+    MenuEntry entry = item(label, number);
+    entry.checkable = true;
+    entry.checked = checked;
+    return entry;
+}
+
+// What the canvas shows. The playback's items and a separator come before these.
+std::vector<MenuEntry> viewMenu(const ProgramState& state) {
+    const LanguageTable& t = state.language.texts;
+    const CanvasPicture shown = state.view.canvasPicture;
+    return {checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
+                      shown == CanvasPicture::Layer1),
+            checkItem(t[Text::MainMenuViewlayer2], MenuItem::ViewLayer2,
+                      shown == CanvasPicture::Layer2),
+            checkItem(t[Text::MainMenuViewresult], MenuItem::ViewResult,
+                      shown == CanvasPicture::Result),
+            checkItem(t[Text::MainMenuShowmask], MenuItem::ShowMask, state.view.maskOverlay)};
+}
+
 std::vector<MenuEntry> menuBar(const ProgramState& state) {
     const LanguageTable& t = state.language.texts;
     std::vector<MenuEntry> languages;
@@ -77,6 +97,7 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
         submenu(t[Text::MainMenuEdit],
                 {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoMaskEdit(state)),
                  item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoMaskEdit(state))}),
+        submenu(t[Text::MainMenuView], viewMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
                  item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
@@ -150,6 +171,10 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
         ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
     transparency.tooltip = t[Text::SettingsTransparency];
     list.push_back(transparency);
+    GadgetPlan hardness = ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 70, 20), 0, 100, 100);
+    hardness.label = t[Text::SettingsHardness];
+    hardness.tooltip = t[Text::SettingsHardnesstip];
+    list.push_back(hardness);
     list.push_back(pictureGadget(Gadget::ZoomIn, K::PictureButton, 35, 4, 22, 22, Picture::ZoomIn,
                                  t[Text::SettingsZoomin]));
     list.push_back(pictureGadget(Gadget::ZoomOut, K::PictureButton, 60, 4, 22, 22, Picture::ZoomOut,
@@ -194,12 +219,16 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"Ctrl+R", +MenuItem::RepeatLayer}, {"Ctrl+Z", +MenuItem::Undo},
                       {"Ctrl+Shift+Z", +MenuItem::Redo},  {"Ctrl+Y", +MenuItem::Redo},
                       {"Left", +MenuItem::PreviousFrame}, {"Right", +MenuItem::NextFrame},
-                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame}};
+                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame},
+                      {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
+                      {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask}};
     plan.gadgets = gadgets(state);
     return plan;
 }
 
 bool BuildMainWindow(ProgramState& state) {
+    state.view.canvasPicture = CanvasPicture::Result;  // the plan's menu shows these
+    state.view.maskOverlay = false;
     if (!state.shell.buildMainWindow(MainWindowPlanFor(state))) {
         state.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
         state.mustEnd = true;
@@ -214,6 +243,7 @@ bool BuildMainWindow(ProgramState& state) {
     view.offsetY = 0;
     view.brushSize = 10;
     view.eraseGrey = 0;
+    view.hardness = 100;
     view.buttonDown = false;
     view.cursorInside = false;
     SelectTool(state, +Gadget::Eraser);

@@ -36,7 +36,7 @@ TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
     EXPECT_EQ(plan.clientWidth, 680);
     EXPECT_EQ(plan.clientHeight, 620);
     const std::vector<int> order{1,  3,  4,  9,  10, 11, 12, 13, 15, 14, 17,
-                                 16, 18, 19, 20, 21, 8,  2,  6,  7,  5};
+                                 16, 46, 18, 19, 20, 21, 8,  2,  6,  7,  5};
     std::vector<int> numbers;
     for (const GadgetPlan& g : plan.gadgets) numbers.push_back(g.number);
     EXPECT_EQ(numbers, order);
@@ -58,6 +58,8 @@ TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
         {Gadget::BrushSize, 55, 5, 35, 20, "Pinselgröße"},
         {Gadget::TransparencyIcon, 100, 5, 20, 20, ""},
         {Gadget::Transparency, 120, 5, 35, 20, "Transparenz"},
+        {Gadget::Hardness, 160, 5, 70, 20,
+         "Härte der Pinselkante: 100 hart, kleiner weicherHärte"},
         {Gadget::ZoomIn, 35, 4, 22, 22, "Vergrößern"},
         {Gadget::ZoomOut, 60, 4, 22, 22, "Verkleinern"},
         {Gadget::ZoomFit, 85, 5, 80, 20, "Ganzes Bild"},
@@ -80,6 +82,9 @@ TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
     const GadgetPlan* transparency = findGadget(plan, Gadget::Transparency);
     EXPECT_EQ(std::tie(transparency->minimum, transparency->maximum, transparency->state),
               std::tuple(0, 100, 100));
+    const GadgetPlan* hardness = findGadget(plan, Gadget::Hardness);
+    EXPECT_EQ(std::tie(hardness->minimum, hardness->maximum, hardness->state),
+              std::tuple(0, 100, 100));
     EXPECT_EQ(findGadget(plan, Gadget::Layer1Row)->colour, 0xF396A2u);
     EXPECT_EQ(findGadget(plan, Gadget::Layer2Row)->colour, 0x94D7FEu);
     EXPECT_FALSE(findGadget(plan, Gadget::FrameMarker)->enabled);
@@ -92,11 +97,12 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     app.program.write("Deutsch.LANGUAGE", "");
     LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
     const MainWindowPlan plan = MainWindowPlanFor(app.state);
-    ASSERT_EQ(plan.menuBar.size(), 4u);
+    ASSERT_EQ(plan.menuBar.size(), 5u);
     EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
     EXPECT_EQ(plan.menuBar[1].label, "&Bearbeiten");
-    EXPECT_EQ(plan.menuBar[2].label, "&Einstellungen");
-    EXPECT_EQ(plan.menuBar[3].label, "&Hilfe");
+    EXPECT_EQ(plan.menuBar[2].label, "&Ansicht");
+    EXPECT_EQ(plan.menuBar[3].label, "&Einstellungen");
+    EXPECT_EQ(plan.menuBar[4].label, "&Hilfe");
     std::map<int, MenuEntry> items;
     collectItems(plan.menuBar, items);
     collectItems(plan.popupMenu, items);
@@ -112,10 +118,20 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {11, "Löschen\tStrg+Entf"},
                                             {12, "Wiederholen\tStrg+R"},
                                             {13, "Rückgängig\tStrg+Z"},
-                                            {14, "Wiederherstellen\tStrg+Y"}};
+                                            {14, "Wiederherstellen\tStrg+Y"},
+                                            {22, "Ebene 1\t1"},
+                                            {23, "Ebene 2\t2"},
+                                            {24, "Ergebnis\t3"},
+                                            {25, "Maske zeigen\tM"}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
     // Nothing to undo or redo in a new window.
-    for (const auto& [item, label] : labels) EXPECT_EQ(items[item].enabled, item < 13) << item;
+    for (const auto& [item, label] : labels)
+        EXPECT_EQ(items[item].enabled, item < 13 || item > 14) << item;
+    // The composite shows, without the mask; every view item can carry a check mark.
+    for (int item = 22; item <= 25; ++item) {
+        EXPECT_TRUE(items[item].checkable) << item;
+        EXPECT_EQ(items[item].checked, item == 24) << item;
+    }
     EXPECT_EQ(items[9].label, app.state.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.language.available;
@@ -139,7 +155,11 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"Left", 15},
                                                                    {"Right", 16},
                                                                    {"Home", 17},
-                                                                   {"End", 18}}));
+                                                                   {"End", 18},
+                                                                   {"1", 22},
+                                                                   {"2", 23},
+                                                                   {"3", 24},
+                                                                   {"M", 25}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
@@ -228,7 +248,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(plan.menuBar[0].label, "&Project");
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
-    EXPECT_TRUE(plan.menuBar[2].entries[0].entries[0].checked);
+    EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
     EXPECT_EQ(state.view.tool, +Gadget::Eraser);
     EXPECT_EQ(state.view.brushSize, 10);
     EXPECT_EQ(state.view.brushShape, kRoundBrushImage);

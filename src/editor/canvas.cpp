@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/brush_shape.h"
+#include "editor/view_picture.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -282,6 +283,36 @@ void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, i
                 std::max<i64>(x, i64{x} + w), std::max<i64>(y, i64{y} + h));
 }
 
+// The picture the canvas scales: the composite itself, or the picture `shown` made from the
+// takes, the composite and the mask as the view asks, brought up to date here.
+const Image& pictureToScale(ProgramState& state) {
+    CanvasCache& cache = state.canvasCache;
+    const Image& composite = state.images.composite;
+    Image& shown = state.images.shown;
+    if (CanvasShowsComposite(state.view)) {
+        if (!cache.stale.empty()) cache.shownValid = false;
+        return composite;
+    }
+    if (shown.width() != composite.width() || shown.height() != composite.height()) {
+        shown = Image();
+        auto made = Image::create(composite.width(), composite.height());
+        if (!made) return composite;  // shows at least the picture
+        shown = std::move(*made);
+        cache.shownValid = false;
+    }
+    const ViewState& view = state.view;
+    if (!cache.shownValid || cache.shownPicture != view.canvasPicture ||
+        cache.shownOverlay != view.maskOverlay) {
+        DrawViewPicture(state, shown, Rect{0, composite.width(), 0, composite.height()});
+        cache.shownValid = true;
+        cache.shownPicture = view.canvasPicture;
+        cache.shownOverlay = view.maskOverlay;
+        return shown;
+    }
+    for (const Rect& stale : cache.stale) DrawViewPicture(state, shown, stale);
+    return shown;
+}
+
 }  // namespace
 
 void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
@@ -306,7 +337,9 @@ void InvalidateCanvas(ProgramState& state) {
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     Image& canvas = state.images.canvas;
     const Image& composite = state.images.composite;
+    const Image& picture = pictureToScale(state);
     CanvasCache& cache = state.canvasCache;
+    const ViewState& view = state.view;
     const Placement at = placementOf(state);
     const Rect visible = visiblePart(canvas, at);
     const bool scaled = at.width > 0 && at.height > 0 && !composite.empty();
@@ -317,10 +350,11 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.canvasHeight == canvas.height() && cache.canvasPixels == canvas.data() &&
         cache.compositeWidth == composite.width() && cache.compositeHeight == composite.height() &&
         cache.compositePixels == composite.data() && cache.drawnLeft == at.left &&
-        cache.drawnTop == at.top && cache.drawnWidth == at.width && cache.drawnHeight == at.height;
+        cache.drawnTop == at.top && cache.drawnWidth == at.width && cache.drawnHeight == at.height &&
+        cache.drawnPicture == view.canvasPicture && cache.drawnOverlay == view.maskOverlay;
     if (!sameView) {
         fillBackground(canvas, scaled ? visible : Rect{});
-        if (scaled && !isEmpty(visible)) scaleInto(canvas, composite, at, visible);
+        if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);
         cache.overlay.clear();
         cache.overlayBounds = Rect{};
         changed = Rect{0, canvas.width(), 0, canvas.height()};
@@ -335,6 +369,8 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.drawnTop = at.top;
         cache.drawnWidth = at.width;
         cache.drawnHeight = at.height;
+        cache.drawnPicture = view.canvasPicture;
+        cache.drawnOverlay = view.maskOverlay;
     } else {
         // Take the old overlay away first (inverting twice restores the pixels), so that
         // rescaled pixels are not inverted by its removal.
@@ -348,7 +384,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
             if (!scaled || isEmpty(stale) || isEmpty(visible)) continue;
             const Rect part = canvasPixelsOf(stale, composite, at, visible);
             if (isEmpty(part)) continue;
-            scaleInto(canvas, composite, at, part);
+            scaleInto(canvas, picture, at, part);
             unite(changed, part);
         }
     }

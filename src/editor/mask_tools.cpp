@@ -99,6 +99,7 @@ void SelectTool(ProgramState& state, int t) {
     Shell& shell = state.shell;
     shell.showGadget(+Gadget::BrushSize, options.brush);
     shell.showGadget(+Gadget::BrushShape, options.brush);
+    shell.showGadget(+Gadget::Hardness, options.brush);
     shell.showGadget(+Gadget::Transparency, options.transparency);
     shell.showGadget(+Gadget::TransparencyIcon, options.transparency);
     for (int g = +Gadget::ZoomIn; g <= +Gadget::ZoomOneToOne; ++g)

@@ -25,22 +25,12 @@ std::string_view trimRight(std::string_view text) {
     return text.substr(0, end);
 }
 
-// The table entries of one group: the indices [begin, end). The table keeps each group's texts
-// together, so a group is one range; an unknown group is an empty range.
-struct GroupRange {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
-
-GroupRange entriesOfGroup(std::string_view group) {
-    const auto& entries = LanguageTable::entries();
-    GroupRange range;
-    while (range.begin < entries.size() && !EqualsIgnoreCase(entries[range.begin].group, group))
-        ++range.begin;
-    range.end = range.begin;
-    while (range.end < entries.size() && entries[range.end].group == entries[range.begin].group)
-        ++range.end;
-    return range;
+// The table's spelling of a group named in a file; empty for an unknown group. A group's texts
+// may lie in several places of the table: texts added later are appended at its end.
+std::string_view groupOf(std::string_view name) {
+    for (const TextEntry& entry : LanguageTable::entries())
+        if (EqualsIgnoreCase(entry.group, name)) return entry.group;
+    return {};
 }
 
 class Parser {
@@ -53,15 +43,17 @@ public:
         if (text.front() == '[') {
             const std::size_t close = text.find(']', 1);
             const std::size_t nameEnd = close == std::string_view::npos ? text.size() : close;
-            m_group = entriesOfGroup(text.substr(1, nameEnd - 1));
+            m_group = groupOf(text.substr(1, nameEnd - 1));
             return;
         }
         const std::size_t equals = text.find('=');
         if (equals == std::string_view::npos) return;
         const std::string_view key = trimRight(text.substr(0, equals));
         const auto& entries = LanguageTable::entries();
-        for (std::size_t i = m_group.begin; i < m_group.end; ++i) {
-            if (m_values[i] || !EqualsIgnoreCase(entries[i].key, key)) continue;
+        if (m_group.empty()) return;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].group != m_group || m_values[i] || !EqualsIgnoreCase(entries[i].key, key))
+                continue;
             const std::string_view value = trimRight(trimLeft(text.substr(equals + 1)));
             m_values[i] = m_utf8 ? SingleByteUtf8OrEmpty(value) : Windows1252ToUtf8(value);
         }
@@ -71,7 +63,7 @@ public:
 
 private:
     bool m_utf8;
-    GroupRange m_group;  // empty before the first header, as for unknown groups
+    std::string_view m_group;  // empty before the first header, as for unknown groups
     LanguageFileValues m_values;
 };
 

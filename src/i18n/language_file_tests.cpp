@@ -168,6 +168,14 @@ TEST(LanguageFileGroups, AKeyBelongsToItsOwnGroupOnly) {
     EXPECT_EQ(table[Text::ToolsZoom], defaultOf(Text::ToolsZoom));
 }
 
+TEST(LanguageFileGroups, TextsAppendedToAGroupAtTheTablesEndAreRead) {
+    const LanguageTable table = read("[MainMenu]\nsave = Save\nview = &View\n"
+                                     "[Settings]\nhardness = Hardness\n");
+    EXPECT_EQ(table[Text::MainMenuSave], "Save");
+    EXPECT_EQ(table[Text::MainMenuView], "&View");
+    EXPECT_EQ(table[Text::SettingsHardness], "Hardness");
+}
+
 TEST(LanguageFileGroups, HeaderNameEndsAtTheBracketOrTheLineEnd) {
     EXPECT_EQ(read("[Tools] anything after ]\nzoom=Z\n")[Text::ToolsZoom], "Z");
     EXPECT_EQ(read("[Tools\nzoom=Z\n")[Text::ToolsZoom], "Z");

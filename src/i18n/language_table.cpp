@@ -97,6 +97,14 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "aviframerate", "Bildrate ?"},
     {"Requester", "aviframeratetext",
      "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+    // Mask views and brush
+    {"MainMenu", "view", "&Ansicht"},
+    {"MainMenu", "viewlayer1", "Ebene 1\t1"},
+    {"MainMenu", "viewlayer2", "Ebene 2\t2"},
+    {"MainMenu", "viewresult", "Ergebnis\t3"},
+    {"MainMenu", "showmask", "Maske zeigen\tM"},
+    {"Settings", "hardness", "Härte"},
+    {"Settings", "hardnesstip", "Härte der Pinselkante: 100 hart, kleiner weicher"},
 }};
 
 }  // namespace

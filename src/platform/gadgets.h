@@ -26,6 +26,7 @@ enum class Gadget : int {
     ZoomOut = 19,
     ZoomFit = 20,
     ZoomOneToOne = 21,
+    Hardness = 46,  // the brush's hardness, after the transparency field
 };
 
 constexpr int operator+(Gadget g) {
@@ -54,6 +55,11 @@ enum class MenuItem : int {
     NextFrame = 16,      // Right
     FirstFrame = 17,     // Home
     LastFrame = 18,      // End
+    // The "Ansicht" menu: what the canvas shows (display only).
+    ViewLayer1 = 22,  // 1
+    ViewLayer2 = 23,  // 2
+    ViewResult = 24,  // 3
+    ShowMask = 25,    // M
     FirstLanguage = 1001,
 };
 

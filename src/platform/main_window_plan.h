@@ -65,6 +65,7 @@ struct MenuEntry {
     int item = 0;  // the menu event an item raises; 0 for titles, submenus and separators
     bool separator = false;
     bool checked = false;
+    bool checkable = false;  // shows a check mark when checked; a checked entry is checkable
     bool enabled = true;
     std::vector<MenuEntry> entries;  // the entries of a title or a submenu
 };

@@ -36,6 +36,7 @@ public:
     void moveFrameMarker(int) override {}
     void ensureFrameVisible(int, int) override {}
     void enableMenuItem(int, bool) override {}
+    void checkMenuItem(int, bool) override {}
     std::string requestText(const std::string&, const std::string&, const std::string&) override {
         return {};
     }

@@ -130,6 +130,8 @@ public:
 
     // Enables or disables a menu item of the menu bar by number.
     virtual void enableMenuItem(int item, bool enabled) = 0;
+    // Sets or clears the check mark of a checkable menu item of the menu bar.
+    virtual void checkMenuItem(int item, bool checked) = 0;
 
     // ---- Requesters of the exports ----
     // A modal input requester: title, message and a pre-selected default answer. Returns the

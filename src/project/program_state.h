@@ -43,6 +43,7 @@ struct WorkImages {
     Image mask;       // the displayed frame's mask (grey; only blue is read)
     Image layer1;     // the picture of the displayed frame's layer 1
     Image layer2;     // the picture of layer 2
+    Image shown;      // what the canvas scales when it does not show the composite alone
 };
 
 // What the work images hold and which part of the composite needs composing again.
@@ -65,6 +66,9 @@ struct FrameCache {
         maskFailed = false;
     }
 };
+
+// What the canvas shows: one take alone or the composite.
+enum class CanvasPicture { Layer1, Layer2, Result };
 
 // Tool, brush and view settings of the editor.
 struct ViewState {
@@ -100,6 +104,10 @@ struct ViewState {
     int moverShiftY = 0;
     Image moverCopy;
 
+    // What the canvas shows, and whether the mask lies over it as a red tint (display only).
+    CanvasPicture canvasPicture = CanvasPicture::Result;
+    bool maskOverlay = false;
+
     // The brush's hardness (0..100): 100 paints hard dabs, lower values soften their rim.
     int hardness = 100;
     // The brush stroke under way: whether one is, and its last dab in composite pixels.
@@ -134,6 +142,13 @@ struct CanvasCache {
     // The canvas pixels (y * width + x) that the overlay inverted, each once, and their bounds.
     std::vector<std::uint32_t> overlay;
     Rect overlayBounds;
+    // What the canvas shows (the view of the "Ansicht" menu), and what the picture `shown`
+    // holds for the current composite, when shownValid.
+    CanvasPicture drawnPicture = CanvasPicture::Result;
+    bool drawnOverlay = false;
+    bool shownValid = false;
+    CanvasPicture shownPicture = CanvasPicture::Result;
+    bool shownOverlay = false;
     // The arguments of the last redraw: the cursor and the rubber band it drew.
     int lastX = -1;
     int lastY = -1;

@@ -147,9 +147,9 @@ void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& ent
             action->setData(entry.item);
             action->setEnabled(entry.enabled);
             if (actions) (*actions)[entry.item] = action;
-            if (entry.checked) {
+            if (entry.checked || entry.checkable) {
                 action->setCheckable(true);
-                action->setChecked(true);
+                action->setChecked(entry.checked);
             }
             const int item = entry.item;
             connect(action, &QAction::triggered, this, [this, item] {
@@ -246,6 +246,7 @@ void MainWindowWidget::buildGadget(const GadgetPlan& plan) {
             font.setPixelSize(11);
             spin->setFont(font);
             if (auto* edit = spin->findChild<QLineEdit*>()) edit->setTextMargins(0, 0, 0, 0);
+            if (!plan.label.empty()) spin->setPrefix(text(plan.label) + " ");
             connect(spin, &QSpinBox::valueChanged, this, [this, number] { postGadget(number); });
             widget = spin;
             break;

@@ -328,6 +328,11 @@ void QtShell::enableMenuItem(int item, bool enabled) {
     if (QAction* action = m_window->menuItem(item)) action->setEnabled(enabled);
 }
 
+void QtShell::checkMenuItem(int item, bool checked) {
+    if (!m_window) return;
+    if (QAction* action = m_window->menuItem(item)) action->setChecked(checked);
+}
+
 void QtShell::showMessage(const std::string& caption, const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, text(caption), text(message), QMessageBox::Ok,
                     dialogParent());

@@ -64,6 +64,7 @@ public:
     };
     std::vector<Columns> frameStripShown;  // every ensureFrameVisible
     std::map<int, bool> menuItemEnabled;   // menu items the core enabled or disabled
+    std::map<int, bool> menuItemChecked;   // check marks the core set or cleared
 
     // The main window: every build (the last one is the window shown), whether the next build
     // fails, the client area below the menu bar, and where the layout placed the gadgets.
@@ -130,6 +131,7 @@ public:
     void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
     void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
     void enableMenuItem(int item, bool enabled) override { menuItemEnabled[item] = enabled; }
+    void checkMenuItem(int item, bool checked) override { menuItemChecked[item] = checked; }
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
 

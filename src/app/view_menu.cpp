@@ -1,0 +1,34 @@
+#include "app/view_menu.h"
+
+#include "editor/canvas.h"
+
+namespace morvel {
+
+void ViewMenu(ProgramState& state, MenuItem item) {
+    ViewState& view = state.view;
+    switch (item) {
+        case MenuItem::ViewLayer1:
+            view.canvasPicture = CanvasPicture::Layer1;
+            break;
+        case MenuItem::ViewLayer2:
+            view.canvasPicture = CanvasPicture::Layer2;
+            break;
+        case MenuItem::ViewResult:
+            view.canvasPicture = CanvasPicture::Result;
+            break;
+        case MenuItem::ShowMask:
+            view.maskOverlay = !view.maskOverlay;
+            break;
+        default:
+            return;
+    }
+    Shell& shell = state.shell;
+    shell.checkMenuItem(+MenuItem::ViewLayer1, view.canvasPicture == CanvasPicture::Layer1);
+    shell.checkMenuItem(+MenuItem::ViewLayer2, view.canvasPicture == CanvasPicture::Layer2);
+    shell.checkMenuItem(+MenuItem::ViewResult, view.canvasPicture == CanvasPicture::Result);
+    shell.checkMenuItem(+MenuItem::ShowMask, view.maskOverlay);
+    const CanvasCache& last = state.canvasCache;  // keeps the brush outline where it was
+    RedrawCanvas(state, last.lastX, last.lastY, last.lastW, last.lastH);
+}
+
+}  // namespace morvel
