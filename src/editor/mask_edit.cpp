@@ -83,9 +83,40 @@ int SoftDabWeight(double dx, double dy, int s, bool round, int hardness) {
     return static_cast<int>(std::lround(t * t * (3 - 2 * t) * 255));  // smooth at both ends
 }
 
+namespace {
+
+// The weights of a soft dab, made once for the strokes' size, hardness and shape.
+const ViewState::SoftDab& softDabOf(ProgramState& state, int s, int shape, int hardness) {
+    ViewState::SoftDab& dab = state.view.softDab;
+    if (dab.size == s && dab.hardness == hardness && dab.shape == shape) return dab;
+    dab.size = s;
+    dab.hardness = hardness;
+    dab.shape = shape;
+    const int side = 2 * s;
+    dab.weights.assign(static_cast<std::size_t>(side) * side, 0);
+    dab.rows.assign(static_cast<std::size_t>(side), {0, 0});
+    for (int j = 0; j < side; ++j) {
+        int first = side;
+        int end = 0;
+        for (int i = 0; i < side; ++i) {
+            // The pixel's centre relative to the dab's centre, which lies on a pixel corner.
+            const int w = SoftDabWeight(i - s + 0.5, j - s + 0.5, s, shape != kSquareBrushImage,
+                                        hardness);
+            dab.weights[static_cast<std::size_t>(j) * side + i] = static_cast<std::uint8_t>(w);
+            if (w == 0) continue;
+            first = std::min(first, i);
+            end = i + 1;
+        }
+        dab.rows[static_cast<std::size_t>(j)] = {std::min(first, end), end};
+    }
+    return dab;
+}
+
+}  // namespace
+
 Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey,
                       int hardness) {
-    const bool round = shape != kSquareBrushImage;
+    const ViewState::SoftDab& dab = softDabOf(state, s, shape, hardness);
     const Rect box{ix - s, ix + s, iy - s, iy + s};
     const Rect m = onMask(state, box);
     if (isEmpty(m)) return box;
@@ -95,12 +126,15 @@ Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std
     constexpr int kSide = 64;
     auto& squares = state.view.strokeSquares;
     for (int y = m.top; y < m.bottom; ++y) {
-        const double dy = y - shift + 0.5 - iy;
+        const int j = y - shift - box.top;
+        const auto [first, end] = dab.rows[static_cast<std::size_t>(j)];
+        const std::uint8_t* dabWeights = &dab.weights[static_cast<std::size_t>(j) * 2 * s];
         std::uint8_t* row = mask.row(y);
-        for (int x0 = m.left; x0 < m.right;) {
+        for (int x0 = std::max(m.left, box.left + first), right = std::min(m.right, box.left + end);
+             x0 < right;) {
             // One square's part of the row at a time.
             const int column = x0 / kSide;
-            const int x1 = std::min(m.right, (column + 1) * kSide);
+            const int x1 = std::min(right, (column + 1) * kSide);
             const std::int64_t key = (std::int64_t{y / kSide} << 32) | column;
             std::vector<std::uint8_t>& square = squares[key];
             if (square.empty()) {
@@ -117,7 +151,7 @@ Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std
             std::uint8_t* before = &square[rowStart * 3];
             std::uint8_t* weights = &square[kSide * kSide * 3 + rowStart];
             for (int x = x0; x < x1; ++x) {
-                const int w = SoftDabWeight(x + 0.5 - ix, dy, s, round, hardness);
+                const int w = dabWeights[x - box.left];
                 const int i = x % kSide;
                 if (w <= weights[i]) continue;
                 weights[i] = static_cast<std::uint8_t>(w);

@@ -3,6 +3,7 @@
 // shown at fit zoom in a 1000 x 700 canvas; the figures are medians per mouse event.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <vector>
 
 #include "editor/benchmark_scene.h"
@@ -66,6 +67,37 @@ void LargeDabsZoomedIn(benchmark::State& run) {
     run.counters["median_dab_ms"] = median(dabs);
 }
 
+// A joined stroke of size 60 at fit zoom: each mouse event moves 200 composite pixels, which
+// the stroke fills with dabs (composition and canvas redraw included). The argument is the
+// hardness: 100 hard dabs, below soft ones.
+void JoinedStroke(benchmark::State& run) {
+    PaintingScene scene(6000, 4000);
+    ProgramState& state = scene.state;
+    state.view.brushSize = 60;
+    state.view.hardness = static_cast<int>(run.range(0));
+    const float zoom = state.view.zoom;
+    std::vector<double> events;
+    for (auto _ : run) {
+        state.view.buttonDown = true;
+        MouseAction(state, kMousePressed, 50, 100);
+        float x = 50;
+        float y = 100;
+        for (int i = 1; i <= 20; ++i) {
+            // Alternately across and on a slant: 200 composite pixels either way.
+            x += (i % 2 ? 200 : 160) * zoom;
+            y += (i % 2 ? 0 : 120) * zoom;
+            const int cx = static_cast<int>(std::lround(x));
+            const int cy = static_cast<int>(std::lround(y));
+            events.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, cx, cy); }));
+        }
+        run.PauseTiming();
+        MouseAction(state, kMouseReleased, 900, 600);
+        state.view.buttonDown = false;
+        run.ResumeTiming();
+    }
+    run.counters["median_event_ms"] = median(events);
+}
+
 void StrokeEnd(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
@@ -105,6 +137,7 @@ void FullRedraw(benchmark::State& run) {
 BENCHMARK(EraserDabs)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(Hovers)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(LargeDabsZoomedIn)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(JoinedStroke)->Arg(100)->Arg(50)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(StrokeEnd)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRedraw)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 

@@ -26,11 +26,12 @@ void stroke(ProgramState& state, int x, int y, int dx, int dy, int dabs) {
     state.view.buttonDown = false;
 }
 
-// A stroke of 100 dabs of size 30 across a quarter of the frame (half its width and height),
-// undone and redone in turn.
+// A stroke of 100 mouse events of size 30 across a quarter of the frame (half its width and
+// height), undone and redone in turn. The third argument is the brush's hardness.
 void UndoRedoStroke(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
+    state.view.hardness = static_cast<int>(run.range(2));
     const Image& canvas = state.images.canvas;
     const float zoom = state.view.zoom;
     const int across = static_cast<int>(state.images.composite.width() * zoom / 2);
@@ -61,7 +62,10 @@ void HistoryMemory(benchmark::State& run) {
     run.counters["history_MB"] = static_cast<double>(state.maskHistory.bytes) / (1 << 20);
 }
 
-BENCHMARK(UndoRedoStroke)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoRedoStroke)
+    ->Args({6000, 4000, 100})
+    ->Args({6000, 4000, 50})
+    ->Args({1920, 1080, 100})->Unit(benchmark::kMillisecond);
 BENCHMARK(HistoryMemory)->Args({6000, 4000})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -118,6 +118,15 @@ struct ViewState {
     // square of the mask it touched (key: row << 32 | column), the square's pixels before the
     // stroke (3 bytes each), then the strongest weight (0..255) any dab gave each pixel.
     std::unordered_map<std::int64_t, std::vector<std::uint8_t>> strokeSquares;
+    // The weights of the soft dab last painted, 2 size x 2 size, and in each of its rows the
+    // columns [first, end) with weights above 0: every dab of a stroke has the same.
+    struct SoftDab {
+        int size = 0;
+        int hardness = -1;
+        int shape = 0;
+        std::vector<std::uint8_t> weights;
+        std::vector<std::pair<int, int>> rows;
+    } softDab;
 };
 
 // What the canvas buffer shows, so that a redraw recomputes only what changed. The scaled
