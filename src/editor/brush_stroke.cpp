@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/compose_frame.h"
 #include "editor/mask_edit.h"
-#include "editor/masks.h"
+#include "editor/mask_tool_support.h"
 
 namespace morvel {
 
@@ -29,11 +28,6 @@ void unite(Rect& into, const Rect& r) {
     into.bottom = std::max(into.bottom, r.bottom);
 }
 
-void recompose(ProgramState& state, const Rect& dirty) {
-    state.cache.dirty = dirty;
-    ClampDirtyRectangle(state);
-    ComposeFrame(state, kMaskChanged);
-}
 
 // The part [t0, t1] of the segment from p to p + d (t from 0 to 1) that lies within the
 // rectangle; false when none does (Liang-Barsky).
@@ -70,7 +64,7 @@ void BeginStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
     view.strokeUnderWay = true;
     view.strokeLastX = ix;
     view.strokeLastY = iy;
-    recompose(state, paintDab(state, ix, iy, grey));
+    RecomposeMaskEdit(state, paintDab(state, ix, iy, grey));
 }
 
 void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
@@ -111,7 +105,7 @@ void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
         const int y = static_cast<int>(std::lround(y0 + dy * t));
         unite(piece, paintDab(state, x, y, grey));
         if (++inPiece == perPiece || k == last) {
-            recompose(state, piece);
+            RecomposeMaskEdit(state, piece);
             piece = Rect{};
             inPiece = 0;
         }

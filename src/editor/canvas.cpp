@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "editor/brush_shape.h"
+#include "editor/mask_tool.h"
+#include "editor/view_transform.h"
 #include "editor/view_picture.h"
 #include "platform/gadgets.h"
 
@@ -32,22 +34,18 @@ void unite(Rect& into, const Rect& r) {
     into.bottom = std::max(into.bottom, r.bottom);
 }
 
-i64 roundToInt(float value) {
-    return static_cast<i64>(std::nearbyint(value));  // the default mode: halves to even
-}
-
 // Where the scaled composite lies on the canvas.
 struct Placement {
     i64 left, top, width, height;
 };
 
 Placement placementOf(const ProgramState& state) {
-    const float zoom = state.view.zoom;
+    const ViewTransform view = ViewTransform::of(state.view);
     const Image& composite = state.images.composite;
-    return Placement{roundToInt(static_cast<float>(state.view.offsetX) * zoom),
-                     roundToInt(static_cast<float>(state.view.offsetY) * zoom),
-                     roundToInt(static_cast<float>(composite.width()) * zoom),
-                     roundToInt(static_cast<float>(composite.height()) * zoom)};
+    return Placement{view.canvasLength(static_cast<float>(view.offsetX)),
+                     view.canvasLength(static_cast<float>(view.offsetY)),
+                     view.canvasLength(static_cast<float>(composite.width())),
+                     view.canvasLength(static_cast<float>(composite.height()))};
 }
 
 // The area-averaging scale along one axis, for the destination pixels [first, end) of a
@@ -266,8 +264,9 @@ void invert(Image& canvas, const std::vector<std::uint32_t>& pixels) {
 void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, int w, int h) {
     if (x < 0 || y < 0) return;
     const ViewState& view = state.view;
-    if (view.tool == +Gadget::Eraser || view.tool == +Gadget::AntiEraser) {
-        const i64 r = roundToInt(static_cast<float>(view.brushSize) * view.zoom);
+    const MaskTool* tool = MaskToolFor(view.tool);
+    if (tool && tool->outline() == ToolOutline::Brush) {
+        const i64 r = ViewTransform::of(view).canvasLength(static_cast<float>(view.brushSize));
         if (r <= 0) return;
         if (view.brushShape == kSquareBrushImage) {
             overlay.box(x - r, y - r, x + r - 1, y + r - 1);

@@ -6,6 +6,8 @@
 
 namespace morvel {
 
+class MaskTool;
+
 // Mouse phases handed to the tools.
 enum MousePhase : int {
     kMousePressed = -1,
@@ -26,9 +28,7 @@ void SelectTool(ProgramState& state, int t);
 // the canvas. phase: kMousePressed, kMouseDragged (any move) or kMouseReleased.
 void MouseAction(ProgramState& state, int phase, int cx, int cy);
 
-// The tools; colours are grey levels here (0..255), since masks are grey.
-void BrushTool(ProgramState& state, int cx, int cy, std::uint8_t grey, int phase);
-void SelectionTool(ProgramState& state, int cx, int cy, std::uint8_t grey, int phase);
-void MaskMover(ProgramState& state, int cx, int cy, int phase);
+// Calls the tool's part for the phase (editor/mask_tool.h).
+void ApplyMousePhase(MaskTool& tool, ProgramState& state, int phase, int cx, int cy);
 
 }  // namespace morvel

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "editor/canvas.h"
+#include "editor/view_transform.h"
 #include "editor/zoom.h"
 #include "platform/gadgets.h"
 
@@ -18,14 +19,15 @@ void ScrollByWheel(ProgramState& state, int bar, int steps) {
     const Image& composite = state.images.composite;
     std::int32_t& offset = across ? view.offsetX : view.offsetY;
     // The scroll bar's range, as UpdateScrollBars gives it.
-    const std::int64_t page = static_cast<std::int64_t>(
-        std::nearbyint(static_cast<float>(across ? canvas.width() : canvas.height()) / view.zoom));
+    const ViewTransform transform = ViewTransform::of(view);
+    const std::int64_t page =
+        transform.compositeLength(across ? canvas.width() : canvas.height());
     const std::int64_t last =
         std::max<std::int64_t>(0, (across ? composite.width() : composite.height()) - page);
     const std::int64_t position = -static_cast<std::int64_t>(offset);
     if (last == 0 || (steps > 0 && position <= 0) || (steps < 0 && position >= last)) return;
-    const std::int64_t step = std::max<std::int64_t>(
-        1, static_cast<std::int64_t>(std::nearbyint(kWheelScrollPixels / view.zoom)));
+    const std::int64_t step =
+        std::max<std::int64_t>(1, transform.compositeLength(kWheelScrollPixels));
     offset = static_cast<std::int32_t>(-std::clamp(position - steps * step, std::int64_t{0}, last));
     UpdateScrollBars(state);
     ScrollTo(state, bar);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "editor/canvas.h"
-#include "editor/mask_tools.h"
+#include "editor/view_transform.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -31,13 +31,11 @@ void showNewZoom(ProgramState& state) {
 void UpdateScrollBars(ProgramState& state) {
     const Image& canvas = state.images.canvas;
     const Image& composite = state.images.composite;
-    const float zoom = state.view.zoom;
+    const ViewTransform view = ViewTransform::of(state.view);
     state.shell.setScrollBar(+Gadget::HorizontalScrollBar, composite.width(),
-                             static_cast<int>(std::nearbyint(canvas.width() / zoom)),
-                             -state.view.offsetX);
+                             view.compositeLength(canvas.width()), -state.view.offsetX);
     state.shell.setScrollBar(+Gadget::VerticalScrollBar, composite.height(),
-                             static_cast<int>(std::nearbyint(canvas.height() / zoom)),
-                             -state.view.offsetY);
+                             view.compositeLength(canvas.height()), -state.view.offsetY);
 }
 
 void ScrollTo(ProgramState& state, int bar) {
@@ -82,43 +80,6 @@ void ZoomByFactor(ProgramState& state, float factor) {
         roundToInt(static_cast<float>(view.offsetX) - (visibleWidth - w1 / view.zoom) / 2);
     view.offsetY =
         roundToInt(static_cast<float>(view.offsetY) - (visibleHeight - h1 / view.zoom) / 2);
-    showNewZoom(state);
-}
-
-void ZoomToRectangle(ProgramState& state, int cx, int cy, int phase) {
-    ViewState& view = state.view;
-    switch (phase) {
-        case kMousePressed:
-            view.zoomAnchorX = cx;
-            view.zoomAnchorY = cy;
-            return;
-        case kMouseDragged:
-            RedrawCanvas(state, view.zoomAnchorX, view.zoomAnchorY, cx - view.zoomAnchorX,
-                         cy - view.zoomAnchorY);
-            return;
-        case kMouseReleased:
-            break;
-        default:
-            return;
-    }
-    if (cx == view.zoomAnchorX || cy == view.zoomAnchorY) {
-        RedrawCanvas(state, -1, -1, 0, 0);  // takes the rubber band away
-        return;
-    }
-    const int x0 = std::min(cx, view.zoomAnchorX);
-    const int x1 = std::max(cx, view.zoomAnchorX);
-    const int y0 = std::min(cy, view.zoomAnchorY);
-    const int y1 = std::max(cy, view.zoomAnchorY);
-    const float zy =
-        static_cast<float>(state.images.canvas.height()) / static_cast<float>(y1 - y0) * view.zoom;
-    const float zx =
-        static_cast<float>(state.images.canvas.width()) / static_cast<float>(x1 - x0) * view.zoom;
-    // The rectangle's upper-left corner moves to the canvas's upper-left corner.
-    view.offsetX =
-        roundToInt(static_cast<float>(view.offsetX) - static_cast<float>(x0) / view.zoom);
-    view.offsetY =
-        roundToInt(static_cast<float>(view.offsetY) - static_cast<float>(y0) / view.zoom);
-    view.zoom = limited(std::min(zx, zy));
     showNewZoom(state);
 }
 

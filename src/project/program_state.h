@@ -91,11 +91,9 @@ struct ViewState {
     bool undoItemEnabled = false;
     bool redoItemEnabled = false;
 
-    // Canvas positions where the zoom tool's and the selection's drags began.
-    int zoomAnchorX = 0;
-    int zoomAnchorY = 0;
-    int selectionAnchorX = 0;
-    int selectionAnchorY = 0;
+    // The canvas position where the rubber band of the zoom tool or the selection began.
+    int rubberBandAnchorX = 0;
+    int rubberBandAnchorY = 0;
     // The mask mover's drag, in composite pixels: the last position, the shift since the press,
     // and the mask as it was at the press (empty when no drag is under way).
     int moverLastX = 0;
