@@ -171,7 +171,8 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
         ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
     transparency.tooltip = t[Text::SettingsTransparency];
     list.push_back(transparency);
-    GadgetPlan hardness = ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 70, 20), 0, 100, 100);
+    GadgetPlan hardness =
+        ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 70, 20), 0, 100, 100);
     hardness.label = t[Text::SettingsHardness];
     hardness.tooltip = t[Text::SettingsHardnesstip];
     list.push_back(hardness);

@@ -28,7 +28,6 @@ void unite(Rect& into, const Rect& r) {
     into.bottom = std::max(into.bottom, r.bottom);
 }
 
-
 // The part [t0, t1] of the segment from p to p + d (t from 0 to 1) that lies within the
 // rectangle; false when none does (Liang-Barsky).
 bool clipSegment(double px, double py, double dx, double dy, const Rect& r, double& t0,
@@ -89,12 +88,14 @@ void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
     // [composite height - mask height, composite height).
     const Image& mask = state.images.mask;
     const int maskTop = state.images.composite.height() - mask.height();
-    const Rect reach{-s - 2, mask.width() + s + 2, maskTop - s - 2, maskTop + mask.height() + s + 2};
+    const Rect reach{-s - 2, mask.width() + s + 2, maskTop - s - 2,
+                     maskTop + mask.height() + s + 2};
     double t0 = 0;
     double t1 = 0;
     if (!clipSegment(x0, y0, dx, dy, reach, t0, t1)) return;
     const std::int64_t first = std::max<std::int64_t>(1, static_cast<std::int64_t>(t0 * n));
-    const std::int64_t last = std::min<std::int64_t>(n, static_cast<std::int64_t>(std::ceil(t1 * n)));
+    const std::int64_t last =
+        std::min<std::int64_t>(n, static_cast<std::int64_t>(std::ceil(t1 * n)));
     // Recomposing piece by piece keeps each rectangle close to the path, also on a diagonal.
     const std::int64_t perPiece = std::max(1, 128 / spacing);
     Rect piece;

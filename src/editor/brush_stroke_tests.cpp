@@ -16,7 +16,8 @@ using testing::UniformPicture;
 class BrushStroke : public ::testing::Test, public testing::EditorScene {
 protected:
     void SetUp() override {
-        addFrame(UniformPicture(120, 90, {200, 150, 250}), UniformPicture(120, 90, {130, 140, 160}));
+        addFrame(UniformPicture(120, 90, {200, 150, 250}),
+                 UniformPicture(120, 90, {130, 140, 160}));
         show(0, 200, 150);
     }
     // The mask after a click at (x, y) with the brush as set, on a white mask.
@@ -73,8 +74,7 @@ TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
         drag({{60, 45}, {60, 45}});
         EXPECT_EQ(mask(60, 45), c.grey);
         const int towards = c.grey < c.old ? 1 : -1;
-        for (int x = 61; x < 90; ++x)
-            EXPECT_GE((mask(x, 45) - mask(x - 1, 45)) * towards, 0) << x;
+        for (int x = 61; x < 90; ++x) EXPECT_GE((mask(x, 45) - mask(x - 1, 45)) * towards, 0) << x;
         EXPECT_NE(mask(60 + 17, 45), c.old);  // soft: something between
         EXPECT_NE(mask(60 + 17, 45), c.grey);
         EXPECT_EQ(mask(60 + 20, 45), c.old);

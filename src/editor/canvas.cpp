@@ -8,8 +8,8 @@
 
 #include "editor/brush_shape.h"
 #include "editor/mask_tool.h"
-#include "editor/view_transform.h"
 #include "editor/view_picture.h"
+#include "editor/view_transform.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -289,7 +289,8 @@ const Image& pictureToScale(ProgramState& state) {
     const Image& composite = state.images.composite;
     Image& shown = state.images.shown;
     if (CanvasShowsComposite(state.view)) {
-        if (!cache.stale.empty()) cache.shownValid = false;
+        shown = Image();  // a large picture's worth of memory, not needed in this view
+        cache.shownValid = false;
         return composite;
     }
     if (shown.width() != composite.width() || shown.height() != composite.height()) {
@@ -349,8 +350,9 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.canvasHeight == canvas.height() && cache.canvasPixels == canvas.data() &&
         cache.compositeWidth == composite.width() && cache.compositeHeight == composite.height() &&
         cache.compositePixels == composite.data() && cache.drawnLeft == at.left &&
-        cache.drawnTop == at.top && cache.drawnWidth == at.width && cache.drawnHeight == at.height &&
-        cache.drawnPicture == view.canvasPicture && cache.drawnOverlay == view.maskOverlay;
+        cache.drawnTop == at.top && cache.drawnWidth == at.width &&
+        cache.drawnHeight == at.height && cache.drawnPicture == view.canvasPicture &&
+        cache.drawnOverlay == view.maskOverlay;
     if (!sameView) {
         fillBackground(canvas, scaled ? visible : Rect{});
         if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);

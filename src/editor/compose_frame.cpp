@@ -210,8 +210,9 @@ int ComposeFrame(ProgramState& state, int flags) {
         // Only the caller's mask edit changed anything: no other picture came in.
         // The mask's overlay on the canvas shows every change of the mask, also where the
         // composite stays as it was.
-        const bool onlyMaskEdited = (loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)) == 0 &&
-                                    !resizedComposite && !state.view.maskOverlay;
+        const bool onlyMaskEdited =
+            (loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)) == 0 && !resizedComposite &&
+            !state.view.maskOverlay;
         blend(state, (flags & kLayer2Present) != 0, onlyMaskEdited);
     } else {
         draw(state, flags);

@@ -74,8 +74,7 @@ Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::ui
 }
 
 int SoftDabWeight(double dx, double dy, int s, bool round, int hardness) {
-    const double d =
-        round ? std::sqrt(dx * dx + dy * dy) : std::max(std::abs(dx), std::abs(dy));
+    const double d = round ? std::sqrt(dx * dx + dy * dy) : std::max(std::abs(dx), std::abs(dy));
     const double inner = s * std::clamp(hardness, 0, 100) / 100.0;
     if (d <= inner) return 255;
     if (d >= s) return 0;
@@ -100,8 +99,8 @@ const ViewState::SoftDab& softDabOf(ProgramState& state, int s, int shape, int h
         int end = 0;
         for (int i = 0; i < side; ++i) {
             // The pixel's centre relative to the dab's centre, which lies on a pixel corner.
-            const int w = SoftDabWeight(i - s + 0.5, j - s + 0.5, s, shape != kSquareBrushImage,
-                                        hardness);
+            const int w =
+                SoftDabWeight(i - s + 0.5, j - s + 0.5, s, shape != kSquareBrushImage, hardness);
             dab.weights[static_cast<std::size_t>(j) * side + i] = static_cast<std::uint8_t>(w);
             if (w == 0) continue;
             first = std::min(first, i);
@@ -157,7 +156,8 @@ Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std
                 weights[i] = static_cast<std::uint8_t>(w);
                 for (int c = 0; c < 3; ++c) {
                     const int b = before[i * 3 + c];
-                    row[x * 3 + c] = static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
+                    row[x * 3 + c] =
+                        static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
                 }
             }
             x0 = x1;

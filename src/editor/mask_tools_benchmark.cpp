@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/benchmark_scene.h"
+#include "editor/brush_stroke.h"
 #include "editor/canvas.h"
 #include "editor/mask_tools.h"
 
@@ -98,6 +99,23 @@ void JoinedStroke(benchmark::State& run) {
     run.counters["median_event_ms"] = median(events);
 }
 
+// A jump after a stall: one segment of about 120,000 composite pixels across the whole frame on
+// its diagonal, with the canvas redraw. Arguments: brush size and hardness.
+void LongJump(benchmark::State& run) {
+    PaintingScene scene(6000, 4000);
+    ProgramState& state = scene.state;
+    state.view.brushSize = static_cast<int>(run.range(0));
+    state.view.hardness = static_cast<int>(run.range(1));
+    for (auto _ : run) {
+        BeginStroke(state, -54000, -36000, 0);
+        ContinueStroke(state, 60000, 40000, 0);
+        RedrawCanvas(state, -1, -1, 0, 0);
+        run.PauseTiming();
+        EndStroke(state);
+        run.ResumeTiming();
+    }
+}
+
 void StrokeEnd(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
@@ -138,6 +156,8 @@ BENCHMARK(EraserDabs)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::k
 BENCHMARK(Hovers)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(LargeDabsZoomedIn)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(JoinedStroke)->Arg(100)->Arg(50)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(LongJump)->Args({1, 100})->Args({60, 100})->Args({60, 50})->Args({150, 0})->Unit(
+    benchmark::kMillisecond);
 BENCHMARK(StrokeEnd)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRedraw)->Args({6000, 4000})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 

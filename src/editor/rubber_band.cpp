@@ -13,8 +13,8 @@ void BeginRubberBand(ProgramState& state, int cx, int cy) {
 
 void DragRubberBand(ProgramState& state, int cx, int cy) {
     const ViewState& view = state.view;
-    RedrawCanvas(state, view.rubberBandAnchorX, view.rubberBandAnchorY,
-                 cx - view.rubberBandAnchorX, cy - view.rubberBandAnchorY);
+    RedrawCanvas(state, view.rubberBandAnchorX, view.rubberBandAnchorY, cx - view.rubberBandAnchorX,
+                 cy - view.rubberBandAnchorY);
 }
 
 std::optional<CanvasRectangle> EndRubberBand(ProgramState& state, int cx, int cy) {

@@ -65,7 +65,8 @@ void HistoryMemory(benchmark::State& run) {
 BENCHMARK(UndoRedoStroke)
     ->Args({6000, 4000, 100})
     ->Args({6000, 4000, 50})
-    ->Args({1920, 1080, 100})->Unit(benchmark::kMillisecond);
+    ->Args({1920, 1080, 100})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(HistoryMemory)->Args({6000, 4000})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

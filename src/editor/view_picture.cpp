@@ -13,8 +13,7 @@ namespace {
 const Image* takeShown(const ProgramState& state, int layer) {
     const Image& picture = layer == 0 ? state.images.layer1 : state.images.layer2;
     const Image& composite = state.images.composite;
-    const bool present =
-        !state.cache.layerSource[layer].empty() && !state.cache.layerFailed[layer];
+    const bool present = !state.cache.layerSource[layer].empty() && !state.cache.layerFailed[layer];
     if (!present || picture.width() < composite.width() || picture.height() < composite.height())
         return nullptr;
     return &picture;
@@ -53,7 +52,8 @@ void DrawViewPicture(const ProgramState& state, Image& out, const Rect& r) {
         std::uint8_t* row = out.row(y) + offset;
         // Every source lies under the composite aligned at the bottom-left, as blended.
         if (source) {
-            std::memcpy(row, source->row(y + source->height() - composite.height()) + offset, bytes);
+            std::memcpy(row, source->row(y + source->height() - composite.height()) + offset,
+                        bytes);
         } else {
             std::memset(row, 0, bytes);
         }

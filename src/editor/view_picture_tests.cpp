@@ -20,7 +20,8 @@ struct View {
 class ViewPicture : public ::testing::Test, public testing::EditorScene {
 protected:
     void SetUp() override {
-        addFrame(UniformPicture(120, 90, {200, 150, 250}), UniformPicture(120, 90, {130, 140, 160}));
+        addFrame(UniformPicture(120, 90, {200, 150, 250}),
+                 UniformPicture(120, 90, {130, 140, 160}));
         show(0, 200, 150);
     }
     void view(View v) {

@@ -42,8 +42,7 @@ struct ViewTransform {
 
 private:
     int toComposite(int c, std::int32_t offset) const {
-        return static_cast<int>(
-            rounded(static_cast<float>(c) / zoom - static_cast<float>(offset)));
+        return static_cast<int>(rounded(static_cast<float>(c) / zoom - static_cast<float>(offset)));
     }
 };
 

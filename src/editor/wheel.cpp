@@ -20,8 +20,7 @@ void ScrollByWheel(ProgramState& state, int bar, int steps) {
     std::int32_t& offset = across ? view.offsetX : view.offsetY;
     // The scroll bar's range, as UpdateScrollBars gives it.
     const ViewTransform transform = ViewTransform::of(view);
-    const std::int64_t page =
-        transform.compositeLength(across ? canvas.width() : canvas.height());
+    const std::int64_t page = transform.compositeLength(across ? canvas.width() : canvas.height());
     const std::int64_t last =
         std::max<std::int64_t>(0, (across ? composite.width() : composite.height()) - page);
     const std::int64_t position = -static_cast<std::int64_t>(offset);

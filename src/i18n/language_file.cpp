@@ -52,7 +52,8 @@ public:
         const auto& entries = LanguageTable::entries();
         if (m_group.empty()) return;
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].group != m_group || m_values[i] || !EqualsIgnoreCase(entries[i].key, key))
+            if (entries[i].group != m_group || m_values[i] ||
+                !EqualsIgnoreCase(entries[i].key, key))
                 continue;
             const std::string_view value = trimRight(trimLeft(text.substr(equals + 1)));
             m_values[i] = m_utf8 ? SingleByteUtf8OrEmpty(value) : Windows1252ToUtf8(value);

@@ -169,8 +169,9 @@ TEST(LanguageFileGroups, AKeyBelongsToItsOwnGroupOnly) {
 }
 
 TEST(LanguageFileGroups, TextsAppendedToAGroupAtTheTablesEndAreRead) {
-    const LanguageTable table = read("[MainMenu]\nsave = Save\nview = &View\n"
-                                     "[Settings]\nhardness = Hardness\n");
+    const LanguageTable table = read(
+        "[MainMenu]\nsave = Save\nview = &View\n"
+        "[Settings]\nhardness = Hardness\n");
     EXPECT_EQ(table[Text::MainMenuSave], "Save");
     EXPECT_EQ(table[Text::MainMenuView], "&View");
     EXPECT_EQ(table[Text::SettingsHardness], "Hardness");

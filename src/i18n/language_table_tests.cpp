@@ -54,7 +54,6 @@ TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {
                                                   "Else", "Errors", "SaveWindow", "Requester"}));
 }
 
-
 TEST(LanguageTable, DefaultsAreUtf8WithExactBytes) {
     EXPECT_EQ(defaultOf(Text::MainMenuOpen),
               "\xC3\x96"

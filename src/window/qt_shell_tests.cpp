@@ -179,8 +179,8 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QWidget* size = window.gadget(+Gadget::BrushSize);
     size->setFocus();
     ASSERT_TRUE(size->hasFocus());
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_1,
-                        Qt::Key_M})
+    for (Qt::Key key :
+         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_1, Qt::Key_M})
         QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_TRUE(menuEvents().empty());
     // A click on the canvas gives the keys back to the window.
