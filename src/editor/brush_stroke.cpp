@@ -96,8 +96,9 @@ void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
     const std::int64_t first = std::max<std::int64_t>(1, static_cast<std::int64_t>(t0 * n));
     const std::int64_t last =
         std::min<std::int64_t>(n, static_cast<std::int64_t>(std::ceil(t1 * n)));
-    // Recomposing piece by piece keeps each rectangle close to the path, also on a diagonal.
-    const std::int64_t perPiece = std::max(1, 128 / spacing);
+    // Recomposing piece by piece keeps each rectangle close to the path, also on a diagonal;
+    // pieces about three brush sizes long compose the fewest pixels.
+    const std::int64_t perPiece = std::max(1, std::max(64, 3 * s) / spacing);
     Rect piece;
     std::int64_t inPiece = 0;
     for (std::int64_t k = first; k <= last; ++k) {

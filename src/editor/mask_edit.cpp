@@ -124,43 +124,42 @@ Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std
     const int shift = maskRowShift(state);
     constexpr int kSide = 64;
     auto& squares = state.view.strokeSquares;
-    for (int y = m.top; y < m.bottom; ++y) {
-        const int j = y - shift - box.top;
-        const auto [first, end] = dab.rows[static_cast<std::size_t>(j)];
-        const std::uint8_t* dabWeights = &dab.weights[static_cast<std::size_t>(j) * 2 * s];
-        std::uint8_t* row = mask.row(y);
-        for (int x0 = std::max(m.left, box.left + first), right = std::min(m.right, box.left + end);
-             x0 < right;) {
-            // One square's part of the row at a time.
-            const int column = x0 / kSide;
-            const int x1 = std::min(right, (column + 1) * kSide);
-            const std::int64_t key = (std::int64_t{y / kSide} << 32) | column;
+    // Square by square, so that each square is looked up once per dab.
+    for (int top = m.top / kSide * kSide; top < m.bottom; top += kSide) {
+        for (int left = m.left / kSide * kSide; left < m.right; left += kSide) {
+            const std::int64_t key = (std::int64_t{top / kSide} << 32) | (left / kSide);
             std::vector<std::uint8_t>& square = squares[key];
             if (square.empty()) {
                 square.assign(kSide * kSide * 4, 0);
-                const int top = y / kSide * kSide;
-                const int left = column * kSide;
                 const int width = std::min(kSide, mask.width() - left);
                 for (int r = top; r < std::min(top + kSide, mask.height()); ++r)
                     std::memcpy(&square[static_cast<std::size_t>(r - top) * kSide * 3],
                                 mask.row(r) + static_cast<std::size_t>(left) * 3,
                                 static_cast<std::size_t>(width) * 3);
             }
-            const std::size_t rowStart = static_cast<std::size_t>(y % kSide) * kSide;
-            std::uint8_t* before = &square[rowStart * 3];
-            std::uint8_t* weights = &square[kSide * kSide * 3 + rowStart];
-            for (int x = x0; x < x1; ++x) {
-                const int w = dabWeights[x - box.left];
-                const int i = x % kSide;
-                if (w <= weights[i]) continue;
-                weights[i] = static_cast<std::uint8_t>(w);
-                for (int c = 0; c < 3; ++c) {
-                    const int b = before[i * 3 + c];
-                    row[x * 3 + c] =
-                        static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
+            const int rowEnd = std::min(m.bottom, top + kSide);
+            for (int y = std::max(m.top, top); y < rowEnd; ++y) {
+                const int j = y - shift - box.top;
+                const auto [first, end] = dab.rows[static_cast<std::size_t>(j)];
+                const int x0 = std::max({m.left, left, box.left + first});
+                const int x1 = std::min({m.right, left + kSide, box.left + end});
+                const std::uint8_t* dabWeights =
+                    &dab.weights[static_cast<std::size_t>(j) * 2 * s] - box.left;
+                const std::size_t rowStart = static_cast<std::size_t>(y - top) * kSide;
+                const std::uint8_t* before = &square[rowStart * 3] - left * 3;
+                std::uint8_t* weights = &square[kSide * kSide * 3 + rowStart] - left;
+                std::uint8_t* row = mask.row(y);
+                for (int x = x0; x < x1; ++x) {
+                    const int w = dabWeights[x];
+                    if (w <= weights[x]) continue;  // an earlier dab was as strong
+                    weights[x] = static_cast<std::uint8_t>(w);
+                    for (int c = 0; c < 3; ++c) {
+                        const int b = before[x * 3 + c];
+                        row[x * 3 + c] =
+                            static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
+                    }
                 }
             }
-            x0 = x1;
         }
     }
     return box;
