@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/view_menu.h"
 #include "editor/frame_operations.h"
+#include "editor/mask_tool.h"
 #include "editor/mask_tools.h"
 #include "editor/undo_history.h"
 #include "editor/wheel.h"
@@ -35,6 +36,10 @@ ThumbnailAction thumbnailActionOf(GadgetEventType type) {
 
 void dispatchGadget(ProgramState& state, const Event& event) {
     ViewState& view = state.view;
+    if (MaskToolFor(event.gadget)) {  // a tool button
+        SelectTool(state, event.gadget);
+        return;
+    }
     switch (static_cast<Gadget>(event.gadget)) {
         case Gadget::Canvas:
             if (view.tool != 0 && event.type == GadgetEventType::LeftClick) {
@@ -45,13 +50,6 @@ void dispatchGadget(ProgramState& state, const Event& event) {
         case Gadget::HorizontalScrollBar:
         case Gadget::VerticalScrollBar:
             ScrollTo(state, event.gadget);
-            break;
-        case Gadget::ZoomTool:
-        case Gadget::Eraser:
-        case Gadget::AntiEraser:
-        case Gadget::SelectionTool:
-        case Gadget::MaskMover:
-            SelectTool(state, event.gadget);
             break;
         case Gadget::BrushSize:
             view.brushSize = state.shell.gadgetState(event.gadget);

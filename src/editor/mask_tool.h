@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "project/program_state.h"
 
 namespace morvel {
@@ -32,6 +34,8 @@ public:
 
 // The tool that tool button `tool` selects; null for any other number.
 MaskTool* MaskToolFor(int tool);
+// The tool buttons, in the window's order.
+std::vector<int> ToolButtons();
 
 // The tools, each in its own file; MaskToolFor registers them by their buttons.
 MaskTool& TheZoomTool();

@@ -46,6 +46,7 @@ TEST(MaskToolRegistry, EachToolButtonHasItsToolWithItsOptions) {
         EXPECT_EQ(tool->outline() == ToolOutline::Brush, t.outline) << +t.button;
     }
     for (int other : {0, 8, 14, 46}) EXPECT_EQ(MaskToolFor(other), nullptr) << other;
+    EXPECT_EQ(ToolButtons(), (std::vector<int>{9, 10, 11, 12, 13}));
 }
 
 }  // namespace

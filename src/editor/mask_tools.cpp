@@ -17,9 +17,7 @@ int EraseGreyForTransparency(int v) {
 void SelectTool(ProgramState& state, int t) {
     const MaskTool* tool = MaskToolFor(t);
     if (!tool) return;
-    for (int button = +Gadget::ZoomTool; button <= +Gadget::MaskMover; ++button) {
-        state.shell.enableGadget(button, button != t);
-    }
+    for (int button : ToolButtons()) state.shell.enableGadget(button, button != t);
     const ToolOptions options = tool->options();
     Shell& shell = state.shell;
     shell.showGadget(+Gadget::BrushSize, options.brush);
