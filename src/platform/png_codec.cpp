@@ -1,5 +1,7 @@
 #include "platform/png_codec.h"
 
+#include "platform/png_fast_reader.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -212,7 +214,11 @@ LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out) {
         if (!Image::acceptableSize(header.width, header.height)) return LoadResult::TooLarge;
         if (tooShortForPicture(bytes, header)) return LoadResult::Damaged;
     }
+    if (DecodePngFast(bytes, out) == FastPngResult::Decoded) return LoadResult::Ok;
+    return DecodePngWithLibpng(bytes, out);
+}
 
+LoadResult DecodePngWithLibpng(std::span<const std::uint8_t> bytes, Image& out) {
     PngReader reader;
     reader.source = {bytes.data(), bytes.size(), 0};
     reader.png =
