@@ -67,8 +67,8 @@ std::string FileUri(const std::string& path) {
     std::string uri = "file://";
     for (unsigned char c : absolutePath(path)) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || std::string_view("-._~!$&'()*+,=:@/").find(c) !=
-                                                         std::string_view::npos;
+                           (c >= '0' && c <= '9') ||
+                           std::string_view("-._~!$&'()*+,=:@/").find(c) != std::string_view::npos;
         if (plain) {
             uri += static_cast<char>(c);
         } else {
@@ -110,13 +110,13 @@ Image ThumbnailCache::store(const std::string& path, const Image& picture) const
     if (m_folder.empty() || small.empty() || ::stat(path.c_str(), &info) != 0) return small;
     const std::string uri = FileUri(path);
     std::vector<std::uint8_t> png;
-    const bool encoded = EncodePngWithText(
-        small,
-        {{"Thumb::URI", uri},
-         {"Thumb::MTime", std::to_string(static_cast<long long>(info.st_mtime))},
-         {"Thumb::Size", std::to_string(static_cast<long long>(info.st_size))},
-         {"Software", "Morvel"}},
-        png);
+    const bool encoded =
+        EncodePngWithText(small,
+                          {{"Thumb::URI", uri},
+                           {"Thumb::MTime", std::to_string(static_cast<long long>(info.st_mtime))},
+                           {"Thumb::Size", std::to_string(static_cast<long long>(info.st_size))},
+                           {"Software", "Morvel"}},
+                          png);
     if (encoded && MakePrivateFolder(m_folder)) WritePrivateFile(m_folder, entryName(uri), png);
     return small;
 }

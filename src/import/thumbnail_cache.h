@@ -36,7 +36,8 @@ private:
 // "file://" and the absolute path, with the bytes that a URI path may not hold escaped.
 std::string FileUri(const std::string& path);
 
-// The picture scaled to at most 128 x 128 with its aspect ratio kept; smaller ones stay as they are.
+// The picture scaled to at most 128 x 128 with its aspect ratio kept; smaller ones stay as they
+// are.
 Image CachePicture(const Image& picture);
 
 }  // namespace morvel

@@ -44,8 +44,8 @@ struct CacheTest : ::testing::Test {
         struct stat info {};
         ::stat(picture.c_str(), &info);
         Bytes png;
-        EncodePngWithText(image, {{"Thumb::URI", uri}, {"Thumb::MTime", std::to_string(info.st_mtime)}},
-                          png);
+        EncodePngWithText(
+            image, {{"Thumb::URI", uri}, {"Thumb::MTime", std::to_string(info.st_mtime)}}, png);
         return png;
     }
 };
@@ -79,7 +79,8 @@ TEST_F(CacheTest, StoresPrivatelyWithTheKeysAndFindsItAgain) {
 
 TEST_F(CacheTest, IgnoresEntriesThatDoNotQualifyAndNeverWritesThroughALink) {
     ASSERT_TRUE(MakePrivateFolder(cache.folder()));
-    const std::string elsewhere = folder.write("elsewhere.png", validEntry(GradientPicture(8, 8), FileUri(picture)));
+    const std::string elsewhere =
+        folder.write("elsewhere.png", validEntry(GradientPicture(8, 8), FileUri(picture)));
     Bytes huge = validEntry(GradientPicture(8, 8), FileUri(picture));
     huge.resize(2 << 20, 0);
     Bytes noKeys;
@@ -92,9 +93,12 @@ TEST_F(CacheTest, IgnoresEntriesThatDoNotQualifyAndNeverWritesThroughALink) {
         {"not a PNG", [&] { WriteFileBytes(entry, Bytes(100, 'x')); }},
         {"huge", [&] { WriteFileBytes(entry, huge); }},
         {"no keys", [&] { WriteFileBytes(entry, noKeys); }},
-        {"another file's URI", [&] { WriteFileBytes(entry, validEntry(GradientPicture(8, 8), "file:///x")); }},
-        {"larger than 128", [&] { WriteFileBytes(entry, validEntry(GradientPicture(300, 8), FileUri(picture))); }},
-        {"another user's", [&] {
+        {"another file's URI",
+         [&] { WriteFileBytes(entry, validEntry(GradientPicture(8, 8), "file:///x")); }},
+        {"larger than 128",
+         [&] { WriteFileBytes(entry, validEntry(GradientPicture(300, 8), FileUri(picture))); }},
+        {"another user's",
+         [&] {
              WriteFileBytes(entry, validEntry(GradientPicture(8, 8), FileUri(picture)));
              ASSERT_EQ(::chown(entry.c_str(), 65534, 65534), 0);
          }},

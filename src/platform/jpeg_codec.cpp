@@ -1,7 +1,5 @@
 #include "platform/jpeg_codec.h"
 
-#include "platform/orientation.h"
-
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 
 #include <jerror.h>
@@ -11,6 +9,8 @@
 #include <csetjmp>
 #include <new>
 #include <utility>
+
+#include "platform/orientation.h"
 
 namespace morvel {
 

@@ -51,14 +51,22 @@ private:
 // Where the upright picture's pixel (x, y) comes from in the stored one of width w, height h.
 std::pair<int, int> sourceOf(int orientation, int x, int y, int w, int h) {
     switch (orientation) {
-        case 2: return {w - 1 - x, y};
-        case 3: return {w - 1 - x, h - 1 - y};
-        case 4: return {x, h - 1 - y};
-        case 5: return {y, x};
-        case 6: return {y, h - 1 - x};
-        case 7: return {w - 1 - y, h - 1 - x};
-        case 8: return {w - 1 - y, x};
-        default: return {x, y};
+        case 2:
+            return {w - 1 - x, y};
+        case 3:
+            return {w - 1 - x, h - 1 - y};
+        case 4:
+            return {x, h - 1 - y};
+        case 5:
+            return {y, x};
+        case 6:
+            return {y, h - 1 - x};
+        case 7:
+            return {w - 1 - y, h - 1 - x};
+        case 8:
+            return {w - 1 - y, x};
+        default:
+            return {x, y};
     }
 }
 
@@ -91,7 +99,8 @@ void TurnUpright(Image& picture, int orientation) {
     if (orientation < 2 || orientation > 8 || picture.empty()) return;
     const int w = picture.width();
     const int h = picture.height();
-    std::optional<Image> upright = SwapsSides(orientation) ? Image::create(h, w) : Image::create(w, h);
+    std::optional<Image> upright =
+        SwapsSides(orientation) ? Image::create(h, w) : Image::create(w, h);
     if (!upright) return;
     // In tiles, so that the columns read by the quarter turns stay in the cache.
     constexpr int kTile = 32;

@@ -28,7 +28,7 @@ Bytes exifSegment(int orientation, bool intel) {
     Bytes tiff = {std::uint8_t(intel ? 'I' : 'M'), std::uint8_t(intel ? 'I' : 'M')};
     put16(tiff, 42);
     put16(tiff, intel ? 8 : 0), put16(tiff, intel ? 0 : 8);  // the directory follows
-    put16(tiff, 1);                                           // one entry
+    put16(tiff, 1);                                          // one entry
     put16(tiff, 0x0112), put16(tiff, 3), put16(tiff, intel ? 1 : 0), put16(tiff, intel ? 0 : 1);
     put16(tiff, orientation), put16(tiff, 0);
     put16(tiff, 0), put16(tiff, 0);  // no further directory
@@ -57,8 +57,9 @@ TEST(Orientation, EveryJpegAndTiffOrientationMatchesImageMagicksAutoOrient) {
     Bytes jpeg;
     ASSERT_TRUE(EncodeJpeg(stored, jpeg));
     const std::string plain = folder.write("stored.ppm", testing::EncodePpm(stored));
-    static const char* kNames[] = {"", "TopLeft", "TopRight", "BottomRight", "BottomLeft",
-                                   "LeftTop", "RightTop", "RightBottom", "LeftBottom"};
+    static const char* kNames[] = {"",           "TopLeft", "TopRight", "BottomRight",
+                                   "BottomLeft", "LeftTop", "RightTop", "RightBottom",
+                                   "LeftBottom"};
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
         const std::string jpegFile = folder.write(
@@ -97,14 +98,14 @@ TEST(Orientation, DamagedOrAbsurdTagsAreIgnored) {
     };
     const Bytes tagged = withSegment(jpeg, good);
     const Bytes damaged[] = {
-        changed(29, 0),     // orientation 0
-        changed(29, 9),     // orientation 9
-        changed(13, 0x2B),  // not 42 after the byte order
-        changed(16, 0xFF),  // directory far beyond the block
-        changed(23, 4),     // tag type LONG
-        changed(27, 2),     // two values
-        changed(10, 'X'),   // byte order unknown
-        changed(2, 0xF0),   // segment longer than the file
+        changed(29, 0),                              // orientation 0
+        changed(29, 9),                              // orientation 9
+        changed(13, 0x2B),                           // not 42 after the byte order
+        changed(16, 0xFF),                           // directory far beyond the block
+        changed(23, 4),                              // tag type LONG
+        changed(27, 2),                              // two values
+        changed(10, 'X'),                            // byte order unknown
+        changed(2, 0xF0),                            // segment longer than the file
         Bytes(tagged.begin(), tagged.begin() + 36),  // cut off inside the directory
     };
     for (const Bytes& file : damaged) EXPECT_EQ(JpegExifOrientation(file), kUpright);

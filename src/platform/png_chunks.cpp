@@ -15,7 +15,8 @@ std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
 bool PngChunk::crcMatches() const {
     std::uint8_t name[4] = {std::uint8_t(type >> 24), std::uint8_t(type >> 16),
                             std::uint8_t(type >> 8), std::uint8_t(type)};
-    const std::uint32_t crc = libdeflate_crc32(libdeflate_crc32(0, name, 4), data.data(), data.size());
+    const std::uint32_t crc =
+        libdeflate_crc32(libdeflate_crc32(0, name, 4), data.data(), data.size());
     return crc == storedCrc;
 }
 

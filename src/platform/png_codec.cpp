@@ -1,12 +1,12 @@
 #include "platform/png_codec.h"
 
-#include "platform/png_fast_reader.h"
-
 #include <png.h>
 
 #include <csetjmp>
 #include <cstring>
 #include <new>
+
+#include "platform/png_fast_reader.h"
 
 namespace morvel {
 

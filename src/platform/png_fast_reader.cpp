@@ -187,7 +187,8 @@ FastPngResult DecodePngFast(std::span<const std::uint8_t> bytes, Image& out) {
         return kLeft;
     }
 
-    std::optional<Image> image = Image::create(static_cast<int>(h.width), static_cast<int>(h.height));
+    std::optional<Image> image =
+        Image::create(static_cast<int>(h.width), static_cast<int>(h.height));
     if (!image) return kLeft;
     const int bytesPerPixel = std::max(1, h.channels * h.bitDepth / 8);
     std::vector<std::uint8_t> zeroRow;

@@ -87,9 +87,9 @@ void unfilterPixels(int filter, std::uint8_t* row, const std::uint8_t* prev, std
             const __m128i takeA = _mm_cmpeq_epi16(pa, least);
             const __m128i takeB = _mm_andnot_si128(takeA, _mm_cmpeq_epi16(pb, least));
             const __m128i takeC = _mm_andnot_si128(_mm_or_si128(takeA, takeB), mask);
-            const __m128i predictor = _mm_or_si128(
-                _mm_or_si128(_mm_and_si128(takeA, a), _mm_and_si128(takeB, b)),
-                _mm_and_si128(takeC, c));
+            const __m128i predictor =
+                _mm_or_si128(_mm_or_si128(_mm_and_si128(takeA, a), _mm_and_si128(takeB, b)),
+                             _mm_and_si128(takeC, c));
             out = _mm_add_epi16(x, predictor);
             c = b;
         }
@@ -122,7 +122,8 @@ bool UnfilterPngRow(int filter, std::uint8_t* row, const std::uint8_t* previous,
                 return true;
             }
 #endif
-            unfilterScalar(filter, row, previous, rowBytes, static_cast<std::size_t>(bytesPerPixel));
+            unfilterScalar(filter, row, previous, rowBytes,
+                           static_cast<std::size_t>(bytesPerPixel));
             return true;
         default:
             return false;

@@ -1,7 +1,5 @@
 #include "platform/tiff_codec.h"
 
-#include "platform/orientation.h"
-
 #include <tiffio.h>
 
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <mutex>
 #include <new>
 #include <vector>
+
+#include "platform/orientation.h"
 
 namespace morvel {
 

@@ -113,8 +113,16 @@ void BM_OpenCameraProjectFirstTime(benchmark::State& bench) {
 void BM_OpenCameraProjectAgain(benchmark::State& bench) {
     openCameraProject(bench, true);
 }
-BENCHMARK(BM_OpenCameraProjectFirstTime)->Arg(200)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(BM_OpenCameraProjectAgain)->Arg(200)->Iterations(3)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_OpenCameraProjectFirstTime)
+    ->Arg(200)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK(BM_OpenCameraProjectAgain)
+    ->Arg(200)
+    ->Iterations(3)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace morvel
