@@ -7,10 +7,12 @@
 #   FORMATS output formats                     [png jpg bmp]
 #   FRAMES  frames per size, same order as SIZES [20 6]
 #   ROUNDS  interleaved rounds; medians shown  [3]
-#   PARTS   which parts run                    [pictures video memory]
+#   PARTS   which parts run                    [pictures camera video memory]
+#   CAMERA_SIZES, CAMERA_FRAMES  sizes and frame counts of the camera part [1920x1080 6000x4000] [20 6]
+#   CAMERA_DATA  where the generated camera pictures are kept    [$TMPDIR/morvel-bench]
 #   REALTIME=1 runs both programs at real-time priority (chrt -f 1, needs root), which shields
 #           them from other work on a shared machine; both are treated alike.
-# pictures: two PNG takes and a PNG mask per frame. morvel-render writes PNG at level 9 with
+# pictures: two PNG takes and a PNG mask per frame (smooth generated pictures). morvel-render writes PNG at level 9 with
 #   filter None, JPEG at quality 70, BMP; ffmpeg's maskedmerge writes PNG at compression level 9,
 #   JPEG (mjpeg, q 7) and BMP. Shown per format and size: wall time per frame, the ratio of
 #   morvel-render's wall time to ffmpeg's, CPU time (user + system) per frame, peak memory.
@@ -27,7 +29,7 @@ read -r -a sizes <<<"${SIZES:-1920x1080 6000x4000}"
 read -r -a formats <<<"${FORMATS:-png jpg bmp}"
 read -r -a frame_counts <<<"${FRAMES:-20 6}"
 rounds=${ROUNDS:-3}
-parts=${PARTS:-pictures video memory}
+parts=${PARTS:-pictures camera video memory}
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvel-render-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -66,9 +68,51 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "cores: $(nproc); load before: $(cut -d' ' -f1-3 /proc/loadavg); real-time priority: ${REALTIME:-0}"
 
-if [[ $parts == *pictures* ]]; then
-    printf '%-10s %-4s %6s | %12s %12s %6s | %12s %12s | %9s %9s\n' size fmt frames \
+# One row per output format: morvel-render on the project against ffmpeg's maskedmerge on the same
+# pictures. Arguments: label, size, frame count, folder, layer-1, layer-2 and mask file patterns.
+compare_pictures() {
+    local label=$1 size=$2 frames=$3 in=$4 one=$5 two=$6 mask=$7
+    local list=() i
+    for i in $(seq -f %03g 1 "$frames"); do
+        list+=("$in/$(printf "$one" "$i")|$in/$(printf "$two" "$i")|$in/$(printf "$mask" "$i")")
+    done
+    write_project "$in/Bench.mvl" "$in/masks" "$frames" "${list[@]}"
+    for format in "${formats[@]}"; do
+        case $format in
+            png) ffmpeg_out=(-compression_level 9) ;;
+            jpg) ffmpeg_out=(-pix_fmt yuvj420p -q:v 7) ;;
+            bmp) ffmpeg_out=() ;;
+        esac
+        : >"$work/m.txt"
+        : >"$work/f.txt"
+        for _ in $(seq "$rounds"); do
+            rm -rf "$work/out"
+            mkdir -p "$work/out"
+            measure "$render" -q "$in/Bench.mvl" "$work/out/frame.$format" >>"$work/m.txt"
+            echo >>"$work/m.txt"
+            measure ffmpeg -v error -start_number 1 -i "$in/${two//%s/%03d}" -start_number 1 -i "$in/${one//%s/%03d}" \
+                -start_number 1 -i "$in/${mask//%s/%03d}" -filter_complex "[0:v][1:v][2:v]maskedmerge" \
+                "${ffmpeg_out[@]}" "$work/out/ff.%03d.$format" >>"$work/f.txt"
+            echo >>"$work/f.txt"
+        done
+        col() { awk -v c="$2" 'NF { print $c }' "$1" | median; }
+        mw=$(col "$work/m.txt" 1) fw=$(col "$work/f.txt" 1)
+        mc=$(col "$work/m.txt" 2) fc=$(col "$work/f.txt" 2)
+        mm=$(col "$work/m.txt" 3) fm=$(col "$work/f.txt" 3)
+        awk -v l="$label" -v s="$size" -v f="$format" -v n="$frames" -v mw="$mw" -v fw="$fw" -v mc="$mc" \
+            -v fc="$fc" -v mm="$mm" -v fm="$fm" 'BEGIN {
+            printf "%-7s %-10s %-4s %6d | %12.0f %12.0f %6.2f | %12.0f %12.0f | %9.0f %9.0f\n",
+                l, s, f, n, mw * 1000 / n, fw * 1000 / n, mw / fw, mc * 1000 / n, fc * 1000 / n,
+                mm / 1024, fm / 1024 }'
+    done
+}
+
+if [[ $parts == *pictures* || $parts == *camera* ]]; then
+    printf '%-7s %-10s %-4s %6s | %12s %12s %6s | %12s %12s | %9s %9s\n' layers size fmt frames \
         "morvel ms/f" "ffmpeg ms/f" ratio "morvel cpu/f" "ffmpeg cpu/f" "morvel MB" "ffmpeg MB"
+fi
+
+if [[ $parts == *pictures* ]]; then
     for s in "${!sizes[@]}"; do
         size=${sizes[$s]}
         frames=${frame_counts[$s]:-${frame_counts[-1]}}
@@ -79,38 +123,43 @@ if [[ $parts == *pictures* ]]; then
         ffmpeg -v error -f lavfi -i "mandelbrot=size=$size:rate=25" -frames:v "$frames" -pix_fmt rgb24 "$in/b_%03d.png"
         ffmpeg -v error -f lavfi -i "gradients=size=$size:rate=25:speed=0.05,format=gray,format=rgb24" \
             -frames:v "$frames" -pix_fmt rgb24 "$in/m_%03d.png"
-        list=()
-        for i in $(seq -f %03g 1 "$frames"); do list+=("$in/a_$i.png|$in/b_$i.png|$in/m_$i.png"); done
-        write_project "$in/Bench.mvl" "$in/masks" "$frames" "${list[@]}"
-        for format in "${formats[@]}"; do
-            case $format in
-                png) ffmpeg_out=(-compression_level 9) ;;
-                jpg) ffmpeg_out=(-pix_fmt yuvj420p -q:v 7) ;;
-                bmp) ffmpeg_out=() ;;
-            esac
-            : >"$work/m.txt"
-            : >"$work/f.txt"
-            for _ in $(seq "$rounds"); do
-                rm -rf "$work/out"
-                mkdir -p "$work/out"
-                measure "$render" -q "$in/Bench.mvl" "$work/out/frame.$format" >>"$work/m.txt"
-                echo >>"$work/m.txt"
-                measure ffmpeg -v error -i "$in/b_%03d.png" -i "$in/a_%03d.png" -i "$in/m_%03d.png" \
-                    -filter_complex "[0:v][1:v][2:v]maskedmerge" "${ffmpeg_out[@]}" \
-                    "$work/out/ff.%03d.$format" >>"$work/f.txt"
-                echo >>"$work/f.txt"
-            done
-            col() { awk -v c="$2" 'NF { print $c }' "$1" | median; }
-            mw=$(col "$work/m.txt" 1) fw=$(col "$work/f.txt" 1)
-            mc=$(col "$work/m.txt" 2) fc=$(col "$work/f.txt" 2)
-            mm=$(col "$work/m.txt" 3) fm=$(col "$work/f.txt" 3)
-            awk -v s="$size" -v f="$format" -v n="$frames" -v mw="$mw" -v fw="$fw" -v mc="$mc" \
-                -v fc="$fc" -v mm="$mm" -v fm="$fm" 'BEGIN {
-                printf "%-10s %-4s %6d | %12.0f %12.0f %6.2f | %12.0f %12.0f | %9.0f %9.0f\n",
-                    s, f, n, mw * 1000 / n, fw * 1000 / n, mw / fw, mc * 1000 / n, fc * 1000 / n,
-                    mm / 1024, fm / 1024 }'
-        done
+        compare_pictures smooth "$size" "$frames" "$in" a_%s.png b_%s.png m_%s.png
         rm -rf "$in"
+    done
+fi
+
+# camera: pictures as a camera takes them, from the shared data generator (a stop-motion set with
+# sensor noise, a moving puppet and a painted mask): PNG layers, and the same layers as JPEG at
+# quality 92. The generator's files are kept in CAMERA_DATA between runs.
+if [[ $parts == *camera* ]]; then
+    scripts/install-deps python3-numpy python3-pil
+    generator=${GEN_DATA:-../shared/bench/gen_data.py}
+    data=${CAMERA_DATA:-${TMPDIR:-/tmp}/morvel-bench}
+    read -r -a camera_sizes <<<"${CAMERA_SIZES:-1920x1080 6000x4000}"
+    read -r -a camera_frames <<<"${CAMERA_FRAMES:-20 6}"
+    for s in "${!camera_sizes[@]}"; do
+        size=${camera_sizes[$s]}
+        frames=${camera_frames[$s]:-${camera_frames[-1]}}
+        /usr/bin/python3 "$generator" --size "$size" -n "$frames" --root "$data" >/dev/null
+        in=$data/$size
+        for i in $(seq -f %03g 0 $((frames - 1))); do
+            for layer in layer1 layer2; do
+                [ -f "$in/${layer}_$i.jpg" ] || convert "$in/${layer}_$i.png" -quality 92 "$in/${layer}_$i.jpg"
+            done
+        done
+        # The generator counts from 0; the patterns name frames from 1, so both links shift by one.
+        mkdir -p "$work/cam-$size"
+        for i in $(seq 1 "$frames"); do
+            from=$(printf %03d $((i - 1))) to=$(printf %03d "$i")
+            for f in layer1 layer2 mask; do
+                for ext in png jpg; do
+                    [ -f "$in/${f}_$from.$ext" ] && ln -sf "$in/${f}_$from.$ext" "$work/cam-$size/${f}_$to.$ext"
+                done
+            done
+        done
+        compare_pictures PNG "$size" "$frames" "$work/cam-$size" layer1_%s.png layer2_%s.png mask_%s.png
+        compare_pictures JPEG "$size" "$frames" "$work/cam-$size" layer1_%s.jpg layer2_%s.jpg mask_%s.png
+        rm -rf "$work/cam-$size"
     done
 fi
 

@@ -27,7 +27,8 @@ function(morvel_tests_and_benchmarks lib)
             set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
             target_link_libraries(${test_name} PRIVATE ${lib} ${ARGN} morvel_test_support GTest::gtest_main)
             gtest_discover_tests(${test_name} DISCOVERY_TIMEOUT 120
-                PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                # The shared thumbnail cache of the tests is their own, not the user's.
+                PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
         endforeach()
     endif()
     if(MORVEL_BUILD_BENCHMARKS)

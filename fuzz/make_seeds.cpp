@@ -78,8 +78,10 @@ int main(int argc, char** argv) {
                                                                 {PictureFormat::Png, "png"},
                                                                 {PictureFormat::Jpeg, "jpg"}}) {
             Bytes encoded;
-            if (EncodePicture(picture, format, encoded))
+            if (EncodePicture(picture, format, encoded)) {
                 write(out + "/picture", name + "." + extension, encoded);
+                if (format == PictureFormat::Png) write(out + "/png_fast", name + ".png", encoded);
+            }
         }
     }
     write(out + "/tga", "raw24.tga", tga(2, 2, 2, 24, 0, Bytes(12, 0x80)));

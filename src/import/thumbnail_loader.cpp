@@ -6,6 +6,7 @@
 
 #include "import/avi_frames.h"
 #include "import/thumbnail.h"
+#include "import/thumbnail_cache.h"
 #include "platform/picture_io.h"
 
 namespace morvel {
@@ -46,11 +47,22 @@ DecodedThumbnail DecodeLayerThumbnail(const std::string& source) {
             return decoded;
         }
         if (!FetchAviFrame(reader, source, picture)) return decoded;
-    } else if (LoadPictureFileReduced(source, picture, kThumbnailWidth, kThumbnailHeight) !=
-               LoadResult::Ok) {
+        if (!picture.empty()) decoded.thumbnail = MakeThumbnail(picture);
         return decoded;
     }
-    if (!picture.empty()) decoded.thumbnail = MakeThumbnail(picture);
+    // A picture file: its 128-pixel picture from the shared thumbnail cache, or decoded as
+    // small as the format allows and put in the cache for the next time.
+    const ThumbnailCache cache = ThumbnailCache::FromEnvironment();
+    if (std::optional<Image> cached = cache.find(source)) {
+        decoded.thumbnail = MakeThumbnail(*cached);
+        return decoded;
+    }
+    if (LoadPictureFileReduced(source, picture, ThumbnailCache::kSide, ThumbnailCache::kSide) !=
+            LoadResult::Ok ||
+        picture.empty()) {
+        return decoded;
+    }
+    decoded.thumbnail = MakeThumbnail(cache.store(source, picture));
     return decoded;
 }
 

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <new>
+#include <utility>
+
+#include "platform/orientation.h"
 
 namespace morvel {
 
@@ -354,6 +357,11 @@ LoadResult decode(std::span<const std::uint8_t> bytes, Image& out, int scaleDeno
                   int minWidth, int minHeight) {
     if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return LoadResult::NotThisFormat;
 
+    // A picture the camera stored on its side is turned upright after decoding; a reduced one
+    // must then be large enough with its sides swapped.
+    const int orientation = JpegExifOrientation(bytes);
+    if (SwapsSides(orientation)) std::swap(minWidth, minHeight);
+
     JpegReader reader;
     installErrorManager(reader.errors);
     if (!readHeader(reader, bytes, scaleDenominator, minWidth, minHeight))
@@ -376,6 +384,7 @@ LoadResult decode(std::span<const std::uint8_t> bytes, Image& out, int scaleDeno
         }
     }
     if (!readRows(reader, *image, cmykRow.data())) return failureResult(reader.errors);
+    TurnUpright(*image, orientation);
     out = std::move(*image);
     return LoadResult::Ok;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/png_fast_reader.h"
+
 namespace morvel {
 
 // libpng reports errors by longjmp. Every function below that calls setjmp works only on plain
@@ -182,10 +184,11 @@ void writeToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void flushNothing(png_structp) {}
 
-bool writeImage(PngWriter& writer, const Image& image) {
+bool writeImage(PngWriter& writer, const Image& image, png_text* texts, int textCount) {
     png_structp png = writer.png;
     png_infop info = writer.info;
     if (setjmp(png_jmpbuf(png))) return false;
+    if (textCount > 0) png_set_text(png, info, texts, textCount);
     png_set_write_fn(png, writer.out, writeToVector, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
                  static_cast<png_uint_32>(image.height()), 8, PNG_COLOR_TYPE_RGB,
@@ -212,7 +215,11 @@ LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out) {
         if (!Image::acceptableSize(header.width, header.height)) return LoadResult::TooLarge;
         if (tooShortForPicture(bytes, header)) return LoadResult::Damaged;
     }
+    if (DecodePngFast(bytes, out) == FastPngResult::Decoded) return LoadResult::Ok;
+    return DecodePngWithLibpng(bytes, out);
+}
 
+LoadResult DecodePngWithLibpng(std::span<const std::uint8_t> bytes, Image& out) {
     PngReader reader;
     reader.source = {bytes.data(), bytes.size(), 0};
     reader.png =
@@ -248,7 +255,25 @@ LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out) {
 }
 
 bool EncodePng(const Image& image, std::vector<std::uint8_t>& out) {
+    return EncodePngWithText(image, {}, out);
+}
+
+bool EncodePngWithText(const Image& image, const std::vector<PngText>& texts,
+                       std::vector<std::uint8_t>& out) {
     if (image.empty()) return false;
+    std::vector<png_text> entries;
+    try {
+        entries.resize(texts.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        entries[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        // libpng copies the texts and never writes through these pointers.
+        entries[i].key = const_cast<char*>(texts[i].key.c_str());
+        entries[i].text = const_cast<char*>(texts[i].value.c_str());
+        entries[i].text_length = texts[i].value.size();
+    }
     std::vector<std::uint8_t> encoded;
     try {
         // A guess at the compressed size that saves most of the regrowth for photographs.
@@ -263,7 +288,7 @@ bool EncodePng(const Image& image, std::vector<std::uint8_t>& out) {
     if (!writer.png) return false;
     writer.info = png_create_info_struct(writer.png);
     if (!writer.info) return false;
-    if (!writeImage(writer, image)) return false;
+    if (!writeImage(writer, image, entries.data(), static_cast<int>(entries.size()))) return false;
     out = std::move(encoded);
     return true;
 }

@@ -11,6 +11,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/orientation.h"
+
 namespace morvel {
 
 namespace {
@@ -238,6 +240,15 @@ LoadResult DecodeTiff(std::span<const std::uint8_t> bytes, Image& out) {
             target[1] = static_cast<std::uint8_t>(TIFFGetG(*source));
             target[2] = static_cast<std::uint8_t>(TIFFGetB(*source));
         }
+    }
+    // libtiff's RGBA reading undoes the mirrorings of orientations 1 to 4 but does not swap
+    // rows and columns: orientations 5 to 8 come mirrored as 1 to 4 would be. That mirroring is
+    // undone before the picture is turned upright.
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
+    if (SwapsSides(orientation)) {
+        TurnUpright(*image, orientation - 4);
+        TurnUpright(*image, orientation);
     }
     out = std::move(*image);
     return LoadResult::Ok;
