@@ -60,8 +60,7 @@ bool ComposePictures(const FramePictures& pictures, int carriedWidth, int carrie
     return true;
 }
 
-SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter,
-                                   std::string workingFolder)
+SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, std::string workingFolder)
     : m_reader(std::move(reader)),
       m_reporter(reporter),
       m_workingFolder(std::move(workingFolder)) {}

@@ -124,11 +124,9 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     WorkQueue queue(workers);
     Image composite = CarryCompositionBefore(state, first, videos);
     FrameReader reader(state, queue, videos);
-    SequencePictures pictures(
-        [&](const std::string& source, Image& picture) {
-            return reader.read(state, source, picture);
-        },
-        reporter, state.workingFolder);
+    SequencePictures pictures([&](const std::string& source,
+                                  Image& picture) { return reader.read(state, source, picture); },
+                              reporter, state.workingFolder);
 
     std::deque<std::shared_ptr<Encoding>> pending;
     std::vector<Image> spare;  // buffers of frames written, for the frames to come
