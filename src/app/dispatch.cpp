@@ -150,6 +150,12 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
         case MenuItem::Redo:
             RedoFromMenu(state);
             break;
+        case MenuItem::Play:
+            call(hooks.play, state);
+            break;
+        case MenuItem::PlaybackRate:
+            call(hooks.askPlaybackRate, state);
+            break;
         case MenuItem::PreviousFrame:
         case MenuItem::NextFrame:
         case MenuItem::FirstFrame:
@@ -220,6 +226,7 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
             dispatchWheel(state, event);
             break;
         case EventKind::None:
+        case EventKind::Interrupt:  // only a playing film stops for it
             break;
     }
     if (state.mustEnd) return LoopStep::Fatal;

@@ -77,6 +77,8 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
         submenu(t[Text::MainMenuEdit],
                 {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoMaskEdit(state)),
                  item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoMaskEdit(state))}),
+        submenu(t[Text::ViewTitle], {item(t[Text::ViewPlay], MenuItem::Play),
+                                     item(t[Text::ViewPlaybackrate], MenuItem::PlaybackRate)}),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
                  item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
@@ -194,7 +196,8 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"Ctrl+R", +MenuItem::RepeatLayer}, {"Ctrl+Z", +MenuItem::Undo},
                       {"Ctrl+Shift+Z", +MenuItem::Redo},  {"Ctrl+Y", +MenuItem::Redo},
                       {"Left", +MenuItem::PreviousFrame}, {"Right", +MenuItem::NextFrame},
-                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame}};
+                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame},
+                      {"Space", +MenuItem::Play}};
     plan.gadgets = gadgets(state);
     return plan;
 }

@@ -92,11 +92,12 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     app.program.write("Deutsch.LANGUAGE", "");
     LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
     const MainWindowPlan plan = MainWindowPlanFor(app.state);
-    ASSERT_EQ(plan.menuBar.size(), 4u);
+    ASSERT_EQ(plan.menuBar.size(), 5u);
     EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
     EXPECT_EQ(plan.menuBar[1].label, "&Bearbeiten");
-    EXPECT_EQ(plan.menuBar[2].label, "&Einstellungen");
-    EXPECT_EQ(plan.menuBar[3].label, "&Hilfe");
+    EXPECT_EQ(plan.menuBar[2].label, "Ansicht");
+    EXPECT_EQ(plan.menuBar[3].label, "&Einstellungen");
+    EXPECT_EQ(plan.menuBar[4].label, "&Hilfe");
     std::map<int, MenuEntry> items;
     collectItems(plan.menuBar, items);
     collectItems(plan.popupMenu, items);
@@ -112,10 +113,14 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {11, "Löschen\tStrg+Entf"},
                                             {12, "Wiederholen\tStrg+R"},
                                             {13, "Rückgängig\tStrg+Z"},
-                                            {14, "Wiederherstellen\tStrg+Y"}};
+                                            {14, "Wiederherstellen\tStrg+Y"},
+                                            {19, "Abspielen\tLeertaste"},
+                                            {20, "Bildrate ..."}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
     // Nothing to undo or redo in a new window.
-    for (const auto& [item, label] : labels) EXPECT_EQ(items[item].enabled, item < 13) << item;
+    for (const auto& [item, label] : labels) {
+        EXPECT_EQ(items[item].enabled, item < 13 || item > 14) << item;
+    }
     EXPECT_EQ(items[9].label, app.state.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.language.available;
@@ -139,7 +144,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"Left", 15},
                                                                    {"Right", 16},
                                                                    {"Home", 17},
-                                                                   {"End", 18}}));
+                                                                   {"End", 18},
+                                                                   {"Space", 19}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
@@ -228,7 +234,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(plan.menuBar[0].label, "&Project");
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
-    EXPECT_TRUE(plan.menuBar[2].entries[0].entries[0].checked);
+    EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
     EXPECT_EQ(state.view.tool, +Gadget::Eraser);
     EXPECT_EQ(state.view.brushSize, 10);
     EXPECT_EQ(state.view.brushShape, kRoundBrushImage);

@@ -97,6 +97,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "aviframerate", "Bildrate ?"},
     {"Requester", "aviframeratetext",
      "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+    // Playback
+    {"View", "title", "Ansicht"},
+    {"View", "play", "Abspielen\tLeertaste"},
+    {"View", "playbackrate", "Bildrate ..."},
+    {"View", "ratetitle", "Bildrate ?"},
+    {"View", "ratetext",
+     "Geben sie an wie viele Bilder pro Sekunde (FPS) der Film abspielen soll (1 bis 60)."},
 }};
 
 }  // namespace

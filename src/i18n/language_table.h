@@ -82,9 +82,15 @@ enum class Text : int {
     RequesterAviexporttext,
     RequesterAviframerate,
     RequesterAviframeratetext,
+    // Playback
+    ViewTitle,
+    ViewPlay,
+    ViewPlaybackrate,
+    ViewRatetitle,
+    ViewRatetext,
 };
 
-constexpr int kTextCount = 73;
+constexpr int kTextCount = 78;
 
 struct TextEntry {
     std::string_view group;
@@ -92,7 +98,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 73 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All 78 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

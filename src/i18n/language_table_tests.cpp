@@ -16,8 +16,8 @@ std::string defaultOf(Text text) {
 }
 
 TEST(LanguageTable, HoldsEveryTextInFileOrder) {
-    ASSERT_EQ(LanguageTable::entries().size(), 73u);
-    EXPECT_EQ(static_cast<int>(Text::RequesterAviframeratetext), kTextCount - 1);
+    ASSERT_EQ(LanguageTable::entries().size(), 78u);
+    EXPECT_EQ(static_cast<int>(Text::ViewRatetext), kTextCount - 1);
     const auto expect = [](Text text, std::string_view group, std::string_view key) {
         EXPECT_EQ(LanguageTable::entry(text).group, group);
         EXPECT_EQ(LanguageTable::entry(text).key, key);
@@ -37,6 +37,8 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::SaveWindowOk, "SaveWindow", "ok");
     expect(Text::RequesterSavetitle, "Requester", "savetitle");
     expect(Text::RequesterAviframeratetext, "Requester", "aviframeratetext");
+    expect(Text::ViewTitle, "View", "title");
+    expect(Text::ViewRatetext, "View", "ratetext");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {
@@ -48,8 +50,9 @@ TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {
         groups.insert(entry.group);
         for (const char c : entry.key) EXPECT_FALSE(c >= 'A' && c <= 'Z') << entry.key;
     }
-    EXPECT_EQ(groups, (std::set<std::string_view>{"MainMenu", "PopUpMenu", "Tools", "Settings",
-                                                  "Else", "Errors", "SaveWindow", "Requester"}));
+    EXPECT_EQ(groups,
+              (std::set<std::string_view>{"MainMenu", "PopUpMenu", "Tools", "Settings", "Else",
+                                          "Errors", "SaveWindow", "Requester", "View"}));
 }
 
 TEST(LanguageTable, GroupsFollowEachOtherWithoutInterleaving) {

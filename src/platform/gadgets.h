@@ -54,6 +54,8 @@ enum class MenuItem : int {
     NextFrame = 16,      // Right
     FirstFrame = 17,     // Home
     LastFrame = 18,      // End
+    Play = 19,           // Space
+    PlaybackRate = 20,
     FirstLanguage = 1001,
 };
 

@@ -111,12 +111,17 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     LoadLanguage(state.language, shell, program.path(), "English");
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 4);
+    ASSERT_EQ(titles.size(), 5);
     EXPECT_EQ(titles[0]->text(), "&Project");
     const QList<QAction*> project = titles[0]->menu()->actions();
     EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
     EXPECT_EQ(project[0]->data().toInt(), 1);
-    QAction* language = titles[2]->menu()->actions()[0]->menu()->actions()[0];
+    const QList<QAction*> view = titles[2]->menu()->actions();
+    ASSERT_EQ(view.size(), 2);
+    EXPECT_EQ(titles[2]->text(), "Ansicht");
+    EXPECT_EQ(view[0]->text(), "Abspielen\tLeertaste");
+    EXPECT_EQ(view[1]->data().toInt(), +MenuItem::PlaybackRate);
+    QAction* language = titles[3]->menu()->actions()[0]->menu()->actions()[0];
     EXPECT_EQ(language->text(), "English");
     EXPECT_EQ(language->data().toInt(), 1001);
     EXPECT_TRUE(language->isChecked());
@@ -146,7 +151,7 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
 TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 4);
+    ASSERT_EQ(titles.size(), 5);
     EXPECT_EQ(titles[1]->text(), "&Bearbeiten");
     const QList<QAction*> edit = titles[1]->menu()->actions();
     ASSERT_EQ(edit.size(), 2);
@@ -165,14 +170,14 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End})
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space})
         QTest::keyClick(&window, key);
-    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18}));
+    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19}));
     // While a spin field is being typed in, the keys move its cursor instead.
     QWidget* size = window.gadget(+Gadget::BrushSize);
     size->setFocus();
     ASSERT_TRUE(size->hasFocus());
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End})
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space})
         QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_TRUE(menuEvents().empty());
     // A click on the canvas gives the keys back to the window.
