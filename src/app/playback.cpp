@@ -71,6 +71,9 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
     // The workers read the displayed frame's mask from its file.
     StoreDisplayedMask(state);
     player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
+    // Both cores fill while the film plays; afterwards one goes on, leaving the other to the
+    // editor and its frames decoded ahead.
+    player.cache.setActiveThreads(2);
     int index = std::max(0, state.cache.displayedIndex);
     int shown = index;
     const auto period = std::chrono::microseconds(1000000 / std::clamp(player.rate, 1, 60));
@@ -119,6 +122,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
         if (event.kind == EventKind::Resize || event.kind == EventKind::Close)
             afterwards.push_back(event);
     }
+    player.cache.setActiveThreads(1);
     SelectFrame(state, shown);
     InvalidateCanvas(state);
     RedrawCanvas(state, -1, -1, 0, 0);
