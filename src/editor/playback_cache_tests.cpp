@@ -96,10 +96,17 @@ TEST_F(PlaybackCacheTest, FillsWithinItsBoundAndMakesAgainWhatChanged) {
     EXPECT_FALSE(cache.ready(2));
     EXPECT_TRUE(cache.ready(3));
     cache.drop(3);
-    EXPECT_FALSE(cache.ready(3));
     cache.waitIdle();
     EXPECT_TRUE(cache.ready(2));
     EXPECT_TRUE(cache.ready(3));
+    // Frame operations: a frame deleted, another given a new mask (a stroke stored, an undo).
+    std::vector<FilmFrame> edited = film;
+    edited.erase(edited.begin() + 1);
+    edited[3].mask = folder.file("m1.png");
+    cache.setFilm(edited, view);
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(cache.ready(k), k != 3) << k;
+    cache.fillFrom(0);
+    cache.waitIdle();
     // Another view makes everything again.
     view.zoom = 0.5f;
     cache.setFilm(film, view);
