@@ -85,6 +85,8 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
     const auto waitUntil = [&](Clock::time_point until, bool untilReady) {
         while (true) {
             if (untilReady && player.cache.ready(index)) return true;
+            // A frame that could not be made (memory) is asked for again.
+            if (untilReady) player.cache.fillFrom(index);
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
             const int wait = untilReady ? 2 : static_cast<int>(left.count());
