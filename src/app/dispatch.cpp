@@ -154,6 +154,12 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
         case MenuItem::Redo:
             RedoFromMenu(state);
             break;
+        case MenuItem::Play:
+            call(hooks.play, state);
+            break;
+        case MenuItem::PlaybackRate:
+            call(hooks.askPlaybackRate, state);
+            break;
         case MenuItem::ViewLayer1:
         case MenuItem::ViewLayer2:
         case MenuItem::ViewResult:
@@ -230,6 +236,7 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
             dispatchWheel(state, event);
             break;
         case EventKind::None:
+        case EventKind::Interrupt:  // only a playing film stops for it
             break;
     }
     if (state.mustEnd) return LoopStep::Fatal;

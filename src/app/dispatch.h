@@ -13,6 +13,9 @@ struct DispatchHooks {
     std::function<void(ProgramState&)> exportAviVideo;
     std::function<void(ProgramState&)> associateProjectFiles;
     std::function<void(ProgramState&)> showAboutBox;
+    // The "Ansicht" menu's playback and its frame rate.
+    std::function<void(ProgramState&)> play;
+    std::function<void(ProgramState&)> askPlaybackRate;
 };
 
 // What the loop does after an event.

@@ -182,6 +182,8 @@ TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {
 TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     std::vector<std::string> calls;
     hooks.showAboutBox = [&](ProgramState&) { calls.push_back("about"); };
+    hooks.play = [&](ProgramState&) { calls.push_back("play"); };
+    hooks.askPlaybackRate = [&](ProgramState&) { calls.push_back("rate"); };
     std::string files;
     for (const char* name : {"1.png", "2.png", "3.png"}) {
         SavePictureFile(GradientPicture(64, 48, 1), work.file(name), PictureFormat::Png);
@@ -210,8 +212,9 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     EXPECT_TRUE(state.frames.at(2).layerSource[0].empty());
     dispatch(MenuEvent(+MenuItem::DeleteLayer));  // the new frame's only layer: it goes
     EXPECT_EQ(state.frames.size(), 3);
-    for (int item : {10, 19, 500, 999, 1000}) dispatch(MenuEvent(item));
-    EXPECT_EQ(calls, std::vector<std::string>{"about"});
+    for (int item : {10, 19, 20, 500, 999, 1000}) dispatch(MenuEvent(item));
+    dispatch(KindEvent(EventKind::Interrupt));  // no film plays: nothing
+    EXPECT_EQ(calls, (std::vector<std::string>{"about", "play", "rate"}));
     EXPECT_EQ(shell.windowsBuilt.size(), 1u);  // item 1000 names no language
     // Gadget numbers that are no thumbnail do nothing.
     dispatch(GadgetEvent(5000, GadgetEventType::RightClick));

@@ -15,6 +15,7 @@ enum class EventKind {
     Menu,         // a menu item or a keyboard shortcut (number in menuItem)
     Close,        // the close box or the system's close command
     Wheel,        // the mouse wheel turned over the canvas (position in x and y)
+    Interrupt,    // a key or a mouse button went down while the film plays
 };
 
 // What happened to a gadget.
@@ -67,6 +68,13 @@ public:
     virtual ~EventSource() = default;
     // Waits without time-out for the next event.
     virtual Event waitEvent() = 0;
+    // Waits at most milliseconds for the next event; false when none came in that time. A
+    // source without a clock gives none at once.
+    virtual bool waitEventFor(int milliseconds, Event& event) {
+        (void)milliseconds;
+        (void)event;
+        return false;
+    }
 };
 
 }  // namespace morvel

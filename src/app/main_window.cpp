@@ -60,11 +60,14 @@ MenuEntry checkItem(const std::string& label, MenuItem number, bool checked) {
     return entry;
 }
 
-// What the canvas shows. The playback's items and a separator come before these.
+// Playback first, then what the canvas shows.
 std::vector<MenuEntry> viewMenu(const ProgramState& state) {
     const LanguageTable& t = state.language.texts;
     const CanvasPicture shown = state.view.canvasPicture;
-    return {checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
+    return {item(t[Text::MainMenuPlay], MenuItem::Play),
+            item(t[Text::MainMenuPlaybackrate], MenuItem::PlaybackRate),
+            separator(),
+            checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
                       shown == CanvasPicture::Layer1),
             checkItem(t[Text::MainMenuViewlayer2], MenuItem::ViewLayer2,
                       shown == CanvasPicture::Layer2),
@@ -221,6 +224,7 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"Ctrl+Shift+Z", +MenuItem::Redo},  {"Ctrl+Y", +MenuItem::Redo},
                       {"Left", +MenuItem::PreviousFrame}, {"Right", +MenuItem::NextFrame},
                       {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame},
+                      {"Space", +MenuItem::Play},
                       {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
                       {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask}};
     plan.gadgets = gadgets(state);

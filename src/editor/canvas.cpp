@@ -334,6 +334,17 @@ void InvalidateCanvas(ProgramState& state) {
     state.canvasCache.valid = false;
 }
 
+void DrawScaledPicture(const Image& picture, float zoom, int offsetX, int offsetY, Image& canvas) {
+    const Placement at{roundToInt(static_cast<float>(offsetX) * zoom),
+                       roundToInt(static_cast<float>(offsetY) * zoom),
+                       roundToInt(static_cast<float>(picture.width()) * zoom),
+                       roundToInt(static_cast<float>(picture.height()) * zoom)};
+    const Rect visible = visiblePart(canvas, at);
+    const bool scaled = at.width > 0 && at.height > 0 && !picture.empty();
+    fillBackground(canvas, scaled ? visible : Rect{});
+    if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);
+}
+
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     Image& canvas = state.images.canvas;
     const Image& composite = state.images.composite;

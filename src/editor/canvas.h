@@ -19,6 +19,11 @@ constexpr std::uint8_t kCanvasBackground = 68;
 // always the same as a redraw from scratch.
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h);
 
+// Draws picture into canvas as the canvas shows a composite at this zoom and view offset (in
+// picture pixels), without overlay: the same pixels as a redraw from scratch. Depends only on its
+// arguments, so any thread may call it.
+void DrawScaledPicture(const Image& picture, float zoom, int offsetX, int offsetY, Image& canvas);
+
 // Composite pixels in r changed: the next redraw scales them again. Everything that writes into
 // the composite image tells the canvas here (ComposeFrame does).
 void CanvasCompositeChanged(ProgramState& state, const Rect& r);

@@ -4,6 +4,7 @@
 #include "editor/compose_frame.h"
 #include "editor/masks.h"
 #include "editor/zoom.h"
+#include "import/layer_picture.h"
 
 namespace morvel {
 
@@ -59,6 +60,7 @@ int SelectFrame(ProgramState& state, int n) {
 
     state.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
     cache.displayedIndex = n;
+    if (state.pictureReader) state.pictureReader->frameShown(state, n);
     return n;
 }
 

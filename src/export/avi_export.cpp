@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "editor/compose_frame.h"
-#include "editor/frame_selection.h"
+#include "editor/frame_composition.h"
 #include "editor/masks.h"
 #include "export/stretch_picture.h"
+#include "import/layer_picture.h"
 #include "project/name_template.h"
 
 namespace morvel {
@@ -119,12 +119,30 @@ bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& jo
     const int last = job.last < 0 ? count - 1 : std::min(job.last, count - 1);
     const int total = std::max(0, last - first + 1);
     const ErrorReporter reporter = state.reporter();
+    // The composition starts from what the editor's work images hold (the displayed frame's
+    // pictures and the size of its composite), which it copies and leaves as they are.
+    SequencePictures pictures(
+        [&](const std::string& source, Image& picture) {
+            return LoadLayerPicture(state, picture, source);
+        },
+        reporter, state.workingFolder);
+    for (int layer = 0; layer < 2; ++layer) {
+        pictures.holdLayer(layer, state.cache.layerSource[layer], state.cache.layerFailed[layer],
+                           layer == 0 ? state.images.layer1 : state.images.layer2);
+    }
+    pictures.holdMask(state.cache.maskNumber, state.cache.maskFailed, state.images.mask);
+    Image composite = state.images.composite;
     AviWriterRecord record{};  // a width of 0: not opened yet
     for (int i = first; i <= last; ++i) {
         if (job.stopRequested && job.stopRequested()) break;
-        state.frames.selectIndex(i);
-        ComposeFrame(state, 0);
-        const Image& composite = state.images.composite;
+        const FramePictures parts = pictures.bring(state.frames.at(i));
+        int width = composite.width();
+        int height = composite.height();
+        if (!ComposePictures(parts, width, height, composite)) {
+            CompositeSizeOf(parts, width, height);
+            reporter.report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {}, width,
+                            height);
+        }
         if (record.width == 0) {
             const int rate = job.frameRate ? job.frameRate() : kDefaultFrameRate;
             record = MakeAviWriterRecord(composite.width(), composite.height(), rate);
@@ -163,7 +181,6 @@ void ExportAviVideo(ProgramState& state) {
                 std::to_string(kDefaultFrameRate)));
         };
         WriteAviVideo(state, server, job);
-        SelectFrame(state, kReselectDisplayed);
     }
     server.quit();
 }

@@ -69,12 +69,13 @@ struct AviVideoJob {
 // first frame's composite sets the video's size and the video is opened then; later frames of
 // another size are stretched to it; the video is closed after the last frame. A video that
 // cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
-// library refuses is reported (number 1) and the next one follows. Leaves the last frame
-// composed; returns false when the video could not be opened.
+// library refuses is reported (number 1) and the next one follows. The frames are composed from
+// their pictures alone, starting from what the editor's work images hold; the editor's displayed
+// frame and work images are left as they are. Returns false when the video could not be opened.
 bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& job);
 
 // The menu entry: loads the library, asks for the file name and, once the first frame is
-// composed, the frame rate; writes every frame and shows the displayed frame again.
+// composed, the frame rate; writes every frame.
 void ExportAviVideo(ProgramState& state);
 
 // The same without requesters, for programs without a window: the job names the file and the

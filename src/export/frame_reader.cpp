@@ -36,9 +36,7 @@ FrameReader::FrameReader(const ProgramState& state, WorkQueue& queue, VideoPool&
     : m_state(state),
       m_queue(queue),
       m_pool(pool),
-      m_cancelled(std::make_shared<std::atomic<bool>>(false)),
-      m_layerSource(state.cache.layerSource),
-      m_maskNumber(state.cache.maskNumber) {}
+      m_cancelled(std::make_shared<std::atomic<bool>>(false)) {}
 
 FrameReader::~FrameReader() {
     m_cancelled->store(true);

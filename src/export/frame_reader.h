@@ -16,12 +16,12 @@ namespace morvel {
 
 // Reads the pictures of the frames to come on the work queue's threads while earlier frames are
 // composed and written. It knows which pictures ComposeFrame will ask for: those whose source
-// differs from what the work images will hold by then (a picture repeated from the frame before
-// is read once). ComposeFrame takes them through LoadLayerPicture, in the order they were asked
-// for; errors are reported there, on the composing thread, as reading them then would have.
+// differs from the frame before's (a picture repeated from the frame before is read once). The
+// composing thread takes them through read(), in the order they were asked for; errors are
+// reported there, on the composing thread, as reading them then would have.
 class FrameReader : public LayerPictureReader {
 public:
-    // Starts from what the work images hold now (state.cache).
+    // Starts with no picture held.
     FrameReader(const ProgramState& state, WorkQueue& queue, VideoPool& pool);
     // Reads still queued are skipped; those under way finish first.
     ~FrameReader() override;
@@ -49,7 +49,7 @@ private:
     VideoPool& m_pool;
     std::shared_ptr<std::atomic<bool>> m_cancelled;
     std::deque<Pending> m_pending;
-    // What the work images will hold once the frames read ahead so far are composed.
+    // What the composition will hold once the frames read ahead so far are composed.
     std::array<std::string, 2> m_layerSource;
     std::int32_t m_maskNumber = 0;
 };

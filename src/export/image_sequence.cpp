@@ -8,10 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "editor/compose_frame.h"
-#include "editor/frame_selection.h"
+#include "editor/frame_composition.h"
 #include "editor/masks.h"
-#include "editor/zoom.h"
 #include "export/frame_reader.h"
 #include "import/layer_picture.h"
 #include "import/video_pool.h"
@@ -54,20 +52,6 @@ struct Encoding {
     }
 };
 
-// Lets LoadLayerPicture take its pictures from reader while it lives.
-class InstalledReader {
-public:
-    InstalledReader(ProgramState& state, LayerPictureReader& reader)
-        : m_state(state), m_before(state.pictureReader) {
-        state.pictureReader = &reader;
-    }
-    ~InstalledReader() { m_state.pictureReader = m_before; }
-
-private:
-    ProgramState& m_state;
-    LayerPictureReader* m_before;
-};
-
 }  // namespace
 
 SequenceFormat SequenceFormatForFilter(int filterIndex) {
@@ -92,8 +76,7 @@ std::string SequenceFileName(const std::string& pattern, int k, int frameCount) 
     return ReplaceAll(pattern, kFrameNumberPlaceholder, number);
 }
 
-void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool) {
-    state.cache.forgetPictures();
+Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& pool) {
     int width = kStartWidth;
     int height = kStartHeight;
     for (int j = first - 1; j >= 0; --j) {
@@ -115,10 +98,8 @@ void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool) {
         height = h;
         break;
     }
-    if (auto black = Image::create(width, height)) {
-        state.images.composite = std::move(*black);
-        UpdateScrollBars(state);
-    }
+    auto black = Image::create(width, height);
+    return black ? std::move(*black) : Image{};
 }
 
 int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
@@ -141,9 +122,11 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     // the videos close.
     VideoPool videos;
     WorkQueue queue(workers);
-    CarryCompositionBefore(state, first, videos);
+    Image composite = CarryCompositionBefore(state, first, videos);
     FrameReader reader(state, queue, videos);
-    InstalledReader installed(state, reader);
+    SequencePictures pictures([&](const std::string& source,
+                                  Image& picture) { return reader.read(state, source, picture); },
+                              reporter, state.workingFolder);
 
     std::deque<std::shared_ptr<Encoding>> pending;
     std::vector<Image> spare;  // buffers of frames written, for the frames to come
@@ -169,8 +152,15 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
         if (!reader.frameReadable(i)) {
             while (!pending.empty()) finishOldest();
         }
-        state.frames.selectIndex(i);
-        ComposeFrame(state, 0);
+        const FramePictures parts = pictures.bring(state.frames.at(i));
+        int width = composite.width();
+        int height = composite.height();
+        if (!ComposePictures(parts, width, height, composite)) {
+            // The frame is written as the frame before it, as the editor would show it.
+            CompositeSizeOf(parts, width, height);
+            reporter.report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {}, width,
+                            height);
+        }
         if (pending.size() >= encoding) finishOldest();
 
         auto frame = std::make_shared<Encoding>();
@@ -179,7 +169,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
             frame->picture = std::move(spare.back());
             spare.pop_back();
         }
-        frame->picture = state.images.composite;  // reuses the buffer's memory when it fits
+        frame->picture = composite;  // reuses the buffer's memory when it fits
         pending.push_back(frame);
         queue.post([frame, format = job.format] {
             bool saved = false;
@@ -207,7 +197,6 @@ void ExportImageSequence(ProgramState& state) {
     job.format = format.format;
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     WriteImageSequence(state, job);
-    SelectFrame(state, kReselectDisplayed);
 }
 
 }  // namespace morvel

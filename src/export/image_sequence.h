@@ -42,17 +42,17 @@ struct SequenceJob {
     std::function<bool()> stopRequested;
 };
 
-// Makes the composition stand as it would after composing frames 0 to first - 1, without
-// composing them: a frame without a readable picture is composed at the size of the composite
-// before it, so a range must start from the size of the last earlier frame whose pictures could
-// be read. Those pictures are read again for their size, without reporting (their errors belong
-// to frames outside the range); the work images are forgotten, so the next composition reads
-// all its pictures. Video frames come from pool. Every export of a range starts with it.
-void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool);
+// The composite as it stands before frame first: a frame without a readable picture is composed
+// at the size of the composite before it, so a range must start from the size of the last
+// earlier frame whose pictures could be read. Those pictures are read again for their size,
+// without reporting (their errors belong to frames outside the range); black at that size.
+// Video frames come from pool. Every export of a range starts with it.
+Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& pool);
 
 // Composes each frame in turn and writes it. The pictures of the next frames are read on the
 // worker threads (each video kept open and read forward until the export ends), frames are
-// composed one after the other on this thread with ComposeFrame and encoded on the workers, with
+// composed one after the other on this thread from their pictures alone (the editor's work
+// images and displayed frame are left as they are) and encoded on the workers, with
 // a few frames in memory at most. The composition starts as it would stand after the frames
 // before the range, so a range writes the same files as the whole project. Errors come in frame
 // order; a file that cannot be written is reported (saveimage, place 10) and the export goes
@@ -60,8 +60,8 @@ void CarryCompositionBefore(ProgramState& state, int first, VideoPool& pool);
 // failed.
 int WriteImageSequence(ProgramState& state, const SequenceJob& job);
 
-// The menu entry: asks for a name and a format, stores the displayed mask, writes every frame
-// and shows the displayed frame again.
+// The menu entry: asks for a name and a format, stores the displayed mask and writes every
+// frame.
 void ExportImageSequence(ProgramState& state);
 
 }  // namespace morvel

@@ -348,6 +348,38 @@ TEST_F(Pipeline, ErrorsComeInFrameOrderWithTheirFrames) {
     EXPECT_EQ(codes, expected);
 }
 
+// Each written frame is what the editor composes when it shows the frames one after the other,
+// and writing leaves the editor's displayed frame, work images and canvas as they were.
+TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
+    SelectFrame(state, 2);
+    const Image composite = state.images.composite;
+    const Image layer1 = state.images.layer1;
+    const int redraws = shell.canvasRedraws;
+    const auto markers = shell.frameMarkerMoves.size();
+    render("seq", PictureFormat::Bmp, 2);
+    EXPECT_EQ(state.frames.index(), 2);
+    EXPECT_EQ(state.cache.displayedIndex, 2);
+    EXPECT_TRUE(state.images.composite.samePixels(composite));
+    EXPECT_TRUE(state.images.layer1.samePixels(layer1));
+    EXPECT_EQ(shell.canvasRedraws, redraws);
+    EXPECT_EQ(shell.frameMarkerMoves.size(), markers);
+
+    // The editor's own composition, frame after frame from the start.
+    state.cache.forgetPictures();
+    auto black = Image::create(640, 480);
+    state.images.composite = std::move(*black);
+    for (int k = 1; k <= 11; ++k) {
+        state.frames.selectIndex(k - 1);
+        ComposeFrame(state, 0);
+        Image written;
+        ASSERT_EQ(LoadPictureFile(output.file("seq." + std::string(k < 10 ? "0" : "") +
+                                              std::to_string(k) + ".bmp"),
+                                  written),
+                  LoadResult::Ok);
+        EXPECT_TRUE(written.samePixels(state.images.composite)) << "frame " << k;
+    }
+}
+
 // A stop request finishes the frames under way; what was read ahead is dropped.
 TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
     SequenceJob job;

@@ -97,6 +97,12 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "aviframerate", "Bildrate ?"},
     {"Requester", "aviframeratetext",
      "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+    // Playback
+    {"MainMenu", "play", "Abspielen\tLeertaste"},
+    {"MainMenu", "playbackrate", "Bildrate ..."},
+    {"Requester", "playbackrate", "Bildrate ?"},
+    {"Requester", "playbackratetext",
+     "Geben sie an wie viele Bilder pro Sekunde (FPS) der Film abspielen soll (1 bis 60)."},
     // Mask views and brush
     {"MainMenu", "view", "&Ansicht"},
     {"MainMenu", "viewlayer1", "Ebene 1\t1"},

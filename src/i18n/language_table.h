@@ -82,6 +82,11 @@ enum class Text : int {
     RequesterAviexporttext,
     RequesterAviframerate,
     RequesterAviframeratetext,
+    // Playback
+    MainMenuPlay,
+    MainMenuPlaybackrate,
+    RequesterPlaybackrate,
+    RequesterPlaybackratetext,
     // Mask views and brush
     MainMenuView,
     MainMenuViewlayer1,
@@ -92,7 +97,7 @@ enum class Text : int {
     SettingsHardnesstip,
 };
 
-constexpr int kTextCount = 80;
+constexpr int kTextCount = 84;
 
 struct TextEntry {
     std::string_view group;
@@ -100,7 +105,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 80 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All 84 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

@@ -16,7 +16,7 @@ std::string defaultOf(Text text) {
 }
 
 TEST(LanguageTable, HoldsEveryTextInFileOrder) {
-    ASSERT_EQ(LanguageTable::entries().size(), 80u);
+    ASSERT_EQ(LanguageTable::entries().size(), 84u);
     EXPECT_EQ(static_cast<int>(Text::SettingsHardnesstip), kTextCount - 1);
     const auto expect = [](Text text, std::string_view group, std::string_view key) {
         EXPECT_EQ(LanguageTable::entry(text).group, group);
@@ -39,6 +39,9 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::SaveWindowOk, "SaveWindow", "ok");
     expect(Text::RequesterSavetitle, "Requester", "savetitle");
     expect(Text::RequesterAviframeratetext, "Requester", "aviframeratetext");
+    expect(Text::MainMenuView, "MainMenu", "view");
+    expect(Text::MainMenuPlay, "MainMenu", "play");
+    expect(Text::RequesterPlaybackratetext, "Requester", "playbackratetext");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {
@@ -50,8 +53,9 @@ TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {
         groups.insert(entry.group);
         for (const char c : entry.key) EXPECT_FALSE(c >= 'A' && c <= 'Z') << entry.key;
     }
-    EXPECT_EQ(groups, (std::set<std::string_view>{"MainMenu", "PopUpMenu", "Tools", "Settings",
-                                                  "Else", "Errors", "SaveWindow", "Requester"}));
+    EXPECT_EQ(groups,
+              (std::set<std::string_view>{"MainMenu", "PopUpMenu", "Tools", "Settings", "Else",
+                                          "Errors", "SaveWindow", "Requester"}));
 }
 
 TEST(LanguageTable, DefaultsAreUtf8WithExactBytes) {

@@ -13,16 +13,18 @@ bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& lay
     // complete. Without a picture reader a video is opened and closed again for the one frame,
     // so no video stays open while the user works.
     Image picture;
-    if (state.pictureReader) {
-        if (!state.pictureReader->read(state, layerSource, picture)) return false;
-    } else if (IsAviReference(layerSource)) {
-        if (!AccessAviFrames(state, &picture, layerSource, kAviOpenFetchClose)) return false;
-    } else if (LoadPictureFile(layerSource, picture) != LoadResult::Ok) {
-        return false;
-    }
-    if (picture.empty()) return false;
+    const bool read = state.pictureReader ? state.pictureReader->read(state, layerSource, picture)
+                                          : ReadLayerPictureNow(state, picture, layerSource);
+    if (!read || picture.empty()) return false;
     target = std::move(picture);
     return true;
+}
+
+bool ReadLayerPictureNow(ProgramState& state, Image& picture, const std::string& layerSource) {
+    if (IsAviReference(layerSource)) {
+        return AccessAviFrames(state, &picture, layerSource, kAviOpenFetchClose);
+    }
+    return LoadPictureFile(layerSource, picture) == LoadResult::Ok;
 }
 
 LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image& picture) {

@@ -15,6 +15,10 @@ class VideoPool;
 // from it; otherwise a video is opened and closed again for the one frame.
 bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& layerSource);
 
+// Reads as LoadLayerPicture does without a picture reader (reporting what a video reports), into
+// picture; false on failure.
+bool ReadLayerPictureNow(ProgramState& state, Image& picture, const std::string& layerSource);
+
 // What reading a layer source gave, without reporting anything: safe on any thread.
 struct LayerRead {
     bool ok = false;
@@ -35,6 +39,8 @@ class LayerPictureReader {
 public:
     virtual ~LayerPictureReader() = default;
     virtual bool read(ProgramState& state, const std::string& layerSource, Image& picture) = 0;
+    // Frame index is now the displayed frame (a reader may prepare the frames around it).
+    virtual void frameShown(const ProgramState& /*state*/, int /*index*/) {}
 };
 
 }  // namespace morvel

@@ -55,7 +55,9 @@ enum class MenuItem : int {
     NextFrame = 16,      // Right
     FirstFrame = 17,     // Home
     LastFrame = 18,      // End
-    // The "Ansicht" menu: what the canvas shows (display only).
+    // The "Ansicht" menu: playback, then what the canvas shows (display only).
+    Play = 19,          // Space
+    PlaybackRate = 20,
     ViewLayer1 = 22,  // 1
     ViewLayer2 = 23,  // 2
     ViewResult = 24,  // 3

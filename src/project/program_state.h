@@ -191,8 +191,8 @@ public:
     // 3 details): changed by its change-view button, kept while the program runs.
     int explorerViewMode = 0;
 
-    // Where LoadLayerPicture takes its pictures from while an export reads them ahead; null:
-    // each picture is read when it is asked for.
+    // Where LoadLayerPicture takes its pictures from: the window's reader of the displayed
+    // frame's neighbours decoded ahead; null: each picture is read when it is asked for.
     LayerPictureReader* pictureReader = nullptr;
 
     // Whether SelectFrame composes the frame it shows. A program without a canvas (the batch

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/start_up.h"
+#include "import/decode_ahead.h"
 #include "platform/files.h"
 #include "platform/single_instance.h"
 #include "project/program_state.h"
@@ -23,7 +24,10 @@ int main(int argc, char** argv) {
     if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     morvel::QtShell shell;
+    // The neighbours of the displayed frame are decoded ahead, so that frame steps are quick.
+    morvel::DecodeAhead decodeAhead;
     morvel::ProgramState state(shell, morvel::TemporaryFolder(), morvel::ExecutableFolder());
+    state.pictureReader = &decodeAhead;
     shell.attachCanvas(state.images.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.
     std::vector<std::string> arguments;

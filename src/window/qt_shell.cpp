@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
@@ -117,8 +118,34 @@ Event QtShell::waitEvent() {
     return event;
 }
 
+bool QtShell::waitEventFor(int milliseconds, Event& event) {
+    if (m_queue.empty() && milliseconds > 0) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(milliseconds);
+        m_waiting = &loop;
+        loop.exec();
+        m_waiting = nullptr;
+    } else if (m_queue.empty()) {
+        QCoreApplication::processEvents();
+    }
+    if (m_queue.empty()) return false;
+    event = m_queue.front();
+    m_queue.pop_front();
+    return true;
+}
+
 bool QtShell::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (m_playing && watched->isWindowType() &&
+        (type == QEvent::KeyPress || type == QEvent::MouseButtonPress)) {
+        Event interrupt;
+        interrupt.kind = EventKind::Interrupt;
+        post(interrupt);
+        return true;
+    }
     // The pointer left the program's windows for another program's: no move of ours reports
     // that, so one is made at the pointer's place (it removes the brush outline).
     if (type == QEvent::Leave && watched->isWindowType() && m_window && m_window->canvas() &&

@@ -38,6 +38,10 @@ public:
     }
 
     Event waitEvent() override;
+    bool waitEventFor(int milliseconds, Event& event) override;
+    // While the film plays, every key press and mouse press in the program's windows is also
+    // given as an interrupt event (a key without a shortcut raises no other).
+    void setPlaying(bool playing) { m_playing = playing; }
 
     void showError(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;
@@ -90,6 +94,7 @@ private:
     QPointer<QProgressDialog> m_progress;
     std::function<void(const Event&)> m_ownDropHandler;
     bool m_dragging = false;
+    bool m_playing = false;
     std::optional<Event> m_ownDrop;  // the drop of the running thumbnail drag
 };
 

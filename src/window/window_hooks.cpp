@@ -1,6 +1,9 @@
 #include "window/window_hooks.h"
 
+#include <memory>
+
 #include "app/about_text.h"
+#include "app/playback.h"
 #include "export/avi_export.h"
 #include "project/file_association.h"
 #include "window/about_box.h"
@@ -19,6 +22,14 @@ DispatchHooks WindowHooks(QtShell& shell) {
         ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk], AboutText(),
                      shell.mainWindow());
     };
+    // The player lives as long as the hooks: the rate and the composed frames are kept.
+    auto player = std::make_shared<FilmPlayer>();
+    hooks.play = [&shell, player](ProgramState& state) {
+        shell.setPlaying(true);
+        PlayFilm(state, *player, shell, [&shell](const Event& event) { shell.post(event); });
+        shell.setPlaying(false);
+    };
+    hooks.askPlaybackRate = [player](ProgramState& state) { AskPlaybackRate(state, *player); };
     return hooks;
 }
 

@@ -1,0 +1,143 @@
+#include "app/playback.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "editor/canvas.h"
+#include "editor/frame_selection.h"
+#include "editor/masks.h"
+#include "export/avi_export.h"
+
+namespace morvel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Events that stop the film; the others (moves, releases, wheel turns) pass unnoticed.
+bool stops(const Event& event) {
+    switch (event.kind) {
+        case EventKind::MouseMove:
+        case EventKind::LeftRelease:
+        case EventKind::Wheel:
+        case EventKind::None:
+            return false;
+        default:
+            return true;
+    }
+}
+
+// Shows the cache's picture of frame index on the canvas.
+void present(ProgramState& state, const Image& picture) {
+    Image& canvas = state.images.canvas;
+    if (picture.width() != canvas.width() || picture.height() != canvas.height()) return;
+    const std::size_t rowBytes = static_cast<std::size_t>(canvas.width()) * 3;
+    for (int y = 0; y < canvas.height(); ++y) std::memcpy(canvas.row(y), picture.row(y), rowBytes);
+    state.shell.presentCanvas(0, 0, canvas.width(), canvas.height());
+}
+
+}  // namespace
+
+std::vector<FilmFrame> FilmOf(const ProgramState& state) {
+    std::vector<FilmFrame> film;
+    film.reserve(static_cast<std::size_t>(state.frames.size()));
+    for (int i = 0; i < state.frames.size(); ++i) {
+        const FrameRecord& record = state.frames.at(i);
+        FilmFrame frame;
+        frame.layers = record.layerSource;
+        if (record.maskNumber != 0) frame.mask = state.maskWorkingFile(record.maskNumber);
+        film.push_back(std::move(frame));
+    }
+    return film;
+}
+
+PlaybackView PlaybackViewOf(const ProgramState& state) {
+    PlaybackView view;
+    view.zoom = state.view.zoom;
+    view.offsetX = state.view.offsetX;
+    view.offsetY = state.view.offsetY;
+    view.canvasWidth = state.images.canvas.width();
+    view.canvasHeight = state.images.canvas.height();
+    view.carriedWidth = state.images.composite.width();
+    view.carriedHeight = state.images.composite.height();
+    return view;
+}
+
+void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
+              const std::function<void(const Event&)>& dispatch) {
+    const int count = state.frames.size();
+    if (count == 0 || state.images.canvas.empty()) return;
+    // The workers read the displayed frame's mask from its file.
+    StoreDisplayedMask(state);
+    player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
+    // Both cores fill while the film plays; afterwards one goes on, leaving the other to the
+    // editor and its frames decoded ahead.
+    player.cache.setActiveThreads(2);
+    int index = std::max(0, state.cache.displayedIndex);
+    int shown = index;
+    const auto period = std::chrono::microseconds(1000000 / std::clamp(player.rate, 1, 60));
+    Clock::time_point due = Clock::now();
+    std::vector<Event> afterwards;
+    Image picture;
+    bool playing = true;
+    // Waits for an event until the time given; false when one stopped the film.
+    const auto waitUntil = [&](Clock::time_point until, bool untilReady) {
+        while (true) {
+            if (untilReady && player.cache.ready(index)) return true;
+            // A frame that could not be made (memory) is asked for again.
+            if (untilReady) player.cache.fillFrom(index);
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            const int wait = untilReady ? 2 : static_cast<int>(left.count());
+            if (!untilReady && wait <= 0) return true;
+            Event event;
+            if (!events.waitEventFor(std::max(0, wait), event)) continue;
+            if (event.kind == EventKind::Resize || event.kind == EventKind::Close) {
+                afterwards.push_back(event);
+                return false;
+            }
+            if (stops(event)) return false;
+        }
+    };
+    while (playing) {
+        player.cache.fillFrom(index);
+        playing = waitUntil(due, false);
+        if (!playing) break;
+        bool late = !player.cache.ready(index);
+        if (late) {
+            playing = waitUntil(due, true);
+            if (!playing) break;
+        }
+        if (player.cache.take(index, picture)) present(state, picture);
+        // Shown more than half a frame after it was due: late too.
+        late = late || Clock::now() > due + period / 2;
+        if (late) ++player.lateFrames;
+        ++player.framesShown;
+        shown = index;
+        due = std::max(due + period, Clock::now());
+        index = (index + 1) % count;
+    }
+    // What the same key press or click raised besides the stop goes too.
+    Event event;
+    while (events.waitEventFor(0, event)) {
+        if (event.kind == EventKind::Resize || event.kind == EventKind::Close)
+            afterwards.push_back(event);
+    }
+    player.cache.setActiveThreads(1);
+    SelectFrame(state, shown);
+    InvalidateCanvas(state);
+    RedrawCanvas(state, -1, -1, 0, 0);
+    for (const Event& later : afterwards) dispatch(later);
+}
+
+void AskPlaybackRate(ProgramState& state, FilmPlayer& player) {
+    const LanguageTable& texts = state.language.texts;
+    const std::string answer = state.shell.requestText(
+        texts[Text::RequesterPlaybackrate], texts[Text::RequesterPlaybackratetext], std::to_string(player.rate));
+    if (answer.empty()) return;
+    const std::int32_t rate = ReadRequesterInteger(answer);
+    if (rate >= 1 && rate <= 60) player.rate = rate;
+}
+
+}  // namespace morvel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "app/event.h"
+#include "editor/playback_cache.h"
+#include "project/program_state.h"
+
+namespace morvel {
+
+// The rate the film plays at unless the user asks for another: shooting on twos.
+constexpr int kDefaultPlaybackRate = 12;
+
+// What playing the film keeps while the program runs: the rate and the cache of composed frames.
+struct FilmPlayer {
+    int rate = kDefaultPlaybackRate;
+    PlaybackCache cache;
+    // Counted while playing: frames shown, and those that were not ready when they were due.
+    int framesShown = 0;
+    int lateFrames = 0;
+};
+
+// The frames of the project as the cache composes them, and the view of the canvas.
+std::vector<FilmFrame> FilmOf(const ProgramState& state);
+PlaybackView PlaybackViewOf(const ProgramState& state);
+
+// Plays the composed film in the canvas from the displayed frame on, at the player's rate and the
+// canvas's view, round from the last frame to the first, until a key, a click, a menu or a drop
+// arrives; those are taken as the stop and do nothing else. Frames are shown in order and never
+// skipped: one not ready when due is shown late and counted. The frame shown last becomes the
+// displayed frame. A resize or a close that arrives meanwhile is handed to dispatch afterwards.
+// An empty project does not play.
+void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
+              const std::function<void(const Event&)>& dispatch);
+
+// Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.
+void AskPlaybackRate(ProgramState& state, FilmPlayer& player);
+
+}  // namespace morvel

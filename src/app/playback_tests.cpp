@@ -1,0 +1,95 @@
+#include "app/playback.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/app_test_support.h"
+#include "platform/gadgets.h"
+
+namespace morvel {
+namespace {
+
+using testing::AppFixture;
+using testing::KindEvent;
+using testing::MenuEvent;
+
+// A clock that runs: waits really pass (at most a few milliseconds each); once the canvas has
+// shown `frames` pictures, the script's events come, one per wait.
+class TimedEvents : public EventSource {
+public:
+    TimedEvents(testing::RecordingShell& shell, int frames) : m_shell(shell), m_frames(frames) {}
+    std::deque<Event> script;
+    Event waitEvent() override { return KindEvent(EventKind::Close); }
+    bool waitEventFor(int milliseconds, Event& event) override {
+        if (m_shell.canvasRedraws - m_start >= m_frames && !script.empty()) {
+            event = script.front();
+            script.pop_front();
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 3)));
+        return false;
+    }
+    void start() { m_start = m_shell.canvasRedraws; }
+
+private:
+    testing::RecordingShell& m_shell;
+    int m_frames;
+    int m_start = 0;
+};
+
+class Playback : public ::testing::Test, public AppFixture {
+protected:
+    Playback() : AppFixture({200, 200}) {}
+    FilmPlayer player;
+    std::vector<Event> handedBack;
+    void play(TimedEvents& events) {
+        events.start();
+        PlayFilm(state, player, events, [&](const Event& event) { handedBack.push_back(event); });
+    }
+};
+
+TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 3; ++k) addFrame(64, 48);
+    SelectFrame(state, 1);
+    player.rate = 60;
+    TimedEvents events(shell, 5);
+    // The key's menu event and the interrupt both come; a resize is handed back.
+    events.script = {MenuEvent(+MenuItem::NextFrame), KindEvent(EventKind::Interrupt),
+                     KindEvent(EventKind::Resize)};
+    play(events);
+    ASSERT_GE(player.framesShown, 5);
+    EXPECT_EQ(state.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
+    EXPECT_EQ(state.frames.index(), state.cache.displayedIndex);
+    // The stop's other events are dropped; only the resize comes back.
+    ASSERT_EQ(handedBack.size(), 1u);
+    EXPECT_EQ(handedBack[0].kind, EventKind::Resize);
+}
+
+TEST_F(Playback, AnEmptyProjectDoesNotPlay) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    const int redraws = shell.canvasRedraws;
+    TimedEvents events(shell, 0);
+    play(events);
+    EXPECT_EQ(player.framesShown, 0);
+    EXPECT_EQ(shell.canvasRedraws, redraws);
+}
+
+TEST_F(Playback, TheRateIsAWholeNumberFromOneToSixty) {
+    const struct {
+        const char* answer;
+        int rate;
+    } cases[] = {{"24", 24}, {"61", 24}, {"0", 24}, {"", 24}, {"60", 60}, {"1", 1}, {"x", 1}};
+    player.rate = 12;
+    for (const auto& c : cases) {
+        shell.textAnswers.push_back(c.answer);
+        AskPlaybackRate(state, player);
+        EXPECT_EQ(player.rate, c.rate) << c.answer;
+    }
+    EXPECT_EQ(shell.textRequests.front().defaultText, "12");
+}
+
+}  // namespace
+}  // namespace morvel

@@ -1,0 +1,69 @@
+#pragma once
+
+// A project of camera-sized frames for the playback and frame-step benchmarks, made of the
+// pictures that ../shared/bench/gen_data.py writes (run it with --size 6000x4000 -n 1 --jpegs 12):
+// frame k shows big JPEG k over big JPEG k + 6 (the twelve cycled) through the generator's
+// 6000 x 4000 mask (each frame's mask a working file of its own). Header only.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/null_shell.h"
+#include "project/program_state.h"
+
+namespace morvel::benchmarks {
+
+inline std::string benchmarkData() {
+    const char* root = std::getenv("MORVEL_BENCH_DATA");
+    return std::string(root ? root : "/tmp/morvel-bench") + "/";
+}
+
+// The canvas of a main window of about 1600 x 1000 pixels.
+constexpr int kFilmCanvasWidth = 1500;
+constexpr int kFilmCanvasHeight = 800;
+
+struct FilmProject {
+    static constexpr int kJpegs = 12;
+    static constexpr int kMasks = 1;
+
+    NullShell shell;
+    std::string folder;
+    ProgramState state;
+    bool complete = true;  // every picture the project names is there
+
+    explicit FilmProject(int frames, Shell* own = nullptr)
+        : folder(TemporaryFolder() + "morvel-film-" + std::to_string(::getpid()) + "/"),
+          state(own ? *own : shell, folder, folder) {
+        MakeFolder(folder);
+        state.redrawPause = 0;
+        state.images.canvas = *Image::create(kFilmCanvasWidth, kFilmCanvasHeight);
+        const std::string data = benchmarkData();
+        for (int k = 0; k < frames; ++k) {
+            FrameRecord& frame = state.frames.add();
+            for (int layer = 0; layer < 2; ++layer) {
+                char name[64];
+                std::snprintf(name, sizeof name, "jpeg6000x4000/big_%03d.jpg",
+                              (k + layer * kJpegs / 2) % kJpegs);
+                frame.layerSource[layer] = data + name;
+                complete = complete && IsRegularFile(frame.layerSource[layer]);
+            }
+            char mask[64];
+            std::snprintf(mask, sizeof mask, "6000x4000/mask_%03d.png", k % kMasks);
+            frame.maskNumber = state.nextMaskNumber++;
+            complete = complete && IsRegularFile(data + mask) &&
+                       ::symlink((data + mask).c_str(),
+                                 state.maskWorkingFile(frame.maskNumber).c_str()) == 0;
+        }
+        state.frames.first();
+    }
+    ~FilmProject() {
+        for (int k = 0; k < state.frames.size(); ++k)
+            ::unlink(state.maskWorkingFile(state.frames.at(k).maskNumber).c_str());
+        ::rmdir(folder.c_str());
+    }
+};
+
+}  // namespace morvel::benchmarks

@@ -1,0 +1,99 @@
+// Playback of camera-sized frames (two 6000 x 4000 JPEGs and a 6000 x 4000 mask each) at
+// "Ganzes Bild" in a 1500 x 800 canvas, through the cache of composed frames that the window
+// plays from:
+//   fill_fps       frames made per second by both worker threads, filling 200 frames
+//   memory_MB      what the 200 entries take
+//   late_12 / late_24   frames of 240 not ready when due or shown more than half a frame after,
+//                  playing the filled cache at 12 and 24 frames per second in real time (the
+//                  frame's picture decoded and copied into the canvas buffer, as the window does)
+//   refill_ms      median time for a frame's entry to be back after it was dropped (the stroke
+//                  that ends on it changed its mask)
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "editor/benchmark_scene.h"
+#include "editor/film_benchmark_data.h"
+#include "editor/frame_selection.h"
+#include "editor/playback_cache.h"
+#include "editor/zoom.h"
+
+namespace morvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Plays frames of the filled cache against the clock as the window's loop does; the count of
+// frames not ready when due.
+int playAgainstTheClock(const PlaybackCache& cache, int rate, int frames, Image& canvas) {
+    const auto period = std::chrono::microseconds(1000000 / rate);
+    auto due = Clock::now();
+    int late = 0;
+    Image picture;
+    for (int shown = 0; shown < frames; ++shown) {
+        std::this_thread::sleep_until(due);
+        const int index = shown % cache.frameCount();
+        bool wasLate = !cache.ready(index);
+        while (!cache.ready(index)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        cache.take(index, picture);
+        canvas = picture;
+        // Shown more than half a frame after it was due: late too.
+        wasLate = wasLate || Clock::now() > due + period / 2;
+        if (wasLate) ++late;
+        due = std::max(due + period, Clock::now());
+    }
+    return late;
+}
+
+void Playback(benchmark::State& bench) {
+    benchmarks::FilmProject film(200);
+    if (!film.complete) {
+        bench.SkipWithError("no pictures: run gen_data.py --size 6000x4000 -n 1 --jpegs 12");
+        return;
+    }
+    ProgramState& state = film.state;
+    state.composeOnSelect = false;
+    state.images.composite = *Image::create(6000, 4000);
+    ZoomFit(state);
+    std::vector<FilmFrame> frames;
+    for (int i = 0; i < state.frames.size(); ++i) {
+        const FrameRecord& record = state.frames.at(i);
+        frames.push_back({record.layerSource, state.maskWorkingFile(record.maskNumber)});
+    }
+    PlaybackView view;
+    view.zoom = state.view.zoom;
+    view.canvasWidth = benchmarks::kFilmCanvasWidth;
+    view.canvasHeight = benchmarks::kFilmCanvasHeight;
+    view.carriedWidth = 6000;
+    view.carriedHeight = 4000;
+    for (auto _ : bench) {
+        PlaybackCache cache;
+        cache.setFilm(frames, view);
+        const double fill = benchmarks::millisecondsOf([&] {
+            cache.fillFrom(0);
+            cache.waitIdle();
+        });
+        bench.counters["fill_fps"] = 200 * 1000.0 / fill;
+        bench.counters["memory_MB"] = static_cast<double>(cache.memoryUsed()) / (1 << 20);
+        bench.counters["late_12"] = playAgainstTheClock(cache, 12, 240, state.images.canvas);
+        bench.counters["late_24"] = playAgainstTheClock(cache, 24, 240, state.images.canvas);
+        std::vector<double> refills;
+        for (int k : {10, 60, 110, 160, 190}) {
+            refills.push_back(benchmarks::millisecondsOf([&] {
+                cache.drop(k);
+                while (!cache.ready(k)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }));
+        }
+        bench.counters["refill_ms"] = benchmarks::median(refills);
+        bench.counters["zoom"] = view.zoom;
+    }
+}
+
+BENCHMARK(Playback)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+}  // namespace morvel
+
+BENCHMARK_MAIN();

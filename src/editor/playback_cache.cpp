@@ -1,0 +1,322 @@
+#include "editor/playback_cache.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "editor/canvas.h"
+#include "editor/frame_composition.h"
+#include "import/avi_frames.h"
+#include "import/layer_picture.h"
+#include "import/video_pool.h"
+#include "platform/files.h"
+#include "platform/jpeg_codec.h"
+#include "platform/picture_io.h"
+
+namespace morvel {
+
+namespace {
+
+// What tells a file's contents apart without reading it: a file written again gets another.
+struct FileStamp {
+    long long seconds = -1;
+    long long nanoseconds = 0;
+    long long size = 0;
+    unsigned long long inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) return {};
+    return {static_cast<long long>(info.st_mtim.tv_sec),
+            static_cast<long long>(info.st_mtim.tv_nsec), static_cast<long long>(info.st_size),
+            static_cast<unsigned long long>(info.st_ino)};
+}
+
+using Stamps = std::array<FileStamp, 3>;
+
+Stamps stampsOf(const FilmFrame& frame) {
+    return {stampOf(frame.layers[0]), stampOf(frame.layers[1]), stampOf(frame.mask)};
+}
+
+// Each output pixel the mean of a factor x factor block (the last ones of what is left).
+Image shrink(const Image& picture, int factor) {
+    if (factor == 1) return picture;
+    const int width = (picture.width() + factor - 1) / factor;
+    const int height = (picture.height() + factor - 1) / factor;
+    auto made = Image::create(width, height);
+    if (!made) return {};
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(width) * 3);
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        std::fill(counts.begin(), counts.end(), 0u);
+        const int end = std::min(picture.height(), (y + 1) * factor);
+        for (int sy = y * factor; sy < end; ++sy) {
+            const std::uint8_t* row = picture.row(sy);
+            for (int x = 0; x < width; ++x) {
+                const int last = std::min(picture.width(), (x + 1) * factor);
+                std::uint32_t* sum = &sums[static_cast<std::size_t>(x) * 3];
+                for (int sx = x * factor; sx < last; ++sx) {
+                    sum[0] += row[sx * 3];
+                    sum[1] += row[sx * 3 + 1];
+                    sum[2] += row[sx * 3 + 2];
+                }
+                counts[x] += static_cast<std::uint32_t>(last - x * factor);
+            }
+        }
+        std::uint8_t* row = made->row(y);
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                row[x * 3 + c] = static_cast<std::uint8_t>(
+                    (sums[static_cast<std::size_t>(x) * 3 + c] + counts[x] / 2) / counts[x]);
+            }
+        }
+    }
+    return std::move(*made);
+}
+
+// Reads source reduced by factor: a JPEG through the decoder's own scaling, anything else at full
+// size and then averaged down.
+bool readReduced(const std::string& source, int factor, Image& picture) {
+    if (source.empty()) return false;
+    Image full;
+    try {
+        if (!IsAviReference(source)) {
+            const auto bytes = ReadFileBytes(source);
+            if (!bytes) return false;
+            if (bytes->size() > 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8) {
+                return DecodeJpeg(*bytes, picture, factor) == LoadResult::Ok && !picture.empty();
+            }
+            if (DecodePicture(*bytes, full) != LoadResult::Ok) return false;
+        } else {
+            VideoPool videos;
+            if (!ReadLayerSource(source, videos, full).ok) return false;
+        }
+        picture = shrink(full, factor);
+    } catch (...) {  // memory that could not be had: the picture is left out
+        return false;
+    }
+    return !picture.empty();
+}
+
+}  // namespace
+
+bool ComposeFilmFrame(const FilmFrame& frame, const PlaybackView& view, Image& out) {
+    int factor = 1;
+    while (factor < 8 && view.zoom * static_cast<float>(factor * 2) <= 1.0f) factor *= 2;
+    Image layer1;
+    Image layer2;
+    Image mask;
+    FramePictures pictures;
+    if (readReduced(frame.layers[0], factor, layer1)) pictures.layer1 = &layer1;
+    if (readReduced(frame.layers[1], factor, layer2)) pictures.layer2 = &layer2;
+    if (readReduced(frame.mask, factor, mask)) pictures.mask = &mask;
+    Image composite;
+    if (!ComposePictures(pictures, (view.carriedWidth + factor - 1) / factor,
+                         (view.carriedHeight + factor - 1) / factor, composite)) {
+        return false;
+    }
+    auto canvas = Image::create(view.canvasWidth, view.canvasHeight);
+    if (!canvas) return false;
+    out = std::move(*canvas);
+    DrawScaledPicture(composite, view.zoom * static_cast<float>(factor), view.offsetX / factor,
+                      view.offsetY / factor, out);
+    return true;
+}
+
+struct PlaybackCache::Entry {
+    FilmFrame frame;
+    Stamps stamps;
+    std::vector<std::uint8_t> jpeg;
+    bool ready = false;
+    bool making = false;
+    std::uint64_t generation = 0;  // a result made for an older generation is thrown away
+};
+
+struct PlaybackCache::Shared {
+    mutable std::mutex mutex;
+    std::condition_variable idle;
+    std::vector<Entry> entries;
+    PlaybackView view;
+    std::size_t bound = 0;
+    std::size_t used = 0;
+    std::size_t estimate = 0;  // bytes of the last entry made, for those under way
+    int threads = 1;
+    int active = 1;
+    int making = 0;
+    int from = 0;
+    std::uint64_t generation = 0;
+    bool ending = false;
+};
+
+PlaybackCache::PlaybackCache(std::size_t memoryBound, int threads)
+    : m_shared(std::make_shared<Shared>()), m_queue(std::max(1, threads)) {
+    m_shared->bound = memoryBound;
+    m_shared->threads = std::max(1, threads);
+    m_shared->active = m_shared->threads;
+}
+
+PlaybackCache::~PlaybackCache() {
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->ending = true;
+    m_shared->idle.wait(lock, [&] { return m_shared->making == 0; });
+}
+
+void PlaybackCache::setFilm(const std::vector<FilmFrame>& frames, const PlaybackView& view) {
+    std::vector<Stamps> stamps;
+    stamps.reserve(frames.size());
+    for (const FilmFrame& frame : frames) stamps.push_back(stampsOf(frame));
+    std::unique_lock lock(m_shared->mutex);
+    Shared& s = *m_shared;
+    const bool sameView = s.view == view;
+    std::vector<Entry> old = std::move(s.entries);
+    s.entries = std::vector<Entry>(frames.size());
+    s.view = view;
+    s.used = 0;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        Entry& entry = s.entries[i];
+        entry.frame = frames[i];
+        entry.stamps = stamps[i];
+        // An entry may move with its frame (a frame was inserted or deleted before it).
+        for (Entry& was : old) {
+            if (!sameView || !was.ready || was.frame != frames[i] || was.stamps != stamps[i])
+                continue;
+            entry.jpeg = std::move(was.jpeg);
+            entry.ready = true;
+            was.ready = false;
+            s.used += entry.jpeg.size();
+            break;
+        }
+        // Results still being made belong to the old film: their generation no longer matches.
+        entry.generation = ++s.generation;
+    }
+    s.from = 0;
+}
+
+void PlaybackCache::fillFrom(int from) {
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->from = from;
+    pump(lock);
+}
+
+void PlaybackCache::setActiveThreads(int threads) {
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->active = std::clamp(threads, 1, m_shared->threads);
+    pump(lock);
+}
+
+void PlaybackCache::drop(int index) {
+    std::unique_lock lock(m_shared->mutex);
+    Shared& s = *m_shared;
+    if (index < 0 || index >= static_cast<int>(s.entries.size())) return;
+    Entry& entry = s.entries[index];
+    if (entry.ready) s.used -= entry.jpeg.size();
+    entry.jpeg.clear();
+    entry.jpeg.shrink_to_fit();
+    entry.ready = false;
+    entry.making = false;
+    entry.generation = ++s.generation;
+    entry.stamps = stampsOf(entry.frame);
+    pump(lock);
+}
+
+void PlaybackCache::pump(std::unique_lock<std::mutex>& lock) {
+    (void)lock;
+    Shared& s = *m_shared;
+    const int count = static_cast<int>(s.entries.size());
+    if (s.ending || count == 0) return;
+    const auto order = [&](int index) { return (index - s.from % count + count) % count; };
+    for (int step = 0; step < count && s.making < s.active; ++step) {
+        const int index = (s.from + step) % count;
+        Entry& entry = s.entries[index];
+        if (entry.ready || entry.making) continue;
+        // Room for it: drop the entries that would be played last, if they come after it.
+        while (s.used + static_cast<std::size_t>(s.making + 1) * s.estimate > s.bound) {
+            int last = -1;
+            for (int i = 0; i < count; ++i) {
+                if (s.entries[i].ready && (last < 0 || order(i) > order(last))) last = i;
+            }
+            if (last < 0 || order(last) <= step) return;
+            s.used -= s.entries[last].jpeg.size();
+            s.entries[last].jpeg = {};
+            s.entries[last].ready = false;
+        }
+        entry.making = true;
+        ++s.making;
+        make(index, entry.generation);
+    }
+}
+
+void PlaybackCache::make(int index, std::uint64_t generation) {
+    const FilmFrame frame = m_shared->entries[index].frame;
+    const PlaybackView view = m_shared->view;
+    m_queue.post([this, shared = m_shared, frame, view, index, generation] {
+        std::vector<std::uint8_t> jpeg;
+        Image picture;
+        bool made = false;
+        bool ending = false;
+        {
+            std::lock_guard lock(shared->mutex);
+            ending = shared->ending;
+        }
+        try {
+            made = !ending && ComposeFilmFrame(frame, view, picture) && EncodeJpeg(picture, jpeg);
+        } catch (...) {  // memory that could not be had: the frame is made again later
+        }
+        std::unique_lock lock(shared->mutex);
+        --shared->making;
+        const int count = static_cast<int>(shared->entries.size());
+        if (index < count && shared->entries[index].generation == generation &&
+            shared->entries[index].making) {
+            Entry& entry = shared->entries[index];
+            entry.making = false;
+            if (made) {
+                shared->estimate = std::max(shared->estimate, jpeg.size());
+                shared->used += jpeg.size();
+                entry.jpeg = std::move(jpeg);
+                entry.ready = true;
+            }
+        }
+        if (made) pump(lock);
+        if (shared->making == 0) shared->idle.notify_all();
+    });
+}
+
+bool PlaybackCache::ready(int index) const {
+    std::lock_guard lock(m_shared->mutex);
+    return index >= 0 && index < static_cast<int>(m_shared->entries.size()) &&
+           m_shared->entries[index].ready;
+}
+
+bool PlaybackCache::take(int index, Image& out) const {
+    std::vector<std::uint8_t> jpeg;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (index < 0 || index >= static_cast<int>(m_shared->entries.size())) return false;
+        const Entry& entry = m_shared->entries[index];
+        if (!entry.ready) return false;
+        jpeg = entry.jpeg;
+    }
+    return DecodeJpeg(jpeg, out) == LoadResult::Ok;
+}
+
+void PlaybackCache::waitIdle() {
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->idle.wait(lock, [&] { return m_shared->making == 0; });
+}
+
+std::size_t PlaybackCache::memoryUsed() const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->used;
+}
+
+int PlaybackCache::frameCount() const {
+    std::lock_guard lock(m_shared->mutex);
+    return static_cast<int>(m_shared->entries.size());
+}
+
+}  // namespace morvel
