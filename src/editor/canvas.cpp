@@ -39,13 +39,15 @@ struct Placement {
     i64 left, top, width, height;
 };
 
-Placement placementOf(const ProgramState& state) {
-    const ViewTransform view = ViewTransform::of(state.view);
-    const Image& composite = state.images.composite;
+Placement placementOf(const ViewTransform& view, const Image& picture) {
     return Placement{view.canvasLength(static_cast<float>(view.offsetX)),
                      view.canvasLength(static_cast<float>(view.offsetY)),
-                     view.canvasLength(static_cast<float>(composite.width())),
-                     view.canvasLength(static_cast<float>(composite.height()))};
+                     view.canvasLength(static_cast<float>(picture.width())),
+                     view.canvasLength(static_cast<float>(picture.height()))};
+}
+
+Placement placementOf(const ProgramState& state) {
+    return placementOf(ViewTransform::of(state.view), state.images.composite);
 }
 
 // The area-averaging scale along one axis, for the destination pixels [first, end) of a
@@ -335,10 +337,7 @@ void InvalidateCanvas(ProgramState& state) {
 }
 
 void DrawScaledPicture(const Image& picture, float zoom, int offsetX, int offsetY, Image& canvas) {
-    const Placement at{roundToInt(static_cast<float>(offsetX) * zoom),
-                       roundToInt(static_cast<float>(offsetY) * zoom),
-                       roundToInt(static_cast<float>(picture.width()) * zoom),
-                       roundToInt(static_cast<float>(picture.height()) * zoom)};
+    const Placement at = placementOf(ViewTransform{zoom, offsetX, offsetY}, picture);
     const Rect visible = visiblePart(canvas, at);
     const bool scaled = at.width > 0 && at.height > 0 && !picture.empty();
     fillBackground(canvas, scaled ? visible : Rect{});
