@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -13,17 +10,16 @@
 #include "platform/single_instance.h"
 #include "project/program_state.h"
 #include "window/qt_shell.h"
+#include "window/termination.h"
 #include "window/window_hooks.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
-    // Qt's own texts (dialog buttons) in the desktop's language, where Qt's translations exist.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
     morvel::QtShell shell;
-    morvel::ProgramState state(shell, morvel::TemporaryFolder(), morvel::ExecutableFolder());
+    const morvel::TerminationSignals termination(shell);
+    morvel::ProgramState state(shell, morvel::TemporaryFolder(),
+                               morvel::FindProgramFiles(morvel::ExecutableFolder()));
     shell.attachCanvas(state.images.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.
     std::vector<std::string> arguments;

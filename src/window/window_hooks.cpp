@@ -16,8 +16,8 @@ DispatchHooks WindowHooks(QtShell& shell) {
     };
     hooks.showAboutBox = [&shell](ProgramState& state) {
         const LanguageTable& texts = state.language.texts;
-        ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk], AboutText(),
-                     shell.mainWindow());
+        ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk],
+                     AboutText(ThisBuild(), texts[Text::AboutNotices]), shell.mainWindow());
     };
     return hooks;
 }
