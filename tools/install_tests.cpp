@@ -101,12 +101,13 @@ TEST_F(Installed, TheRendererUsesTheLibraryAndLanguagesOfItsPrefix) {
     ASSERT_EQ(s_status, 0);
     chooseLanguage("English");
     const std::string projectFile = writeProject();
-    const std::string renderer = "'" + prefix() + "bin/morvel-render' -q ";
+    const std::string renderer = prefix() + "bin/morvel-render";
+    const std::string render = environment() + "'" + renderer + "' -q ";
     // The AVI video goes through lib/morvel/AVIServ.so; the missing picture is reported in the
     // user's language.
     const std::string errors = home.file("errors.txt");
-    EXPECT_EQ(run(environment() + renderer + "-f avi --fps 12 '" + projectFile + "' '" +
-                  project.file("film.avi") + "' 2>'" + errors + "'"),
+    EXPECT_EQ(run(render + "-f avi --fps 12 '" + projectFile + "' '" + project.file("film.avi") +
+                  "' 2>'" + errors + "'"),
               1);
     const auto video = ReadFileBytes(project.file("film.avi"));
     ASSERT_TRUE(video);

@@ -196,7 +196,8 @@ TEST_F(Renderer, EveryFormatIsTheSameWithAnyNumberOfThreads) {
             ASSERT_EQ(run.status, 0) << run.errors;
         }
         for (int k = 1; k <= 3; ++k) {
-            const std::string suffix = "." + std::to_string(k) + "." + format;
+            std::string suffix = ".";  // appended: GCC 12's -Wrestrict misreads "." + ...
+            suffix += std::to_string(k) + "." + format;
             const std::string one = ReadText(output.file("t0" + suffix));
             EXPECT_FALSE(one.empty());
             EXPECT_EQ(ReadText(output.file("t1" + suffix)), one) << suffix;
