@@ -326,8 +326,9 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
-    const RenderRun run =
-        render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    std::string arguments = "'";  // appended: GCC 12's -Wrestrict misreads "'" + ...
+    arguments += project.file("none.mvl") + "' '" + output.file("o") + "'";
+    const RenderRun run = render(arguments, temporary.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
 }
