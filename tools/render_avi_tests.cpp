@@ -55,7 +55,7 @@ protected:
 
     void SetUp() override {
         for (int i = 0; i < 4; ++i) {
-            const std::string path = project.file("p" + std::to_string(i) + ".png");
+            const std::string path = project.file(std::to_string(i) + "p.png");
             ASSERT_TRUE(
                 SavePictureFile(i == 2 ? GradientPicture(50, 30, 9) : GradientPicture(40, 24, i),
                                 path, PictureFormat::Png));

@@ -96,8 +96,8 @@ void makeOutputFolder(const std::string& output) {
 // split a render into ranges.
 int printInfo(const RenderOptions& options) {
     ConsoleShell shell;
-    ProgramState state(shell, TemporaryFolder(), ExecutableFolder());
-    LoadLanguage(state.language, shell, state.programFolder, "");
+    ProgramState state(shell, TemporaryFolder(), FindProgramFiles(ExecutableFolder()));
+    LoadLanguage(state.language, shell, state.files, "");
     const auto bytes = ReadFileBytes(options.project, kMaxProjectFileBytes);
     const ErrorReporter reporter = state.reporter();
     if (!bytes) {
@@ -124,11 +124,11 @@ int render(const RenderOptions& options) {
     ConsoleShell shell;
     ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO));
     shell.beforeError = [&] { progress.clear(); };
-    ProgramState state(shell, workingFolder.path(), ExecutableFolder());
+    ProgramState state(shell, workingFolder.path(), FindProgramFiles(ExecutableFolder()));
     state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
     state.composeOnSelect = false;
     state.linkMasksOnOpen = true;  // masks are only read here
-    LoadLanguage(state.language, shell, state.programFolder, "");
+    LoadLanguage(state.language, shell, state.files, "");
 
     OpenProject(state, options.project);
     const int count = state.frames.size();

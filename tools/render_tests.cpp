@@ -196,7 +196,8 @@ TEST_F(Renderer, EveryFormatIsTheSameWithAnyNumberOfThreads) {
             ASSERT_EQ(run.status, 0) << run.errors;
         }
         for (int k = 1; k <= 3; ++k) {
-            const std::string suffix = "." + std::to_string(k) + "." + format;
+            std::string suffix = ".";  // appended: GCC 12's -Wrestrict misreads "." + ...
+            suffix += std::to_string(k) + "." + format;
             const std::string one = ReadText(output.file("t0" + suffix));
             EXPECT_FALSE(one.empty());
             EXPECT_EQ(ReadText(output.file("t1" + suffix)), one) << suffix;
@@ -325,8 +326,9 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
-    const RenderRun run =
-        render("'" + project.file("none.mvl") + "' '" + output.file("o") + "'", temporary.path());
+    std::string arguments = "'";  // appended: GCC 12's -Wrestrict misreads "'" + ...
+    arguments += project.file("none.mvl") + "' '" + output.file("o") + "'";
+    const RenderRun run = render(arguments, temporary.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("ErrorCode = 320-8-2"), std::string::npos);
 }

@@ -20,33 +20,22 @@ std::string BuildStamp(const BuildInfo& build) {
     return "[Build " + std::to_string(build.number) + date;
 }
 
-std::vector<std::string> AboutLines(const BuildInfo& build) {
-    return {
-        "Morvel 1.12 alpha   (" + build.platform + ")",
-        "Zentor Frame Manipulator",
-        "",
-        "Morvel wird offiziell nur auf seiner Projektseite",
-        "zum Herunterladen angeboten. Andere Download-Seiten",
-        "brauchen dafür die Erlaubnis des Autors.",
-        "",
-        "Die Benutzung geschieht auf eigene Gefahr. Für Schäden",
-        "an Daten oder Geräten wird keine Haftung übernommen;",
-        "es gelten die beiliegenden Nutzungsbedingungen.",
-        "",
-        "Vorschläge und Fehlerberichte bitte mit der Version",
-        "und dem ErrorCode der Meldung an den Autor. Neue",
-        "Sprachdateien (*.language) teilen wir gerne mit allen.",
-        "",
-        "Dank an alle, die Morvel getestet und übersetzt haben,",
-        "und an die Autoren von libpng, libjpeg, libtiff, zlib,",
-        "FFmpeg und Qt, auf denen Morvel aufbaut.",
-        BuildStamp(build),
-    };
+std::vector<std::string> AboutLines(const BuildInfo& build, std::string_view notices) {
+    std::vector<std::string> lines{"Morvel 1.12 alpha   (" + build.platform + ")",
+                                   "Zentor Frame Manipulator", ""};
+    for (std::size_t start = 0;;) {
+        const std::size_t end = notices.find("$$$", start);
+        lines.emplace_back(notices.substr(start, end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 3;
+    }
+    lines.push_back(BuildStamp(build));
+    return lines;
 }
 
-std::string AboutText(const BuildInfo& build) {
+std::string AboutText(const BuildInfo& build, std::string_view notices) {
     std::string text;
-    for (const std::string& line : AboutLines(build)) {
+    for (const std::string& line : AboutLines(build, notices)) {
         if (!text.empty()) text += "\r\n";
         text += line;
     }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "i18n/language_table.h"
 
 namespace morvel {
 
@@ -21,12 +24,16 @@ BuildInfo ThisBuild();
 // "[Build " + number + "  (dd.mm.yyyy) ]".
 std::string BuildStamp(const BuildInfo& build);
 
-// The 19 lines of the about box: name, version and platform, the program's full name, an empty
-// line, four paragraphs of notices separated by empty lines (lines 7, 11 and 15), and the build
-// stamp. The same in every language.
-std::vector<std::string> AboutLines(const BuildInfo& build = ThisBuild());
+// The lines of the about box: name, version and platform, the program's full name, an empty
+// line, the notices of the language in use (lines separated by "$$$"; in German four paragraphs in
+// 15 lines with empty lines between them), and the build stamp.
+std::vector<std::string> AboutLines(
+    const BuildInfo& build = ThisBuild(),
+    std::string_view notices = LanguageTable::entry(Text::AboutNotices).germanDefault);
 
 // The lines joined by CR LF, as the about box shows them.
-std::string AboutText(const BuildInfo& build = ThisBuild());
+std::string AboutText(
+    const BuildInfo& build = ThisBuild(),
+    std::string_view notices = LanguageTable::entry(Text::AboutNotices).germanDefault);
 
 }  // namespace morvel

@@ -33,5 +33,13 @@ TEST(AboutText, TheStampPadsDayAndMonth) {
               "Morvel 1.12 alpha   (Linux - aarch64)");
 }
 
+TEST(AboutText, TheNoticesAreTheLanguagesLinesBetweenNameAndStamp) {
+    const BuildInfo build{3, 2026, 12, 7, "x"};
+    EXPECT_EQ(AboutLines(build, "One$$$$$$Two, three"),
+              (std::vector<std::string>{"Morvel 1.12 alpha   (x)", "Zentor Frame Manipulator", "",
+                                        "One", "", "Two, three", "[Build 3  (07.12.2026) ]"}));
+    EXPECT_EQ(AboutLines(build, "").size(), 5u);
+}
+
 }  // namespace
 }  // namespace morvel

@@ -99,7 +99,7 @@ void switchLanguage(ProgramState& state, int item) {
     if (index < 0 || index >= static_cast<int>(languages.size())) return;  // no such item
     const std::string name = languages[static_cast<std::size_t>(index)];
     if (CloseProject(state) == Answer::Cancel) return;
-    LoadLanguage(state.language, state.shell, state.programFolder, name);
+    LoadLanguage(state.language, state.shell, state.files, name);
     BuildMainWindow(state);
 }
 
@@ -184,7 +184,7 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
 std::string TutorialAddress(const ProgramState& state) {
     const std::string& link = state.language.texts[Text::ElseTutoriallink];
     if (link == LanguageTable::entry(Text::ElseTutoriallink).germanDefault)
-        return "file://" + state.programFolder + kTutorialPage;
+        return "file://" + state.files.dataFolder + kTutorialPage;
     return link;
 }
 

@@ -187,7 +187,8 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     std::string files;
     for (const char* name : {"1.png", "2.png", "3.png"}) {
         SavePictureFile(GradientPicture(64, 48, 1), work.file(name), PictureFormat::Png);
-        files += (files.empty() ? "" : "\n") + work.file(name);
+        if (!files.empty()) files += '\n';
+        files += work.file(name);
     }
     Event drop = MouseEvent(EventKind::Drop, 0, 10);
     drop.drop.fileList = files;

@@ -215,6 +215,7 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
     const LanguageTable& t = state.language.texts;
     MainWindowPlan plan;
     plan.title = WindowTitleFor(t[Text::ElseNewtitle]);
+    plan.locale = t[Text::LanguageLocale];
     plan.menuBar = menuBar(state);
     plan.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
                       item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer)};

@@ -219,7 +219,8 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     AppFixture app;
     app.program.write("English.language",
                       "[MainMenu]\nproject = &Project\n[Tools]\neraser = Eraser\n"
-                      "[Settings]\nzoomfit = Fit\n[Else]\nnewtitle = *New*\n");
+                      "[Settings]\nzoomfit = Fit\n[Else]\nnewtitle = *New*\n"
+                      "[Language]\nlocale = en\n");
     LoadLanguage(app.state.language, app.shell, app.program.path(), "");
     ProgramState& state = app.state;
     ASSERT_TRUE(BuildMainWindow(state));
@@ -247,6 +248,8 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(state.language.current, "English");
     const MainWindowPlan& plan = app.shell.windowsBuilt.back();
     EXPECT_EQ(plan.title, "*New* - Morvel");
+    EXPECT_EQ(app.shell.windowsBuilt.front().locale, "de");  // Qt's texts follow the language
+    EXPECT_EQ(plan.locale, "en");
     EXPECT_EQ(plan.menuBar[0].label, "&Project");
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");

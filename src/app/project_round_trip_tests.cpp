@@ -58,10 +58,10 @@ protected:
 
     // "Speichern als ..." confirmed in the save window with these boxes.
     void saveAs(const std::string& folder, const std::string& maskTemplate,
-                const std::string& frameTemplate = kNoFrameCopies) {
+                const std::string& frameTemplate = "Nicht speichern") {
         SaveWindowFields fields;
         SettleSaveWindow({folder, "Film", maskTemplate, frameTemplate, "Titel", "Ich", "a\nb"},
-                         fields);
+                         fields, "Nicht speichern");
         made.shell.saveWindowAnswers.push_back(fields);
         dispatch(made, MenuEvent(+MenuItem::SaveAs));
     }

@@ -48,7 +48,7 @@ std::string ProjectArgument(const std::vector<std::string>& arguments) {
 
 int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::string>& arguments,
                const std::string& lockFolder, const DispatchHooks& hooks) {
-    LoadLanguage(state.language, state.shell, state.programFolder, "");
+    LoadLanguage(state.language, state.shell, state.files, "");
 
     const InstanceLock lock(lockFolder, kInstanceName);
     if (lock.heldElsewhere()) {
@@ -67,7 +67,7 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
         if (step == LoopStep::Fatal) return kExitStatus;
         if (step == LoopStep::End) break;
     }
-    WriteSettingsFile(state.programFolder, state.language.current);
+    WriteSettingsFile(state.files.settingsFolder, state.language.current);
     return kExitStatus;
 }
 

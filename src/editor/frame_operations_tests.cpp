@@ -261,6 +261,8 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     EXPECT_EQ(shell.progressSteps[1].k, 2);
     EXPECT_EQ(shell.progressSteps[1].n, 4);
     EXPECT_EQ(shell.progressSteps[1].fileName, "b.png");
+    EXPECT_EQ(shell.progressSteps[1].label, "Datei 2 von 4: b.png");  // in the language in use
+    EXPECT_EQ(shell.progressSteps[1].cancel, "Abbrechen");
     EXPECT_EQ(shell.progressHidden, 1);
     EXPECT_FALSE(shell.progressShown);
     EXPECT_EQ(state.cache.displayedIndex, 0);
@@ -274,6 +276,7 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     EXPECT_EQ(describeFrames(state.frames), "-|a.png -|b.png -|v.avi#0 -|v.avi#1");
     EXPECT_EQ(shell.progressSteps[1].unit, ImportStep::Unit::VideoFrame);
     EXPECT_EQ(shell.progressSteps[1].n, 10);
+    EXPECT_EQ(shell.progressSteps[1].label, "Videobild 1 von 10: v.avi");
     EXPECT_FALSE(state.videoReader.isOpen());
     expectStripLaidOut();
 }

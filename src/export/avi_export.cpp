@@ -21,7 +21,7 @@ int digitValue(char c) {
 
 // Reports the start failures; true when the server is ready.
 bool started(ProgramState& state, AviServer& server) {
-    switch (server.start(state.programFolder)) {
+    switch (server.start(state.files.libraryFolder)) {
         case AviServer::Start::Ready:
             return true;
         case AviServer::Start::NotLoaded:

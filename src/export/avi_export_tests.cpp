@@ -212,8 +212,7 @@ protected:
 
     // Frames with layer 1 = a picture of the given size.
     void addFrame(const Image& picture) {
-        const std::string path =
-            workingFolder.file("p" + std::to_string(state.frames.size()) + ".png");
+        const std::string path = workingFolder.file(std::to_string(state.frames.size()) + "p.png");
         ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
         state.frames.last();
         state.frames.add().layerSource[0] = path;

@@ -58,7 +58,7 @@ protected:
 
     void makeFrames(int count) {
         for (int i = 0; i < count; ++i) {
-            const std::string path = folder.file("p" + std::to_string(i) + ".png");
+            const std::string path = folder.file(std::to_string(i) + "p.png");
             const auto grey = static_cast<std::uint8_t>(i * 20);
             ASSERT_TRUE(SavePictureFile(UniformPicture(6, 4, {grey, grey, grey}), path,
                                         PictureFormat::Png));
@@ -279,7 +279,7 @@ TEST_F(Pipeline, EveryFormatWritesTheSameBytesAndErrorsWithAnyNumberOfWorkers) {
         const auto reference = render("one", format.format, 0);
         ASSERT_FALSE(reference.empty());
         for (int workers : {1, 3}) {
-            const std::string name = "w" + std::to_string(workers);
+            const std::string name = std::to_string(workers) + "w";
             EXPECT_EQ(render(name, format.format, workers), reference) << format.extension;
             for (int k = 1; k <= 11; ++k) {
                 const std::string bytes = file("one", k, format.extension);
@@ -312,7 +312,7 @@ TEST_F(Pipeline, RangesWriteTheBytesOfTheWholeProject) {
                                           {6, 6},   {7, 7}, {8, 8},  {9, 9}, {10, 10},
                                           {11, 11}, {4, 6}, {7, 11}, {5, 9}};
     for (const auto& [first, last] : ranges) {
-        const std::string name = "r" + std::to_string(first) + "_" + std::to_string(last);
+        const std::string name = std::to_string(first) + "_" + std::to_string(last) + "r";
         render(name, PictureFormat::Png, 2, first, last);
         for (int k = 1; k <= 11; ++k) {
             const bool inRange = k >= first && k <= last;

@@ -11,7 +11,11 @@ namespace {
 std::string fullTranslation() {
     std::string file = "\xEF\xBB\xBF";
     for (const TextEntry& entry : LanguageTable::entries()) {
-        file += "[" + std::string(entry.group) + "]\r\n";
+        // Appended piece by piece: GCC 12 warns of an overlapping copy (-Wrestrict) in an
+        // inlined "[" + ... when optimising.
+        file += '[';
+        file += entry.group;
+        file += "]\r\n";
         file += std::string(entry.key) + " = " + std::string(entry.germanDefault) + "\r\n";
     }
     return file;

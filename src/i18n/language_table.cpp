@@ -111,6 +111,21 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"MainMenu", "showmask", "Maske zeigen\tM"},
     {"Settings", "hardness", "Härte"},
     {"Settings", "hardnesstip", "Härte der Pinselkante: 100 hart, kleiner weicher"},
+    // Installation
+    {"Progress", "file", "Datei $K von $N: $FILE"},
+    {"Progress", "videoframe", "Videobild $K von $N: $FILE"},
+    {"Progress", "cancel", "Abbrechen"},
+    {"About", "notices",
+     "Morvel wird offiziell nur auf seiner Projektseite$$$zum Herunterladen angeboten. Andere "
+     "Download-Seiten$$$brauchen dafür die Erlaubnis des Autors.$$$$$$Die Benutzung geschieht auf "
+     "eigene Gefahr. Für Schäden$$$an Daten oder Geräten wird keine Haftung übernommen;$$$es "
+     "gelten die beiliegenden Nutzungsbedingungen.$$$$$$Vorschläge und Fehlerberichte bitte mit "
+     "der Version$$$und dem ErrorCode der Meldung an den Autor. Neue$$$Sprachdateien (*.language) "
+     "teilen wir gerne mit allen.$$$$$$Dank an alle, die Morvel getestet und übersetzt "
+     "haben,$$$und an die Autoren von libpng, libjpeg, libtiff, zlib,$$$FFmpeg und Qt, auf denen "
+     "Morvel aufbaut."},
+    {"FrameCopies", "none", "Nicht speichern"},
+    {"Language", "locale", "de"},
 }};
 
 }  // namespace

@@ -95,9 +95,17 @@ enum class Text : int {
     MainMenuShowmask,
     SettingsHardness,
     SettingsHardnesstip,
+    // Installation: the progress dialog, the about box's notices, the save window's "no frame
+    // copies", the language's locale
+    ProgressFile,
+    ProgressVideoframe,
+    ProgressCancel,
+    AboutNotices,
+    FrameCopiesNone,
+    LanguageLocale,
 };
 
-constexpr int kTextCount = 84;
+constexpr int kTextCount = static_cast<int>(Text::LanguageLocale) + 1;
 
 struct TextEntry {
     std::string_view group;
@@ -105,7 +113,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 84 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

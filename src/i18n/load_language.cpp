@@ -1,8 +1,11 @@
 #include "i18n/load_language.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
 
 #include "i18n/language_file.h"
+#include "i18n/locale_language.h"
 #include "i18n/settings_file.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -27,22 +30,47 @@ std::vector<std::string> ListLanguages(const std::string& programFolder) {
     return languages;
 }
 
-void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
-                  std::string name) {
-    if (name.empty()) name = ReadSettingsFile(programFolder);
-    language.available = ListLanguages(programFolder);
+std::vector<std::string> ListLanguages(const std::vector<std::string>& folders) {
+    std::vector<std::string> languages;
+    for (const std::string& folder : folders) {
+        if (folder.empty()) continue;
+        // Within one folder the listing stays as it is; a later folder adds only new names.
+        const auto earlier = static_cast<std::ptrdiff_t>(languages.size());
+        for (std::string& name : ListLanguages(folder)) {
+            if (std::find(languages.begin(), languages.begin() + earlier, name) ==
+                languages.begin() + earlier)
+                languages.push_back(std::move(name));
+        }
+    }
+    return languages;
+}
+
+void LoadLanguage(Language& language, Shell& shell, const ProgramFiles& files, std::string name) {
+    if (name.empty()) name = ReadSettingsFile(files.settingsFolder);
+    language.available = ListLanguages(files.languageFolders);
     if (name.empty() && !language.available.empty())
-        name = shell.chooseLanguage(language.available);
+        name = shell.chooseLanguage(language.available,
+                                    LanguageOfLocale(language.available, MessagesLocale()));
     language.current = name;
 
-    const auto bytes =
-        ReadFileBytes(programFolder + name + kLanguageFileSuffix, kMaxLanguageFileBytes);
+    // The last folder holding the file wins; a file there that cannot be read gives the defaults.
+    std::string path;
+    for (const std::string& folder : files.languageFolders) {
+        if (!folder.empty() && IsRegularFile(folder + name + kLanguageFileSuffix))
+            path = folder + name + kLanguageFileSuffix;
+    }
+    const auto bytes = path.empty() ? std::nullopt : ReadFileBytes(path, kMaxLanguageFileBytes);
     if (bytes) {
         const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
         ApplyLanguageFile(text, language.texts);
     } else {
         language.texts.resetToDefaults();
     }
+}
+
+void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
+                  std::string name) {
+    LoadLanguage(language, shell, FilesBesideProgram(programFolder), std::move(name));
 }
 
 }  // namespace morvel

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "i18n/language.h"
+#include "platform/program_files.h"
 #include "platform/shell.h"
 
 namespace morvel {
@@ -17,10 +18,18 @@ constexpr const char* kLanguageFileSuffix = ".language";
 // "x.language.language" is listed as "x".
 std::vector<std::string> ListLanguages(const std::string& programFolder);
 
+// The languages of several folders in their order; a name that an earlier folder listed is not
+// listed again.
+std::vector<std::string> ListLanguages(const std::vector<std::string>& folders);
+
 // Sets the language in use. An empty name means the one in the settings file; if that is empty
-// too and language files exist, the user chooses one through the shell. The name (even one
-// without a file) becomes the current language; its file "<programFolder><name>.language", if it
-// can be read, fills the texts, every other text keeps its built-in default. Reports nothing.
+// too and language files exist, the user chooses one through the shell, offered the one that the
+// user's locale speaks. The name (even one without a file) becomes the current language; its file
+// "<folder><name>.language" from the last language folder that holds it, if it can be read, fills
+// the texts, every other text keeps its built-in default. Reports nothing.
+void LoadLanguage(Language& language, Shell& shell, const ProgramFiles& files, std::string name);
+
+// The same with every file in the program's folder.
 void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
                   std::string name);
 

@@ -201,3 +201,64 @@ TEST_F(LoadLanguageTest, ListIsRebuiltOnEveryLoad) {
 
 }  // namespace
 }  // namespace morvel
+
+namespace morvel {
+namespace {
+
+// An installed program: the shipped language files and the user's own.
+class InstalledLanguagesTest : public LoadLanguageTest {
+protected:
+    ProgramFiles files() const {
+        ProgramFiles files;
+        files.languageFolders = {m_shipped.path(), m_user.path()};
+        files.settingsFolder = m_config.path() + "morvel/";
+        return files;
+    }
+
+    TempFolder m_shipped;
+    TempFolder m_user;
+    TempFolder m_config;
+};
+
+TEST_F(InstalledLanguagesTest, TheUsersFileWinsOnEqualNamesAndBothAreListedOnce) {
+    m_shipped.write("English.language", "[MainMenu]\nproject = &Project\n");
+    m_shipped.write("Deutsch.language", "");
+    m_user.write("English.language", "[MainMenu]\nproject = &Mine\n");
+    m_user.write("Klingon.language", "[MainMenu]\nproject = &Qaw\n");
+    LoadLanguage(m_language, m_shell, files(), "English");
+    EXPECT_EQ(project(), "&Mine");
+    EXPECT_EQ(sorted(m_language.available), sorted(Names{"Deutsch", "English", "Klingon"}));
+    LoadLanguage(m_language, m_shell, files(), "Deutsch");
+    EXPECT_EQ(project(), defaultOf(Text::MainMenuProject));
+}
+
+TEST_F(InstalledLanguagesTest, ADamagedEmptyOrHugeUserFileGivesTheDefaults) {
+    m_shipped.write("English.language", "[MainMenu]\nproject = &Project\n");
+    const std::string huge(kMaxLanguageFileBytes + 1, '[');
+    for (const std::string& content :
+         {std::string(), std::string("\xEF\xBB\xBF[MainMenu]\nproject = \xFF\n"), huge}) {
+        m_user.write("English.language", content);
+        LoadLanguage(m_language, m_shell, files(), "English");
+        EXPECT_EQ(m_language.current, "English");
+        EXPECT_NE(project(), "&Project") << content.size();
+    }
+}
+
+TEST_F(InstalledLanguagesTest,
+       TheChooserOffersTheLocalesLanguageAndTheSettingsGoToTheConfigFolder) {
+    m_shipped.write("Deutsch.language", "");
+    m_shipped.write("English.language", "");
+    m_shipped.write("Français.language", "");
+    ::setenv("LC_ALL", "fr_BE.UTF-8", 1);
+    m_shell.languageAnswers = {"Français"};
+    LoadLanguage(m_language, m_shell, files(), "");
+    ::unsetenv("LC_ALL");
+    ASSERT_EQ(m_shell.languagePreselections.size(), 1u);
+    EXPECT_EQ(m_language.available[m_shell.languagePreselections[0]], "Français");
+    ASSERT_TRUE(WriteSettingsFile(files().settingsFolder, m_language.current));
+    EXPECT_EQ(ReadSettingsFile(files().settingsFolder), "Français");
+    EXPECT_FALSE(WriteSettingsFile("", "Français"));  // no folder for it: skipped
+}
+
+}  // namespace
+}  // namespace morvel

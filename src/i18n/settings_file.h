@@ -12,6 +12,10 @@ constexpr const char* kSettingsFileName = "morvel_settings.dat";
 // A settings file larger than this is not ours and counts as missing.
 constexpr std::size_t kMaxSettingsFileBytes = std::size_t{1} << 20;
 
+// The settings file lies in programFolder, the program's own folder or, for an installed program,
+// the user's configuration folder of the program (ProgramFiles::settingsFolder), which is made
+// when the file is written. An empty folder means there is none: nothing is read or written.
+
 // The path of the settings file; programFolder ends with "/".
 std::string SettingsFilePath(const std::string& programFolder);
 

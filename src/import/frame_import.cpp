@@ -47,7 +47,8 @@ PathKind kindOfPath(const std::string& path) {
 }
 
 ImportProgress progressFor(ProgramState& state) {
-    return ImportProgress(state.shell, std::chrono::milliseconds(state.progressDelay));
+    return ImportProgress(state.shell, state.language.texts,
+                          std::chrono::milliseconds(state.progressDelay));
 }
 
 Added addImageLayer(ProgramState& state, int layer, int position, const std::string& path,

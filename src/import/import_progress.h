@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "i18n/language_table.h"
 #include "platform/shell.h"
 
 namespace morvel {
@@ -12,18 +13,19 @@ namespace morvel {
 // stays. The dialog closes when this object goes away.
 class ImportProgress {
 public:
-    ImportProgress(Shell& shell, std::chrono::milliseconds delay);
+    ImportProgress(Shell& shell, const LanguageTable& texts, std::chrono::milliseconds delay);
     ~ImportProgress();
     ImportProgress(const ImportProgress&) = delete;
     ImportProgress& operator=(const ImportProgress&) = delete;
 
-    // Called before each item. False when the import must stop here: the user has cancelled
-    // (never for steps that cannot be cancelled).
+    // Called before each item; fills the step's texts. False when the import must stop here: the
+    // user has cancelled (never for steps that cannot be cancelled).
     bool step(const ImportStep& step);
     bool cancelled() const { return m_cancelled; }
 
 private:
     Shell& m_shell;
+    const LanguageTable& m_texts;
     const std::chrono::steady_clock::time_point m_start;
     const std::chrono::milliseconds m_delay;
     bool m_shown = false;

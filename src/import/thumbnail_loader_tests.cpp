@@ -58,8 +58,9 @@ protected:
         for (int i = 0; i < count; ++i) {
             const auto grey = static_cast<std::uint8_t>(i * 9);
             const bool jpeg = i % 2 == 1;
-            const std::string path =
-                folder.file("p" + std::to_string(i) + (jpeg ? ".jpg" : ".png"));
+            std::string name = "p";  // appended: GCC 12's -Wrestrict misreads "p" + ...
+            name += std::to_string(i);
+            const std::string path = folder.file(name + (jpeg ? ".jpg" : ".png"));
             EXPECT_TRUE(SavePictureFile(UniformPicture(640, 480, {grey, grey, 255}), path,
                                         jpeg ? PictureFormat::Jpeg : PictureFormat::Png));
             paths.push_back(path);

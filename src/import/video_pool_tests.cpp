@@ -100,7 +100,7 @@ TEST_F(VideoPoolTest, OnlyTheVideosUsedLastStayOpen) {
     VideoPool pool(2);
     std::vector<std::string> videos = {video};
     for (int i = 1; i < 4; ++i) {
-        videos.push_back(folder.file("v" + std::to_string(i) + ".avi"));
+        videos.push_back(folder.file(std::to_string(i) + "v.avi"));
         ASSERT_TRUE(makeVideo(videos.back(), 4, 2));
     }
     for (const std::string& path : videos) {

@@ -77,6 +77,8 @@ struct ShortcutPlan {
 
 struct MainWindowPlan {
     std::string title;
+    // The language in use, for the window system's own texts ("de", "fr").
+    std::string locale;
     int x = 10;  // the outer top-left corner on the screen
     int y = 10;
     int clientWidth = 680;  // the client area with the menu bar

@@ -12,7 +12,7 @@ public:
     Answer ask(const std::string&, const std::string&) override { return Answer::No; }
     FileChoice requestOpenFile(const FileRequest&) override { return {}; }
     FileChoice requestSaveFile(const FileRequest&) override { return {}; }
-    std::string chooseLanguage(const std::vector<std::string>&) override { return {}; }
+    std::string chooseLanguage(const std::vector<std::string>&, std::size_t) override { return {}; }
     bool runSaveWindow(const SaveWindowPlan&, SaveWindowFields&) override { return false; }
     void setWindowTitle(const std::string&) override {}
     bool buildMainWindow(const MainWindowPlan&) override { return true; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,10 @@ struct ImportStep {
     // False while a project is opened: its frames come all or none, so the dialog offers no
     // cancel button and the steps go on.
     bool cancellable = true;
+    // What the dialog shows, in the language in use: the line about this item and the cancel
+    // button's label.
+    std::string label{};
+    std::string cancel{};
 };
 
 // Everything the core needs from the window system. The Qt window implements it; tests use a
@@ -79,8 +84,10 @@ public:
     virtual Answer ask(const std::string& title, const std::string& text) = 0;
     virtual FileChoice requestOpenFile(const FileRequest& request) = 0;
     virtual FileChoice requestSaveFile(const FileRequest& request) = 0;
-    // The language chooser: returns the chosen name, or "" when it was closed without choosing.
-    virtual std::string chooseLanguage(const std::vector<std::string>& languages) = 0;
+    // The language chooser with the language at position preselected selected: returns the
+    // chosen name, or "" when it was closed without choosing.
+    virtual std::string chooseLanguage(const std::vector<std::string>& languages,
+                                       std::size_t preselected) = 0;
 
     // The save window built from its plan: true when the user confirmed it, with the fields as
     // they left them. The view mode comes back as the user left it also when cancelled.

@@ -14,19 +14,6 @@ namespace {
 
 constexpr int kIconSize = 128;
 
-std::string withSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
-std::string xdgFolder(const char* variable, const char* belowHome) {
-    const char* value = std::getenv(variable);
-    if (value && value[0] == '/') return withSlash(value);  // relative values are to be ignored
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return {};
-    return withSlash(home) + belowHome;
-}
-
 // Creates every missing folder of path (which ends with "/").
 bool makeFolders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
@@ -199,14 +186,6 @@ std::string mimeAppsWith(const std::string& old, const std::string& type,
 }
 
 }  // namespace
-
-std::string UserDataFolder() {
-    return xdgFolder("XDG_DATA_HOME", ".local/share/");
-}
-
-std::string UserConfigFolder() {
-    return xdgFolder("XDG_CONFIG_HOME", ".config/");
-}
 
 std::string ProjectMimeType(const std::string& extension) {
     return "application/x-" + extension;

@@ -2,15 +2,10 @@
 
 #include <string>
 
+#include "platform/program_files.h"  // UserDataFolder, UserConfigFolder
 #include "project/program_state.h"
 
 namespace morvel {
-
-// The user's folders for data and configuration: $XDG_DATA_HOME and $XDG_CONFIG_HOME when they
-// are set to absolute paths, else ~/.local/share and ~/.config. Both end with "/"; empty when
-// neither the variable nor HOME is set.
-std::string UserDataFolder();
-std::string UserConfigFolder();
 
 // The MIME type that files "*.<extension>" get: "application/x-<extension>".
 std::string ProjectMimeType(const std::string& extension);

@@ -1,6 +1,7 @@
 #include "project/program_icon.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace morvel {
 
@@ -46,6 +47,58 @@ Image ProgramIcon(int size) {
         }
     }
     return icon;
+}
+
+namespace {
+
+std::string rect(int x, int y, int width, int height, const char* fill) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"%s\"/>\n", x, y, width,
+                  height, fill);
+    return text;
+}
+
+}  // namespace
+
+std::string ProgramIconSvg() {
+    // The shapes of ProgramIcon(256), with the same measures.
+    constexpr int size = 256;
+    constexpr int border = size / 16;
+    constexpr int holeBand = size / 6;
+    constexpr int holePitch = size / 6;
+    constexpr int frames = 3;
+    constexpr int width = size - border * 4;
+    std::string svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+        "viewBox=\"0 0 256 256\">\n<defs>\n"
+        "<linearGradient id=\"takes\" gradientUnits=\"userSpaceOnUse\" x1=\"32\" y1=\"0\" "
+        "x2=\"224\" y2=\"0\"><stop offset=\"0\" stop-color=\"#faaa28\"/>"
+        "<stop offset=\"1\" stop-color=\"#3c96f0\"/></linearGradient>\n"
+        "<linearGradient id=\"shade\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">"
+        "<stop offset=\"0\" stop-color=\"#000\" stop-opacity=\"0\"/>"
+        "<stop offset=\"1\" stop-color=\"#000\" stop-opacity=\"0.235\"/></linearGradient>\n"
+        "</defs>\n";
+    svg += rect(0, 0, size, size, "#464646");
+    svg += rect(border, border, size - 2 * border, size - 2 * border, "#1c1e24");
+    for (const int top : {border * 2, size - holeBand}) {
+        const int height = holeBand - border * 2;
+        for (int left = 0; left < size; left += holePitch) {
+            const int from = std::max(left + holePitch / 4, border);
+            const int to = std::min(left + holePitch * 3 / 4, size - border);
+            if (from < to) svg += rect(from, top, to - from, height, "#ebebeb");
+        }
+    }
+    const int top = holeBand + border;
+    const int bottom = size - holeBand - border;
+    for (int column = 0; column < frames; ++column) {
+        const int left = border * 2 + column * width / frames + border / 2;
+        const int right = border * 2 + (column + 1) * width / frames;
+        svg += rect(left, top, right - left, bottom - top, "url(#takes)");
+        svg += rect(left, top, right - left, bottom - top, "url(#shade)");
+    }
+    return svg + "</svg>\n";
 }
 
 }  // namespace morvel

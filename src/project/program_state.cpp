@@ -15,9 +15,13 @@ Image blackWorkImage() {
 }  // namespace
 
 ProgramState::ProgramState(Shell& shell, std::string workingFolder, std::string programFolder)
+    : ProgramState(shell, std::move(workingFolder), FilesBesideProgram(programFolder)) {}
+
+ProgramState::ProgramState(Shell& shell, std::string workingFolder, ProgramFiles files)
     : shell(shell),
       workingFolder(std::move(workingFolder)),
-      programFolder(std::move(programFolder)) {
+      files(std::move(files)),
+      programFolder(this->files.programFolder) {
     images.composite = blackWorkImage();
     images.canvas = blackWorkImage();
     images.layer1 = blackWorkImage();

@@ -9,6 +9,7 @@
 #include "i18n/error_reporter.h"
 #include "i18n/language.h"
 #include "platform/image.h"
+#include "platform/program_files.h"
 #include "platform/shell.h"
 #include "platform/video_reader.h"
 #include "project/frame_list.h"
@@ -167,7 +168,9 @@ struct CanvasCache {
 class ProgramState {
 public:
     // workingFolder and programFolder end with "/". The work images start as 640 x 480 black.
+    // Without ProgramFiles, all of the program's files lie in programFolder.
     ProgramState(Shell& shell, std::string workingFolder, std::string programFolder);
+    ProgramState(Shell& shell, std::string workingFolder, ProgramFiles files);
 
     Shell& shell;
     ErrorReporter reporter() const { return ErrorReporter(language.texts, shell); }
@@ -178,7 +181,8 @@ public:
     FrameList frames;
     std::int32_t nextMaskNumber = 1;
     const std::string workingFolder;  // where the mask working files live
-    const std::string programFolder;  // where language files and the settings file live
+    const ProgramFiles files;         // language files, settings file, AVIServ.so, tutorial page
+    const std::string programFolder;  // the executable's folder
 
     WorkImages images;
     FrameCache cache;

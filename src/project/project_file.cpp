@@ -223,8 +223,12 @@ bool WriteProjectFile(ProgramState& state) {
             const std::string& source = frame.layerSource[layer];
             entry.layerSource[layer] = source;
             if (header.frameTemplate.empty() || source.empty()) continue;
-            const std::string target = ExpandNameTemplate(header.frameTemplate, k, digits, path,
-                                                          layer, "." + FileExtension(source));
+            // Appended rather than "." + ...: GCC 12 takes the inlined concatenation for an
+            // overlapping copy (-Wrestrict) in optimised builds.
+            std::string extension = ".";
+            extension += FileExtension(source);
+            const std::string target =
+                ExpandNameTemplate(header.frameTemplate, k, digits, path, layer, extension);
             if (stage(source, target, i, layer)) {
                 entry.layerSource[layer] = target;
             } else {

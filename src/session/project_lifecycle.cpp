@@ -139,7 +139,8 @@ void OpenProject(ProgramState& state, const std::string& path) {
                                                 : std::vector<std::string>());
     std::size_t nextSource = 0;
     // A long opening shows the progress of the thumbnails (the pictures' decoding).
-    ImportProgress progress(state.shell, std::chrono::milliseconds(state.progressDelay));
+    ImportProgress progress(state.shell, state.language.texts,
+                            std::chrono::milliseconds(state.progressDelay));
     const int sourceCount = static_cast<int>(loader.size());
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];

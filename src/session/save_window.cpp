@@ -29,11 +29,9 @@ const std::vector<std::string>& OfferedMaskTemplates() {
     return templates;
 }
 
-const std::vector<std::string>& OfferedFrameTemplates() {
-    static const std::vector<std::string> templates{kNoFrameCopies,   "$Layer/$Project_$Nr",
-                                                    "$Layer/$NR",     "img/$Project_$Layer_$Nr",
-                                                    "img/$Layer_$NR", "$Layer_$Project_$Nr"};
-    return templates;
+std::vector<std::string> OfferedFrameTemplates(const LanguageTable& texts) {
+    return {texts[Text::FrameCopiesNone], "$Layer/$Project_$Nr", "$Layer/$NR",
+            "img/$Project_$Layer_$Nr",    "img/$Layer_$NR",      "$Layer_$Project_$Nr"};
 }
 
 SaveWindowPlan MakeSaveWindowPlan(const LanguageTable& t) {
@@ -66,7 +64,7 @@ SaveWindowPlan MakeSaveWindowPlan(const LanguageTable& t) {
     };
     for (SaveGadgetPlan& g : plan.gadgets) {
         if (g.number == +G::MaskTemplates) g.items = OfferedMaskTemplates();
-        if (g.number == +G::FrameTemplates) g.items = OfferedFrameTemplates();
+        if (g.number == +G::FrameTemplates) g.items = OfferedFrameTemplates(t);
         if (g.number == +G::FolderUp) g.image = kFolderUpImage;
         if (g.number == +G::ChangeView) g.image = kChangeViewImage;
     }
@@ -126,11 +124,12 @@ std::string WithLf(std::string_view text) {
     return out;
 }
 
-void SettleSaveWindow(const SaveWindowEntries& entries, SaveWindowFields& fields) {
+void SettleSaveWindow(const SaveWindowEntries& entries, SaveWindowFields& fields,
+                      std::string_view noFrameCopies) {
     fields.projectFilePath = entries.folder + ReplaceExtension(entries.name, ".mvl");
     fields.maskTemplate = entries.maskTemplate.empty() ? kEmptyMaskTemplate : entries.maskTemplate;
     fields.frameTemplate =
-        entries.frameTemplate == kNoFrameCopies ? std::string() : entries.frameTemplate;
+        entries.frameTemplate == noFrameCopies ? std::string() : entries.frameTemplate;
     fields.title = entries.title;
     fields.author = entries.author;
     fields.comment = WithCrLf(entries.comment);

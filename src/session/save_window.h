@@ -12,14 +12,13 @@ namespace morvel {
 
 // The save window's contents and the rules of its gadgets, apart from the window system.
 
-// Item 0 of the frame templates: no picture copies. It is not translated.
-constexpr const char* kNoFrameCopies = "Nicht speichern";
 // The mask template of a confirmed window whose mask box was left empty.
 constexpr const char* kEmptyMaskTemplate = "$nr.mask";
 
-// The templates the two boxes offer, in order, item 0 first (folders separated by "/").
+// The templates the two boxes offer, in order, item 0 first (folders separated by "/"). Item 0 of
+// the frame templates, no picture copies, is the text "Nicht speichern" of the language in use.
 const std::vector<std::string>& OfferedMaskTemplates();
-const std::vector<std::string>& OfferedFrameTemplates();
+std::vector<std::string> OfferedFrameTemplates(const LanguageTable& texts);
 
 // The save window in the language of texts: every gadget with its place, caption and tooltip.
 SaveWindowPlan MakeSaveWindowPlan(const LanguageTable& texts);
@@ -48,9 +47,11 @@ struct SaveWindowEntries {
 };
 
 // The project header fields a confirmed window gives: the project file is folder + name with
-// the extension ".mvl"; an empty mask box gives "$nr.mask"; the frame box's item 0 gives no
-// copies; the comment's lines are separated by CR LF. viewMode is left as it is.
-void SettleSaveWindow(const SaveWindowEntries& entries, SaveWindowFields& fields);
+// the extension ".mvl"; an empty mask box gives "$nr.mask"; the frame box's item 0 (its text
+// noFrameCopies) gives no copies; the comment's lines are separated by CR LF. viewMode is left as
+// it is.
+void SettleSaveWindow(const SaveWindowEntries& entries, SaveWindowFields& fields,
+                      std::string_view noFrameCopies);
 
 // Text with every line break (LF, CR LF or a lone CR) as CR LF, and with LF only.
 std::string WithCrLf(std::string_view text);

@@ -63,6 +63,15 @@ TEST(SaveWindowRules, ViewModesCycleThroughAllFour) {
     EXPECT_EQ(NextExplorerView(17), 0);
 }
 
+TEST(SaveWindowRules, TheNoCopiesItemSpeaksTheLanguageInUse) {
+    LanguageTable texts;
+    texts.set(Text::FrameCopiesNone, "Don't save");
+    EXPECT_EQ(OfferedFrameTemplates(texts).front(), "Don't save");
+    SaveWindowFields fields;
+    SettleSaveWindow({"/f/", "F", "$Nr.png", "Don't save", "", "", ""}, fields, "Don't save");
+    EXPECT_EQ(fields.frameTemplate, "");
+}
+
 TEST(SaveWindowRules, ConfirmedEntriesSettleTheHeader) {
     const struct {
         SaveWindowEntries entries;
@@ -79,7 +88,7 @@ TEST(SaveWindowRules, ConfirmedEntriesSettleTheHeader) {
     for (const auto& c : cases) {
         SaveWindowFields fields;
         fields.viewMode = 2;
-        SettleSaveWindow(c.entries, fields);
+        SettleSaveWindow(c.entries, fields, "Nicht speichern");
         EXPECT_EQ(fields.projectFilePath, c.expected.projectFilePath);
         EXPECT_EQ(fields.maskTemplate, c.expected.maskTemplate);
         EXPECT_EQ(fields.frameTemplate, c.expected.frameTemplate);

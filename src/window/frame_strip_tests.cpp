@@ -185,12 +185,15 @@ TEST_F(FrameStripWindow, OurDragTypeCountsOnlyDuringOurDrag) {
 
 TEST_F(FrameStripWindow, TheProgressDialogCancelsAndSurvivesTheWindowsRebuild) {
     ImportStep step{ImportStep::Unit::File, 1, 4, "/takes/a.png"};
+    step.label = "File 1 of 4: /takes/a.png";
+    step.cancel = "Cancel";
     EXPECT_TRUE(shell.showProgress(step));
     auto* dialog = shell.mainWindow()->findChild<QProgressDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(dialog->labelText(), "Datei 1 von 4: /takes/a.png");
+    EXPECT_EQ(dialog->labelText(), "File 1 of 4: /takes/a.png");  // as the core made it
+    EXPECT_EQ(dialog->findChild<QPushButton*>()->text(), "Cancel");
     step.k = 2;
     EXPECT_TRUE(shell.showProgress(step));
     EXPECT_EQ(dialog->value(), 1);

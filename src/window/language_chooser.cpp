@@ -9,7 +9,7 @@
 
 namespace morvel {
 
-std::string RunLanguageChooser(const std::vector<std::string>& languages) {
+std::string RunLanguageChooser(const std::vector<std::string>& languages, std::size_t preselected) {
     QDialog window;
     window.setWindowTitle("Language");
     window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -26,7 +26,8 @@ std::string RunLanguageChooser(const std::vector<std::string>& languages) {
     list->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     list->setSortingEnabled(false);
     for (const std::string& name : languages) list->addItem(QString::fromStdString(name));
-    if (list->count() > 0) list->setCurrentRow(0);
+    if (list->count() > 0)
+        list->setCurrentRow(preselected < languages.size() ? static_cast<int>(preselected) : 0);
     QObject::connect(ok, &QPushButton::clicked, &window, &QDialog::accept);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

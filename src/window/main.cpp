@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -14,19 +11,18 @@
 #include "platform/single_instance.h"
 #include "project/program_state.h"
 #include "window/qt_shell.h"
+#include "window/termination.h"
 #include "window/window_hooks.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
-    // Qt's own texts (dialog buttons) in the desktop's language, where Qt's translations exist.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
     morvel::QtShell shell;
+    const morvel::TerminationSignals termination(shell);
     // The neighbours of the displayed frame are decoded ahead, so that frame steps are quick.
     morvel::DecodeAhead decodeAhead;
-    morvel::ProgramState state(shell, morvel::TemporaryFolder(), morvel::ExecutableFolder());
+    morvel::ProgramState state(shell, morvel::TemporaryFolder(),
+                               morvel::FindProgramFiles(morvel::ExecutableFolder()));
     state.pictureReader = &decodeAhead;
     shell.attachCanvas(state.images.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -76,6 +77,8 @@ FileChoice runFileDialog(QWidget* parent, const FileRequest& request, bool save)
 QtShell::QtShell() {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(this);
+    // Until a language is loaded, Qt speaks the desktop's language.
+    m_qtTexts.use(QLocale().name());
 }
 
 QtShell::~QtShell() {
@@ -210,8 +213,9 @@ FileChoice QtShell::requestSaveFile(const FileRequest& request) {
     return runFileDialog(dialogParent(), request, true);
 }
 
-std::string QtShell::chooseLanguage(const std::vector<std::string>& languages) {
-    return RunLanguageChooser(languages);
+std::string QtShell::chooseLanguage(const std::vector<std::string>& languages,
+                                    std::size_t preselected) {
+    return RunLanguageChooser(languages, preselected);
 }
 
 std::string QtShell::requestText(const std::string& title, const std::string& message,
@@ -239,6 +243,7 @@ void QtShell::setWindowTitle(const std::string& title) {
 bool QtShell::buildMainWindow(const MainWindowPlan& plan) {
     delete m_window.data();
     m_queue.clear();  // what the old window raised has no gadgets any more
+    m_qtTexts.use(QString::fromStdString(plan.locale));
     m_window = new MainWindowWidget(plan, [this](const Event& event) { post(event); });
     m_window->canvas()->setBuffer(m_canvasBuffer);
     m_window->clientArea()->setMinimumSize(300, 350);
@@ -412,17 +417,14 @@ bool QtShell::showProgress(const ImportStep& step) {
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
         m_progress->setWindowTitle("Morvel");
-        if (!step.cancellable) m_progress->setCancelButton(nullptr);
+        if (step.cancellable)
+            m_progress->setCancelButtonText(text(step.cancel));
+        else
+            m_progress->setCancelButton(nullptr);
     }
     if (step.cancellable && m_progress->wasCanceled()) return false;
-    const QString unit =
-        step.unit == ImportStep::Unit::File ? QStringLiteral("Datei") : QStringLiteral("Videobild");
     m_progress->setMaximum(std::max(step.n, 1));
-    m_progress->setLabelText(QStringLiteral("%1 %2 von %3: %4")
-                                 .arg(unit)
-                                 .arg(step.k)
-                                 .arg(step.n)
-                                 .arg(QFile::decodeName(step.fileName.c_str())));
+    m_progress->setLabelText(text(step.label));
     // Item k begins: k - 1 are done. Shown without waiting (the caller waited already).
     m_progress->setValue(std::clamp(step.k - 1, 0, std::max(step.n, 1)));
     if (!m_progress->isVisible()) m_progress->show();

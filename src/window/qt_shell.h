@@ -9,6 +9,7 @@
 #include "app/event.h"
 #include "platform/shell.h"
 #include "window/main_window_widget.h"
+#include "window/qt_texts.h"
 
 class QEventLoop;
 class QProgressDialog;
@@ -47,7 +48,8 @@ public:
     Answer ask(const std::string& title, const std::string& text) override;
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
-    std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    std::string chooseLanguage(const std::vector<std::string>& languages,
+                               std::size_t preselected) override;
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
@@ -92,6 +94,7 @@ private:
     QEventLoop* m_waiting = nullptr;
     // Deleted with the main window when that is built anew while the dialog is up.
     QPointer<QProgressDialog> m_progress;
+    QtTexts m_qtTexts;  // Qt's own texts in the language in use
     std::function<void(const Event&)> m_ownDropHandler;
     bool m_dragging = false;
     bool m_playing = false;

@@ -4,6 +4,8 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -66,6 +68,19 @@ protected:
     QtShell shell;
     ProgramState state{shell, work.path(), program.path()};
 };
+
+TEST_F(QtShellTest, QtsOwnTextsFollowTheLanguageOfTheMainWindow) {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm"))
+        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    MainWindowPlan plan = MainWindowPlanFor(state);
+    plan.locale = "fr";
+    ASSERT_TRUE(shell.buildMainWindow(plan));
+    EXPECT_EQ(cancel(), "Annuler");
+    plan.locale = "en";  // no translation: Qt's own English
+    ASSERT_TRUE(shell.buildMainWindow(plan));
+    EXPECT_EQ(cancel(), "Cancel");
+}
 
 TEST_F(QtShellTest, BuildsEveryGadgetWithItsNumberPlaceAndTooltip) {
     MainWindowWidget& window = build();

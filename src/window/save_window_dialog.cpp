@@ -404,7 +404,8 @@ void SaveWindowDialog::settle(SaveWindowFields& fields) const {
     entries.title = text(SaveGadget::Title).toStdString();
     entries.author = text(SaveGadget::Author).toStdString();
     entries.comment = text(SaveGadget::Comment).toStdString();
-    SettleSaveWindow(entries, fields);
+    const auto* frames = static_cast<QComboBox*>(m_gadgets.at(+SaveGadget::FrameTemplates));
+    SettleSaveWindow(entries, fields, frames->itemText(0).toStdString());
     fields.viewMode = m_viewMode;
 }
 

@@ -19,8 +19,8 @@ DispatchHooks WindowHooks(QtShell& shell) {
     };
     hooks.showAboutBox = [&shell](ProgramState& state) {
         const LanguageTable& texts = state.language.texts;
-        ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk], AboutText(),
-                     shell.mainWindow());
+        ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk],
+                     AboutText(ThisBuild(), texts[Text::AboutNotices]), shell.mainWindow());
     };
     // The player lives as long as the hooks: the rate and the composed frames are kept.
     auto player = std::make_shared<FilmPlayer>();

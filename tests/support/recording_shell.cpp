@@ -35,8 +35,10 @@ FileChoice RecordingShell::requestSaveFile(const FileRequest& request) {
     return takeFront(saveAnswers, FileChoice{});
 }
 
-std::string RecordingShell::chooseLanguage(const std::vector<std::string>& languages) {
+std::string RecordingShell::chooseLanguage(const std::vector<std::string>& languages,
+                                           std::size_t preselected) {
     languageChoices.push_back(languages);
+    languagePreselections.push_back(preselected);
     return takeFront(languageAnswers, std::string());
 }
 

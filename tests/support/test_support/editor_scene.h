@@ -50,8 +50,13 @@ public:
         for (int layer = 0; layer < 2; ++layer) {
             const Image& picture = layer == 0 ? layer1 : layer2;
             if (picture.empty()) continue;
-            frame.layerSource[layer] =
-                folder.file("f" + std::to_string(n) + "l" + std::to_string(layer) + ".png");
+            // Appended piece by piece: GCC 12 warns of an overlapping copy (-Wrestrict) in an
+            // inlined "f" + ... when optimising.
+            std::string name = "f";
+            name += std::to_string(n);
+            name += 'l';
+            name += std::to_string(layer);
+            frame.layerSource[layer] = folder.file(name + ".png");
             EXPECT_TRUE(SavePictureFile(picture, frame.layerSource[layer], PictureFormat::Png));
         }
         if (mask) {

@@ -64,7 +64,12 @@ inline std::string DescribePicture(const Image& image) {
     if (image.width() * image.height() > 64) return text;
     for (int y = 0; y < image.height(); ++y) {
         text += "\n ";
-        for (int x = 0; x < image.width(); ++x) text += " " + DescribePixel(image, x, y);
+        // Appended piece by piece: GCC 12 takes an inlined " " + ... for an overlapping copy
+        // (-Wrestrict) in optimised builds.
+        for (int x = 0; x < image.width(); ++x) {
+            text += ' ';
+            text += DescribePixel(image, x, y);
+        }
     }
     return text;
 }

@@ -25,6 +25,7 @@ public:
     std::vector<FileRequest> openRequests;
     std::vector<FileRequest> saveRequests;
     std::vector<std::vector<std::string>> languageChoices;
+    std::vector<std::size_t> languagePreselections;  // the position chosen for each
     std::vector<std::string> windowTitles;
     int canvasRedraws = 0;  // canvas presentations
     struct Area {
@@ -105,7 +106,8 @@ public:
     Answer ask(const std::string& title, const std::string& text) override;
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
-    std::string chooseLanguage(const std::vector<std::string>& languages) override;
+    std::string chooseLanguage(const std::vector<std::string>& languages,
+                               std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
     bool buildMainWindow(const MainWindowPlan& plan) override;
