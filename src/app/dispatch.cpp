@@ -36,13 +36,13 @@ ThumbnailAction thumbnailActionOf(GadgetEventType type) {
 
 void dispatchGadget(ProgramState& state, const Event& event) {
     ViewState& view = state.view;
-    if (MaskToolFor(event.gadget)) {  // a tool button
-        SelectTool(state, event.gadget);
+    if (const ToolId tool = ToolOfButton(event.gadget); tool != ToolId::None) {
+        SelectTool(state, tool);
         return;
     }
     switch (static_cast<Gadget>(event.gadget)) {
         case Gadget::Canvas:
-            if (view.tool != 0 && event.type == GadgetEventType::LeftClick) {
+            if (view.tool != ToolId::None && event.type == GadgetEventType::LeftClick) {
                 view.buttonDown = true;
                 MouseAction(state, kMousePressed, event.x, event.y);
             }

@@ -24,19 +24,22 @@ protected:
 
 TEST_F(DispatchTest, ToolButtonsSelectTheirToolAndShowTheirOptions) {
     const struct {
-        Gadget tool;
+        Gadget button;
+        ToolId tool;
         bool brush, transparency, zoom;
     } cases[] = {
-        {Gadget::ZoomTool, false, false, true},   {Gadget::Eraser, true, true, false},
-        {Gadget::AntiEraser, true, false, false}, {Gadget::SelectionTool, false, true, false},
-        {Gadget::MaskMover, false, false, false},
+        {Gadget::ZoomTool, ToolId::Zoom, false, false, true},
+        {Gadget::Eraser, ToolId::Eraser, true, true, false},
+        {Gadget::AntiEraser, ToolId::AntiEraser, true, false, false},
+        {Gadget::SelectionTool, ToolId::Selection, false, true, false},
+        {Gadget::MaskMover, ToolId::MaskMover, false, false, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(+c.tool);
-        EXPECT_EQ(dispatch(GadgetEvent(+c.tool)), LoopStep::Continue);
-        EXPECT_EQ(state.view.tool, +c.tool);
+        SCOPED_TRACE(+c.button);
+        EXPECT_EQ(dispatch(GadgetEvent(+c.button)), LoopStep::Continue);
+        EXPECT_EQ(state.view.tool, c.tool);
         for (int button = +Gadget::ZoomTool; button <= +Gadget::MaskMover; ++button)
-            EXPECT_EQ(shell.gadgetEnabled[button], button != +c.tool) << button;
+            EXPECT_EQ(shell.gadgetEnabled[button], button != +c.button) << button;
         for (Gadget g : {Gadget::BrushSize, Gadget::BrushShape, Gadget::Hardness})
             EXPECT_EQ(shell.gadgetShown[+g], c.brush);
         for (Gadget g : {Gadget::Transparency, Gadget::TransparencyIcon})

@@ -2,6 +2,7 @@
 
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
+#include "editor/mask_tool.h"
 #include "editor/mask_tools.h"
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
@@ -146,20 +147,9 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
     list.push_back(ranged(
         gadget(Gadget::VerticalScrollBar, K::VerticalScrollBar, 675, 30, kScrollBarThickness, 480),
         0, 480, 0));
-    const struct {
-        Gadget number;
-        Picture picture;
-        Text tooltip;
-    } tools[] = {
-        {Gadget::ZoomTool, Picture::ZoomTool, Text::ToolsZoom},
-        {Gadget::Eraser, Picture::Eraser, Text::ToolsEraser},
-        {Gadget::AntiEraser, Picture::AntiEraser, Text::ToolsDeraser},
-        {Gadget::SelectionTool, Picture::Selection, Text::ToolsSelecter},
-        {Gadget::MaskMover, Picture::MoveMask, Text::ToolsMover},
-    };
     int y = 30;
-    for (const auto& tool : tools) {
-        list.push_back(pictureGadget(tool.number, K::PictureButton, 5, y, 27, 27, tool.picture,
+    for (const RegisteredTool& tool : RegisteredTools()) {
+        list.push_back(pictureGadget(tool.button, K::PictureButton, 5, y, 27, 27, tool.icon,
                                      t[tool.tooltip]));
         y += 30;
     }
@@ -252,7 +242,7 @@ bool BuildMainWindow(ProgramState& state) {
     view.hardness = 100;
     view.buttonDown = false;
     view.cursorInside = false;
-    SelectTool(state, +Gadget::Eraser);
+    SelectTool(state, ToolId::Eraser);
     LayoutMainWindow(state);
     if (state.mustEnd) return false;
     RefreshFrameStrip(state, 0);

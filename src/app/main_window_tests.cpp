@@ -238,7 +238,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
     EXPECT_EQ(state.frames.size(), 1);
-    EXPECT_EQ(state.view.tool, +Gadget::SelectionTool);
+    EXPECT_EQ(state.view.tool, ToolId::Selection);
 
     app.shell.answers = {Answer::No};
     EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
@@ -254,7 +254,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
     EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
-    EXPECT_EQ(state.view.tool, +Gadget::Eraser);
+    EXPECT_EQ(state.view.tool, ToolId::Eraser);
     EXPECT_EQ(state.view.brushSize, 10);
     EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
     EXPECT_EQ(state.view.eraseGrey, 0);

@@ -51,7 +51,7 @@ struct PaintingScene {
         state.cache.displayedIndex = 0;
         state.cache.dirty = Rect{0, width, 0, height};
         ComposeFrame(state, kMaskChanged);
-        SelectTool(state, +Gadget::Eraser);
+        SelectTool(state, ToolId::Eraser);
         state.view.brushSize = 30;
         ZoomFit(state);
     }

@@ -60,11 +60,12 @@ TEST_F(BrushStroke, HardnessHundredPaintsTheHardDab) {
 
 TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
     struct Case {
-        int tool, shape, hardness, old, grey;
+        ToolId tool;
+        int shape, hardness, old, grey;
     };
-    for (const Case& c : {Case{+Gadget::Eraser, kRoundBrushImage, 10, 255, 0},
-                          Case{+Gadget::Eraser, kSquareBrushImage, 50, 255, 60},
-                          Case{+Gadget::AntiEraser, kRoundBrushImage, 40, 30, 255}}) {
+    for (const Case& c : {Case{ToolId::Eraser, kRoundBrushImage, 10, 255, 0},
+                          Case{ToolId::Eraser, kSquareBrushImage, 50, 255, 60},
+                          Case{ToolId::AntiEraser, kRoundBrushImage, 40, 30, 255}}) {
         SelectTool(state, c.tool);
         state.view.brushShape = c.shape;
         state.view.brushSize = 20;

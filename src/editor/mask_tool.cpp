@@ -1,35 +1,39 @@
 #include "editor/mask_tool.h"
 
-#include "platform/gadgets.h"
-
 namespace morvel {
 
 namespace {
 
-// The tools by their buttons, in the window's order: a new tool is registered here.
-struct RegisteredTool {
-    Gadget button;
-    MaskTool& (*tool)();
-};
-
+// A new tool is registered here, in the order of its button in the window.
 constexpr RegisteredTool kTools[] = {
-    {Gadget::ZoomTool, TheZoomTool},     {Gadget::Eraser, TheEraser},
-    {Gadget::AntiEraser, TheAntiEraser}, {Gadget::SelectionTool, TheSelectionTool},
-    {Gadget::MaskMover, TheMaskMover},
+    {ToolId::Zoom, Gadget::ZoomTool, Picture::ZoomTool, Text::ToolsZoom, TheZoomTool},
+    {ToolId::Eraser, Gadget::Eraser, Picture::Eraser, Text::ToolsEraser, TheEraser},
+    {ToolId::AntiEraser, Gadget::AntiEraser, Picture::AntiEraser, Text::ToolsDeraser,
+     TheAntiEraser},
+    {ToolId::Selection, Gadget::SelectionTool, Picture::Selection, Text::ToolsSelecter,
+     TheSelectionTool},
+    {ToolId::MaskMover, Gadget::MaskMover, Picture::MoveMask, Text::ToolsMover, TheMaskMover},
 };
 
-}  // namespace
-
-MaskTool* MaskToolFor(int tool) {
-    for (const RegisteredTool& registered : kTools)
-        if (+registered.button == tool) return &registered.tool();
+const RegisteredTool* registered(ToolId id) {
+    for (const RegisteredTool& tool : kTools)
+        if (tool.id == id) return &tool;
     return nullptr;
 }
 
-std::vector<int> ToolButtons() {
-    std::vector<int> buttons;
-    for (const RegisteredTool& registered : kTools) buttons.push_back(+registered.button);
-    return buttons;
+}  // namespace
+
+std::span<const RegisteredTool> RegisteredTools() { return kTools; }
+
+MaskTool* MaskToolFor(ToolId id) {
+    const RegisteredTool* tool = registered(id);
+    return tool ? &tool->tool() : nullptr;
+}
+
+ToolId ToolOfButton(int gadget) {
+    for (const RegisteredTool& tool : kTools)
+        if (+tool.button == gadget) return tool.id;
+    return ToolId::None;
 }
 
 }  // namespace morvel

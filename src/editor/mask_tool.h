@@ -1,7 +1,10 @@
 #pragma once
 
-#include <vector>
+#include <span>
 
+#include "i18n/language_table.h"
+#include "platform/gadgets.h"
+#include "platform/main_window_plan.h"
 #include "project/program_state.h"
 
 namespace morvel {
@@ -32,12 +35,24 @@ public:
     virtual ToolOptions options() const = 0;
 };
 
-// The tool that tool button `tool` selects; null for any other number.
-MaskTool* MaskToolFor(int tool);
-// The tool buttons, in the window's order.
-std::vector<int> ToolButtons();
+// A tool as the window shows it: its button (a gadget number the window and the tests keep),
+// the button's icon and tooltip, and the tool itself.
+struct RegisteredTool {
+    ToolId id;
+    Gadget button;
+    Picture icon;
+    Text tooltip;
+    MaskTool& (*tool)();
+};
 
-// The tools, each in its own file; MaskToolFor registers them by their buttons.
+// The registered tools, in the order of their buttons in the window.
+std::span<const RegisteredTool> RegisteredTools();
+// The tool with id `id`; null for ToolId::None.
+MaskTool* MaskToolFor(ToolId id);
+// The tool that button gadget `gadget` selects; ToolId::None for any other gadget.
+ToolId ToolOfButton(int gadget);
+
+// The tools, each in its own file; mask_tool.cpp registers them.
 MaskTool& TheZoomTool();
 MaskTool& TheEraser();
 MaskTool& TheAntiEraser();

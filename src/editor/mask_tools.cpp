@@ -14,10 +14,11 @@ int EraseGreyForTransparency(int v) {
     return static_cast<int>(std::nearbyint((100 - v) * 2.55));
 }
 
-void SelectTool(ProgramState& state, int t) {
+void SelectTool(ProgramState& state, ToolId t) {
     const MaskTool* tool = MaskToolFor(t);
     if (!tool) return;
-    for (int button : ToolButtons()) state.shell.enableGadget(button, button != t);
+    for (const RegisteredTool& other : RegisteredTools())
+        state.shell.enableGadget(+other.button, other.id != t);
     const ToolOptions options = tool->options();
     Shell& shell = state.shell;
     shell.showGadget(+Gadget::BrushSize, options.brush);

@@ -20,9 +20,9 @@ enum MousePhase : int {
 // The erase grey of transparency spin value v (0..100): (100 - v) x 2.55 rounded half to even.
 int EraseGreyForTransparency(int v);
 
-// Selects tool t (gadget 9 to 13): its button disabled, the others enabled, and the option
-// gadgets shown that the tool uses.
-void SelectTool(ProgramState& state, int t);
+// Selects tool t: its button disabled, the other tools' buttons enabled, and the option gadgets
+// shown that the tool uses. ToolId::None changes nothing.
+void SelectTool(ProgramState& state, ToolId t);
 
 // A mouse event for the selected tool at canvas position (cx, cy); handles the cursor leaving
 // the canvas. phase: kMousePressed, kMouseDragged (any move) or kMouseReleased.

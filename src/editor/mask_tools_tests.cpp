@@ -28,27 +28,29 @@ TEST(Transparency, SpinValuesGiveTheseGreys) {
 }
 
 struct ToolGadgets {
-    int tool;
+    ToolId tool;
+    int button;
     bool brush, transparency, zoom;
 };
 
 TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
-    for (const ToolGadgets& c :
-         {ToolGadgets{9, false, false, true}, ToolGadgets{10, true, true, false},
-          ToolGadgets{11, true, false, false}, ToolGadgets{12, false, true, false},
-          ToolGadgets{13, false, false, false}}) {
+    for (const ToolGadgets& c : {ToolGadgets{ToolId::Zoom, 9, false, false, true},
+                                 ToolGadgets{ToolId::Eraser, 10, true, true, false},
+                                 ToolGadgets{ToolId::AntiEraser, 11, true, false, false},
+                                 ToolGadgets{ToolId::Selection, 12, false, true, false},
+                                 ToolGadgets{ToolId::MaskMover, 13, false, false, false}}) {
         testing::RecordingShell shell;
         ProgramState state(shell, "/nonexistent/", "/nonexistent/");
         SelectTool(state, c.tool);
         EXPECT_EQ(state.view.tool, c.tool);
         for (int button = 9; button <= 13; ++button)
-            EXPECT_EQ(shell.gadgetEnabled.at(button), button != c.tool) << c.tool;
-        EXPECT_EQ(shell.gadgetShown.at(14), c.brush) << c.tool;
-        EXPECT_EQ(shell.gadgetShown.at(15), c.brush) << c.tool;
-        EXPECT_EQ(shell.gadgetShown.at(16), c.transparency) << c.tool;
-        EXPECT_EQ(shell.gadgetShown.at(17), c.transparency) << c.tool;
+            EXPECT_EQ(shell.gadgetEnabled.at(button), button != c.button) << c.button;
+        EXPECT_EQ(shell.gadgetShown.at(14), c.brush) << c.button;
+        EXPECT_EQ(shell.gadgetShown.at(15), c.brush) << c.button;
+        EXPECT_EQ(shell.gadgetShown.at(16), c.transparency) << c.button;
+        EXPECT_EQ(shell.gadgetShown.at(17), c.transparency) << c.button;
         for (int zoom = 18; zoom <= 21; ++zoom) EXPECT_EQ(shell.gadgetShown.at(zoom), c.zoom);
-        SelectTool(state, 14);  // not a tool
+        SelectTool(state, ToolId::None);  // not a tool
         EXPECT_EQ(state.view.tool, c.tool);
     }
 }
@@ -118,7 +120,7 @@ TEST_F(MaskTools, OverlappingHalfTransparentDabsDoNotDarken) {
 
 TEST_F(MaskTools, AntiEraserOnAFrameWithoutMaskMakesAWhiteMask) {
     const Image before = state.images.composite;
-    SelectTool(state, +Gadget::AntiEraser);
+    SelectTool(state, ToolId::AntiEraser);
     state.view.eraseGrey = 0;
     click(40, 40);
     EXPECT_EQ(state.frames.at(0).maskNumber, 1);
@@ -154,7 +156,7 @@ TEST_F(MaskTools, LeavingDuringAStrokePaintsOnceMoreAndEndsIt) {
 }
 
 TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
-    SelectTool(state, +Gadget::SelectionTool);
+    SelectTool(state, ToolId::Selection);
     state.view.buttonDown = true;
     MouseAction(state, kMousePressed, 10, 10);
     MouseAction(state, kMouseDragged, 50, 40);
@@ -165,7 +167,7 @@ TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
 }
 
 TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
-    SelectTool(state, +Gadget::SelectionTool);
+    SelectTool(state, ToolId::Selection);
     state.view.eraseGrey = 100;
     drag({{10, 20}, {40, 30}});
     const auto forwards = painted();
@@ -179,7 +181,7 @@ TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
 }
 
 TEST_F(MaskTools, SelectionAtZoomHalfFillsTwiceTheDraggedPixels) {
-    SelectTool(state, +Gadget::SelectionTool);
+    SelectTool(state, ToolId::Selection);
     state.view.zoom = 0.5f;
     drag({{5, 10}, {105, 50}});  // composite (10, 20) to (210, 100): clipped to 120 x 90
     const auto filled = painted();
@@ -197,7 +199,7 @@ TEST_F(MaskTools, MoverShiftsTheMaskAndLosesWhatLeftIt) {
     Image& m = state.images.mask;
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) m.setPixel(x, y, x, x, x);
-    SelectTool(state, +Gadget::MaskMover);
+    SelectTool(state, ToolId::MaskMover);
     drag({{50, 50}, {70, 50}, {80, 50}});
     EXPECT_EQ(mask(0, 10), 255);
     EXPECT_EQ(mask(29, 10), 255);
@@ -219,7 +221,7 @@ TEST(MaskMoverTest, TakesThePrecedingFramesMaskUnderANewNumber) {
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2), &previous);
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2));
     scene.show(1, 40, 30);
-    SelectTool(scene.state, +Gadget::MaskMover);
+    SelectTool(scene.state, ToolId::MaskMover);
     scene.drag({{10, 10}, {10, 10}});
     const FrameRecord& frame = scene.state.frames.at(1);
     EXPECT_EQ(frame.maskNumber, 2);
@@ -244,7 +246,7 @@ TEST(MaskMoverTest, AnUnreadablePrecedingMaskIsReported) {
     scene.addFrame(UniformPicture(40, 30, kTake1), {});
     scene.show(1, 40, 30);
     std::remove(scene.state.maskWorkingFile(1).c_str());
-    SelectTool(scene.state, +Gadget::MaskMover);
+    SelectTool(scene.state, ToolId::MaskMover);
     scene.drag({{10, 10}, {20, 10}});
     ASSERT_EQ(scene.shell.errors.size(), 1u);
     EXPECT_NE(scene.shell.errors[0].text.find("ErrorCode = 220-12-1"), std::string::npos);

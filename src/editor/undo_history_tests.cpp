@@ -50,7 +50,7 @@ protected:
         EXPECT_TRUE(SamePicture(stored, s.mask));
     }
     void stroke(int x, int y) {
-        SelectTool(state, +Gadget::Eraser);
+        SelectTool(state, ToolId::Eraser);
         drag({{x, y}, {x + 8, y + 3}, {x + 16, y + 6}, {x + 30, y + 6}});
     }
 };
@@ -59,15 +59,15 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
     const std::function<void()> edits[] = {
         [&] { stroke(20, 20); },
         [&] {
-            SelectTool(state, +Gadget::SelectionTool);
+            SelectTool(state, ToolId::Selection);
             drag({{100, 90}, {30, 40}});
         },
         [&] {
-            SelectTool(state, +Gadget::MaskMover);
+            SelectTool(state, ToolId::MaskMover);
             drag({{50, 50}, {70, 55}, {80, 45}});
         },
         [&] {
-            SelectTool(state, +Gadget::AntiEraser);
+            SelectTool(state, ToolId::AntiEraser);
             drag({{60, 60}, {64, 64}});
         },
     };
@@ -109,7 +109,7 @@ TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
 TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
     SelectFrame(state, 1);
     const Snapshot before = snapshot();
-    SelectTool(state, +Gadget::MaskMover);
+    SelectTool(state, ToolId::MaskMover);
     drag({{10, 10}, {10, 10}});
     ASSERT_NE(state.frames.at(1).maskNumber, 0);
     ASSERT_TRUE(UndoMaskEdit(state));

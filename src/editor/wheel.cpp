@@ -1,7 +1,6 @@
 #include "editor/wheel.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 #include "editor/canvas.h"
@@ -32,14 +31,6 @@ void ScrollByWheel(ProgramState& state, int bar, int steps) {
     ScrollTo(state, bar);
 }
 
-std::int32_t OffsetKeepingPixel(float oldZoom, std::int32_t oldOffset, float newZoom, int c) {
-    // Canvas coordinate u shows composite coordinate u / zoom - offset.
-    const double centre = c + 0.5;
-    const double pixel = std::floor(centre / oldZoom - oldOffset);
-    // The one whole offset that puts the centre inside that pixel again.
-    return static_cast<std::int32_t>(std::floor(centre / newZoom - pixel));
-}
-
 void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
     ViewState& view = state.view;
     const float factor = steps > 0 ? kZoomInFactor : kZoomOutFactor;
@@ -48,8 +39,9 @@ void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
     float zoom = view.zoom;
     for (int i = 0; i < count; ++i) zoom = std::clamp(zoom * factor, kMinZoom, kMaxZoom);
     if (zoom == view.zoom) return;  // at the limit already
-    view.offsetX = OffsetKeepingPixel(view.zoom, view.offsetX, zoom, cx);
-    view.offsetY = OffsetKeepingPixel(view.zoom, view.offsetY, zoom, cy);
+    const ViewTransform zoomed = ViewTransform::of(view).zoomedKeepingPixel(zoom, cx, cy);
+    view.offsetX = zoomed.offsetX;
+    view.offsetY = zoomed.offsetY;
     view.zoom = zoom;
     UpdateScrollBars(state);
     RedrawCanvas(state, -1, -1, 0, 0);

@@ -21,8 +21,4 @@ void ScrollByWheel(ProgramState& state, int bar, int steps);
 // zoom limits, so that the composite pixel under canvas position (cx, cy) stays under it.
 void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy);
 
-// The view offset along one axis after a zoom from oldZoom to newZoom that keeps the composite
-// pixel under canvas coordinate c (the centre of canvas pixel c) under it.
-std::int32_t OffsetKeepingPixel(float oldZoom, std::int32_t oldOffset, float newZoom, int c);
-
 }  // namespace morvel

@@ -1,7 +1,6 @@
 #include "editor/zoom.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "editor/canvas.h"
 #include "editor/view_transform.h"
@@ -10,11 +9,6 @@
 namespace morvel {
 
 namespace {
-
-// Floats become pixel positions rounded to the nearest integer, halves to even.
-std::int32_t roundToInt(float value) {
-    return static_cast<std::int32_t>(std::nearbyint(value));
-}
 
 float limited(float zoom) {
     return std::clamp(zoom, kMinZoom, kMaxZoom);
@@ -70,16 +64,11 @@ void ZoomFit(ProgramState& state) {
 
 void ZoomByFactor(ProgramState& state, float factor) {
     ViewState& view = state.view;
-    const float w1 = static_cast<float>(state.images.canvas.width());
-    const float h1 = static_cast<float>(state.images.canvas.height());
-    // The composite point at the canvas's centre stays there.
-    const float visibleWidth = w1 / view.zoom;
-    const float visibleHeight = h1 / view.zoom;
-    view.zoom = limited(view.zoom * factor);
-    view.offsetX =
-        roundToInt(static_cast<float>(view.offsetX) - (visibleWidth - w1 / view.zoom) / 2);
-    view.offsetY =
-        roundToInt(static_cast<float>(view.offsetY) - (visibleHeight - h1 / view.zoom) / 2);
+    const ViewTransform zoomed = ViewTransform::of(view).zoomedAboutCentre(
+        limited(view.zoom * factor), state.images.canvas.width(), state.images.canvas.height());
+    view.zoom = zoomed.zoom;
+    view.offsetX = zoomed.offsetX;
+    view.offsetY = zoomed.offsetY;
     showNewZoom(state);
 }
 

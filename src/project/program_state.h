@@ -14,6 +14,7 @@
 #include "platform/video_reader.h"
 #include "project/frame_list.h"
 #include "project/mask_history.h"
+#include "project/tool_id.h"
 
 namespace morvel {
 
@@ -73,7 +74,7 @@ enum class CanvasPicture { Layer1, Layer2, Result };
 
 // Tool, brush and view settings of the editor.
 struct ViewState {
-    int tool = 0;
+    ToolId tool = ToolId::None;
     int brushSize = 10;
     int brushShape = 6;  // 6 round, 7 square
     int eraseGrey = 0;
