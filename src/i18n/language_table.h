@@ -82,9 +82,17 @@ enum class Text : int {
     RequesterAviexporttext,
     RequesterAviframerate,
     RequesterAviframeratetext,
+    // Session recovery: crash recovery, pictures that moved, projects cut short, copy names.
+    RequesterSessiontitle,
+    RequesterRecoversession,
+    RequesterDamagedsession,
+    RequesterFramecopiescollide,
+    RequesterMissingpictures,
+    RequesterSearchfolder,
+    RequesterCutshort,
 };
 
-constexpr int kTextCount = 73;
+constexpr int kTextCount = 80;
 
 struct TextEntry {
     std::string_view group;
@@ -92,7 +100,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 73 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All 80 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

@@ -16,8 +16,8 @@ std::string defaultOf(Text text) {
 }
 
 TEST(LanguageTable, HoldsEveryTextInFileOrder) {
-    ASSERT_EQ(LanguageTable::entries().size(), 73u);
-    EXPECT_EQ(static_cast<int>(Text::RequesterAviframeratetext), kTextCount - 1);
+    ASSERT_EQ(LanguageTable::entries().size(), 80u);
+    EXPECT_EQ(static_cast<int>(Text::RequesterCutshort), kTextCount - 1);
     const auto expect = [](Text text, std::string_view group, std::string_view key) {
         EXPECT_EQ(LanguageTable::entry(text).group, group);
         EXPECT_EQ(LanguageTable::entry(text).key, key);
@@ -37,6 +37,8 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::SaveWindowOk, "SaveWindow", "ok");
     expect(Text::RequesterSavetitle, "Requester", "savetitle");
     expect(Text::RequesterAviframeratetext, "Requester", "aviframeratetext");
+    expect(Text::RequesterRecoversession, "Requester", "recoversession");
+    expect(Text::RequesterCutshort, "Requester", "cutshort");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {

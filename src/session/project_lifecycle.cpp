@@ -13,6 +13,7 @@
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
+#include "project/copy_names.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
 #include "session/save_window.h"
@@ -185,22 +186,38 @@ void OpenProject(ProgramState& state, const std::string& path) {
 void SaveProject(ProgramState& state, bool saveAs) {
     if (state.frames.empty()) return;
     ProjectHeader& header = state.header;
-    if (saveAs || header.projectFilePath.empty()) {
-        SaveWindowFields fields{header.projectFilePath, header.maskTemplate, header.frameTemplate,
-                                header.title,           header.author,       header.comment,
-                                state.explorerViewMode};
-        if (fields.projectFilePath.empty())
-            fields.projectFilePath =
-                homeFolder() + state.language.texts[Text::ElseStandardprojectname];
-        const bool confirmed =
-            state.shell.runSaveWindow(MakeSaveWindowPlan(state.language.texts), fields);
-        state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
-        if (!confirmed) {
-            SelectFrame(state, kReselectDisplayed);
-            return;
+    const std::string refusal = state.language.texts[Text::RequesterFramecopiescollide];
+    SaveWindowPlan plan = MakeSaveWindowPlan(state.language.texts);
+    plan.refuseTemplates = [&state, refusal](const std::string& path, const std::string& masks,
+                                             const std::string& pictures) {
+        return CopyNamesCollide(state.frames, path, masks, pictures) ? refusal : std::string();
+    };
+    bool showWindow = saveAs || header.projectFilePath.empty();
+    for (;;) {
+        if (showWindow) {
+            SaveWindowFields fields{
+                header.projectFilePath, header.maskTemplate, header.frameTemplate,  header.title,
+                header.author,          header.comment,      state.explorerViewMode};
+            if (fields.projectFilePath.empty())
+                fields.projectFilePath =
+                    homeFolder() + state.language.texts[Text::ElseStandardprojectname];
+            const bool confirmed = state.shell.runSaveWindow(plan, fields);
+            state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
+            if (!confirmed) {
+                SelectFrame(state, kReselectDisplayed);
+                return;
+            }
+            header =
+                ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
+                              fields.comment,         fields.maskTemplate, fields.frameTemplate};
         }
-        header = ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
-                               fields.comment,         fields.maskTemplate, fields.frameTemplate};
+        // Two pictures that would be copied to one name: nothing is written, the user chooses
+        // other templates.
+        if (!CopyNamesCollide(state.frames, header.projectFilePath, header.maskTemplate,
+                              header.frameTemplate))
+            break;
+        state.shell.showMessage(state.language.texts[Text::RequesterSessiontitle], refusal);
+        showWindow = true;
     }
     StoreDisplayedMask(state);
     state.shell.setWindowTitle(WindowTitleFor(header.title));
