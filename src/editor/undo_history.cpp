@@ -8,6 +8,7 @@
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "project/session_journal.h"
 
 namespace morvel {
 
@@ -195,6 +196,7 @@ void EndMaskEdit(ProgramState& state) {
     history.bytes += step.bytes;
     history.steps.push_back(std::move(step));
     history.done = history.steps.size();
+    LogMaskTiles(state, history.steps.back(), true);
     dropOldSteps(history);
 }
 
@@ -226,6 +228,7 @@ bool UndoMaskEdit(ProgramState& state) {
     }
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.before);
     state.cache.maskModified = true;
+    LogMaskTiles(state, step, false);
     showTiles(state, step);
     return true;
 }
@@ -254,6 +257,7 @@ bool RedoMaskEdit(ProgramState& state) {
     ++history.done;
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.after);
     state.cache.maskModified = true;
+    LogMaskTiles(state, step, true);
     showTiles(state, step);
     return true;
 }

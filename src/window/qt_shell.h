@@ -68,6 +68,7 @@ public:
     void moveFrameMarker(int x) override;
     void ensureFrameVisible(int x, int width) override;
     void enableMenuItem(int item, bool enabled) override;
+    std::string requestFolder(const std::string& title) override;
     void showMessage(const std::string& caption, const std::string& text) override;
     void showPopupMenu(int x, int y) override;
     DropAction dragThumbnail(const Image& thumbnail) override;
