@@ -139,8 +139,6 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             break;
         case MenuItem::DeleteLayer:
             DeleteLayer(state, layer);
-            // The history may name frames that are gone.
-            ClearMaskHistory(state);
             break;
         case MenuItem::RepeatLayer:
             RepeatLayer(state, layer, 1);

@@ -4,6 +4,7 @@
 #include "i18n/load_language.h"
 #include "i18n/settings_file.h"
 #include "platform/single_instance.h"
+#include "project/session_journal.h"
 #include "session/project_lifecycle.h"
 #include "session/recovery.h"
 
@@ -65,6 +66,7 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
     const std::string project = ProjectArgument(arguments);
     if (!project.empty()) OpenProject(state, project);
     if (state.mustEnd) return kExitStatus;
+    UpdateSessionJournal(state);
 
     for (;;) {
         const LoopStep step = Dispatch(state, events.waitEvent(), hooks);

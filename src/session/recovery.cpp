@@ -24,7 +24,8 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
         for (int y = 0; y < tile.height; ++y) {
             std::uint8_t* row = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
             if (tile.after.uniform) {
-                for (std::size_t i = 0; i < rowBytes; i += 3) std::memcpy(row + i, tile.after.colour, 3);
+                for (std::size_t i = 0; i < rowBytes; i += 3)
+                    std::memcpy(row + i, tile.after.colour, 3);
             } else {
                 std::memcpy(row, tile.after.pixels.data() + rowBytes * static_cast<std::size_t>(y),
                             rowBytes);
@@ -131,10 +132,13 @@ RecoveryOutcome OfferRecovery(ProgramState& state) {
                                 ReplaceAll(texts[Text::RequesterDamagedsession], "$FILE", kept));
         return RecoveryOutcome::Damaged;
     }
-    switch (state.shell.ask(texts[Text::RequesterSessiontitle],
-                            texts[Text::RequesterRecoversession])) {
+    switch (
+        state.shell.ask(texts[Text::RequesterSessiontitle], texts[Text::RequesterRecoversession])) {
         case Answer::Yes:
             if (!RecoverSession(state, folder)) return RecoveryOutcome::Damaged;
+            // The old folder goes only once this session's journal holds the project.
+            UpdateSessionJournal(state);
+            if (state.session.writer) state.session.writer->flush();
             RemoveFolderWithFiles(folder);
             return RecoveryOutcome::Recovered;
         case Answer::No:
