@@ -137,6 +137,11 @@ def main():
     for k, (frame, entry) in enumerate(zip(frames, saved), 1):
         if frame[:2] != entry[:2]:
             problems.append(f"frame {k}: layers {entry[:2]} instead of {frame[:2]}")
+        made = frame[2] != 0 and (
+            os.path.exists(os.path.join(session, "morvel%X.tmp" % frame[2]))
+            or any(record[0] == frame[2] for record in log))
+        if not made:  # a mask made by the stroke under way at the kill: lost with it
+            frame = (frame[0], frame[1], 0)
         if (frame[2] != 0) != (entry[2] != 0):
             problems.append(f"frame {k}: mask flag {entry[2]} for mask number {frame[2]}")
         if frame[2] == 0 or entry[2] == 0:

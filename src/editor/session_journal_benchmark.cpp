@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/benchmark_scene.h"
+#include "editor/frame_history.h"
 #include "editor/undo_history.h"
 #include "platform/files.h"
 #include "project/session_journal.h"
@@ -39,9 +40,11 @@ void StrokeEnd(benchmark::State& run) {
     const int across = static_cast<int>(state.images.composite.width() * state.view.zoom / 2);
     const int down = static_cast<int>(state.images.composite.height() * state.view.zoom / 2);
     std::vector<double> ends;
+    std::vector<double> logs;
     std::size_t tiles = 0;
     for (auto _ : run) {
         ClearMaskHistory(state);
+        state.images.mask.fill(255, 255, 255);  // every stroke changes the mask
         state.view.buttonDown = true;
         MouseAction(state, kMousePressed, x, y);
         for (int i = 1; i <= 100; ++i)
@@ -51,10 +54,18 @@ void StrokeEnd(benchmark::State& run) {
             UpdateSessionJournal(state);
         }));
         state.view.buttonDown = false;
-        tiles = state.maskHistory.steps.empty() ? 0 : state.maskHistory.steps.back().tiles.size();
-        if (state.session.writer) state.session.writer->flush();  // the disk keeps up
+        if (state.maskHistory.steps.empty()) std::abort();
+        const MaskEditStep& step = state.maskHistory.steps.back();
+        tiles = step.tiles.size();
+        // The session's share of the stroke end alone: the step's squares handed to the writer.
+        if (state.session.writer) {
+            state.session.writer->flush();
+            logs.push_back(millisecondsOf([&] { LogMaskTiles(state, step, true); }));
+            state.session.writer->flush();  // the disk keeps up
+        }
     }
     run.counters["median_stroke_end_ms"] = median(ends);
+    run.counters["median_log_ms"] = median(logs);
     run.counters["tiles"] = static_cast<double>(tiles);
     state.session.writer.reset();
     std::system(("rm -rf '" + folder + "'").c_str());
@@ -71,19 +82,30 @@ void JournalAfterFrameOperation(benchmark::State& run) {
     for (int i = 0; i < frames; ++i) {
         FrameRecord& frame = state.frames.add();
         const std::string number = std::to_string(10000 + i);
-        frame.layerSource = {"/media/film/Aufnahmen/2026-12-07/Szene 4/Take 1/IMG_" + number + ".JPG",
-                             "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 2/IMG_" + number + ".JPG"};
+        frame.layerSource = {
+            "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 1/IMG_" + number + ".JPG",
+            "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 2/IMG_" + number + ".JPG"};
         frame.maskNumber = i % 2 ? i : 0;
     }
     UpdateSessionJournal(state);
     std::vector<double> updates;
+    std::vector<double> operations;
     int toggle = 0;
     for (auto _ : run) {
-        state.frames.at(frames / 2).maskNumber = ++toggle;  // the frame list changed
+        // The operation's own undo step (the frames before and after, compared) and the journal.
+        operations.push_back(millisecondsOf([&] {
+            BeginFrameOperation(state);
+            state.frames.at(frames / 2).maskNumber = ++toggle;  // the frame list changed
+            EndFrameOperation(state);
+            UpdateSessionJournal(state);
+        }));
+        state.session.writer->flush();
+        state.frames.at(frames / 2).maskNumber = ++toggle;
         updates.push_back(millisecondsOf([&] { UpdateSessionJournal(state); }));
         state.session.writer->flush();
     }
     run.counters["median_update_ms"] = median(updates);
+    run.counters["median_step_and_update_ms"] = median(operations);
     run.counters["journal_KB"] = static_cast<double>(state.session.journal.size()) / 1024;
     state.session.writer.reset();
     std::system(("rm -rf '" + folder + "'").c_str());

@@ -105,8 +105,8 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 std::vector<std::uint8_t> SerializeJournal(const ProgramState& state) {
     std::vector<std::uint8_t> out(kJournalIdentification.begin(), kJournalIdentification.end());
     const ProjectHeader& h = state.header;
-    for (const std::string* text : {&h.projectFilePath, &h.title, &h.author, &h.comment,
-                                    &h.maskTemplate, &h.frameTemplate})
+    for (const std::string* text :
+         {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
         putText(out, *text);
     putNumber(out, state.nextMaskNumber);
     putNumber(out, state.frames.indexOf(state.cache.displayedFrame));
@@ -126,8 +126,8 @@ std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes)
     if (!in.literal(kJournalIdentification)) return std::nullopt;
     JournalContents journal;
     ProjectHeader& h = journal.header;
-    for (std::string* text : {&h.projectFilePath, &h.title, &h.author, &h.comment,
-                              &h.maskTemplate, &h.frameTemplate})
+    for (std::string* text :
+         {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
         if (!in.text(*text)) return std::nullopt;
     const auto next = in.number32();
     const auto displayed = in.number32();
@@ -150,30 +150,37 @@ std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes)
 }
 
 std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after) {
-    std::vector<std::uint8_t> payload;
+    // Made in place with one copy of the pixels; the checksum is left to the writer's thread.
     std::size_t pixelBytes = 0;
     for (const MaskTileChange& tile : step.tiles)
         pixelBytes += (after ? tile.after : tile.before).pixels.size();
-    payload.reserve(16 + step.tiles.size() * 20 + pixelBytes);
-    put32(payload, static_cast<std::uint32_t>(after ? step.maskAfter : step.maskBefore));
-    put32(payload, static_cast<std::uint32_t>(step.maskWidth));
-    put32(payload, static_cast<std::uint32_t>(step.maskHeight));
-    put32(payload, static_cast<std::uint32_t>(step.tiles.size()));
+    std::vector<std::uint8_t> record;
+    record.reserve(8 + 16 + step.tiles.size() * 20 + pixelBytes + 4);
+    put32(record, kRecordMagic);
+    put32(record, 0);  // the payload's size, below
+    put32(record, static_cast<std::uint32_t>(after ? step.maskAfter : step.maskBefore));
+    put32(record, static_cast<std::uint32_t>(step.maskWidth));
+    put32(record, static_cast<std::uint32_t>(step.maskHeight));
+    put32(record, static_cast<std::uint32_t>(step.tiles.size()));
     for (const MaskTileChange& tile : step.tiles) {
         const MaskTilePixels& pixels = after ? tile.after : tile.before;
         for (const std::int32_t n : {tile.left, tile.top, tile.width, tile.height})
-            put32(payload, static_cast<std::uint32_t>(n));
-        payload.push_back(pixels.uniform ? 1 : 0);
-        payload.insert(payload.end(), pixels.colour, pixels.colour + 3);
-        payload.insert(payload.end(), pixels.pixels.begin(), pixels.pixels.end());
+            put32(record, static_cast<std::uint32_t>(n));
+        record.push_back(pixels.uniform ? 1 : 0);
+        record.insert(record.end(), pixels.colour, pixels.colour + 3);
+        record.insert(record.end(), pixels.pixels.begin(), pixels.pixels.end());
     }
-    std::vector<std::uint8_t> record;
-    record.reserve(payload.size() + 12);
-    put32(record, kRecordMagic);
-    put32(record, static_cast<std::uint32_t>(payload.size()));
-    record.insert(record.end(), payload.begin(), payload.end());
-    put32(record, checksum(payload.data(), payload.size()));
+    const auto size = static_cast<std::uint32_t>(record.size() - 8);
+    for (int i = 0; i < 4; ++i) record[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    put32(record, 0);  // the checksum: SealTileLogRecord
     return record;
+}
+
+void SealTileLogRecord(std::vector<std::uint8_t>& record) {
+    if (record.size() < 12) return;
+    const std::uint32_t sum = checksum(record.data() + 8, record.size() - 12);
+    for (int i = 0; i < 4; ++i)
+        record[record.size() - 4 + i] = static_cast<std::uint8_t>(sum >> (8 * i));
 }
 
 std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes) {
@@ -258,7 +265,8 @@ void SessionWriter::writeJournal(std::vector<std::uint8_t> bytes) {
 
 void SessionWriter::appendToLog(std::vector<std::uint8_t> record) {
     Worker* worker = m_worker.get();
-    worker->queue.post([worker, record = std::move(record)] {
+    worker->queue.post([worker, record = std::move(record)]() mutable {
+        SealTileLogRecord(record);
         if (worker->logFd < 0) {
             worker->logFd = ::open((worker->folder + kSessionTileLogName).c_str(),
                                    O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);

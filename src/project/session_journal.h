@@ -39,8 +39,10 @@ struct LoggedTiles {
     std::vector<MaskTileChange> tiles;  // the pixels in `after`
 };
 
-// The record of a step's tiles as they are after it (after = true) or before it.
+// The record of a step's tiles as they are after it (after = true) or before it, and its
+// checksum, which the writer adds on its own thread.
 std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after);
+void SealTileLogRecord(std::vector<std::uint8_t>& record);
 std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes);
 
 // Writes a session's journal and tile log on a worker thread, in the order asked: the window's

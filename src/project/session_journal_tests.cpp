@@ -73,7 +73,10 @@ TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
     pixels.after.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     step.tiles = {uniform, pixels};
     std::vector<std::uint8_t> log = TileLogRecord(step, true);
-    const std::vector<std::uint8_t> second = TileLogRecord(step, false);
+    std::vector<std::uint8_t> second = TileLogRecord(step, false);
+    EXPECT_TRUE(ParseTileLog(log).empty());  // not sealed yet
+    SealTileLogRecord(log);
+    SealTileLogRecord(second);
     log.insert(log.end(), second.begin(), second.end());
     const auto records = ParseTileLog(log);
     ASSERT_EQ(records.size(), 2u);

@@ -35,15 +35,13 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
 }
 
 // Mask n as the crashed session last had it: its working file (black when it had none yet)
-// with the logged squares on top, written to this session's working file n.
-void recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
+// with the logged squares on top, written to this session's working file n. False when there is
+// neither: the mask was made by the stroke under way at the crash, which is lost.
+bool recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
                  const std::vector<const LoggedTiles*>& logged) {
     const std::string target = state.maskWorkingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
-    if (logged.empty()) {
-        CopyFileBytes(source, target);
-        return;
-    }
+    if (logged.empty()) return CopyFileBytes(source, target);
     Image mask;
     if (LoadPictureFile(source, mask) != LoadResult::Ok) mask = Image();
     for (const LoggedTiles* record : logged) {
@@ -55,7 +53,7 @@ void recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
         }
         applyTiles(mask, *record);
     }
-    if (mask.width() > 0) SavePictureFile(mask, target, PictureFormat::Png);
+    return mask.width() > 0 && SavePictureFile(mask, target, PictureFormat::Png);
 }
 
 }  // namespace
@@ -98,8 +96,9 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
             }
         }
         frame.maskNumber = entry.maskNumber;
-        if (frame.maskNumber != 0)
-            recoverMask(state, folder, frame.maskNumber, logByMask[frame.maskNumber]);
+        if (frame.maskNumber != 0 &&
+            !recoverMask(state, folder, frame.maskNumber, logByMask[frame.maskNumber]))
+            frame.maskNumber = 0;
     }
     state.shell.setWindowTitle(WindowTitleFor(state.header.title));
     RefreshFrameStrip(state, kFirstAndForget);
