@@ -14,4 +14,10 @@ void ConsoleShell::showError(const std::string&, const std::string& text) {
     std::fflush(stderr);
 }
 
+void ConsoleShell::showMessage(const std::string&, const std::string& text) {
+    if (beforeError) beforeError();
+    std::fprintf(stderr, "morvel-render: warning: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace morvel

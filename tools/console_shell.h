@@ -11,6 +11,10 @@ namespace morvel {
 // plain line ends; everything that needs a window does nothing.
 class ConsoleShell : public NullShell {
 public:
+    // A message to the user (a project file cut short) is a warning on standard error.
+    void showMessage(const std::string& caption, const std::string& text) override;
+
+public:
     // Called before an error is printed, e.g. to clear a progress line.
     std::function<void()> beforeError;
 

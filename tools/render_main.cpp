@@ -18,6 +18,7 @@
 #include "export/image_sequence.h"
 #include "i18n/load_language.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
@@ -109,6 +110,10 @@ int printInfo(const RenderOptions& options) {
         reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 1, options.project);
         return 1;
     }
+    if (contents.cutShort()) {
+        shell.showMessage({}, ReplaceAll(state.language.texts[Text::RequesterCutshort], "$NR",
+                                         std::to_string(contents.framesRead)));
+    }
     const int frames = static_cast<int>(contents.frames.size());
     std::printf("frames: %d\ndigits: %d\n", frames, DigitCount(frames));
     return 0;
@@ -128,6 +133,7 @@ int render(const RenderOptions& options) {
     state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
     state.composeOnSelect = false;
     state.linkMasksOnOpen = true;  // masks are only read here
+    state.pictureSearchFolder = options.search;
     LoadLanguage(state.language, shell, state.files, "");
 
     OpenProject(state, options.project);

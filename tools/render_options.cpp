@@ -29,6 +29,8 @@ const char* const kRenderUsage =
     "                   (default: one per core; 0 does everything on one thread); the files\n"
     "                   are the same for any number\n"
     "  -q, --quiet      no progress output\n"
+    "      --search DIR look for pictures missing at their stored paths by name in DIR and\n"
+    "                   its folders one level below\n"
     "      --info       print the project's frame count and the width of the file numbers,\n"
     "                   as \"frames: N\" and \"digits: D\" lines, and write nothing\n"
     "  -h, --help       this help\n"
@@ -150,6 +152,10 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
                 return parsed;
             }
             options.threads = threads;
+        } else if (named("--search")) {
+            const auto folder = value(argument);
+            if (!folder) return parsed;
+            options.search = *folder;
         } else if (named("--frames")) {
             const auto range = value(argument);
             if (!range) return parsed;

@@ -19,6 +19,7 @@ struct RenderOptions {
     int lastFrame = 0;           // 1-based, inclusive; 0: the project's last frame
     std::optional<int> threads;  // worker threads beside the composing one; none: one per core
     bool quiet = false;
+    std::string search;  // where pictures missing at their stored paths are looked for by name
     bool info = false;  // print what a script needs to split the render, write nothing
     bool help = false;
     bool version = false;

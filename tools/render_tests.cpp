@@ -240,6 +240,27 @@ TEST_F(Renderer, ErrorsArePrintedAsTheReporterWritesThemAndGiveStatusOne) {
     EXPECT_NE(run.errors.find("ErrorCode = 130-10-400"), std::string::npos);
 }
 
+// A picture that moved is found by --search without a question; a project file cut short is
+// told on standard error.
+TEST_F(Renderer, SearchesForMovedPicturesAndWarnsOfAProjectCutShort) {
+    TempFolder moved;
+    MakeFolder(moved.file("sub"));
+    ASSERT_EQ(std::rename(project.file("take1_1.png").c_str(), moved.file("sub/take1_1.png").c_str()),
+              0);
+    RenderRun run = render("-q --search '" + moved.path() + "' '" + projectFile + "' '" +
+                               output.file("out.png") + "'",
+                           temporary.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(IsRegularFile(output.file("out.2.png")));
+    const std::string bytes = ReadText(projectFile);
+    const std::string cut =
+        project.write("Cut.mvl", bytes.substr(0, bytes.find(project.file("take1_2.png"))));
+    run = render("-q --info '" + cut + "'", temporary.path());
+    EXPECT_NE(run.errors.find("warning: Die Projektdatei ist unvollständig: nur 2 Bilder"),
+              std::string::npos)
+        << run.errors;
+}
+
 TEST_F(Renderer, InfoPrintsWhatAScriptNeedsToSplitTheRender) {
     const std::string printed = temporary.file("info.txt");
     const std::string command =

@@ -14,6 +14,7 @@
 #include "export/image_sequence.h"
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
+#include "project/session_journal.h"
 #include "session/project_lifecycle.h"
 
 namespace morvel {
@@ -142,8 +143,6 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             break;
         case MenuItem::DeleteLayer:
             DeleteLayer(state, layer);
-            // The history may name frames that are gone.
-            ClearMaskHistory(state);
             break;
         case MenuItem::RepeatLayer:
             RepeatLayer(state, layer, 1);
@@ -250,6 +249,8 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
 LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
     const LoopStep step = dispatchEvent(state, event, hooks);
     if (step == LoopStep::Continue) UpdateEditMenu(state);
+    // Mouse moves change no frame; a stroke is logged when it ends.
+    if (event.kind != EventKind::MouseMove) UpdateSessionJournal(state);
     return step;
 }
 

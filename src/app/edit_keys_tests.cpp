@@ -212,9 +212,6 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
             shell.answers = {Answer::No};
             dispatch(MenuEvent(+MenuItem::FirstLanguage));
         },
-        [&] {
-            menu(MenuItem::DeleteLayer);
-        },
     };
     for (const auto& replace : replacements) {
         const int n = static_cast<int>(&replace - replacements);

@@ -4,7 +4,9 @@
 #include "i18n/load_language.h"
 #include "i18n/settings_file.h"
 #include "platform/single_instance.h"
+#include "project/session_journal.h"
 #include "session/project_lifecycle.h"
+#include "session/recovery.h"
 
 namespace morvel {
 
@@ -57,10 +59,14 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
     }
     if (!createWorkImages(state)) return kExitStatus;
     if (!BuildMainWindow(state)) return kExitStatus;
+    // A session that ended without tidying up is offered before the window takes input.
+    OfferRecovery(state);
+    if (state.mustEnd) return kExitStatus;
 
     const std::string project = ProjectArgument(arguments);
     if (!project.empty()) OpenProject(state, project);
     if (state.mustEnd) return kExitStatus;
+    UpdateSessionJournal(state);
 
     for (;;) {
         const LoopStep step = Dispatch(state, events.waitEvent(), hooks);

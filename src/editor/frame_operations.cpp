@@ -5,6 +5,7 @@
 
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
+#include "editor/frame_history.h"
 #include "editor/frame_selection.h"
 #include "editor/undo_history.h"
 #include "import/frame_import.h"
@@ -13,6 +14,9 @@
 namespace morvel {
 
 namespace {
+
+void deleteLayer(ProgramState& state, int layer);
+void repeatLayer(ProgramState& state, int layer, int count);
 
 // The frame and layer row whose thumbnail gadget this is; nullptr when it is no thumbnail.
 FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
@@ -44,8 +48,6 @@ void dragLayer(ProgramState& state, FrameRecord& frame, int layer) {
     if (state.frames.indexOf(&frame) < 0) return;
     state.frames.makeCurrent(&frame);
     DeleteLayer(state, layer);
-    // The history may name the frame that is gone.
-    ClearMaskHistory(state);
 }
 
 // A copy of the thumbnail, or nothing when the memory cannot be had.
@@ -71,6 +73,7 @@ FrameRecord& repeatTarget(FrameList& frames, int layer) {
 }  // namespace
 
 int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileList, int stripX) {
+    BeginFrameOperation(state);
     layer = layer == 0 ? 0 : 1;
     // Left of the strip's content counts as its first column, never as a special selection.
     const int column = std::max(stripX, 0) / kFrameColumnWidth;
@@ -78,6 +81,7 @@ int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileLi
     state.view.popupTargetLayer = layer;
     state.view.droppedLayers = filled;
     RefreshFrameStrip(state, column);
+    EndFrameOperation(state);
     return filled;
 }
 
@@ -95,7 +99,7 @@ void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction ac
                 state.shell.showPopupMenu(screenX, screenY);
                 break;
             case ThumbnailAction::DragStart:
-                dragLayer(state, *frame, layer);
+                AsFrameOperation(state, [&] { dragLayer(state, *frame, layer); });
                 break;
             case ThumbnailAction::Other:
                 break;
@@ -106,6 +110,16 @@ void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction ac
 }
 
 void DeleteLayer(ProgramState& state, int layer) {
+    AsFrameOperation(state, [&] { deleteLayer(state, layer); });
+}
+
+void RepeatLayer(ProgramState& state, int layer, int count) {
+    AsFrameOperation(state, [&] { repeatLayer(state, layer, count); });
+}
+
+namespace {
+
+void deleteLayer(ProgramState& state, int layer) {
     layer = layer == 0 ? 0 : 1;
     FrameList& frames = state.frames;
     FrameRecord* frame = frames.current();
@@ -123,7 +137,7 @@ void DeleteLayer(ProgramState& state, int layer) {
     if (displayed && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
 }
 
-void RepeatLayer(ProgramState& state, int layer, int count) {
+void repeatLayer(ProgramState& state, int layer, int count) {
     layer = layer == 0 ? 0 : 1;
     FrameList& frames = state.frames;
     const FrameRecord* source = frames.current();
@@ -145,5 +159,7 @@ void RepeatLayer(ProgramState& state, int layer, int count) {
     SelectFrame(state, kKeepCurrent);
     RefreshFrameStrip(state, kReselectDisplayed);
 }
+
+}  // namespace
 
 }  // namespace morvel

@@ -6,8 +6,10 @@
 
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
+#include "editor/frame_history.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "project/session_journal.h"
 
 namespace morvel {
 
@@ -65,6 +67,16 @@ MaskTileChange tileAt(const Image& mask, std::int32_t column, std::int32_t row) 
     return tile;
 }
 
+// The frame an edit named, nullptr when it is no longer in the list.
+FrameRecord* frameOf(ProgramState& state, std::uint64_t id) {
+    const int index = id == 0 ? -1 : state.frames.indexOfId(id);
+    return index < 0 ? nullptr : &state.frames.at(index);
+}
+
+std::uint64_t displayedId(const ProgramState& state) {
+    return state.cache.displayedFrame ? state.cache.displayedFrame->id : 0;
+}
+
 void dropOldSteps(MaskHistory& history) {
     while (history.bytes > history.limitBytes && !history.steps.empty()) {
         history.bytes -= history.steps.front().bytes;
@@ -80,7 +92,7 @@ void startStep(ProgramState& state) {
     history.current = MaskEditStep{};
     history.editing = frame != nullptr;
     if (!frame) return;
-    history.current.frame = frame;
+    history.current.frameId = frame->id;
     history.current.maskBefore = frame->maskNumber;
     history.current.maskWidth = state.images.mask.width();
     history.current.maskHeight = state.images.mask.height();
@@ -90,10 +102,10 @@ void startStep(ProgramState& state) {
 // (redo). False when the step no longer fits the frame.
 bool showStepFrame(ProgramState& state, const MaskEditStep& step, std::int32_t expectedMask,
                    bool needMaskImage) {
-    const int index = state.frames.indexOf(step.frame);
-    if (index < 0 || step.frame->maskNumber != expectedMask) return false;
-    if (state.cache.displayedFrame != step.frame) SelectFrame(state, index);
-    if (state.cache.displayedFrame != step.frame) return false;
+    const int index = state.frames.indexOfId(step.frameId);
+    if (index < 0 || state.frames.at(index).maskNumber != expectedMask) return false;
+    if (displayedId(state) != step.frameId) SelectFrame(state, index);
+    if (displayedId(state) != step.frameId) return false;
     if (!needMaskImage) return true;
     const FrameCache& cache = state.cache;
     return cache.maskNumber == expectedMask && !cache.maskFailed &&
@@ -125,13 +137,14 @@ void BeginMaskEdit(ProgramState& state) {
 void RecordMaskChange(ProgramState& state, const Rect& r) {
     MaskHistory& history = state.maskHistory;
     const Image& mask = state.images.mask;
-    if (history.editing && history.current.frame != state.cache.displayedFrame) {
+    if (history.editing && history.current.frameId != displayedId(state)) {
         EndMaskEdit(state);
     }
     if (!history.editing) startStep(state);
     MaskEditStep& step = history.current;
-    if (!step.frame) return;
-    step.maskAfter = step.frame->maskNumber;
+    const FrameRecord* frame = frameOf(state, step.frameId);
+    if (!frame) return;
+    step.maskAfter = frame->maskNumber;
     // A mask made by this edit is kept whole when the edit ends.
     if (step.madeMask()) return;
     if (mask.width() != step.maskWidth || mask.height() != step.maskHeight) {
@@ -163,8 +176,8 @@ void EndMaskEdit(ProgramState& state) {
     history.currentTiles.clear();
     MaskEditStep step = std::move(history.current);
     history.current = MaskEditStep{};
-    if (!step.frame || state.cache.displayedFrame != step.frame) return;
-    step.maskAfter = step.frame->maskNumber;
+    if (step.frameId == 0 || displayedId(state) != step.frameId) return;
+    step.maskAfter = state.cache.displayedFrame->maskNumber;
     const Image& mask = state.images.mask;
     if (step.madeMask()) {
         // The whole new mask; its white squares cost no pixel memory.
@@ -187,6 +200,12 @@ void EndMaskEdit(ProgramState& state) {
     }
     step.tiles = std::move(changed);
     if (step.tiles.empty() && !step.madeMask()) return;
+    PushUndoStep(state, std::move(step));
+    LogMaskTiles(state, history.steps.back(), true);
+}
+
+void PushUndoStep(ProgramState& state, MaskEditStep step) {
+    MaskHistory& history = state.maskHistory;
     // A new edit drops what could be redone.
     while (history.steps.size() > history.done) {
         history.bytes -= history.steps.back().bytes;
@@ -211,6 +230,14 @@ bool UndoMaskEdit(ProgramState& state) {
     MaskHistory& history = state.maskHistory;
     if (history.done == 0) return false;
     const MaskEditStep& step = history.steps[history.done - 1];
+    if (step.frames) {
+        if (!ApplyFrameChange(state, *step.frames, true)) {
+            ClearMaskHistory(state);
+            return false;
+        }
+        --history.done;
+        return true;
+    }
     if (!showStepFrame(state, step, step.maskAfter, !step.madeMask())) {
         ClearMaskHistory(state);
         return false;
@@ -218,7 +245,7 @@ bool UndoMaskEdit(ProgramState& state) {
     --history.done;
     if (step.madeMask()) {
         // Back to the mask the frame had before (none, as a rule); the made mask is forgotten.
-        step.frame->maskNumber = step.maskBefore;
+        state.cache.displayedFrame->maskNumber = step.maskBefore;
         state.cache.maskModified = false;
         std::remove(state.maskWorkingFile(step.maskAfter).c_str());
         if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
@@ -226,6 +253,7 @@ bool UndoMaskEdit(ProgramState& state) {
     }
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.before);
     state.cache.maskModified = true;
+    LogMaskTiles(state, step, false);
     showTiles(state, step);
     return true;
 }
@@ -235,6 +263,14 @@ bool RedoMaskEdit(ProgramState& state) {
     MaskHistory& history = state.maskHistory;
     if (history.done == history.steps.size()) return false;
     const MaskEditStep& step = history.steps[history.done];
+    if (step.frames) {
+        if (!ApplyFrameChange(state, *step.frames, false)) {
+            ClearMaskHistory(state);
+            return false;
+        }
+        ++history.done;
+        return true;
+    }
     if (!showStepFrame(state, step, step.maskBefore, !step.madeMask())) {
         ClearMaskHistory(state);
         return false;
@@ -247,13 +283,14 @@ bool RedoMaskEdit(ProgramState& state) {
             return false;
         }
         state.images.mask = std::move(*mask);
-        step.frame->maskNumber = step.maskAfter;
+        state.cache.displayedFrame->maskNumber = step.maskAfter;
         state.cache.maskNumber = step.maskAfter;
         state.cache.maskFailed = false;
     }
     ++history.done;
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.after);
     state.cache.maskModified = true;
+    LogMaskTiles(state, step, true);
     showTiles(state, step);
     return true;
 }

@@ -20,6 +20,10 @@ void RecordMaskChange(ProgramState& state, const Rect& r);
 // The edit is complete: it becomes one step; a new step drops the steps that could be redone.
 void EndMaskEdit(ProgramState& state);
 
+// Adds a complete step (a mask edit, or a frame operation from editor/frame_history.h); the
+// steps that could be redone are dropped.
+void PushUndoStep(ProgramState& state, MaskEditStep step);
+
 bool CanUndoMaskEdit(const ProgramState& state);
 bool CanRedoMaskEdit(const ProgramState& state);
 // Undoes the newest step (redoes the oldest undone one): shows its frame first when another
@@ -31,8 +35,7 @@ bool CanRedoMaskEdit(const ProgramState& state);
 bool UndoMaskEdit(ProgramState& state);
 bool RedoMaskEdit(ProgramState& state);
 
-// Forgets every step: for a new or opened project, a change of language, and after a frame's
-// layers were deleted.
+// Forgets every step: for a new or opened project and a change of language.
 void ClearMaskHistory(ProgramState& state);
 
 // The memory bound in bytes; older steps are dropped at once when the history is larger.

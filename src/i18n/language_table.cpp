@@ -126,6 +126,19 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "Morvel aufbaut."},
     {"FrameCopies", "none", "Nicht speichern"},
     {"Language", "locale", "de"},
+    // Session recovery
+    {"Requester", "sessiontitle", "Morvel"},
+    {"Requester", "recoversession",
+     "Die letzte Sitzung wurde nicht ordnungsgemäß beendet. Wiederherstellen?"},
+    {"Requester", "damagedsession",
+     "Die letzte Sitzung konnte nicht wiederhergestellt werden. Ihre Dateien liegen in '$FILE'."},
+    {"Requester", "framecopiescollide",
+     "Die Bildvorlage gibt zwei verschiedenen Bildern denselben Dateinamen. Es wurde nichts "
+     "gespeichert. Bitte wählen Sie eine Vorlage mit $Nr und $Layer."},
+    {"Requester", "missingpictures", "$NR Bilder fehlen. Ordner suchen?"},
+    {"Requester", "searchfolder", "Ordner mit den fehlenden Bildern"},
+    {"Requester", "cutshort",
+     "Die Projektdatei ist unvollständig: nur $NR Bilder konnten gelesen werden."},
 }};
 
 }  // namespace

@@ -103,9 +103,17 @@ enum class Text : int {
     AboutNotices,
     FrameCopiesNone,
     LanguageLocale,
+    // Session recovery: crash recovery, pictures that moved, projects cut short, copy names.
+    RequesterSessiontitle,
+    RequesterRecoversession,
+    RequesterDamagedsession,
+    RequesterFramecopiescollide,
+    RequesterMissingpictures,
+    RequesterSearchfolder,
+    RequesterCutshort,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::LanguageLocale) + 1;
+constexpr int kTextCount = static_cast<int>(Text::RequesterCutshort) + 1;
 
 struct TextEntry {
     std::string_view group;

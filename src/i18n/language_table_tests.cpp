@@ -45,6 +45,8 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::ProgressFile, "Progress", "file");
     expect(Text::AboutNotices, "About", "notices");
     expect(Text::LanguageLocale, "Language", "locale");
+    expect(Text::RequesterRecoversession, "Requester", "recoversession");
+    expect(Text::RequesterCutshort, "Requester", "cutshort");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <set>
 #include <utility>
 
 namespace morvel {
@@ -120,6 +122,34 @@ bool StagedFile::write(const std::string& path, std::span<const std::uint8_t> by
     return writeProduced(path, [&](const FilePut& put) { return put(bytes); });
 }
 
+std::string StagingPattern(const std::string& target) {
+    return FolderPart(target) + "." + FilePart(target) + kStagingMark + "XXXXXX";
+}
+
+bool IsStagingName(const std::string& name) {
+    const std::size_t mark = std::char_traits<char>::length(kStagingMark);
+    if (name.size() < 1 + mark + 6 || name[0] != '.') return false;
+    if (name.compare(name.size() - 6 - mark, mark, kStagingMark) != 0) return false;
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    }
+    return true;
+}
+
+void RemoveLeftoverStagingFiles(const std::string& folder) {
+    // Once per folder: every later staging file in it is this program's own, still in use.
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!cleaned.insert(folder).second) return;
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        if (entry.isFile && IsStagingName(entry.name))
+            ::unlink(((folder.empty() ? "" : folder) + entry.name).c_str());
+    }
+}
+
 bool StagedFile::writeProduced(const std::string& path,
                                const std::function<bool(const FilePut& put)>& produce) {
     discard();
@@ -134,7 +164,8 @@ bool StagedFile::writeProduced(const std::string& path,
     }
     const bool exists = ::lstat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) return false;
-    std::string temporary = FolderPart(target) + "." + FilePart(target) + ".XXXXXX";
+    RemoveLeftoverStagingFiles(FolderPart(target));
+    std::string temporary = StagingPattern(target);
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return false;
     const FilePut put = [&](std::span<const std::uint8_t> piece) {
@@ -167,7 +198,7 @@ void StagedFile::discard() {
 
 bool CanWriteFile(const std::string& path) {
     if (IsFolder(path)) return false;
-    std::string probe = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    std::string probe = StagingPattern(path);
     const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
     if (fd < 0) return false;
     ::close(fd);

@@ -60,6 +60,15 @@ private:
     std::string m_temporary;  // empty: nothing written or already committed
 };
 
+// Staging files are hidden files beside their targets: "." + the target's name + kStagingMark +
+// six random characters. A save or export killed on the way leaves them behind.
+constexpr const char* kStagingMark = ".morvel-";
+std::string StagingPattern(const std::string& target);  // ends in "XXXXXX" for mkostemp
+bool IsStagingName(const std::string& name);
+// Removes the staging files a killed run left in folder, the first time this program stages a
+// file there (later ones are its own, still being written).
+void RemoveLeftoverStagingFiles(const std::string& folder);
+
 // True when WriteFileBytes could create or replace the file: its folder takes new files.
 bool CanWriteFile(const std::string& path);
 

@@ -6,9 +6,11 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <algorithm>
 #include <filesystem>
 
 #include <csignal>
+#include <cstdio>
 
 #include "test_support/temp_folder.h"
 
@@ -103,6 +105,21 @@ TEST(Files, LinkingNamesTheReadableFileByItsWholePath) {
         EXPECT_FALSE(LinkReadableFile(refused, folder.file("other"))) << refused;
     }
     EXPECT_FALSE(IsRegularFile(folder.file("other")));
+}
+
+// A save or export killed on the way leaves hidden staging files; the next one into that folder
+// removes them, and nothing else.
+TEST(Files, LeftoverStagingFilesGoWithTheNextWriteIntoTheirFolder) {
+    TempFolder folder;
+    for (const char* name : {".frame_1.png.morvel-a1B2c3", ".notes.morvel-x", "frame.morvel-a1B2c3"})
+        std::fclose(std::fopen(folder.file(name).c_str(), "w"));  // as a killed program left them
+    EXPECT_TRUE(IsStagingName(".Film.mvl.morvel-ZZ09zz"));
+    EXPECT_FALSE(IsStagingName(".Film.mvl.morvel-ZZ09z!"));
+    ASSERT_TRUE(WriteFileBytes(folder.file("out.png"), std::vector<std::uint8_t>{1}));
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : ListFolder(folder.path())) names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".notes.morvel-x", "frame.morvel-a1B2c3", "out.png"}));
 }
 
 TEST(Files, PathParts) {

@@ -41,6 +41,7 @@ public:
         return {};
     }
     void showMessage(const std::string&, const std::string&) override {}
+    std::string requestFolder(const std::string&) override { return {}; }
     void showPopupMenu(int, int) override {}
     DropAction dragThumbnail(const Image&) override { return DropAction::None; }
     bool showProgress(const ImportStep&) override { return true; }

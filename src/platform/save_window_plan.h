@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,11 @@ struct SaveWindowPlan {
     int clientWidth = 500;
     int clientHeight = 425;
     std::vector<SaveGadgetPlan> gadgets;  // in the order of creation
+    // Why a confirmed window's project file and templates cannot be used for the project's
+    // frames (project file path, mask template, frame template): the message to show, or ""
+    // when they can. The window stays open on a refusal. Unset: every template is taken.
+    std::function<std::string(const std::string&, const std::string&, const std::string&)>
+        refuseTemplates;
 };
 
 }  // namespace morvel

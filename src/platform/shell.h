@@ -145,6 +145,8 @@ public:
     // confirmed text (OK or Enter), "" when it was cancelled (Escape or the close box).
     virtual std::string requestText(const std::string& title, const std::string& message,
                                     const std::string& defaultText) = 0;
+    // The folder requester: the chosen folder ending with "/", "" when cancelled.
+    virtual std::string requestFolder(const std::string& title) = 0;
 
     // ---- Frame strip operations: plain messages, the popup menu, thumbnail drags, progress ----
 

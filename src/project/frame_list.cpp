@@ -15,6 +15,7 @@ void FrameList::selectIndex(int i) {
 FrameRecord& FrameList::add() {
     const int position = m_cursor < 0 ? 0 : m_cursor + 1;
     m_records.insert(m_records.begin() + position, std::make_unique<FrameRecord>());
+    m_records[position]->id = ++m_lastId;
     m_cursor = position;
     return *m_records[position];
 }
@@ -22,6 +23,7 @@ FrameRecord& FrameList::add() {
 FrameRecord& FrameList::insert() {
     const int position = m_cursor < 0 ? 0 : m_cursor;
     m_records.insert(m_records.begin() + position, std::make_unique<FrameRecord>());
+    m_records[position]->id = ++m_lastId;
     m_cursor = position;
     return *m_records[position];
 }
@@ -43,6 +45,13 @@ void FrameList::makeCurrent(const FrameRecord* record) {
 int FrameList::indexOf(const FrameRecord* record) const {
     for (int i = 0; i < size(); ++i) {
         if (m_records[i].get() == record) return i;
+    }
+    return -1;
+}
+
+int FrameList::indexOfId(std::uint64_t id) const {
+    for (int i = 0; i < size(); ++i) {
+        if (m_records[i]->id == id) return i;
     }
     return -1;
 }

@@ -21,6 +21,9 @@ struct FrameRecord {
     std::array<GadgetHandle, 2> thumbnailGadget{0, 0};
     // 0 = no mask; n > 0 = the frame's mask is mask n.
     std::int32_t maskNumber = 0;
+    // Names the frame for as long as the program runs, across frame operations and their undo
+    // (the undo history refers to frames by it). Never 0 for a frame in the list.
+    std::uint64_t id = 0;
 };
 
 // The frames in film order, with a cursor (the current record) on which most operations act.
@@ -61,11 +64,14 @@ public:
     void makeCurrent(const FrameRecord* record);
     // Position of a record, -1 when it is not in the list.
     int indexOf(const FrameRecord* record) const;
+    // Position of the frame with this id, -1 when none has it.
+    int indexOfId(std::uint64_t id) const;
     void clear();
 
 private:
     std::vector<std::unique_ptr<FrameRecord>> m_records;
     int m_cursor = -1;
+    std::uint64_t m_lastId = 0;
 };
 
 }  // namespace morvel

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -30,14 +33,33 @@ struct MaskTileChange {
     MaskTilePixels after;
 };
 
-// One undoable edit of one frame's mask: a brush stroke, a selection fill, a mask move.
+// A frame as a frame operation's step keeps it (no thumbnails: they are made again).
+struct FrameEntry {
+    std::uint64_t id = 0;
+    std::array<std::string, 2> layerSource;
+    std::int32_t maskNumber = 0;
+
+    bool operator==(const FrameEntry&) const = default;
+};
+
+// What a frame operation (delete, repeat, a drag, a drop) changed: the frames from position
+// first on, before and after it; the frames around them stayed as they were.
+struct FrameListChange {
+    int first = 0;
+    std::vector<FrameEntry> before;
+    std::vector<FrameEntry> after;
+};
+
+// One undoable edit of one frame's mask (a brush stroke, a selection fill, a mask move), or a
+// frame operation (frames set).
 struct MaskEditStep {
-    FrameRecord* frame = nullptr;
+    std::uint64_t frameId = 0;    // the frame whose mask the edit changed
     std::int32_t maskBefore = 0;  // the frame's mask number before the edit
     std::int32_t maskAfter = 0;   // and after it; they differ when the edit made a new mask
     std::int32_t maskWidth = 0;   // the mask image's size during the edit
     std::int32_t maskHeight = 0;
     std::vector<MaskTileChange> tiles;
+    std::shared_ptr<const FrameListChange> frames;  // a frame operation instead of a mask edit
     std::size_t bytes = 0;
 
     bool madeMask() const { return maskBefore != maskAfter; }
@@ -59,6 +81,11 @@ struct MaskHistory {
     bool editing = false;
     MaskEditStep current;
     std::unordered_map<std::int64_t, std::size_t> currentTiles;
+
+    // The frames before the frame operation under way, and how deep operations are nested (a
+    // drag's drop and the delete of a move are one step).
+    std::vector<FrameEntry> framesBefore;
+    int frameOperationDepth = 0;
 };
 
 }  // namespace morvel

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,15 @@
 namespace morvel {
 
 class LayerPictureReader;
+class SessionWriter;
+
+// The record of this session that survives a crash: the journal last handed to the writer, and
+// whether the tile log holds edits not yet in the masks' working files.
+struct SessionState {
+    std::shared_ptr<SessionWriter> writer;  // none: no record is kept (no session folder)
+    std::vector<std::uint8_t> journal;
+    bool logged = false;
+};
 
 // The six strings of the project header; all empty in a new project.
 struct ProjectHeader {
@@ -191,6 +201,12 @@ public:
     CanvasCache canvasCache;
     MaskHistory maskHistory;  // undo and redo of mask edits
     VideoReader videoReader;  // at most one video open at a time
+    SessionState session;
+    // Where pictures missing when a project opens are looked for by name, without asking
+    // (morvel-render --search); empty: the window asks for a folder.
+    std::string pictureSearchFolder;
+    // Where the folders of earlier sessions are looked for at start; empty: no recovery.
+    std::string sessionsFolder;
 
     // The display mode of the save window's folder list (0 large icons, 1 small icons, 2 list,
     // 3 details): changed by its change-view button, kept while the program runs.

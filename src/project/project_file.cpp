@@ -45,6 +45,7 @@ public:
     }
 
     std::uint8_t byte() { return m_position < m_bytes.size() ? m_bytes[m_position++] : 0; }
+    bool atEnd() const { return m_position >= m_bytes.size(); }
 
     // How many frame entries (two lines and a flag byte) begin before the end of the file,
     // counting no further than limit. Reads nothing into memory and leaves the position.
@@ -148,6 +149,7 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
     }
     contents.frames.reserve(static_cast<std::size_t>(frameCount));
     for (std::int32_t k = 0; k < frameCount; ++k) {
+        if (!reader.atEnd()) contents.framesRead = k + 1;
         ProjectFileFrame frame;
         frame.layerSource[0] = reader.line();
         frame.layerSource[1] = reader.line();

@@ -44,6 +44,11 @@ struct ProjectFileContents {
     // that many frames, or above kMaxProjectFrames. No frames are read then.
     bool countRefused = false;
     std::vector<ProjectFileFrame> frames;
+    // Frame entries that began before the file ended; fewer than frames.size() in a file cut
+    // short (the rest are empty).
+    std::int32_t framesRead = 0;
+
+    bool cutShort() const { return framesRead < static_cast<std::int32_t>(frames.size()); }
 };
 
 // Reads the bytes of a project file: every frame entry up to the announced count, whatever the

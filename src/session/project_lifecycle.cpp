@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <set>
 
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
@@ -13,22 +14,33 @@
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
+#include "platform/text.h"
+#include "project/copy_names.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
+#include "session/moved_pictures.h"
 #include "session/save_window.h"
 
 namespace morvel {
 
 namespace {
 
-// Every working file of the program: "morvel*.tmp" in the working folder.
+// The working files of this session: "morvel<n>.tmp" for the mask numbers it handed out. In a
+// shared temporary folder another program's files of that pattern but higher numbers stay.
 void deleteWorkingFiles(const ProgramState& state) {
     for (const FolderEntry& entry : ListFolder(state.workingFolder)) {
         const std::string& name = entry.name;
-        if (entry.isFile && name.size() >= 10 && name.compare(0, 6, "morvel") == 0 &&
-            name.compare(name.size() - 4, 4, ".tmp") == 0) {
-            ::unlink((state.workingFolder + name).c_str());  // one that cannot go stays
-        }
+        if (!entry.isFile || name.size() < 10 || name.compare(0, 6, "morvel") != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::string hex = name.substr(6, name.size() - 10);
+        char* end = nullptr;
+        const unsigned long n = std::strtoul(hex.c_str(), &end, 16);
+        if (end != hex.c_str() + hex.size() || n == 0 ||
+            n >= static_cast<unsigned long>(state.nextMaskNumber) ||
+            MaskWorkingFileName(static_cast<std::int32_t>(n)) != name)
+            continue;
+        ::unlink((state.workingFolder + name).c_str());  // one that cannot go stays
     }
 }
 
@@ -133,6 +145,8 @@ void OpenProject(ProgramState& state, const std::string& path) {
     header.maskTemplate = contents.maskTemplate;
     header.frameTemplate = contents.frameTemplate;
 
+    // Pictures that moved are found again before anything is read.
+    const std::set<std::string> toldMissing = RelinkMovedPictures(state, contents);
     const int digits = DigitCount(contents.announcedFrames);
     // The thumbnails are decoded ahead on the worker while the frames are built here.
     ThumbnailLoader loader(state.makeThumbnails ? thumbnailSources(contents)
@@ -155,7 +169,12 @@ void OpenProject(ProgramState& state, const std::string& path) {
             if (decoded.thumbnail) {
                 AttachThumbnailImage(state, frame, layer, std::move(*decoded.thumbnail));
             } else {
-                // A video that cannot be opened is reported as the video reader does.
+                // A video that cannot be opened is reported as the video reader does; a file
+                // the user was already told is missing is not reported again.
+                if (toldMissing.count(source)) {
+                    frame.layerSource[layer].clear();
+                    continue;
+                }
                 if (decoded.videoError >= 0) {
                     reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
                                     decoded.videoError);
@@ -181,27 +200,48 @@ void OpenProject(ProgramState& state, const std::string& path) {
     }
     state.shell.setWindowTitle(WindowTitleFor(header.title));
     RefreshFrameStrip(state, kFirstAndForget);
+    if (contents.cutShort()) {
+        state.shell.showMessage(texts[Text::RequesterSessiontitle],
+                                ReplaceAll(texts[Text::RequesterCutshort], "$NR",
+                                           std::to_string(contents.framesRead)));
+    }
 }
 
 void SaveProject(ProgramState& state, bool saveAs) {
     if (state.frames.empty()) return;
     ProjectHeader& header = state.header;
-    if (saveAs || header.projectFilePath.empty()) {
-        SaveWindowFields fields{header.projectFilePath, header.maskTemplate, header.frameTemplate,
-                                header.title,           header.author,       header.comment,
-                                state.explorerViewMode};
-        if (fields.projectFilePath.empty())
-            fields.projectFilePath =
-                homeFolder() + state.language.texts[Text::ElseStandardprojectname];
-        const bool confirmed =
-            state.shell.runSaveWindow(MakeSaveWindowPlan(state.language.texts), fields);
-        state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
-        if (!confirmed) {
-            SelectFrame(state, kReselectDisplayed);
-            return;
+    const std::string refusal = state.language.texts[Text::RequesterFramecopiescollide];
+    SaveWindowPlan plan = MakeSaveWindowPlan(state.language.texts);
+    plan.refuseTemplates = [&state, refusal](const std::string& path, const std::string& masks,
+                                             const std::string& pictures) {
+        return CopyNamesCollide(state.frames, path, masks, pictures) ? refusal : std::string();
+    };
+    bool showWindow = saveAs || header.projectFilePath.empty();
+    for (;;) {
+        if (showWindow) {
+            SaveWindowFields fields{
+                header.projectFilePath, header.maskTemplate, header.frameTemplate,  header.title,
+                header.author,          header.comment,      state.explorerViewMode};
+            if (fields.projectFilePath.empty())
+                fields.projectFilePath =
+                    homeFolder() + state.language.texts[Text::ElseStandardprojectname];
+            const bool confirmed = state.shell.runSaveWindow(plan, fields);
+            state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
+            if (!confirmed) {
+                SelectFrame(state, kReselectDisplayed);
+                return;
+            }
+            header =
+                ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
+                              fields.comment,         fields.maskTemplate, fields.frameTemplate};
         }
-        header = ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
-                               fields.comment,         fields.maskTemplate, fields.frameTemplate};
+        // Two pictures that would be copied to one name: nothing is written, the user chooses
+        // other templates.
+        if (!CopyNamesCollide(state.frames, header.projectFilePath, header.maskTemplate,
+                              header.frameTemplate))
+            break;
+        state.shell.showMessage(state.language.texts[Text::RequesterSessiontitle], refusal);
+        showWindow = true;
     }
     StoreDisplayedMask(state);
     state.shell.setWindowTitle(WindowTitleFor(header.title));

@@ -462,5 +462,24 @@ TEST_F(ProjectLifecycle, AMaskThatCannotBeCopiedOutIsSavedWithoutMask) {
     EXPECT_FALSE(read.frames[0].hasMask);
 }
 
+// A template that gives both takes of a frame one copy name must not let take 2 overwrite
+// take 1: nothing is written, the user is told and chooses again in the save window.
+TEST_F(ProjectLifecycle, ACollidingFrameTemplateWritesNothingAndAsksAgain) {
+    makeProject(1, false);
+    state.frames.at(0).layerSource[1] = picture("b.png", 30);
+    state.header = {projectFolder.file("C.mvl"), "", "", "", "$nr.mask", "frame_$Nr"};
+    shell.saveWindowAnswers = {std::nullopt};
+    SaveProject(state, false);
+    EXPECT_FALSE(IsRegularFile(projectFolder.file("C.mvl")));
+    EXPECT_FALSE(IsRegularFile(projectFolder.file("frame_1.png")));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].text.find("denselben Dateinamen"), std::string::npos);
+    ASSERT_EQ(shell.saveWindowPlans.size(), 1u);
+    // The window's own check refuses the template before confirming, and takes a good one.
+    const auto& refuse = shell.saveWindowPlans[0].refuseTemplates;
+    EXPECT_FALSE(refuse(projectFolder.file("C.mvl"), "$nr.mask", "frame_$Nr").empty());
+    EXPECT_TRUE(refuse(projectFolder.file("C.mvl"), "$nr.mask", "$Layer_$Nr").empty());
+}
+
 }  // namespace
 }  // namespace morvel

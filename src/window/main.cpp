@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QFile>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/start_up.h"
 #include "import/decode_ahead.h"
 #include "platform/files.h"
+#include "platform/session_folder.h"
 #include "platform/single_instance.h"
 #include "project/program_state.h"
+#include "project/session_journal.h"
 #include "window/qt_shell.h"
 #include "window/termination.h"
 #include "window/window_hooks.h"
@@ -19,11 +23,19 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Morvel");
     morvel::QtShell shell;
     const morvel::TerminationSignals termination(shell);
+    // The working files live in a session folder of their own that outlives a crash; without
+    // one, in the temporary folder as before, and nothing can be recovered.
+    const std::string sessions = morvel::SessionsFolder();
+    std::optional<morvel::SessionFolder> session = morvel::SessionFolder::create(sessions);
     // The neighbours of the displayed frame are decoded ahead, so that frame steps are quick.
     morvel::DecodeAhead decodeAhead;
-    morvel::ProgramState state(shell, morvel::TemporaryFolder(),
+    morvel::ProgramState state(shell, session ? session->path() : morvel::TemporaryFolder(),
                                morvel::FindProgramFiles(morvel::ExecutableFolder()));
     state.pictureReader = &decodeAhead;
+    if (session) {
+        state.sessionsFolder = sessions;
+        state.session.writer = std::make_shared<morvel::SessionWriter>(session->path());
+    }
     shell.attachCanvas(state.images.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.
     std::vector<std::string> arguments;
@@ -33,5 +45,10 @@ int main(int argc, char** argv) {
     const morvel::DispatchHooks hooks = morvel::WindowHooks(shell);
     shell.setOwnDropHandler(
         [&state, &hooks](const morvel::Event& drop) { morvel::Dispatch(state, drop, hooks); });
-    return morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(), hooks);
+    const int status =
+        morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(), hooks);
+    state.session.writer.reset();  // everything asked is written
+    // An orderly end tidies up; after a fatal end the session stays to be recovered.
+    if (session && !state.mustEnd) session->remove();
+    return status;
 }

@@ -195,6 +195,7 @@ Answer QtShell::ask(const std::string& title, const std::string& question) {
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialogParent());
     box.setWindowModality(Qt::ApplicationModal);
     box.setEscapeButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);  // Return answers Yes
     switch (box.exec()) {
         case QMessageBox::Yes:
             return Answer::Yes;
@@ -216,6 +217,16 @@ FileChoice QtShell::requestSaveFile(const FileRequest& request) {
 std::string QtShell::chooseLanguage(const std::vector<std::string>& languages,
                                     std::size_t preselected) {
     return RunLanguageChooser(languages, preselected);
+}
+
+std::string QtShell::requestFolder(const std::string& title) {
+    QFileDialog dialog(dialogParent(), text(title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    std::string folder = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
 }
 
 std::string QtShell::requestText(const std::string& title, const std::string& message,

@@ -75,6 +75,7 @@ public:
     void ensureFrameVisible(int x, int width) override;
     void enableMenuItem(int item, bool enabled) override;
     void checkMenuItem(int item, bool checked) override;
+    std::string requestFolder(const std::string& title) override;
     void showMessage(const std::string& caption, const std::string& text) override;
     void showPopupMenu(int x, int y) override;
     DropAction dragThumbnail(const Image& thumbnail) override;

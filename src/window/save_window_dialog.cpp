@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -104,7 +105,7 @@ QStringList foldersDownTo(const std::string& folder) {
 
 SaveWindowDialog::SaveWindowDialog(const SaveWindowPlan& plan, const SaveWindowFields& fields,
                                    QWidget* owner)
-    : QDialog(owner) {
+    : QDialog(owner), m_plan(plan) {
     setWindowTitle(QString::fromStdString(plan.title));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -274,7 +275,7 @@ void SaveWindowDialog::gadgetEvent(int number) {
     switch (static_cast<SaveGadget>(number)) {
         case SaveGadget::Save:
             // A name that cannot be a file name: nothing happens, the user corrects it.
-            if (IsValidFileName(toPath(text(SaveGadget::ProjectName)))) accept();
+            if (IsValidFileName(toPath(text(SaveGadget::ProjectName))) && templatesFit()) accept();
             break;
         case SaveGadget::Cancel:
             reject();
@@ -393,6 +394,18 @@ void SaveWindowDialog::sortByColumn(int column) {
     m_model->sort(m_sortColumn, m_sortOrder);
     const QSignalBlocker quiet(m_details->header());
     m_details->header()->setSortIndicator(m_sortColumn, m_sortOrder);
+}
+
+bool SaveWindowDialog::templatesFit() {
+    if (!m_plan.refuseTemplates) return true;
+    SaveWindowFields fields;
+    settle(fields);
+    const std::string refusal =
+        m_plan.refuseTemplates(fields.projectFilePath, fields.maskTemplate, fields.frameTemplate);
+    if (refusal.empty()) return true;
+    QMessageBox::warning(this, QString::fromStdString(m_plan.title),
+                         QString::fromStdString(refusal));
+    return false;
 }
 
 void SaveWindowDialog::settle(SaveWindowFields& fields) const {

@@ -50,11 +50,14 @@ private:
     void goToFolder(const std::string& folder);
     void showViewMode();
     void showFolderInPathBox();
+    // Asks the plan whether the templates fit the project's frames; tells the user when not.
+    bool templatesFit();
     void folderListChanged();
     void enterFolder(const QModelIndex& index);
     QString text(SaveGadget number) const;
 
     std::map<int, QWidget*> m_gadgets;
+    SaveWindowPlan m_plan;
     std::unique_ptr<QFileIconProvider> m_icons;  // outlives the model, which is a child
     QFileSystemModel* m_model = nullptr;
     QListView* m_list = nullptr;

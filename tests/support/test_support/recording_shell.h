@@ -101,6 +101,15 @@ public:
     };
     std::vector<TextRequest> textRequests;
     std::deque<std::string> textAnswers;
+    std::vector<std::string> folderRequests;  // their titles
+    std::deque<std::string> folderAnswers;
+    std::string requestFolder(const std::string& title) override {
+        folderRequests.push_back(title);
+        if (folderAnswers.empty()) return {};
+        std::string folder = folderAnswers.front();
+        folderAnswers.pop_front();
+        return folder;
+    }
 
     void showError(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;

@@ -1,0 +1,120 @@
+// What keeping the session's record costs the window's thread: at a stroke end on a 6000 x 4000
+// frame the changed squares are handed to the writer (side by side with no session kept), and
+// after a frame operation the journal of a long film is made again and handed over. The disk
+// writes run on the writer's thread and are not counted here.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/benchmark_scene.h"
+#include "editor/frame_history.h"
+#include "editor/undo_history.h"
+#include "platform/files.h"
+#include "project/session_journal.h"
+
+namespace morvel {
+namespace {
+
+using benchmarks::median;
+using benchmarks::millisecondsOf;
+using benchmarks::PaintingScene;
+
+std::string scratchFolder() {
+    std::string folder = TemporaryFolder() + "morvel-journal-bench-XXXXXX";
+    if (!::mkdtemp(folder.data())) std::abort();
+    return folder + "/";
+}
+
+// A stroke of 100 dabs of size 30 across a quarter of the frame; only its end (the release,
+// which closes the undo step and logs it) is timed. range(0): 1 with a session kept.
+void StrokeEnd(benchmark::State& run) {
+    PaintingScene scene(6000, 4000);
+    ProgramState& state = scene.state;
+    const std::string folder = scratchFolder();
+    if (run.range(0)) state.session.writer = std::make_shared<SessionWriter>(folder);
+    const int x = state.images.canvas.width() / 4;
+    const int y = state.images.canvas.height() / 4;
+    const int across = static_cast<int>(state.images.composite.width() * state.view.zoom / 2);
+    const int down = static_cast<int>(state.images.composite.height() * state.view.zoom / 2);
+    std::vector<double> ends;
+    std::vector<double> logs;
+    std::size_t tiles = 0;
+    for (auto _ : run) {
+        ClearMaskHistory(state);
+        state.images.mask.fill(255, 255, 255);  // every stroke changes the mask
+        state.view.buttonDown = true;
+        MouseAction(state, kMousePressed, x, y);
+        for (int i = 1; i <= 100; ++i)
+            MouseAction(state, kMouseDragged, x + across * i / 100, y + down * i / 100);
+        ends.push_back(millisecondsOf([&] {
+            MouseAction(state, kMouseReleased, x + across, y + down);
+            UpdateSessionJournal(state);
+        }));
+        state.view.buttonDown = false;
+        if (state.maskHistory.steps.empty()) std::abort();
+        const MaskEditStep& step = state.maskHistory.steps.back();
+        tiles = step.tiles.size();
+        // The session's share of the stroke end alone: the step's squares handed to the writer.
+        if (state.session.writer) {
+            state.session.writer->flush();
+            logs.push_back(millisecondsOf([&] { LogMaskTiles(state, step, true); }));
+            state.session.writer->flush();  // the disk keeps up
+        }
+    }
+    run.counters["median_stroke_end_ms"] = median(ends);
+    run.counters["median_log_ms"] = median(logs);
+    run.counters["tiles"] = static_cast<double>(tiles);
+    state.session.writer.reset();
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+// The journal after one frame operation in a film of range(0) frames whose two layers come from
+// long camera paths and every other frame has a mask.
+void JournalAfterFrameOperation(benchmark::State& run) {
+    NullShell shell;
+    ProgramState state(shell, "/nonexistent/", "/nonexistent/");
+    const std::string folder = scratchFolder();
+    state.session.writer = std::make_shared<SessionWriter>(folder);
+    const int frames = static_cast<int>(run.range(0));
+    for (int i = 0; i < frames; ++i) {
+        FrameRecord& frame = state.frames.add();
+        const std::string number = std::to_string(10000 + i);
+        frame.layerSource = {
+            "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 1/IMG_" + number + ".JPG",
+            "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 2/IMG_" + number + ".JPG"};
+        frame.maskNumber = i % 2 ? i : 0;
+    }
+    UpdateSessionJournal(state);
+    std::vector<double> updates;
+    std::vector<double> operations;
+    int toggle = 0;
+    for (auto _ : run) {
+        // The operation's own undo step (the frames before and after, compared) and the journal.
+        operations.push_back(millisecondsOf([&] {
+            BeginFrameOperation(state);
+            state.frames.at(frames / 2).maskNumber = ++toggle;  // the frame list changed
+            EndFrameOperation(state);
+            UpdateSessionJournal(state);
+        }));
+        state.session.writer->flush();
+        state.frames.at(frames / 2).maskNumber = ++toggle;
+        updates.push_back(millisecondsOf([&] { UpdateSessionJournal(state); }));
+        state.session.writer->flush();
+    }
+    run.counters["median_update_ms"] = median(updates);
+    run.counters["median_step_and_update_ms"] = median(operations);
+    run.counters["journal_KB"] = static_cast<double>(state.session.journal.size()) / 1024;
+    state.session.writer.reset();
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+BENCHMARK(StrokeEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(JournalAfterFrameOperation)->Arg(500)->Arg(6000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace morvel
+
+BENCHMARK_MAIN();

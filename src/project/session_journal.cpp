@@ -1,0 +1,315 @@
+#include "project/session_journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstring>
+#include <future>
+
+#include "platform/session_folder.h"
+#include "platform/work_queue.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::string_view kJournalIdentification = "MORVEL-JOURNAL 1\n";
+constexpr std::string_view kJournalEnd = "end\n";
+constexpr std::uint32_t kRecordMagic = 0x4D4C4F47;  // "GOLM"
+
+// Journal items: "<length>:<bytes>\n" for a text, "<number>\n" for a number.
+void putText(std::vector<std::uint8_t>& out, const std::string& text) {
+    const std::string length = std::to_string(text.size()) + ":";
+    out.insert(out.end(), length.begin(), length.end());
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back('\n');
+}
+
+void putNumber(std::vector<std::uint8_t>& out, std::int64_t n) {
+    const std::string text = std::to_string(n) + "\n";
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+class JournalReader {
+public:
+    explicit JournalReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    bool literal(std::string_view text) {
+        if (m_bytes.size() - m_at < text.size() ||
+            std::memcmp(m_bytes.data() + m_at, text.data(), text.size()) != 0)
+            return false;
+        m_at += text.size();
+        return true;
+    }
+    std::optional<std::int64_t> number(char end) {
+        const char* first = reinterpret_cast<const char*>(m_bytes.data()) + m_at;
+        const char* last = reinterpret_cast<const char*>(m_bytes.data()) + m_bytes.size();
+        std::int64_t value = 0;
+        const auto [stop, error] = std::from_chars(first, last, value);
+        if (error != std::errc() || stop == last || *stop != end) return std::nullopt;
+        m_at += static_cast<std::size_t>(stop - first) + 1;
+        return value;
+    }
+    std::optional<std::int32_t> number32() {
+        const auto n = number('\n');
+        if (!n || *n < INT32_MIN || *n > INT32_MAX) return std::nullopt;
+        return static_cast<std::int32_t>(*n);
+    }
+    bool text(std::string& out) {
+        const auto length = number(':');
+        if (!length || *length < 0 || static_cast<std::size_t>(*length) >= m_bytes.size() - m_at)
+            return false;
+        out.assign(reinterpret_cast<const char*>(m_bytes.data()) + m_at,
+                   static_cast<std::size_t>(*length));
+        m_at += static_cast<std::size_t>(*length);
+        return literal("\n");
+    }
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_at = 0;
+};
+
+// Little-endian numbers of the tile log.
+void put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint32_t get32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+// FNV-1a: tells a record written completely from one a crash cut short or left half on disk.
+std::uint32_t checksum(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+    return hash;
+}
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> SerializeJournal(const ProgramState& state) {
+    std::vector<std::uint8_t> out(kJournalIdentification.begin(), kJournalIdentification.end());
+    const ProjectHeader& h = state.header;
+    for (const std::string* text :
+         {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
+        putText(out, *text);
+    putNumber(out, state.nextMaskNumber);
+    putNumber(out, state.frames.indexOf(state.cache.displayedFrame));
+    putNumber(out, state.frames.size());
+    for (int i = 0; i < state.frames.size(); ++i) {
+        const FrameRecord& frame = state.frames.at(i);
+        putText(out, frame.layerSource[0]);
+        putText(out, frame.layerSource[1]);
+        putNumber(out, frame.maskNumber);
+    }
+    out.insert(out.end(), kJournalEnd.begin(), kJournalEnd.end());
+    return out;
+}
+
+std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes) {
+    JournalReader in(bytes);
+    if (!in.literal(kJournalIdentification)) return std::nullopt;
+    JournalContents journal;
+    ProjectHeader& h = journal.header;
+    for (std::string* text :
+         {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
+        if (!in.text(*text)) return std::nullopt;
+    const auto next = in.number32();
+    const auto displayed = in.number32();
+    const auto count = in.number32();
+    // Each frame takes at least 8 bytes: a count the file cannot hold is damage.
+    if (!next || !displayed || !count || *count < 0 ||
+        static_cast<std::size_t>(*count) > bytes.size() / 8)
+        return std::nullopt;
+    journal.nextMaskNumber = *next;
+    journal.displayedIndex = *displayed;
+    journal.frames.resize(static_cast<std::size_t>(*count));
+    for (JournalFrame& frame : journal.frames) {
+        const bool read = in.text(frame.layerSource[0]) && in.text(frame.layerSource[1]);
+        const auto mask = read ? in.number32() : std::nullopt;
+        if (!mask || *mask < 0) return std::nullopt;
+        frame.maskNumber = *mask;
+    }
+    if (!in.literal(kJournalEnd) || !in.atEnd()) return std::nullopt;
+    return journal;
+}
+
+std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after) {
+    // Made in place with one copy of the pixels; the checksum is left to the writer's thread.
+    std::size_t pixelBytes = 0;
+    for (const MaskTileChange& tile : step.tiles)
+        pixelBytes += (after ? tile.after : tile.before).pixels.size();
+    std::vector<std::uint8_t> record;
+    record.reserve(8 + 16 + step.tiles.size() * 20 + pixelBytes + 4);
+    put32(record, kRecordMagic);
+    put32(record, 0);  // the payload's size, below
+    put32(record, static_cast<std::uint32_t>(after ? step.maskAfter : step.maskBefore));
+    put32(record, static_cast<std::uint32_t>(step.maskWidth));
+    put32(record, static_cast<std::uint32_t>(step.maskHeight));
+    put32(record, static_cast<std::uint32_t>(step.tiles.size()));
+    for (const MaskTileChange& tile : step.tiles) {
+        const MaskTilePixels& pixels = after ? tile.after : tile.before;
+        for (const std::int32_t n : {tile.left, tile.top, tile.width, tile.height})
+            put32(record, static_cast<std::uint32_t>(n));
+        record.push_back(pixels.uniform ? 1 : 0);
+        record.insert(record.end(), pixels.colour, pixels.colour + 3);
+        record.insert(record.end(), pixels.pixels.begin(), pixels.pixels.end());
+    }
+    const auto size = static_cast<std::uint32_t>(record.size() - 8);
+    for (int i = 0; i < 4; ++i) record[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    put32(record, 0);  // the checksum: SealTileLogRecord
+    return record;
+}
+
+void SealTileLogRecord(std::vector<std::uint8_t>& record) {
+    if (record.size() < 12) return;
+    const std::uint32_t sum = checksum(record.data() + 8, record.size() - 12);
+    for (int i = 0; i < 4; ++i)
+        record[record.size() - 4 + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+}
+
+std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes) {
+    std::vector<LoggedTiles> records;
+    std::size_t at = 0;
+    while (bytes.size() - at >= 12 && get32(&bytes[at]) == kRecordMagic) {
+        const std::size_t size = get32(&bytes[at + 4]);
+        if (size < 16 || bytes.size() - at - 12 < size) break;
+        const std::uint8_t* p = &bytes[at + 8];
+        if (get32(p + size) != checksum(p, size)) break;
+        at += size + 12;
+        LoggedTiles record;
+        record.maskNumber = static_cast<std::int32_t>(get32(p));
+        record.maskWidth = static_cast<std::int32_t>(get32(p + 4));
+        record.maskHeight = static_cast<std::int32_t>(get32(p + 8));
+        const std::uint32_t count = get32(p + 12);
+        std::size_t in = 16;
+        bool whole = record.maskWidth > 0 && record.maskHeight > 0;
+        for (std::uint32_t t = 0; t < count && whole; ++t) {
+            if (size - in < 20) {
+                whole = false;
+                break;
+            }
+            MaskTileChange tile;
+            tile.left = static_cast<std::int32_t>(get32(p + in));
+            tile.top = static_cast<std::int32_t>(get32(p + in + 4));
+            tile.width = static_cast<std::int32_t>(get32(p + in + 8));
+            tile.height = static_cast<std::int32_t>(get32(p + in + 12));
+            tile.after.uniform = p[in + 16] != 0;
+            std::memcpy(tile.after.colour, p + in + 17, 3);
+            in += 20;
+            // Each square must lie inside the mask.
+            whole = tile.left >= 0 && tile.top >= 0 && tile.width > 0 && tile.height > 0 &&
+                    tile.width <= record.maskWidth - tile.left &&
+                    tile.height <= record.maskHeight - tile.top;
+            if (!whole || tile.after.uniform) {
+                record.tiles.push_back(std::move(tile));
+                continue;
+            }
+            const std::size_t pixelBytes = std::size_t(tile.width) * std::size_t(tile.height) * 3;
+            whole = size - in >= pixelBytes;
+            if (!whole) break;
+            tile.after.pixels.assign(p + in, p + in + pixelBytes);
+            in += pixelBytes;
+            record.tiles.push_back(std::move(tile));
+        }
+        if (!whole) break;
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+struct SessionWriter::Worker {
+    explicit Worker(std::string folder) : folder(std::move(folder)) {}
+    ~Worker() {
+        if (logFd >= 0) ::close(logFd);
+    }
+    const std::string folder;
+    int logFd = -1;  // only the worker thread touches it
+    WorkQueue queue{1};
+};
+
+SessionWriter::SessionWriter(std::string folder)
+    : m_worker(std::make_unique<Worker>(std::move(folder))) {}
+
+SessionWriter::~SessionWriter() {
+    flush();
+}
+
+void SessionWriter::writeJournal(std::vector<std::uint8_t> bytes) {
+    Worker* worker = m_worker.get();
+    worker->queue.post([worker, bytes = std::move(bytes)] {
+        const std::string target = worker->folder + kSessionJournalName;
+        const std::string temporary = target + ".new";
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) return;
+        const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fdatasync(fd) == 0;
+        ::close(fd);
+        if (written) ::rename(temporary.c_str(), target.c_str());
+    });
+}
+
+void SessionWriter::appendToLog(std::vector<std::uint8_t> record) {
+    Worker* worker = m_worker.get();
+    worker->queue.post([worker, record = std::move(record)]() mutable {
+        SealTileLogRecord(record);
+        if (worker->logFd < 0) {
+            worker->logFd = ::open((worker->folder + kSessionTileLogName).c_str(),
+                                   O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        }
+        if (worker->logFd < 0) return;
+        if (writeAll(worker->logFd, record.data(), record.size())) ::fdatasync(worker->logFd);
+    });
+}
+
+void SessionWriter::clearLog() {
+    Worker* worker = m_worker.get();
+    worker->queue.post([worker] {
+        if (worker->logFd >= 0) ::close(worker->logFd);
+        worker->logFd = -1;
+        ::unlink((worker->folder + kSessionTileLogName).c_str());
+    });
+}
+
+void SessionWriter::flush() {
+    std::promise<void> done;
+    m_worker->queue.post([&done] { done.set_value(); });
+    done.get_future().wait();
+}
+
+void UpdateSessionJournal(ProgramState& state) {
+    SessionState& session = state.session;
+    if (!session.writer) return;
+    std::vector<std::uint8_t> journal = SerializeJournal(state);
+    if (journal != session.journal) {
+        session.journal = journal;
+        session.writer->writeJournal(std::move(journal));
+    }
+    if (session.logged && !state.cache.maskModified) {
+        session.writer->clearLog();
+        session.logged = false;
+    }
+}
+
+void LogMaskTiles(ProgramState& state, const MaskEditStep& step, bool after) {
+    SessionState& session = state.session;
+    if (!session.writer || (after ? step.maskAfter : step.maskBefore) == 0) return;
+    session.writer->appendToLog(TileLogRecord(step, after));
+    session.logged = true;
+}
+
+}  // namespace morvel

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "project/program_state.h"
+
+namespace morvel {
+
+// What a session's journal holds: enough to rebuild the project after a crash, with the masks'
+// working files and the tile log beside it.
+struct JournalFrame {
+    std::string layerSource[2];
+    std::int32_t maskNumber = 0;
+};
+
+struct JournalContents {
+    ProjectHeader header;
+    std::int32_t nextMaskNumber = 1;
+    std::int32_t displayedIndex = -1;
+    std::vector<JournalFrame> frames;
+};
+
+std::vector<std::uint8_t> SerializeJournal(const ProgramState& state);
+// Nothing when the bytes are not a complete journal of this version (cut short, garbage, or
+// written by a later version).
+std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes);
+
+// The tile log: mask squares as they became, appended at every stroke end, undo and redo.
+// One record per edit; a record cut short by a crash is the edit under way and is left out.
+struct LoggedTiles {
+    std::int32_t maskNumber = 0;
+    std::int32_t maskWidth = 0;
+    std::int32_t maskHeight = 0;
+    std::vector<MaskTileChange> tiles;  // the pixels in `after`
+};
+
+// The record of a step's tiles as they are after it (after = true) or before it, and its
+// checksum, which the writer adds on its own thread.
+std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after);
+void SealTileLogRecord(std::vector<std::uint8_t>& record);
+std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes);
+
+// Writes a session's journal and tile log on a worker thread, in the order asked: the window's
+// thread only hands the bytes over. The journal is replaced atomically (temporary file,
+// flushed to disk, renamed); log records are appended and flushed.
+class SessionWriter {
+public:
+    explicit SessionWriter(std::string folder);
+    ~SessionWriter();
+    SessionWriter(const SessionWriter&) = delete;
+    SessionWriter& operator=(const SessionWriter&) = delete;
+
+    void writeJournal(std::vector<std::uint8_t> bytes);
+    void appendToLog(std::vector<std::uint8_t> record);
+    // Every mask is in its working file: the log is no longer needed.
+    void clearLog();
+    // Waits until everything asked so far is on disk.
+    void flush();
+
+private:
+    struct Worker;
+    std::unique_ptr<Worker> m_worker;
+};
+
+// What the window's thread does after each event: the journal is rewritten when the project
+// changed, and the tile log emptied once every mask is stored. Nothing without a session.
+void UpdateSessionJournal(ProgramState& state);
+
+// Logs a step's tiles as they are now on screen (after = true after the edit or a redo, false
+// after an undo).
+void LogMaskTiles(ProgramState& state, const MaskEditStep& step, bool after);
+
+}  // namespace morvel

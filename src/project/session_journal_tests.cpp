@@ -1,0 +1,113 @@
+#include "project/session_journal.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "platform/session_folder.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::RecordingShell;
+using testing::TempFolder;
+
+class SessionJournal : public ::testing::Test {
+protected:
+    RecordingShell shell;
+    ProgramState state{shell, "/w/", "/p/"};
+
+    void SetUp() override {
+        state.header = {"/film/F.mvl", "Titel", "", "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
+        state.nextMaskNumber = 7;
+        const char* sources[][2] = {{"/a 1.png", ""}, {"", "$AVI$1F$/v\nx.avi"}, {"/c.png", "/d"}};
+        for (const auto& layers : sources) {
+            FrameRecord& frame = state.frames.add();
+            frame.layerSource = {layers[0], layers[1]};
+        }
+        state.frames.at(2).maskNumber = 6;
+        state.cache.displayedFrame = &state.frames.at(1);
+    }
+};
+
+TEST_F(SessionJournal, ReadsBackWhatItWrote) {
+    const auto journal = ParseJournal(SerializeJournal(state));
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->header.comment, state.header.comment);
+    EXPECT_EQ(journal->header.frameTemplate, "$Layer_$Nr");
+    EXPECT_EQ(journal->nextMaskNumber, 7);
+    EXPECT_EQ(journal->displayedIndex, 1);
+    ASSERT_EQ(journal->frames.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(journal->frames[i].layerSource[0], state.frames.at(i).layerSource[0]);
+        EXPECT_EQ(journal->frames[i].layerSource[1], state.frames.at(i).layerSource[1]);
+        EXPECT_EQ(journal->frames[i].maskNumber, state.frames.at(i).maskNumber);
+    }
+}
+
+// Cut short anywhere, garbage, or a later version: never read as a journal.
+TEST_F(SessionJournal, ADamagedJournalIsRefused) {
+    const std::vector<std::uint8_t> bytes = SerializeJournal(state);
+    for (std::size_t size = 0; size < bytes.size(); ++size)
+        EXPECT_FALSE(ParseJournal({bytes.data(), size})) << size;
+    std::vector<std::uint8_t> later = bytes;
+    later[15] = '2';  // "MORVEL-JOURNAL 2"
+    std::vector<std::uint8_t> hugeCount = bytes;
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t count = text.find("\n3\n", text.find("$Layer_$Nr"));
+    hugeCount.insert(hugeCount.begin() + static_cast<long>(count) + 1, {'9', '9', '9', '9'});
+    for (const auto& bad : {later, hugeCount, std::vector<std::uint8_t>(300, 0xA7)})
+        EXPECT_FALSE(ParseJournal(bad));
+}
+
+TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
+    MaskEditStep step;
+    step.maskBefore = step.maskAfter = 3;
+    step.maskWidth = 100;
+    step.maskHeight = 70;
+    MaskTileChange uniform{64, 64, 36, 6, {}, {}};
+    uniform.after.colour[2] = 200;
+    MaskTileChange pixels{0, 0, 2, 2, {}, {}};
+    pixels.after.uniform = false;
+    pixels.after.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    step.tiles = {uniform, pixels};
+    std::vector<std::uint8_t> log = TileLogRecord(step, true);
+    std::vector<std::uint8_t> second = TileLogRecord(step, false);
+    EXPECT_TRUE(ParseTileLog(log).empty());  // not sealed yet
+    SealTileLogRecord(log);
+    SealTileLogRecord(second);
+    log.insert(log.end(), second.begin(), second.end());
+    const auto records = ParseTileLog(log);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].maskNumber, 3);
+    EXPECT_EQ(records[0].maskWidth, 100);
+    ASSERT_EQ(records[0].tiles.size(), 2u);
+    EXPECT_EQ(records[0].tiles[0].after.colour[2], 200);
+    EXPECT_EQ(records[0].tiles[1].after.pixels, pixels.after.pixels);
+    EXPECT_TRUE(records[1].tiles[1].after.uniform);  // the pixels before
+    for (std::size_t cut = 1; cut < second.size(); ++cut)
+        EXPECT_EQ(ParseTileLog({log.data(), log.size() - cut}).size(), 1u) << cut;
+    log[log.size() - second.size() + 30] ^= 1;  // a record half on disk
+    EXPECT_EQ(ParseTileLog(log).size(), 1u);
+}
+
+TEST(SessionWriterFiles, WritesTheJournalWholeAndAppendsAndClearsTheLog) {
+    TempFolder folder;
+    SessionWriter writer(folder.path());
+    writer.writeJournal({'a'});
+    writer.writeJournal({'b', 'c'});
+    writer.appendToLog({1, 2});
+    writer.appendToLog({3});
+    writer.flush();
+    EXPECT_EQ(testing::ReadText(folder.file(kSessionJournalName)), "bc");
+    EXPECT_EQ(testing::ReadText(folder.file(kSessionTileLogName)), "\x01\x02\x03");
+    EXPECT_FALSE(IsRegularFile(folder.file(std::string(kSessionJournalName) + ".new")));
+    writer.clearLog();
+    writer.appendToLog({4});
+    writer.flush();
+    EXPECT_EQ(testing::ReadText(folder.file(kSessionTileLogName)), "\x04");
+}
+
+}  // namespace
+}  // namespace morvel

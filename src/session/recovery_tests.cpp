@@ -1,0 +1,235 @@
+#include "session/recovery.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "editor/canvas.h"
+#include "editor/frame_operations.h"
+#include "editor/frame_selection.h"
+#include "editor/mask_tools.h"
+#include "editor/masks.h"
+#include "editor/undo_history.h"
+#include "import/thumbnail.h"
+#include "platform/files.h"
+#include "platform/gadgets.h"
+#include "platform/picture_io.h"
+#include "platform/session_folder.h"
+#include "project/session_journal.h"
+#include "session/project_lifecycle.h"
+#include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::RecordingShell;
+using testing::TempFolder;
+
+// A program with a session folder under sessions, as the window program runs it.
+struct Program {
+    explicit Program(const std::string& sessions, const std::string& pictures)
+        : folder(SessionFolder::create(sessions)) {
+        EXPECT_TRUE(folder);
+        state = std::make_unique<ProgramState>(shell, folder->path(), pictures);
+        state->redrawPause = 0;
+        state->sessionsFolder = sessions;
+        state->session.writer = std::make_shared<SessionWriter>(folder->path());
+        state->images.canvas = *Image::create(120, 90);
+        InvalidateCanvas(*state);
+        SelectTool(*state, +Gadget::Eraser);
+        state->view.eraseGrey = 90;
+    }
+    // What the event loop does after each event.
+    void settle() { UpdateSessionJournal(*state); }
+    void stroke(int x, int y) {
+        state->view.buttonDown = true;
+        MouseAction(*state, kMousePressed, x, y);
+        MouseAction(*state, kMouseDragged, x + 20, y + 9);
+        MouseAction(*state, kMouseReleased, x + 20, y + 9);
+        state->view.buttonDown = false;
+        settle();
+    }
+    // Killed: nothing tidies up, the lock goes with the process.
+    void crash() {
+        state->session.writer->flush();
+        state.reset();
+        folder.reset();
+    }
+
+    RecordingShell shell;
+    std::optional<SessionFolder> folder;
+    std::unique_ptr<ProgramState> state;
+};
+
+// The frames, mask numbers and masks (as they would be stored) of a program.
+struct Project {
+    std::vector<std::array<std::string, 2>> sources;
+    std::vector<std::int32_t> masks;
+    std::vector<Image> maskPictures;
+    int displayed = -1;
+    std::string path;
+};
+
+Project projectOf(ProgramState& state) {
+    StoreDisplayedMask(state);
+    state.cache.maskModified = false;
+    Project project;
+    for (int i = 0; i < state.frames.size(); ++i) {
+        const FrameRecord& frame = state.frames.at(i);
+        project.sources.push_back(frame.layerSource);
+        project.masks.push_back(frame.maskNumber);
+        Image mask;
+        if (frame.maskNumber) LoadPictureFile(state.maskWorkingFile(frame.maskNumber), mask);
+        project.maskPictures.push_back(std::move(mask));
+    }
+    project.displayed = state.cache.displayedIndex;
+    project.path = state.header.projectFilePath;
+    return project;
+}
+
+class Recovery : public ::testing::Test {
+protected:
+    TempFolder sessions;
+    TempFolder pictures;
+
+    std::string picture(const std::string& name, std::uint8_t grey) {
+        const std::string path = pictures.file(name);
+        EXPECT_TRUE(SavePictureFile(testing::UniformPicture(120, 90, {grey, grey, grey}), path,
+                                    PictureFormat::Png));
+        return path;
+    }
+    void addFrames(Program& program, int count) {
+        ProgramState& state = *program.state;
+        for (int i = 0; i < count; ++i) {
+            state.frames.last();
+            FrameRecord& frame = state.frames.add();
+            frame.layerSource[0] = picture("p" + std::to_string(state.frames.size()) + ".png",
+                                           static_cast<std::uint8_t>(40 * i + 20));
+            AttachLayerThumbnail(state, frame, 0, testing::UniformPicture(120, 90, {1, 2, 3}));
+        }
+        RefreshFrameStrip(state, state.frames.size() - 1);
+        program.settle();
+    }
+};
+
+// Killed after each kind of step, the next start rebuilds the project exactly.
+TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
+    const std::vector<std::function<void(Program&)>> steps = {
+        [&](Program& p) { addFrames(p, 3); },                              // a drop
+        [&](Program& p) { p.stroke(10, 10); },                             // a mask is made
+        [&](Program& p) { p.stroke(40, 30); },                             // more painting
+        [&](Program& p) { SelectFrame(*p.state, 0), p.settle(); },         // the mask is stored
+        [&](Program& p) { p.stroke(50, 50); },                             // another frame's mask
+        [&](Program& p) { UndoMaskEdit(*p.state), p.settle(); },           // undone on frame 1
+        [&](Program& p) { p.stroke(5, 60); },
+        [&](Program& p) { p.state->frames.selectIndex(1), DeleteLayer(*p.state, 0), p.settle(); },
+        [&](Program& p) {
+            p.state->header = {pictures.file("Film.mvl"), "Film", "", "", "$nr.mask", ""};
+            SaveProject(*p.state, false), p.settle();
+        },
+    };
+    for (std::size_t last = 0; last < steps.size(); ++last) {
+        SCOPED_TRACE(last);
+        Program before(sessions.path(), pictures.path());
+        for (std::size_t i = 0; i <= last; ++i) steps[i](before);
+        before.state->session.writer->flush();
+        // Read from the disk of the crashed program before the next start.
+        const Project lost = [&] {
+            Project p;
+            for (int i = 0; i < before.state->frames.size(); ++i) {
+                const FrameRecord& frame = before.state->frames.at(i);
+                p.sources.push_back(frame.layerSource);
+                p.masks.push_back(frame.maskNumber);
+                Image mask;
+                if (frame.maskNumber && frame.maskNumber == before.state->cache.maskNumber) {
+                    mask = before.state->images.mask;
+                } else if (frame.maskNumber) {
+                    LoadPictureFile(before.state->maskWorkingFile(frame.maskNumber), mask);
+                }
+                p.maskPictures.push_back(std::move(mask));
+            }
+            p.displayed = before.state->cache.displayedIndex;
+            p.path = before.state->header.projectFilePath;
+            return p;
+        }();
+        const std::string crashedFolder = before.folder->path();
+        before.crash();
+
+        Program after(sessions.path(), pictures.path());
+        after.shell.answers = {Answer::Yes};
+        ASSERT_EQ(OfferRecovery(*after.state), RecoveryOutcome::Recovered);
+        EXPECT_EQ(after.shell.questions.size(), 1u);
+        EXPECT_FALSE(IsFolder(crashedFolder));
+        const Project back = projectOf(*after.state);
+        EXPECT_EQ(back.sources, lost.sources);
+        EXPECT_EQ(back.masks, lost.masks);
+        EXPECT_EQ(back.displayed, lost.displayed);
+        EXPECT_EQ(back.path, lost.path);
+        for (std::size_t i = 0; i < lost.masks.size(); ++i) {
+            EXPECT_TRUE(testing::SamePicture(back.maskPictures[i], lost.maskPictures[i])) << i;
+        }
+        after.crash();
+        for (const std::string& left : AbandonedSessions(sessions.path())) RemoveFolderWithFiles(left);
+    }
+}
+
+TEST_F(Recovery, NoRemovesThatSessionAndADamagedJournalIsSetAsideOnce) {
+    Program first(sessions.path(), pictures.path());
+    addFrames(first, 1);
+    first.crash();
+    Program second(sessions.path(), pictures.path());
+    addFrames(second, 1);
+    second.state->session.writer->flush();
+    second.state->session.writer->writeJournal({'M', 'O', 'R'});
+    second.crash();
+
+    Program next(sessions.path(), pictures.path());
+    // The newest (damaged) one is set aside and told about; the older one is left alone.
+    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::Damaged);
+    EXPECT_EQ(next.shell.messages.size(), 1u);
+    EXPECT_TRUE(next.shell.questions.empty());
+    ASSERT_EQ(AbandonedSessions(sessions.path()).size(), 1u);
+    next.shell.answers = {Answer::No};
+    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::Declined);
+    EXPECT_TRUE(AbandonedSessions(sessions.path()).empty());
+    EXPECT_EQ(next.state->frames.size(), 0);
+    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::NothingToRecover);
+    bool setAside = false;
+    for (const FolderEntry& entry : ListFolder(sessions.path()))
+        setAside |= entry.name.find(kDamagedSuffix) != std::string::npos;
+    EXPECT_TRUE(setAside);
+}
+
+// A running program's session is never offered, and New touches only its own working files.
+TEST_F(Recovery, AnotherSessionsFilesAreUntouched) {
+    Program running(sessions.path(), pictures.path());
+    addFrames(running, 1);
+    running.stroke(10, 10);
+    StoreDisplayedMask(*running.state);
+    Program other(sessions.path(), pictures.path());
+    EXPECT_EQ(OfferRecovery(*other.state), RecoveryOutcome::NothingToRecover);
+    addFrames(other, 1);
+    other.stroke(10, 10);
+    NewProject(*other.state);
+    EXPECT_TRUE(IsRegularFile(running.state->maskWorkingFile(1)));
+    EXPECT_FALSE(IsRegularFile(other.state->maskWorkingFile(1)));
+
+    // In a shared temporary folder, another program's working files of higher numbers stay.
+    TempFolder shared;
+    RecordingShell shell;
+    ProgramState fallback(shell, shared.path(), pictures.path());
+    shared.write("morvel1.tmp", "mine");
+    shared.write("morvel5.tmp", "theirs");
+    fallback.nextMaskNumber = 2;
+    NewProject(fallback);
+    EXPECT_FALSE(IsRegularFile(shared.file("morvel1.tmp")));
+    EXPECT_TRUE(IsRegularFile(shared.file("morvel5.tmp")));
+    running.crash();
+    other.crash();
+}
+
+}  // namespace
+}  // namespace morvel
