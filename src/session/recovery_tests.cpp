@@ -39,7 +39,7 @@ struct Program {
         state->session.writer = std::make_shared<SessionWriter>(folder->path());
         state->images.canvas = *Image::create(120, 90);
         InvalidateCanvas(*state);
-        SelectTool(*state, +Gadget::Eraser);
+        SelectTool(*state, ToolId::Eraser);
         state->view.eraseGrey = 90;
     }
     // What the event loop does after each event.
