@@ -87,6 +87,7 @@ enum class Text : int {
     MainMenuPlaybackrate,
     RequesterPlaybackrate,
     RequesterPlaybackratetext,
+    MainMenuOnionskin,
     // Mask views and brush
     MainMenuView,
     MainMenuViewlayer1,
@@ -97,7 +98,7 @@ enum class Text : int {
     SettingsHardnesstip,
 };
 
-constexpr int kTextCount = 84;
+constexpr int kTextCount = 85;
 
 struct TextEntry {
     std::string_view group;
@@ -105,7 +106,7 @@ struct TextEntry {
     std::string_view germanDefault;  // UTF-8
 };
 
-// All 84 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
+// All 85 texts in use, starting with the German defaults. LoadLanguage fills it from a file.
 class LanguageTable {
 public:
     LanguageTable();

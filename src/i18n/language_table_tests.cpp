@@ -16,7 +16,7 @@ std::string defaultOf(Text text) {
 }
 
 TEST(LanguageTable, HoldsEveryTextInFileOrder) {
-    ASSERT_EQ(LanguageTable::entries().size(), 84u);
+    ASSERT_EQ(LanguageTable::entries().size(), 85u);
     EXPECT_EQ(static_cast<int>(Text::SettingsHardnesstip), kTextCount - 1);
     const auto expect = [](Text text, std::string_view group, std::string_view key) {
         EXPECT_EQ(LanguageTable::entry(text).group, group);
@@ -42,6 +42,7 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::MainMenuView, "MainMenu", "view");
     expect(Text::MainMenuPlay, "MainMenu", "play");
     expect(Text::RequesterPlaybackratetext, "Requester", "playbackratetext");
+    expect(Text::MainMenuOnionskin, "MainMenu", "onionskin");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {

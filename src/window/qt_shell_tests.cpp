@@ -171,9 +171,9 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1,
-                        Qt::Key_2, Qt::Key_3, Qt::Key_M})
+                        Qt::Key_2, Qt::Key_3, Qt::Key_M, Qt::Key_O})
         QTest::keyClick(&window, key);
-    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19, 22, 23, 24, 25}));
+    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19, 22, 23, 24, 25, 21}));
     // The view items carry check marks that follow the core.
     const QList<QAction*> view = titles[2]->menu()->actions();
     EXPECT_TRUE(view.back()->isCheckable());
@@ -185,7 +185,7 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     size->setFocus();
     ASSERT_TRUE(size->hasFocus());
     for (Qt::Key key :
-         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M})
+         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M, Qt::Key_O})
         QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_TRUE(menuEvents().empty());
     // A click on the canvas gives the keys back to the window.
