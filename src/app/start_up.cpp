@@ -63,7 +63,12 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
     if (state.mustEnd) return kExitStatus;
 
     for (;;) {
-        const LoopStep step = Dispatch(state, events.waitEvent(), hooks);
+        Event event;
+        if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
+            if (hooks.idle) hooks.idle(state);
+            event = events.waitEvent();
+        }
+        const LoopStep step = Dispatch(state, event, hooks);
         if (step == LoopStep::Fatal) return kExitStatus;
         if (step == LoopStep::End) break;
     }
