@@ -163,6 +163,7 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
         case MenuItem::ViewLayer2:
         case MenuItem::ViewResult:
         case MenuItem::ShowMask:
+        case MenuItem::OnionSkin:
             ViewMenu(state, static_cast<MenuItem>(item));
             break;
         case MenuItem::PreviousFrame:

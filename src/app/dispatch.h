@@ -16,7 +16,12 @@ struct DispatchHooks {
     // The "Ansicht" menu's playback and its frame rate.
     std::function<void(ProgramState&)> play;
     std::function<void(ProgramState&)> askPlaybackRate;
+    // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
+    std::function<void(ProgramState&)> idle;
 };
+
+// How long the loop waits for an event before it calls the idle hook.
+constexpr int kIdleMilliseconds = 300;
 
 // What the loop does after an event.
 enum class LoopStep {

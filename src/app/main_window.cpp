@@ -67,6 +67,7 @@ std::vector<MenuEntry> viewMenu(const ProgramState& state) {
     const CanvasPicture shown = state.view.canvasPicture;
     return {item(t[Text::MainMenuPlay], MenuItem::Play),
             item(t[Text::MainMenuPlaybackrate], MenuItem::PlaybackRate),
+            checkItem(t[Text::MainMenuOnionskin], MenuItem::OnionSkin, state.view.onionSkin),
             separator(),
             checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
                       shown == CanvasPicture::Layer1),
@@ -217,7 +218,8 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame},
                       {"Space", +MenuItem::Play},
                       {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
-                      {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask}};
+                      {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask},
+                      {"O", +MenuItem::OnionSkin}};
     plan.gadgets = gadgets(state);
     return plan;
 }
@@ -225,6 +227,7 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
 bool BuildMainWindow(ProgramState& state) {
     state.view.canvasPicture = CanvasPicture::Result;  // the plan's menu shows these
     state.view.maskOverlay = false;
+    state.view.onionSkin = false;
     if (!state.shell.buildMainWindow(MainWindowPlanFor(state))) {
         state.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
         state.mustEnd = true;

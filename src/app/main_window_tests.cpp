@@ -120,6 +120,7 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {14, "Wiederherstellen\tStrg+Y"},
                                             {19, "Abspielen\tLeertaste"},
                                             {20, "Bildrate ..."},
+                                            {21, "Zwiebelhaut\tO"},
                                             {22, "Ebene 1\t1"},
                                             {23, "Ebene 2\t2"},
                                             {24, "Ergebnis\t3"},
@@ -128,8 +129,9 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     // Nothing to undo or redo in a new window.
     for (const auto& [item, label] : labels)
         EXPECT_EQ(items[item].enabled, item < 13 || item > 14) << item;
-    // The composite shows, without the mask; every view item can carry a check mark.
-    for (int item = 22; item <= 25; ++item) {
+    // The composite shows, without the mask or the onion skin; every view item can carry a
+    // check mark.
+    for (int item = 21; item <= 25; ++item) {
         EXPECT_TRUE(items[item].checkable) << item;
         EXPECT_EQ(items[item].checked, item == 24) << item;
     }
@@ -161,7 +163,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"1", 22},
                                                                    {"2", 23},
                                                                    {"3", 24},
-                                                                   {"M", 25}}));
+                                                                   {"M", 25},
+                                                                   {"O", 21}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {

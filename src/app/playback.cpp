@@ -131,6 +131,13 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
     for (const Event& later : afterwards) dispatch(later);
 }
 
+void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
+    if (state.frames.size() == 0 || state.images.canvas.empty()) return;
+    player.cache.setActiveThreads(1);
+    player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
+    player.cache.fillFrom(std::max(0, state.cache.displayedIndex));
+}
+
 void AskPlaybackRate(ProgramState& state, FilmPlayer& player) {
     const LanguageTable& texts = state.language.texts;
     const std::string answer = state.shell.requestText(

@@ -35,6 +35,11 @@ PlaybackView PlaybackViewOf(const ProgramState& state);
 void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch);
 
+// While the editor waits for the user: brings the cache up to the project as it is now (entries
+// whose frame's files or view changed are dropped) and fills it from the displayed frame on,
+// with one thread.
+void FillWhileIdle(const ProgramState& state, FilmPlayer& player);
+
 // Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.
 void AskPlaybackRate(ProgramState& state, FilmPlayer& player);
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "app/app_test_support.h"
@@ -38,6 +40,15 @@ private:
     int m_frames;
     int m_start = 0;
 };
+
+// The mean difference of two pictures' bytes; large when their sizes differ.
+double meanDifference(const Image& a, const Image& b) {
+    if (a.width() != b.width() || a.height() != b.height() || a.empty()) return 1e9;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width() * 3; ++x) sum += std::abs(a.row(y)[x] - b.row(y)[x]);
+    return sum / (static_cast<double>(a.width()) * a.height() * 3);
+}
 
 class Playback : public ::testing::Test, public AppFixture {
 protected:
@@ -75,6 +86,33 @@ TEST_F(Playback, AnEmptyProjectDoesNotPlay) {
     play(events);
     EXPECT_EQ(player.framesShown, 0);
     EXPECT_EQ(shell.canvasRedraws, redraws);
+}
+
+TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 3; ++k) addFrame(64, 48);
+    SelectFrame(state, 1);
+    FillWhileIdle(state, player);
+    player.cache.waitIdle();
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(player.cache.ready(k)) << k;
+    Image before;
+    ASSERT_TRUE(player.cache.take(0, before));
+    // The first frame's takes are written again, white: the next idle moment makes it anew.
+    auto white = Image::create(64, 48);
+    ASSERT_TRUE(white);
+    for (int y = 0; y < 48; ++y) std::memset(white->row(y), 255, 64 * 3);
+    for (const std::string& path : state.frames.at(0).layerSource)
+        ASSERT_TRUE(SavePictureFile(*white, path, PictureFormat::Png));
+    FillWhileIdle(state, player);
+    player.cache.waitIdle();
+    Image after;
+    ASSERT_TRUE(player.cache.take(0, after));
+    Image expected;
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state)[0], PlaybackViewOf(state), expected));
+    // JPEG-kept: close to the composed frame, not exact.
+    EXPECT_GT(meanDifference(after, before), 1.0);
+    EXPECT_LT(meanDifference(after, expected), 3.0);
+    EXPECT_TRUE(player.cache.ready(1));
 }
 
 TEST_F(Playback, TheRateIsAWholeNumberFromOneToSixty) {

@@ -69,7 +69,12 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
     UpdateSessionJournal(state);
 
     for (;;) {
-        const LoopStep step = Dispatch(state, events.waitEvent(), hooks);
+        Event event;
+        if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
+            if (hooks.idle) hooks.idle(state);
+            event = events.waitEvent();
+        }
+        const LoopStep step = Dispatch(state, event, hooks);
         if (step == LoopStep::Fatal) return kExitStatus;
         if (step == LoopStep::End) break;
     }

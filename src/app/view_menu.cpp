@@ -19,6 +19,9 @@ void ViewMenu(ProgramState& state, MenuItem item) {
         case MenuItem::ShowMask:
             view.maskOverlay = !view.maskOverlay;
             break;
+        case MenuItem::OnionSkin:
+            view.onionSkin = !view.onionSkin;
+            break;
         default:
             return;
     }
@@ -27,6 +30,7 @@ void ViewMenu(ProgramState& state, MenuItem item) {
     shell.checkMenuItem(+MenuItem::ViewLayer2, view.canvasPicture == CanvasPicture::Layer2);
     shell.checkMenuItem(+MenuItem::ViewResult, view.canvasPicture == CanvasPicture::Result);
     shell.checkMenuItem(+MenuItem::ShowMask, view.maskOverlay);
+    shell.checkMenuItem(+MenuItem::OnionSkin, view.onionSkin);
     const CanvasCache& last = state.canvasCache;  // keeps the brush outline where it was
     RedrawCanvas(state, last.lastX, last.lastY, last.lastW, last.lastH);
 }

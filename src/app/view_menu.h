@@ -6,7 +6,7 @@
 namespace morvel {
 
 // An item of the "Ansicht" menu: show take 1, take 2 or the composite on the canvas, or turn
-// the mask's overlay on or off. Only the canvas changes; the menu's check marks follow.
+// the mask's overlay or the onion skin on or off. Only the canvas changes; the menu's check marks follow.
 void ViewMenu(ProgramState& state, MenuItem item);
 
 }  // namespace morvel

@@ -8,6 +8,7 @@
 
 #include "editor/brush_shape.h"
 #include "editor/mask_tool.h"
+#include "editor/onion_skin.h"
 #include "editor/view_picture.h"
 #include "editor/view_transform.h"
 #include "platform/gadgets.h"
@@ -348,6 +349,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     Image& canvas = state.images.canvas;
     const Image& composite = state.images.composite;
     const Image& picture = pictureToScale(state);
+    const bool onionChanged = UpdateOnionSkin(state);
     CanvasCache& cache = state.canvasCache;
     const ViewState& view = state.view;
     const Placement at = placementOf(state);
@@ -362,10 +364,11 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.compositePixels == composite.data() && cache.drawnLeft == at.left &&
         cache.drawnTop == at.top && cache.drawnWidth == at.width &&
         cache.drawnHeight == at.height && cache.drawnPicture == view.canvasPicture &&
-        cache.drawnOverlay == view.maskOverlay;
+        cache.drawnOverlay == view.maskOverlay && !onionChanged;
     if (!sameView) {
         fillBackground(canvas, scaled ? visible : Rect{});
         if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);
+        BlendOnionSkin(cache.onion, canvas, 0, 0, canvas.width(), canvas.height());
         cache.overlay.clear();
         cache.overlayBounds = Rect{};
         changed = Rect{0, canvas.width(), 0, canvas.height()};
@@ -396,6 +399,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
             const Rect part = canvasPixelsOf(stale, composite, at, visible);
             if (isEmpty(part)) continue;
             scaleInto(canvas, picture, at, part);
+            BlendOnionSkin(cache.onion, canvas, part.left, part.top, part.right, part.bottom);
             unite(changed, part);
         }
     }

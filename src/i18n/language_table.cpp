@@ -103,6 +103,7 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "playbackrate", "Bildrate ?"},
     {"Requester", "playbackratetext",
      "Geben sie an wie viele Bilder pro Sekunde (FPS) der Film abspielen soll (1 bis 60)."},
+    {"MainMenu", "onionskin", "Zwiebelhaut\tO"},
     // Mask views and brush
     {"MainMenu", "view", "&Ansicht"},
     {"MainMenu", "viewlayer1", "Ebene 1\t1"},

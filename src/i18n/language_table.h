@@ -87,6 +87,7 @@ enum class Text : int {
     MainMenuPlaybackrate,
     RequesterPlaybackrate,
     RequesterPlaybackratetext,
+    MainMenuOnionskin,
     // Mask views and brush
     MainMenuView,
     MainMenuViewlayer1,

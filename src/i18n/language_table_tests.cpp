@@ -47,6 +47,7 @@ TEST(LanguageTable, HoldsEveryTextInFileOrder) {
     expect(Text::LanguageLocale, "Language", "locale");
     expect(Text::RequesterRecoversession, "Requester", "recoversession");
     expect(Text::RequesterCutshort, "Requester", "cutshort");
+    expect(Text::MainMenuOnionskin, "MainMenu", "onionskin");
 }
 
 TEST(LanguageTable, KeysAreLowerCaseAndUniqueWithinTheirGroup) {

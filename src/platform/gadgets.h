@@ -58,6 +58,7 @@ enum class MenuItem : int {
     // The "Ansicht" menu: playback, then what the canvas shows (display only).
     Play = 19,          // Space
     PlaybackRate = 20,
+    OnionSkin = 21,     // O
     ViewLayer1 = 22,  // 1
     ViewLayer2 = 23,  // 2
     ViewResult = 24,  // 3

@@ -117,6 +117,8 @@ struct ViewState {
     // What the canvas shows, and whether the mask lies over it as a red tint (display only).
     CanvasPicture canvasPicture = CanvasPicture::Result;
     bool maskOverlay = false;
+    // Whether the previous frame shows faintly over the displayed one (display only).
+    bool onionSkin = false;
 
     // The brush's hardness (0..100): 100 paints hard dabs, lower values soften their rim.
     int hardness = 100;
@@ -168,6 +170,10 @@ struct CanvasCache {
     bool shownValid = false;
     CanvasPicture shownPicture = CanvasPicture::Result;
     bool shownOverlay = false;
+    // The previous frame composed canvas-sized for the onion skin (empty: none shown), and the
+    // files and view it was made from.
+    Image onion;
+    std::string onionSource;
     // The arguments of the last redraw: the cursor and the rubber band it drew.
     int lastX = -1;
     int lastY = -1;

@@ -132,10 +132,13 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
     EXPECT_EQ(project[0]->data().toInt(), 1);
     const QList<QAction*> viewItems = titles[2]->menu()->actions();
-    ASSERT_EQ(viewItems.size(), 7);  // two playback items, a separator, four views
+    ASSERT_EQ(viewItems.size(), 8);  // three playback items, a separator, four views
     EXPECT_EQ(titles[2]->text(), "&Ansicht");
     EXPECT_EQ(viewItems[0]->text(), "Abspielen\tLeertaste");
     EXPECT_EQ(viewItems[1]->data().toInt(), +MenuItem::PlaybackRate);
+    EXPECT_EQ(viewItems[2]->text(), "Zwiebelhaut\tO");
+    EXPECT_TRUE(viewItems[2]->isCheckable());
+    EXPECT_TRUE(viewItems[3]->isSeparator());
     QAction* language = titles[3]->menu()->actions()[0]->menu()->actions()[0];
     EXPECT_EQ(language->text(), "English");
     EXPECT_EQ(language->data().toInt(), 1001);
@@ -186,9 +189,9 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1,
-                        Qt::Key_2, Qt::Key_3, Qt::Key_M})
+                        Qt::Key_2, Qt::Key_3, Qt::Key_M, Qt::Key_O})
         QTest::keyClick(&window, key);
-    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19, 22, 23, 24, 25}));
+    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19, 22, 23, 24, 25, 21}));
     // The view items carry check marks that follow the core.
     const QList<QAction*> view = titles[2]->menu()->actions();
     EXPECT_TRUE(view.back()->isCheckable());
@@ -200,7 +203,7 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     size->setFocus();
     ASSERT_TRUE(size->hasFocus());
     for (Qt::Key key :
-         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M})
+         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M, Qt::Key_O})
         QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_TRUE(menuEvents().empty());
     // A click on the canvas gives the keys back to the window.

@@ -30,6 +30,7 @@ DispatchHooks WindowHooks(QtShell& shell) {
         shell.setPlaying(false);
     };
     hooks.askPlaybackRate = [player](ProgramState& state) { AskPlaybackRate(state, *player); };
+    hooks.idle = [player](ProgramState& state) { FillWhileIdle(state, *player); };
     return hooks;
 }
 

@@ -1,0 +1,71 @@
+#include "editor/onion_skin.h"
+
+#include <algorithm>
+#include <string>
+
+#include "editor/playback_cache.h"
+
+namespace morvel {
+
+namespace {
+
+// The previous frame's files and the view, in one string that differs when either does.
+std::string sourceOf(const FilmFrame& frame, const PlaybackView& view) {
+    std::string source = frame.layers[0] + '\n' + frame.layers[1] + '\n' + frame.mask + '\n';
+    for (const int n : {static_cast<int>(view.zoom * 65536.0f), view.offsetX, view.offsetY,
+                        view.canvasWidth, view.canvasHeight, view.carriedWidth,
+                        view.carriedHeight})
+        source += std::to_string(n) + ' ';
+    return source;
+}
+
+}  // namespace
+
+bool UpdateOnionSkin(ProgramState& state) {
+    CanvasCache& cache = state.canvasCache;
+    const int previous = state.cache.displayedIndex - 1;
+    std::string source;
+    FilmFrame frame;
+    PlaybackView view;
+    const Image& canvas = state.images.canvas;
+    if (state.view.onionSkin && previous >= 0 && previous < state.frames.size() &&
+        !canvas.empty()) {
+        const FrameRecord& record = state.frames.at(previous);
+        frame.layers = record.layerSource;
+        if (record.maskNumber != 0) frame.mask = state.maskWorkingFile(record.maskNumber);
+        view.zoom = state.view.zoom;
+        view.offsetX = state.view.offsetX;
+        view.offsetY = state.view.offsetY;
+        view.canvasWidth = canvas.width();
+        view.canvasHeight = canvas.height();
+        view.carriedWidth = state.images.composite.width();
+        view.carriedHeight = state.images.composite.height();
+        source = sourceOf(frame, view);
+    }
+    if (source == cache.onionSource) return false;
+    cache.onionSource = source;
+    cache.onion = Image();
+    // A previous frame that cannot be composed (memory) shows no onion skin.
+    if (!source.empty() && !ComposeFilmFrame(frame, view, cache.onion)) cache.onion = Image();
+    return true;
+}
+
+void BlendOnionSkin(const Image& onion, Image& canvas, int left, int top, int right, int bottom) {
+    if (onion.empty() || onion.width() != canvas.width() || onion.height() != canvas.height())
+        return;
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, canvas.width());
+    bottom = std::min(bottom, canvas.height());
+    if (left >= right) return;
+    constexpr int keep = 100 - kOnionSkinPercent;
+    for (int y = top; y < bottom; ++y) {
+        std::uint8_t* to = canvas.row(y) + left * 3;
+        const std::uint8_t* from = onion.row(y) + left * 3;
+        const int bytes = (right - left) * 3;
+        for (int i = 0; i < bytes; ++i)
+            to[i] = static_cast<std::uint8_t>((to[i] * keep + from[i] * kOnionSkinPercent + 50) / 100);
+    }
+}
+
+}  // namespace morvel
