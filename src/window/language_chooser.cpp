@@ -18,7 +18,7 @@ std::string RunLanguageChooser(const std::vector<std::string>& languages, std::s
 
     auto* ok = new QPushButton("OK", &window);
     ok->setGeometry(5, 275, 190, 20);
-    ok->setAutoDefault(false);
+    ok->setDefault(true);  // Return takes the language shown as chosen
     auto* prompt = new QLabel("Choose Your Language\nWählen Sie ihre Sprache", &window);
     prompt->setGeometry(5, 5, 190, 40);
     auto* list = new QListWidget(&window);
@@ -29,6 +29,7 @@ std::string RunLanguageChooser(const std::vector<std::string>& languages, std::s
     if (list->count() > 0)
         list->setCurrentRow(preselected < languages.size() ? static_cast<int>(preselected) : 0);
     QObject::connect(ok, &QPushButton::clicked, &window, &QDialog::accept);
+    QObject::connect(list, &QListWidget::itemActivated, &window, &QDialog::accept);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
