@@ -1,6 +1,5 @@
 #include "editor/playback_cache.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,33 +12,17 @@
 #include "import/video_pool.h"
 #include "platform/files.h"
 #include "platform/jpeg_codec.h"
+#include "platform/file_stamp.h"
 #include "platform/picture_io.h"
 
 namespace morvel {
 
 namespace {
 
-// What tells a file's contents apart without reading it: a file written again gets another.
-struct FileStamp {
-    long long seconds = -1;
-    long long nanoseconds = 0;
-    long long size = 0;
-    unsigned long long inode = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp stampOf(const std::string& path) {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) return {};
-    return {static_cast<long long>(info.st_mtim.tv_sec),
-            static_cast<long long>(info.st_mtim.tv_nsec), static_cast<long long>(info.st_size),
-            static_cast<unsigned long long>(info.st_ino)};
-}
-
 using Stamps = std::array<FileStamp, 3>;
 
 Stamps stampsOf(const FilmFrame& frame) {
-    return {stampOf(frame.layers[0]), stampOf(frame.layers[1]), stampOf(frame.mask)};
+    return {StampOf(frame.layers[0]), StampOf(frame.layers[1]), StampOf(frame.mask)};
 }
 
 // Each output pixel the mean of a factor x factor block (the last ones of what is left).

@@ -1,6 +1,5 @@
 #include "import/decode_ahead.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -9,28 +8,12 @@
 #include <utility>
 
 #include "import/avi_frames.h"
+#include "platform/file_stamp.h"
 #include "platform/picture_io.h"
 
 namespace morvel {
 
 namespace {
-
-// What tells a file's contents apart without reading it: a file written again gets another.
-struct FileStamp {
-    long long seconds = -1;
-    long long nanoseconds = 0;
-    long long size = 0;
-    unsigned long long inode = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp stampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return {};
-    return {static_cast<long long>(info.st_mtim.tv_sec),
-            static_cast<long long>(info.st_mtim.tv_nsec), static_cast<long long>(info.st_size),
-            static_cast<unsigned long long>(info.st_ino)};
-}
 
 }  // namespace
 
@@ -92,7 +75,7 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
                 if (slot->stage != Slot::Stage::Waiting) return;
                 slot->stage = Slot::Stage::Decoding;
             }
-            const FileStamp stamp = stampOf(source);
+            const FileStamp stamp = StampOf(source);
             Image picture;
             bool ok = false;
             try {
@@ -122,7 +105,7 @@ bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Imag
             slot->stage = Slot::Stage::Dropped;
         } else {
             slot->done.wait(lock, [&] { return slot->stage == Slot::Stage::Done; });
-            if (slot->ok && slot->stamp == stampOf(layerSource)) {
+            if (slot->ok && slot->stamp == StampOf(layerSource)) {
                 picture = std::move(slot->picture);
                 return true;
             }
