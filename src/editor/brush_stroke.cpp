@@ -5,6 +5,7 @@
 
 #include "editor/mask_edit.h"
 #include "editor/mask_tool_support.h"
+#include "editor/rect_union.h"
 
 namespace morvel {
 
@@ -15,17 +16,6 @@ Rect paintDab(ProgramState& state, int ix, int iy, std::uint8_t grey) {
     const int s = std::clamp(view.brushSize, 1, 150);
     if (view.hardness >= 100) return PaintMaskDab(state, ix, iy, s, view.brushShape, grey);
     return PaintSoftMaskDab(state, ix, iy, s, view.brushShape, grey, view.hardness);
-}
-
-void unite(Rect& into, const Rect& r) {
-    if (into.left >= into.right) {
-        into = r;
-        return;
-    }
-    into.left = std::min(into.left, r.left);
-    into.top = std::min(into.top, r.top);
-    into.right = std::max(into.right, r.right);
-    into.bottom = std::max(into.bottom, r.bottom);
 }
 
 // The part [t0, t1] of the segment from p to p + d (t from 0 to 1) that lies within the
@@ -105,7 +95,7 @@ void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
         const double t = static_cast<double>(k) / static_cast<double>(n);
         const int x = static_cast<int>(std::lround(x0 + dx * t));
         const int y = static_cast<int>(std::lround(y0 + dy * t));
-        unite(piece, paintDab(state, x, y, grey));
+        UniteRect(piece, paintDab(state, x, y, grey));
         if (++inPiece == perPiece || k == last) {
             RecomposeMaskEdit(state, piece);
             piece = Rect{};

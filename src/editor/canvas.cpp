@@ -10,6 +10,7 @@
 #include "editor/mask_tool.h"
 #include "editor/onion_skin.h"
 #include "editor/view_picture.h"
+#include "editor/rect_union.h"
 #include "editor/view_transform.h"
 #include "platform/gadgets.h"
 
@@ -18,22 +19,6 @@ namespace morvel {
 namespace {
 
 using i64 = std::int64_t;
-
-bool isEmpty(const Rect& r) {
-    return r.left >= r.right || r.top >= r.bottom;
-}
-
-void unite(Rect& into, const Rect& r) {
-    if (isEmpty(r)) return;
-    if (isEmpty(into)) {
-        into = r;
-        return;
-    }
-    into.left = std::min(into.left, r.left);
-    into.top = std::min(into.top, r.top);
-    into.right = std::max(into.right, r.right);
-    into.bottom = std::max(into.bottom, r.bottom);
-}
 
 // Where the scaled composite lies on the canvas.
 struct Placement {
@@ -160,7 +145,7 @@ void fillBackground(Image& canvas, const Rect& picture) {
     const std::size_t rowBytes = static_cast<std::size_t>(canvas.width()) * 3;
     for (int y = 0; y < canvas.height(); ++y) {
         std::uint8_t* row = canvas.row(y);
-        if (isEmpty(picture) || y < picture.top || y >= picture.bottom) {
+        if (IsEmptyRect(picture) || y < picture.top || y >= picture.bottom) {
             std::memset(row, kCanvasBackground, rowBytes);
             continue;
         }
@@ -204,7 +189,7 @@ public:
         if (x0 > x1) return;
         for (i64 x = x0; x <= x1; ++x)
             m_pixels.push_back(static_cast<std::uint32_t>(y * m_width + x));
-        unite(m_bounds, Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1 + 1),
+        UniteRect(m_bounds, Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1 + 1),
                              static_cast<std::int32_t>(y), static_cast<std::int32_t>(y + 1)});
     }
 
@@ -319,7 +304,7 @@ const Image& pictureToScale(ProgramState& state) {
 }  // namespace
 
 void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
-    if (isEmpty(r)) return;
+    if (IsEmptyRect(r)) return;
     std::vector<Rect>& stale = state.canvasCache.stale;
     // Many small changes (the tiles of an undone stroke) are scaled one by one; beyond that
     // number their bounding box is cheaper to keep.
@@ -329,7 +314,7 @@ void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
         return;
     }
     Rect all = r;
-    for (const Rect& s : stale) unite(all, s);
+    for (const Rect& s : stale) UniteRect(all, s);
     stale.assign(1, all);
 }
 
@@ -342,7 +327,7 @@ void DrawScaledPicture(const Image& picture, float zoom, int offsetX, int offset
     const Rect visible = visiblePart(canvas, at);
     const bool scaled = at.width > 0 && at.height > 0 && !picture.empty();
     fillBackground(canvas, scaled ? visible : Rect{});
-    if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);
+    if (scaled && !IsEmptyRect(visible)) scaleInto(canvas, picture, at, visible);
 }
 
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
@@ -367,7 +352,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.drawnOverlay == view.maskOverlay && !onionChanged;
     if (!sameView) {
         fillBackground(canvas, scaled ? visible : Rect{});
-        if (scaled && !isEmpty(visible)) scaleInto(canvas, picture, at, visible);
+        if (scaled && !IsEmptyRect(visible)) scaleInto(canvas, picture, at, visible);
         BlendOnionSkin(cache.onion, canvas, 0, 0, canvas.width(), canvas.height());
         cache.overlay.clear();
         cache.overlayBounds = Rect{};
@@ -389,18 +374,18 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         // Take the old overlay away first (inverting twice restores the pixels), so that
         // rescaled pixels are not inverted by its removal.
         invert(canvas, cache.overlay);
-        unite(changed, cache.overlayBounds);
+        UniteRect(changed, cache.overlayBounds);
         for (Rect stale : cache.stale) {
             stale.left = std::max(stale.left, 0);
             stale.top = std::max(stale.top, 0);
             stale.right = std::min(stale.right, composite.width());
             stale.bottom = std::min(stale.bottom, composite.height());
-            if (!scaled || isEmpty(stale) || isEmpty(visible)) continue;
+            if (!scaled || IsEmptyRect(stale) || IsEmptyRect(visible)) continue;
             const Rect part = canvasPixelsOf(stale, composite, at, visible);
-            if (isEmpty(part)) continue;
+            if (IsEmptyRect(part)) continue;
             scaleInto(canvas, picture, at, part);
             BlendOnionSkin(cache.onion, canvas, part.left, part.top, part.right, part.bottom);
-            unite(changed, part);
+            UniteRect(changed, part);
         }
     }
     cache.stale.clear();
@@ -408,7 +393,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     Overlay overlay(cache.overlay, cache.overlayBounds, canvas.width(), canvas.height());
     collectOverlay(state, overlay, x, y, w, h);
     invert(canvas, cache.overlay);
-    unite(changed, cache.overlayBounds);
+    UniteRect(changed, cache.overlayBounds);
     cache.lastX = x;
     cache.lastY = y;
     cache.lastW = w;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <algorithm>
+
+#include "project/program_state.h"
+
+namespace morvel {
+
+inline bool IsEmptyRect(const Rect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+// Grows into to hold r as well; empty rectangles add nothing.
+inline void UniteRect(Rect& into, const Rect& r) {
+    if (IsEmptyRect(r)) return;
+    if (IsEmptyRect(into)) {
+        into = r;
+        return;
+    }
+    into.left = std::min(into.left, r.left);
+    into.top = std::min(into.top, r.top);
+    into.right = std::max(into.right, r.right);
+    into.bottom = std::max(into.bottom, r.bottom);
+}
+
+}  // namespace morvel
