@@ -301,6 +301,24 @@ const Image& pictureToScale(ProgramState& state) {
     return shown;
 }
 
+// Copies the canvas made ahead with the composite into the canvas when it shows the composite
+// in the very view it was made for; it is used at most once.
+bool takeCanvasMadeAhead(ProgramState& state, const Image& picture) {
+    CanvasCache& cache = state.canvasCache;
+    Image& canvas = state.images.canvas;
+    const Image ahead = std::move(cache.aheadCanvas);
+    cache.aheadCanvas = Image();
+    const ViewState& view = state.view;
+    if (ahead.empty() || &picture != &state.images.composite ||
+        cache.aheadComposite != picture.data() || cache.aheadZoom != view.zoom ||
+        cache.aheadOffsetX != view.offsetX || cache.aheadOffsetY != view.offsetY ||
+        ahead.width() != canvas.width() || ahead.height() != canvas.height())
+        return false;
+    std::memcpy(canvas.data(), ahead.data(),
+                canvas.stride() * static_cast<std::size_t>(canvas.height()));
+    return true;
+}
+
 }  // namespace
 
 void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
@@ -351,8 +369,10 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.drawnHeight == at.height && cache.drawnPicture == view.canvasPicture &&
         cache.drawnOverlay == view.maskOverlay && !onionChanged;
     if (!sameView) {
-        fillBackground(canvas, scaled ? visible : Rect{});
-        if (scaled && !IsEmptyRect(visible)) scaleInto(canvas, picture, at, visible);
+        if (!takeCanvasMadeAhead(state, picture)) {
+            fillBackground(canvas, scaled ? visible : Rect{});
+            if (scaled && !IsEmptyRect(visible)) scaleInto(canvas, picture, at, visible);
+        }
         BlendOnionSkin(cache.onion, canvas, 0, 0, canvas.width(), canvas.height());
         cache.overlay.clear();
         cache.overlayBounds = Rect{};

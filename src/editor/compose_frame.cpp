@@ -18,6 +18,22 @@ namespace {
 constexpr int kPresent[2] = {kLayer1Present, kLayer2Present};
 constexpr int kChanged[2] = {kLayer1Changed, kLayer2Changed};
 
+// Loads a work image through load(); the picture it held before, still what file `was` holds
+// (empty: none), is handed to the picture reader, which may keep it for a neighbour. On failure
+// the work image keeps it.
+template <typename Load>
+bool loadSettingAside(ProgramState& state, Image& work, const std::string& was, Load load) {
+    Image previous = std::move(work);
+    work = Image();
+    if (!load()) {
+        work = std::move(previous);
+        return false;
+    }
+    if (state.pictureReader && !was.empty() && !previous.empty())
+        state.pictureReader->setAside(was, std::move(previous));
+    return true;
+}
+
 // Brings the layer's picture into its work image unless the cache says it is there already.
 int updateLayer(ProgramState& state, const FrameRecord& frame, int layer) {
     FrameCache& cache = state.cache;
@@ -28,10 +44,13 @@ int updateLayer(ProgramState& state, const FrameRecord& frame, int layer) {
         // frame's picture, which must never show in this frame.
         return (!source.empty() && !cache.layerFailed[layer]) ? kPresent[layer] : 0;
     }
+    const std::string was = cache.layerFailed[layer] ? std::string() : cache.layerSource[layer];
     cache.layerSource[layer] = source;
     cache.layerFailed[layer] = false;
     if (source.empty()) return kChanged[layer];
-    if (LoadLayerPicture(state, picture, source)) return kChanged[layer] | kPresent[layer];
+    if (loadSettingAside(state, picture, was,
+                         [&] { return LoadLayerPicture(state, picture, source); }))
+        return kChanged[layer] | kPresent[layer];
     cache.layerFailed[layer] = true;
     state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1, source);
     return kChanged[layer];
@@ -41,10 +60,14 @@ int updateMask(ProgramState& state, const FrameRecord& frame) {
     FrameCache& cache = state.cache;
     const std::int32_t number = frame.maskNumber;
     if (number == cache.maskNumber) return (number != 0 && !cache.maskFailed) ? kMaskPresent : 0;
+    // A mask edited since it was stored is not what its file holds.
+    const std::string was = cache.maskNumber != 0 && !cache.maskFailed && !cache.maskModified
+                                ? state.maskWorkingFile(cache.maskNumber)
+                                : std::string();
     cache.maskNumber = number;
     cache.maskFailed = false;
     if (number == 0) return kMaskChanged;
-    if (LoadMask(state, number)) {
+    if (loadSettingAside(state, state.images.mask, was, [&] { return LoadMask(state, number); })) {
         cache.maskModified = false;
         return kMaskChanged | kMaskPresent;
     }
@@ -173,6 +196,30 @@ void draw(ProgramState& state, int flags) {
     }
 }
 
+// Takes the composite the picture reader made ahead from the pictures just read, with the canvas
+// that shows it, when it has them for this frame and they fit.
+bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded) {
+    if (!state.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
+        return false;
+    const FrameFiles files{frame.layerSource[0], frame.layerSource[1],
+                           frame.maskNumber != 0 ? state.maskWorkingFile(frame.maskNumber) : ""};
+    ComposedAhead ahead;
+    if (!state.pictureReader->takeComposed(files, ahead)) return false;
+    Image& composite = state.images.composite;
+    if (ahead.composite.width() != composite.width() ||
+        ahead.composite.height() != composite.height())
+        return false;
+    std::swap(composite, ahead.composite);
+    CanvasCompositeChanged(state, wholeImage(composite));
+    CanvasCache& cache = state.canvasCache;
+    cache.aheadCanvas = std::move(ahead.canvas);
+    cache.aheadComposite = composite.data();
+    cache.aheadZoom = ahead.zoom;
+    cache.aheadOffsetX = ahead.offsetX;
+    cache.aheadOffsetY = ahead.offsetY;
+    return true;
+}
+
 }  // namespace
 
 int ComposeFrame(ProgramState& state, int flags) {
@@ -206,7 +253,9 @@ int ComposeFrame(ProgramState& state, int flags) {
     if (flags & (kLayer1Changed | kLayer2Changed)) state.cache.dirty = wholeImage(composite);
 
     const bool hasLayer1AndMask = (flags & kLayer1Present) && (flags & kMaskPresent);
-    if (hasLayer1AndMask) {
+    if ((flags & (kLayer1Present | kLayer2Present)) && takeComposedAhead(state, *frame, loaded)) {
+        // Made ahead from the same pictures, as the lines below would make it.
+    } else if (hasLayer1AndMask) {
         // Only the caller's mask edit changed anything: no other picture came in.
         // The mask's overlay on the canvas shows every change of the mask, also where the
         // composite stays as it was.

@@ -13,7 +13,7 @@
 #include "editor/film_benchmark_data.h"
 #include "editor/frame_selection.h"
 #include "editor/zoom.h"
-#include "import/decode_ahead.h"
+#include "editor/decode_ahead.h"
 
 namespace morvel {
 namespace {

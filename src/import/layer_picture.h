@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "platform/image.h"
@@ -32,6 +33,18 @@ LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image
 // opened (useaviexport, place 16), as the frame reader reports it.
 void ReportLayerRead(ProgramState& state, const LayerRead& read);
 
+// The files a frame is composed from: its layer sources and its mask's working file (empty: none).
+using FrameFiles = std::array<std::string, 3>;
+
+// A frame's composite made ahead, and the canvas it scales to in the view it was made for.
+struct ComposedAhead {
+    Image composite;
+    Image canvas;  // empty: not made
+    float zoom = 1.0f;
+    int offsetX = 0;
+    int offsetY = 0;
+};
+
 // A source of layer pictures that replaces reading each one when it is asked for, e.g. pictures
 // read ahead on other threads during an export. It reports as LoadLayerPicture's own reading
 // does.
@@ -41,6 +54,12 @@ public:
     virtual bool read(ProgramState& state, const std::string& layerSource, Image& picture) = 0;
     // Frame index is now the displayed frame (a reader may prepare the frames around it).
     virtual void frameShown(const ProgramState& /*state*/, int /*index*/) {}
+    // The composite of the frame of files, made ahead from the very pictures this reader has
+    // just given out for each of them; false when there is none.
+    virtual bool takeComposed(const FrameFiles& /*files*/, ComposedAhead& /*out*/) { return false; }
+    // A picture the window no longer shows, as file holds it now: the reader may keep it for a
+    // neighbour instead of decoding the file again.
+    virtual void setAside(const std::string& /*file*/, Image&& /*picture*/) {}
 };
 
 }  // namespace morvel

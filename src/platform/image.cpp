@@ -2,6 +2,9 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
+
+#include "platform/pixel_buffers.h"
 
 namespace morvel {
 
@@ -17,11 +20,26 @@ std::optional<Image> Image::create(int width, int height) {
     image.m_height = height;
     image.m_stride = strideFor(width);
     try {
-        image.m_pixels.assign(image.m_stride * static_cast<std::size_t>(height), 0);
+        image.m_pixels = TakePixelBuffer(image.m_stride * static_cast<std::size_t>(height));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
     return image;
+}
+
+Image::~Image() {
+    ReturnPixelBuffer(std::move(m_pixels));
+}
+
+Image& Image::operator=(Image&& other) noexcept {
+    if (this == &other) return *this;
+    ReturnPixelBuffer(std::move(m_pixels));
+    m_width = std::exchange(other.m_width, 0);
+    m_height = std::exchange(other.m_height, 0);
+    m_stride = std::exchange(other.m_stride, 0);
+    m_pixels = std::move(other.m_pixels);
+    other.m_pixels.clear();
+    return *this;
 }
 
 void Image::setPixel(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b) {

@@ -19,6 +19,11 @@ public:
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
 
     Image() = default;
+    ~Image();
+    Image(const Image&) = default;
+    Image(Image&&) noexcept = default;
+    Image& operator=(const Image&) = default;
+    Image& operator=(Image&& other) noexcept;
 
     // A black picture of width x height, or nothing when the size is not acceptable or the
     // memory cannot be had.

@@ -174,6 +174,13 @@ struct CanvasCache {
     // files and view it was made from.
     Image onion;
     std::string onionSource;
+    // The canvas made ahead with the composite at aheadComposite, as the view of aheadZoom and
+    // the offsets places it (empty: none); the next full redraw takes it instead of scaling.
+    Image aheadCanvas;
+    const std::uint8_t* aheadComposite = nullptr;
+    float aheadZoom = 1.0f;
+    std::int32_t aheadOffsetX = 0;
+    std::int32_t aheadOffsetY = 0;
     // The arguments of the last redraw: the cursor and the rubber band it drew.
     int lastX = -1;
     int lastY = -1;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/start_up.h"
-#include "import/decode_ahead.h"
+#include "editor/decode_ahead.h"
 #include "platform/files.h"
 #include "platform/session_folder.h"
 #include "platform/single_instance.h"

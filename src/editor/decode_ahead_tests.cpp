@@ -1,9 +1,12 @@
-#include "import/decode_ahead.h"
+#include "editor/decode_ahead.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "editor/canvas.h"
+#include "editor/frame_selection.h"
+#include "editor/zoom.h"
 #include "platform/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -14,6 +17,9 @@ namespace {
 
 using testing::RecordingShell;
 using testing::TempFolder;
+using testing::GradientPicture;
+using testing::GreyMask;
+using testing::SamePicture;
 using testing::UniformPicture;
 
 // Frames 0..4: frame k shows p<k>.png over the shared q.png, every other frame with a mask.
@@ -81,6 +87,70 @@ TEST_F(DecodeAheadTest, AFileWrittenAgainAfterItsDecodeIsReadAgain) {
     // A step far away drops what was decoded for the old neighbours.
     ahead.frameShown(state, 4);
     EXPECT_EQ(ahead.pending(), 1);
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+// Counts the composites taken from what was made ahead.
+class CountingAhead : public DecodeAhead {
+public:
+    int taken = 0;
+    bool takeComposed(const FrameFiles& files, ComposedAhead& out) override {
+        const bool made = DecodeAhead::takeComposed(files, out);
+        taken += made;
+        return made;
+    }
+};
+
+// Steps through frames of pictures of their own (sizes differ, one frame lacks layer 2, one
+// lacks a mask) with the neighbours made ahead, and without: the composite and the canvas are
+// the same after every step, at 1:1 and at "Ganzes Bild".
+TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
+    TempFolder folder;
+    RecordingShell shell;
+    ProgramState withAhead{shell, folder.path(), folder.path()};
+    ProgramState without{shell, folder.path(), folder.path()};
+    CountingAhead ahead;
+    withAhead.pictureReader = &ahead;
+    for (int k = 0; k < 5; ++k) {
+        const int width = 40 + 3 * k;
+        const int height = 30 - k;
+        FrameRecord frame;
+        for (int layer = 0; layer < 2; ++layer) {
+            if (k == 3 && layer == 1) continue;
+            const std::string path = folder.file("l" + std::to_string(layer) + std::to_string(k) + ".png");
+            ASSERT_TRUE(SavePictureFile(GradientPicture(width + layer, height + 2 * layer, k * 2 + layer), path,
+                                        PictureFormat::Png));
+            frame.layerSource[layer] = path;
+        }
+        if (k != 1) {
+            frame.maskNumber = withAhead.nextMaskNumber++;
+            ASSERT_TRUE(SavePictureFile(
+                GreyMask(width + 2, height + 1, [&](int x, int y) { return std::uint8_t(x * 5 + y * k); }),
+                withAhead.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+        }
+        for (ProgramState* state : {&withAhead, &without}) {
+            state->frames.last();
+            state->frames.add() = frame;
+        }
+    }
+    for (ProgramState* state : {&withAhead, &without}) {
+        state->redrawPause = 0;
+        state->images.canvas = *Image::create(31, 23);
+        SelectFrame(*state, 0);
+    }
+    for (const bool fit : {false, true}) {
+        for (int index : {1, 2, 3, 4, 3, 2, 1, 0, 1, 0}) {
+            for (ProgramState* state : {&withAhead, &without}) {
+                if (fit) ZoomFit(*state);
+                SelectFrame(*state, index);
+                RedrawCanvas(*state, -1, -1, 0, 0);
+            }
+            SCOPED_TRACE("frame " + std::to_string(index) + (fit ? " fit" : " 1:1"));
+            EXPECT_TRUE(SamePicture(withAhead.images.composite, without.images.composite));
+            EXPECT_TRUE(SamePicture(withAhead.images.canvas, without.images.canvas));
+        }
+    }
+    EXPECT_GE(ahead.taken, 10);
     EXPECT_TRUE(shell.errors.empty());
 }
 

@@ -1,0 +1,285 @@
+#include "editor/decode_ahead.h"
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <utility>
+
+#include "editor/canvas.h"
+#include "editor/frame_composition.h"
+#include "import/avi_frames.h"
+#include "platform/file_stamp.h"
+#include "platform/picture_io.h"
+
+namespace morvel {
+
+struct DecodeAhead::Slot {
+    enum class Stage { Waiting, Decoding, Done, Dropped };
+    std::mutex mutex;
+    std::condition_variable done;
+    Stage stage = Stage::Waiting;
+    FileStamp stamp;
+    Image picture;
+    bool ok = false;
+    bool givenOut = false;  // read() gave its picture out as it was decoded
+    // A picture set aside by the window, taken instead of decoding the file.
+    Image preset;
+    FileStamp presetStamp;
+};
+
+struct DecodeAhead::Aside {
+    Image picture;
+    FileStamp stamp;
+};
+
+// One neighbour's pictures, decoded one after the other on the thread and published together
+// with the composite made from them.
+struct DecodeAhead::Neighbour {
+    FrameFiles files;
+    std::array<std::shared_ptr<Slot>, 3> slots;  // null: no file, or one this neighbour does not own
+    bool composes = false;  // every file is its own: the composite can be made
+    float zoom = 1.0f;
+    int offsetX = 0;
+    int offsetY = 0;
+    int canvasWidth = 0;
+    int canvasHeight = 0;
+    std::mutex mutex;
+    bool composed = false;
+    Image composite;
+    Image canvas;
+};
+
+namespace {
+
+FrameFiles filesOf(const ProgramState& state, const FrameRecord& frame) {
+    return {frame.layerSource[0], frame.layerSource[1],
+            frame.maskNumber != 0 ? state.maskWorkingFile(frame.maskNumber) : std::string()};
+}
+
+// Decodes what the slot's file holds, unless the slot was dropped meanwhile.
+bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp) {
+    {
+        std::lock_guard lock(slot.mutex);
+        if (slot.stage != DecodeAhead::Slot::Stage::Waiting) return false;
+        slot.stage = DecodeAhead::Slot::Stage::Decoding;
+        if (!slot.preset.empty()) {
+            picture = std::move(slot.preset);
+            stamp = slot.presetStamp;
+            return true;
+        }
+    }
+    stamp = StampOf(file);
+    try {
+        return LoadPictureFile(file, picture) == LoadResult::Ok && !picture.empty();
+    } catch (...) {  // memory that could not be had: read it when it is asked for
+        return false;
+    }
+}
+
+// Composes the neighbour from its pictures and scales it into a canvas of the view's size.
+void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& pictures,
+             const std::array<bool, 3>& ok, Image& composite, Image& canvas) {
+    FramePictures taking;
+    if (ok[0]) taking.layer1 = &pictures[0];
+    if (ok[1]) taking.layer2 = &pictures[1];
+    if (ok[2]) taking.mask = &pictures[2];
+    // Without a layer the composite has the size of the one before it, unknown here.
+    if (!taking.layer1 && !taking.layer2) return;
+    try {
+        if (!ComposePictures(taking, 0, 0, composite)) return;
+        if (neighbour.canvasWidth <= 0 || neighbour.canvasHeight <= 0) return;
+        auto made = Image::create(neighbour.canvasWidth, neighbour.canvasHeight);
+        if (!made) return;
+        canvas = std::move(*made);
+        DrawScaledPicture(composite, neighbour.zoom, neighbour.offsetX, neighbour.offsetY, canvas);
+    } catch (...) {  // memory that could not be had: the window composes it itself
+        composite = Image();
+        canvas = Image();
+    }
+}
+
+}  // namespace
+
+DecodeAhead::DecodeAhead() = default;
+
+DecodeAhead::~DecodeAhead() {
+    for (auto& [source, slot] : m_slots) {
+        std::lock_guard lock(slot->mutex);
+        if (slot->stage == Slot::Stage::Waiting) slot->stage = Slot::Stage::Dropped;
+    }
+}
+
+void DecodeAhead::frameShown(const ProgramState& state, int index) {
+    const FrameList& frames = state.frames;
+    std::set<std::string> shown;
+    if (index >= 0 && index < frames.size()) {
+        for (const std::string& file : filesOf(state, frames.at(index))) shown.insert(file);
+    }
+    // The neighbour in the direction of the last step first: the user is likely to go on.
+    const int ahead = index < m_shown ? index - 1 : index + 1;
+    m_shown = index;
+    std::vector<FrameFiles> wanted;
+    for (int i : {ahead, 2 * index - ahead}) {
+        if (i >= 0 && i < frames.size()) wanted.push_back(filesOf(state, frames.at(i)));
+    }
+    const auto isWanted = [&](const std::string& file) {
+        for (const FrameFiles& files : wanted) {
+            if (!shown.contains(file) && std::find(files.begin(), files.end(), file) != files.end())
+                return true;
+        }
+        return false;
+    };
+    for (auto it = m_slots.begin(); it != m_slots.end();) {
+        if (isWanted(it->first)) {
+            ++it;
+            continue;
+        }
+        {
+            std::lock_guard lock(it->second->mutex);
+            if (it->second->stage == Slot::Stage::Waiting) it->second->stage = Slot::Stage::Dropped;
+        }
+        it = m_slots.erase(it);
+    }
+    // A neighbour is kept while it is still wanted and none of its pictures was read out.
+    std::erase_if(m_neighbours, [&](const std::shared_ptr<Neighbour>& neighbour) {
+        for (int k = 0; k < 3; ++k) {
+            const auto it = m_slots.find(neighbour->files[k]);
+            if (neighbour->slots[k] && (it == m_slots.end() || it->second != neighbour->slots[k]))
+                return true;
+        }
+        return std::find(wanted.begin(), wanted.end(), neighbour->files) == wanted.end();
+    });
+    std::vector<std::shared_ptr<Neighbour>> made;
+    for (const FrameFiles& files : wanted) {
+        const bool held = std::any_of(m_neighbours.begin(), m_neighbours.end(),
+                                      [&](const auto& neighbour) { return neighbour->files == files; });
+        if (held) continue;
+        auto neighbour = std::make_shared<Neighbour>();
+        neighbour->files = files;
+        neighbour->composes = true;
+        for (int k = 0; k < 3; ++k) {
+            const std::string& file = files[k];
+            if (file.empty()) continue;
+            // Video frames, the displayed frame's pictures and those another neighbour reads
+            // are not this neighbour's own: the window composes it itself.
+            if (IsAviReference(file) || shown.contains(file) || m_slots.contains(file)) {
+                neighbour->composes = false;
+                continue;
+            }
+            neighbour->slots[k] = std::make_shared<Slot>();
+            m_slots.emplace(file, neighbour->slots[k]);
+            const auto aside = m_aside.find(file);
+            if (aside != m_aside.end() && aside->second->stamp == StampOf(file)) {
+                neighbour->slots[k]->preset = std::move(aside->second->picture);
+                neighbour->slots[k]->presetStamp = aside->second->stamp;
+            }
+        }
+        neighbour->zoom = state.view.zoom;
+        neighbour->offsetX = state.view.offsetX;
+        neighbour->offsetY = state.view.offsetY;
+        neighbour->canvasWidth = state.images.canvas.width();
+        neighbour->canvasHeight = state.images.canvas.height();
+        m_neighbours.push_back(neighbour);
+        made.push_back(neighbour);
+    }
+    for (const std::shared_ptr<Neighbour>& neighbour : made) {
+        m_queue.post([neighbour] {
+            std::array<Image, 3> pictures;
+            std::array<FileStamp, 3> stamps;
+            std::array<bool, 3> ok{false, false, false};
+            bool whole = neighbour->composes;
+            for (int k = 0; k < 3; ++k) {
+                if (!neighbour->slots[k]) continue;
+                ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k]);
+                whole = whole && ok[k];
+            }
+            Image composite;
+            Image canvas;
+            if (whole) compose(*neighbour, pictures, ok, composite, canvas);
+            {
+                std::lock_guard lock(neighbour->mutex);
+                neighbour->composite = std::move(composite);
+                neighbour->canvas = std::move(canvas);
+                neighbour->composed = !neighbour->composite.empty();
+            }
+            for (int k = 0; k < 3; ++k) {
+                Slot* slot = neighbour->slots[k].get();
+                if (!slot) continue;
+                {
+                    std::lock_guard lock(slot->mutex);
+                    if (slot->stage != Slot::Stage::Decoding) continue;  // dropped before it began
+                    slot->stamp = stamps[k];
+                    slot->picture = std::move(pictures[k]);
+                    slot->ok = ok[k];
+                    slot->stage = Slot::Stage::Done;
+                }
+                slot->done.notify_all();
+            }
+        });
+    }
+    // What was set aside and is not wanted is let go on the thread, not in the window's time.
+    if (!m_aside.empty()) {
+        auto unwanted = std::make_shared<decltype(m_aside)>(std::move(m_aside));
+        m_aside.clear();
+        m_queue.post([unwanted] { unwanted->clear(); });
+    }
+}
+
+void DecodeAhead::setAside(const std::string& file, Image&& picture) {
+    if (IsAviReference(file)) return;
+    auto aside = std::make_shared<Aside>();
+    aside->stamp = StampOf(file);
+    aside->picture = std::move(picture);
+    m_aside[file] = std::move(aside);
+}
+
+bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Image& picture) {
+    const auto it = m_slots.find(layerSource);
+    if (it != m_slots.end()) {
+        const std::shared_ptr<Slot> slot = it->second;
+        m_slots.erase(it);
+        std::unique_lock lock(slot->mutex);
+        if (slot->stage == Slot::Stage::Waiting) {
+            // Not started: reading it here is quicker than waiting for the pictures before it.
+            slot->stage = Slot::Stage::Dropped;
+            if (!slot->preset.empty() && slot->presetStamp == StampOf(layerSource)) {
+                picture = std::move(slot->preset);
+                return true;
+            }
+        } else {
+            slot->done.wait(lock, [&] { return slot->stage == Slot::Stage::Done; });
+            if (slot->ok && slot->stamp == StampOf(layerSource)) {
+                picture = std::move(slot->picture);
+                slot->givenOut = true;
+                return true;
+            }
+        }
+    }
+    return ReadLayerPictureNow(state, picture, layerSource);
+}
+
+bool DecodeAhead::takeComposed(const FrameFiles& files, ComposedAhead& out) {
+    const auto it = std::find_if(m_neighbours.begin(), m_neighbours.end(),
+                                 [&](const auto& neighbour) { return neighbour->files == files; });
+    if (it == m_neighbours.end()) return false;
+    const std::shared_ptr<Neighbour> neighbour = *it;
+    m_neighbours.erase(it);
+    // Made from exactly the pictures the window now holds: each was given out as decoded.
+    for (const auto& slot : neighbour->slots) {
+        if (!slot) continue;
+        std::lock_guard lock(slot->mutex);
+        if (!slot->givenOut) return false;
+    }
+    std::lock_guard lock(neighbour->mutex);
+    if (!neighbour->composes || !neighbour->composed) return false;
+    out.composite = std::move(neighbour->composite);
+    out.canvas = std::move(neighbour->canvas);
+    out.zoom = neighbour->zoom;
+    out.offsetX = neighbour->offsetX;
+    out.offsetY = neighbour->offsetY;
+    return true;
+}
+
+}  // namespace morvel

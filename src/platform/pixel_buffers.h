@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace morvel {
+
+// Large pixel buffers are kept for reuse when their picture goes: a fresh buffer of camera size
+// costs more in the kernel (mapping and clearing its pages) than decoding into it. Buffers
+// below kPooledBufferBytes come and go through the allocator as usual; the pool holds at most
+// kPixelPoolBytes and gives back its oldest buffers first.
+constexpr std::size_t kPooledBufferBytes = std::size_t{8} << 20;
+constexpr std::size_t kPixelPoolBytes = std::size_t{400} << 20;
+
+// A buffer of exactly bytes zero bytes; throws std::bad_alloc when it cannot be had.
+std::vector<std::uint8_t> TakePixelBuffer(std::size_t bytes);
+// Keeps buffer for reuse when it is large enough; otherwise lets it go.
+void ReturnPixelBuffer(std::vector<std::uint8_t>&& buffer) noexcept;
+// Bytes held for reuse.
+std::size_t PooledPixelBytes();
+
+}  // namespace morvel
