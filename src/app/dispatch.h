@@ -21,7 +21,8 @@ struct DispatchHooks {
 };
 
 // How long the loop waits for an event before it calls the idle hook.
-constexpr int kIdleMilliseconds = 300;
+// Short enough that an edited frame is back in the playback cache a quarter second after the edit.
+constexpr int kIdleMilliseconds = 150;
 
 // What the loop does after an event.
 enum class LoopStep {

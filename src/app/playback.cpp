@@ -135,7 +135,19 @@ void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
     if (state.frames.size() == 0 || state.images.canvas.empty()) return;
     player.cache.setActiveThreads(1);
     player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
-    player.cache.fillFrom(std::max(0, state.cache.displayedIndex));
+    // The displayed frame's mask was edited (its file is written only when the frame is left):
+    // its entry is what the canvas shows, else made anew.
+    const int displayed = state.cache.displayedIndex;
+    if (player.maskEdits != state.cache.maskEdits && displayed >= 0) {
+        player.maskEdits = state.cache.maskEdits;
+        Image shown;
+        if (CanvasOfCompositeAlone(state, shown)) {
+            player.cache.put(displayed, shown);
+        } else {
+            player.cache.drop(displayed);
+        }
+    }
+    player.cache.fillFrom(std::max(0, displayed));
 }
 
 void AskPlaybackRate(ProgramState& state, FilmPlayer& player) {

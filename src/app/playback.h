@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct FilmPlayer {
     // Counted while playing: frames shown, and those that were not ready when they were due.
     int framesShown = 0;
     int lateFrames = 0;
+    // The displayed mask's changes the cache has taken in.
+    std::uint64_t maskEdits = 0;
 };
 
 // The frames of the project as the cache composes them, and the view of the canvas.
@@ -36,7 +39,8 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch);
 
 // While the editor waits for the user: brings the cache up to the project as it is now (entries
-// whose frame's files or view changed are dropped) and fills it from the displayed frame on,
+// whose frame's files or view changed are dropped; the displayed frame's after an edit of its
+// mask, an undo or a redo, is taken from the canvas) and fills it from the displayed frame on,
 // with one thread.
 void FillWhileIdle(const ProgramState& state, FilmPlayer& player);
 

@@ -8,12 +8,16 @@
 #include <thread>
 
 #include "app/app_test_support.h"
+#include "app/dispatch.h"
+#include "editor/canvas.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
 namespace {
 
 using testing::AppFixture;
+using testing::GadgetEvent;
+using testing::MouseEvent;
 using testing::KindEvent;
 using testing::MenuEvent;
 
@@ -113,6 +117,45 @@ TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     EXPECT_GT(meanDifference(after, before), 1.0);
     EXPECT_LT(meanDifference(after, expected), 3.0);
     EXPECT_TRUE(player.cache.ready(1));
+}
+
+// A stroke, its undo and its redo each give the displayed frame's entry anew, from the canvas,
+// at the next idle moment; the other frames' entries stay.
+TEST_F(Playback, AnEditedFramesEntryIsTheCanvasAtTheNextIdleMoment) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 3; ++k) addFrame(64, 48);
+    // What the eraser reveals is white: the stroke shows.
+    ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}),
+                                state.frames.at(1).layerSource[1], PictureFormat::Png));
+    SelectFrame(state, 1);
+    const auto settle = [&] {
+        FillWhileIdle(state, player);
+        player.cache.waitIdle();
+    };
+    settle();
+    const DispatchHooks hooks;
+    Dispatch(state, GadgetEvent(+Gadget::Eraser), hooks);
+    shell.gadgetStates[+Gadget::BrushSize] = 40;
+    Dispatch(state, GadgetEvent(+Gadget::BrushSize), hooks);
+    const std::vector<std::vector<Event>> changes = {
+        {GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 20, 20),
+         MouseEvent(EventKind::MouseMove, 50, 40), MouseEvent(EventKind::LeftRelease, 50, 40)},
+        {MenuEvent(+MenuItem::Undo)},
+        {MenuEvent(+MenuItem::Redo)}};
+    Image before;
+    ASSERT_TRUE(player.cache.take(1, before));
+    for (const std::vector<Event>& change : changes) {
+        for (const Event& event : change) Dispatch(state, event, hooks);
+        settle();
+        Image entry;
+        Image canvas;
+        ASSERT_TRUE(player.cache.take(1, entry));
+        ASSERT_TRUE(CanvasOfCompositeAlone(state, canvas));
+        EXPECT_LT(meanDifference(entry, canvas), 2.0);
+        EXPECT_GT(meanDifference(entry, before), 3.0);
+        EXPECT_TRUE(player.cache.ready(0) && player.cache.ready(2));
+        before = std::move(entry);
+    }
 }
 
 TEST_F(Playback, TheRateIsAWholeNumberFromOneToSixty) {

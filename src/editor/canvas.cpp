@@ -423,4 +423,18 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     state.shell.pause(state.redrawPause);
 }
 
+bool CanvasOfCompositeAlone(const ProgramState& state, Image& out) {
+    const CanvasCache& cache = state.canvasCache;
+    const Image& canvas = state.images.canvas;
+    const Image& composite = state.images.composite;
+    if (!cache.valid || !cache.stale.empty() || !cache.onion.empty() ||
+        !CanvasShowsComposite(state.view) || cache.drawnPicture != CanvasPicture::Result ||
+        cache.drawnOverlay || cache.canvasPixels != canvas.data() ||
+        cache.compositePixels != composite.data())
+        return false;
+    out = canvas;
+    invert(out, cache.overlay);
+    return true;
+}
+
 }  // namespace morvel

@@ -33,4 +33,9 @@ void CanvasCompositeChanged(ProgramState& state, const Rect& r);
 // recreated it): the next redraw draws everything.
 void InvalidateCanvas(ProgramState& state);
 
+// The canvas as the composite alone draws it, the cursor's outline taken away: false when the
+// canvas shows more than the composite (another view, the mask, the onion skin) or is not up to
+// date with it.
+bool CanvasOfCompositeAlone(const ProgramState& state, Image& out);
+
 }  // namespace morvel

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/brush_shape.h"
+#include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "platform/gadgets.h"
 
@@ -34,7 +35,7 @@ bool isEmpty(const Rect& r) {
 // The mask pixels r are about to change.
 void beginChange(ProgramState& state, const Rect& r) {
     RecordMaskChange(state, r);
-    state.cache.maskModified = true;
+    MarkMaskModified(state);
 }
 
 void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {

@@ -27,7 +27,7 @@ bool takePrecedingMask(ProgramState& state) {
     displayed->maskNumber = state.nextMaskNumber++;
     state.cache.maskNumber = displayed->maskNumber;
     state.cache.maskFailed = false;
-    state.cache.maskModified = true;
+    MarkMaskModified(state);
     // Show the taken mask at once, not only after the first move.
     ComposeFrame(state, kMaskChanged);
     RedrawCanvas(state, -1, -1, 0, 0);

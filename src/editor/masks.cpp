@@ -19,6 +19,11 @@ bool StoreMask(ProgramState& state, std::int32_t n) {
     return false;
 }
 
+void MarkMaskModified(ProgramState& state) {
+    state.cache.maskModified = true;
+    ++state.cache.maskEdits;
+}
+
 void StoreDisplayedMask(ProgramState& state) {
     const FrameRecord* displayed = state.cache.displayedFrame;
     if (displayed && displayed->maskNumber != 0 && state.cache.maskModified) {
@@ -42,7 +47,7 @@ bool CreateMask(ProgramState& state) {
     state.cache.maskNumber = displayed->maskNumber;
     state.cache.maskFailed = false;
     state.cache.dirty = Rect{0, width, 0, height};
-    state.cache.maskModified = true;
+    MarkMaskModified(state);
     return true;
 }
 

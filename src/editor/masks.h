@@ -16,6 +16,10 @@ bool StoreMask(ProgramState& state, std::int32_t n);
 // Stores the displayed frame's mask when it has one and it was modified.
 void StoreDisplayedMask(ProgramState& state);
 
+// The mask image now differs from its working file: it is to be stored, and whatever was made
+// from the displayed frame before (the playback cache's picture of it) is out of date.
+void MarkMaskModified(ProgramState& state);
+
 // Gives the displayed frame a new black mask of the composite's size under a fresh number.
 bool CreateMask(ProgramState& state);
 

@@ -45,8 +45,11 @@ bool UpdateOnionSkin(ProgramState& state) {
     if (source == cache.onionSource) return false;
     cache.onionSource = source;
     cache.onion = Image();
+    if (source.empty()) return true;
+    if (state.playbackCache && state.playbackCache->take(previous, frame, view, cache.onion))
+        return true;
     // A previous frame that cannot be composed (memory) shows no onion skin.
-    if (!source.empty() && !ComposeFilmFrame(frame, view, cache.onion)) cache.onion = Image();
+    if (!ComposeFilmFrame(frame, view, cache.onion)) cache.onion = Image();
     return true;
 }
 

@@ -234,10 +234,26 @@ void PlaybackCache::pump(std::unique_lock<std::mutex>& lock) {
     }
 }
 
-void PlaybackCache::make(int index, std::uint64_t generation) {
+void PlaybackCache::put(int index, const Image& picture) {
+    auto given = std::make_shared<const Image>(picture);
+    std::unique_lock lock(m_shared->mutex);
+    Shared& s = *m_shared;
+    if (index < 0 || index >= static_cast<int>(s.entries.size())) return;
+    Entry& entry = s.entries[index];
+    if (entry.ready) s.used -= entry.jpeg.size();
+    entry.jpeg = {};
+    entry.ready = false;
+    entry.making = true;
+    entry.generation = ++s.generation;
+    ++s.making;
+    make(index, entry.generation, std::move(given));
+}
+
+void PlaybackCache::make(int index, std::uint64_t generation,
+                         std::shared_ptr<const Image> given) {
     const FilmFrame frame = m_shared->entries[index].frame;
     const PlaybackView view = m_shared->view;
-    m_queue.post([this, shared = m_shared, frame, view, index, generation] {
+    m_queue.post([this, shared = m_shared, frame, view, index, generation, given] {
         std::vector<std::uint8_t> jpeg;
         Image picture;
         bool made = false;
@@ -247,7 +263,11 @@ void PlaybackCache::make(int index, std::uint64_t generation) {
             ending = shared->ending;
         }
         try {
-            made = !ending && ComposeFilmFrame(frame, view, picture) && EncodeJpeg(picture, jpeg);
+            if (given) {
+                made = !ending && EncodeJpeg(*given, jpeg);
+            } else {
+                made = !ending && ComposeFilmFrame(frame, view, picture) && EncodeJpeg(picture, jpeg);
+            }
         } catch (...) {  // memory that could not be had: the frame is made again later
         }
         std::unique_lock lock(shared->mutex);
@@ -285,6 +305,18 @@ bool PlaybackCache::take(int index, Image& out) const {
         jpeg = entry.jpeg;
     }
     return DecodeJpeg(jpeg, out) == LoadResult::Ok;
+}
+
+bool PlaybackCache::take(int index, const FilmFrame& frame, const PlaybackView& view,
+                         Image& out) const {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (!(m_shared->view == view) || index < 0 ||
+            index >= static_cast<int>(m_shared->entries.size()) ||
+            !(m_shared->entries[index].frame == frame))
+            return false;
+    }
+    return take(index, out);
 }
 
 void PlaybackCache::waitIdle() {

@@ -60,10 +60,15 @@ public:
     void setActiveThreads(int threads);
     // Forgets frame index's entry: its pictures changed.
     void drop(int index);
+    // Makes frame index's entry from picture, the frame as the canvas shows it in the film's view
+    // now (its files may not hold it yet), instead of composing it.
+    void put(int index, const Image& picture);
 
     bool ready(int index) const;
     // The frame's picture, canvas-sized; false when it is not ready.
     bool take(int index, Image& out) const;
+    // The same, only when the entry was made of frame's files in view.
+    bool take(int index, const FilmFrame& frame, const PlaybackView& view, Image& out) const;
     // Waits until nothing is being made.
     void waitIdle();
     std::size_t memoryUsed() const;
@@ -73,7 +78,8 @@ private:
     struct Entry;
     struct Shared;
     void pump(std::unique_lock<std::mutex>& lock);
-    void make(int index, std::uint64_t generation);
+    // Composes the frame's picture on a worker, or encodes the one given.
+    void make(int index, std::uint64_t generation, std::shared_ptr<const Image> given = nullptr);
 
     std::shared_ptr<Shared> m_shared;
     WorkQueue m_queue;

@@ -252,7 +252,7 @@ bool UndoMaskEdit(ProgramState& state) {
         return true;
     }
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.before);
-    state.cache.maskModified = true;
+    MarkMaskModified(state);
     LogMaskTiles(state, step, false);
     showTiles(state, step);
     return true;
@@ -289,7 +289,7 @@ bool RedoMaskEdit(ProgramState& state) {
     }
     ++history.done;
     for (const MaskTileChange& tile : step.tiles) restore(state.images.mask, tile, tile.after);
-    state.cache.maskModified = true;
+    MarkMaskModified(state);
     LogMaskTiles(state, step, true);
     showTiles(state, step);
     return true;

@@ -20,6 +20,7 @@
 namespace morvel {
 
 class LayerPictureReader;
+class PlaybackCache;
 class SessionWriter;
 
 // The record of this session that survives a crash: the journal last handed to the writer, and
@@ -65,6 +66,7 @@ struct FrameCache {
     std::int32_t maskNumber = 0;                    // the mask the mask image holds
     bool maskFailed = false;                        // that mask could not be loaded
     bool maskModified = false;                      // the mask image differs from its working file
+    std::uint64_t maskEdits = 0;                    // changes of the mask image so far
     Rect dirty;                                     // what the next blended composition recomputes
     FrameRecord* displayedFrame = nullptr;
     std::int32_t displayedIndex = -1;
@@ -228,6 +230,9 @@ public:
     // Where LoadLayerPicture takes its pictures from: the window's reader of the displayed
     // frame's neighbours decoded ahead; null: each picture is read when it is asked for.
     LayerPictureReader* pictureReader = nullptr;
+    // The film's frames composed for playback, when the window keeps them: the onion skin takes
+    // the previous frame from there when it is ready.
+    const PlaybackCache* playbackCache = nullptr;
 
     // Whether SelectFrame composes the frame it shows. A program without a canvas (the batch
     // renderer) turns it off: its export composes every frame itself, and a picture that cannot

@@ -30,7 +30,10 @@ DispatchHooks WindowHooks(QtShell& shell) {
         shell.setPlaying(false);
     };
     hooks.askPlaybackRate = [player](ProgramState& state) { AskPlaybackRate(state, *player); };
-    hooks.idle = [player](ProgramState& state) { FillWhileIdle(state, *player); };
+    hooks.idle = [player](ProgramState& state) {
+        state.playbackCache = &player->cache;  // the onion skin looks there first
+        FillWhileIdle(state, *player);
+    };
     return hooks;
 }
 
