@@ -110,6 +110,8 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
             if (!playing) break;
         }
         if (player.cache.take(index, picture)) present(state, picture);
+        // The strip's marker follows the film, so that the user sees where it is.
+        state.shell.moveFrameMarker(index * kFrameColumnWidth + kFrameMarkerLeft);
         // Shown more than half a frame after it was due: late too.
         late = late || Clock::now() > due + period / 2;
         if (late) ++player.lateFrames;

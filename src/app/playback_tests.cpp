@@ -10,6 +10,7 @@
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
 #include "editor/canvas.h"
+#include "editor/frame_selection.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -74,8 +75,15 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
     // The key's menu event and the interrupt both come; a resize is handed back.
     events.script = {MenuEvent(+MenuItem::NextFrame), KindEvent(EventKind::Interrupt),
                      KindEvent(EventKind::Resize)};
+    const std::size_t markers = shell.frameMarkerMoves.size();
     play(events);
     ASSERT_GE(player.framesShown, 5);
+    // The strip's marker follows the film.
+    ASSERT_GE(shell.frameMarkerMoves.size(), markers + player.framesShown);
+    for (int k = 0; k < player.framesShown; ++k) {
+        EXPECT_EQ(shell.frameMarkerMoves[markers + k],
+                  (1 + k) % 3 * kFrameColumnWidth + kFrameMarkerLeft);
+    }
     EXPECT_EQ(state.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
     EXPECT_EQ(state.frames.index(), state.cache.displayedIndex);
     // The stop's other events are dropped; only the resize comes back.
