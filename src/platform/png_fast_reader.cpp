@@ -13,6 +13,10 @@
 #include "platform/png_chunks.h"
 #include "platform/png_unfilter.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace morvel {
 
 namespace {
@@ -233,53 +237,61 @@ bool forEachUnfilteredRow(const InflatedPng& png, UseRow useRow) {
     return true;
 }
 
-// Adds a row's pixels to the sums of the factor-wide blocks they fall in.
-template <int Factor>
-void addToBlockSums(const std::uint8_t* rgb, int width, int factor, std::uint32_t* sums) {
-    if constexpr (Factor > 0) factor = Factor;
-    const int whole = width / factor;
-    for (int x = 0; x < whole; ++x, rgb += 3 * factor, sums += 3) {
-        std::uint32_t r = 0;
-        std::uint32_t g = 0;
-        std::uint32_t b = 0;
-        for (int k = 0; k < factor; ++k) {
-            r += rgb[3 * k];
-            g += rgb[3 * k + 1];
-            b += rgb[3 * k + 2];
-        }
-        sums[0] += r;
-        sums[1] += g;
-        sums[2] += b;
+// Sums of each byte column over the rows of one band of blocks; 16 bits hold 256 rows of 255.
+using ColumnSums = std::vector<std::uint16_t>;
+constexpr int kMaxReduction = 256;
+
+// Adds a row to the column sums.
+void addToColumnSums(const std::uint8_t* rgb, ColumnSums& sums) {
+    std::uint16_t* sum = sums.data();
+    const std::size_t n = sums.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgb + i));
+        auto* low = reinterpret_cast<__m128i*>(sum + i);
+        auto* high = reinterpret_cast<__m128i*>(sum + i + 8);
+        _mm_storeu_si128(low, _mm_add_epi16(_mm_loadu_si128(low), _mm_unpacklo_epi8(bytes, zero)));
+        _mm_storeu_si128(high,
+                         _mm_add_epi16(_mm_loadu_si128(high), _mm_unpackhi_epi8(bytes, zero)));
     }
-    for (int k = 0; k < width - whole * factor; ++k) {
-        sums[0] += rgb[3 * k];
-        sums[1] += rgb[3 * k + 1];
-        sums[2] += rgb[3 * k + 2];
-    }
+#endif
+    for (; i < n; ++i) sum[i] = static_cast<std::uint16_t>(sum[i] + rgb[i]);
 }
 
-void addToBlockSums(const std::uint8_t* rgb, int width, int factor, std::uint32_t* sums) {
-    switch (factor) {
-        case 2:
-            return addToBlockSums<2>(rgb, width, factor, sums);
-        case 4:
-            return addToBlockSums<4>(rgb, width, factor, sums);
-        case 8:
-            return addToBlockSums<8>(rgb, width, factor, sums);
-        default:
-            return addToBlockSums<0>(rgb, width, factor, sums);
+// Rounded means of block totals by multiplying with a reciprocal instead of dividing: exact,
+// as total + count / 2 stays below 2^24 and count is at most 2^16, so the error, under
+// 2^24 / 2^40, is less than 1 / count.
+class RoundedMean {
+public:
+    explicit RoundedMean(std::uint32_t count)
+        : m_half(count / 2), m_reciprocal(((std::uint64_t{1} << 40) + count - 1) / count) {}
+    std::uint8_t operator()(std::uint32_t total) const {
+        return static_cast<std::uint8_t>(((total + m_half) * m_reciprocal) >> 40);
     }
-}
 
-// One output row: the rounded means of the block sums over rows source rows.
-void writeBlockMeans(const std::uint32_t* sums, int width, int factor, int rows,
-                     std::uint8_t* out) {
+private:
+    std::uint64_t m_half;
+    std::uint64_t m_reciprocal;
+};
+
+// One output row: the rounded means of the blocks of the band's column sums over rows rows.
+void writeBlockMeans(const ColumnSums& sums, int width, int factor, int rows, std::uint8_t* out) {
     const int blocks = (width + factor - 1) / factor;
-    for (int x = 0; x < blocks; ++x) {
-        const auto count =
-            static_cast<std::uint32_t>(rows * (std::min(width, (x + 1) * factor) - x * factor));
-        for (int c = 0; c < 3; ++c)
-            out[3 * x + c] = static_cast<std::uint8_t>((sums[3 * x + c] + count / 2) / count);
+    const RoundedMean whole(static_cast<std::uint32_t>(rows * factor));
+    const RoundedMean partial(static_cast<std::uint32_t>(rows * (width - (blocks - 1) * factor)));
+    const std::uint16_t* column = sums.data();
+    for (int x = 0; x < blocks; ++x, out += 3) {
+        const int columns = std::min(factor, width - x * factor);
+        std::uint32_t total[3] = {0, 0, 0};
+        for (int k = 0; k < columns; ++k, column += 3) {
+            total[0] += column[0];
+            total[1] += column[1];
+            total[2] += column[2];
+        }
+        const RoundedMean& mean = columns == factor ? whole : partial;
+        for (int c = 0; c < 3; ++c) out[c] = mean(total[c]);
     }
 }
 
@@ -312,6 +324,7 @@ FastPngResult DecodePngFast(std::span<const std::uint8_t> bytes, Image& out) {
 FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int factor, Image& out) {
     constexpr auto kLeft = FastPngResult::LeftToLibpng;
     if (factor <= 1) return DecodePngFast(bytes, out);
+    if (factor > kMaxReduction) return kLeft;
     thread_local ScratchBuffer compressed;
     thread_local ScratchBuffer inflated;
     struct Trim {
@@ -328,7 +341,7 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
         Image::create((width + factor - 1) / factor, (height + factor - 1) / factor);
     if (!image) return kLeft;
     try {
-        std::vector<std::uint32_t> sums(static_cast<std::size_t>(image->width()) * 3, 0);
+        ColumnSums sums(std::size_t{png.header.width} * 3, 0);
         std::vector<std::uint8_t> rgbRow(std::size_t{png.header.width} * 3);
         const bool direct = png.header.colourType == 2 && png.header.bitDepth == 8;
         const bool unfiltered = forEachUnfilteredRow(png, [&](int y, const std::uint8_t* samples) {
@@ -337,10 +350,10 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
                 toRgb(png.header, samples, rgbRow.data(), png.palette);
                 rgb = rgbRow.data();
             }
-            addToBlockSums(rgb, width, factor, sums.data());
+            addToColumnSums(rgb, sums);
             if ((y + 1) % factor != 0 && y + 1 != height) return;
-            writeBlockMeans(sums.data(), width, factor, y % factor + 1, image->row(y / factor));
-            std::fill(sums.begin(), sums.end(), 0u);
+            writeBlockMeans(sums, width, factor, y % factor + 1, image->row(y / factor));
+            std::fill(sums.begin(), sums.end(), std::uint16_t{0});
         });
         if (!unfiltered) return kLeft;
     } catch (const std::bad_alloc&) {

@@ -131,7 +131,7 @@ TEST(PngFastReader, ReducedReadGivesTheShrunkFullPicture) {
             const Bytes file = writeWithLibpng(c, width, height);
             Image full;
             ASSERT_EQ(DecodePng(file, full), LoadResult::Ok) << c.name;
-            for (int factor : {1, 2, 3, 4, 8}) {
+            for (int factor : {1, 2, 3, 4, 8, 256}) {
                 SCOPED_TRACE(std::string(c.name) + " " + std::to_string(width) + " / " +
                              std::to_string(factor));
                 Image reduced;
