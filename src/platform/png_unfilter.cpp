@@ -59,41 +59,43 @@ void storePixel(std::uint8_t* p, __m128i v) {
     std::memcpy(p, &bytes, Bpp);
 }
 
-__m128i absolute(__m128i v) {
-    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+// |u - v| for 16-bit lanes in two steps.
+__m128i absoluteDifference(__m128i u, __m128i v) {
+    return _mm_sub_epi16(_mm_max_epi16(u, v), _mm_min_epi16(u, v));
 }
 
+// Every lane holds a byte with a zero high half, so a byte-wise add makes PNG's wrapping sum
+// and keeps the high halves zero. The steps after the left neighbour is known are kept few:
+// they are what each pixel waits for.
 template <int Bpp>
 void unfilterPixels(int filter, std::uint8_t* row, const std::uint8_t* prev, std::size_t n) {
-    const __m128i mask = _mm_set1_epi16(0xFF);
     __m128i a = _mm_setzero_si128();  // left
     __m128i c = _mm_setzero_si128();  // up-left
     for (std::size_t i = 0; i + Bpp <= n; i += Bpp) {
         const __m128i x = loadPixel(row + i);
-        __m128i out;
         if (filter == 1) {
-            out = _mm_add_epi16(x, a);
+            a = _mm_add_epi8(x, a);
         } else if (filter == 3) {
             const __m128i b = loadPixel(prev + i);
-            out = _mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1));
+            a = _mm_add_epi8(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1));
         } else {
+            // Paeth: a when pa <= pb and pa <= pc, else b when pb <= pc, else c; with
+            // pa = |b - c|, pb = |a - c| and pc = |a + b - 2c| = |a - (2c - b)|.
             const __m128i b = loadPixel(prev + i);
-            const __m128i bc = _mm_sub_epi16(b, c);
-            const __m128i ac = _mm_sub_epi16(a, c);
-            const __m128i pa = absolute(bc);
-            const __m128i pb = absolute(ac);
-            const __m128i pc = absolute(_mm_add_epi16(bc, ac));
-            const __m128i least = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
-            const __m128i takeA = _mm_cmpeq_epi16(pa, least);
-            const __m128i takeB = _mm_andnot_si128(takeA, _mm_cmpeq_epi16(pb, least));
-            const __m128i takeC = _mm_andnot_si128(_mm_or_si128(takeA, takeB), mask);
-            const __m128i predictor =
-                _mm_or_si128(_mm_or_si128(_mm_and_si128(takeA, a), _mm_and_si128(takeB, b)),
-                             _mm_and_si128(takeC, c));
-            out = _mm_add_epi16(x, predictor);
+            const __m128i pa = absoluteDifference(b, c);
+            const __m128i twoCLessB = _mm_sub_epi16(_mm_add_epi16(c, c), b);
+            const __m128i withB = _mm_add_epi8(x, b);
+            const __m128i withC = _mm_add_epi8(x, c);
+            const __m128i withA = _mm_add_epi8(x, a);
+            const __m128i pb = absoluteDifference(a, c);
+            const __m128i pc = absoluteDifference(a, twoCLessB);
+            const __m128i takeC = _mm_cmpgt_epi16(pb, pc);
+            const __m128i notA = _mm_cmpgt_epi16(pa, _mm_min_epi16(pb, pc));
+            const __m128i withBOrC =
+                _mm_or_si128(_mm_andnot_si128(takeC, withB), _mm_and_si128(takeC, withC));
+            a = _mm_or_si128(_mm_andnot_si128(notA, withA), _mm_and_si128(notA, withBOrC));
             c = b;
         }
-        a = _mm_and_si128(out, mask);
         storePixel<Bpp>(row + i, a);
     }
 }
