@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              morvel::FastPngResult::Decoded;
     const bool fullRead =
         morvel::DecodePngFast({data, size}, fast) == morvel::FastPngResult::Decoded;
-    if (reducedRead != fullRead) std::abort();
+    // The reduced read needs less memory, so it may succeed where the full one found too little.
     if (!fullRead) return 0;
-    if (!reduced.samePixels(morvel::ShrinkPicture(fast, factor))) std::abort();
+    if (!reducedRead || !reduced.samePixels(morvel::ShrinkPicture(fast, factor))) std::abort();
     morvel::Image reference;
     if (morvel::DecodePngWithLibpng({data, size}, reference) != morvel::LoadResult::Ok ||
         !fast.samePixels(reference)) {
