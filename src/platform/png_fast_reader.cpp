@@ -230,6 +230,14 @@ bool forEachUnfilteredRow(const InflatedPng& png, UseRow useRow) {
     const std::uint8_t* previous = zeroRow.data();
     for (std::uint32_t y = 0; y < h.height; ++y) {
         std::uint8_t* row = png.rows + std::size_t{y} * (png.rowBytes + 1);
+        std::uint8_t* next = row + png.rowBytes + 1;
+        if (y + 1 < h.height && UnfilterPngRowPair(row[0], row + 1, next[0], next + 1, previous,
+                                                   png.rowBytes, bytesPerPixel)) {
+            useRow(static_cast<int>(y), row + 1);
+            useRow(static_cast<int>(++y), next + 1);
+            previous = next + 1;
+            continue;
+        }
         if (!UnfilterPngRow(row[0], row + 1, previous, png.rowBytes, bytesPerPixel)) return false;
         useRow(static_cast<int>(y), row + 1);
         previous = row + 1;
