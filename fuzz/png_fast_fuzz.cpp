@@ -1,9 +1,11 @@
-// The fast PNG reader against libpng: whatever it reads must be what libpng reads.
+// The fast PNG reader against libpng: whatever it reads must be what libpng reads, and its
+// reduced read must be the full picture shrunk.
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/png_codec.h"
 #include "platform/png_fast_reader.h"
+#include "platform/shrink_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -12,7 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         morvel::DecodePng({data, size}, fast);
         return 0;
     }
-    if (morvel::DecodePngFast({data, size}, fast) != morvel::FastPngResult::Decoded) return 0;
+    // The reduction factor from the input, so the fuzzer explores it too.
+    const int factor = 2 + data[size - 1] % 7;
+    morvel::Image reduced;
+    const bool reducedRead = morvel::DecodePngFastReduced({data, size}, factor, reduced) ==
+                             morvel::FastPngResult::Decoded;
+    const bool fullRead =
+        morvel::DecodePngFast({data, size}, fast) == morvel::FastPngResult::Decoded;
+    // The reduced read needs less memory, so it may succeed where the full one found too little.
+    if (!fullRead) return 0;
+    if (!reducedRead || !reduced.samePixels(morvel::ShrinkPicture(fast, factor))) std::abort();
     morvel::Image reference;
     if (morvel::DecodePngWithLibpng({data, size}, reference) != morvel::LoadResult::Ok ||
         !fast.samePixels(reference)) {

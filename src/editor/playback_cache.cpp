@@ -14,6 +14,8 @@
 #include "platform/jpeg_codec.h"
 #include "platform/file_stamp.h"
 #include "platform/picture_io.h"
+#include "platform/png_fast_reader.h"
+#include "platform/shrink_picture.h"
 
 namespace morvel {
 
@@ -25,45 +27,8 @@ Stamps stampsOf(const FilmFrame& frame) {
     return {StampOf(frame.layers[0]), StampOf(frame.layers[1]), StampOf(frame.mask)};
 }
 
-// Each output pixel the mean of a factor x factor block (the last ones of what is left).
-Image shrink(const Image& picture, int factor) {
-    if (factor == 1) return picture;
-    const int width = (picture.width() + factor - 1) / factor;
-    const int height = (picture.height() + factor - 1) / factor;
-    auto made = Image::create(width, height);
-    if (!made) return {};
-    std::vector<std::uint32_t> sums(static_cast<std::size_t>(width) * 3);
-    std::vector<std::uint32_t> counts(static_cast<std::size_t>(width));
-    for (int y = 0; y < height; ++y) {
-        std::fill(sums.begin(), sums.end(), 0u);
-        std::fill(counts.begin(), counts.end(), 0u);
-        const int end = std::min(picture.height(), (y + 1) * factor);
-        for (int sy = y * factor; sy < end; ++sy) {
-            const std::uint8_t* row = picture.row(sy);
-            for (int x = 0; x < width; ++x) {
-                const int last = std::min(picture.width(), (x + 1) * factor);
-                std::uint32_t* sum = &sums[static_cast<std::size_t>(x) * 3];
-                for (int sx = x * factor; sx < last; ++sx) {
-                    sum[0] += row[sx * 3];
-                    sum[1] += row[sx * 3 + 1];
-                    sum[2] += row[sx * 3 + 2];
-                }
-                counts[x] += static_cast<std::uint32_t>(last - x * factor);
-            }
-        }
-        std::uint8_t* row = made->row(y);
-        for (int x = 0; x < width; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                row[x * 3 + c] = static_cast<std::uint8_t>(
-                    (sums[static_cast<std::size_t>(x) * 3 + c] + counts[x] / 2) / counts[x]);
-            }
-        }
-    }
-    return std::move(*made);
-}
-
-// Reads source reduced by factor: a JPEG through the decoder's own scaling, anything else at full
-// size and then averaged down.
+// Reads source reduced by factor: a JPEG through the decoder's own scaling, a PNG the fast reader
+// takes folded down row by row, anything else at full size and then averaged down.
 bool readReduced(const std::string& source, int factor, Image& picture) {
     if (source.empty()) return false;
     Image full;
@@ -74,12 +39,18 @@ bool readReduced(const std::string& source, int factor, Image& picture) {
             if (bytes->size() > 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8) {
                 return DecodeJpeg(*bytes, picture, factor) == LoadResult::Ok && !picture.empty();
             }
+            static constexpr std::uint8_t kPngSignature[8] = {0x89, 'P',  'N',  'G',
+                                                              '\r', '\n', 0x1A, '\n'};
+            if (bytes->size() > 8 && std::equal(kPngSignature, kPngSignature + 8, bytes->begin()) &&
+                DecodePngFastReduced(*bytes, factor, picture) == FastPngResult::Decoded) {
+                return !picture.empty();
+            }
             if (DecodePicture(*bytes, full) != LoadResult::Ok) return false;
         } else {
             VideoPool videos;
             if (!ReadLayerSource(source, videos, full).ok) return false;
         }
-        picture = shrink(full, factor);
+        picture = ShrinkPicture(full, factor);
     } catch (...) {  // memory that could not be had: the picture is left out
         return false;
     }

@@ -16,4 +16,9 @@ enum class FastPngResult { Decoded, LeftToLibpng };
 // bytes must start with the PNG signature and announce an acceptable size.
 FastPngResult DecodePngFast(std::span<const std::uint8_t> bytes, Image& out);
 
+// The same picture reduced by factor (1 to 256), exactly as ShrinkPicture would make it from
+// the full one, without ever holding the full picture. A thread keeps its buffers for the next
+// call, so pictures read one after another do not take fresh memory each time.
+FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int factor, Image& out);
+
 }  // namespace morvel

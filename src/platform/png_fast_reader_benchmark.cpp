@@ -1,6 +1,7 @@
-// Decoding a camera-like 1920 x 1080 RGB PNG: libpng against the fast reader. The picture is
-// one made by the shared bench data generator (gen_data.py --size 1920x1080), looked for in
-// $MORVEL_BENCH_DATA (default /tmp/morvel-bench).
+// Decoding a camera-like 1920 x 1080 RGB PNG: libpng against the fast reader; and a 6000 x 4000
+// mask read reduced by 4 for playback: full decode and shrink against the reduced read. The
+// pictures are made by the shared bench data generator (gen_data.py --size 1920x1080, --size
+// 6000x4000), looked for in $MORVEL_BENCH_DATA (default /tmp/morvel-bench).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -9,24 +10,31 @@
 #include "platform/files.h"
 #include "platform/png_codec.h"
 #include "platform/png_fast_reader.h"
+#include "platform/shrink_picture.h"
 
 namespace morvel {
 namespace {
 
+std::optional<std::vector<std::uint8_t>> benchFile(const char* name) {
+    const char* root = std::getenv("MORVEL_BENCH_DATA");
+    return ReadFileBytes(std::string(root ? root : "/tmp/morvel-bench") + name);
+}
+
 const std::vector<std::uint8_t>* cameraPng() {
-    static const std::optional<std::vector<std::uint8_t>> bytes = [] {
-        const char* root = std::getenv("MORVEL_BENCH_DATA");
-        return ReadFileBytes(std::string(root ? root : "/tmp/morvel-bench") +
-                             "/1920x1080/layer1_000.png");
-    }();
+    static const auto bytes = benchFile("/1920x1080/layer1_000.png");
+    return bytes ? &*bytes : nullptr;
+}
+
+const std::vector<std::uint8_t>* bigMaskPng() {
+    static const auto bytes = benchFile("/6000x4000/mask_000.png");
     return bytes ? &*bytes : nullptr;
 }
 
 template <typename Decode>
-void decodeLoop(benchmark::State& state, Decode decode) {
-    const auto* bytes = cameraPng();
+void decodeLoop(benchmark::State& state, Decode decode,
+                const std::vector<std::uint8_t>* bytes = cameraPng()) {
     if (!bytes) {
-        state.SkipWithError("no picture: run gen_data.py --size 1920x1080 first");
+        state.SkipWithError("no picture: run gen_data.py with the size first");
         return;
     }
     Image image;
@@ -49,8 +57,32 @@ void BM_DecodeCameraPngFast(benchmark::State& state) {
     decodeLoop(state, [](const auto& bytes, Image& image) { DecodePngFast(bytes, image); });
 }
 
+constexpr int kPlaybackFactor = 4;
+
+void BM_MaskFullDecodeAndShrink(benchmark::State& state) {
+    decodeLoop(
+        state,
+        [](const auto& bytes, Image& image) {
+            Image full;
+            DecodePngFast(bytes, full);
+            image = ShrinkPicture(full, kPlaybackFactor);
+        },
+        bigMaskPng());
+}
+void BM_MaskReducedRead(benchmark::State& state) {
+    decodeLoop(
+        state,
+        [](const auto& bytes, Image& image) {
+            if (DecodePngFastReduced(bytes, kPlaybackFactor, image) != FastPngResult::Decoded)
+                image = {};
+        },
+        bigMaskPng());
+}
+
 BENCHMARK(BM_DecodeCameraPngLibpng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeCameraPngFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MaskFullDecodeAndShrink)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MaskReducedRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvel

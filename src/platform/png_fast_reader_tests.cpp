@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/png_codec.h"
+#include "platform/shrink_picture.h"
 
 namespace morvel {
 namespace {
@@ -123,6 +124,27 @@ TEST(PngFastReader, GivesLibpngsPixelsForEveryKindItReads) {
     }
 }
 
+TEST(PngFastReader, ReducedReadGivesTheShrunkFullPicture) {
+    // Sizes that leave partial blocks at the right and bottom for every factor.
+    for (const Case& c : kCases) {
+        for (const auto& [width, height] : {std::pair{37, 23}, std::pair{64, 9}, std::pair{5, 3}}) {
+            const Bytes file = writeWithLibpng(c, width, height);
+            Image full;
+            ASSERT_EQ(DecodePng(file, full), LoadResult::Ok) << c.name;
+            for (int factor : {1, 2, 3, 4, 8, 256}) {
+                SCOPED_TRACE(std::string(c.name) + " " + std::to_string(width) + " / " +
+                             std::to_string(factor));
+                Image reduced;
+                const FastPngResult result = DecodePngFastReduced(file, factor, reduced);
+                ASSERT_EQ(result == FastPngResult::Decoded, c.interlace == 0);
+                if (result == FastPngResult::Decoded) {
+                    EXPECT_TRUE(reduced.samePixels(ShrinkPicture(full, factor)));
+                }
+            }
+        }
+    }
+}
+
 // ---- bad input: left to libpng, which gives today's results ----------------------------------
 
 Bytes chunk(const char* type, const Bytes& data) {
@@ -178,6 +200,8 @@ TEST(PngFastReader, LeavesBadDataToLibpngAndGivesTodaysResults) {
         SCOPED_TRACE(bad.name);
         Image image;
         EXPECT_EQ(DecodePngFast(bad.file, image), FastPngResult::LeftToLibpng);
+        EXPECT_TRUE(image.empty());
+        EXPECT_EQ(DecodePngFastReduced(bad.file, 4, image), FastPngResult::LeftToLibpng);
         EXPECT_TRUE(image.empty());
         EXPECT_EQ(DecodePng(bad.file, image), bad.expected);
     }

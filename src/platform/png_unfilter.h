@@ -11,4 +11,10 @@ namespace morvel {
 bool UnfilterPngRow(int filter, std::uint8_t* row, const std::uint8_t* previous,
                     std::size_t rowBytes, int bytesPerPixel);
 
+// Undoes the filters of a row and the next one together where that is faster (both Paeth,
+// pixels of three or four bytes); false, leaving both untouched, where it is not: the caller
+// then undoes them one by one. The same bytes must be readable as for UnfilterPngRow.
+bool UnfilterPngRowPair(int filter, std::uint8_t* row, int nextFilter, std::uint8_t* next,
+                        const std::uint8_t* previous, std::size_t rowBytes, int bytesPerPixel);
+
 }  // namespace morvel

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/image.h"
+
+namespace morvel {
+
+// The picture reduced by factor: each output pixel the rounded mean of a factor x factor block
+// (the last blocks of a row or column take what is left). Empty when the memory cannot be had.
+Image ShrinkPicture(const Image& picture, int factor);
+
+}  // namespace morvel
