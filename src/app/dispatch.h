@@ -18,6 +18,8 @@ struct DispatchHooks {
     std::function<void(ProgramState&)> askPlaybackRate;
     // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
     std::function<void(ProgramState&)> idle;
+    // Called when the first event after the idle hook comes: the user is at work again.
+    std::function<void(ProgramState&)> busy;
 };
 
 // How long the loop waits for an event before it calls the idle hook.

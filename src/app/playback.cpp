@@ -71,8 +71,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
     // The workers read the displayed frame's mask from its file.
     StoreDisplayedMask(state);
     player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
-    // Both cores fill while the film plays; afterwards one goes on, leaving the other to the
-    // editor and its frames decoded ahead.
+    // Both cores fill while the film plays.
     player.cache.setActiveThreads(2);
     int index = std::max(0, state.cache.displayedIndex);
     int shown = index;
@@ -135,7 +134,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
 
 void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
     if (state.frames.size() == 0 || state.images.canvas.empty()) return;
-    player.cache.setActiveThreads(1);
+    player.cache.setActiveThreads(2);
     player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
     // The displayed frame's mask was edited (its file is written only when the frame is left):
     // its entry is what the canvas shows, else made anew.

@@ -41,7 +41,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
 // While the editor waits for the user: brings the cache up to the project as it is now (entries
 // whose frame's files or view changed are dropped; the displayed frame's after an edit of its
 // mask, an undo or a redo, is taken from the canvas) and fills it from the displayed frame on,
-// with one thread.
+// with both threads (the window's busy hook goes back to one).
 void FillWhileIdle(const ProgramState& state, FilmPlayer& player);
 
 // Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.

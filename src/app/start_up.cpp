@@ -73,6 +73,7 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
         if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
             if (hooks.idle) hooks.idle(state);
             event = events.waitEvent();
+            if (hooks.busy) hooks.busy(state);
         }
         const LoopStep step = Dispatch(state, event, hooks);
         if (step == LoopStep::Fatal) return kExitStatus;

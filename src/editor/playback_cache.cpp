@@ -108,7 +108,8 @@ struct PlaybackCache::Shared {
 };
 
 PlaybackCache::PlaybackCache(std::size_t memoryBound, int threads)
-    : m_shared(std::make_shared<Shared>()), m_queue(std::max(1, threads)) {
+    : m_shared(std::make_shared<Shared>()),
+      m_queue(std::max(1, threads), WorkQueue::Priority::Background) {
     m_shared->bound = memoryBound;
     m_shared->threads = std::max(1, threads);
     m_shared->active = m_shared->threads;

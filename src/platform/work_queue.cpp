@@ -1,11 +1,27 @@
 #include "platform/work_queue.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <utility>
 
 namespace morvel {
 
-WorkQueue::WorkQueue(int threads) {
-    for (int i = 0; i < threads; ++i) m_threads.emplace_back([this] { run(); });
+namespace {
+
+constexpr int kBackgroundNiceness = 10;
+
+}  // namespace
+
+WorkQueue::WorkQueue(int threads, Priority priority) {
+    for (int i = 0; i < threads; ++i) {
+        m_threads.emplace_back([this, priority] {
+            // Linux gives each thread a niceness of its own; failing to lower it changes nothing.
+            if (priority == Priority::Background)
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kBackgroundNiceness);
+            run();
+        });
+    }
 }
 
 WorkQueue::~WorkQueue() {

@@ -14,7 +14,9 @@ namespace morvel {
 // caller's thread.
 class WorkQueue {
 public:
-    explicit WorkQueue(int threads);
+    // Background threads run at a lower priority, so that the window's own work comes first.
+    enum class Priority { Normal, Background };
+    explicit WorkQueue(int threads, Priority priority = Priority::Normal);
     ~WorkQueue();
     WorkQueue(const WorkQueue&) = delete;
     WorkQueue& operator=(const WorkQueue&) = delete;

@@ -34,6 +34,8 @@ DispatchHooks WindowHooks(QtShell& shell) {
         state.playbackCache = &player->cache;  // the onion skin looks there first
         FillWhileIdle(state, *player);
     };
+    // While the user works, one core is left to the window and the frames decoded ahead.
+    hooks.busy = [player](ProgramState&) { player->cache.setActiveThreads(1); };
     return hooks;
 }
 
