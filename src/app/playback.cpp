@@ -8,6 +8,7 @@
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
+#include "platform/gadgets.h"
 
 namespace morvel {
 
@@ -26,6 +27,10 @@ bool stops(const Event& event) {
         default:
             return true;
     }
+}
+
+std::chrono::microseconds periodOf(int rate) {
+    return std::chrono::microseconds(1000000 / std::clamp(rate, 1, 60));
 }
 
 // Shows the cache's picture of frame index on the canvas.
@@ -75,7 +80,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
     player.cache.setActiveThreads(2);
     int index = std::max(0, state.cache.displayedIndex);
     int shown = index;
-    const auto period = std::chrono::microseconds(1000000 / std::clamp(player.rate, 1, 60));
+    auto period = periodOf(player.rate);
     Clock::time_point due = Clock::now();
     std::vector<Event> afterwards;
     Image picture;
@@ -96,6 +101,16 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
                 afterwards.push_back(event);
                 return false;
             }
+            // The "Ansicht" menu stays open while the film plays: a new rate applies at once,
+            // "Abspielen" stops, and any other of its items stops the film and then does its work.
+            if (event.kind == EventKind::Menu && event.menuItem == +MenuItem::PlaybackRate) {
+                AskPlaybackRate(state, player);
+                period = periodOf(player.rate);
+                continue;
+            }
+            if (event.kind == EventKind::Menu && event.menuItem >= +MenuItem::OnionSkin &&
+                event.menuItem <= +MenuItem::ShowMask)
+                afterwards.push_back(event);
             if (stops(event)) return false;
         }
     };

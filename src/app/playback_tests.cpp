@@ -91,6 +91,21 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
     EXPECT_EQ(handedBack[0].kind, EventKind::Resize);
 }
 
+// The "Ansicht" menu works while the film plays: a new rate goes on playing, another view item
+// stops the film and is handed back to be done.
+TEST_F(Playback, TheViewMenuWorksWhileTheFilmPlays) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 3; ++k) addFrame(64, 48);
+    player.rate = 60;
+    shell.textAnswers.push_back("30");
+    TimedEvents events(shell, 3);
+    events.script = {MenuEvent(+MenuItem::PlaybackRate), MenuEvent(+MenuItem::OnionSkin)};
+    play(events);
+    EXPECT_EQ(player.rate, 30);
+    ASSERT_EQ(handedBack.size(), 1u);
+    EXPECT_EQ(handedBack[0].menuItem, +MenuItem::OnionSkin);
+}
+
 TEST_F(Playback, AnEmptyProjectDoesNotPlay) {
     ASSERT_TRUE(BuildMainWindow(state));
     const int redraws = shell.canvasRedraws;

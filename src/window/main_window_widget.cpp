@@ -135,6 +135,25 @@ QAction* MainWindowWidget::menuItem(int item) const {
     return found == m_menuItems.end() ? nullptr : found->second;
 }
 
+QMenu* MainWindowWidget::playingMenu() const {
+    QAction* play = menuItem(+MenuItem::Play);
+    return play ? qobject_cast<QMenu*>(play->parent()) : nullptr;
+}
+
+void MainWindowWidget::setPlaying(bool playing) {
+    const QMenu* kept = playingMenu();
+    for (QAction* title : menuBar()->actions()) {
+        if (title->menu() != kept) title->setEnabled(!playing);
+    }
+}
+
+bool MainWindowWidget::onPlayingMenu(QPoint global) const {
+    const QMenu* kept = playingMenu();
+    if (!kept) return false;
+    const QRect title = menuBar()->actionGeometry(kept->menuAction());
+    return title.contains(menuBar()->mapFromGlobal(global));
+}
+
 void MainWindowWidget::addEntries(QMenu* menu, const std::vector<MenuEntry>& entries,
                                   std::map<int, QAction*>* actions) {
     for (const MenuEntry& entry : entries) {

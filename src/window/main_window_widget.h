@@ -27,6 +27,10 @@ public:
     QMenu* popupMenu() const { return m_popup; }
     // The action of a menu-bar item by number, nullptr when there is none.
     QAction* menuItem(int item) const;
+    // While the film plays only the menu that holds "Abspielen" can be opened.
+    void setPlaying(bool playing);
+    // True when the screen position lies on that menu's title in the menu bar.
+    bool onPlayingMenu(QPoint global) const;
 
     // The gadget property that names a widget's gadget number.
     static constexpr const char* kGadgetProperty = "gadget";
@@ -36,6 +40,7 @@ protected:
 
 private:
     void buildMenus(const MainWindowPlan& plan);
+    QMenu* playingMenu() const;
     void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries,
                     std::map<int, QAction*>* actions = nullptr);
     void buildGadget(const GadgetPlan& plan);

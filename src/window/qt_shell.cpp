@@ -140,10 +140,18 @@ bool QtShell::waitEventFor(int milliseconds, Event& event) {
     return true;
 }
 
+void QtShell::setPlaying(bool playing) {
+    m_playing = playing;
+    if (m_window) m_window->setPlaying(playing);
+}
+
 bool QtShell::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (m_playing && watched->isWindowType() &&
-        (type == QEvent::KeyPress || type == QEvent::MouseButtonPress)) {
+        (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) &&
+        !QApplication::activePopupWidget() && !QApplication::activeModalWidget() &&
+        !(type == QEvent::MouseButtonPress && m_window &&
+          m_window->onPlayingMenu(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()))) {
         Event interrupt;
         interrupt.kind = EventKind::Interrupt;
         post(interrupt);

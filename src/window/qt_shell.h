@@ -42,7 +42,9 @@ public:
     bool waitEventFor(int milliseconds, Event& event) override;
     // While the film plays, every key press and mouse press in the program's windows is also
     // given as an interrupt event (a key without a shortcut raises no other).
-    void setPlaying(bool playing) { m_playing = playing; }
+    // While the film plays, a key or a click stops it, except in the "Ansicht" menu, which
+    // stays open to the user; the other menus are inactive.
+    void setPlaying(bool playing);
 
     void showError(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "app/main_window.h"
 #include "i18n/load_language.h"
@@ -164,6 +165,34 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, EventKind::Close);
     EXPECT_TRUE(window.isVisible());
+}
+
+// While the film plays only "Ansicht" can be opened; a key, or a click elsewhere, stops it.
+TEST_F(QtShellTest, WhilePlayingOnlyTheViewMenuOpensAndAKeyOrClickInterrupts) {
+    MainWindowWidget& window = build();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QList<QAction*> titles = window.menuBar()->actions();
+    const auto interrupts = [&] {
+        int count = 0;
+        for (const Event& event : takeEvents()) count += event.kind == EventKind::Interrupt;
+        return count;
+    };
+    shell.setPlaying(true);
+    for (int k = 0; k < titles.size(); ++k) EXPECT_EQ(titles[k]->isEnabled(), k == 2) << k;
+    takeEvents();
+    // Through the window system's window, as real input comes.
+    QWindow* handle = window.windowHandle();
+    QTest::keyClick(handle, Qt::Key_A);
+    EXPECT_EQ(interrupts(), 1);
+    const QRect view = window.menuBar()->actionGeometry(titles[2]);
+    QTest::mouseClick(handle, Qt::LeftButton, {}, window.menuBar()->mapTo(&window, view.center()));
+    EXPECT_EQ(interrupts(), 0);
+    if (QWidget* open = QApplication::activePopupWidget()) open->close();
+    QTest::mouseClick(handle, Qt::LeftButton, {}, window.canvas()->mapTo(&window, QPoint(5, 5)));
+    EXPECT_EQ(interrupts(), 1);
+    shell.setPlaying(false);
+    for (QAction* title : titles) EXPECT_TRUE(title->isEnabled());
 }
 
 TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
