@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -225,6 +226,12 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
         m_aside.clear();
         m_queue.post([unwanted] { unwanted->clear(); });
     }
+}
+
+void DecodeAhead::settle() {
+    std::promise<void> done;
+    m_queue.post([&done] { done.set_value(); });  // the thread takes its jobs in order
+    done.get_future().wait();
 }
 
 void DecodeAhead::setAside(const std::string& file, Image&& picture) {

@@ -33,6 +33,8 @@ public:
 
     // Pictures held, being decoded or waiting to be.
     int pending() const { return static_cast<int>(m_slots.size()); }
+    // Waits until all that was asked for so far is made.
+    void settle();
 
     // A picture being decoded, and a neighbour's pictures with its composite (shared with the
     // thread).
