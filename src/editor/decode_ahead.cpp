@@ -235,9 +235,11 @@ void DecodeAhead::settle() {
 }
 
 void DecodeAhead::setAside(const std::string& file, Image&& picture) {
-    if (IsAviReference(file)) return;
+    const auto read = m_given.find(file);
+    if (read == m_given.end() || IsAviReference(file)) return;
     auto aside = std::make_shared<Aside>();
-    aside->stamp = StampOf(file);
+    aside->stamp = read->second;
+    m_given.erase(read);
     aside->picture = std::move(picture);
     m_aside[file] = std::move(aside);
 }
@@ -253,6 +255,7 @@ bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Imag
             slot->stage = Slot::Stage::Dropped;
             if (!slot->preset.empty() && slot->presetStamp == StampOf(layerSource)) {
                 picture = std::move(slot->preset);
+                given(layerSource, slot->presetStamp);
                 return true;
             }
         } else {
@@ -260,11 +263,22 @@ bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Imag
             if (slot->ok && slot->stamp == StampOf(layerSource)) {
                 picture = std::move(slot->picture);
                 slot->givenOut = true;
+                given(layerSource, slot->stamp);
                 return true;
             }
         }
     }
-    return ReadLayerPictureNow(state, picture, layerSource);
+    const FileStamp stamp = StampOf(layerSource);
+    if (!ReadLayerPictureNow(state, picture, layerSource)) return false;
+    given(layerSource, stamp);
+    return true;
+}
+
+void DecodeAhead::given(const std::string& file, const FileStamp& stamp) {
+    // The window holds three pictures: more entries belong to pictures it has let go.
+    constexpr std::size_t kMostGiven = 16;
+    if (m_given.size() >= kMostGiven) m_given.clear();
+    m_given[file] = stamp;
 }
 
 bool DecodeAhead::takeComposed(const FrameFiles& files, ComposedAhead& out) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "import/layer_picture.h"
+#include "platform/file_stamp.h"
 #include "platform/work_queue.h"
 
 namespace morvel {
@@ -47,6 +48,11 @@ private:
     // Pictures the window just stopped showing, by file, until the next frameShown.
     struct Aside;
     std::map<std::string, std::shared_ptr<Aside>> m_aside;
+    // The stamps of the files whose pictures were given out, as they were when read: a picture
+    // set aside is only kept as its file was then.
+    std::map<std::string, FileStamp> m_given;
+    void given(const std::string& file, const FileStamp& stamp);
+
     int m_shown = -1;  // the displayed frame
     WorkQueue m_queue{1};
 };

@@ -152,6 +152,14 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
         }
     }
     EXPECT_EQ(ahead.taken, 20);
+    // A take written again while its frame is shown is read anew when the frame comes back.
+    ASSERT_TRUE(SavePictureFile(GradientPicture(70, 40, 99), withAhead.frames.at(0).layerSource[0],
+                                PictureFormat::Png));
+    for (int index : {1, 0}) {
+        ahead.settle();
+        for (ProgramState* state : {&withAhead, &without}) SelectFrame(*state, index);
+    }
+    EXPECT_TRUE(SamePicture(withAhead.images.composite, without.images.composite));
     EXPECT_TRUE(shell.errors.empty());
 }
 
