@@ -10,6 +10,7 @@
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
 #include "editor/canvas.h"
+#include "editor/frame_operations.h"
 #include "editor/frame_selection.h"
 #include "platform/gadgets.h"
 
@@ -178,6 +179,40 @@ TEST_F(Playback, AnEditedFramesEntryIsTheCanvasAtTheNextIdleMoment) {
         EXPECT_GT(meanDifference(entry, before), 3.0);
         EXPECT_TRUE(player.cache.ready(0) && player.cache.ready(2));
         before = std::move(entry);
+    }
+}
+
+// After each frame operation the cache's entries are those of the frames now at their places.
+TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 4; ++k) {
+        addFrame(64, 48);
+        const std::uint8_t c = static_cast<std::uint8_t>(k * 60);
+        ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {c, 0, std::uint8_t(255 - c)}),
+                                    state.frames.at(k).layerSource[0], PictureFormat::Png));
+    }
+    const std::string white = work.file("white.png");
+    ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}), white,
+                                PictureFormat::Png));
+    const std::vector<std::function<void()>> operations = {
+        [&] { SelectFrame(state, 1); DeleteLayer(state, 0); },
+        [&] { SelectFrame(state, 0); RepeatLayer(state, 1, 2); },
+        [&] { ImportDroppedFiles(state, 0, white, 2 * kFrameColumnWidth + 5); },
+    };
+    for (std::size_t k = 0; k < operations.size(); ++k) {
+        FillWhileIdle(state, player);
+        player.cache.waitIdle();
+        operations[k]();
+        FillWhileIdle(state, player);
+        player.cache.waitIdle();
+        const std::vector<FilmFrame> film = FilmOf(state);
+        for (int i = 0; i < state.frames.size(); ++i) {
+            Image entry;
+            Image expected;
+            ASSERT_TRUE(player.cache.take(i, entry)) << k << ' ' << i;
+            ASSERT_TRUE(ComposeFilmFrame(film[i], PlaybackViewOf(state), expected));
+            EXPECT_LT(meanDifference(entry, expected), 3.0) << "operation " << k << ", frame " << i;
+        }
     }
 }
 
