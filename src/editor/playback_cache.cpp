@@ -207,25 +207,29 @@ void PlaybackCache::pump(std::unique_lock<std::mutex>& lock) {
 }
 
 void PlaybackCache::put(int index, const Image& picture) {
-    auto given = std::make_shared<const Image>(picture);
+    // Encoded here: behind the workers' queue it could wait for several frames to be composed.
+    std::vector<std::uint8_t> jpeg;
+    const bool made = EncodeJpeg(picture, jpeg);
     std::unique_lock lock(m_shared->mutex);
     Shared& s = *m_shared;
     if (index < 0 || index >= static_cast<int>(s.entries.size())) return;
     Entry& entry = s.entries[index];
     if (entry.ready) s.used -= entry.jpeg.size();
     entry.jpeg = {};
-    entry.ready = false;
-    entry.making = true;
+    entry.ready = made;
+    entry.making = false;  // what a worker is making for it is thrown away
     entry.generation = ++s.generation;
-    ++s.making;
-    make(index, entry.generation, std::move(given));
+    if (made) {
+        s.used += jpeg.size();
+        entry.jpeg = std::move(jpeg);
+    }
+    pump(lock);
 }
 
-void PlaybackCache::make(int index, std::uint64_t generation,
-                         std::shared_ptr<const Image> given) {
+void PlaybackCache::make(int index, std::uint64_t generation) {
     const FilmFrame frame = m_shared->entries[index].frame;
     const PlaybackView view = m_shared->view;
-    m_queue.post([this, shared = m_shared, frame, view, index, generation, given] {
+    m_queue.post([this, shared = m_shared, frame, view, index, generation] {
         std::vector<std::uint8_t> jpeg;
         Image picture;
         bool made = false;
@@ -235,11 +239,7 @@ void PlaybackCache::make(int index, std::uint64_t generation,
             ending = shared->ending;
         }
         try {
-            if (given) {
-                made = !ending && EncodeJpeg(*given, jpeg);
-            } else {
-                made = !ending && ComposeFilmFrame(frame, view, picture) && EncodeJpeg(picture, jpeg);
-            }
+            made = !ending && ComposeFilmFrame(frame, view, picture) && EncodeJpeg(picture, jpeg);
         } catch (...) {  // memory that could not be had: the frame is made again later
         }
         std::unique_lock lock(shared->mutex);

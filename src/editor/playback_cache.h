@@ -78,8 +78,7 @@ private:
     struct Entry;
     struct Shared;
     void pump(std::unique_lock<std::mutex>& lock);
-    // Composes the frame's picture on a worker, or encodes the one given.
-    void make(int index, std::uint64_t generation, std::shared_ptr<const Image> given = nullptr);
+    void make(int index, std::uint64_t generation);
 
     std::shared_ptr<Shared> m_shared;
     WorkQueue m_queue;
