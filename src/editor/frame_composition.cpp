@@ -119,4 +119,13 @@ FramePictures SequencePictures::bring(const FrameRecord& frame) {
     return pictures;
 }
 
+void SequencePictures::compose(const FrameRecord& frame, Image& composite) {
+    const FramePictures parts = bring(frame);
+    int width = composite.width();
+    int height = composite.height();
+    if (ComposePictures(parts, width, height, composite)) return;
+    CompositeSizeOf(parts, width, height);
+    m_reporter.report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {}, width, height);
+}
+
 }  // namespace morvel

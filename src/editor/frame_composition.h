@@ -48,6 +48,10 @@ public:
 
     // Brings in the pictures of frame and tells which take part.
     FramePictures bring(const FrameRecord& frame);
+    // Brings in frame's pictures and composes them into composite, which holds the frame before
+    // (its size is carried to a frame without layers). When no composite of the size needed can
+    // be had, that is reported and composite stays the frame before, as the editor shows it.
+    void compose(const FrameRecord& frame, Image& composite);
 
 private:
     Reader m_reader;

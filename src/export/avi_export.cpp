@@ -135,14 +135,7 @@ bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& jo
     AviWriterRecord record{};  // a width of 0: not opened yet
     for (int i = first; i <= last; ++i) {
         if (job.stopRequested && job.stopRequested()) break;
-        const FramePictures parts = pictures.bring(state.frames.at(i));
-        int width = composite.width();
-        int height = composite.height();
-        if (!ComposePictures(parts, width, height, composite)) {
-            CompositeSizeOf(parts, width, height);
-            reporter.report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {}, width,
-                            height);
-        }
+        pictures.compose(state.frames.at(i), composite);
         if (record.width == 0) {
             const int rate = job.frameRate ? job.frameRate() : kDefaultFrameRate;
             record = MakeAviWriterRecord(composite.width(), composite.height(), rate);

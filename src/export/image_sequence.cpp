@@ -152,15 +152,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
         if (!reader.frameReadable(i)) {
             while (!pending.empty()) finishOldest();
         }
-        const FramePictures parts = pictures.bring(state.frames.at(i));
-        int width = composite.width();
-        int height = composite.height();
-        if (!ComposePictures(parts, width, height, composite)) {
-            // The frame is written as the frame before it, as the editor would show it.
-            CompositeSizeOf(parts, width, height);
-            reporter.report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {}, width,
-                            height);
-        }
+        pictures.compose(state.frames.at(i), composite);
         if (pending.size() >= encoding) finishOldest();
 
         auto frame = std::make_shared<Encoding>();
