@@ -306,8 +306,7 @@ const Image& pictureToScale(ProgramState& state) {
 bool takeCanvasMadeAhead(ProgramState& state, const Image& picture) {
     CanvasCache& cache = state.canvasCache;
     Image& canvas = state.images.canvas;
-    const Image ahead = std::move(cache.aheadCanvas);
-    cache.aheadCanvas = Image();
+    const Image ahead = std::move(cache.aheadCanvas);  // used at most once
     const ViewState& view = state.view;
     if (ahead.empty() || &picture != &state.images.composite ||
         cache.aheadComposite != picture.data() || cache.aheadZoom != view.zoom ||

@@ -152,7 +152,6 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
         }
         return std::find(wanted.begin(), wanted.end(), neighbour->files) == wanted.end();
     });
-    std::vector<std::shared_ptr<Neighbour>> made;
     for (const FrameFiles& files : wanted) {
         const bool held = std::any_of(m_neighbours.begin(), m_neighbours.end(),
                                       [&](const auto& neighbour) { return neighbour->files == files; });
@@ -183,9 +182,6 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
         neighbour->canvasWidth = state.images.canvas.width();
         neighbour->canvasHeight = state.images.canvas.height();
         m_neighbours.push_back(neighbour);
-        made.push_back(neighbour);
-    }
-    for (const std::shared_ptr<Neighbour>& neighbour : made) {
         m_queue.post([neighbour] {
             std::array<Image, 3> pictures;
             std::array<FileStamp, 3> stamps;

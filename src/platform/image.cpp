@@ -31,6 +31,14 @@ Image::~Image() {
     ReturnPixelBuffer(std::move(m_pixels));
 }
 
+Image::Image(Image&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)),
+      m_height(std::exchange(other.m_height, 0)),
+      m_stride(std::exchange(other.m_stride, 0)),
+      m_pixels(std::move(other.m_pixels)) {
+    other.m_pixels.clear();
+}
+
 Image& Image::operator=(Image&& other) noexcept {
     if (this == &other) return *this;
     ReturnPixelBuffer(std::move(m_pixels));

@@ -21,7 +21,7 @@ public:
     Image() = default;
     ~Image();
     Image(const Image&) = default;
-    Image(Image&&) noexcept = default;
+    Image(Image&& other) noexcept;  // leaves other empty
     Image& operator=(const Image&) = default;
     Image& operator=(Image&& other) noexcept;
 
