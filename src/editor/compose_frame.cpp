@@ -23,8 +23,7 @@ constexpr int kChanged[2] = {kLayer1Changed, kLayer2Changed};
 // the work image keeps it.
 template <typename Load>
 bool loadSettingAside(ProgramState& state, Image& work, const std::string& was, Load load) {
-    Image previous = std::move(work);
-    work = Image();
+    Image previous = std::move(work);  // leaves work empty
     if (!load()) {
         work = std::move(previous);
         return false;
