@@ -1,7 +1,7 @@
 // Our bitmap reader on any bytes; whatever it reads must survive our writer and reader unchanged.
 #include <cstdlib>
 
-#include "platform/bmp_codec.h"
+#include "codecs/bmp_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     morvel::Image picture;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "import/avi_frames.h"
-#include "platform/bmp_codec.h"
+#include "codecs/bmp_codec.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/project_file.h"
 
 namespace {

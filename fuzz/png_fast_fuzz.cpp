@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/png_codec.h"
-#include "platform/png_fast_reader.h"
-#include "platform/shrink_picture.h"
+#include "codecs/png_codec.h"
+#include "codecs/png_fast_reader.h"
+#include "codecs/shrink_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

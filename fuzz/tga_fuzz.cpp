@@ -1,5 +1,5 @@
 // Our Targa reader on any bytes.
-#include "platform/tga_codec.h"
+#include "codecs/tga_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     morvel::Image picture;

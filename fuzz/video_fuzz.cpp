@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/video_reader.h"
+#include "codecs/video_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path =

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "platform/single_instance.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"

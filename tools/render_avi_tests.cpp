@@ -9,7 +9,7 @@
 #include "editor/frame_selection.h"
 #include "export/avi_export.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "session/project_lifecycle.h"
 #include "test_support/external_tools.h"
 #include "test_support/pictures.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

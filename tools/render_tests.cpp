@@ -11,7 +11,7 @@
 #include "editor/blend.h"
 #include "export/image_sequence.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"

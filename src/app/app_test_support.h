@@ -9,7 +9,7 @@
 #include "app/event.h"
 #include "app/main_window.h"
 #include "editor/frame_selection.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/program_state.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"

@@ -12,7 +12,7 @@
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "i18n/load_language.h"
-#include "platform/load_result.h"
+#include "codecs/load_result.h"
 
 namespace morvel {
 namespace {

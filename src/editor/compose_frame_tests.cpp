@@ -7,7 +7,7 @@
 #include "editor/masks.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"

@@ -12,7 +12,7 @@
 #include "editor/frame_composition.h"
 #include "import/avi_frames.h"
 #include "platform/file_stamp.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

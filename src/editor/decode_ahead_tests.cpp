@@ -7,7 +7,7 @@
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
 #include "editor/zoom.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"

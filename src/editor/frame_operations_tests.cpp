@@ -13,7 +13,7 @@
 #include "editor/undo_history.h"
 #include "import/avi_frames.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/external_tools.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"

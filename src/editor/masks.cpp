@@ -1,7 +1,7 @@
 #include "editor/masks.h"
 
 #include "import/layer_picture.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

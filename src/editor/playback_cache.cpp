@@ -11,11 +11,11 @@
 #include "import/layer_picture.h"
 #include "import/video_pool.h"
 #include "platform/files.h"
-#include "platform/jpeg_codec.h"
+#include "codecs/jpeg_codec.h"
 #include "platform/file_stamp.h"
-#include "platform/picture_io.h"
-#include "platform/png_fast_reader.h"
-#include "platform/shrink_picture.h"
+#include "codecs/picture_io.h"
+#include "codecs/png_fast_reader.h"
+#include "codecs/shrink_picture.h"
 
 namespace morvel {
 

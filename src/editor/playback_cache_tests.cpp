@@ -8,7 +8,7 @@
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
 #include "platform/null_shell.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "editor/masks.h"
-#include "platform/load_result.h"
+#include "codecs/load_result.h"
 #include "test_support/editor_scene.h"
 
 namespace morvel {

@@ -11,7 +11,7 @@
 #include "editor/frame_selection.h"
 #include "export/stretch_picture.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "platform/shared_library.h"
 #include "test_support/external_tools.h"
 #include "test_support/pictures.h"

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "import/avi_frames.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "import/video_pool.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/program_state.h"
 
 namespace morvel {

@@ -4,7 +4,7 @@
 
 #include "import/avi_frames.h"
 #include "import/video_pool.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

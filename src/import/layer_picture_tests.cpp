@@ -6,7 +6,7 @@
 #include <string>
 
 #include "import/avi_frames.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"

@@ -9,8 +9,8 @@
 
 #include "import/thumbnail.h"
 #include "platform/md5.h"
-#include "platform/png_chunks.h"
-#include "platform/png_codec.h"
+#include "codecs/png_chunks.h"
+#include "codecs/png_codec.h"
 #include "platform/private_files.h"
 
 namespace morvel {

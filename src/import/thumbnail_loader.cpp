@@ -7,7 +7,7 @@
 #include "import/avi_frames.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_cache.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/image.h"
-#include "platform/video_reader.h"
+#include "codecs/video_reader.h"
 
 namespace morvel {
 

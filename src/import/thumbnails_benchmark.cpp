@@ -19,7 +19,7 @@
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 
 namespace morvel {
 namespace {

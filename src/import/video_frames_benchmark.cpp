@@ -15,7 +15,7 @@
 #include "import/avi_frames.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "platform/video_reader.h"
+#include "codecs/video_reader.h"
 
 namespace morvel {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/image.h"
-#include "platform/load_result.h"
-#include "platform/video_reader.h"
+#include "codecs/load_result.h"
+#include "codecs/video_reader.h"
 
 namespace morvel {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "platform/process.h"
 #include "project/program_icon.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/program_icon.h"
 #include "test_support/external_tools.h"
 #include "test_support/recording_shell.h"

@@ -12,7 +12,7 @@
 #include "platform/image.h"
 #include "platform/program_files.h"
 #include "platform/shell.h"
-#include "platform/video_reader.h"
+#include "codecs/video_reader.h"
 #include "project/frame_list.h"
 #include "project/mask_history.h"
 #include "project/tool_id.h"

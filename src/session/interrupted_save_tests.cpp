@@ -13,7 +13,7 @@
 
 #include "editor/frame_selection.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"

@@ -14,7 +14,7 @@
 
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
 

@@ -10,7 +10,7 @@
 #include "editor/undo_history.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "project/project_file.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"

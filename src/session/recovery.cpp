@@ -8,7 +8,7 @@
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "platform/session_folder.h"
 #include "platform/text.h"
 #include "project/session_journal.h"

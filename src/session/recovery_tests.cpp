@@ -14,7 +14,7 @@
 #include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/gadgets.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "platform/session_folder.h"
 #include "project/session_journal.h"
 #include "session/project_lifecycle.h"

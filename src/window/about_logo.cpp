@@ -1,6 +1,6 @@
 #include "window/about_logo.h"
 
-#include "platform/jpeg_codec.h"
+#include "codecs/jpeg_codec.h"
 
 namespace morvel {
 

@@ -15,7 +15,7 @@
 #include "app/dispatch.h"
 #include "app/main_window.h"
 #include "editor/frame_selection.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 #include "window/qt_shell.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/png_codec.h"
+#include "codecs/png_codec.h"
 #include "project/program_icon.h"
 
 int main(int argc, char** argv) {

@@ -12,7 +12,7 @@
 #include "editor/mask_tools.h"
 #include "platform/gadgets.h"
 #include "platform/null_shell.h"
-#include "platform/picture_io.h"
+#include "codecs/picture_io.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
