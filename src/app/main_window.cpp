@@ -253,12 +253,12 @@ bool BuildMainWindow(ProgramState& state) {
 }
 
 void LayoutMainWindow(ProgramState& state) {
-    Shell& shell = state.shell;
-    ClientSize client = shell.clientSize();
-    if (client.width < kMinClientWidth) shell.setClientSize(kMinClientWidth, client.height);
-    client = shell.clientSize();
-    if (client.height < kMinClientHeight) shell.setClientSize(client.width, kMinClientHeight);
-    client = shell.clientSize();
+    MainWindowShell& window = state.shell;
+    ClientSize client = window.clientSize();
+    if (client.width < kMinClientWidth) window.setClientSize(kMinClientWidth, client.height);
+    client = window.clientSize();
+    if (client.height < kMinClientHeight) window.setClientSize(client.width, kMinClientHeight);
+    client = window.clientSize();
     const int w = client.width;
     const int h = client.height;
 
@@ -274,15 +274,15 @@ void LayoutMainWindow(ProgramState& state) {
     }
     state.images.canvas = std::move(*canvas);
     InvalidateCanvas(state);
-    shell.placeGadget(+Gadget::VerticalScrollBar, canvasWidth + kCanvasX, kCanvasY,
-                      kScrollBarThickness, canvasHeight);
-    shell.placeGadget(+Gadget::HorizontalScrollBar, kCanvasX, canvasHeight + kCanvasY, canvasWidth,
-                      kScrollBarThickness);
+    window.placeGadget(+Gadget::VerticalScrollBar, canvasWidth + kCanvasX, kCanvasY,
+                       kScrollBarThickness, canvasHeight);
+    window.placeGadget(+Gadget::HorizontalScrollBar, kCanvasX, canvasHeight + kCanvasY, canvasWidth,
+                       kScrollBarThickness);
     UpdateScrollBars(state);
     RedrawCanvas(state, -1, -1, 0, 0);
-    shell.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
-                      kLayerRowsHeight);
-    shell.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);
+    window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
+                       kLayerRowsHeight);
+    window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);
 }
 
 }  // namespace morvel

@@ -25,12 +25,12 @@ void ViewMenu(ProgramState& state, MenuItem item) {
         default:
             return;
     }
-    Shell& shell = state.shell;
-    shell.checkMenuItem(+MenuItem::ViewLayer1, view.canvasPicture == CanvasPicture::Layer1);
-    shell.checkMenuItem(+MenuItem::ViewLayer2, view.canvasPicture == CanvasPicture::Layer2);
-    shell.checkMenuItem(+MenuItem::ViewResult, view.canvasPicture == CanvasPicture::Result);
-    shell.checkMenuItem(+MenuItem::ShowMask, view.maskOverlay);
-    shell.checkMenuItem(+MenuItem::OnionSkin, view.onionSkin);
+    MainWindowShell& window = state.shell;
+    window.checkMenuItem(+MenuItem::ViewLayer1, view.canvasPicture == CanvasPicture::Layer1);
+    window.checkMenuItem(+MenuItem::ViewLayer2, view.canvasPicture == CanvasPicture::Layer2);
+    window.checkMenuItem(+MenuItem::ViewResult, view.canvasPicture == CanvasPicture::Result);
+    window.checkMenuItem(+MenuItem::ShowMask, view.maskOverlay);
+    window.checkMenuItem(+MenuItem::OnionSkin, view.onionSkin);
     const CanvasCache& last = state.canvasCache;  // keeps the brush outline where it was
     RedrawCanvas(state, last.lastX, last.lastY, last.lastW, last.lastH);
 }

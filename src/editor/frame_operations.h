@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/shell.h"
+#include "platform/frame_strip_shell.h"
 #include "project/program_state.h"
 
 namespace morvel {

@@ -63,8 +63,8 @@ std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where
 
 void ErrorReporter::report(ErrorKind kind, ErrorPlace where, int nr, const std::string& file, int w,
                            int h) const {
-    m_shell.showError(m_texts[Text::ErrorsTitle],
-                      BuildErrorText(m_texts, kind, static_cast<int>(where), nr, file, w, h));
+    m_dialogs.showError(m_texts[Text::ErrorsTitle],
+                        BuildErrorText(m_texts, kind, static_cast<int>(where), nr, file, w, h));
 }
 
 }  // namespace morvel

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "i18n/language_table.h"
-#include "platform/shell.h"
+#include "platform/dialogs.h"
 
 namespace morvel {
 
@@ -49,18 +49,19 @@ enum class ErrorPlace : int {
 std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where, int nr,
                            const std::string& file, int w, int h);
 
-// The one way the program reports a failure: builds the text and shows it through the shell
+// The one way the program reports a failure: builds the text and shows it in an error box
 // with the caption of the "title" text of group Errors.
 class ErrorReporter {
 public:
-    ErrorReporter(const LanguageTable& texts, Shell& shell) : m_texts(texts), m_shell(shell) {}
+    ErrorReporter(const LanguageTable& texts, Dialogs& dialogs)
+        : m_texts(texts), m_dialogs(dialogs) {}
 
     void report(ErrorKind kind, ErrorPlace where, int nr, const std::string& file = {}, int w = 0,
                 int h = 0) const;
 
 private:
     const LanguageTable& m_texts;
-    Shell& m_shell;
+    Dialogs& m_dialogs;
 };
 
 }  // namespace morvel

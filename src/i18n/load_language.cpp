@@ -45,12 +45,13 @@ std::vector<std::string> ListLanguages(const std::vector<std::string>& folders) 
     return languages;
 }
 
-void LoadLanguage(Language& language, Shell& shell, const ProgramFiles& files, std::string name) {
+void LoadLanguage(Language& language, Dialogs& dialogs, const ProgramFiles& files,
+                  std::string name) {
     if (name.empty()) name = ReadSettingsFile(files.settingsFolder);
     language.available = ListLanguages(files.languageFolders);
     if (name.empty() && !language.available.empty())
-        name = shell.chooseLanguage(language.available,
-                                    LanguageOfLocale(language.available, MessagesLocale()));
+        name = dialogs.chooseLanguage(language.available,
+                                      LanguageOfLocale(language.available, MessagesLocale()));
     language.current = name;
 
     // The last folder holding the file wins; a file there that cannot be read gives the defaults.
@@ -68,9 +69,9 @@ void LoadLanguage(Language& language, Shell& shell, const ProgramFiles& files, s
     }
 }
 
-void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
+void LoadLanguage(Language& language, Dialogs& dialogs, const std::string& programFolder,
                   std::string name) {
-    LoadLanguage(language, shell, FilesBesideProgram(programFolder), std::move(name));
+    LoadLanguage(language, dialogs, FilesBesideProgram(programFolder), std::move(name));
 }
 
 }  // namespace morvel

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "i18n/language.h"
+#include "platform/dialogs.h"
 #include "platform/program_files.h"
-#include "platform/shell.h"
 
 namespace morvel {
 
@@ -23,14 +23,16 @@ std::vector<std::string> ListLanguages(const std::string& programFolder);
 std::vector<std::string> ListLanguages(const std::vector<std::string>& folders);
 
 // Sets the language in use. An empty name means the one in the settings file; if that is empty
-// too and language files exist, the user chooses one through the shell, offered the one that the
-// user's locale speaks. The name (even one without a file) becomes the current language; its file
+// too and language files exist, the user chooses one in the language chooser, offered the one that
+// the user's locale speaks. The name (even one without a file) becomes the current language; its
+// file
 // "<folder><name>.language" from the last language folder that holds it, if it can be read, fills
 // the texts, every other text keeps its built-in default. Reports nothing.
-void LoadLanguage(Language& language, Shell& shell, const ProgramFiles& files, std::string name);
+void LoadLanguage(Language& language, Dialogs& dialogs, const ProgramFiles& files,
+                  std::string name);
 
 // The same with every file in the program's folder.
-void LoadLanguage(Language& language, Shell& shell, const std::string& programFolder,
+void LoadLanguage(Language& language, Dialogs& dialogs, const std::string& programFolder,
                   std::string name);
 
 }  // namespace morvel

@@ -6,12 +6,12 @@
 
 namespace morvel {
 
-ImportProgress::ImportProgress(Shell& shell, const LanguageTable& texts,
+ImportProgress::ImportProgress(Progress& dialog, const LanguageTable& texts,
                                std::chrono::milliseconds delay)
-    : m_shell(shell), m_texts(texts), m_start(std::chrono::steady_clock::now()), m_delay(delay) {}
+    : m_dialog(dialog), m_texts(texts), m_start(std::chrono::steady_clock::now()), m_delay(delay) {}
 
 ImportProgress::~ImportProgress() {
-    if (m_shown) m_shell.hideProgress();
+    if (m_shown) m_dialog.hideProgress();
 }
 
 bool ImportProgress::step(const ImportStep& step) {
@@ -26,7 +26,7 @@ bool ImportProgress::step(const ImportStep& step) {
     label = ReplaceAll(label, "$N", std::to_string(step.n));
     shown.label = ReplaceAll(label, "$FILE", step.fileName);
     shown.cancel = m_texts[Text::ProgressCancel];
-    m_cancelled = !m_shell.showProgress(shown) && step.cancellable;
+    m_cancelled = !m_dialog.showProgress(shown) && step.cancellable;
     return !m_cancelled;
 }
 

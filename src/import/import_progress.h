@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "i18n/language_table.h"
-#include "platform/shell.h"
+#include "platform/progress.h"
 
 namespace morvel {
 
@@ -13,7 +13,7 @@ namespace morvel {
 // stays. The dialog closes when this object goes away.
 class ImportProgress {
 public:
-    ImportProgress(Shell& shell, const LanguageTable& texts, std::chrono::milliseconds delay);
+    ImportProgress(Progress& dialog, const LanguageTable& texts, std::chrono::milliseconds delay);
     ~ImportProgress();
     ImportProgress(const ImportProgress&) = delete;
     ImportProgress& operator=(const ImportProgress&) = delete;
@@ -24,7 +24,7 @@ public:
     bool cancelled() const { return m_cancelled; }
 
 private:
-    Shell& m_shell;
+    Progress& m_dialog;
     const LanguageTable& m_texts;
     const std::chrono::steady_clock::time_point m_start;
     const std::chrono::milliseconds m_delay;

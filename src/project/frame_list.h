@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_strip_shell.h"
 #include "platform/image.h"
-#include "platform/shell.h"
 
 namespace morvel {
 

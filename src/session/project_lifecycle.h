@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/shell.h"
+#include "platform/dialogs.h"
 #include "project/program_state.h"
 
 namespace morvel {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "i18n/language_table.h"
+#include "platform/dialogs.h"
 #include "platform/save_window_plan.h"
-#include "platform/shell.h"
 
 namespace morvel {
 

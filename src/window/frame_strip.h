@@ -7,8 +7,8 @@
 #include <map>
 
 #include "app/event.h"
+#include "platform/frame_strip_shell.h"
 #include "platform/image.h"
-#include "platform/shell.h"
 
 namespace morvel {
 

@@ -46,28 +46,41 @@ public:
     // stays open to the user; the other menus are inactive.
     void setPlaying(bool playing);
 
+    // Dialogs
     void showError(const std::string& caption, const std::string& text) override;
+    void showMessage(const std::string& caption, const std::string& text) override;
     Answer ask(const std::string& title, const std::string& text) override;
     FileChoice requestOpenFile(const FileRequest& request) override;
     FileChoice requestSaveFile(const FileRequest& request) override;
-    std::string chooseLanguage(const std::vector<std::string>& languages,
-                               std::size_t preselected) override;
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
+    std::string requestFolder(const std::string& title) override;
+    std::string chooseLanguage(const std::vector<std::string>& languages,
+                               std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
-    void setWindowTitle(const std::string& title) override;
+
+    // Progress
+    bool showProgress(const ImportStep& step) override;
+    void hideProgress() override;
+
+    // MainWindowShell
     bool buildMainWindow(const MainWindowPlan& plan) override;
+    void setWindowTitle(const std::string& title) override;
     ClientSize clientSize() override;
     void setClientSize(int width, int height) override;
     void placeGadget(int gadget, int x, int y, int width, int height) override;
+    void enableMenuItem(int item, bool enabled) override;
+    void checkMenuItem(int item, bool checked) override;
     void openAddress(const std::string& address) override;
+
+    // GadgetShell
     void showGadget(int gadget, bool shown) override;
     void enableGadget(int gadget, bool enabled) override;
     int gadgetState(int gadget) override;
     void setScrollBar(int gadget, int maximum, int page, int position) override;
     void showBrushShape(int imageNumber) override;
-    void presentCanvas(int left, int top, int right, int bottom) override;
-    void pause(int milliseconds) override;
+
+    // FrameStripShell
     GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
                                        const std::string& tooltip) override;
     void moveThumbnailGadget(GadgetHandle gadget, int x) override;
@@ -75,14 +88,12 @@ public:
     void setFrameStripWidth(int width) override;
     void moveFrameMarker(int x) override;
     void ensureFrameVisible(int x, int width) override;
-    void enableMenuItem(int item, bool enabled) override;
-    void checkMenuItem(int item, bool checked) override;
-    std::string requestFolder(const std::string& title) override;
-    void showMessage(const std::string& caption, const std::string& text) override;
     void showPopupMenu(int x, int y) override;
     DropAction dragThumbnail(const Image& thumbnail) override;
-    bool showProgress(const ImportStep& step) override;
-    void hideProgress() override;
+
+    // CanvasShell
+    void presentCanvas(int left, int top, int right, int bottom) override;
+    void pause(int milliseconds) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

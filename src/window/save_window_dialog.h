@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/dialogs.h"
 #include "platform/save_window_plan.h"
-#include "platform/shell.h"
 
 class QAbstractItemView;
 class QComboBox;

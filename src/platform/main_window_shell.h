@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "platform/main_window_plan.h"
+
+namespace morvel {
+
+// The size of the main window's client area below the menu bar.
+struct ClientSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The main window as a whole: building it, its title and size, the place of its gadgets, its
+// menu bar's items, and the system's handler of addresses.
+class MainWindowShell {
+public:
+    virtual ~MainWindowShell() = default;
+
+    // Builds the main window as the plan says, replacing the one that exists with its menus and
+    // gadgets, and shows it. False when the window cannot be opened.
+    virtual bool buildMainWindow(const MainWindowPlan& plan) = 0;
+    virtual void setWindowTitle(const std::string& title) = 0;
+    virtual ClientSize clientSize() = 0;
+    // Resizes the main window so that its client area below the menu bar has this size.
+    virtual void setClientSize(int width, int height) = 0;
+    // Moves and sizes a gadget of the main window (client coordinates below the menu bar).
+    virtual void placeGadget(int gadget, int x, int y, int width, int height) = 0;
+    // Enables or disables a menu item of the menu bar by number.
+    virtual void enableMenuItem(int item, bool enabled) = 0;
+    // Sets or clears the check mark of a checkable menu item of the menu bar.
+    virtual void checkMenuItem(int item, bool checked) = 0;
+    // Opens an address (a web or file: address) with the system's handler; does not wait.
+    virtual void openAddress(const std::string& address) = 0;
+};
+
+}  // namespace morvel
