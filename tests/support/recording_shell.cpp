@@ -74,6 +74,11 @@ std::string RecordingShell::requestText(const std::string& title, const std::str
     return takeFront(textAnswers, std::string());
 }
 
+std::string RecordingShell::requestFolder(const std::string& title) {
+    folderRequests.push_back(title);
+    return takeFront(folderAnswers, std::string());
+}
+
 DropAction RecordingShell::dragThumbnail(const Image& thumbnail) {
     if (thumbnail.empty()) throw std::logic_error("dragging a thumbnail without a picture");
     ++drags;

@@ -12,29 +12,101 @@
 namespace morvel::testing {
 
 // A Shell for tests: records what the core shows and answers from scripted queues. An empty
-// queue answers No / cancel / "".
+// queue answers No / cancel / "". Its parts follow the Shell's roles.
 class RecordingShell : public Shell {
 public:
+    // ---- Dialogs ----
     struct Message {
         std::string caption;
         std::string text;
     };
-
     std::vector<Message> errors;
+    std::vector<Message> messages;  // plain message boxes
     std::vector<std::string> questions;
+    std::deque<Answer> answers;
     std::vector<FileRequest> openRequests;
+    std::deque<FileChoice> openAnswers;
     std::vector<FileRequest> saveRequests;
+    std::deque<FileChoice> saveAnswers;
+    // Input requesters shown (title, message, default answer) and the texts they answer; an
+    // empty queue cancels.
+    struct TextRequest {
+        std::string title;
+        std::string message;
+        std::string defaultText;
+    };
+    std::vector<TextRequest> textRequests;
+    std::deque<std::string> textAnswers;
+    std::vector<std::string> folderRequests;  // their titles
+    std::deque<std::string> folderAnswers;
     std::vector<std::vector<std::string>> languageChoices;
     std::vector<std::size_t> languagePreselections;  // the position chosen for each
-    std::vector<std::string> windowTitles;
-    int canvasRedraws = 0;  // canvas presentations
-    struct Area {
-        int left = 0, top = 0, right = 0, bottom = 0;
-    };
-    Area lastPresented;  // the canvas pixels the last presentation named
-    std::vector<int> pauses;
+    std::deque<std::string> languageAnswers;
+    // Each save window shown is answered by the next entry: fields to confirm, or nothing to
+    // cancel.
+    std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
+    std::vector<SaveWindowFields> saveWindowsShown;
+    std::vector<SaveWindowPlan> saveWindowPlans;
 
-    // Main-window gadgets: visibility, enabled state, state (scroll position, spin value).
+    void showError(const std::string& caption, const std::string& text) override;
+    void showMessage(const std::string& caption, const std::string& text) override {
+        messages.push_back({caption, text});
+    }
+    Answer ask(const std::string& title, const std::string& text) override;
+    FileChoice requestOpenFile(const FileRequest& request) override;
+    FileChoice requestSaveFile(const FileRequest& request) override;
+    std::string requestText(const std::string& title, const std::string& message,
+                            const std::string& defaultText) override;
+    std::string requestFolder(const std::string& title) override;
+    std::string chooseLanguage(const std::vector<std::string>& languages,
+                               std::size_t preselected) override;
+    bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
+
+    // The error texts only, for short assertions.
+    std::vector<std::string> errorTexts() const;
+
+    // ---- Progress ----
+    // Every step shown; the dialog's cancel button is pressed at the step with this number
+    // (counted from 1 over the whole test; 0 = never).
+    std::vector<ImportStep> progressSteps;
+    int cancelProgressAtStep = 0;
+    bool progressShown = false;
+    int progressHidden = 0;
+
+    bool showProgress(const ImportStep& step) override;
+    void hideProgress() override;
+
+    // ---- MainWindowShell ----
+    // Every build (the last one is the window shown), whether the next build fails, the client
+    // area below the menu bar, and where the layout placed the gadgets.
+    std::vector<MainWindowPlan> windowsBuilt;
+    bool failWindowBuild = false;
+    std::vector<std::string> windowTitles;
+    ClientSize client{680, 600};
+    std::vector<ClientSize> clientResizes;
+    struct Placement {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const Placement&) const = default;
+    };
+    std::map<int, Placement> placements;
+    std::map<int, bool> menuItemEnabled;  // menu items the core enabled or disabled
+    std::map<int, bool> menuItemChecked;  // check marks the core set or cleared
+    std::vector<std::string> openedAddresses;
+
+    bool buildMainWindow(const MainWindowPlan& plan) override;
+    void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
+    ClientSize clientSize() override { return client; }
+    void setClientSize(int width, int height) override;
+    void placeGadget(int gadget, int x, int y, int width, int height) override;
+    void enableMenuItem(int item, bool enabled) override { menuItemEnabled[item] = enabled; }
+    void checkMenuItem(int item, bool checked) override { menuItemChecked[item] = checked; }
+    void openAddress(const std::string& address) override { openedAddresses.push_back(address); }
+
+    // ---- GadgetShell ----
+    // Visibility, enabled state, state (scroll position, spin value).
     std::map<int, bool> gadgetShown;
     std::map<int, bool> gadgetEnabled;
     std::map<int, int> gadgetStates;
@@ -45,6 +117,13 @@ public:
     std::map<int, ScrollBar> scrollBars;  // a scroll bar's position is its gadget state
     int brushShapeShown = 0;
 
+    void showGadget(int gadget, bool shown) override { gadgetShown[gadget] = shown; }
+    void enableGadget(int gadget, bool enabled) override { gadgetEnabled[gadget] = enabled; }
+    int gadgetState(int gadget) override { return gadgetStates[gadget]; }
+    void setScrollBar(int gadget, int maximum, int page, int position) override;
+    void showBrushShape(int imageNumber) override { brushShapeShown = imageNumber; }
+
+    // ---- FrameStripShell ----
     // The thumbnail gadgets alive, by handle: where they are and what they show.
     struct Thumbnail {
         int x = 0;
@@ -64,90 +143,6 @@ public:
         bool operator==(const Columns&) const = default;
     };
     std::vector<Columns> frameStripShown;  // every ensureFrameVisible
-    std::map<int, bool> menuItemEnabled;   // menu items the core enabled or disabled
-    std::map<int, bool> menuItemChecked;   // check marks the core set or cleared
-
-    // The main window: every build (the last one is the window shown), whether the next build
-    // fails, the client area below the menu bar, and where the layout placed the gadgets.
-    std::vector<MainWindowPlan> windowsBuilt;
-    bool failWindowBuild = false;
-    ClientSize client{680, 600};
-    std::vector<ClientSize> clientResizes;
-    struct Placement {
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        bool operator==(const Placement&) const = default;
-    };
-    std::map<int, Placement> placements;
-    std::vector<std::string> openedAddresses;
-
-    std::deque<Answer> answers;
-    std::deque<FileChoice> openAnswers;
-    std::deque<FileChoice> saveAnswers;
-    std::deque<std::string> languageAnswers;
-    // Each save window shown is answered by the next entry: fields to confirm, or nothing to
-    // cancel.
-    std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
-    std::vector<SaveWindowFields> saveWindowsShown;
-    std::vector<SaveWindowPlan> saveWindowPlans;
-    // Input requesters shown (title, message, default answer) and the texts they answer; an
-    // empty queue cancels.
-    struct TextRequest {
-        std::string title;
-        std::string message;
-        std::string defaultText;
-    };
-    std::vector<TextRequest> textRequests;
-    std::deque<std::string> textAnswers;
-    std::vector<std::string> folderRequests;  // their titles
-    std::deque<std::string> folderAnswers;
-    std::string requestFolder(const std::string& title) override {
-        folderRequests.push_back(title);
-        if (folderAnswers.empty()) return {};
-        std::string folder = folderAnswers.front();
-        folderAnswers.pop_front();
-        return folder;
-    }
-
-    void showError(const std::string& caption, const std::string& text) override;
-    Answer ask(const std::string& title, const std::string& text) override;
-    FileChoice requestOpenFile(const FileRequest& request) override;
-    FileChoice requestSaveFile(const FileRequest& request) override;
-    std::string chooseLanguage(const std::vector<std::string>& languages,
-                               std::size_t preselected) override;
-    bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
-    void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
-    bool buildMainWindow(const MainWindowPlan& plan) override;
-    ClientSize clientSize() override { return client; }
-    void setClientSize(int width, int height) override;
-    void placeGadget(int gadget, int x, int y, int width, int height) override;
-    void openAddress(const std::string& address) override { openedAddresses.push_back(address); }
-    void showGadget(int gadget, bool shown) override { gadgetShown[gadget] = shown; }
-    void enableGadget(int gadget, bool enabled) override { gadgetEnabled[gadget] = enabled; }
-    int gadgetState(int gadget) override { return gadgetStates[gadget]; }
-    void setScrollBar(int gadget, int maximum, int page, int position) override;
-    void showBrushShape(int imageNumber) override { brushShapeShown = imageNumber; }
-    void presentCanvas(int left, int top, int right, int bottom) override {
-        ++canvasRedraws;
-        lastPresented = {left, top, right, bottom};
-    }
-    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
-    GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
-                                       const std::string& tooltip) override;
-    void moveThumbnailGadget(GadgetHandle gadget, int x) override;
-    void destroyThumbnailGadget(GadgetHandle gadget) override;
-    void setFrameStripWidth(int width) override { frameStripWidth = width; }
-    void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
-    void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
-    void enableMenuItem(int item, bool enabled) override { menuItemEnabled[item] = enabled; }
-    void checkMenuItem(int item, bool checked) override { menuItemChecked[item] = checked; }
-    std::string requestText(const std::string& title, const std::string& message,
-                            const std::string& defaultText) override;
-
-    // Frame strip operations.
-    std::vector<Message> messages;  // plain message boxes
     struct Point {
         int x = 0;
         int y = 0;
@@ -158,23 +153,30 @@ public:
     int drags = 0;
     std::function<void()> duringDrag;
     std::deque<DropAction> dragAnswers;
-    // Progress dialog: every step shown; the dialog's cancel button is pressed at the step with
-    // this number (counted from 1 over the whole test; 0 = never).
-    std::vector<ImportStep> progressSteps;
-    int cancelProgressAtStep = 0;
-    bool progressShown = false;
-    int progressHidden = 0;
 
-    void showMessage(const std::string& caption, const std::string& text) override {
-        messages.push_back({caption, text});
-    }
+    GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
+                                       const std::string& tooltip) override;
+    void moveThumbnailGadget(GadgetHandle gadget, int x) override;
+    void destroyThumbnailGadget(GadgetHandle gadget) override;
+    void setFrameStripWidth(int width) override { frameStripWidth = width; }
+    void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
+    void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
     void showPopupMenu(int x, int y) override { popupMenus.push_back({x, y}); }
     DropAction dragThumbnail(const Image& thumbnail) override;
-    bool showProgress(const ImportStep& step) override;
-    void hideProgress() override;
 
-    // The error texts only, for short assertions.
-    std::vector<std::string> errorTexts() const;
+    // ---- CanvasShell ----
+    int canvasRedraws = 0;  // canvas presentations
+    struct Area {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    Area lastPresented;  // the canvas pixels the last presentation named
+    std::vector<int> pauses;
+
+    void presentCanvas(int left, int top, int right, int bottom) override {
+        ++canvasRedraws;
+        lastPresented = {left, top, right, bottom};
+    }
+    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
 };
 
 }  // namespace morvel::testing
