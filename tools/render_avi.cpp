@@ -10,7 +10,7 @@ namespace morvel {
 void RenderAvi(ProgramState& state, const RenderOptions& options,
                std::function<void(int written, int total)> progress,
                std::function<bool()> stopRequested) {
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     AviVideoJob job;
     job.path = ReplaceExtension(options.output, ".avi");
     job.frameRate = [&] { return options.fps; };

@@ -59,18 +59,18 @@ protected:
             ASSERT_TRUE(
                 SavePictureFile(i == 2 ? GradientPicture(50, 30, 9) : GradientPicture(40, 24, i),
                                 path, PictureFormat::Png));
-            state.frames.last();
-            FrameRecord& frame = state.frames.add();
+            state.document.frames.last();
+            FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = path;
             if (i == 1) {
-                frame.maskNumber = state.nextMaskNumber++;
+                frame.maskNumber = state.document.masks.nextNumber++;
                 ASSERT_TRUE(SavePictureFile(
                     GreyMask(40, 24, [](int x, int) { return std::uint8_t(x * 6); }),
-                    state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+                    state.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
             }
         }
         RefreshFrameStrip(state, 0);
-        state.header = {project.file("Film.mvl"), "Film", "", "", "$Nr.mask", ""};
+        state.document.header = {project.file("Film.mvl"), "Film", "", "", "$Nr.mask", ""};
         SaveProject(state, false);
         ASSERT_TRUE(shell.errors.empty());
         ::setenv("AVISERV_CODEC", "ffv1", 1);
@@ -108,7 +108,7 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     EXPECT_EQ(decoded(output.file("render.avi")), fromWindow);
 
     // Frame 2 carries its mask: the decoded frame is the composite.
-    state.frames.selectIndex(1);
+    state.document.frames.selectIndex(1);
     ComposeFrame(state, 0);
     const Image& composite = state.images.composite;
     std::string expected;

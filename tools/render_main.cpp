@@ -137,7 +137,7 @@ int render(const RenderOptions& options) {
     LoadLanguage(state.language, shell, state.files, "");
 
     OpenProject(state, options.project);
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     if (count == 0) {
         CloseProject(state);
         return shell.errorCount() > 0 ? 1 : 0;

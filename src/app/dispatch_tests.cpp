@@ -140,11 +140,11 @@ TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
         shell.answers = {Answer::Cancel};
         EXPECT_EQ(dispatch(close), LoopStep::Continue);
         EXPECT_EQ(shell.questions.size(), 1u);
-        EXPECT_EQ(state.frames.size(), 1);
+        EXPECT_EQ(state.document.frames.size(), 1);
 
         shell.answers = {Answer::No};
         EXPECT_EQ(dispatch(close), LoopStep::End);
-        EXPECT_EQ(state.frames.size(), 0);
+        EXPECT_EQ(state.document.frames.size(), 0);
     }
     // Without frames nothing is asked.
     shell.questions.clear();
@@ -163,23 +163,23 @@ TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {
     Event drop = MouseEvent(EventKind::Drop, 30, 47);
     drop.drop = {false, a + "\n" + b, 130};
     dispatch(drop);
-    ASSERT_EQ(state.frames.size(), 4);
-    EXPECT_EQ(state.frames.at(2).layerSource[0], a);
-    EXPECT_EQ(state.frames.at(3).layerSource[0], b);
-    EXPECT_TRUE(state.frames.at(2).layerSource[1].empty());
+    ASSERT_EQ(state.document.frames.size(), 4);
+    EXPECT_EQ(state.document.frames.at(2).layerSource[0], a);
+    EXPECT_EQ(state.document.frames.at(3).layerSource[0], b);
+    EXPECT_TRUE(state.document.frames.at(2).layerSource[1].empty());
     // y 48 is the lower row: the empty second layers fill from column 2 on.
     state.view.dragPayload = b;
     drop.y = 48;
     drop.drop.privateFormat = true;
     dispatch(drop);
-    ASSERT_EQ(state.frames.size(), 4);
-    EXPECT_EQ(state.frames.at(2).layerSource[1], b);
+    ASSERT_EQ(state.document.frames.size(), 4);
+    EXPECT_EQ(state.document.frames.at(2).layerSource[1], b);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
     // Our drag type with no payload (another instance's drag) adds nothing.
     state.view.dragPayload.clear();
     drop.x = 300;
     dispatch(drop);
-    EXPECT_EQ(state.frames.size(), 4);
+    EXPECT_EQ(state.document.frames.size(), 4);
 }
 
 TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
@@ -198,24 +198,24 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     dispatch(drop);
     drop.y = 60;
     dispatch(drop);
-    ASSERT_EQ(state.frames.size(), 3);
+    ASSERT_EQ(state.document.frames.size(), 3);
     // A right click on frame 2's lower thumbnail pops up the menu where the pointer is and
     // makes the lower row the target of its items.
-    const GadgetHandle lower = state.frames.at(1).thumbnailGadget[1];
+    const GadgetHandle lower = state.document.frames.at(1).thumbnailGadget[1];
     ASSERT_GE(lower, 1000);
     dispatch(GadgetEvent(static_cast<int>(lower), GadgetEventType::RightClick, 700, 800));
     ASSERT_EQ(shell.popupMenus.size(), 1u);
     EXPECT_EQ(shell.popupMenus[0].x, 700);
     EXPECT_EQ(shell.popupMenus[0].y, 800);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
-    EXPECT_EQ(state.frames.index(), 1);
-    const std::string source = state.frames.at(1).layerSource[1];
+    EXPECT_EQ(state.document.frames.index(), 1);
+    const std::string source = state.document.frames.at(1).layerSource[1];
     dispatch(MenuEvent(+MenuItem::RepeatLayer));  // into frame 3, filled: a new frame before it
-    ASSERT_EQ(state.frames.size(), 4);
-    EXPECT_EQ(state.frames.at(2).layerSource[1], source);
-    EXPECT_TRUE(state.frames.at(2).layerSource[0].empty());
+    ASSERT_EQ(state.document.frames.size(), 4);
+    EXPECT_EQ(state.document.frames.at(2).layerSource[1], source);
+    EXPECT_TRUE(state.document.frames.at(2).layerSource[0].empty());
     dispatch(MenuEvent(+MenuItem::DeleteLayer));  // the new frame's only layer: it goes
-    EXPECT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.document.frames.size(), 3);
     for (int item : {10, 19, 20, 500, 999, 1000}) dispatch(MenuEvent(item));
     dispatch(KindEvent(EventKind::Interrupt));  // no film plays: nothing
     EXPECT_EQ(calls, (std::vector<std::string>{"about", "play", "rate"}));

@@ -36,7 +36,7 @@ void UpdateEditMenu(ProgramState& state) {
 }
 
 void FrameKey(ProgramState& state, MenuItem key) {
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     const int shown = state.cache.displayedIndex;
     if (count == 0 || shown < 0 || state.view.buttonDown) return;
     int target = shown;

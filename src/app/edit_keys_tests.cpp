@@ -60,13 +60,13 @@ protected:
         EXPECT_EQ(state.cache.displayedFrame->maskNumber, s.maskNumber);
         EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
         if (s.maskNumber == 0) {
-            EXPECT_FALSE(std::filesystem::exists(state.maskWorkingFile(madeMask)));
+            EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(madeMask)));
             return;
         }
         EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
         StoreDisplayedMask(state);
         Image stored;
-        ASSERT_EQ(LoadPictureFile(state.maskWorkingFile(s.maskNumber), stored), LoadResult::Ok);
+        ASSERT_EQ(LoadPictureFile(state.document.masks.workingFile(s.maskNumber), stored), LoadResult::Ok);
         EXPECT_TRUE(SamePicture(stored, s.mask));
     }
     void expectItems(bool undo, bool redo) {
@@ -107,10 +107,10 @@ TEST_F(EditKeysTest, EachKindOfEditIsUndoneAndRedoneFromTheMenu) {
     }
     // Shortcuts and items raise the same numbers: Ctrl+Z four times undoes everything.
     for (int i = 0; i < 4; ++i) menu(MenuItem::Undo);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     expectItems(false, true);
     menu(MenuItem::Undo);  // nothing left: nothing happens
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }
 
 TEST_F(EditKeysTest, UndoShowsTheEditedFrameAndANewEditDropsRedo) {
@@ -144,9 +144,9 @@ TEST_F(EditKeysTest, UndoShowsTheEditedFrameAndANewEditDropsRedo) {
     stroke(300, 50);  // on the first frame, shown by the undo: the undone steps are gone
     expectItems(true, false);
     menu(MenuItem::Redo);
-    EXPECT_EQ(state.frames.at(2).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(2).maskNumber, 0);
     menu(MenuItem::Undo);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     expectItems(false, true);
 }
 
@@ -156,11 +156,11 @@ TEST_F(EditKeysTest, UndoWaitsForTheStrokeUnderWay) {
     dispatch(MouseEvent(EventKind::MouseMove, 130, 100));
     menu(MenuItem::Undo);
     menu(MenuItem::PreviousFrame);
-    EXPECT_NE(state.frames.at(0).maskNumber, 0);
+    EXPECT_NE(state.document.frames.at(0).maskNumber, 0);
     dispatch(MouseEvent(EventKind::LeftRelease, 150, 100));
     expectItems(true, false);
     menu(MenuItem::Undo);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }
 
 TEST_F(EditKeysTest, TheMemoryBoundDropsTheOldestSteps) {
@@ -175,14 +175,14 @@ TEST_F(EditKeysTest, TheMemoryBoundDropsTheOldestSteps) {
     for (int i = 0; i < 3; ++i) menu(MenuItem::Undo);
     expectItems(false, true);
     // The mask keeps what the dropped steps painted.
-    EXPECT_NE(state.frames.at(0).maskNumber, 0);
+    EXPECT_NE(state.document.frames.at(0).maskNumber, 0);
     EXPECT_EQ(state.images.mask.blue(120, 300), 0);
     EXPECT_EQ(state.images.mask.blue(420, 300), 255);
 }
 
 TEST_F(EditKeysTest, UndoingTheFirstDabExportsLayerOneOnly) {
     addFrame();
-    const std::string layer1 = state.frames.at(0).layerSource[0];
+    const std::string layer1 = state.document.frames.at(0).layerSource[0];
     stroke(100, 100);
     menu(MenuItem::Undo);
     shell.saveAnswers.push_back({work.file("out.png"), 1});
@@ -192,7 +192,7 @@ TEST_F(EditKeysTest, UndoingTheFirstDabExportsLayerOneOnly) {
     ASSERT_EQ(LoadPictureFile(work.file("out.1.png"), exported), LoadResult::Ok);
     ASSERT_EQ(LoadPictureFile(layer1, picture), LoadResult::Ok);
     EXPECT_TRUE(SamePicture(exported, picture));
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }
 
 TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
@@ -216,12 +216,12 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
     for (const auto& replace : replacements) {
         const int n = static_cast<int>(&replace - replacements);
         SCOPED_TRACE(n);
-        if (state.frames.empty()) addFrame();
+        if (state.document.frames.empty()) addFrame();
         // Where the saved project, opened again, has no strokes yet.
         stroke(100, 100 + 60 * n);
         stroke(200, 100 + 60 * n);
-        state.header.projectFilePath = work.file("saved.mvl");
-        state.header.maskTemplate = "saved_$Nr.png";
+        state.document.header.projectFilePath = work.file("saved.mvl");
+        state.document.header.maskTemplate = "saved_$Nr.png";
         menu(MenuItem::Save);
         ASSERT_TRUE(std::filesystem::exists(work.file("saved.mvl")));
         expectItems(true, false);
@@ -250,17 +250,17 @@ TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
         shell.frameStripShown.clear();
         menu(k.key);
         EXPECT_EQ(state.cache.displayedIndex, k.index);
-        EXPECT_EQ(state.frames.index(), k.index);
+        EXPECT_EQ(state.document.frames.index(), k.index);
         EXPECT_EQ(shell.frameMarkerMoves.back(), k.index * kFrameColumnWidth + kFrameMarkerLeft);
         EXPECT_EQ(shell.frameStripShown, (std::vector<testing::RecordingShell::Columns>{
                                              {k.index * kFrameColumnWidth, kFrameColumnWidth}}));
     }
     // Leaving a frame stores its painted mask.
     stroke(100, 100);
-    const std::int32_t painted = state.frames.at(1).maskNumber;
+    const std::int32_t painted = state.document.frames.at(1).maskNumber;
     menu(MenuItem::NextFrame);
     Image stored;
-    ASSERT_EQ(LoadPictureFile(state.maskWorkingFile(painted), stored), LoadResult::Ok);
+    ASSERT_EQ(LoadPictureFile(state.document.masks.workingFile(painted), stored), LoadResult::Ok);
     EXPECT_EQ(stored.blue(100, 100), 0);
 }
 

@@ -240,14 +240,14 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     app.shell.answers = {Answer::Cancel};
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
-    EXPECT_EQ(state.frames.size(), 1);
+    EXPECT_EQ(state.document.frames.size(), 1);
     EXPECT_EQ(state.view.tool, ToolId::Selection);
 
     app.shell.answers = {Answer::No};
     EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
     ASSERT_EQ(app.shell.windowsBuilt.size(), 2u);
     EXPECT_EQ(app.shell.questions.size(), 2u);
-    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.document.frames.size(), 0);
     EXPECT_EQ(state.language.current, "English");
     const MainWindowPlan& plan = app.shell.windowsBuilt.back();
     EXPECT_EQ(plan.title, "*New* - Morvel");
@@ -269,7 +269,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 3u);
     EXPECT_EQ(app.shell.questions.size(), 3u);
-    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.document.frames.size(), 0);
 }
 
 }  // namespace

@@ -46,13 +46,10 @@ void present(ProgramState& state, const Image& picture) {
 
 std::vector<FilmFrame> FilmOf(const ProgramState& state) {
     std::vector<FilmFrame> film;
-    film.reserve(static_cast<std::size_t>(state.frames.size()));
-    for (int i = 0; i < state.frames.size(); ++i) {
-        const FrameRecord& record = state.frames.at(i);
-        FilmFrame frame;
-        frame.layers = record.layerSource;
-        if (record.maskNumber != 0) frame.mask = state.maskWorkingFile(record.maskNumber);
-        film.push_back(std::move(frame));
+    film.reserve(static_cast<std::size_t>(state.document.frames.size()));
+    for (int i = 0; i < state.document.frames.size(); ++i) {
+        const FrameRecord& record = state.document.frames.at(i);
+        film.push_back(FilmFrame::Of(FilesOf(state.document, record)));
     }
     return film;
 }
@@ -71,7 +68,7 @@ PlaybackView PlaybackViewOf(const ProgramState& state) {
 
 void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch) {
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     if (count == 0 || state.images.canvas.empty()) return;
     // The workers read the displayed frame's mask from its file.
     StoreDisplayedMask(state);
@@ -148,7 +145,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
 }
 
 void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
-    if (state.frames.size() == 0 || state.images.canvas.empty()) return;
+    if (state.document.frames.size() == 0 || state.images.canvas.empty()) return;
     player.cache.setActiveThreads(2);
     player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
     // The displayed frame's mask was edited (its file is written only when the frame is left):

@@ -85,9 +85,9 @@ void Playback(benchmark::State& bench) {
     state.images.composite = *Image::create(6000, 4000);
     ZoomFit(state);
     std::vector<FilmFrame> frames;
-    for (int i = 0; i < state.frames.size(); ++i) {
-        const FrameRecord& record = state.frames.at(i);
-        frames.push_back({record.layerSource, state.maskWorkingFile(record.maskNumber)});
+    for (int i = 0; i < state.document.frames.size(); ++i) {
+        const FrameRecord& record = state.document.frames.at(i);
+        frames.push_back(FilmFrame::Of(FilesOf(state.document, record)));
     }
     PlaybackView view;
     view.zoom = state.view.zoom;

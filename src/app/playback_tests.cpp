@@ -86,7 +86,7 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
                   (1 + k) % 3 * kFrameColumnWidth + kFrameMarkerLeft);
     }
     EXPECT_EQ(state.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
-    EXPECT_EQ(state.frames.index(), state.cache.displayedIndex);
+    EXPECT_EQ(state.document.frames.index(), state.cache.displayedIndex);
     // The stop's other events are dropped; only the resize comes back.
     ASSERT_EQ(handedBack.size(), 1u);
     EXPECT_EQ(handedBack[0].kind, EventKind::Resize);
@@ -129,7 +129,7 @@ TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     auto white = Image::create(64, 48);
     ASSERT_TRUE(white);
     for (int y = 0; y < 48; ++y) std::memset(white->row(y), 255, 64 * 3);
-    for (const std::string& path : state.frames.at(0).layerSource)
+    for (const std::string& path : state.document.frames.at(0).layerSource)
         ASSERT_TRUE(SavePictureFile(*white, path, PictureFormat::Png));
     FillWhileIdle(state, player);
     player.cache.waitIdle();
@@ -150,7 +150,7 @@ TEST_F(Playback, AnEditedFramesEntryIsTheCanvasAtTheNextIdleMoment) {
     for (int k = 0; k < 3; ++k) addFrame(64, 48);
     // What the eraser reveals is white: the stroke shows.
     ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}),
-                                state.frames.at(1).layerSource[1], PictureFormat::Png));
+                                state.document.frames.at(1).layerSource[1], PictureFormat::Png));
     SelectFrame(state, 1);
     const auto settle = [&] {
         FillWhileIdle(state, player);
@@ -189,7 +189,7 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
         addFrame(64, 48);
         const std::uint8_t c = static_cast<std::uint8_t>(k * 60);
         ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {c, 0, std::uint8_t(255 - c)}),
-                                    state.frames.at(k).layerSource[0], PictureFormat::Png));
+                                    state.document.frames.at(k).layerSource[0], PictureFormat::Png));
     }
     const std::string white = work.file("white.png");
     ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}), white,
@@ -206,7 +206,7 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
         FillWhileIdle(state, player);
         player.cache.waitIdle();
         const std::vector<FilmFrame> film = FilmOf(state);
-        for (int i = 0; i < state.frames.size(); ++i) {
+        for (int i = 0; i < state.document.frames.size(); ++i) {
             Image entry;
             Image expected;
             ASSERT_TRUE(player.cache.take(i, entry)) << k << ' ' << i;

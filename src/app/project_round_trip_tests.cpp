@@ -36,8 +36,8 @@ protected:
         paint(2, 40, 30, 100);
         for (int i = 0; i < 3; ++i) composites.push_back(compositeOf(made.state, i));
         ASSERT_FALSE(composites[0].samePixels(unpainted));  // the mask shows
-        ASSERT_NE(made.state.frames.at(0).maskNumber, 0);
-        ASSERT_EQ(made.state.frames.at(1).maskNumber, 0);
+        ASSERT_NE(made.state.document.frames.at(0).maskNumber, 0);
+        ASSERT_EQ(made.state.document.frames.at(1).maskNumber, 0);
     }
 
     static void dispatch(AppFixture& app, const Event& event) { Dispatch(app.state, event); }
@@ -80,9 +80,9 @@ protected:
         EXPECT_EQ(request.filterIndex, 0);
         EXPECT_TRUE(fresh.shell.errors.empty()) << fresh.shell.errorTexts().front();
         EXPECT_EQ(fresh.shell.windowTitles.back(), "Titel - Morvel");
-        EXPECT_EQ(fresh.state.header.comment, "a\r\nb");
-        ASSERT_EQ(fresh.state.frames.size(), 3);
-        EXPECT_EQ(fresh.state.frames.at(1).maskNumber, 0);
+        EXPECT_EQ(fresh.state.document.header.comment, "a\r\nb");
+        ASSERT_EQ(fresh.state.document.frames.size(), 3);
+        EXPECT_EQ(fresh.state.document.frames.at(1).maskNumber, 0);
         for (int i = 0; i < 3; ++i)
             EXPECT_TRUE(SamePicture(compositeOf(fresh.state, i), composites[i])) << "frame " << i;
     }
@@ -116,14 +116,14 @@ TEST_F(ProjectRoundTrip, EveryOfferedMaskTemplateGivesTheSameCompositesBack) {
 
 TEST_F(ProjectRoundTrip, AnEmptyMaskBoxAndPictureCopiesStillOpenTheSame) {
     saveAs(saved.path(), "", "img/$Layer_$NR");
-    EXPECT_EQ(made.state.header.maskTemplate, "$nr.mask");
+    EXPECT_EQ(made.state.document.header.maskTemplate, "$nr.mask");
     EXPECT_TRUE(IsRegularFile(saved.file("1.mask")));
     EXPECT_TRUE(IsRegularFile(saved.file("img/1_1.png")));
     EXPECT_TRUE(IsRegularFile(saved.file("img/2_3.png")));
     // The originals go; the project refers to its copies.
     for (int frame = 0; frame < 3; ++frame)
         for (int layer = 0; layer < 2; ++layer)
-            EXPECT_EQ(FolderPart(made.state.frames.at(frame).layerSource[layer]),
+            EXPECT_EQ(FolderPart(made.state.document.frames.at(frame).layerSource[layer]),
                       saved.file("img/"));
     made.work.write("take0_0.png", "gone");
     reopenAndCompare(saved.file("Film.mvl"));

@@ -38,7 +38,7 @@ protected:
         auto white = Image::create(64, 48);
         ASSERT_TRUE(white);
         for (int y = 0; y < 48; ++y) std::memset(white->row(y), 255, 64 * 3);
-        for (const std::string& path : state.frames.at(0).layerSource)
+        for (const std::string& path : state.document.frames.at(0).layerSource)
             ASSERT_TRUE(SavePictureFile(*white, path, PictureFormat::Png));
         SelectFrame(state, 1);
     }

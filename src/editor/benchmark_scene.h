@@ -41,10 +41,10 @@ struct PaintingScene {
         state.images.mask.fill(255, 255, 255);
         state.images.composite = *Image::create(width, height);
         state.images.canvas = *Image::create(1000, 700);
-        FrameRecord& frame = state.frames.add();
+        FrameRecord& frame = state.document.frames.add();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
-        state.nextMaskNumber = 2;
+        state.document.masks.nextNumber = 2;
         state.cache.layerSource = frame.layerSource;
         state.cache.maskNumber = 1;
         state.cache.displayedFrame = &frame;

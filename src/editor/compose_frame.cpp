@@ -61,7 +61,7 @@ int updateMask(ProgramState& state, const FrameRecord& frame) {
     if (number == cache.maskNumber) return (number != 0 && !cache.maskFailed) ? kMaskPresent : 0;
     // A mask edited since it was stored is not what its file holds.
     const std::string was = cache.maskNumber != 0 && !cache.maskFailed && !cache.maskModified
-                                ? state.maskWorkingFile(cache.maskNumber)
+                                ? state.document.masks.workingFile(cache.maskNumber)
                                 : std::string();
     cache.maskNumber = number;
     cache.maskFailed = false;
@@ -200,8 +200,7 @@ void draw(ProgramState& state, int flags) {
 bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded) {
     if (!state.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
         return false;
-    const FrameFiles files{frame.layerSource[0], frame.layerSource[1],
-                           frame.maskNumber != 0 ? state.maskWorkingFile(frame.maskNumber) : ""};
+    const FrameFiles files = FilesOf(state.document, frame);
     ComposedAhead ahead;
     if (!state.pictureReader->takeComposed(files, ahead)) return false;
     Image& composite = state.images.composite;
@@ -222,7 +221,7 @@ bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded
 }  // namespace
 
 int ComposeFrame(ProgramState& state, int flags) {
-    FrameRecord* frame = state.frames.current();
+    FrameRecord* frame = state.document.frames.current();
     if (!frame) return 0;
     const int loaded =
         updateLayer(state, *frame, 0) | updateLayer(state, *frame, 1) | updateMask(state, *frame);

@@ -25,7 +25,7 @@ struct Scene {
         state.images.layer2 = noise(width, height, 2);
         state.images.mask = noise(width, height, 3);
         state.images.composite = *Image::create(width, height);
-        FrameRecord& frame = state.frames.add();
+        FrameRecord& frame = state.document.frames.add();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
         state.cache.layerSource = frame.layerSource;

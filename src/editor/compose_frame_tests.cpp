@@ -35,15 +35,15 @@ protected:
     }
     // A mask working file for mask number n.
     void mask(std::int32_t n, const Image& image) {
-        ASSERT_TRUE(SavePictureFile(image, state.maskWorkingFile(n), PictureFormat::Png));
+        ASSERT_TRUE(SavePictureFile(image, state.document.masks.workingFile(n), PictureFormat::Png));
     }
     FrameRecord& frame(const std::string& layer1, const std::string& layer2,
                        std::int32_t maskNumber) {
-        state.frames.last();
-        FrameRecord& record = state.frames.add();
+        state.document.frames.last();
+        FrameRecord& record = state.document.frames.add();
         record.layerSource = {layer1, layer2};
         record.maskNumber = maskNumber;
-        if (maskNumber >= state.nextMaskNumber) state.nextMaskNumber = maskNumber + 1;
+        if (maskNumber >= state.document.masks.nextNumber) state.document.masks.nextNumber = maskNumber + 1;
         return record;
     }
     const Image& composite() const { return state.images.composite; }
@@ -200,9 +200,9 @@ TEST_F(FrameSelection, AnIndexPastTheEndShowsTheLastFrame) {
     EXPECT_EQ(SelectFrame(state, 7), 4);
     EXPECT_EQ(shell.frameMarkerMoves.back(), 4 * 65 + 2);
     EXPECT_EQ(state.cache.displayedIndex, 4);
-    state.frames.selectIndex(2);
+    state.document.frames.selectIndex(2);
     EXPECT_EQ(SelectFrame(state, kKeepCurrent), 2);
-    state.frames.first();
+    state.document.frames.first();
     EXPECT_EQ(SelectFrame(state, kReselectDisplayed), 2);
     EXPECT_EQ(SelectFrame(state, kFirstAndForget), 0);
 }
@@ -211,7 +211,7 @@ TEST_F(FrameSelection, AnEmptyProjectShowsBlackAndHidesTheMarker) {
     const auto l1 = picture("a.png", UniformPicture(8, 8, {50, 50, 50}));
     frame(l1, "", 0);
     SelectFrame(state, 0);
-    state.frames.clear();
+    state.document.frames.clear();
     EXPECT_EQ(SelectFrame(state, 0), -1);
     EXPECT_EQ(shell.frameMarkerMoves.back(), -200);
     EXPECT_EQ(composite().width(), 640);
@@ -231,14 +231,14 @@ TEST_F(FrameSelection, LeavingAFrameStoresItsModifiedMask) {
     frame(l1, "", 0);
     SelectFrame(state, 0);
     ASSERT_TRUE(CreateMask(state));
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(state.nextMaskNumber, 2);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(state.document.masks.nextNumber, 2);
     state.images.mask.fill(255, 255, 255);
     state.images.mask.setPixel(1, 1, 0, 0, 0);
     ComposeFrame(state, kMaskChanged);
-    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(1)));
+    EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(1)));
     SelectFrame(state, 1);
-    ASSERT_TRUE(IsRegularFile(state.maskWorkingFile(1)));
+    ASSERT_TRUE(IsRegularFile(state.document.masks.workingFile(1)));
     EXPECT_EQ(composite().red(1, 1), 200);  // frame 1 has no mask
     SelectFrame(state, 0);
     EXPECT_EQ(composite().red(1, 1), 0);
@@ -252,7 +252,7 @@ TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReported) {
     SelectFrame(state, 0);
     ASSERT_TRUE(CreateMask(state));
     // A folder where the mask working file should be cannot be written, not even by root.
-    ASSERT_TRUE(MakeFolder(state.maskWorkingFile(1)));
+    ASSERT_TRUE(MakeFolder(state.document.masks.workingFile(1)));
     EXPECT_FALSE(StoreMask(state, 1));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 130-9-300"), std::string::npos);
@@ -270,7 +270,7 @@ TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
     RefreshFrameStrip(state, 0);
     EXPECT_EQ(shell.frameStripWidth, 3 * 65 + 20);
     const auto& gadget = [&](int i, int layer) {
-        return shell.thumbnails.at(state.frames.at(i).thumbnailGadget[layer]);
+        return shell.thumbnails.at(state.document.frames.at(i).thumbnailGadget[layer]);
     };
     EXPECT_EQ(gadget(0, 0).x, 5);
     EXPECT_EQ(gadget(2, 0).x, 2 * 65 + 5);

@@ -54,11 +54,6 @@ struct DecodeAhead::Neighbour {
 
 namespace {
 
-FrameFiles filesOf(const ProgramState& state, const FrameRecord& frame) {
-    return {frame.layerSource[0], frame.layerSource[1],
-            frame.maskNumber != 0 ? state.maskWorkingFile(frame.maskNumber) : std::string()};
-}
-
 // Decodes what the slot's file holds, unless the slot was dropped meanwhile.
 bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp) {
     {
@@ -113,17 +108,17 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::frameShown(const ProgramState& state, int index) {
-    const FrameList& frames = state.frames;
+    const FrameList& frames = state.document.frames;
     std::set<std::string> shown;
     if (index >= 0 && index < frames.size()) {
-        for (const std::string& file : filesOf(state, frames.at(index))) shown.insert(file);
+        for (const std::string& file : FilesOf(state.document, frames.at(index))) shown.insert(file);
     }
     // The neighbour in the direction of the last step first: the user is likely to go on.
     const int ahead = index < m_shown ? index - 1 : index + 1;
     m_shown = index;
     std::vector<FrameFiles> wanted;
     for (int i : {ahead, 2 * index - ahead}) {
-        if (i >= 0 && i < frames.size()) wanted.push_back(filesOf(state, frames.at(i)));
+        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(state.document, frames.at(i)));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {

@@ -39,12 +39,12 @@ protected:
     void SetUp() override {
         const std::string shared = write("q.png", 200);
         for (int k = 0; k < 5; ++k) {
-            state.frames.last();
-            FrameRecord& frame = state.frames.add();
+            state.document.frames.last();
+            FrameRecord& frame = state.document.frames.add();
             frame.layerSource = {write("p" + std::to_string(k) + ".png", std::uint8_t(k * 10)),
                                  shared};
             if (k % 2 == 0) {
-                frame.maskNumber = state.nextMaskNumber++;
+                frame.maskNumber = state.document.masks.nextNumber++;
                 write(MaskWorkingFileName(frame.maskNumber), std::uint8_t(100 + k));
             }
         }
@@ -68,7 +68,7 @@ TEST_F(DecodeAheadTest, NeighboursAreHeldAndGivenOutAsTheirFilesRead) {
     }
     // Shown frame 1: frames 0 and 2 are held, and come out as their files read.
     EXPECT_EQ(greyOf(folder.file("p2.png")), 20);
-    EXPECT_EQ(greyOf(state.maskWorkingFile(state.frames.at(0).maskNumber)), 100);
+    EXPECT_EQ(greyOf(state.document.masks.workingFile(state.document.frames.at(0).maskNumber)), 100);
     EXPECT_EQ(ahead.pending(), 2);
     // Anything else is read when asked for.
     EXPECT_EQ(greyOf(folder.file("p4.png")), 40);
@@ -123,14 +123,14 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
             frame.layerSource[layer] = path;
         }
         if (k != 1) {
-            frame.maskNumber = withAhead.nextMaskNumber++;
+            frame.maskNumber = withAhead.document.masks.nextNumber++;
             ASSERT_TRUE(SavePictureFile(
                 GreyMask(width + 2, height + 1, [&](int x, int y) { return std::uint8_t(x * 5 + y * k); }),
-                withAhead.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+                withAhead.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
         }
         for (ProgramState* state : {&withAhead, &without}) {
-            state->frames.last();
-            state->frames.add() = frame;
+            state->document.frames.last();
+            state->document.frames.add() = frame;
         }
     }
     for (ProgramState* state : {&withAhead, &without}) {
@@ -153,7 +153,7 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
     }
     EXPECT_EQ(ahead.taken, 20);
     // A take written again while its frame is shown is read anew when the frame comes back.
-    ASSERT_TRUE(SavePictureFile(GradientPicture(70, 40, 99), withAhead.frames.at(0).layerSource[0],
+    ASSERT_TRUE(SavePictureFile(GradientPicture(70, 40, 99), withAhead.document.frames.at(0).layerSource[0],
                                 PictureFormat::Png));
     for (int index : {1, 0}) {
         ahead.settle();

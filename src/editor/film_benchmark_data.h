@@ -42,7 +42,7 @@ struct FilmProject {
         state.images.canvas = *Image::create(kFilmCanvasWidth, kFilmCanvasHeight);
         const std::string data = benchmarkData();
         for (int k = 0; k < frames; ++k) {
-            FrameRecord& frame = state.frames.add();
+            FrameRecord& frame = state.document.frames.add();
             for (int layer = 0; layer < 2; ++layer) {
                 char name[64];
                 std::snprintf(name, sizeof name, "jpeg6000x4000/big_%03d.jpg",
@@ -52,16 +52,16 @@ struct FilmProject {
             }
             char mask[64];
             std::snprintf(mask, sizeof mask, "6000x4000/mask_%03d.png", k % kMasks);
-            frame.maskNumber = state.nextMaskNumber++;
+            frame.maskNumber = state.document.masks.nextNumber++;
             complete = complete && IsRegularFile(data + mask) &&
                        ::symlink((data + mask).c_str(),
-                                 state.maskWorkingFile(frame.maskNumber).c_str()) == 0;
+                                 state.document.masks.workingFile(frame.maskNumber).c_str()) == 0;
         }
-        state.frames.first();
+        state.document.frames.first();
     }
     ~FilmProject() {
-        for (int k = 0; k < state.frames.size(); ++k)
-            ::unlink(state.maskWorkingFile(state.frames.at(k).maskNumber).c_str());
+        for (int k = 0; k < state.document.frames.size(); ++k)
+            ::unlink(state.document.masks.workingFile(state.document.frames.at(k).maskNumber).c_str());
         ::rmdir(folder.c_str());
     }
 };

@@ -60,10 +60,10 @@ bool ComposePictures(const FramePictures& pictures, int carriedWidth, int carrie
     return true;
 }
 
-SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, std::string workingFolder)
+SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, MaskStore masks)
     : m_reader(std::move(reader)),
       m_reporter(reporter),
-      m_workingFolder(std::move(workingFolder)) {}
+      m_masks(std::move(masks)) {}
 
 void SequencePictures::holdLayer(int layer, const std::string& source, bool failed,
                                  const Image& picture) {
@@ -106,7 +106,7 @@ FramePictures SequencePictures::bring(const FrameRecord& frame) {
         m_maskFailed = false;
         if (m_maskNumber != 0) {
             Image mask;
-            if (m_reader(m_workingFolder + MaskWorkingFileName(m_maskNumber), mask) &&
+            if (m_reader(m_masks.workingFile(m_maskNumber), mask) &&
                 !mask.empty()) {
                 m_mask = std::move(mask);
             } else {

@@ -7,7 +7,7 @@
 
 #include "i18n/error_reporter.h"
 #include "platform/image.h"
-#include "project/frame_list.h"
+#include "project/document.h"
 
 namespace morvel {
 
@@ -40,7 +40,7 @@ public:
     // Reads a layer source (or a mask's working file) at full size; false when it failed.
     using Reader = std::function<bool(const std::string& source, Image& picture)>;
 
-    SequencePictures(Reader reader, ErrorReporter reporter, std::string workingFolder);
+    SequencePictures(Reader reader, ErrorReporter reporter, MaskStore masks);
 
     // Starts from pictures already held, so that they are neither read nor reported again.
     void holdLayer(int layer, const std::string& source, bool failed, const Image& picture);
@@ -56,7 +56,7 @@ public:
 private:
     Reader m_reader;
     ErrorReporter m_reporter;
-    std::string m_workingFolder;
+    MaskStore m_masks;
     std::array<Image, 2> m_layer;
     std::array<std::string, 2> m_source;
     std::array<bool, 2> m_layerFailed{false, false};

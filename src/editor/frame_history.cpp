@@ -32,7 +32,7 @@ std::size_t bytesOf(const std::vector<FrameEntry>& entries) {
 
 void BeginFrameOperation(ProgramState& state) {
     MaskHistory& history = state.maskHistory;
-    if (history.frameOperationDepth++ == 0) history.framesBefore = entriesOf(state.frames);
+    if (history.frameOperationDepth++ == 0) history.framesBefore = entriesOf(state.document.frames);
 }
 
 void EndFrameOperation(ProgramState& state) {
@@ -40,16 +40,16 @@ void EndFrameOperation(ProgramState& state) {
     if (history.frameOperationDepth == 0 || --history.frameOperationDepth > 0) return;
     const std::vector<FrameEntry> before = std::move(history.framesBefore);
     history.framesBefore.clear();
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     // Only the frames between the unchanged start and the unchanged end are kept.
     std::size_t first = 0;
     while (first < before.size() && static_cast<int>(first) < count &&
-           before[first] == FrameEntry{state.frames.at(static_cast<int>(first)).id,
-                                       state.frames.at(static_cast<int>(first)).layerSource,
-                                       state.frames.at(static_cast<int>(first)).maskNumber})
+           before[first] == FrameEntry{state.document.frames.at(static_cast<int>(first)).id,
+                                       state.document.frames.at(static_cast<int>(first)).layerSource,
+                                       state.document.frames.at(static_cast<int>(first)).maskNumber})
         ++first;
     if (first == before.size() && static_cast<int>(first) == count) return;  // nothing changed
-    std::vector<FrameEntry> after = entriesOf(state.frames);
+    std::vector<FrameEntry> after = entriesOf(state.document.frames);
     std::size_t end = 0;
     while (end < before.size() - first && end < after.size() - first &&
            before[before.size() - 1 - end] == after[after.size() - 1 - end])
@@ -71,7 +71,7 @@ void EndFrameOperation(ProgramState& state) {
 bool ApplyFrameChange(ProgramState& state, const FrameListChange& change, bool undo) {
     const std::vector<FrameEntry>& present = undo ? change.after : change.before;
     const std::vector<FrameEntry>& wanted = undo ? change.before : change.after;
-    FrameList& frames = state.frames;
+    FrameList& frames = state.document.frames;
     const int first = change.first;
     if (first < 0 || first + static_cast<int>(present.size()) > frames.size()) return false;
     for (std::size_t k = 0; k < present.size(); ++k) {

@@ -45,8 +45,8 @@ void dragLayer(ProgramState& state, FrameRecord& frame, int layer) {
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
     // The drop changed the list and the current frame; the dragged frame is found by its record.
-    if (state.frames.indexOf(&frame) < 0) return;
-    state.frames.makeCurrent(&frame);
+    if (state.document.frames.indexOf(&frame) < 0) return;
+    state.document.frames.makeCurrent(&frame);
     DeleteLayer(state, layer);
 }
 
@@ -88,7 +88,7 @@ int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileLi
 void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction action, int screenX,
                     int screenY) {
     int layer = 0;
-    FrameRecord* frame = findThumbnail(state.frames, gadget, layer);
+    FrameRecord* frame = findThumbnail(state.document.frames, gadget, layer);
     if (frame) {
         switch (action) {
             case ThumbnailAction::LeftClick:
@@ -121,7 +121,7 @@ namespace {
 
 void deleteLayer(ProgramState& state, int layer) {
     layer = layer == 0 ? 0 : 1;
-    FrameList& frames = state.frames;
+    FrameList& frames = state.document.frames;
     FrameRecord* frame = frames.current();
     if (!frame || frame->layerSource[layer].empty()) return;
 
@@ -139,7 +139,7 @@ void deleteLayer(ProgramState& state, int layer) {
 
 void repeatLayer(ProgramState& state, int layer, int count) {
     layer = layer == 0 ? 0 : 1;
-    FrameList& frames = state.frames;
+    FrameList& frames = state.document.frames;
     const FrameRecord* source = frames.current();
     // An empty layer has nothing to repeat: no frame is added and nothing is reported.
     if (source && !source->layerSource[layer].empty()) {

@@ -101,17 +101,17 @@ protected:
             if (layer1[i] != "-") drop(0, {picture(layer1[i])}, x);
             if (layer2[i] != "-") drop(1, {picture(layer2[i])}, x);
         }
-        ASSERT_EQ(describeFrames(state.frames), description);
+        ASSERT_EQ(describeFrames(state.document.frames), description);
     }
     GadgetHandle gadgetOf(int frame, int layer) {
-        return state.frames.at(frame).thumbnailGadget[layer];
+        return state.document.frames.at(frame).thumbnailGadget[layer];
     }
     // Every thumbnail gadget sits in its frame's column and its layer's row, with its tooltip.
     void expectStripLaidOut() {
         std::size_t gadgets = 0;
-        for (int i = 0; i < state.frames.size(); ++i) {
+        for (int i = 0; i < state.document.frames.size(); ++i) {
             for (int layer = 0; layer < 2; ++layer) {
-                const FrameRecord& frame = state.frames.at(i);
+                const FrameRecord& frame = state.document.frames.at(i);
                 if (frame.layerSource[layer].empty()) {
                     EXPECT_EQ(frame.thumbnailGadget[layer], 0u);
                     continue;
@@ -125,7 +125,7 @@ protected:
             }
         }
         EXPECT_EQ(shell.thumbnails.size(), gadgets);
-        EXPECT_EQ(shell.frameStripWidth, state.frames.size() * 65 + 20);
+        EXPECT_EQ(shell.frameStripWidth, state.document.frames.size() * 65 + 20);
     }
 };
 
@@ -139,7 +139,7 @@ TEST(DropLayer, TheUpperRowEndsAbove48) {
 TEST_F(FrameStrip, DroppedFilesArriveSortedCaseInsensitively) {
     const int filled = drop(0, {picture("b.png"), picture("A.png"), picture("c.PNG")}, 0);
     EXPECT_EQ(filled, 3);
-    EXPECT_EQ(describeFrames(state.frames), "A.png|- b.png|- c.PNG|-");
+    EXPECT_EQ(describeFrames(state.document.frames), "A.png|- b.png|- c.PNG|-");
     EXPECT_EQ(shell.thumbnails.at(gadgetOf(1, 0)).tooltip, "b.png");
     EXPECT_EQ(state.cache.displayedIndex, 0);
     EXPECT_EQ(state.view.popupTargetLayer, 0);
@@ -172,12 +172,12 @@ TEST_F(FrameStrip, DropPositions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state.frames.clear();
+        state.document.frames.clear();
         state.cache = FrameCache{};
         for (auto& [handle, thumbnail] : std::map(shell.thumbnails)) shell.thumbnails.erase(handle);
         if (!c.before.empty()) makeFrames(c.before);
         drop(c.layer, {picture("p2.png"), picture("p1.png")}, c.stripX);
-        EXPECT_EQ(describeFrames(state.frames), c.after);
+        EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.cache.displayedIndex, c.displayed);
         EXPECT_EQ(state.view.popupTargetLayer, c.layer);
         expectStripLaidOut();
@@ -211,7 +211,7 @@ TEST_F(FrameStrip, BadFilesInADropAreReportedOrPassedOverAndTheRestIsImported) {
     EXPECT_EQ(filled, 3);
     // Sorted: a, damaged, device, fifo.avi, fifo.png, folder, notes, notes.avi, photo.gif,
     // pictures.png, real.bmp, vanished, z. Failed pictures keep their frames with an empty layer.
-    EXPECT_EQ(describeFrames(state.frames), "a.png|- -|- -|- -|- real.bmp|- z.JpEg|-");
+    EXPECT_EQ(describeFrames(state.document.frames), "a.png|- -|- -|- -|- real.bmp|- z.JpEg|-");
     const std::vector<std::string> expected = {
         kLoadError + "1",  // damaged.png
         kLoadError + "1",  // device.jpg
@@ -238,17 +238,17 @@ TEST_F(FrameStrip, VideoBecomesOneFramePerVideoFrameBetweenThePicturesOfTheDrop)
     const std::string movie = video("y.avi", 120);
     makeFrames("a.png|-");
     drop(0, {picture("z.png"), movie, picture("x.jpg.png")}, 1000);
-    ASSERT_EQ(state.frames.size(), 1 + 1 + 120 + 1);
-    EXPECT_EQ(FilePart(state.frames.at(1).layerSource[0]), "x.jpg.png");
+    ASSERT_EQ(state.document.frames.size(), 1 + 1 + 120 + 1);
+    EXPECT_EQ(FilePart(state.document.frames.at(1).layerSource[0]), "x.jpg.png");
     for (int n = 0; n < 120; ++n) {
-        const FrameRecord& frame = state.frames.at(2 + n);
+        const FrameRecord& frame = state.document.frames.at(2 + n);
         EXPECT_EQ(frame.layerSource[0], MakeAviReference(n, movie));
         EXPECT_EQ(shell.thumbnails.at(frame.thumbnailGadget[0]).tooltip, "y.avi");
     }
-    EXPECT_EQ(state.frames.at(2 + 119).layerSource[0], "$AVI$77$" + movie);
-    EXPECT_EQ(FilePart(state.frames.at(122).layerSource[0]), "z.png");
+    EXPECT_EQ(state.document.frames.at(2 + 119).layerSource[0], "$AVI$77$" + movie);
+    EXPECT_EQ(FilePart(state.document.frames.at(122).layerSource[0]), "z.png");
     // Each video frame has its own thumbnail: the test pattern moves.
-    EXPECT_FALSE(state.frames.at(2).thumbnail[0].samePixels(state.frames.at(60).thumbnail[0]));
+    EXPECT_FALSE(state.document.frames.at(2).thumbnail[0].samePixels(state.document.frames.at(60).thumbnail[0]));
     EXPECT_FALSE(state.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
     expectStripLaidOut();
@@ -258,7 +258,7 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     state.progressDelay = 0;
     shell.cancelProgressAtStep = 3;
     drop(1, {picture("a.png"), picture("b.png"), picture("c.png"), picture("d.png")}, 0);
-    EXPECT_EQ(describeFrames(state.frames), "-|a.png -|b.png");
+    EXPECT_EQ(describeFrames(state.document.frames), "-|a.png -|b.png");
     ASSERT_EQ(shell.progressSteps.size(), 3u);
     EXPECT_EQ(shell.progressSteps[1].k, 2);
     EXPECT_EQ(shell.progressSteps[1].n, 4);
@@ -275,7 +275,7 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     shell.progressSteps.clear();
     shell.cancelProgressAtStep = 4;  // file 1 of 2, then video frames 1, 2, then 3: cancelled
     drop(1, {video("v.avi", 10), picture("w.png")}, 1000);
-    EXPECT_EQ(describeFrames(state.frames), "-|a.png -|b.png -|v.avi#0 -|v.avi#1");
+    EXPECT_EQ(describeFrames(state.document.frames), "-|a.png -|b.png -|v.avi#0 -|v.avi#1");
     EXPECT_EQ(shell.progressSteps[1].unit, ImportStep::Unit::VideoFrame);
     EXPECT_EQ(shell.progressSteps[1].n, 10);
     EXPECT_EQ(shell.progressSteps[1].label, "Videobild 1 von 10: v.avi");
@@ -306,15 +306,15 @@ TEST_F(FrameStrip, DeleteLayer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state.frames.clear();
+        state.document.frames.clear();
         state.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames("a.png|x.png b.png|-");
         SelectFrame(state, c.displayed);
         const FrameRecord* displayed = state.cache.displayedFrame;
-        state.frames.selectIndex(c.frame);
+        state.document.frames.selectIndex(c.frame);
         DeleteLayer(state, c.layer);
-        EXPECT_EQ(describeFrames(state.frames), c.after);
+        EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.cache.displayedIndex, c.displayedAfter);
         if (c.frame != c.displayed) {
             EXPECT_EQ(state.cache.displayedFrame, displayed);
@@ -330,11 +330,11 @@ TEST_F(FrameStrip, DeletingTheFirstLayerShowsTheSecondAndTheLastLayerEmptiesTheP
     EXPECT_EQ(state.images.composite.red(0, 0), 200);
     // Ctrl+Delete right after the drops acts on the popup target layer of the last drop.
     DeleteLayer(state, 0);
-    EXPECT_EQ(describeFrames(state.frames), "-|x.png");
+    EXPECT_EQ(describeFrames(state.document.frames), "-|x.png");
     EXPECT_EQ(state.images.composite.red(0, 0), 0);
     EXPECT_EQ(state.images.composite.blue(0, 0), 200);
     DeleteLayer(state, 1);
-    EXPECT_TRUE(state.frames.empty());
+    EXPECT_TRUE(state.document.frames.empty());
     EXPECT_EQ(state.cache.displayedIndex, -1);
     EXPECT_EQ(shell.frameMarkerMoves.back(), -200);
     EXPECT_EQ(state.images.composite.width(), 640);
@@ -364,24 +364,24 @@ TEST_F(FrameStrip, RepeatLayer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state.frames.clear();
+        state.document.frames.clear();
         state.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames(c.before);
         SelectFrame(state, 0);
         RepeatLayer(state, c.layer, c.count);
-        EXPECT_EQ(describeFrames(state.frames), c.after);
+        EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.cache.displayedIndex, c.displayed);
-        EXPECT_EQ(state.frames.index(), c.displayed);
+        EXPECT_EQ(state.document.frames.index(), c.displayed);
         EXPECT_TRUE(shell.errors.empty());
         expectStripLaidOut();
     }
     // Nothing to repeat in an empty project; the empty state is shown.
-    state.frames.clear();
+    state.document.frames.clear();
     state.cache = FrameCache{};
     shell.thumbnails.clear();
     RepeatLayer(state, 0, 1);
-    EXPECT_TRUE(state.frames.empty());
+    EXPECT_TRUE(state.document.frames.empty());
     EXPECT_EQ(state.cache.displayedIndex, -1);
 }
 
@@ -399,14 +399,14 @@ TEST_F(FrameStrip, ClicksSelectTheFrameAndSetThePopupTargetLayer) {
     ASSERT_EQ(shell.popupMenus.size(), 1u);
     EXPECT_EQ(shell.popupMenus[0].x, 400);
     EXPECT_EQ(shell.popupMenus[0].y, 300);
-    EXPECT_EQ(state.frames.index(), 2);  // the popup commands act on this frame
+    EXPECT_EQ(state.document.frames.index(), 2);  // the popup commands act on this frame
 
     // Other events and other gadgets change nothing, and the list returns to the displayed frame.
-    state.frames.selectIndex(0);
+    state.document.frames.selectIndex(0);
     ThumbnailEvent(state, gadgetOf(1, 1), ThumbnailAction::Other, 0, 0);
     ThumbnailEvent(state, shell.lastHandle + 1, ThumbnailAction::LeftClick, 0, 0);
     EXPECT_EQ(state.cache.displayedIndex, 2);
-    EXPECT_EQ(state.frames.index(), 2);
+    EXPECT_EQ(state.document.frames.index(), 2);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
 }
 
@@ -427,14 +427,14 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state.frames.clear();
+        state.document.frames.clear();
         state.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames("a.png|- b.png|- c.png|-");
         SelectFrame(state, 2);
         if (c.aviReference)
-            state.frames.at(0).layerSource[0] = MakeAviReference(3, files.file("v.avi"));
-        const std::string dragged = state.frames.at(0).layerSource[0];
+            state.document.frames.at(0).layerSource[0] = MakeAviReference(3, files.file("v.avi"));
+        const std::string dragged = state.document.frames.at(0).layerSource[0];
         std::string payload;
         shell.duringDrag = [&] {
             payload = state.view.dragPayload;
@@ -443,14 +443,14 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
         shell.dragAnswers = {c.action};
         // A mask edit: it names its frame by id and stays beside the drag's step.
         BeginMaskEdit(state);
-        state.cache.displayedFrame->maskNumber = state.nextMaskNumber++;  // its first dab
+        state.cache.displayedFrame->maskNumber = state.document.masks.nextNumber++;  // its first dab
         RecordMaskChange(state, Rect{0, 2, 0, 2});
         EndMaskEdit(state);
         ASSERT_TRUE(CanUndoMaskEdit(state));
         ThumbnailEvent(state, gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
         EXPECT_TRUE(CanUndoMaskEdit(state));
         EXPECT_EQ(payload, dragged);
-        EXPECT_EQ(describeFrames(state.frames), c.after);
+        EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.view.popupTargetLayer, 0);
         expectStripLaidOut();
     }
@@ -458,7 +458,7 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
     shell.duringDrag = nullptr;
     shell.dragAnswers = {DropAction::None};
     ThumbnailEvent(state, gadgetOf(1, 0), ThumbnailAction::DragStart, 0, 0);
-    EXPECT_EQ(describeFrames(state.frames), "v.avi#3|- b.png|- c.png|-");
+    EXPECT_EQ(describeFrames(state.document.frames), "v.avi#3|- b.png|- c.png|-");
     EXPECT_EQ(shell.drags, 4);
 }
 
@@ -470,11 +470,11 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
         std::function<void()> operation;
         const char* after;
     } cases[] = {
-        {"delete one of two layers", [&] { state.frames.selectIndex(1), DeleteLayer(state, 1); },
+        {"delete one of two layers", [&] { state.document.frames.selectIndex(1), DeleteLayer(state, 1); },
          "a.png|- b.png|- c.png|-"},
-        {"delete a frame", [&] { state.frames.selectIndex(0), DeleteLayer(state, 0); },
+        {"delete a frame", [&] { state.document.frames.selectIndex(0), DeleteLayer(state, 0); },
          "b.png|x.png c.png|-"},
-        {"repeat", [&] { state.frames.selectIndex(0), RepeatLayer(state, 0, 1); },
+        {"repeat", [&] { state.document.frames.selectIndex(0), RepeatLayer(state, 0, 1); },
          "a.png|- a.png|- b.png|x.png c.png|-"},
         {"a drop",
          [&] {
@@ -491,27 +491,27 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        state.frames.clear();
+        state.document.frames.clear();
         state.cache = FrameCache{};
         shell.thumbnails.clear();
         ClearMaskHistory(state);
         makeFrames("a.png|- b.png|x.png c.png|-");
         ClearMaskHistory(state);  // the drops that made them
-        state.frames.at(1).maskNumber = 4;
+        state.document.frames.at(1).maskNumber = 4;
         SelectFrame(state, 2);
         std::vector<std::uint64_t> ids;
-        for (int i = 0; i < state.frames.size(); ++i) ids.push_back(state.frames.at(i).id);
+        for (int i = 0; i < state.document.frames.size(); ++i) ids.push_back(state.document.frames.at(i).id);
         c.operation();
-        ASSERT_EQ(describeFrames(state.frames), c.after);
+        ASSERT_EQ(describeFrames(state.document.frames), c.after);
         const std::size_t thumbnailsAfter = shell.thumbnails.size();
         ASSERT_TRUE(UndoMaskEdit(state));
         EXPECT_FALSE(CanUndoMaskEdit(state));
-        EXPECT_EQ(describeFrames(state.frames), "a.png|- b.png|x.png c.png|-");
-        for (int i = 0; i < state.frames.size(); ++i) EXPECT_EQ(state.frames.at(i).id, ids[i]);
-        EXPECT_EQ(state.frames.at(1).maskNumber, 4);
+        EXPECT_EQ(describeFrames(state.document.frames), "a.png|- b.png|x.png c.png|-");
+        for (int i = 0; i < state.document.frames.size(); ++i) EXPECT_EQ(state.document.frames.at(i).id, ids[i]);
+        EXPECT_EQ(state.document.frames.at(1).maskNumber, 4);
         expectStripLaidOut();
         ASSERT_TRUE(RedoMaskEdit(state));
-        EXPECT_EQ(describeFrames(state.frames), c.after);
+        EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(shell.thumbnails.size(), thumbnailsAfter);
         expectStripLaidOut();
         shell.duringDrag = nullptr;
@@ -533,16 +533,16 @@ TEST_F(FrameStrip, MaskEditsOutliveADelete) {
     };
     paint(0, 7);
     paint(2, 9);
-    state.frames.selectIndex(0);
+    state.document.frames.selectIndex(0);
     DeleteLayer(state, 0);
-    ASSERT_EQ(describeFrames(state.frames), "b.png|- c.png|-");
+    ASSERT_EQ(describeFrames(state.document.frames), "b.png|- c.png|-");
     ASSERT_TRUE(UndoMaskEdit(state));  // the delete
     ASSERT_TRUE(UndoMaskEdit(state));  // frame 3's edit, found by id
     EXPECT_EQ(state.cache.displayedIndex, 2);
-    EXPECT_EQ(state.frames.at(2).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(2).maskNumber, 0);
     ASSERT_TRUE(UndoMaskEdit(state));  // frame 1's mask, back on the restored frame
     EXPECT_EQ(state.cache.displayedIndex, 0);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ int showEmptyProject(ProgramState& state) {
 }  // namespace
 
 int SelectFrame(ProgramState& state, int n) {
-    FrameList& frames = state.frames;
+    FrameList& frames = state.document.frames;
     FrameCache& cache = state.cache;
     if (frames.empty()) return showEmptyProject(state);
 
@@ -65,8 +65,8 @@ int SelectFrame(ProgramState& state, int n) {
 }
 
 void RefreshFrameStrip(ProgramState& state, int n) {
-    for (int i = 0; i < state.frames.size(); ++i) {
-        const FrameRecord& frame = state.frames.at(i);
+    for (int i = 0; i < state.document.frames.size(); ++i) {
+        const FrameRecord& frame = state.document.frames.at(i);
         for (int layer = 0; layer < 2; ++layer) {
             if (!frame.layerSource[layer].empty() && frame.thumbnailGadget[layer] != 0) {
                 state.shell.moveThumbnailGadget(frame.thumbnailGadget[layer],
@@ -74,7 +74,7 @@ void RefreshFrameStrip(ProgramState& state, int n) {
             }
         }
     }
-    state.shell.setFrameStripWidth(state.frames.size() * kFrameColumnWidth + 20);
+    state.shell.setFrameStripWidth(state.document.frames.size() * kFrameColumnWidth + 20);
     SelectFrame(state, n);
 }
 

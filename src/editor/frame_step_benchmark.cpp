@@ -37,7 +37,7 @@ void FrameStep(benchmark::State& bench) {
     for (auto _ : bench) {
         bench.PauseTiming();
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
-        index = (index + 1) % state.frames.size();
+        index = (index + 1) % state.document.frames.size();
         bench.ResumeTiming();
         steps.push_back(benchmarks::millisecondsOf([&] { SelectFrame(state, index); }));
     }

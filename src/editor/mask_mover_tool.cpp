@@ -16,15 +16,15 @@ namespace {
 // under a new mask number. False when there is none or it cannot be read.
 bool takePrecedingMask(ProgramState& state) {
     FrameRecord* displayed = state.cache.displayedFrame;
-    const int index = state.frames.indexOf(displayed);
+    const int index = state.document.frames.indexOf(displayed);
     if (index <= 0) return false;
-    const std::int32_t previous = state.frames.at(index - 1).maskNumber;
+    const std::int32_t previous = state.document.frames.at(index - 1).maskNumber;
     if (previous == 0) return false;
     if (!LoadMask(state, previous)) {
         state.reporter().report(ErrorKind::LoadMask, ErrorPlace::MoveMask, previous);
         return false;
     }
-    displayed->maskNumber = state.nextMaskNumber++;
+    displayed->maskNumber = state.document.masks.nextNumber++;
     state.cache.maskNumber = displayed->maskNumber;
     state.cache.maskFailed = false;
     MarkMaskModified(state);

@@ -74,11 +74,11 @@ protected:
 };
 
 TEST_F(MaskTools, FirstEraserDabMakesAWhiteMaskWithTheDab) {
-    ASSERT_EQ(state.frames.at(0).maskNumber, 0);
+    ASSERT_EQ(state.document.frames.at(0).maskNumber, 0);
     state.view.brushSize = 3;
     click(20, 20);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(state.nextMaskNumber, 2);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(state.document.masks.nextNumber, 2);
     EXPECT_TRUE(state.cache.maskModified);
     EXPECT_EQ(mask(20, 20), 0);
     EXPECT_EQ(mask(5, 5), 255);
@@ -123,7 +123,7 @@ TEST_F(MaskTools, AntiEraserOnAFrameWithoutMaskMakesAWhiteMask) {
     SelectTool(state, ToolId::AntiEraser);
     state.view.eraseGrey = 0;
     click(40, 40);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_TRUE(painted().empty());
     EXPECT_TRUE(state.cache.maskModified);
     EXPECT_TRUE(testing::SamePicture(state.images.composite, before));
@@ -133,7 +133,7 @@ TEST_F(MaskTools, HoveringShowsTheOutlineAndPaintsNothing) {
     const int redraws = shell.canvasRedraws;
     MouseAction(state, kMouseDragged, 50, 50);
     EXPECT_EQ(shell.canvasRedraws, redraws + 1);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     EXPECT_TRUE(state.view.cursorInside);
     EXPECT_FALSE(state.canvasCache.overlay.empty());
     // Leaving takes the outline away.
@@ -162,7 +162,7 @@ TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
     MouseAction(state, kMouseDragged, 50, 40);
     MouseAction(state, kMouseDragged, 300, 40);
     EXPECT_FALSE(state.view.buttonDown);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     EXPECT_TRUE(state.canvasCache.overlay.empty());
 }
 
@@ -223,19 +223,19 @@ TEST(MaskMoverTest, TakesThePrecedingFramesMaskUnderANewNumber) {
     scene.show(1, 40, 30);
     SelectTool(scene.state, ToolId::MaskMover);
     scene.drag({{10, 10}, {10, 10}});
-    const FrameRecord& frame = scene.state.frames.at(1);
+    const FrameRecord& frame = scene.state.document.frames.at(1);
     EXPECT_EQ(frame.maskNumber, 2);
-    EXPECT_EQ(scene.state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(scene.state.nextMaskNumber, 3);
+    EXPECT_EQ(scene.state.document.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(scene.state.document.masks.nextNumber, 3);
     EXPECT_TRUE(testing::SamePicture(scene.state.images.mask, previous));
     EXPECT_EQ(scene.state.images.composite.red(0, 0), 130);  // composed with the taken mask
     // On the first frame, without a mask before it, nothing happens.
     SelectFrame(scene.state, 0);
-    scene.state.frames.at(0).maskNumber = 0;
+    scene.state.document.frames.at(0).maskNumber = 0;
     SelectFrame(scene.state, 1);
     SelectFrame(scene.state, 0);
     scene.drag({{10, 10}, {20, 10}});
-    EXPECT_EQ(scene.state.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(scene.state.document.frames.at(0).maskNumber, 0);
     EXPECT_TRUE(scene.shell.errors.empty());
 }
 
@@ -245,12 +245,12 @@ TEST(MaskMoverTest, AnUnreadablePrecedingMaskIsReported) {
     scene.addFrame(UniformPicture(40, 30, kTake1), {}, &previous);
     scene.addFrame(UniformPicture(40, 30, kTake1), {});
     scene.show(1, 40, 30);
-    std::remove(scene.state.maskWorkingFile(1).c_str());
+    std::remove(scene.state.document.masks.workingFile(1).c_str());
     SelectTool(scene.state, ToolId::MaskMover);
     scene.drag({{10, 10}, {20, 10}});
     ASSERT_EQ(scene.shell.errors.size(), 1u);
     EXPECT_NE(scene.shell.errors[0].text.find("ErrorCode = 220-12-1"), std::string::npos);
-    EXPECT_EQ(scene.state.frames.at(1).maskNumber, 0);
+    EXPECT_EQ(scene.state.document.frames.at(1).maskNumber, 0);
 }
 
 TEST(MaskToolsWithoutFrame, ClicksAndMovesDoNothing) {
@@ -260,7 +260,7 @@ TEST(MaskToolsWithoutFrame, ClicksAndMovesDoNothing) {
     scene.drag({{10, 10}, {20, 20}});
     MouseAction(scene.state, kMouseDragged, 30, 30);
     EXPECT_EQ(scene.shell.canvasRedraws, redraws);
-    EXPECT_EQ(scene.state.nextMaskNumber, 1);
+    EXPECT_EQ(scene.state.document.masks.nextNumber, 1);
 }
 
 TEST(MaskToolsTallMask, PaintsWhereTheCompositeShowsTheMask) {
@@ -280,11 +280,11 @@ TEST(MaskToolsBrokenMask, PaintingStartsANewMask) {
     EditorScene scene;
     const Image grey = GreyMask(40, 30, [](int, int) { return std::uint8_t(50); });
     scene.addFrame(UniformPicture(40, 30, kTake1), {}, &grey);
-    std::remove(scene.state.maskWorkingFile(1).c_str());
+    std::remove(scene.state.document.masks.workingFile(1).c_str());
     scene.show(0, 40, 30);
     ASSERT_EQ(scene.shell.errors.size(), 1u);  // loadmask
     scene.drag({{5, 5}, {5, 5}});
-    EXPECT_EQ(scene.state.frames.at(0).maskNumber, 2);
+    EXPECT_EQ(scene.state.document.frames.at(0).maskNumber, 2);
     EXPECT_EQ(scene.mask(30, 20), 255);
 }
 

@@ -6,14 +6,14 @@
 namespace morvel {
 
 bool LoadMask(ProgramState& state, std::int32_t n) {
-    if (!LoadLayerPicture(state, state.images.mask, state.maskWorkingFile(n))) return false;
+    if (!LoadLayerPicture(state, state.images.mask, state.document.masks.workingFile(n))) return false;
     const Image& composite = state.images.composite;
     state.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
     return true;
 }
 
 bool StoreMask(ProgramState& state, std::int32_t n) {
-    const std::string path = state.maskWorkingFile(n);
+    const std::string path = state.document.masks.workingFile(n);
     if (SavePictureFile(state.images.mask, path, PictureFormat::Png)) return true;
     state.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300, path);
     return false;
@@ -43,7 +43,7 @@ bool CreateMask(ProgramState& state) {
         return false;
     }
     state.images.mask = std::move(*mask);
-    displayed->maskNumber = state.nextMaskNumber++;
+    displayed->maskNumber = state.document.masks.nextNumber++;
     state.cache.maskNumber = displayed->maskNumber;
     state.cache.maskFailed = false;
     state.cache.dirty = Rect{0, width, 0, height};

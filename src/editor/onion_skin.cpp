@@ -28,11 +28,10 @@ bool UpdateOnionSkin(ProgramState& state) {
     FilmFrame frame;
     PlaybackView view;
     const Image& canvas = state.images.canvas;
-    if (state.view.onionSkin && previous >= 0 && previous < state.frames.size() &&
+    if (state.view.onionSkin && previous >= 0 && previous < state.document.frames.size() &&
         !canvas.empty()) {
-        const FrameRecord& record = state.frames.at(previous);
-        frame.layers = record.layerSource;
-        if (record.maskNumber != 0) frame.mask = state.maskWorkingFile(record.maskNumber);
+        const FrameRecord& record = state.document.frames.at(previous);
+        frame = FilmFrame::Of(FilesOf(state.document, record));
         view.zoom = state.view.zoom;
         view.offsetX = state.view.offsetX;
         view.offsetY = state.view.offsetY;

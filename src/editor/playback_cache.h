@@ -11,6 +11,7 @@
 
 #include "platform/image.h"
 #include "platform/work_queue.h"
+#include "project/document.h"
 
 namespace morvel {
 
@@ -33,6 +34,8 @@ struct FilmFrame {
     std::array<std::string, 2> layers;
     std::string mask;
     bool operator==(const FilmFrame&) const = default;
+
+    static FilmFrame Of(const FrameFiles& files) { return {{files[0], files[1]}, files[2]}; }
 };
 
 // Canvas-sized pictures of the composed frames of a film, as the canvas shows them, made on

@@ -52,8 +52,8 @@ protected:
         NullShell shell;
         ProgramState state(shell, folder.path(), folder.path());
         state.redrawPause = 0;
-        state.frames.add().layerSource = film[k].layers;
-        state.frames.first();
+        state.document.frames.add().layerSource = film[k].layers;
+        state.document.frames.first();
         ComposeFrame(state, 0);
         state.images.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
         state.view.zoom = view.zoom;

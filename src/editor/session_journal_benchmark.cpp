@@ -80,7 +80,7 @@ void JournalAfterFrameOperation(benchmark::State& run) {
     state.session.writer = std::make_shared<SessionWriter>(folder);
     const int frames = static_cast<int>(run.range(0));
     for (int i = 0; i < frames; ++i) {
-        FrameRecord& frame = state.frames.add();
+        FrameRecord& frame = state.document.frames.add();
         const std::string number = std::to_string(10000 + i);
         frame.layerSource = {
             "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 1/IMG_" + number + ".JPG",
@@ -95,12 +95,12 @@ void JournalAfterFrameOperation(benchmark::State& run) {
         // The operation's own undo step (the frames before and after, compared) and the journal.
         operations.push_back(millisecondsOf([&] {
             BeginFrameOperation(state);
-            state.frames.at(frames / 2).maskNumber = ++toggle;  // the frame list changed
+            state.document.frames.at(frames / 2).maskNumber = ++toggle;  // the frame list changed
             EndFrameOperation(state);
             UpdateSessionJournal(state);
         }));
         state.session.writer->flush();
-        state.frames.at(frames / 2).maskNumber = ++toggle;
+        state.document.frames.at(frames / 2).maskNumber = ++toggle;
         updates.push_back(millisecondsOf([&] { UpdateSessionJournal(state); }));
         state.session.writer->flush();
     }

@@ -69,8 +69,8 @@ MaskTileChange tileAt(const Image& mask, std::int32_t column, std::int32_t row) 
 
 // The frame an edit named, nullptr when it is no longer in the list.
 FrameRecord* frameOf(ProgramState& state, std::uint64_t id) {
-    const int index = id == 0 ? -1 : state.frames.indexOfId(id);
-    return index < 0 ? nullptr : &state.frames.at(index);
+    const int index = id == 0 ? -1 : state.document.frames.indexOfId(id);
+    return index < 0 ? nullptr : &state.document.frames.at(index);
 }
 
 std::uint64_t displayedId(const ProgramState& state) {
@@ -102,8 +102,8 @@ void startStep(ProgramState& state) {
 // (redo). False when the step no longer fits the frame.
 bool showStepFrame(ProgramState& state, const MaskEditStep& step, std::int32_t expectedMask,
                    bool needMaskImage) {
-    const int index = state.frames.indexOfId(step.frameId);
-    if (index < 0 || state.frames.at(index).maskNumber != expectedMask) return false;
+    const int index = state.document.frames.indexOfId(step.frameId);
+    if (index < 0 || state.document.frames.at(index).maskNumber != expectedMask) return false;
     if (displayedId(state) != step.frameId) SelectFrame(state, index);
     if (displayedId(state) != step.frameId) return false;
     if (!needMaskImage) return true;
@@ -247,7 +247,7 @@ bool UndoMaskEdit(ProgramState& state) {
         // Back to the mask the frame had before (none, as a rule); the made mask is forgotten.
         state.cache.displayedFrame->maskNumber = step.maskBefore;
         state.cache.maskModified = false;
-        std::remove(state.maskWorkingFile(step.maskAfter).c_str());
+        std::remove(state.document.masks.workingFile(step.maskAfter).c_str());
         if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
         return true;
     }

@@ -46,7 +46,7 @@ protected:
         EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
         StoreDisplayedMask(state);
         Image stored;
-        ASSERT_TRUE(LoadPictureFile(state.maskWorkingFile(s.maskNumber), stored) == LoadResult::Ok);
+        ASSERT_TRUE(LoadPictureFile(state.document.masks.workingFile(s.maskNumber), stored) == LoadResult::Ok);
         EXPECT_TRUE(SamePicture(stored, s.mask));
     }
     void stroke(int x, int y) {
@@ -92,16 +92,16 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
 TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
     SelectFrame(state, 1);
     const Snapshot before = snapshot();
-    const int next = state.nextMaskNumber;
+    const int next = state.document.masks.nextNumber;
     stroke(40, 40);
     const Snapshot after = snapshot();
     ASSERT_EQ(after.maskNumber, next);
     StoreDisplayedMask(state);
-    ASSERT_TRUE(std::filesystem::exists(state.maskWorkingFile(next)));
+    ASSERT_TRUE(std::filesystem::exists(state.document.masks.workingFile(next)));
 
     ASSERT_TRUE(UndoMaskEdit(state));
     expectShown(before, 1);
-    EXPECT_FALSE(std::filesystem::exists(state.maskWorkingFile(next)));
+    EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(next)));
     ASSERT_TRUE(RedoMaskEdit(state));
     expectShown(after, 1);
 }
@@ -111,7 +111,7 @@ TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
     const Snapshot before = snapshot();
     SelectTool(state, ToolId::MaskMover);
     drag({{10, 10}, {10, 10}});
-    ASSERT_NE(state.frames.at(1).maskNumber, 0);
+    ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
     ASSERT_TRUE(UndoMaskEdit(state));
     expectShown(before, 1);
 }
@@ -170,7 +170,7 @@ TEST_F(UndoHistory, ClearingForgetsEveryStep) {
 
 TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
     stroke(20, 20);
-    state.frames.at(0).maskNumber = 77;  // the frame's mask was replaced behind the history
+    state.document.frames.at(0).maskNumber = 77;  // the frame's mask was replaced behind the history
     EXPECT_FALSE(UndoMaskEdit(state));
     EXPECT_FALSE(CanUndoMaskEdit(state));
 }

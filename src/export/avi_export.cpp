@@ -114,7 +114,7 @@ void AviServer::quit() {
 }
 
 bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& job) {
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     const int first = std::max(0, job.first);
     const int last = job.last < 0 ? count - 1 : std::min(job.last, count - 1);
     const int total = std::max(0, last - first + 1);
@@ -125,7 +125,7 @@ bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& jo
         [&](const std::string& source, Image& picture) {
             return LoadLayerPicture(state, picture, source);
         },
-        reporter, state.workingFolder);
+        reporter, state.document.masks);
     for (int layer = 0; layer < 2; ++layer) {
         pictures.holdLayer(layer, state.cache.layerSource[layer], state.cache.layerFailed[layer],
                            layer == 0 ? state.images.layer1 : state.images.layer2);
@@ -135,7 +135,7 @@ bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& jo
     AviWriterRecord record{};  // a width of 0: not opened yet
     for (int i = first; i <= last; ++i) {
         if (job.stopRequested && job.stopRequested()) break;
-        pictures.compose(state.frames.at(i), composite);
+        pictures.compose(state.document.frames.at(i), composite);
         if (record.width == 0) {
             const int rate = job.frameRate ? job.frameRate() : kDefaultFrameRate;
             record = MakeAviWriterRecord(composite.width(), composite.height(), rate);

@@ -212,10 +212,10 @@ protected:
 
     // Frames with layer 1 = a picture of the given size.
     void addFrame(const Image& picture) {
-        const std::string path = workingFolder.file(std::to_string(state.frames.size()) + "p.png");
+        const std::string path = workingFolder.file(std::to_string(state.document.frames.size()) + "p.png");
         ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
-        state.frames.last();
-        state.frames.add().layerSource[0] = path;
+        state.document.frames.last();
+        state.document.frames.add().layerSource[0] = path;
         RefreshFrameStrip(state, 0);
     }
     void exportAs(const std::string& name, const std::string& rate) {
@@ -432,7 +432,7 @@ TEST_P(WrittenVideo, FfprobeReadsItAndFfmpegDecodesTheComposites) {
     ASSERT_EQ(frames.size(), 4u);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        state.frames.selectIndex(i);
+        state.document.frames.selectIndex(i);
         ComposeFrame(state, 0);
         Image composite = state.images.composite;
         if (composite.width() != 96) composite = StretchPicture(composite, 96, 64);

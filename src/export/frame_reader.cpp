@@ -77,7 +77,7 @@ void FrameReader::queueRead(int frame, const std::string& source) {
 }
 
 void FrameReader::readAhead(int index) {
-    const FrameRecord& frame = m_state.frames.at(index);
+    const FrameRecord& frame = m_state.document.frames.at(index);
     for (int layer = 0; layer < 2; ++layer) {
         const std::string& source = frame.layerSource[layer];
         if (source == m_layerSource[layer]) continue;
@@ -86,7 +86,7 @@ void FrameReader::readAhead(int index) {
     }
     if (frame.maskNumber != m_maskNumber) {
         m_maskNumber = frame.maskNumber;
-        if (m_maskNumber != 0) queueRead(index, m_state.maskWorkingFile(m_maskNumber));
+        if (m_maskNumber != 0) queueRead(index, m_state.document.masks.workingFile(m_maskNumber));
     }
 }
 

@@ -80,7 +80,7 @@ Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& po
     int width = kStartWidth;
     int height = kStartHeight;
     for (int j = first - 1; j >= 0; --j) {
-        const FrameRecord& frame = state.frames.at(j);
+        const FrameRecord& frame = state.document.frames.at(j);
         int w = Image::kMaxSide;
         int h = Image::kMaxSide;
         const auto include = [&](const std::string& source) {
@@ -90,10 +90,11 @@ Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& po
             h = std::min(h, picture.height());
             return true;
         };
-        const bool layer1 = include(frame.layerSource[0]);
-        const bool layer2 = include(frame.layerSource[1]);
+        const FrameFiles files = FilesOf(state.document, frame);
+        const bool layer1 = include(files[0]);
+        const bool layer2 = include(files[1]);
         if (!layer1 && !layer2) continue;
-        if (frame.maskNumber != 0) include(state.maskWorkingFile(frame.maskNumber));
+        include(files[2]);
         width = w;
         height = h;
         break;
@@ -103,7 +104,7 @@ Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& po
 }
 
 int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
-    const int count = state.frames.size();
+    const int count = state.document.frames.size();
     const int first = std::max(0, job.first);
     const int last = job.last < 0 ? count - 1 : std::min(job.last, count - 1);
     const int total = std::max(0, last - first + 1);
@@ -126,7 +127,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     FrameReader reader(state, queue, videos);
     SequencePictures pictures([&](const std::string& source,
                                   Image& picture) { return reader.read(state, source, picture); },
-                              reporter, state.workingFolder);
+                              reporter, state.document.masks);
 
     std::deque<std::shared_ptr<Encoding>> pending;
     std::vector<Image> spare;  // buffers of frames written, for the frames to come
@@ -152,7 +153,7 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
         if (!reader.frameReadable(i)) {
             while (!pending.empty()) finishOldest();
         }
-        pictures.compose(state.frames.at(i), composite);
+        pictures.compose(state.document.frames.at(i), composite);
         if (pending.size() >= encoding) finishOldest();
 
         auto frame = std::make_shared<Encoding>();

@@ -62,8 +62,8 @@ protected:
             const auto grey = static_cast<std::uint8_t>(i * 20);
             ASSERT_TRUE(SavePictureFile(UniformPicture(6, 4, {grey, grey, grey}), path,
                                         PictureFormat::Png));
-            state.frames.last();
-            state.frames.add().layerSource[0] = path;
+            state.document.frames.last();
+            state.document.frames.add().layerSource[0] = path;
         }
         RefreshFrameStrip(state, 0);
     }
@@ -90,7 +90,7 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
     }
     EXPECT_FALSE(IsRegularFile(output.file("szene.4.png")));
     EXPECT_EQ(state.cache.displayedIndex, 1);
-    EXPECT_EQ(state.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.index(), 1);
     EXPECT_EQ(state.images.composite.red(0, 0), 20);
     EXPECT_TRUE(shell.errors.empty());
 }
@@ -211,16 +211,16 @@ protected:
         return path;
     }
     std::int32_t mask(int width, int height, int seed) {
-        const std::int32_t number = state.nextMaskNumber++;
+        const std::int32_t number = state.document.masks.nextNumber++;
         EXPECT_TRUE(SavePictureFile(
             GreyMask(width, height,
                      [&](int x, int y) { return std::uint8_t(x * 19 + y * 5 + seed); }),
-            state.maskWorkingFile(number), PictureFormat::Png));
+            state.document.masks.workingFile(number), PictureFormat::Png));
         return number;
     }
     void frame(const std::string& layer1, const std::string& layer2, std::int32_t maskNumber = 0) {
-        state.frames.last();
-        FrameRecord& record = state.frames.add();
+        state.document.frames.last();
+        FrameRecord& record = state.document.frames.add();
         record.layerSource[0] = layer1;
         record.layerSource[1] = layer2;
         record.maskNumber = maskNumber;
@@ -242,7 +242,7 @@ protected:
         frame(damaged, b, mask(20, 8, 9));   // 7: layer 2 alone, the mask takes no part
         frame("", "", 0);                    // 8: black at the size of frame 7
         frame(d, missing, mask(28, 20, 3));  // 9
-        frame(d, missing, state.frames.at(8).maskNumber);  // 10: all repeated
+        frame(d, missing, state.document.frames.at(8).maskNumber);  // 10: all repeated
         frame(missing, "");                                // 11: black at the size of frame 10
         RefreshFrameStrip(state, 0);
     }
@@ -357,7 +357,7 @@ TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
     const int redraws = shell.canvasRedraws;
     const auto markers = shell.frameMarkerMoves.size();
     render("seq", PictureFormat::Bmp, 2);
-    EXPECT_EQ(state.frames.index(), 2);
+    EXPECT_EQ(state.document.frames.index(), 2);
     EXPECT_EQ(state.cache.displayedIndex, 2);
     EXPECT_TRUE(state.images.composite.samePixels(composite));
     EXPECT_TRUE(state.images.layer1.samePixels(layer1));
@@ -369,7 +369,7 @@ TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
     auto black = Image::create(640, 480);
     state.images.composite = std::move(*black);
     for (int k = 1; k <= 11; ++k) {
-        state.frames.selectIndex(k - 1);
+        state.document.frames.selectIndex(k - 1);
         ComposeFrame(state, 0);
         Image written;
         ASSERT_EQ(LoadPictureFile(output.file("seq." + std::string(k < 10 ? "0" : "") +
@@ -409,8 +409,8 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
               0);
     const int order[] = {0, 1, 2, 2, 5, 3, 11, -1, 4};
     for (int n : order) {
-        state.frames.last();
-        state.frames.add().layerSource[0] =
+        state.document.frames.last();
+        state.document.frames.add().layerSource[0] =
             n < 0 ? MakeAviReference(0, folder.file("gone.avi")) : MakeAviReference(n, video);
     }
     std::vector<std::string> expected;

@@ -54,7 +54,7 @@ ImportProgress progressFor(ProgramState& state) {
 Added addImageLayer(ProgramState& state, int layer, int position, const std::string& path,
                     DecodedThumbnail* decoded) {
     position = ClaimFrameSlot(state, layer, position);
-    FrameRecord& frame = *state.frames.current();
+    FrameRecord& frame = *state.document.frames.current();
     frame.layerSource[layer] = path;
     DecodedThumbnail own;
     if (!decoded) {
@@ -84,7 +84,7 @@ Added addAviLayers(ProgramState& state, int layer, int position, const std::stri
         for (int k = 0; k < count; ++k) {
             if (!progress.step({ImportStep::Unit::VideoFrame, k + 1, count, name})) break;
             position = ClaimFrameSlot(state, layer, position);
-            FrameRecord& frame = *state.frames.current();
+            FrameRecord& frame = *state.document.frames.current();
             frame.layerSource[layer] = MakeAviReference(info.firstFrame + k, videoPath);
             const std::optional<Image> picture = frames.take();
             if (picture && !picture->empty()) {
@@ -133,7 +133,7 @@ std::vector<std::string> SortedDropPaths(const std::string& fileList) {
 }
 
 int ClaimFrameSlot(ProgramState& state, int layer, int position) {
-    FrameList& frames = state.frames;
+    FrameList& frames = state.document.frames;
     position = std::max(position, 0);
     if (position < frames.size()) {
         frames.selectIndex(position);

@@ -33,9 +33,6 @@ LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image
 // opened (useaviexport, place 16), as the frame reader reports it.
 void ReportLayerRead(ProgramState& state, const LayerRead& read);
 
-// The files a frame is composed from: its layer sources and its mask's working file (empty: none).
-using FrameFiles = std::array<std::string, 3>;
-
 // A frame's composite made ahead, and the canvas it scales to in the view it was made for.
 struct ComposedAhead {
     Image composite;

@@ -29,12 +29,12 @@ TEST(CopyNames, TwoPicturesOnOneNameCollide) {
     for (const auto& row : rows) {
         testing::RecordingShell shell;
         ProgramState state(shell, "/w/", "/p/");
-        FrameRecord& one = state.frames.add();
+        FrameRecord& one = state.document.frames.add();
         one.layerSource = {"/p/a.png", "/p/b.png"};
-        FrameRecord& two = state.frames.add();
+        FrameRecord& two = state.document.frames.add();
         two.layerSource = {"/p/a.png", row.frame2Layer2};
         two.maskNumber = 1;
-        EXPECT_EQ(CopyNamesCollide(state.frames, "/p/F.mvl", row.maskTemplate, row.frameTemplate),
+        EXPECT_EQ(CopyNamesCollide(state.document.frames, "/p/F.mvl", row.maskTemplate, row.frameTemplate),
                   row.collide)
             << row.frameTemplate << " " << row.frame2Layer2;
     }

@@ -49,7 +49,7 @@ int FrameList::indexOf(const FrameRecord* record) const {
     return -1;
 }
 
-int FrameList::indexOfId(std::uint64_t id) const {
+int FrameList::indexOfId(FrameId id) const {
     for (int i = 0; i < size(); ++i) {
         if (m_records[i]->id == id) return i;
     }

@@ -8,6 +8,7 @@
 
 #include "platform/frame_strip_shell.h"
 #include "platform/image.h"
+#include "project/frame_id.h"
 
 namespace morvel {
 
@@ -23,7 +24,7 @@ struct FrameRecord {
     std::int32_t maskNumber = 0;
     // Names the frame for as long as the program runs, across frame operations and their undo
     // (the undo history refers to frames by it). Never 0 for a frame in the list.
-    std::uint64_t id = 0;
+    FrameId id = 0;
 };
 
 // The frames in film order, with a cursor (the current record) on which most operations act.
@@ -65,13 +66,13 @@ public:
     // Position of a record, -1 when it is not in the list.
     int indexOf(const FrameRecord* record) const;
     // Position of the frame with this id, -1 when none has it.
-    int indexOfId(std::uint64_t id) const;
+    int indexOfId(FrameId id) const;
     void clear();
 
 private:
     std::vector<std::unique_ptr<FrameRecord>> m_records;
     int m_cursor = -1;
-    std::uint64_t m_lastId = 0;
+    FrameId m_lastId = 0;
 };
 
 }  // namespace morvel

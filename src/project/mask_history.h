@@ -35,7 +35,7 @@ struct MaskTileChange {
 
 // A frame as a frame operation's step keeps it (no thumbnails: they are made again).
 struct FrameEntry {
-    std::uint64_t id = 0;
+    FrameId id = 0;
     std::array<std::string, 2> layerSource;
     std::int32_t maskNumber = 0;
 

@@ -1,6 +1,5 @@
 #include "project/program_state.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace morvel {
@@ -19,7 +18,7 @@ ProgramState::ProgramState(Shell& shell, std::string workingFolder, std::string 
 
 ProgramState::ProgramState(Shell& shell, std::string workingFolder, ProgramFiles files)
     : shell(shell),
-      workingFolder(std::move(workingFolder)),
+      document(std::move(workingFolder)),
       files(std::move(files)),
       programFolder(this->files.programFolder) {
     images.composite = blackWorkImage();
@@ -27,16 +26,6 @@ ProgramState::ProgramState(Shell& shell, std::string workingFolder, ProgramFiles
     images.layer1 = blackWorkImage();
     images.layer2 = blackWorkImage();
     images.mask = blackWorkImage();
-}
-
-std::string MaskWorkingFileName(std::int32_t n) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(n));
-    return std::string("morvel") + hex + ".tmp";
-}
-
-std::string ProgramState::maskWorkingFile(std::int32_t n) const {
-    return workingFolder + MaskWorkingFileName(n);
 }
 
 }  // namespace morvel

@@ -13,6 +13,7 @@
 #include "platform/program_files.h"
 #include "platform/shell.h"
 #include "codecs/video_reader.h"
+#include "project/document.h"
 #include "project/frame_list.h"
 #include "project/mask_history.h"
 #include "project/tool_id.h"
@@ -29,16 +30,6 @@ struct SessionState {
     std::shared_ptr<SessionWriter> writer;  // none: no record is kept (no session folder)
     std::vector<std::uint8_t> journal;
     bool logged = false;
-};
-
-// The six strings of the project header; all empty in a new project.
-struct ProjectHeader {
-    std::string projectFilePath;
-    std::string title;
-    std::string author;
-    std::string comment;  // lines separated by CR LF
-    std::string maskTemplate;
-    std::string frameTemplate;  // empty: pictures are not copied on save
 };
 
 // A rectangle of composite pixels: columns [left, right), rows [top, bottom).
@@ -203,10 +194,7 @@ public:
 
     Language language;
 
-    ProjectHeader header;
-    FrameList frames;
-    std::int32_t nextMaskNumber = 1;
-    const std::string workingFolder;  // where the mask working files live
+    Document document;  // its masks' working files lie in workingFolder
     const ProgramFiles files;         // language files, settings file, AVIServ.so, tutorial page
     const std::string programFolder;  // the executable's folder
 
@@ -257,12 +245,6 @@ public:
 
     // Set by an operation whose failure must end the program (after reporting it).
     bool mustEnd = false;
-
-    // The working file of mask n: "morvel" + n in upper-case hexadecimal + ".tmp".
-    std::string maskWorkingFile(std::int32_t n) const;
 };
-
-// "morvel" + n in upper-case hexadecimal without leading zeros + ".tmp".
-std::string MaskWorkingFileName(std::int32_t n);
 
 }  // namespace morvel

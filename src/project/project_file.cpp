@@ -178,10 +178,9 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
     return out;
 }
 
-bool WriteProjectFile(ProgramState& state) {
-    const ProjectHeader& header = state.header;
+bool WriteProjectFile(Document& document, const ErrorReporter& reporter) {
+    const ProjectHeader& header = document.header;
     const std::string& path = header.projectFilePath;
-    const ErrorReporter reporter = state.reporter();
 
     // Nothing is copied when the project file cannot be created.
     if (!CanWriteFile(path)) {
@@ -214,11 +213,11 @@ bool WriteProjectFile(ProgramState& state) {
                         copy.source + "|" + copy.file.target());
     };
 
-    const int count = state.frames.size();
+    const int count = document.frames.size();
     const int digits = DigitCount(count);
     std::vector<ProjectFileFrame> entries(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const FrameRecord& frame = state.frames.at(i);
+        const FrameRecord& frame = document.frames.at(i);
         ProjectFileFrame& entry = entries[static_cast<std::size_t>(i)];
         const int k = i + 1;
         for (int layer = 0; layer < 2; ++layer) {
@@ -241,7 +240,7 @@ bool WriteProjectFile(ProgramState& state) {
         if (frame.maskNumber != 0) {
             const std::string target =
                 ExpandNameTemplate(header.maskTemplate, k, digits, path, std::nullopt, "");
-            const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
+            const std::string workingFile = document.masks.workingFile(frame.maskNumber);
             entry.hasMask = stage(workingFile, target, i, -1);
             if (!entry.hasMask) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, 300,
@@ -249,7 +248,7 @@ bool WriteProjectFile(ProgramState& state) {
             }
         }
     }
-    state.frames.last();  // the walk ends on the last record
+    document.frames.last();  // the walk ends on the last record
 
     StagedFile projectFile;
     if (!projectFile.write(path, SerializeProjectFile(header, entries))) {
@@ -267,7 +266,7 @@ bool WriteProjectFile(ProgramState& state) {
         if (copy.layer < 0) {
             entry.hasMask = false;
         } else {
-            entry.layerSource[copy.layer] = state.frames.at(copy.frame).layerSource[copy.layer];
+            entry.layerSource[copy.layer] = document.frames.at(copy.frame).layerSource[copy.layer];
         }
     }
     if (entriesChanged && !projectFile.write(path, SerializeProjectFile(header, entries))) {
@@ -281,7 +280,7 @@ bool WriteProjectFile(ProgramState& state) {
     // The project now refers to the picture copies.
     for (int i = 0; i < count; ++i) {
         for (int layer = 0; layer < 2; ++layer)
-            state.frames.at(i).layerSource[layer] =
+            document.frames.at(i).layerSource[layer] =
                 entries[static_cast<std::size_t>(i)].layerSource[layer];
     }
     return true;

@@ -68,6 +68,6 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 // fails on the way (a full disk, a read-only folder) leaves the old project as it was. A copy
 // that fails is reported and left out (mask flag 0, the old layer source); the rest is saved.
 // Returns false, after reporting it, when the project file itself could not be written.
-bool WriteProjectFile(ProgramState& state);
+bool WriteProjectFile(Document& document, const ErrorReporter& reporter);
 
 }  // namespace morvel

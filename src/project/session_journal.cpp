@@ -102,17 +102,17 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-std::vector<std::uint8_t> SerializeJournal(const ProgramState& state) {
+std::vector<std::uint8_t> SerializeJournal(const Document& document, std::int32_t displayedIndex) {
     std::vector<std::uint8_t> out(kJournalIdentification.begin(), kJournalIdentification.end());
-    const ProjectHeader& h = state.header;
+    const ProjectHeader& h = document.header;
     for (const std::string* text :
          {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
         putText(out, *text);
-    putNumber(out, state.nextMaskNumber);
-    putNumber(out, state.frames.indexOf(state.cache.displayedFrame));
-    putNumber(out, state.frames.size());
-    for (int i = 0; i < state.frames.size(); ++i) {
-        const FrameRecord& frame = state.frames.at(i);
+    putNumber(out, document.masks.nextNumber);
+    putNumber(out, displayedIndex);
+    putNumber(out, document.frames.size());
+    for (int i = 0; i < document.frames.size(); ++i) {
+        const FrameRecord& frame = document.frames.at(i);
         putText(out, frame.layerSource[0]);
         putText(out, frame.layerSource[1]);
         putNumber(out, frame.maskNumber);
@@ -294,7 +294,7 @@ void SessionWriter::flush() {
 void UpdateSessionJournal(ProgramState& state) {
     SessionState& session = state.session;
     if (!session.writer) return;
-    std::vector<std::uint8_t> journal = SerializeJournal(state);
+    std::vector<std::uint8_t> journal = SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame));
     if (journal != session.journal) {
         session.journal = journal;
         session.writer->writeJournal(std::move(journal));

@@ -25,7 +25,8 @@ struct JournalContents {
     std::vector<JournalFrame> frames;
 };
 
-std::vector<std::uint8_t> SerializeJournal(const ProgramState& state);
+// displayedIndex: the position of the frame the window shows, -1 when none.
+std::vector<std::uint8_t> SerializeJournal(const Document& document, std::int32_t displayedIndex);
 // Nothing when the bytes are not a complete journal of this version (cut short, garbage, or
 // written by a later version).
 std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes);

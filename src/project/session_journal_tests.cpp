@@ -19,36 +19,36 @@ protected:
     ProgramState state{shell, "/w/", "/p/"};
 
     void SetUp() override {
-        state.header = {"/film/F.mvl", "Titel", "", "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
-        state.nextMaskNumber = 7;
+        state.document.header = {"/film/F.mvl", "Titel", "", "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
+        state.document.masks.nextNumber = 7;
         const char* sources[][2] = {{"/a 1.png", ""}, {"", "$AVI$1F$/v\nx.avi"}, {"/c.png", "/d"}};
         for (const auto& layers : sources) {
-            FrameRecord& frame = state.frames.add();
+            FrameRecord& frame = state.document.frames.add();
             frame.layerSource = {layers[0], layers[1]};
         }
-        state.frames.at(2).maskNumber = 6;
-        state.cache.displayedFrame = &state.frames.at(1);
+        state.document.frames.at(2).maskNumber = 6;
+        state.cache.displayedFrame = &state.document.frames.at(1);
     }
 };
 
 TEST_F(SessionJournal, ReadsBackWhatItWrote) {
-    const auto journal = ParseJournal(SerializeJournal(state));
+    const auto journal = ParseJournal(SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame)));
     ASSERT_TRUE(journal);
-    EXPECT_EQ(journal->header.comment, state.header.comment);
+    EXPECT_EQ(journal->header.comment, state.document.header.comment);
     EXPECT_EQ(journal->header.frameTemplate, "$Layer_$Nr");
     EXPECT_EQ(journal->nextMaskNumber, 7);
     EXPECT_EQ(journal->displayedIndex, 1);
     ASSERT_EQ(journal->frames.size(), 3u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(journal->frames[i].layerSource[0], state.frames.at(i).layerSource[0]);
-        EXPECT_EQ(journal->frames[i].layerSource[1], state.frames.at(i).layerSource[1]);
-        EXPECT_EQ(journal->frames[i].maskNumber, state.frames.at(i).maskNumber);
+        EXPECT_EQ(journal->frames[i].layerSource[0], state.document.frames.at(i).layerSource[0]);
+        EXPECT_EQ(journal->frames[i].layerSource[1], state.document.frames.at(i).layerSource[1]);
+        EXPECT_EQ(journal->frames[i].maskNumber, state.document.frames.at(i).maskNumber);
     }
 }
 
 // Cut short anywhere, garbage, or a later version: never read as a journal.
 TEST_F(SessionJournal, ADamagedJournalIsRefused) {
-    const std::vector<std::uint8_t> bytes = SerializeJournal(state);
+    const std::vector<std::uint8_t> bytes = SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame));
     for (std::size_t size = 0; size < bytes.size(); ++size)
         EXPECT_FALSE(ParseJournal({bytes.data(), size})) << size;
     std::vector<std::uint8_t> later = bytes;

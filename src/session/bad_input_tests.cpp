@@ -196,8 +196,8 @@ TEST_F(BadInput, AMaskFileThatIsTextIsCopiedInAndTheFrameComposesWithoutIt) {
 
     // Copying needs no decoding; the mask is found unreadable when the frame is composed.
     EXPECT_EQ(codes(), std::vector<std::string>{"220-2-1"});
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(testing::ReadText(state.maskWorkingFile(1)), "this is no picture\n");
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(testing::ReadText(state.document.masks.workingFile(1)), "this is no picture\n");
     EXPECT_EQ(state.images.composite.width(), 8);
     EXPECT_EQ(state.images.composite.red(3, 3), 120);  // layer 1 as it is
 
@@ -325,9 +325,9 @@ TEST_P(UnreadableLayer, OpeningReportsItAndEmptiesTheLayer) {
         EXPECT_EQ(codes(), std::vector<std::string>{"120-8-1"});
         EXPECT_NE(shell.errors.at(0).text.find("'" + bad + "'"), std::string::npos);
     }
-    ASSERT_EQ(state.frames.size(), 2);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], "");
-    EXPECT_EQ(state.frames.at(0).layerSource[1], good);
+    ASSERT_EQ(state.document.frames.size(), 2);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], "");
+    EXPECT_EQ(state.document.frames.at(0).layerSource[1], good);
     EXPECT_EQ(shell.thumbnails.size(), 2u);
     EXPECT_EQ(state.images.composite.red(0, 0), 90);  // layer 2 alone
     EXPECT_EQ(SelectFrame(state, 1), 1);
@@ -345,7 +345,7 @@ TEST_P(UnreadableLayer, ComposingReportsItWithTheLayerNumber) {
     open(entry(bad, good2, false) + entry(good1, bad, false) + entry(good1, good2, false), 3);
 
     EXPECT_EQ(codes(), std::vector<std::string>{"120-2-1"});
-    EXPECT_EQ(state.frames.at(0).layerSource[0], bad);  // the source is kept
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], bad);  // the source is kept
     EXPECT_EQ(state.images.composite.red(0, 0), 60);
     EXPECT_EQ(SelectFrame(state, 1), 1);
     EXPECT_EQ(codes(), (std::vector<std::string>{"120-2-1", "120-2-2"}));
@@ -366,23 +366,23 @@ INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableLayer,
 TEST_F(BadInput, ACountFarBeyondTheFileIsRefusedAndAPlausibleOneFilledUp) {
     const std::string layer = grey("a.png", 70);
     picture("01.mask", GreyMask(8, 6, [](int, int) { return std::uint8_t{200}; }));
-    state.header.title = "Before";
+    state.document.header.title = "Before";
     open(entry(layer, "", false), 2147483647);
     EXPECT_EQ(codes(), std::vector<std::string>{"320-8-1"});
-    EXPECT_EQ(state.frames.size(), 0);
-    EXPECT_EQ(state.header.title, "Before");
+    EXPECT_EQ(state.document.frames.size(), 0);
+    EXPECT_EQ(state.document.header.title, "Before");
 
     // A save cut short after the first frame: ten frames, the mask found under the name the
     // announced count gives (D = 2).
     shell.errors.clear();
     open(entry(layer, "", true), 10);
     EXPECT_TRUE(shell.errors.empty()) << ::testing::PrintToString(codes());
-    ASSERT_EQ(state.frames.size(), 10);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], layer);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    ASSERT_EQ(state.document.frames.size(), 10);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], layer);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     for (int i = 1; i < 10; ++i) {
-        EXPECT_EQ(state.frames.at(i).layerSource[0], "");
-        EXPECT_EQ(state.frames.at(i).maskNumber, 0);
+        EXPECT_EQ(state.document.frames.at(i).layerSource[0], "");
+        EXPECT_EQ(state.document.frames.at(i).maskNumber, 0);
     }
     EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(70, 0, 200));
 }
@@ -393,9 +393,9 @@ TEST_F(BadInput, ACountOfZeroOrLessGivesAnEmptyProjectWithTheHeader) {
         SCOPED_TRACE(count);
         open(entry(layer, "", true), count);
         EXPECT_TRUE(shell.errors.empty());
-        EXPECT_EQ(state.frames.size(), 0);
-        EXPECT_EQ(state.header.title, "Film");
-        EXPECT_EQ(state.header.maskTemplate, "$Nr.mask");
+        EXPECT_EQ(state.document.frames.size(), 0);
+        EXPECT_EQ(state.document.header.title, "Film");
+        EXPECT_EQ(state.document.header.maskTemplate, "$Nr.mask");
         EXPECT_EQ(state.cache.displayedIndex, -1);
         EXPECT_EQ(state.images.composite.width(), 640);
         EXPECT_EQ(shell.windowTitles.back(), "Film - Morvel");
@@ -422,20 +422,20 @@ TEST_F(BadInput, AFileCutShortReadsWhatIsThere) {
         SCOPED_TRACE(c.name);
         shell.errors.clear();
         OpenProject(state, projectFolder.write("cut.mvl", c.bytes));
-        EXPECT_EQ(state.header.title, c.title);
-        EXPECT_EQ(state.header.author, c.author);
-        EXPECT_EQ(state.frames.size(), c.frames);
+        EXPECT_EQ(state.document.header.title, c.title);
+        EXPECT_EQ(state.document.header.author, c.author);
+        EXPECT_EQ(state.document.frames.size(), c.frames);
         if (c.frames == 2) {
             // The cut path is a file that does not exist: its layer is emptied after the
             // question for a folder to search.
             EXPECT_TRUE(codes().empty());
             EXPECT_EQ(shell.questions.back(), "Morvel|1 Bilder fehlen. Ordner suchen?");
-            EXPECT_EQ(state.frames.at(1).layerSource[0], "");
+            EXPECT_EQ(state.document.frames.at(1).layerSource[0], "");
         } else {
             EXPECT_TRUE(shell.errors.empty()) << ::testing::PrintToString(codes());
         }
         if (c.frames > 0) {
-            EXPECT_EQ(state.frames.at(0).maskNumber, 0);
+            EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
             EXPECT_EQ(state.images.composite.red(0, 0), 70);
         }
     }
@@ -451,13 +451,13 @@ TEST_F(BadInput, AProjectFileThatIsNoRegularFileIsReportedWithoutWaiting) {
     for (const std::string& path : {folder, fifo, std::string("/dev/zero")}) {
         SCOPED_TRACE(path);
         open(entry(layer, "", false), 1);  // a project to be replaced
-        ASSERT_EQ(state.frames.size(), 1);
+        ASSERT_EQ(state.document.frames.size(), 1);
         OpenProject(state, path);
         ASSERT_EQ(shell.errors.size(), static_cast<std::size_t>(++expected));
         EXPECT_EQ(codes().back(), "320-8-2");
         EXPECT_NE(shell.errors.back().text.find("'" + path + "'"), std::string::npos);
-        EXPECT_EQ(state.frames.size(), 0);
-        EXPECT_EQ(state.header.projectFilePath, path);
+        EXPECT_EQ(state.document.frames.size(), 0);
+        EXPECT_EQ(state.document.header.projectFilePath, path);
     }
 }
 
@@ -480,8 +480,8 @@ TEST_F(BadVideoReference, AMissingVideoOrATextFileReportsTheReaderAndTheLoaderEr
     // The missing video was told about in the question for a folder; the text file is reported.
     EXPECT_EQ(codes(), (std::vector<std::string>{"530-16-0", "120-8-1"}));
     EXPECT_EQ(shell.questions.size(), 1u);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], "");
-    EXPECT_EQ(state.frames.at(1).layerSource[1], "");
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], "");
+    EXPECT_EQ(state.document.frames.at(1).layerSource[1], "");
     EXPECT_FALSE(state.videoReader.isOpen());
     EXPECT_EQ(SelectFrame(state, 2), 2);
     EXPECT_EQ(state.images.composite.width(), 32);  // the good reference still reads
@@ -841,7 +841,7 @@ protected:
     }
     // The program goes on where it was: same frames, same displayed frame and picture.
     void expectUnchanged() {
-        EXPECT_EQ(state.frames.size(), 2);
+        EXPECT_EQ(state.document.frames.size(), 2);
         EXPECT_EQ(state.cache.displayedIndex, 1);
         EXPECT_TRUE(SamePicture(state.images.composite, displayed));
         EXPECT_EQ(SelectFrame(state, 0), 0);
@@ -880,7 +880,7 @@ TEST_F(Unwritable, ASaveBelowARegularFileOrOntoAFolderWritesNothing) {
     for (const std::string& path : {file + "/P.mvl", folder}) {
         SCOPED_TRACE(path);
         shell.errors.clear();
-        state.header.projectFilePath = path;
+        state.document.header.projectFilePath = path;
         SaveProject(state, false);
         EXPECT_EQ(codes(), std::vector<std::string>{"330-11-1"});
         EXPECT_NE(shell.errors[0].text.find("'" + path + "'"), std::string::npos);
@@ -895,8 +895,8 @@ TEST_F(Unwritable, ASaveBelowARegularFileOrOntoAFolderWritesNothing) {
 TEST_F(Unwritable, AMaskWhoseNameIsTakenByAFolderIsSavedWithoutIt) {
     ASSERT_TRUE(MakeFolder(projectFolder.file("masks")));
     ASSERT_TRUE(MakeFolder(projectFolder.file("masks/Saved_1.mask")));
-    state.header.projectFilePath = projectFolder.file("Saved.mvl");
-    state.header.maskTemplate = "masks/$Project_$Nr.mask";
+    state.document.header.projectFilePath = projectFolder.file("Saved.mvl");
+    state.document.header.maskTemplate = "masks/$Project_$Nr.mask";
     SaveProject(state, false);
     EXPECT_EQ(codes(), std::vector<std::string>{"140-11-300"});
     const auto bytes = ReadFileBytes(projectFolder.file("Saved.mvl"));

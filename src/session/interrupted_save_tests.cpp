@@ -64,21 +64,21 @@ protected:
             const auto grey = static_cast<std::uint8_t>(60 + 40 * i);
             ASSERT_TRUE(SavePictureFile(UniformPicture(8, 6, {grey, grey, grey}), path,
                                         PictureFormat::Png));
-            state.frames.last();
-            state.frames.add().layerSource[0] = path;
+            state.document.frames.last();
+            state.document.frames.add().layerSource[0] = path;
         }
         paintMask(0, 200);
-        state.header = {projectFile, "Film", "", "", "masks/$Nr.mask", ""};
+        state.document.header = {projectFile, "Film", "", "", "masks/$Nr.mask", ""};
         SaveProject(state, false);
         ASSERT_TRUE(shell.errors.empty());
         before = ReadText(projectFile);
         ASSERT_FALSE(before.empty());
     }
     void paintMask(int frame, std::uint8_t grey) {
-        FrameRecord& record = state.frames.at(frame);
-        if (record.maskNumber == 0) record.maskNumber = state.nextMaskNumber++;
+        FrameRecord& record = state.document.frames.at(frame);
+        if (record.maskNumber == 0) record.maskNumber = state.document.masks.nextNumber++;
         ASSERT_TRUE(SavePictureFile(GreyMask(8, 6, [&](int, int) { return grey; }),
-                                    state.maskWorkingFile(record.maskNumber), PictureFormat::Png));
+                                    state.document.masks.workingFile(record.maskNumber), PictureFormat::Png));
     }
     // Saves in a child process prepared by limit (a file-size limit, dropped capabilities), and
     // returns the error codes it showed, or "skip: ..." when it could not be prepared.
@@ -118,7 +118,7 @@ protected:
         ASSERT_NE(fresh.frames.at(0).maskNumber, 0);
         EXPECT_EQ(fresh.frames.at(1).maskNumber, 0);
         Image mask;
-        ASSERT_EQ(LoadPictureFile(fresh.maskWorkingFile(fresh.frames.at(0).maskNumber), mask),
+        ASSERT_EQ(LoadPictureFile(fresh.document.masks.workingFile(fresh.frames.at(0).maskNumber), mask),
                   LoadResult::Ok);
         EXPECT_EQ(mask.blue(3, 3), 200);
         // No temporary file is left behind.
@@ -148,7 +148,7 @@ TEST_F(InterruptedSave, AFullDiskKeepsTheOldProjectAndItsMasks) {
     // The new masks fit, the project file with its long comment does not.
     paintMask(0, 10);
     paintMask(1, 20);
-    state.header.comment = std::string(6000, 'c');
+    state.document.header.comment = std::string(6000, 'c');
     const auto codes = saveInChild([] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
@@ -173,11 +173,11 @@ TEST_F(InterruptedSave, AMaskFileThatIsAFolderIsReportedAndTheRestSaved) {
 // Frames saved with copies of their pictures and then swapped: each copy is read before any is
 // replaced, so frame 1's new copy does not overwrite frame 2's picture before it is copied.
 TEST_F(InterruptedSave, SwappedFramesKeepTheirPicturesUnderAFrameTemplate) {
-    state.header.frameTemplate = "img/$Nr_$Layer";
+    state.document.header.frameTemplate = "img/$Nr_$Layer";
     SaveProject(state, false);
     ASSERT_TRUE(shell.errors.empty());
-    ASSERT_EQ(state.frames.at(0).layerSource[0], projectFolder.file("img/1_1.png"));
-    std::swap(state.frames.at(0).layerSource[0], state.frames.at(1).layerSource[0]);
+    ASSERT_EQ(state.document.frames.at(0).layerSource[0], projectFolder.file("img/1_1.png"));
+    std::swap(state.document.frames.at(0).layerSource[0], state.document.frames.at(1).layerSource[0]);
     SaveProject(state, false);
     EXPECT_TRUE(shell.errors.empty());
     Image first, second;

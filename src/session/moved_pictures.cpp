@@ -79,7 +79,7 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
 }
 
 std::set<std::string> RelinkMovedPictures(ProgramState& state, ProjectFileContents& contents) {
-    const std::string projectFolder = FolderPart(state.header.projectFilePath);
+    const std::string projectFolder = FolderPart(state.document.header.projectFilePath);
     std::vector<std::string*> missing;
     for (ProjectFileFrame& frame : contents.frames) {
         for (std::string& source : frame.layerSource) {

@@ -67,12 +67,12 @@ TEST_F(MovedPictures, TheWindowAsksOnceForAFolderAndTheRestStayMissing) {
     OpenProject(state, project());
     ASSERT_EQ(shell.questions.size(), 1u);
     EXPECT_NE(shell.questions[0].find("3 Bilder fehlen. Ordner suchen?"), std::string::npos);
-    ASSERT_EQ(state.frames.size(), 4);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], copied.file("takes/a.png"));
-    EXPECT_EQ(state.frames.at(1).layerSource[0], copied.file("b.png"));
-    EXPECT_EQ(state.frames.at(1).layerSource[1], elsewhere.file("c.png"));
-    EXPECT_EQ(state.frames.at(2).layerSource[0], elsewhere.file("deeper/d.png"));
-    EXPECT_EQ(state.frames.at(3).layerSource[0], "");  // e.png is nowhere
+    ASSERT_EQ(state.document.frames.size(), 4);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], copied.file("takes/a.png"));
+    EXPECT_EQ(state.document.frames.at(1).layerSource[0], copied.file("b.png"));
+    EXPECT_EQ(state.document.frames.at(1).layerSource[1], elsewhere.file("c.png"));
+    EXPECT_EQ(state.document.frames.at(2).layerSource[0], elsewhere.file("deeper/d.png"));
+    EXPECT_EQ(state.document.frames.at(3).layerSource[0], "");  // e.png is nowhere
     EXPECT_TRUE(shell.errors.empty());
     EXPECT_TRUE(shell.messages.empty());  // frame 4's entry began: not cut short
 }
@@ -82,7 +82,7 @@ TEST_F(MovedPictures, AFileCutShortSaysHowManyFramesWereRead) {
     picture(copied.file("b.png"));
     shell.answers = {Answer::No};
     OpenProject(state, project(6));
-    EXPECT_EQ(state.frames.size(), 6);
+    EXPECT_EQ(state.document.frames.size(), 6);
     ASSERT_EQ(shell.messages.size(), 1u);
     EXPECT_NE(shell.messages[0].text.find("nur 4 Bilder"), std::string::npos);
     EXPECT_EQ(shell.questions.size(), 1u);  // still one question for c, d and e

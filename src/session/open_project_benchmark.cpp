@@ -99,8 +99,8 @@ void openCameraProject(benchmark::State& bench, bool cached) {
         NullShell shell;
         ProgramState state(shell, project.folder(), project.folder());
         OpenProject(state, project.projectFile());
-        if (state.frames.size() != frames) bench.SkipWithError("the project did not open");
-        benchmark::DoNotOptimize(state.frames.size());
+        if (state.document.frames.size() != frames) bench.SkipWithError("the project did not open");
+        benchmark::DoNotOptimize(state.document.frames.size());
     }
     bench.counters["frames"] = frames;
     bench.counters["s_per_frame"] =

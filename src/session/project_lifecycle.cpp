@@ -28,7 +28,7 @@ namespace {
 // The working files of this session: "morvel<n>.tmp" for the mask numbers it handed out. In a
 // shared temporary folder another program's files of that pattern but higher numbers stay.
 void deleteWorkingFiles(const ProgramState& state) {
-    for (const FolderEntry& entry : ListFolder(state.workingFolder)) {
+    for (const FolderEntry& entry : ListFolder(state.document.masks.folder())) {
         const std::string& name = entry.name;
         if (!entry.isFile || name.size() < 10 || name.compare(0, 6, "morvel") != 0 ||
             name.compare(name.size() - 4, 4, ".tmp") != 0)
@@ -37,10 +37,10 @@ void deleteWorkingFiles(const ProgramState& state) {
         char* end = nullptr;
         const unsigned long n = std::strtoul(hex.c_str(), &end, 16);
         if (end != hex.c_str() + hex.size() || n == 0 ||
-            n >= static_cast<unsigned long>(state.nextMaskNumber) ||
+            n >= static_cast<unsigned long>(state.document.masks.nextNumber) ||
             MaskWorkingFileName(static_cast<std::int32_t>(n)) != name)
             continue;
-        ::unlink((state.workingFolder + name).c_str());  // one that cannot go stays
+        ::unlink((state.document.masks.folder() + name).c_str());  // one that cannot go stays
     }
 }
 
@@ -70,7 +70,7 @@ std::string WindowTitleFor(const std::string& title) {
 
 Answer CloseProject(ProgramState& state) {
     Answer answer = Answer::No;
-    if (!state.frames.empty()) {
+    if (!state.document.frames.empty()) {
         answer = state.shell.ask(state.language.texts[Text::RequesterSavetitle],
                                  state.language.texts[Text::RequesterSavetext]);
     }
@@ -78,11 +78,11 @@ Answer CloseProject(ProgramState& state) {
     if (answer == Answer::Cancel) return answer;
 
     deleteWorkingFiles(state);
-    for (int i = 0; i < state.frames.size(); ++i) {
+    for (int i = 0; i < state.document.frames.size(); ++i) {
         for (int layer = 0; layer < 2; ++layer)
-            ReleaseLayerThumbnail(state, state.frames.at(i), layer);
+            ReleaseLayerThumbnail(state, state.document.frames.at(i), layer);
     }
-    state.frames.clear();
+    state.document.frames.clear();
     // Undo steps name frames and mask numbers of the project that is gone.
     ClearMaskHistory(state);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
@@ -93,7 +93,7 @@ Answer CloseProject(ProgramState& state) {
     state.view.zoom = 1.0f;
     state.view.offsetX = 0;
     state.view.offsetY = 0;
-    state.nextMaskNumber = 1;
+    state.document.masks.nextNumber = 1;
     return answer;
 }
 
@@ -110,15 +110,15 @@ void NewProject(ProgramState& state) {
     CanvasCompositeChanged(state, Rect{0, 640, 0, 480});
     UpdateScrollBars(state);
     RedrawCanvas(state, -1, -1, 0, 0);
-    state.nextMaskNumber = 1;
-    state.header = ProjectHeader{};
+    state.document.masks.nextNumber = 1;
+    state.document.header = ProjectHeader{};
     RefreshFrameStrip(state, kFirstAndForget);
 }
 
 void OpenProject(ProgramState& state, const std::string& path) {
     if (CloseProject(state) == Answer::Cancel) return;
     const LanguageTable& texts = state.language.texts;
-    ProjectHeader& header = state.header;
+    ProjectHeader& header = state.document.header;
     if (path.empty()) {
         const FileChoice choice = state.shell.requestOpenFile(
             {texts[Text::RequesterOpentitle], "*.mvl", texts[Text::RequesterOpentext], 0});
@@ -158,7 +158,7 @@ void OpenProject(ProgramState& state, const std::string& path) {
     const int sourceCount = static_cast<int>(loader.size());
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
-        FrameRecord& frame = state.frames.add();
+        FrameRecord& frame = state.document.frames.add();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
@@ -184,11 +184,11 @@ void OpenProject(ProgramState& state, const std::string& path) {
             }
         }
         if (entry.hasMask) {
-            frame.maskNumber = state.nextMaskNumber++;
+            frame.maskNumber = state.document.masks.nextNumber++;
             const std::string maskFile =
                 ExpandNameTemplate(header.maskTemplate, static_cast<int>(i) + 1, digits,
                                    header.projectFilePath, std::nullopt, "");
-            const std::string workingFile = state.maskWorkingFile(frame.maskNumber);
+            const std::string workingFile = state.document.masks.workingFile(frame.maskNumber);
             const bool placed = state.linkMasksOnOpen ? LinkReadableFile(maskFile, workingFile)
                                                       : CopyFileBytes(maskFile, workingFile);
             if (!placed) {
@@ -208,13 +208,13 @@ void OpenProject(ProgramState& state, const std::string& path) {
 }
 
 void SaveProject(ProgramState& state, bool saveAs) {
-    if (state.frames.empty()) return;
-    ProjectHeader& header = state.header;
+    if (state.document.frames.empty()) return;
+    ProjectHeader& header = state.document.header;
     const std::string refusal = state.language.texts[Text::RequesterFramecopiescollide];
     SaveWindowPlan plan = MakeSaveWindowPlan(state.language.texts);
     plan.refuseTemplates = [&state, refusal](const std::string& path, const std::string& masks,
                                              const std::string& pictures) {
-        return CopyNamesCollide(state.frames, path, masks, pictures) ? refusal : std::string();
+        return CopyNamesCollide(state.document.frames, path, masks, pictures) ? refusal : std::string();
     };
     bool showWindow = saveAs || header.projectFilePath.empty();
     for (;;) {
@@ -237,7 +237,7 @@ void SaveProject(ProgramState& state, bool saveAs) {
         }
         // Two pictures that would be copied to one name: nothing is written, the user chooses
         // other templates.
-        if (!CopyNamesCollide(state.frames, header.projectFilePath, header.maskTemplate,
+        if (!CopyNamesCollide(state.document.frames, header.projectFilePath, header.maskTemplate,
                               header.frameTemplate))
             break;
         state.shell.showMessage(state.language.texts[Text::RequesterSessiontitle], refusal);
@@ -245,7 +245,7 @@ void SaveProject(ProgramState& state, bool saveAs) {
     }
     StoreDisplayedMask(state);
     state.shell.setWindowTitle(WindowTitleFor(header.title));
-    if (!WriteProjectFile(state)) return;
+    if (!WriteProjectFile(state.document, state.reporter())) return;
     SelectFrame(state, kReselectDisplayed);
 }
 

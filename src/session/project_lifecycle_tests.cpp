@@ -59,15 +59,15 @@ protected:
     void makeProject(int frames, bool withMasks) {
         const std::string l1 = picture("a.png");
         for (int i = 0; i < frames; ++i) {
-            state.frames.last();
-            FrameRecord& frame = state.frames.add();
+            state.document.frames.last();
+            FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = l1;
             AttachLayerThumbnail(state, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
-                frame.maskNumber = state.nextMaskNumber++;
+                frame.maskNumber = state.document.masks.nextNumber++;
                 ASSERT_TRUE(
                     SavePictureFile(GreyMask(8, 6, [&](int, int) { return std::uint8_t(i * 10); }),
-                                    state.maskWorkingFile(frame.maskNumber), PictureFormat::Png));
+                                    state.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
             }
         }
         RefreshFrameStrip(state, 0);
@@ -84,14 +84,14 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
                         countBytes(1) + layer1 + "\r\n\r\n\x01");
     OpenProject(state, path);
     EXPECT_TRUE(shell.errors.empty()) << shell.errorTexts()[0];
-    ASSERT_EQ(state.frames.size(), 1);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], layer1);
-    EXPECT_EQ(state.frames.at(0).layerSource[1], "");
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(ReadText(state.maskWorkingFile(1)),
+    ASSERT_EQ(state.document.frames.size(), 1);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], layer1);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[1], "");
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(ReadText(state.document.masks.workingFile(1)),
               ReadText(projectFolder.file("masks/Test_1.mask")));
-    EXPECT_EQ(state.header.title, "Test");
-    EXPECT_EQ(state.header.projectFilePath, path);
+    EXPECT_EQ(state.document.header.title, "Test");
+    EXPECT_EQ(state.document.header.projectFilePath, path);
     EXPECT_EQ(shell.windowTitles.back(), "Test - Morvel");
     EXPECT_EQ(state.cache.displayedIndex, 0);
     EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(77, 0, 128));
@@ -101,16 +101,16 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
 
 TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
     makeProject(2, true);
-    state.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "Erste\r\nZweite",
+    state.document.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "Erste\r\nZweite",
                     "masks/$Project_$Nr.png",       ""};
-    state.frames.at(1).layerSource[1] = "$AVI$1A$/film/take1.avi";
-    ASSERT_TRUE(WriteProjectFile(state));
+    state.document.frames.at(1).layerSource[1] = "$AVI$1A$/film/take1.avi";
+    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
     const std::string l1 = projectFolder.file("a.png");
     const std::string expected =
         "MORVEL 1.0\r\nTitel\r\nAutorin\r\nErste\x01Zweite\r\nmasks/$Project_$Nr.png\r\n\r\n" +
         countBytes(2) + l1 + "\r\n\r\n\x01" + l1 + "\r\n$AVI$1A$/film/take1.avi\r\n\x01";
     EXPECT_EQ(ReadText(projectFolder.file("Film.mvl")), expected);
-    EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.maskWorkingFile(2)));
+    EXPECT_EQ(ReadText(projectFolder.file("masks/Film_2.png")), ReadText(state.document.masks.workingFile(2)));
     EXPECT_EQ(ListFolder(projectFolder.path()).size(),
               3u);  // a.png, masks/, Film.mvl: nothing left over
 
@@ -194,7 +194,7 @@ TEST_F(ProjectLifecycle, ALongOpeningShowsTheThumbnailsProgressWithoutCancel) {
     state.progressDelay = 0;
     shell.cancelProgressAtStep = 2;  // pressing a cancel key changes nothing
     OpenProject(state, path);
-    ASSERT_EQ(state.frames.size(), 3);
+    ASSERT_EQ(state.document.frames.size(), 3);
     EXPECT_EQ(shell.thumbnails.size(), 5u);
     ASSERT_EQ(shell.progressSteps.size(), 5u);
     for (int k = 0; k < 5; ++k) {
@@ -229,23 +229,23 @@ TEST_F(ProjectLifecycle, AHugeCountInASmallFileIsRefusedAtOnce) {
         projectFolder.write("big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" +
                                            countBytes(2147483647) + std::string(50, '\0'));
     OpenProject(state, path);
-    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.document.frames.size(), 0);
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-1"), std::string::npos);
 }
 
 TEST_F(ProjectLifecycle, UnreadableAndForeignFilesAreReportedAndKeepTheOldHeader) {
-    state.header.title = "Before";
+    state.document.header.title = "Before";
     OpenProject(state, projectFolder.file("missing.mvl"));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-2"), std::string::npos);
-    EXPECT_EQ(state.header.projectFilePath, projectFolder.file("missing.mvl"));
-    EXPECT_EQ(state.header.title, "Before");
+    EXPECT_EQ(state.document.header.projectFilePath, projectFolder.file("missing.mvl"));
+    EXPECT_EQ(state.document.header.title, "Before");
 
     OpenProject(state, projectFolder.write("other.mvl", "MORVEL 1.0 \r\nTitle\r\n"));
     ASSERT_EQ(shell.errors.size(), 2u);
     EXPECT_NE(shell.errors[1].text.find("ErrorCode = 320-8-1"), std::string::npos);
-    EXPECT_EQ(state.header.title, "Before");
+    EXPECT_EQ(state.document.header.title, "Before");
 
     OpenProject(state, projectFolder.path());  // a folder
     ASSERT_EQ(shell.errors.size(), 3u);
@@ -265,11 +265,11 @@ TEST_F(ProjectLifecycle, APictureOrMaskThatCannotBeReadEmptiesItsLayerOrMask) {
     EXPECT_NE(texts[1].find("'/dev/zero'"), std::string::npos);
     EXPECT_NE(texts[2].find("ErrorCode = 140-8-300"), std::string::npos);
     EXPECT_NE(texts[2].find(projectFolder.file("1.mask")), std::string::npos);
-    ASSERT_EQ(state.frames.size(), 2);
-    EXPECT_EQ(state.frames.at(0).layerSource[0], "");
-    EXPECT_EQ(state.frames.at(0).layerSource[1], "");
-    EXPECT_EQ(state.frames.at(0).maskNumber, 0);
-    EXPECT_EQ(state.frames.at(1).maskNumber, 2);  // number 1 is not handed out again
+    ASSERT_EQ(state.document.frames.size(), 2);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], "");
+    EXPECT_EQ(state.document.frames.at(0).layerSource[1], "");
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
+    EXPECT_EQ(state.document.frames.at(1).maskNumber, 2);  // number 1 is not handed out again
 }
 
 // A program that only reads masks links them: the same frames and messages as copying, and
@@ -288,13 +288,13 @@ TEST_F(ProjectLifecycle, LinkedMasksOpenAsCopiedOnesAndStayInTheProject) {
     EXPECT_EQ(shell.errorTexts(), copied);
     ASSERT_EQ(copied.size(), 1u);  // mask 1 is missing
     EXPECT_NE(copied[0].find("ErrorCode = 140-8-300"), std::string::npos);
-    ASSERT_EQ(state.frames.at(1).maskNumber, 2);
+    ASSERT_EQ(state.document.frames.at(1).maskNumber, 2);
     ASSERT_TRUE(LoadMask(state, 2));
     EXPECT_EQ(state.images.mask.blue(3, 3), 10);
     shell.answers = {Answer::No};
     CloseProject(state);
     EXPECT_TRUE(IsRegularFile(mask));
-    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(2)));
+    EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(2)));
 }
 
 TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
@@ -303,18 +303,18 @@ TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
     state.view.zoom = 2.0f;
     shell.answers = {Answer::Cancel};
     EXPECT_EQ(CloseProject(state), Answer::Cancel);
-    EXPECT_EQ(state.frames.size(), 2);
-    EXPECT_TRUE(IsRegularFile(state.maskWorkingFile(1)));
+    EXPECT_EQ(state.document.frames.size(), 2);
+    EXPECT_TRUE(IsRegularFile(state.document.masks.workingFile(1)));
     EXPECT_EQ(shell.thumbnails.size(), 2u);
 
     shell.answers = {Answer::No};
     EXPECT_EQ(CloseProject(state), Answer::No);
-    EXPECT_EQ(state.frames.size(), 0);
-    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(1)));
-    EXPECT_FALSE(IsRegularFile(state.maskWorkingFile(2)));
+    EXPECT_EQ(state.document.frames.size(), 0);
+    EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(1)));
+    EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(2)));
     EXPECT_TRUE(IsRegularFile(stranger));
     EXPECT_TRUE(shell.thumbnails.empty());
-    EXPECT_EQ(state.nextMaskNumber, 1);
+    EXPECT_EQ(state.document.masks.nextNumber, 1);
     EXPECT_EQ(state.view.zoom, 1.0f);
     EXPECT_EQ(shell.questions.size(), 2u);
     EXPECT_EQ(CloseProject(state), Answer::No);  // empty: no question
@@ -338,7 +338,7 @@ TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
 
 TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas) {
     makeProject(3, true);
-    state.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "", "$Nr.png", ""};
+    state.document.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "", "$Nr.png", ""};
     SelectFrame(state, 2);
     state.view.zoom = 2.0f;
     state.view.offsetX = -40;
@@ -346,14 +346,14 @@ TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas
     shell.answers = {Answer::Cancel};
     NewProject(state);
     EXPECT_EQ(shell.questions.size(), 1u);
-    EXPECT_EQ(state.frames.size(), 3);
+    EXPECT_EQ(state.document.frames.size(), 3);
     EXPECT_EQ(state.cache.displayedIndex, 2);
-    EXPECT_EQ(state.header.title, "Titel");
-    EXPECT_EQ(state.header.projectFilePath, projectFolder.file("Film.mvl"));
+    EXPECT_EQ(state.document.header.title, "Titel");
+    EXPECT_EQ(state.document.header.projectFilePath, projectFolder.file("Film.mvl"));
     EXPECT_EQ(state.view.zoom, 2.0f);
     EXPECT_EQ(state.view.offsetX, -40);
-    EXPECT_EQ(state.nextMaskNumber, 4);
-    EXPECT_TRUE(IsRegularFile(state.maskWorkingFile(3)));
+    EXPECT_EQ(state.document.masks.nextNumber, 4);
+    EXPECT_TRUE(IsRegularFile(state.document.masks.workingFile(3)));
     EXPECT_EQ(shell.thumbnails.size(), 3u);
     EXPECT_EQ(shell.windowTitles.size(), titles);
 
@@ -361,21 +361,21 @@ TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas
     shell.answers = {Answer::Cancel};
     OpenProject(state, "");
     EXPECT_TRUE(shell.openRequests.empty());
-    EXPECT_EQ(state.frames.size(), 3);
-    EXPECT_EQ(state.header.title, "Titel");
+    EXPECT_EQ(state.document.frames.size(), 3);
+    EXPECT_EQ(state.document.header.title, "Titel");
 
     shell.answers = {Answer::No};
     NewProject(state);
-    EXPECT_TRUE(state.frames.empty());
-    EXPECT_EQ(state.header.title, "");
+    EXPECT_TRUE(state.document.frames.empty());
+    EXPECT_EQ(state.document.header.title, "");
     EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
     EXPECT_EQ(state.cache.displayedIndex, -1);
 }
 
 TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
     makeProject(1, true);
-    state.header.projectFilePath = projectFolder.file("Saved.mvl");
-    state.header.maskTemplate = "$nr.mask";
+    state.document.header.projectFilePath = projectFolder.file("Saved.mvl");
+    state.document.header.maskTemplate = "$nr.mask";
     shell.answers = {Answer::Yes};
     EXPECT_EQ(CloseProject(state), Answer::Yes);
     EXPECT_TRUE(shell.saveWindowsShown.empty());
@@ -389,7 +389,7 @@ TEST_F(ProjectLifecycle, YesOnAnUnsavedProjectShowsTheSaveWindowAndCancellingItS
     EXPECT_EQ(CloseProject(state), Answer::Yes);
     ASSERT_EQ(shell.saveWindowsShown.size(), 1u);
     EXPECT_EQ(FilePart(shell.saveWindowsShown[0].projectFilePath), "Projekt.mvl");
-    EXPECT_EQ(state.frames.size(), 0);
+    EXPECT_EQ(state.document.frames.size(), 0);
 }
 
 // Mask numbers start again at 1 in the next project: the mask image of the old project must not
@@ -401,51 +401,51 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
         "Next.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(1) +
                         projectFolder.file("a.png") + "\r\n\r\n\x01");
     OpenProject(state, path);
-    EXPECT_EQ(state.frames.at(0).maskNumber, 1);
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.images.mask.blue(0, 0), 255);
     EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(120, 0, 255));
 }
 
 TEST_F(ProjectLifecycle, NewProjectResetsHeaderTitleAndNumbering) {
     makeProject(1, true);
-    state.header.title = "Old";
+    state.document.header.title = "Old";
     NewProject(state);
-    EXPECT_EQ(state.header.title, "");
+    EXPECT_EQ(state.document.header.title, "");
     EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
     EXPECT_EQ(state.cache.displayedIndex, -1);
     EXPECT_EQ(state.images.composite.width(), 640);
-    EXPECT_EQ(state.nextMaskNumber, 1);
+    EXPECT_EQ(state.document.masks.nextNumber, 1);
 }
 
 TEST_F(ProjectLifecycle, CancellingTheOpenRequesterLeavesAnEmptiedProject) {
     makeProject(1, false);
-    state.header.projectFilePath = "/old.mvl";
+    state.document.header.projectFilePath = "/old.mvl";
     OpenProject(state, "");
     ASSERT_EQ(shell.openRequests.size(), 1u);
     EXPECT_EQ(shell.openRequests[0].title, "Projekt öffnen");
     EXPECT_EQ(shell.openRequests[0].initialName, "*.mvl");
     EXPECT_EQ(shell.openRequests[0].filter, "Morvel-Projekte|*.mvl|Alle Dateien|*.*");
-    EXPECT_EQ(state.frames.size(), 0);
-    EXPECT_EQ(state.header.projectFilePath, "");
+    EXPECT_EQ(state.document.frames.size(), 0);
+    EXPECT_EQ(state.document.header.projectFilePath, "");
 }
 
 TEST_F(ProjectLifecycle, SavingCopiesPicturesUnderTheFrameTemplateAndReportsWhatCannotBeCopied) {
     makeProject(2, false);
-    state.frames.at(1).layerSource[1] = "$AVI$3$/film/take.avi";
-    state.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask",
+    state.document.frames.at(1).layerSource[1] = "$AVI$3$/film/take.avi";
+    state.document.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask",
                     "img\\$Project_$Layer_$Nr"};
-    ASSERT_TRUE(WriteProjectFile(state));
-    EXPECT_EQ(state.frames.at(0).layerSource[0], projectFolder.file("img/Copy_1_1.png"));
+    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
+    EXPECT_EQ(state.document.frames.at(0).layerSource[0], projectFolder.file("img/Copy_1_1.png"));
     EXPECT_TRUE(IsRegularFile(projectFolder.file("img/Copy_1_2.png")));
-    EXPECT_EQ(state.frames.at(1).layerSource[1], "$AVI$3$/film/take.avi");
+    EXPECT_EQ(state.document.frames.at(1).layerSource[1], "$AVI$3$/film/take.avi");
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 140-11-2"), std::string::npos);
 }
 
 TEST_F(ProjectLifecycle, AProjectFileThatCannotBeCreatedCopiesNothing) {
     makeProject(1, true);
-    state.header = {projectFolder.file("gone/P.mvl"), "", "", "", "$nr.mask", ""};
-    EXPECT_FALSE(WriteProjectFile(state));
+    state.document.header = {projectFolder.file("gone/P.mvl"), "", "", "", "$nr.mask", ""};
+    EXPECT_FALSE(WriteProjectFile(state.document, state.reporter()));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 330-11-1"), std::string::npos);
     EXPECT_FALSE(IsFolder(projectFolder.file("gone")));
@@ -453,9 +453,9 @@ TEST_F(ProjectLifecycle, AProjectFileThatCannotBeCreatedCopiesNothing) {
 
 TEST_F(ProjectLifecycle, AMaskThatCannotBeCopiedOutIsSavedWithoutMask) {
     makeProject(1, true);
-    ::unlink(state.maskWorkingFile(1).c_str());
-    state.header = {projectFolder.file("P.mvl"), "", "", "", "$nr.mask", ""};
-    ASSERT_TRUE(WriteProjectFile(state));
+    ::unlink(state.document.masks.workingFile(1).c_str());
+    state.document.header = {projectFolder.file("P.mvl"), "", "", "", "$nr.mask", ""};
+    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
     EXPECT_NE(shell.errorTexts().at(0).find("ErrorCode = 140-11-300"), std::string::npos);
     const auto read = ParseProjectFile(*ReadFileBytes(projectFolder.file("P.mvl")));
     ASSERT_EQ(read.frames.size(), 1u);
@@ -466,8 +466,8 @@ TEST_F(ProjectLifecycle, AMaskThatCannotBeCopiedOutIsSavedWithoutMask) {
 // take 1: nothing is written, the user is told and chooses again in the save window.
 TEST_F(ProjectLifecycle, ACollidingFrameTemplateWritesNothingAndAsksAgain) {
     makeProject(1, false);
-    state.frames.at(0).layerSource[1] = picture("b.png", 30);
-    state.header = {projectFolder.file("C.mvl"), "", "", "", "$nr.mask", "frame_$Nr"};
+    state.document.frames.at(0).layerSource[1] = picture("b.png", 30);
+    state.document.header = {projectFolder.file("C.mvl"), "", "", "", "$nr.mask", "frame_$Nr"};
     shell.saveWindowAnswers = {std::nullopt};
     SaveProject(state, false);
     EXPECT_FALSE(IsRegularFile(projectFolder.file("C.mvl")));

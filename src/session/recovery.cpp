@@ -39,7 +39,7 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
 // neither: the mask was made by the stroke under way at the crash, which is lost.
 bool recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
                  const std::vector<const LoggedTiles*>& logged) {
-    const std::string target = state.maskWorkingFile(n);
+    const std::string target = state.document.masks.workingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
     if (logged.empty()) return CopyFileBytes(source, target);
     Image mask;
@@ -63,8 +63,8 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
     const auto journal = bytes ? ParseJournal(*bytes) : std::nullopt;
     if (!journal) return false;
     CloseProject(state);
-    state.header = journal->header;
-    state.nextMaskNumber = journal->nextMaskNumber;
+    state.document.header = journal->header;
+    state.document.masks.nextNumber = journal->nextMaskNumber;
 
     const auto logBytes = ReadFileBytes(folder + kSessionTileLogName);
     const std::vector<LoggedTiles> log =
@@ -79,10 +79,10 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
     ThumbnailLoader loader(state.makeThumbnails ? sources : std::vector<std::string>());
     std::size_t nextSource = 0;
     const ErrorReporter reporter = state.reporter();
-    state.frames.reset();
+    state.document.frames.reset();
     for (const JournalFrame& entry : journal->frames) {
-        state.frames.last();
-        FrameRecord& frame = state.frames.add();
+        state.document.frames.last();
+        FrameRecord& frame = state.document.frames.add();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = entry.layerSource[layer];
             if (entry.layerSource[layer].empty() || !state.makeThumbnails) continue;
@@ -100,9 +100,9 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
             !recoverMask(state, folder, frame.maskNumber, logByMask[frame.maskNumber]))
             frame.maskNumber = 0;
     }
-    state.shell.setWindowTitle(WindowTitleFor(state.header.title));
+    state.shell.setWindowTitle(WindowTitleFor(state.document.header.title));
     RefreshFrameStrip(state, kFirstAndForget);
-    if (journal->displayedIndex >= 0 && journal->displayedIndex < state.frames.size())
+    if (journal->displayedIndex >= 0 && journal->displayedIndex < state.document.frames.size())
         SelectFrame(state, journal->displayedIndex);
     return true;
 }

@@ -77,16 +77,16 @@ Project projectOf(ProgramState& state) {
     StoreDisplayedMask(state);
     state.cache.maskModified = false;
     Project project;
-    for (int i = 0; i < state.frames.size(); ++i) {
-        const FrameRecord& frame = state.frames.at(i);
+    for (int i = 0; i < state.document.frames.size(); ++i) {
+        const FrameRecord& frame = state.document.frames.at(i);
         project.sources.push_back(frame.layerSource);
         project.masks.push_back(frame.maskNumber);
         Image mask;
-        if (frame.maskNumber) LoadPictureFile(state.maskWorkingFile(frame.maskNumber), mask);
+        if (frame.maskNumber) LoadPictureFile(state.document.masks.workingFile(frame.maskNumber), mask);
         project.maskPictures.push_back(std::move(mask));
     }
     project.displayed = state.cache.displayedIndex;
-    project.path = state.header.projectFilePath;
+    project.path = state.document.header.projectFilePath;
     return project;
 }
 
@@ -104,13 +104,13 @@ protected:
     void addFrames(Program& program, int count) {
         ProgramState& state = *program.state;
         for (int i = 0; i < count; ++i) {
-            state.frames.last();
-            FrameRecord& frame = state.frames.add();
-            frame.layerSource[0] = picture("p" + std::to_string(state.frames.size()) + ".png",
+            state.document.frames.last();
+            FrameRecord& frame = state.document.frames.add();
+            frame.layerSource[0] = picture("p" + std::to_string(state.document.frames.size()) + ".png",
                                            static_cast<std::uint8_t>(40 * i + 20));
             AttachLayerThumbnail(state, frame, 0, testing::UniformPicture(120, 90, {1, 2, 3}));
         }
-        RefreshFrameStrip(state, state.frames.size() - 1);
+        RefreshFrameStrip(state, state.document.frames.size() - 1);
         program.settle();
     }
 };
@@ -125,9 +125,9 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
         [&](Program& p) { p.stroke(50, 50); },                             // another frame's mask
         [&](Program& p) { UndoMaskEdit(*p.state), p.settle(); },           // undone on frame 1
         [&](Program& p) { p.stroke(5, 60); },
-        [&](Program& p) { p.state->frames.selectIndex(1), DeleteLayer(*p.state, 0), p.settle(); },
+        [&](Program& p) { p.state->document.frames.selectIndex(1), DeleteLayer(*p.state, 0), p.settle(); },
         [&](Program& p) {
-            p.state->header = {pictures.file("Film.mvl"), "Film", "", "", "$nr.mask", ""};
+            p.state->document.header = {pictures.file("Film.mvl"), "Film", "", "", "$nr.mask", ""};
             SaveProject(*p.state, false), p.settle();
         },
     };
@@ -139,20 +139,20 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
         // Read from the disk of the crashed program before the next start.
         const Project lost = [&] {
             Project p;
-            for (int i = 0; i < before.state->frames.size(); ++i) {
-                const FrameRecord& frame = before.state->frames.at(i);
+            for (int i = 0; i < before.state->document.frames.size(); ++i) {
+                const FrameRecord& frame = before.state->document.frames.at(i);
                 p.sources.push_back(frame.layerSource);
                 p.masks.push_back(frame.maskNumber);
                 Image mask;
                 if (frame.maskNumber && frame.maskNumber == before.state->cache.maskNumber) {
                     mask = before.state->images.mask;
                 } else if (frame.maskNumber) {
-                    LoadPictureFile(before.state->maskWorkingFile(frame.maskNumber), mask);
+                    LoadPictureFile(before.state->document.masks.workingFile(frame.maskNumber), mask);
                 }
                 p.maskPictures.push_back(std::move(mask));
             }
             p.displayed = before.state->cache.displayedIndex;
-            p.path = before.state->header.projectFilePath;
+            p.path = before.state->document.header.projectFilePath;
             return p;
         }();
         const std::string crashedFolder = before.folder->path();
@@ -195,7 +195,7 @@ TEST_F(Recovery, NoRemovesThatSessionAndADamagedJournalIsSetAsideOnce) {
     next.shell.answers = {Answer::No};
     EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::Declined);
     EXPECT_TRUE(AbandonedSessions(sessions.path()).empty());
-    EXPECT_EQ(next.state->frames.size(), 0);
+    EXPECT_EQ(next.state->document.frames.size(), 0);
     EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::NothingToRecover);
     bool setAside = false;
     for (const FolderEntry& entry : ListFolder(sessions.path()))
@@ -214,8 +214,8 @@ TEST_F(Recovery, AnotherSessionsFilesAreUntouched) {
     addFrames(other, 1);
     other.stroke(10, 10);
     NewProject(*other.state);
-    EXPECT_TRUE(IsRegularFile(running.state->maskWorkingFile(1)));
-    EXPECT_FALSE(IsRegularFile(other.state->maskWorkingFile(1)));
+    EXPECT_TRUE(IsRegularFile(running.state->document.masks.workingFile(1)));
+    EXPECT_FALSE(IsRegularFile(other.state->document.masks.workingFile(1)));
 
     // In a shared temporary folder, another program's working files of higher numbers stay.
     TempFolder shared;
@@ -223,7 +223,7 @@ TEST_F(Recovery, AnotherSessionsFilesAreUntouched) {
     ProgramState fallback(shell, shared.path(), pictures.path());
     shared.write("morvel1.tmp", "mine");
     shared.write("morvel5.tmp", "theirs");
-    fallback.nextMaskNumber = 2;
+    fallback.document.masks.nextNumber = 2;
     NewProject(fallback);
     EXPECT_FALSE(IsRegularFile(shared.file("morvel1.tmp")));
     EXPECT_TRUE(IsRegularFile(shared.file("morvel5.tmp")));

@@ -153,7 +153,7 @@ protected:
     void SetUp() override {
         ::setenv("HOME", home.path().c_str(), 1);
         state.redrawPause = 0;
-        FrameRecord& frame = state.frames.add();
+        FrameRecord& frame = state.document.frames.add();
         frame.layerSource[0] = home.file("a.png");
         AttachLayerThumbnail(state, frame, 0, testing::UniformPicture(8, 6, testing::kRed));
     }
@@ -161,8 +161,8 @@ protected:
 };
 
 TEST_F(SaveProjectWindow, OpensInTheHomeFolderWithTheStandardNameAndKeepsTheViewMode) {
-    state.header.title = "Film";
-    state.header.comment = "a\r\nb";
+    state.document.header.title = "Film";
+    state.document.header.comment = "a\r\nb";
     shell.saveWindowAnswers.push_back(std::nullopt);
     SaveProject(state, false);
     ASSERT_EQ(shell.saveWindowsShown.size(), 1u);
@@ -170,14 +170,14 @@ TEST_F(SaveProjectWindow, OpensInTheHomeFolderWithTheStandardNameAndKeepsTheView
     EXPECT_EQ(shell.saveWindowsShown[0].title, "Film");
     EXPECT_EQ(shell.saveWindowsShown[0].comment, "a\r\nb");
     EXPECT_EQ(shell.saveWindowPlans[0].title, "Projekt speichern");
-    EXPECT_EQ(state.header.projectFilePath, "");
+    EXPECT_EQ(state.document.header.projectFilePath, "");
 
     // The window changed the view mode and was confirmed: the next one opens in it.
     SaveWindowFields confirmed{home.file("Neu.mvl"), "$Nr.png", "", "T", "", "", 3};
     shell.saveWindowAnswers.push_back(confirmed);
     SaveProject(state, true);
     EXPECT_EQ(state.explorerViewMode, 3);
-    EXPECT_EQ(state.header.projectFilePath, home.file("Neu.mvl"));
+    EXPECT_EQ(state.document.header.projectFilePath, home.file("Neu.mvl"));
     EXPECT_EQ(shell.windowTitles.back(), "T - Morvel");
     // "Speichern" with a path: no window.
     SaveProject(state, false);

@@ -67,7 +67,7 @@ protected:
         run();
     }
     QWidget* thumbnailOf(int frame, int layer) {
-        return strip->thumbnail(state.frames.at(frame).thumbnailGadget[layer]);
+        return strip->thumbnail(state.document.frames.at(frame).thumbnailGadget[layer]);
     }
 
     testing::TempFolder program;
@@ -85,9 +85,9 @@ TEST_F(FrameStripWindow, DroppedFilesReachTheLayerOfTheirRowAtTheScrolledColumn)
     // Non-file addresses are left out; the files around them still arrive.
     upper.insert(3, QUrl("https://example.org/x.png"));
     dropUrls(upper, QPoint(5, 47));
-    ASSERT_EQ(state.frames.size(), 30);
-    EXPECT_EQ(state.frames.at(3).layerSource[0], work.file("103.png"));
-    for (int i = 0; i < 30; ++i) EXPECT_TRUE(state.frames.at(i).layerSource[1].empty());
+    ASSERT_EQ(state.document.frames.size(), 30);
+    EXPECT_EQ(state.document.frames.at(3).layerSource[0], work.file("103.png"));
+    for (int i = 0; i < 30; ++i) EXPECT_TRUE(state.document.frames.at(i).layerSource[1].empty());
     ASSERT_NE(thumbnailOf(29, 0), nullptr);
 
     // Scrolled to the end, a drop at x 5 of the lower row lands in the first visible column.
@@ -99,12 +99,12 @@ TEST_F(FrameStripWindow, DroppedFilesReachTheLayerOfTheirRowAtTheScrolledColumn)
     dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("lower.png"))),
               QUrl("file://otherhost/x.png")},
              QPoint(5, 48));
-    ASSERT_EQ(state.frames.size(), 30);
+    ASSERT_EQ(state.document.frames.size(), 30);
     for (int i = 0; i < 30; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(state.frames.at(i).layerSource[1].empty(), i != column);
+        EXPECT_EQ(state.document.frames.at(i).layerSource[1].empty(), i != column);
     }
-    EXPECT_EQ(state.frames.at(column).layerSource[1], work.file("lower.png"));
+    EXPECT_EQ(state.document.frames.at(column).layerSource[1], work.file("lower.png"));
     ASSERT_NE(thumbnailOf(column, 1), nullptr);
     EXPECT_GE(thumbnailOf(column, 1)->y(), 48);
     EXPECT_LT(thumbnailOf(column, 0)->y() + thumbnailOf(column, 0)->height(), 48);
@@ -114,7 +114,7 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("a.png"))),
               QUrl::fromLocalFile(QString::fromStdString(picture("b.png")))},
              QPoint(0, 60));
-    ASSERT_EQ(state.frames.size(), 2);
+    ASSERT_EQ(state.document.frames.size(), 2);
     // A left click on the second lower thumbnail: Ctrl+R repeats it into a new last frame,
     // Ctrl+Delete removes that frame again, and then the lower layer of the second frame.
     QWidget& window = *shell.mainWindow();
@@ -122,26 +122,26 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::mouseClick(thumbnailOf(1, 1), Qt::LeftButton, {}, QPoint(5, 5));
     run();
-    EXPECT_EQ(state.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.index(), 1);
     QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
     run();
-    ASSERT_EQ(state.frames.size(), 3);
-    EXPECT_EQ(state.frames.at(2).layerSource[1], work.file("b.png"));
+    ASSERT_EQ(state.document.frames.size(), 3);
+    EXPECT_EQ(state.document.frames.at(2).layerSource[1], work.file("b.png"));
     QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
     run();
-    ASSERT_EQ(state.frames.size(), 2);
-    state.frames.selectIndex(1);
+    ASSERT_EQ(state.document.frames.size(), 2);
+    state.document.frames.selectIndex(1);
     QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
     run();
-    ASSERT_EQ(state.frames.size(), 1);
-    EXPECT_EQ(state.frames.at(0).layerSource[1], work.file("a.png"));
+    ASSERT_EQ(state.document.frames.size(), 1);
+    EXPECT_EQ(state.document.frames.at(0).layerSource[1], work.file("a.png"));
     // The deleted thumbnails go once control is back in the loop.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(strip->widget()->findChildren<QLabel*>().size(), 2u);  // thumbnail and marker
 
     // The popup menu opens on the release of the right button, where the pointer is.
     dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("c.png")))}, QPoint(70, 10));
-    ASSERT_EQ(state.frames.size(), 2);
+    ASSERT_EQ(state.document.frames.size(), 2);
     QWidget* upper = thumbnailOf(1, 0);
     ASSERT_NE(upper, nullptr);
     QTest::mousePress(upper, Qt::RightButton, {}, QPoint(10, 10));
@@ -152,18 +152,18 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     run();
     ASSERT_TRUE(menu->isVisible());
     EXPECT_LE((menu->pos() - upper->mapToGlobal(QPoint(10, 10))).manhattanLength(), 2);
-    EXPECT_EQ(state.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.index(), 1);
     menu->actions()[1]->trigger();
     menu->hide();
     ASSERT_EQ(shell.pendingEvents().size(), 1u);
     EXPECT_EQ(shell.pendingEvents().front().menuItem, 12);
     run();
-    ASSERT_EQ(state.frames.size(), 3);
-    EXPECT_EQ(state.frames.at(2).layerSource[0], work.file("c.png"));
+    ASSERT_EQ(state.document.frames.size(), 3);
+    EXPECT_EQ(state.document.frames.at(2).layerSource[0], work.file("c.png"));
     menu->actions()[0]->trigger();
     EXPECT_EQ(shell.pendingEvents().front().menuItem, 11);
     run();
-    EXPECT_EQ(state.frames.size(), 2);
+    EXPECT_EQ(state.document.frames.size(), 2);
 }
 
 TEST_F(FrameStripWindow, OurDragTypeCountsOnlyDuringOurDrag) {
@@ -178,7 +178,7 @@ TEST_F(FrameStripWindow, OurDragTypeCountsOnlyDuringOurDrag) {
     QDropEvent drop(QPointF(100, 10), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(strip->viewport(), &drop);
     EXPECT_TRUE(shell.pendingEvents().empty());
-    EXPECT_EQ(state.frames.size(), 1);
+    EXPECT_EQ(state.document.frames.size(), 1);
     // A drag start that waited until the button was up drags nothing.
     EXPECT_EQ(shell.dragThumbnail(Image()), DropAction::None);
 }

@@ -44,9 +44,9 @@ public:
     // Appends a frame whose layers are these pictures (an empty picture: no layer), with an
     // optional mask working file under a fresh number.
     FrameRecord& addFrame(const Image& layer1, const Image& layer2, const Image* mask = nullptr) {
-        const int n = state.frames.size();
-        state.frames.last();
-        FrameRecord& frame = state.frames.add();
+        const int n = state.document.frames.size();
+        state.document.frames.last();
+        FrameRecord& frame = state.document.frames.add();
         for (int layer = 0; layer < 2; ++layer) {
             const Image& picture = layer == 0 ? layer1 : layer2;
             if (picture.empty()) continue;
@@ -60,8 +60,8 @@ public:
             EXPECT_TRUE(SavePictureFile(picture, frame.layerSource[layer], PictureFormat::Png));
         }
         if (mask) {
-            frame.maskNumber = state.nextMaskNumber++;
-            EXPECT_TRUE(SavePictureFile(*mask, state.maskWorkingFile(frame.maskNumber),
+            frame.maskNumber = state.document.masks.nextNumber++;
+            EXPECT_TRUE(SavePictureFile(*mask, state.document.masks.workingFile(frame.maskNumber),
                                         PictureFormat::Png));
         }
         return frame;

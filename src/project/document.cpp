@@ -1,0 +1,18 @@
+#include "project/document.h"
+
+#include <cstdio>
+
+namespace morvel {
+
+std::string MaskWorkingFileName(std::int32_t n) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(n));
+    return std::string("morvel") + hex + ".tmp";
+}
+
+FrameFiles FilesOf(const MaskStore& masks, const FrameRecord& frame) {
+    return {frame.layerSource[0], frame.layerSource[1],
+            frame.maskNumber != 0 ? masks.workingFile(frame.maskNumber) : std::string()};
+}
+
+}  // namespace morvel

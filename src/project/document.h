@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "project/frame_id.h"
+#include "project/frame_list.h"
+
+namespace morvel {
+
+// The six strings of the project header; all empty in a new project.
+struct ProjectHeader {
+    std::string projectFilePath;
+    std::string title;
+    std::string author;
+    std::string comment;  // lines separated by CR LF
+    std::string maskTemplate;
+    std::string frameTemplate;  // empty: pictures are not copied on save
+};
+
+// "morvel" + n in upper-case hexadecimal without leading zeros + ".tmp".
+std::string MaskWorkingFileName(std::int32_t n);
+
+// The masks' working files: the folder they live in and the number the next new mask takes.
+class MaskStore {
+public:
+    // folder ends with "/".
+    explicit MaskStore(std::string folder) : m_folder(std::move(folder)) {}
+
+    const std::string& folder() const { return m_folder; }
+    // The working file of mask n.
+    std::string workingFile(std::int32_t n) const { return m_folder + MaskWorkingFileName(n); }
+
+    std::int32_t nextNumber = 1;
+
+private:
+    std::string m_folder;
+};
+
+// The files a frame is composed from: its layer sources and its mask's working file, in this
+// order (empty: none).
+using FrameFiles = std::array<std::string, 3>;
+
+// What a project is: its header, its frames and their masks.
+struct Document {
+    explicit Document(std::string workingFolder) : masks(std::move(workingFolder)) {}
+
+    ProjectHeader header;
+    FrameList frames;
+    MaskStore masks;
+};
+
+// The one place that names a frame's files.
+FrameFiles FilesOf(const MaskStore& masks, const FrameRecord& frame);
+inline FrameFiles FilesOf(const Document& document, const FrameRecord& frame) {
+    return FilesOf(document.masks, frame);
+}
+
+}  // namespace morvel
