@@ -113,12 +113,12 @@ protected:
         ProgramState fresh{freshShell, freshWorking.path(), projectFolder.path()};
         OpenProject(fresh, projectFile);
         EXPECT_TRUE(freshShell.errors.empty());
-        ASSERT_EQ(fresh.frames.size(), 2);
-        EXPECT_EQ(fresh.header.title, "Film");
-        ASSERT_NE(fresh.frames.at(0).maskNumber, 0);
-        EXPECT_EQ(fresh.frames.at(1).maskNumber, 0);
+        ASSERT_EQ(fresh.document.frames.size(), 2);
+        EXPECT_EQ(fresh.document.header.title, "Film");
+        ASSERT_NE(fresh.document.frames.at(0).maskNumber, 0);
+        EXPECT_EQ(fresh.document.frames.at(1).maskNumber, 0);
         Image mask;
-        ASSERT_EQ(LoadPictureFile(fresh.document.masks.workingFile(fresh.frames.at(0).maskNumber), mask),
+        ASSERT_EQ(LoadPictureFile(fresh.document.masks.workingFile(fresh.document.frames.at(0).maskNumber), mask),
                   LoadResult::Ok);
         EXPECT_EQ(mask.blue(3, 3), 200);
         // No temporary file is left behind.
