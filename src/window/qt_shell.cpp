@@ -67,8 +67,12 @@ FileChoice runFileDialog(QWidget* parent, const FileRequest& request, bool save)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     FileChoice choice;
     choice.path = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
-    choice.filterIndex =
-        std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    // With the details hidden, Qt may give back the filter as shown, without its patterns.
+    const QString selected = dialog.selectedNameFilter();
+    int index = static_cast<int>(filters.indexOf(selected));
+    for (int i = 0; index < 0 && i < filters.size(); ++i)
+        if (filters[i].startsWith(selected + " (")) index = i;
+    choice.filterIndex = std::max(0, index);
     return choice;
 }
 

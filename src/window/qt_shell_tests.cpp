@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QFileDialog>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <QWindow>
@@ -342,6 +344,25 @@ TEST_F(QtShellTest, DroppedFilesBecomeADropEvent) {
     QDropEvent move(QPointF(10, 5), Qt::MoveAction, &own, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(strip->viewport(), &move);
     EXPECT_TRUE(takeEvents().empty());  // no drag of ours runs: another instance's
+}
+
+// The filter picked in the save requester decides an export's format, in every shipped language.
+TEST_F(QtShellTest, SaveRequesterGivesBackThePickedFilter) {
+    for (const char* name : {"Deutsch", "English", "Français"}) {
+        Language language;
+        LoadLanguage(language, shell, std::string(MORVEL_LANGUAGES_FOLDER) + "/", name);
+        const FileRequest request{"Export", "", language.texts[Text::RequesterImageexporttext], 0};
+        for (int picked : {1, 2, 0}) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                dialog->selectNameFilter(dialog->nameFilters().at(picked));
+                dialog->selectFile(QString::fromStdString(work.path() + "film"));
+                static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+            });
+            EXPECT_EQ(shell.requestSaveFile(request).filterIndex, picked) << name;
+        }
+    }
 }
 
 TEST_F(QtShellTest, CanvasShowsTheBufferAtItsSize) {
