@@ -89,8 +89,8 @@ void Playback(benchmark::State& bench) {
         const FrameRecord& record = state.frames.at(i);
         frames.push_back({record.layerSource, state.maskWorkingFile(record.maskNumber)});
     }
-    PlaybackView view;
-    view.zoom = state.view.zoom;
+    FilmView view;
+    view.geometry.zoom = state.view.zoom;
     view.canvasWidth = benchmarks::kFilmCanvasWidth;
     view.canvasHeight = benchmarks::kFilmCanvasHeight;
     view.carriedWidth = 6000;
@@ -115,7 +115,7 @@ void Playback(benchmark::State& bench) {
         }
         bench.counters["remake_ms"] = benchmarks::median(remakes);
         bench.counters["refill_ms"] = kIdleMilliseconds + refillAfterStroke(film);
-        bench.counters["zoom"] = view.zoom;
+        bench.counters["zoom"] = view.geometry.zoom;
     }
 }
 

@@ -24,7 +24,7 @@ class PlaybackCacheTest : public ::testing::Test {
 protected:
     TempFolder folder;
     std::vector<FilmFrame> film;
-    PlaybackView view;
+    FilmView view;
 
     void SetUp() override {
         for (int k = 0; k < 6; ++k) {
@@ -45,7 +45,7 @@ protected:
             SavePictureFile(GradientPicture(50, 30, 99), film[0].layers[1], PictureFormat::Png));
         view.canvasWidth = 40;
         view.canvasHeight = 36;
-        view.offsetX = -3;
+        view.geometry.offsetX = -3;
     }
     // What the editor's canvas shows for frame k (one without a mask) at the view.
     Image editorCanvas(int k) {
@@ -56,9 +56,7 @@ protected:
         state.frames.first();
         ComposeFrame(state, 0);
         state.images.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
-        state.view.zoom = view.zoom;
-        state.view.offsetX = view.offsetX;
-        state.view.offsetY = view.offsetY;
+        static_cast<ViewGeometry&>(state.view) = view.geometry;
         RedrawCanvas(state, -1, -1, 0, 0);
         return state.images.canvas;
     }
@@ -71,7 +69,7 @@ TEST_F(PlaybackCacheTest, AtFullSizeAFrameIsWhatTheCanvasShows) {
         EXPECT_TRUE(SamePicture(made, editorCanvas(k))) << "frame " << k;
     }
     // Reduced at half size: the canvas's size, the picture's place within it.
-    view.zoom = 0.5f;
+    view.geometry.zoom = 0.5f;
     Image made;
     ASSERT_TRUE(ComposeFilmFrame(film[1], view, made));
     EXPECT_EQ(made.width(), 40);
@@ -108,7 +106,7 @@ TEST_F(PlaybackCacheTest, FillsWithinItsBoundAndMakesAgainWhatChanged) {
     cache.fillFrom(0);
     cache.waitIdle();
     // Another view makes everything again.
-    view.zoom = 0.5f;
+    view.geometry.zoom = 0.5f;
     cache.setFilm(film, view);
     EXPECT_FALSE(cache.ready(0));
 

@@ -5,6 +5,7 @@
 
 #include "platform/image.h"
 #include "project/program_state.h"
+#include "project/view_geometry.h"
 
 namespace morvel {
 
@@ -31,7 +32,7 @@ LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image
 
 // Reports what a failed read must show before the caller's own error: a video that could not be
 // opened (useaviexport, place 16), as the frame reader reports it.
-void ReportLayerRead(ProgramState& state, const LayerRead& read);
+void ReportLayerRead(const ErrorReporter& reporter, const LayerRead& read);
 
 // The files a frame is composed from: its layer sources and its mask's working file (empty: none).
 using FrameFiles = std::array<std::string, 3>;
@@ -40,9 +41,7 @@ using FrameFiles = std::array<std::string, 3>;
 struct ComposedAhead {
     Image composite;
     Image canvas;  // empty: not made
-    float zoom = 1.0f;
-    int offsetX = 0;
-    int offsetY = 0;
+    ViewGeometry view;
 };
 
 // A source of layer pictures that replaces reading each one when it is asked for, e.g. pictures
