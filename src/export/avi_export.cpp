@@ -146,12 +146,12 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
     return true;
 }
 
-void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
+void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
                     const std::string& libraryFolder, const std::function<void()>& beforeWriting) {
-    const ErrorReporter reporter(texts, shell);
+    const ErrorReporter reporter(texts, dialogs);
     AviServer server;
     if (!started(reporter, libraryFolder, server)) return;
-    const FileChoice choice = shell.requestSaveFile(
+    const FileChoice choice = dialogs.requestSaveFile(
         {texts[Text::RequesterAviexporttitle], "frame", texts[Text::RequesterAviexporttext], 0});
     if (!choice.path.empty()) {
         if (beforeWriting) beforeWriting();
@@ -159,9 +159,9 @@ void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
         job.path = ReplaceExtension(choice.path, ".avi");
         job.readers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         job.frameRate = [&] {
-            return FrameRateFromAnswer(shell.requestText(
-                texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
-                std::to_string(kDefaultFrameRate)));
+            return FrameRateFromAnswer(dialogs.requestText(texts[Text::RequesterAviframerate],
+                                                           texts[Text::RequesterAviframeratetext],
+                                                           std::to_string(kDefaultFrameRate)));
         };
         WriteAviVideo(film, reporter, server, job);
     }

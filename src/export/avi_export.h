@@ -8,9 +8,9 @@
 #include "aviserv/aviserv.h"
 #include "i18n/error_reporter.h"
 #include "i18n/language_table.h"
+#include "platform/dialogs.h"
 #include "platform/image.h"
 #include "platform/shared_library.h"
-#include "platform/shell.h"
 #include "sequence/film.h"
 
 namespace morvel {
@@ -84,7 +84,7 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 // The menu entry: loads the library from libraryFolder, asks for the file name, calls
 // beforeWriting (which brings the masks' working files up to date) and, once the first frame is
 // composed, asks for the frame rate; writes every frame of the film.
-void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
+void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
                     const std::string& libraryFolder, const std::function<void()>& beforeWriting);
 
 // The same without requesters, for programs without a window: the library from libraryFolder,

@@ -131,11 +131,11 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
     return failures;
 }
 
-void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
+void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
                          const std::function<void()>& beforeWriting) {
-    const FileChoice choice = shell.requestSaveFile({texts[Text::RequesterImageexporttitle],
-                                                     "frame", texts[Text::RequesterImageexporttext],
-                                                     0});
+    const FileChoice choice =
+        dialogs.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
+                                 texts[Text::RequesterImageexporttext], 0});
     if (choice.path.empty()) return;
     const SequenceFormat format = SequenceFormatForFilter(choice.filterIndex);
     if (beforeWriting) beforeWriting();
@@ -143,7 +143,7 @@ void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& te
     job.pattern = SequencePattern(choice.path, format);
     job.format = format.format;
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    WriteImageSequence(film, ErrorReporter(texts, shell), job);
+    WriteImageSequence(film, ErrorReporter(texts, dialogs), job);
 }
 
 }  // namespace morvel

@@ -6,7 +6,7 @@
 #include "codecs/picture_io.h"
 #include "i18n/error_reporter.h"
 #include "i18n/language_table.h"
-#include "platform/shell.h"
+#include "platform/dialogs.h"
 #include "sequence/film.h"
 
 namespace morvel {
@@ -54,7 +54,7 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
 
 // The menu entry: asks for a name and a format, calls beforeWriting (which brings the masks'
 // working files up to date) and writes every frame of the film.
-void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
+void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
                          const std::function<void()>& beforeWriting);
 
 }  // namespace morvel
