@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editor/masks.h"
 #include "export/avi_export.h"
 #include "project/name_template.h"
 
@@ -18,7 +19,10 @@ void RenderAvi(ProgramState& state, const RenderOptions& options,
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
     job.progress = std::move(progress);
     job.stopRequested = std::move(stopRequested);
-    if (job.first <= job.last) RenderAviVideo(state, job);
+    if (job.first > job.last) return;
+    StoreDisplayedMask(state);
+    RenderAviVideo(Film{state.document.frames, state.document.masks.folder()}, state.reporter(),
+                   state.files.libraryFolder, job);
 }
 
 }  // namespace morvel

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/canvas_film.h"
+#include "editor/masks.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "export/avi_export.h"
@@ -101,7 +103,8 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     ASSERT_TRUE(WriteFileBytes(project.file("AVIServ.so"), *library));
     shell.saveAnswers.push_back({output.file("window"), 0});
     shell.textAnswers.push_back("12");
-    ExportAviVideo(state);
+    ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
+                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
     ASSERT_TRUE(shell.errors.empty());
     const std::string fromWindow = decoded(output.file("window.avi"));
     EXPECT_EQ(fromWindow.size(), 4u * 40 * 24 * 3);

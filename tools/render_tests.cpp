@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/blend.h"
+#include "editor/canvas_film.h"
+#include "editor/masks.h"
+#include "sequence/blend.h"
 #include "export/image_sequence.h"
 #include "platform/files.h"
 #include "codecs/picture_io.h"
@@ -177,7 +179,8 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
     ProgramState state(shell, working.path(), working.path());
     OpenProject(state, projectFile);
     shell.saveAnswers.push_back({output.file("window.png"), 2});
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     ASSERT_TRUE(shell.errors.empty());
     for (int k = 1; k <= 3; ++k) {
         const std::string cli = ReadText(output.file("cli." + std::to_string(k) + ".jpg"));

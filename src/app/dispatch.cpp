@@ -7,6 +7,8 @@
 #include "app/view_menu.h"
 #include "editor/frame_operations.h"
 #include "editor/mask_tool.h"
+#include "editor/canvas_film.h"
+#include "editor/masks.h"
 #include "editor/mask_tools.h"
 #include "editor/undo_history.h"
 #include "editor/wheel.h"
@@ -125,7 +127,8 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             SaveProject(state, true);
             break;
         case MenuItem::ImageExport:
-            ExportImageSequence(state);
+            ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
             break;
         case MenuItem::AviExport:
             call(hooks.exportAviVideo, state);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/canvas.h"
+#include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
@@ -44,35 +45,13 @@ void present(ProgramState& state, const Image& picture) {
 
 }  // namespace
 
-std::vector<FilmFrame> FilmOf(const ProgramState& state) {
-    std::vector<FilmFrame> film;
-    film.reserve(static_cast<std::size_t>(state.document.frames.size()));
-    for (int i = 0; i < state.document.frames.size(); ++i) {
-        const FrameRecord& record = state.document.frames.at(i);
-        film.push_back(FilmFrame::Of(FilesOf(state.document, record)));
-    }
-    return film;
-}
-
-PlaybackView PlaybackViewOf(const ProgramState& state) {
-    PlaybackView view;
-    view.zoom = state.view.zoom;
-    view.offsetX = state.view.offsetX;
-    view.offsetY = state.view.offsetY;
-    view.canvasWidth = state.images.canvas.width();
-    view.canvasHeight = state.images.canvas.height();
-    view.carriedWidth = state.images.composite.width();
-    view.carriedHeight = state.images.composite.height();
-    return view;
-}
-
 void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch) {
     const int count = state.document.frames.size();
     if (count == 0 || state.images.canvas.empty()) return;
     // The workers read the displayed frame's mask from its file.
     StoreDisplayedMask(state);
-    player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
+    player.cache.setFilm(FilmOf(state).allFrameFiles(), FilmViewOf(state));
     // Both cores fill while the film plays.
     player.cache.setActiveThreads(2);
     int index = std::max(0, state.cache.displayedIndex);
@@ -147,7 +126,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
 void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
     if (state.document.frames.size() == 0 || state.images.canvas.empty()) return;
     player.cache.setActiveThreads(2);
-    player.cache.setFilm(FilmOf(state), PlaybackViewOf(state));
+    player.cache.setFilm(FilmOf(state).allFrameFiles(), FilmViewOf(state));
     // The displayed frame's mask was edited (its file is written only when the frame is left):
     // its entry is what the canvas shows, else made anew.
     const int displayed = state.cache.displayedIndex;

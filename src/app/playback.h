@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/event.h"
+#include "editor/canvas_film.h"
 #include "editor/playback_cache.h"
 #include "project/program_state.h"
 
@@ -24,10 +25,6 @@ struct FilmPlayer {
     // The displayed mask's changes the cache has taken in.
     std::uint64_t maskEdits = 0;
 };
-
-// The frames of the project as the cache composes them, and the view of the canvas.
-std::vector<FilmFrame> FilmOf(const ProgramState& state);
-PlaybackView PlaybackViewOf(const ProgramState& state);
 
 // Plays the composed film in the canvas from the displayed frame on, at the player's rate and the
 // canvas's view, round from the last frame to the first, until a key, a click, a menu or a drop

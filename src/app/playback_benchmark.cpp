@@ -84,13 +84,13 @@ void Playback(benchmark::State& bench) {
     state.composeOnSelect = false;
     state.images.composite = *Image::create(6000, 4000);
     ZoomFit(state);
-    std::vector<FilmFrame> frames;
+    std::vector<FrameFiles> frames;
     for (int i = 0; i < state.document.frames.size(); ++i) {
         const FrameRecord& record = state.document.frames.at(i);
-        frames.push_back(FilmFrame::Of(FilesOf(state.document, record)));
+        frames.push_back(FrameFiles::Of(FilesOf(state.document, record)));
     }
-    PlaybackView view;
-    view.zoom = state.view.zoom;
+    FilmView view;
+    view.geometry.zoom = state.view.zoom;
     view.canvasWidth = benchmarks::kFilmCanvasWidth;
     view.canvasHeight = benchmarks::kFilmCanvasHeight;
     view.carriedWidth = 6000;
@@ -115,7 +115,7 @@ void Playback(benchmark::State& bench) {
         }
         bench.counters["remake_ms"] = benchmarks::median(remakes);
         bench.counters["refill_ms"] = kIdleMilliseconds + refillAfterStroke(film);
-        bench.counters["zoom"] = view.zoom;
+        bench.counters["zoom"] = view.geometry.zoom;
     }
 }
 

@@ -136,7 +136,7 @@ TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     Image after;
     ASSERT_TRUE(player.cache.take(0, after));
     Image expected;
-    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state)[0], PlaybackViewOf(state), expected));
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state).frameFiles(0), FilmViewOf(state), expected));
     // JPEG-kept: close to the composed frame, not exact.
     EXPECT_GT(meanDifference(after, before), 1.0);
     EXPECT_LT(meanDifference(after, expected), 3.0);
@@ -205,12 +205,12 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
         operations[k]();
         FillWhileIdle(state, player);
         player.cache.waitIdle();
-        const std::vector<FilmFrame> film = FilmOf(state);
+        const std::vector<FrameFiles> film = FilmOf(state).allFrameFiles();
         for (int i = 0; i < state.document.frames.size(); ++i) {
             Image entry;
             Image expected;
             ASSERT_TRUE(player.cache.take(i, entry)) << k << ' ' << i;
-            ASSERT_TRUE(ComposeFilmFrame(film[i], PlaybackViewOf(state), expected));
+            ASSERT_TRUE(ComposeFilmFrame(film[i], FilmViewOf(state), expected));
             EXPECT_LT(meanDifference(entry, expected), 3.0) << "operation " << k << ", frame " << i;
         }
     }

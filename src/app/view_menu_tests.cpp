@@ -70,7 +70,7 @@ TEST_F(OnionSkin, ShowsThePreviousFrameFaintlyOnTheCanvasOnly) {
     EXPECT_TRUE(shell.menuItemChecked[+MenuItem::OnionSkin]);
     // The previous frame, composed as the canvas shows it, laid over at 30 %.
     Image previous;
-    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state)[0], PlaybackViewOf(state), previous));
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state).frameFiles(0), FilmViewOf(state), previous));
     Image expected = plain;
     BlendOnionSkin(previous, expected, 0, 0, expected.width(), expected.height());
     EXPECT_FALSE(samePixels(expected, plain));

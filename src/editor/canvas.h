@@ -1,11 +1,9 @@
 #pragma once
 
 #include "project/program_state.h"
+#include "sequence/scale_picture.h"
 
 namespace morvel {
-
-// The dark grey around the picture where the composite does not cover the canvas.
-constexpr std::uint8_t kCanvasBackground = 68;
 
 // Draws the composite into the canvas buffer (work image 1) at the view's zoom and offset, with
 // the dark grey background where the composite does not cover the canvas, the onion skin over
@@ -19,11 +17,6 @@ constexpr std::uint8_t kCanvasBackground = 68;
 // canvas buffer or the composite image itself changed, which scales everything. The result is
 // always the same as a redraw from scratch.
 void RedrawCanvas(ProgramState& state, int x, int y, int w, int h);
-
-// Draws picture into canvas as the canvas shows a composite at this zoom and view offset (in
-// picture pixels), without overlay: the same pixels as a redraw from scratch. Depends only on its
-// arguments, so any thread may call it.
-void DrawScaledPicture(const Image& picture, float zoom, int offsetX, int offsetY, Image& canvas);
 
 // Composite pixels in r changed: the next redraw scales them again. Everything that writes into
 // the composite image tells the canvas here (ComposeFrame does).

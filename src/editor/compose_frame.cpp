@@ -5,11 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "editor/blend.h"
 #include "editor/canvas.h"
 #include "editor/masks.h"
 #include "editor/zoom.h"
 #include "import/layer_picture.h"
+#include "sequence/blend.h"
+#include "sequence/composition.h"
+#include "sequence/film.h"
 
 namespace morvel {
 
@@ -75,17 +77,13 @@ int updateMask(ProgramState& state, const FrameRecord& frame) {
     return kMaskChanged;
 }
 
-// The smallest width and height among the sources that take part.
-void compositeSize(const ProgramState& state, int flags, int& width, int& height) {
-    width = Image::kMaxSide;
-    height = Image::kMaxSide;
-    const auto include = [&](const Image& image) {
-        width = std::min(width, image.width());
-        height = std::min(height, image.height());
-    };
-    if (flags & kLayer1Present) include(state.images.layer1);
-    if (flags & kLayer2Present) include(state.images.layer2);
-    if (flags & kMaskPresent) include(state.images.mask);
+// The pictures of the work images that take part, as flags tells.
+FramePictures takingPart(const ProgramState& state, int flags) {
+    FramePictures pictures;
+    if (flags & kLayer1Present) pictures.layer1 = &state.images.layer1;
+    if (flags & kLayer2Present) pictures.layer2 = &state.images.layer2;
+    if (flags & kMaskPresent) pictures.mask = &state.images.mask;
+    return pictures;
 }
 
 Rect wholeImage(const Image& image) {
@@ -173,26 +171,12 @@ void blend(ProgramState& state, bool withLayer2, bool onlyMaskEdited) {
     }
 }
 
-// Without a mask the composite shows layer 1 where it exists, else layer 2, else black; the
-// sources are aligned at the top-left. Every source is at least as large as the composite, so
-// the top layer covers it all.
+// Without layer 1 and a mask the composite shows layer 1 where it exists, else layer 2, else
+// black. The composite has the pictures' size already, so composing them makes no new image.
 void draw(ProgramState& state, int flags) {
     Image& composite = state.images.composite;
-    const Image* top = nullptr;
-    if (flags & kLayer1Present) {
-        top = &state.images.layer1;
-    } else if (flags & kLayer2Present) {
-        top = &state.images.layer2;
-    }
     CanvasCompositeChanged(state, wholeImage(composite));
-    const std::size_t rowBytes = static_cast<std::size_t>(composite.width()) * 3;
-    for (int y = 0; y < composite.height(); ++y) {
-        if (top) {
-            std::memcpy(composite.row(y), top->row(y), rowBytes);
-        } else {
-            std::memset(composite.row(y), 0, rowBytes);
-        }
-    }
+    ComposePictures(takingPart(state, flags), composite.width(), composite.height(), composite);
 }
 
 // Takes the composite the picture reader made ahead from the pictures just read, with the canvas
@@ -200,9 +184,10 @@ void draw(ProgramState& state, int flags) {
 bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded) {
     if (!state.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
         return false;
-    const FrameFiles files = FilesOf(state.document, frame);
+    const FrameFiles files = Film(state.document).frameFiles(frame);
     ComposedAhead ahead;
-    if (!state.pictureReader->takeComposed(files, ahead)) return false;
+    if (!state.pictureReader->takeComposed({files.layers[0], files.layers[1], files.mask}, ahead))
+        return false;
     Image& composite = state.images.composite;
     if (ahead.composite.width() != composite.width() ||
         ahead.composite.height() != composite.height())
@@ -212,9 +197,7 @@ bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded
     CanvasCache& cache = state.canvasCache;
     cache.aheadCanvas = std::move(ahead.canvas);
     cache.aheadComposite = composite.data();
-    cache.aheadZoom = ahead.zoom;
-    cache.aheadOffsetX = ahead.offsetX;
-    cache.aheadOffsetY = ahead.offsetY;
+    cache.aheadView = ahead.view;
     return true;
 }
 
@@ -231,9 +214,9 @@ int ComposeFrame(ProgramState& state, int flags) {
     Image& composite = state.images.composite;
     bool resizedComposite = false;
     if (flags & (kLayer1Present | kLayer2Present)) {
-        int width = 0;
-        int height = 0;
-        compositeSize(state, flags, width, height);
+        int width = composite.width();
+        int height = composite.height();
+        CompositeSizeOf(takingPart(state, flags), width, height);
         if (width != composite.width() || height != composite.height()) {
             auto resized = Image::create(width, height);
             if (!resized) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/blend.h"
+#include "sequence/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "import/thumbnail.h"

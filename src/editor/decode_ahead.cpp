@@ -8,11 +8,12 @@
 #include <set>
 #include <utility>
 
-#include "editor/canvas.h"
-#include "editor/frame_composition.h"
+#include "codecs/picture_io.h"
 #include "import/avi_frames.h"
 #include "platform/file_stamp.h"
-#include "codecs/picture_io.h"
+#include "sequence/composition.h"
+#include "sequence/film.h"
+#include "sequence/scale_picture.h"
 
 namespace morvel {
 
@@ -41,9 +42,7 @@ struct DecodeAhead::Neighbour {
     FrameFiles files;
     std::array<std::shared_ptr<Slot>, 3> slots;  // null: no file, or one this neighbour does not own
     bool composes = false;  // every file is its own: the composite can be made
-    float zoom = 1.0f;
-    int offsetX = 0;
-    int offsetY = 0;
+    ViewGeometry view;
     int canvasWidth = 0;
     int canvasHeight = 0;
     std::mutex mutex;
@@ -53,6 +52,11 @@ struct DecodeAhead::Neighbour {
 };
 
 namespace {
+
+FrameFiles filesOf(const ProgramState& state, const FrameRecord& frame) {
+    FrameFiles files = Film(state.document).frameFiles(frame);
+    return {std::move(files.layers[0]), std::move(files.layers[1]), std::move(files.mask)};
+}
 
 // Decodes what the slot's file holds, unless the slot was dropped meanwhile.
 bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp) {
@@ -89,7 +93,7 @@ void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& pict
         auto made = Image::create(neighbour.canvasWidth, neighbour.canvasHeight);
         if (!made) return;
         canvas = std::move(*made);
-        DrawScaledPicture(composite, neighbour.zoom, neighbour.offsetX, neighbour.offsetY, canvas);
+        DrawScaledPicture(composite, neighbour.view, canvas);
     } catch (...) {  // memory that could not be had: the window composes it itself
         composite = Image();
         canvas = Image();
@@ -111,14 +115,14 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
     const FrameList& frames = state.document.frames;
     std::set<std::string> shown;
     if (index >= 0 && index < frames.size()) {
-        for (const std::string& file : FilesOf(state.document, frames.at(index))) shown.insert(file);
+        for (const std::string& file : filesOf(state, frames.at(index))) shown.insert(file);
     }
     // The neighbour in the direction of the last step first: the user is likely to go on.
     const int ahead = index < m_shown ? index - 1 : index + 1;
     m_shown = index;
     std::vector<FrameFiles> wanted;
     for (int i : {ahead, 2 * index - ahead}) {
-        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(state.document, frames.at(i)));
+        if (i >= 0 && i < frames.size()) wanted.push_back(filesOf(state, frames.at(i)));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {
@@ -171,9 +175,7 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
                 neighbour->slots[k]->presetStamp = aside->second->stamp;
             }
         }
-        neighbour->zoom = state.view.zoom;
-        neighbour->offsetX = state.view.offsetX;
-        neighbour->offsetY = state.view.offsetY;
+        neighbour->view = ViewGeometry::of(state.view);
         neighbour->canvasWidth = state.images.canvas.width();
         neighbour->canvasHeight = state.images.canvas.height();
         m_neighbours.push_back(neighbour);
@@ -288,9 +290,7 @@ bool DecodeAhead::takeComposed(const FrameFiles& files, ComposedAhead& out) {
     if (!neighbour->composes || !neighbour->composed) return false;
     out.composite = std::move(neighbour->composite);
     out.canvas = std::move(neighbour->canvas);
-    out.zoom = neighbour->zoom;
-    out.offsetX = neighbour->offsetX;
-    out.offsetY = neighbour->offsetY;
+    out.view = neighbour->view;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editor/canvas_film.h"
 #include "editor/playback_cache.h"
 
 namespace morvel {
@@ -10,11 +11,11 @@ namespace morvel {
 namespace {
 
 // The previous frame's files and the view, in one string that differs when either does.
-std::string sourceOf(const FilmFrame& frame, const PlaybackView& view) {
+std::string sourceOf(const FrameFiles& frame, const FilmView& view) {
     std::string source = frame.layers[0] + '\n' + frame.layers[1] + '\n' + frame.mask + '\n';
-    for (const int n : {static_cast<int>(view.zoom * 65536.0f), view.offsetX, view.offsetY,
-                        view.canvasWidth, view.canvasHeight, view.carriedWidth,
-                        view.carriedHeight})
+    for (const int n : {static_cast<int>(view.geometry.zoom * 65536.0f), view.geometry.offsetX,
+                        view.geometry.offsetY, view.canvasWidth, view.canvasHeight,
+                        view.carriedWidth, view.carriedHeight})
         source += std::to_string(n) + ' ';
     return source;
 }
@@ -25,20 +26,13 @@ bool UpdateOnionSkin(ProgramState& state) {
     CanvasCache& cache = state.canvasCache;
     const int previous = state.cache.displayedIndex - 1;
     std::string source;
-    FilmFrame frame;
-    PlaybackView view;
+    FrameFiles frame;
+    FilmView view;
     const Image& canvas = state.images.canvas;
     if (state.view.onionSkin && previous >= 0 && previous < state.document.frames.size() &&
         !canvas.empty()) {
-        const FrameRecord& record = state.document.frames.at(previous);
-        frame = FilmFrame::Of(FilesOf(state.document, record));
-        view.zoom = state.view.zoom;
-        view.offsetX = state.view.offsetX;
-        view.offsetY = state.view.offsetY;
-        view.canvasWidth = canvas.width();
-        view.canvasHeight = canvas.height();
-        view.carriedWidth = state.images.composite.width();
-        view.carriedHeight = state.images.composite.height();
+        frame = FilmOf(state).frameFiles(previous);
+        view = FilmViewOf(state);
         source = sourceOf(frame, view);
     }
     if (source == cache.onionSource) return false;

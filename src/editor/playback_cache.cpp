@@ -1,21 +1,10 @@
 #include "editor/playback_cache.h"
 
-
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
-#include "editor/canvas.h"
-#include "editor/frame_composition.h"
-#include "import/avi_frames.h"
-#include "import/layer_picture.h"
-#include "import/video_pool.h"
-#include "platform/files.h"
 #include "codecs/jpeg_codec.h"
 #include "platform/file_stamp.h"
-#include "codecs/picture_io.h"
-#include "codecs/png_fast_reader.h"
-#include "codecs/shrink_picture.h"
 
 namespace morvel {
 
@@ -23,67 +12,14 @@ namespace {
 
 using Stamps = std::array<FileStamp, 3>;
 
-Stamps stampsOf(const FilmFrame& frame) {
+Stamps stampsOf(const FrameFiles& frame) {
     return {StampOf(frame.layers[0]), StampOf(frame.layers[1]), StampOf(frame.mask)};
-}
-
-// Reads source reduced by factor: a JPEG through the decoder's own scaling, a PNG the fast reader
-// takes folded down row by row, anything else at full size and then averaged down.
-bool readReduced(const std::string& source, int factor, Image& picture) {
-    if (source.empty()) return false;
-    Image full;
-    try {
-        if (!IsAviReference(source)) {
-            const auto bytes = ReadFileBytes(source);
-            if (!bytes) return false;
-            if (bytes->size() > 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8) {
-                return DecodeJpeg(*bytes, picture, factor) == LoadResult::Ok && !picture.empty();
-            }
-            static constexpr std::uint8_t kPngSignature[8] = {0x89, 'P',  'N',  'G',
-                                                              '\r', '\n', 0x1A, '\n'};
-            if (bytes->size() > 8 && std::equal(kPngSignature, kPngSignature + 8, bytes->begin()) &&
-                DecodePngFastReduced(*bytes, factor, picture) == FastPngResult::Decoded) {
-                return !picture.empty();
-            }
-            if (DecodePicture(*bytes, full) != LoadResult::Ok) return false;
-        } else {
-            VideoPool videos;
-            if (!ReadLayerSource(source, videos, full).ok) return false;
-        }
-        picture = ShrinkPicture(full, factor);
-    } catch (...) {  // memory that could not be had: the picture is left out
-        return false;
-    }
-    return !picture.empty();
 }
 
 }  // namespace
 
-bool ComposeFilmFrame(const FilmFrame& frame, const PlaybackView& view, Image& out) {
-    int factor = 1;
-    while (factor < 8 && view.zoom * static_cast<float>(factor * 2) <= 1.0f) factor *= 2;
-    Image layer1;
-    Image layer2;
-    Image mask;
-    FramePictures pictures;
-    if (readReduced(frame.layers[0], factor, layer1)) pictures.layer1 = &layer1;
-    if (readReduced(frame.layers[1], factor, layer2)) pictures.layer2 = &layer2;
-    if (readReduced(frame.mask, factor, mask)) pictures.mask = &mask;
-    Image composite;
-    if (!ComposePictures(pictures, (view.carriedWidth + factor - 1) / factor,
-                         (view.carriedHeight + factor - 1) / factor, composite)) {
-        return false;
-    }
-    auto canvas = Image::create(view.canvasWidth, view.canvasHeight);
-    if (!canvas) return false;
-    out = std::move(*canvas);
-    DrawScaledPicture(composite, view.zoom * static_cast<float>(factor), view.offsetX / factor,
-                      view.offsetY / factor, out);
-    return true;
-}
-
 struct PlaybackCache::Entry {
-    FilmFrame frame;
+    FrameFiles frame;
     Stamps stamps;
     std::vector<std::uint8_t> jpeg;
     bool ready = false;
@@ -95,7 +31,7 @@ struct PlaybackCache::Shared {
     mutable std::mutex mutex;
     std::condition_variable idle;
     std::vector<Entry> entries;
-    PlaybackView view;
+    FilmView view;
     std::size_t bound = 0;
     std::size_t used = 0;
     std::size_t estimate = 0;  // bytes of the last entry made, for those under way
@@ -121,10 +57,10 @@ PlaybackCache::~PlaybackCache() {
     m_shared->idle.wait(lock, [&] { return m_shared->making == 0; });
 }
 
-void PlaybackCache::setFilm(const std::vector<FilmFrame>& frames, const PlaybackView& view) {
+void PlaybackCache::setFilm(const std::vector<FrameFiles>& frames, const FilmView& view) {
     std::vector<Stamps> stamps;
     stamps.reserve(frames.size());
-    for (const FilmFrame& frame : frames) stamps.push_back(stampsOf(frame));
+    for (const FrameFiles& frame : frames) stamps.push_back(stampsOf(frame));
     std::unique_lock lock(m_shared->mutex);
     Shared& s = *m_shared;
     const bool sameView = s.view == view;
@@ -227,8 +163,8 @@ void PlaybackCache::put(int index, const Image& picture) {
 }
 
 void PlaybackCache::make(int index, std::uint64_t generation) {
-    const FilmFrame frame = m_shared->entries[index].frame;
-    const PlaybackView view = m_shared->view;
+    const FrameFiles frame = m_shared->entries[index].frame;
+    const FilmView view = m_shared->view;
     m_queue.post([this, shared = m_shared, frame, view, index, generation] {
         std::vector<std::uint8_t> jpeg;
         Image picture;
@@ -279,7 +215,7 @@ bool PlaybackCache::take(int index, Image& out) const {
     return DecodeJpeg(jpeg, out) == LoadResult::Ok;
 }
 
-bool PlaybackCache::take(int index, const FilmFrame& frame, const PlaybackView& view,
+bool PlaybackCache::take(int index, const FrameFiles& frame, const FilmView& view,
                          Image& out) const {
     {
         std::lock_guard lock(m_shared->mutex);

@@ -23,12 +23,12 @@ using testing::TempFolder;
 class PlaybackCacheTest : public ::testing::Test {
 protected:
     TempFolder folder;
-    std::vector<FilmFrame> film;
-    PlaybackView view;
+    std::vector<FrameFiles> film;
+    FilmView view;
 
     void SetUp() override {
         for (int k = 0; k < 6; ++k) {
-            FilmFrame frame;
+            FrameFiles frame;
             frame.layers[0] = folder.file("a" + std::to_string(k) + ".png");
             frame.layers[1] = folder.file("b.png");
             EXPECT_TRUE(SavePictureFile(GradientPicture(48, 32, k + 1), frame.layers[0],
@@ -45,7 +45,7 @@ protected:
             SavePictureFile(GradientPicture(50, 30, 99), film[0].layers[1], PictureFormat::Png));
         view.canvasWidth = 40;
         view.canvasHeight = 36;
-        view.offsetX = -3;
+        view.geometry.offsetX = -3;
     }
     // What the editor's canvas shows for frame k (one without a mask) at the view.
     Image editorCanvas(int k) {
@@ -56,9 +56,7 @@ protected:
         state.document.frames.first();
         ComposeFrame(state, 0);
         state.images.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
-        state.view.zoom = view.zoom;
-        state.view.offsetX = view.offsetX;
-        state.view.offsetY = view.offsetY;
+        static_cast<ViewGeometry&>(state.view) = view.geometry;
         RedrawCanvas(state, -1, -1, 0, 0);
         return state.images.canvas;
     }
@@ -71,7 +69,7 @@ TEST_F(PlaybackCacheTest, AtFullSizeAFrameIsWhatTheCanvasShows) {
         EXPECT_TRUE(SamePicture(made, editorCanvas(k))) << "frame " << k;
     }
     // Reduced at half size: the canvas's size, the picture's place within it.
-    view.zoom = 0.5f;
+    view.geometry.zoom = 0.5f;
     Image made;
     ASSERT_TRUE(ComposeFilmFrame(film[1], view, made));
     EXPECT_EQ(made.width(), 40);
@@ -100,7 +98,7 @@ TEST_F(PlaybackCacheTest, FillsWithinItsBoundAndMakesAgainWhatChanged) {
     EXPECT_TRUE(cache.ready(2));
     EXPECT_TRUE(cache.ready(3));
     // Frame operations: a frame deleted, another given a new mask (a stroke stored, an undo).
-    std::vector<FilmFrame> edited = film;
+    std::vector<FrameFiles> edited = film;
     edited.erase(edited.begin() + 1);
     edited[3].mask = folder.file("m1.png");
     cache.setFilm(edited, view);
@@ -108,7 +106,7 @@ TEST_F(PlaybackCacheTest, FillsWithinItsBoundAndMakesAgainWhatChanged) {
     cache.fillFrom(0);
     cache.waitIdle();
     // Another view makes everything again.
-    view.zoom = 0.5f;
+    view.geometry.zoom = 0.5f;
     cache.setFilm(film, view);
     EXPECT_FALSE(cache.ready(0));
 

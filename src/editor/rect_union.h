@@ -6,10 +6,6 @@
 
 namespace morvel {
 
-inline bool IsEmptyRect(const Rect& r) {
-    return r.left >= r.right || r.top >= r.bottom;
-}
-
 // Grows into to hold r as well; empty rectangles add nothing.
 inline void UniteRect(Rect& into, const Rect& r) {
     if (IsEmptyRect(r)) return;

@@ -1,12 +1,12 @@
 #include "export/avi_export.h"
 
 #include <algorithm>
+#include <thread>
 
-#include "editor/frame_composition.h"
-#include "editor/masks.h"
 #include "export/stretch_picture.h"
-#include "import/layer_picture.h"
+#include "platform/work_queue.h"
 #include "project/name_template.h"
+#include "sequence/frame_sequence.h"
 
 namespace morvel {
 
@@ -20,15 +20,15 @@ int digitValue(char c) {
 }
 
 // Reports the start failures; true when the server is ready.
-bool started(ProgramState& state, AviServer& server) {
-    switch (server.start(state.files.libraryFolder)) {
+bool started(const ErrorReporter& reporter, const std::string& libraryFolder, AviServer& server) {
+    switch (server.start(libraryFolder)) {
         case AviServer::Start::Ready:
             return true;
         case AviServer::Start::NotLoaded:
-            state.reporter().report(ErrorKind::InitAviExport, ErrorPlace::AviExport, 0);
+            reporter.report(ErrorKind::InitAviExport, ErrorPlace::AviExport, 0);
             return false;
         case AviServer::Start::InitFailed:
-            state.reporter().report(ErrorKind::InitAviExport, ErrorPlace::AviExport, 1);
+            reporter.report(ErrorKind::InitAviExport, ErrorPlace::AviExport, 1);
             return false;
     }
     return false;
@@ -113,29 +113,17 @@ void AviServer::quit() {
     m_library.unload();
 }
 
-bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& job) {
-    const int count = state.document.frames.size();
-    const int first = std::max(0, job.first);
-    const int last = job.last < 0 ? count - 1 : std::min(job.last, count - 1);
-    const int total = std::max(0, last - first + 1);
-    const ErrorReporter reporter = state.reporter();
-    // The composition starts from what the editor's work images hold (the displayed frame's
-    // pictures and the size of its composite), which it copies and leaves as they are.
-    SequencePictures pictures(
-        [&](const std::string& source, Image& picture) {
-            return LoadLayerPicture(state, picture, source);
-        },
-        reporter, state.document.masks);
-    for (int layer = 0; layer < 2; ++layer) {
-        pictures.holdLayer(layer, state.cache.layerSource[layer], state.cache.layerFailed[layer],
-                           layer == 0 ? state.images.layer1 : state.images.layer2);
-    }
-    pictures.holdMask(state.cache.maskNumber, state.cache.maskFailed, state.images.mask);
-    Image composite = state.images.composite;
+bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
+                   const AviVideoJob& job) {
+    // Destroyed in reverse: the sequence skips the reads it queued, then the queue ends.
+    WorkQueue queue(std::max(0, job.readers));
+    FrameSequence frames(film, job.first, job.last, queue, reporter, job.readers > 0 ? 1 : 0);
+    const int total = frames.total();
     AviWriterRecord record{};  // a width of 0: not opened yet
-    for (int i = first; i <= last; ++i) {
+    while (!frames.atEnd()) {
         if (job.stopRequested && job.stopRequested()) break;
-        pictures.compose(state.document.frames.at(i), composite);
+        const int i = frames.index();
+        const Image& composite = frames.composeNext();
         if (record.width == 0) {
             const int rate = job.frameRate ? job.frameRate() : kDefaultFrameRate;
             record = MakeAviWriterRecord(composite.width(), composite.height(), rate);
@@ -152,37 +140,39 @@ bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& jo
             added = !stretched.empty() && server.addFrame(stretched);
         }
         if (!added) reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 1);
-        if (job.progress) job.progress(i - first + 1, total);
+        if (job.progress) job.progress(i - frames.first() + 1, total);
     }
     server.close();
     return true;
 }
 
-void ExportAviVideo(ProgramState& state) {
+void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
+                    const std::string& libraryFolder, const std::function<void()>& beforeWriting) {
+    const ErrorReporter reporter(texts, dialogs);
     AviServer server;
-    if (!started(state, server)) return;
-    const LanguageTable& texts = state.language.texts;
-    const FileChoice choice = state.shell.requestSaveFile(
+    if (!started(reporter, libraryFolder, server)) return;
+    const FileChoice choice = dialogs.requestSaveFile(
         {texts[Text::RequesterAviexporttitle], "frame", texts[Text::RequesterAviexporttext], 0});
     if (!choice.path.empty()) {
-        StoreDisplayedMask(state);
+        if (beforeWriting) beforeWriting();
         AviVideoJob job;
         job.path = ReplaceExtension(choice.path, ".avi");
+        job.readers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         job.frameRate = [&] {
-            return FrameRateFromAnswer(state.shell.requestText(
-                texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
-                std::to_string(kDefaultFrameRate)));
+            return FrameRateFromAnswer(dialogs.requestText(texts[Text::RequesterAviframerate],
+                                                           texts[Text::RequesterAviframeratetext],
+                                                           std::to_string(kDefaultFrameRate)));
         };
-        WriteAviVideo(state, server, job);
+        WriteAviVideo(film, reporter, server, job);
     }
     server.quit();
 }
 
-bool RenderAviVideo(ProgramState& state, const AviVideoJob& job) {
+bool RenderAviVideo(const Film& film, ErrorReporter reporter, const std::string& libraryFolder,
+                    const AviVideoJob& job) {
     AviServer server;
-    if (!started(state, server)) return false;
-    StoreDisplayedMask(state);
-    const bool opened = WriteAviVideo(state, server, job);
+    if (!started(reporter, libraryFolder, server)) return false;
+    const bool opened = WriteAviVideo(film, reporter, server, job);
     server.quit();
     return opened;
 }

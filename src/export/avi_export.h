@@ -6,9 +6,12 @@
 #include <string_view>
 
 #include "aviserv/aviserv.h"
+#include "i18n/error_reporter.h"
+#include "i18n/language_table.h"
+#include "platform/dialogs.h"
 #include "platform/image.h"
 #include "platform/shared_library.h"
-#include "project/program_state.h"
+#include "sequence/film.h"
 
 namespace morvel {
 
@@ -60,6 +63,9 @@ struct AviVideoJob {
     std::function<int()> frameRate;
     int first = 0;
     int last = -1;  // -1: the last frame
+    // How many threads read the pictures of the next frames while a frame is composed and added
+    // (0: each frame's pictures are read as it is composed).
+    int readers = 1;
     std::function<void(int written, int total)> progress;
     // Asked before each frame; true ends the video after the frames already added.
     std::function<bool()> stopRequested;
@@ -69,17 +75,22 @@ struct AviVideoJob {
 // first frame's composite sets the video's size and the video is opened then; later frames of
 // another size are stretched to it; the video is closed after the last frame. A video that
 // cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
-// library refuses is reported (number 1) and the next one follows. The frames are composed from
-// their pictures alone, starting from what the editor's work images hold; the editor's displayed
-// frame and work images are left as they are. Returns false when the video could not be opened.
-bool WriteAviVideo(ProgramState& state, AviServer& server, const AviVideoJob& job);
+// library refuses is reported (number 1) and the next one follows. The frames come from a
+// FrameSequence of the film, so a range holds the same pictures as in the whole film. Returns
+// false when the video could not be opened.
+bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
+                   const AviVideoJob& job);
 
-// The menu entry: loads the library, asks for the file name and, once the first frame is
-// composed, the frame rate; writes every frame.
-void ExportAviVideo(ProgramState& state);
+// The menu entry: loads the library from libraryFolder, asks for the file name, calls
+// beforeWriting (which brings the masks' working files up to date) and, once the first frame is
+// composed, asks for the frame rate; writes every frame of the film.
+void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
+                    const std::string& libraryFolder, const std::function<void()>& beforeWriting);
 
-// The same without requesters, for programs without a window: the job names the file and the
-// rate. Returns false when the library could not be started or the video not opened.
-bool RenderAviVideo(ProgramState& state, const AviVideoJob& job);
+// The same without requesters, for programs without a window: the library from libraryFolder,
+// the job names the file and the rate. Returns false when the library could not be started or
+// the video not opened.
+bool RenderAviVideo(const Film& film, ErrorReporter reporter, const std::string& libraryFolder,
+                    const AviVideoJob& job);
 
 }  // namespace morvel

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/canvas_film.h"
+#include "editor/masks.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "export/stretch_picture.h"
@@ -221,7 +223,8 @@ protected:
     void exportAs(const std::string& name, const std::string& rate) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
-        ExportAviVideo(state);
+        ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
+                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
     }
     std::vector<std::string> calls() {
         std::vector<std::string> lines;
@@ -283,7 +286,8 @@ TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
 TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
     installFake("fake_aviserv_ok");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
-    ExportAviVideo(state);
+    ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
+                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
     EXPECT_TRUE(shell.textRequests.empty());
     EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "AVI_Quit"}));
 }

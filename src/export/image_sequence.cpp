@@ -8,24 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "editor/frame_composition.h"
-#include "editor/masks.h"
-#include "export/frame_reader.h"
-#include "import/layer_picture.h"
-#include "import/video_pool.h"
 #include "platform/text.h"
 #include "platform/work_queue.h"
 #include "project/name_template.h"
-#include "project/project_file.h"
+#include "sequence/frame_sequence.h"
 
 namespace morvel {
 
 namespace {
-
-// The size of the work images at start: what a frame without a picture is composed at until a
-// frame with one has set the composite's size.
-constexpr int kStartWidth = 640;
-constexpr int kStartHeight = 480;
 
 // A composed frame on its way to a file. Its picture is a copy of the composite, so the next
 // frame can be composed meanwhile; the buffer is used again for a later frame.
@@ -76,58 +66,23 @@ std::string SequenceFileName(const std::string& pattern, int k, int frameCount) 
     return ReplaceAll(pattern, kFrameNumberPlaceholder, number);
 }
 
-Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& pool) {
-    int width = kStartWidth;
-    int height = kStartHeight;
-    for (int j = first - 1; j >= 0; --j) {
-        const FrameRecord& frame = state.document.frames.at(j);
-        int w = Image::kMaxSide;
-        int h = Image::kMaxSide;
-        const auto include = [&](const std::string& source) {
-            Image picture;
-            if (source.empty() || !ReadLayerSource(source, pool, picture).ok) return false;
-            w = std::min(w, picture.width());
-            h = std::min(h, picture.height());
-            return true;
-        };
-        const FrameFiles files = FilesOf(state.document, frame);
-        const bool layer1 = include(files[0]);
-        const bool layer2 = include(files[1]);
-        if (!layer1 && !layer2) continue;
-        include(files[2]);
-        width = w;
-        height = h;
-        break;
-    }
-    auto black = Image::create(width, height);
-    return black ? std::move(*black) : Image{};
-}
-
-int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
-    const int count = state.document.frames.size();
-    const int first = std::max(0, job.first);
-    const int last = job.last < 0 ? count - 1 : std::min(job.last, count - 1);
-    const int total = std::max(0, last - first + 1);
-    if (total == 0) return 0;
+int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJob& job) {
+    const int count = film.size();
     const int workers = std::max(0, job.encoders);
     // In memory at once: the frame composed, the next frame's pictures read meanwhile (each of
     // its reads is a job of its own, so they keep every worker busy), and one frame being
     // encoded per worker.
     const int ahead = workers > 0 ? 1 : 0;
     const std::size_t encoding = static_cast<std::size_t>(std::max(1, workers));
-    const ErrorReporter reporter = state.reporter();
     int failures = 0;
     int written = 0;
 
-    // Destroyed in reverse: the reader skips what it queued, the queue finishes its jobs, then
-    // the videos close.
-    VideoPool videos;
+    // Destroyed in reverse: the sequence skips the reads it queued, then the queue finishes its
+    // jobs.
     WorkQueue queue(workers);
-    Image composite = CarryCompositionBefore(state, first, videos);
-    FrameReader reader(state, queue, videos);
-    SequencePictures pictures([&](const std::string& source,
-                                  Image& picture) { return reader.read(state, source, picture); },
-                              reporter, state.document.masks);
+    FrameSequence frames(film, job.first, job.last, queue, reporter, ahead);
+    const int total = frames.total();
+    if (total == 0) return 0;
 
     std::deque<std::shared_ptr<Encoding>> pending;
     std::vector<Image> spare;  // buffers of frames written, for the frames to come
@@ -144,16 +99,15 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
         if (job.progress) job.progress(written, total);
     };
 
-    int readUpTo = first - 1;
-    for (int i = first; i <= last; ++i) {
+    while (!frames.atEnd()) {
         if (job.stopRequested && job.stopRequested()) break;
-        while (readUpTo < std::min(last, i + ahead)) reader.readAhead(++readUpTo);
+        const int i = frames.index();
         // A frame whose pictures fail reports while composing: the frames before it report
         // first.
-        if (!reader.frameReadable(i)) {
+        if (!frames.nextReadable()) {
             while (!pending.empty()) finishOldest();
         }
-        pictures.compose(state.document.frames.at(i), composite);
+        const Image& composite = frames.composeNext();
         if (pending.size() >= encoding) finishOldest();
 
         auto frame = std::make_shared<Encoding>();
@@ -177,19 +131,19 @@ int WriteImageSequence(ProgramState& state, const SequenceJob& job) {
     return failures;
 }
 
-void ExportImageSequence(ProgramState& state) {
-    const LanguageTable& texts = state.language.texts;
+void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
+                         const std::function<void()>& beforeWriting) {
     const FileChoice choice =
-        state.shell.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
-                                     texts[Text::RequesterImageexporttext], 0});
+        dialogs.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
+                                 texts[Text::RequesterImageexporttext], 0});
     if (choice.path.empty()) return;
     const SequenceFormat format = SequenceFormatForFilter(choice.filterIndex);
-    StoreDisplayedMask(state);
+    if (beforeWriting) beforeWriting();
     SequenceJob job;
     job.pattern = SequencePattern(choice.path, format);
     job.format = format.format;
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    WriteImageSequence(state, job);
+    WriteImageSequence(film, ErrorReporter(texts, dialogs), job);
 }
 
 }  // namespace morvel

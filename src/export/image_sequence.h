@@ -3,9 +3,11 @@
 #include <functional>
 #include <string>
 
-#include "import/video_pool.h"
 #include "codecs/picture_io.h"
-#include "project/program_state.h"
+#include "i18n/error_reporter.h"
+#include "i18n/language_table.h"
+#include "platform/dialogs.h"
+#include "sequence/film.h"
 
 namespace morvel {
 
@@ -42,26 +44,17 @@ struct SequenceJob {
     std::function<bool()> stopRequested;
 };
 
-// The composite as it stands before frame first: a frame without a readable picture is composed
-// at the size of the composite before it, so a range must start from the size of the last
-// earlier frame whose pictures could be read. Those pictures are read again for their size,
-// without reporting (their errors belong to frames outside the range); black at that size.
-// Video frames come from pool. Every export of a range starts with it.
-Image CarryCompositionBefore(const ProgramState& state, int first, VideoPool& pool);
-
-// Composes each frame in turn and writes it. The pictures of the next frames are read on the
-// worker threads (each video kept open and read forward until the export ends), frames are
-// composed one after the other on this thread from their pictures alone (the editor's work
-// images and displayed frame are left as they are) and encoded on the workers, with
-// a few frames in memory at most. The composition starts as it would stand after the frames
-// before the range, so a range writes the same files as the whole project. Errors come in frame
+// Writes the film's frames of the job as a FrameSequence composes them: the pictures of the next
+// frames are read on the worker threads while frames are composed one after the other on this
+// thread, and encoded on the workers, with a few frames in memory at most. Errors come in frame
 // order; a file that cannot be written is reported (saveimage, place 10) and the export goes
 // on. The files do not depend on the number of workers. Returns the number of files that
 // failed.
-int WriteImageSequence(ProgramState& state, const SequenceJob& job);
+int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJob& job);
 
-// The menu entry: asks for a name and a format, stores the displayed mask and writes every
-// frame.
-void ExportImageSequence(ProgramState& state);
+// The menu entry: asks for a name and a format, calls beforeWriting (which brings the masks'
+// working files up to date) and writes every frame of the film.
+void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
+                         const std::function<void()>& beforeWriting);
 
 }  // namespace morvel

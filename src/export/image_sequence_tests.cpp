@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "editor/blend.h"
+#include "editor/canvas_film.h"
+#include "sequence/blend.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
@@ -76,7 +77,8 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
     makeFrames(3);
     SelectFrame(state, 1);
     choose(output.file("szene.bmp"), 1);
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].title, "Bilder speichern");
     EXPECT_EQ(shell.saveRequests[0].initialName, "frame");
@@ -97,7 +99,8 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
 
 TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
     choose(output.file("frame"), 0);
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     EXPECT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_TRUE(ListFolder(output.path()).empty());
     EXPECT_TRUE(shell.errors.empty());
@@ -105,14 +108,16 @@ TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
 
 TEST_F(Export, ACancelledRequesterDoesNothing) {
     makeFrames(2);
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     EXPECT_TRUE(ListFolder(output.path()).empty());
 }
 
 TEST_F(Export, AFolderThatIsGoneGivesOneMessagePerFrameInFrameOrder) {
     makeFrames(3);
     choose(output.file("gone/take"), 0);
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     const auto texts = shell.errorTexts();
     ASSERT_EQ(texts.size(), 3u);
     for (int k = 1; k <= 3; ++k) {
@@ -133,7 +138,8 @@ TEST_F(Export, TheDisplayedFramesFreshMaskIsExportedAndKept) {
     state.images.mask.setPixel(0, 0, 0, 0, 0);
     ComposeFrame(state, kMaskChanged);
     choose(output.file("m"), 1);
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     Image written;
     ASSERT_EQ(LoadPictureFile(output.file("m.2.png"), written), LoadResult::Ok);
     EXPECT_EQ(written.red(0, 0), 0);
@@ -148,7 +154,7 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
     job.format = PictureFormat::Png;
     job.pattern = output.file("one.<\?\?\?>.png");
     job.encoders = 1;
-    EXPECT_EQ(WriteImageSequence(state, job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
     job.pattern = output.file("two.<\?\?\?>.png");
     job.encoders = 3;
     int calls = 0;
@@ -156,7 +162,7 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
         EXPECT_EQ(written, ++calls);
         EXPECT_EQ(total, 5);
     };
-    EXPECT_EQ(WriteImageSequence(state, job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
     EXPECT_EQ(calls, 5);
     for (int k = 1; k <= 5; ++k) {
         EXPECT_EQ(ReadText(output.file("one." + std::to_string(k) + ".png")),
@@ -171,7 +177,7 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("r.<\?\?\?>.bmp");
     job.first = 9;
     job.last = 20;
-    EXPECT_EQ(WriteImageSequence(state, job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
     EXPECT_EQ(ListFolder(output.path()).size(), 3u);
     EXPECT_TRUE(IsRegularFile(output.file("r.10.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("r.12.bmp")));
@@ -181,7 +187,7 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("s.<\?\?\?>.bmp");
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 2; };
-    EXPECT_EQ(WriteImageSequence(state, job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
     EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
     EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
 }
@@ -260,7 +266,7 @@ protected:
         job.encoders = workers;
         job.first = first - 1;
         job.last = last - 1;
-        WriteImageSequence(state, job);
+        WriteImageSequence(FilmOf(state), state.reporter(), job);
         return shell.errorTexts();
     }
     std::string file(const std::string& name, int k, const char* extension) {
@@ -388,7 +394,7 @@ TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
     job.encoders = 2;
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 4; };
-    WriteImageSequence(state, job);
+    WriteImageSequence(FilmOf(state), state.reporter(), job);
     EXPECT_EQ(ListFolder(output.path()).size(), 4u);
     EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
 }
@@ -433,7 +439,7 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
         job.format = PictureFormat::Bmp;
         job.encoders = workers;
         job.pattern = output.file(std::to_string(workers) + ".<\?\?\?>.bmp");
-        EXPECT_EQ(WriteImageSequence(state, job), 0);
+        EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
         for (int k = 1; k <= 9; ++k) {
             EXPECT_EQ(
                 ReadText(output.file(std::to_string(workers) + "." + std::to_string(k) + ".bmp")),

@@ -47,10 +47,9 @@ LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image
     return read;
 }
 
-void ReportLayerRead(ProgramState& state, const LayerRead& read) {
+void ReportLayerRead(const ErrorReporter& reporter, const LayerRead& read) {
     if (read.videoOpenError >= 0) {
-        state.reporter().report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
-                                read.videoOpenError);
+        reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo, read.videoOpenError);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/image.h"
 #include "project/program_state.h"
+#include "project/view_geometry.h"
 
 namespace morvel {
 
@@ -31,15 +32,13 @@ LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image
 
 // Reports what a failed read must show before the caller's own error: a video that could not be
 // opened (useaviexport, place 16), as the frame reader reports it.
-void ReportLayerRead(ProgramState& state, const LayerRead& read);
+void ReportLayerRead(const ErrorReporter& reporter, const LayerRead& read);
 
 // A frame's composite made ahead, and the canvas it scales to in the view it was made for.
 struct ComposedAhead {
     Image composite;
     Image canvas;  // empty: not made
-    float zoom = 1.0f;
-    int offsetX = 0;
-    int offsetY = 0;
+    ViewGeometry view;
 };
 
 // A source of layer pictures that replaces reading each one when it is asked for, e.g. pictures

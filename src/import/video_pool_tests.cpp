@@ -127,7 +127,7 @@ TEST_F(VideoPoolTest, ALayerFromAVideoThatHasGoneReportsTheOpenError) {
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.videoOpenError, 0);
     EXPECT_TRUE(shell.errors.empty());
-    ReportLayerRead(state, read);
+    ReportLayerRead(state.reporter(), read);
     ASSERT_EQ(shell.errorTexts().size(), 1u);
     EXPECT_NE(shell.errorTexts()[0].find("ErrorCode = 530-16-0"), std::string::npos);
     EXPECT_TRUE(ReadLayerSource(MakeAviReference(29, video), pool, picture).ok);

@@ -11,7 +11,7 @@ std::string MaskWorkingFileName(std::int32_t n) {
 }
 
 FrameFiles FilesOf(const MaskStore& masks, const FrameRecord& frame) {
-    return {frame.layerSource[0], frame.layerSource[1],
+    return {frame.layerSource,
             frame.maskNumber != 0 ? masks.workingFile(frame.maskNumber) : std::string()};
 }
 

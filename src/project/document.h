@@ -39,9 +39,13 @@ private:
     std::string m_folder;
 };
 
-// The files a frame is composed from: its layer sources and its mask's working file, in this
-// order (empty: none).
-using FrameFiles = std::array<std::string, 3>;
+// The files one frame is composed from (empty: none): its layer sources and its mask's working
+// file. Plain strings, so that worker threads never look at the frame list.
+struct FrameFiles {
+    std::array<std::string, 2> layers;
+    std::string mask;
+    bool operator==(const FrameFiles&) const = default;
+};
 
 // What a project is: its header, its frames and their masks.
 struct Document {

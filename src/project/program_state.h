@@ -16,7 +16,9 @@
 #include "project/document.h"
 #include "project/frame_list.h"
 #include "project/mask_history.h"
+#include "project/rect.h"
 #include "project/tool_id.h"
+#include "project/view_geometry.h"
 
 namespace morvel {
 
@@ -30,14 +32,6 @@ struct SessionState {
     std::shared_ptr<SessionWriter> writer;  // none: no record is kept (no session folder)
     std::vector<std::uint8_t> journal;
     bool logged = false;
-};
-
-// A rectangle of composite pixels: columns [left, right), rows [top, bottom).
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t right = 0;
-    std::int32_t top = 0;
-    std::int32_t bottom = 0;
 };
 
 // The pictures of the displayed frame. Each exists from start to end; 640 x 480 black at first.
@@ -76,14 +70,11 @@ struct FrameCache {
 enum class CanvasPicture { Layer1, Layer2, Result };
 
 // Tool, brush and view settings of the editor.
-struct ViewState {
+struct ViewState : ViewGeometry {
     ToolId tool = ToolId::None;
     int brushSize = 10;
     int brushShape = 6;  // 6 round, 7 square
     int eraseGrey = 0;
-    float zoom = 1.0f;
-    std::int32_t offsetX = 0;  // view offset in composite pixels, <= 0
-    std::int32_t offsetY = 0;
     bool buttonDown = false;    // the left button went down on the canvas and is still down
     bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
@@ -167,13 +158,11 @@ struct CanvasCache {
     // files and view it was made from.
     Image onion;
     std::string onionSource;
-    // The canvas made ahead with the composite at aheadComposite, as the view of aheadZoom and
-    // the offsets places it (empty: none); the next full redraw takes it instead of scaling.
+    // The canvas made ahead with the composite at aheadComposite, as aheadView places it
+    // (empty: none); the next full redraw takes it instead of scaling.
     Image aheadCanvas;
     const std::uint8_t* aheadComposite = nullptr;
-    float aheadZoom = 1.0f;
-    std::int32_t aheadOffsetX = 0;
-    std::int32_t aheadOffsetY = 0;
+    ViewGeometry aheadView;
     // The arguments of the last redraw: the cursor and the rubber band it drew.
     int lastX = -1;
     int lastY = -1;

@@ -17,9 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "editor/blend.h"
+#include "sequence/blend.h"
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
+#include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "export/image_sequence.h"
 #include "i18n/language_file.h"
@@ -625,7 +626,8 @@ protected:
         shell.errors.clear();
         shell.saveAnswers = {FileChoice{projectFolder.file("out/frame"), filter}};
         MakeFolder(projectFolder.file("out"));
-        ExportImageSequence(state);
+        ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
         return codes();
     }
     Image written(const std::string& name) {
@@ -853,7 +855,8 @@ protected:
 TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
     const std::string file = projectFolder.write("notes.txt", "text");
     shell.saveAnswers = {FileChoice{file + "/frame", 1}};
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     EXPECT_EQ(codes(), (std::vector<std::string>{"130-10-400", "130-10-400"}));
     EXPECT_NE(shell.errors[0].text.find("'" + file + "/frame.1.png'"), std::string::npos);
     EXPECT_NE(shell.errors[1].text.find("'" + file + "/frame.2.png'"), std::string::npos);
@@ -864,7 +867,8 @@ TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
 TEST_F(Unwritable, AnExportWhereAFolderHasTheFramesNameReportsThatFrameOnly) {
     ASSERT_TRUE(MakeFolder(projectFolder.file("frame.1.bmp")));
     shell.saveAnswers = {FileChoice{projectFolder.file("frame.png"), 0}};
-    ExportImageSequence(state);
+    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
+                        [&] { StoreDisplayedMask(state); });
     EXPECT_EQ(codes(), std::vector<std::string>{"130-10-400"});
     EXPECT_TRUE(IsFolder(projectFolder.file("frame.1.bmp")));
     Image second;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "editor/blend.h"
+#include "sequence/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"

@@ -4,6 +4,8 @@
 
 #include "app/about_text.h"
 #include "app/playback.h"
+#include "editor/canvas_film.h"
+#include "editor/masks.h"
 #include "export/avi_export.h"
 #include "project/file_association.h"
 #include "window/about_box.h"
@@ -13,7 +15,10 @@ namespace morvel {
 
 DispatchHooks WindowHooks(QtShell& shell) {
     DispatchHooks hooks;
-    hooks.exportAviVideo = [](ProgramState& state) { ExportAviVideo(state); };
+    hooks.exportAviVideo = [](ProgramState& state) {
+        ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
+                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
+    };
     hooks.associateProjectFiles = [](ProgramState& state) {
         AssociateProjectFilesWithThisProgram(state);
     };

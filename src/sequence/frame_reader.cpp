@@ -1,12 +1,13 @@
-#include "export/frame_reader.h"
+#include "sequence/frame_reader.h"
 
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <utility>
 
-#include "import/avi_frames.h"
 #include "codecs/picture_io.h"
+#include "import/avi_frames.h"
+#include "import/layer_picture.h"
 
 namespace morvel {
 
@@ -32,8 +33,10 @@ struct FrameReader::Load {
     }
 };
 
-FrameReader::FrameReader(const ProgramState& state, WorkQueue& queue, VideoPool& pool)
-    : m_state(state),
+FrameReader::FrameReader(const Film& film, WorkQueue& queue, VideoPool& pool,
+                         ErrorReporter reporter)
+    : m_film(film),
+      m_reporter(reporter),
       m_queue(queue),
       m_pool(pool),
       m_cancelled(std::make_shared<std::atomic<bool>>(false)) {}
@@ -77,7 +80,7 @@ void FrameReader::queueRead(int frame, const std::string& source) {
 }
 
 void FrameReader::readAhead(int index) {
-    const FrameRecord& frame = m_state.document.frames.at(index);
+    const FrameRecord& frame = m_film.frames.at(index);
     for (int layer = 0; layer < 2; ++layer) {
         const std::string& source = frame.layerSource[layer];
         if (source == m_layerSource[layer]) continue;
@@ -86,7 +89,7 @@ void FrameReader::readAhead(int index) {
     }
     if (frame.maskNumber != m_maskNumber) {
         m_maskNumber = frame.maskNumber;
-        if (m_maskNumber != 0) queueRead(index, m_state.document.masks.workingFile(m_maskNumber));
+        if (m_maskNumber != 0) queueRead(index, m_film.masks.workingFile(m_maskNumber));
     }
 }
 
@@ -100,7 +103,7 @@ bool FrameReader::frameReadable(int index) {
     return readable;
 }
 
-bool FrameReader::read(ProgramState& state, const std::string& layerSource, Image& picture) {
+bool FrameReader::read(const std::string& layerSource, Image& picture) {
     LayerRead result;
     if (!m_pending.empty() && m_pending.front().source == layerSource) {
         const std::shared_ptr<Load> load = std::move(m_pending.front().load);
@@ -112,7 +115,7 @@ bool FrameReader::read(ProgramState& state, const std::string& layerSource, Imag
         // Not a picture read ahead (nothing else composes during an export): read it now.
         result = ReadLayerSource(layerSource, m_pool, picture);
     }
-    if (!result.ok) ReportLayerRead(state, result);
+    if (!result.ok) ReportLayerRead(m_reporter, result);
     return result.ok;
 }
 

@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "import/layer_picture.h"
+#include "i18n/error_reporter.h"
 #include "import/video_pool.h"
+#include "platform/image.h"
 #include "platform/work_queue.h"
-#include "project/program_state.h"
+#include "sequence/film.h"
 
 namespace morvel {
 
@@ -19,12 +20,12 @@ namespace morvel {
 // differs from the frame before's (a picture repeated from the frame before is read once). The
 // composing thread takes them through read(), in the order they were asked for; errors are
 // reported there, on the composing thread, as reading them then would have.
-class FrameReader : public LayerPictureReader {
+class FrameReader {
 public:
-    // Starts with no picture held.
-    FrameReader(const ProgramState& state, WorkQueue& queue, VideoPool& pool);
+    // Starts with no picture held. The film must outlive the reader.
+    FrameReader(const Film& film, WorkQueue& queue, VideoPool& pool, ErrorReporter reporter);
     // Reads still queued are skipped; those under way finish first.
-    ~FrameReader() override;
+    ~FrameReader();
     FrameReader(const FrameReader&) = delete;
     FrameReader& operator=(const FrameReader&) = delete;
 
@@ -33,7 +34,9 @@ public:
     // Waits for the reads queued for frame index; false when any of them failed.
     bool frameReadable(int index);
 
-    bool read(ProgramState& state, const std::string& layerSource, Image& picture) override;
+    // The picture of layerSource: the one read ahead when it is the next asked for, otherwise
+    // read now. A video that cannot be opened is reported here.
+    bool read(const std::string& layerSource, Image& picture);
 
 private:
     struct Load;
@@ -44,7 +47,8 @@ private:
     };
     void queueRead(int frame, const std::string& source);
 
-    const ProgramState& m_state;
+    const Film& m_film;
+    ErrorReporter m_reporter;
     WorkQueue& m_queue;
     VideoPool& m_pool;
     std::shared_ptr<std::atomic<bool>> m_cancelled;

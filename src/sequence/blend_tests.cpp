@@ -1,4 +1,4 @@
-#include "editor/blend.h"
+#include "sequence/blend.h"
 
 #include <gtest/gtest.h>
 
