@@ -53,11 +53,6 @@ struct DecodeAhead::Neighbour {
 
 namespace {
 
-FrameFiles filesOf(const ProgramState& state, const FrameRecord& frame) {
-    FrameFiles files = Film(state.document).frameFiles(frame);
-    return {std::move(files.layers[0]), std::move(files.layers[1]), std::move(files.mask)};
-}
-
 // Decodes what the slot's file holds, unless the slot was dropped meanwhile.
 bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp) {
     {
@@ -115,18 +110,19 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
     const FrameList& frames = state.document.frames;
     std::set<std::string> shown;
     if (index >= 0 && index < frames.size()) {
-        for (const std::string& file : filesOf(state, frames.at(index))) shown.insert(file);
+        const FrameFiles files = FilesOf(state.document, frames.at(index));
+        for (int k = 0; k < 3; ++k) shown.insert(files[k]);
     }
     // The neighbour in the direction of the last step first: the user is likely to go on.
     const int ahead = index < m_shown ? index - 1 : index + 1;
     m_shown = index;
     std::vector<FrameFiles> wanted;
     for (int i : {ahead, 2 * index - ahead}) {
-        if (i >= 0 && i < frames.size()) wanted.push_back(filesOf(state, frames.at(i)));
+        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(state.document, frames.at(i)));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {
-            if (!shown.contains(file) && std::find(files.begin(), files.end(), file) != files.end())
+            if (!shown.contains(file) && files.contains(file))
                 return true;
         }
         return false;

@@ -44,6 +44,12 @@ private:
 struct FrameFiles {
     std::array<std::string, 2> layers;
     std::string mask;
+
+    // File k: 0 and 1 the layers, 2 the mask.
+    const std::string& operator[](int k) const { return k < 2 ? layers[k] : mask; }
+    bool contains(const std::string& file) const {
+        return layers[0] == file || layers[1] == file || mask == file;
+    }
     bool operator==(const FrameFiles&) const = default;
 };
 
