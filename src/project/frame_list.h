@@ -28,8 +28,8 @@ struct FrameRecord {
 };
 
 // The frames in film order, with a cursor (the current record) on which most operations act.
-// Records keep their address while they are in the list, so a record pointer may be kept to
-// come back to it later (makeCurrent).
+// Records keep their address while they are in the list; what must find a frame again after
+// another event keeps its id.
 class FrameList {
 public:
     int size() const { return static_cast<int>(m_records.size()); }
@@ -67,6 +67,9 @@ public:
     int indexOf(const FrameRecord* record) const;
     // Position of the frame with this id, -1 when none has it.
     int indexOfId(FrameId id) const;
+    // The frame with this id, looked for at position hint first; nullptr when none has it.
+    FrameRecord* withId(FrameId id, int hint = -1);
+    const FrameRecord* withId(FrameId id, int hint = -1) const;
     void clear();
 
 private:
