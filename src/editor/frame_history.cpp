@@ -17,7 +17,8 @@ FrameEntry entryOf(const FrameRecord& frame) {
 
 std::vector<FrameEntry> entriesOf(const FrameList& frames) {
     std::vector<FrameEntry> entries(static_cast<std::size_t>(frames.size()));
-    for (int i = 0; i < frames.size(); ++i) entries[static_cast<std::size_t>(i)] = entryOf(frames.at(i));
+    for (int i = 0; i < frames.size(); ++i)
+        entries[static_cast<std::size_t>(i)] = entryOf(frames.at(i));
     return entries;
 }
 
@@ -72,8 +73,7 @@ CommandResult FramesCommand::apply(ProgramState& state, UndoDirection direction,
     if (first < 0 || first + static_cast<int>(present.size()) > frames.size())
         return CommandResult::Stale;
     for (std::size_t k = 0; k < present.size(); ++k) {
-        if (frames.at(first + static_cast<int>(k)).id != present[k].id)
-            return CommandResult::Stale;
+        if (frames.at(first + static_cast<int>(k)).id != present[k].id) return CommandResult::Stale;
     }
     // The displayed frame's mask goes to its working file before its record may go.
     StoreDisplayedMask(state);

@@ -46,9 +46,8 @@ void dragLayer(ProgramState& state, const FrameRecord& frame, int layer) {
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
     // The drop changed the list and the current frame; the dragged frame is found by its id.
-    const int index = state.document.frames.indexOfId(dragged);
-    if (index < 0) return;
-    state.document.frames.selectIndex(index);
+    state.document.frames.selectId(dragged);
+    if (!state.document.frames.current()) return;
     DeleteLayer(state, layer);
 }
 

@@ -41,7 +41,7 @@ int SelectFrame(ProgramState& state, int n) {
         frames.first();
         cache.displayedId = 0;
     } else if (n == kReselectDisplayed) {
-        frames.selectIndex(cache.displayedId == 0 ? -1 : frames.indexOfId(cache.displayedId));
+        frames.selectId(cache.displayedId);
     } else if (n >= 0) {
         if (n < frames.size()) {
             frames.selectIndex(n);

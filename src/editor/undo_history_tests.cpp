@@ -175,5 +175,48 @@ TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
     EXPECT_FALSE(CanUndoEdit(state));
 }
 
+
+// A transaction's commands are undone newest first and redone in order; a stale command clears
+// the history, a failed one leaves the step where it was.
+TEST_F(UndoHistory, AStepRunsItsCommandsInTurnAndStopsAtOneThatCannotRun) {
+    struct Logged final : EditCommand {
+        Logged(std::string& log, char name, CommandResult result)
+            : log(log), name(name), result(result) {}
+        CommandResult apply(ProgramState&, UndoDirection, StepEffects&) const override {
+            log += name;
+            return result;
+        }
+        std::size_t bytes() const override { return 1; }
+        std::string& log;
+        char name;
+        CommandResult result;
+    };
+    const struct {
+        CommandResult second;
+        const char* undone;
+        bool undo;
+        bool canUndoAfter;
+    } cases[] = {
+        {CommandResult::Done, "ba", true, false},
+        {CommandResult::Stale, "b", false, false},
+        {CommandResult::Failed, "b", false, true},
+    };
+    for (const auto& c : cases) {
+        std::string log;
+        EditTransaction step;
+        step.add(std::make_unique<Logged>(log, 'a', CommandResult::Done));
+        step.add(std::make_unique<Logged>(log, 'b', c.second));
+        ClearEditHistory(state);
+        PushUndoStep(state, std::move(step));
+        EXPECT_EQ(UndoEdit(state), c.undo);
+        EXPECT_EQ(log, c.undone);
+        EXPECT_EQ(CanUndoEdit(state), c.canUndoAfter);
+        if (!c.undo) continue;
+        log.clear();
+        EXPECT_TRUE(RedoEdit(state));
+        EXPECT_EQ(log, "ab");
+    }
+}
+
 }  // namespace
 }  // namespace morvel

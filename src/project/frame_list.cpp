@@ -40,17 +40,6 @@ void FrameList::remove() {
     }  // the first was removed: the following record now has index 0
 }
 
-void FrameList::makeCurrent(const FrameRecord* record) {
-    m_cursor = indexOf(record);
-}
-
-int FrameList::indexOf(const FrameRecord* record) const {
-    for (int i = 0; i < size(); ++i) {
-        if (m_records[i].get() == record) return i;
-    }
-    return -1;
-}
-
 int FrameList::indexOfId(FrameId id) const {
     for (int i = 0; i < size(); ++i) {
         if (m_records[i]->id == id) return i;

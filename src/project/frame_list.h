@@ -60,11 +60,9 @@ public:
     // Removes the current record; the previous record becomes current, or the following one
     // when the first record was removed. Nothing happens when there is no current record.
     void remove();
-    // Makes a record known from earlier current; one that is no longer in the list leaves no
-    // current record.
-    void makeCurrent(const FrameRecord* record);
-    // Position of a record, -1 when it is not in the list.
-    int indexOf(const FrameRecord* record) const;
+    // Makes the frame with this id current; an id no frame has (any more) leaves no current
+    // record.
+    void selectId(FrameId id) { selectIndex(indexOfId(id)); }
     // Position of the frame with this id, -1 when none has it.
     int indexOfId(FrameId id) const;
     // The frame with this id, looked for at position hint first; nullptr when none has it.
