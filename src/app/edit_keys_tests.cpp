@@ -50,8 +50,8 @@ protected:
     void stroke(int x, int y) { drag(Gadget::Eraser, {{x, y}, {x + 20, y + 5}, {x + 40, y}}); }
 
     Snapshot snapshot() const {
-        return {state.cache.displayedIndex, DisplayedFrame(state)->maskNumber,
-                state.images.mask, state.images.composite};
+        return {state.cache.displayedIndex, DisplayedFrame(state)->maskNumber, state.images.mask,
+                state.images.composite};
     }
     // The frame of the snapshot is displayed and shows exactly what was saved, its working file
     // holds the mask (and a frame without mask has no working file left of the undone one).

@@ -175,7 +175,8 @@ void RecordMaskChange(ProgramState& state, const Rect& r) {
     }
     if (!history.editing) startEdit(state);
     MaskTileEdit& edit = history.current;
-    const FrameRecord* frame = state.document.frames.withId(edit.frameId, state.cache.displayedIndex);
+    const FrameRecord* frame =
+        state.document.frames.withId(edit.frameId, state.cache.displayedIndex);
     if (!frame) return;
     edit.maskAfter = frame->maskNumber;
     // A mask made by this edit is kept whole when the edit ends.

@@ -1,7 +1,6 @@
 #include "editor/masks.h"
 
 #include "editor/frame_selection.h"
-
 #include "import/layer_picture.h"
 #include "codecs/picture_io.h"
 

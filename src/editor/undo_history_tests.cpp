@@ -170,11 +170,11 @@ TEST_F(UndoHistory, ClearingForgetsEveryStep) {
 
 TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
     stroke(20, 20);
-    state.document.frames.at(0).maskNumber = 77;  // the frame's mask was replaced behind the history
+    // The frame's mask was replaced behind the history.
+    state.document.frames.at(0).maskNumber = 77;
     EXPECT_FALSE(UndoEdit(state));
     EXPECT_FALSE(CanUndoEdit(state));
 }
-
 
 // A transaction's commands are undone newest first and redone in order; a stale command clears
 // the history, a failed one leaves the step where it was.

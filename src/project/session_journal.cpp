@@ -294,7 +294,8 @@ void SessionWriter::flush() {
 void UpdateSessionJournal(ProgramState& state) {
     SessionState& session = state.session;
     if (!session.writer) return;
-    std::vector<std::uint8_t> journal = SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
+    std::vector<std::uint8_t> journal =
+        SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
     if (journal != session.journal) {
         session.journal = journal;
         session.writer->writeJournal(std::move(journal));
