@@ -11,24 +11,24 @@ namespace {
 
 void stepHistory(ProgramState& state, bool (*step)(ProgramState&)) {
     if (state.view.buttonDown) return;  // the stroke under way ends first
-    const FrameRecord* shown = state.cache.displayedFrame;
-    if (step(state) && state.cache.displayedFrame != shown) ShowDisplayedFrameInStrip(state);
+    const std::uint64_t shown = state.cache.displayChanges;
+    if (step(state) && state.cache.displayChanges != shown) ShowDisplayedFrameInStrip(state);
 }
 
 }  // namespace
 
 void UndoFromMenu(ProgramState& state) {
-    stepHistory(state, UndoMaskEdit);
+    stepHistory(state, UndoEdit);
 }
 
 void RedoFromMenu(ProgramState& state) {
-    stepHistory(state, RedoMaskEdit);
+    stepHistory(state, RedoEdit);
 }
 
 void UpdateEditMenu(ProgramState& state) {
     ViewState& view = state.view;
-    const bool undo = CanUndoMaskEdit(state);
-    const bool redo = CanRedoMaskEdit(state);
+    const bool undo = CanUndoEdit(state);
+    const bool redo = CanRedoEdit(state);
     if (undo != view.undoItemEnabled) state.shell.enableMenuItem(+MenuItem::Undo, undo);
     if (redo != view.redoItemEnabled) state.shell.enableMenuItem(+MenuItem::Redo, redo);
     view.undoItemEnabled = undo;

@@ -50,14 +50,14 @@ protected:
     void stroke(int x, int y) { drag(Gadget::Eraser, {{x, y}, {x + 20, y + 5}, {x + 40, y}}); }
 
     Snapshot snapshot() const {
-        return {state.cache.displayedIndex, state.cache.displayedFrame->maskNumber,
-                state.images.mask, state.images.composite};
+        return {state.cache.displayedIndex, DisplayedFrame(state)->maskNumber, state.images.mask,
+                state.images.composite};
     }
     // The frame of the snapshot is displayed and shows exactly what was saved, its working file
     // holds the mask (and a frame without mask has no working file left of the undone one).
     void expectShown(const Snapshot& s, std::int32_t madeMask = 0) {
         EXPECT_EQ(state.cache.displayedIndex, s.index);
-        EXPECT_EQ(state.cache.displayedFrame->maskNumber, s.maskNumber);
+        EXPECT_EQ(DisplayedFrame(state)->maskNumber, s.maskNumber);
         EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
         if (s.maskNumber == 0) {
             EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(madeMask)));
@@ -168,10 +168,10 @@ TEST_F(EditKeysTest, TheMemoryBoundDropsTheOldestSteps) {
     stroke(20, 20);  // makes the mask
     for (int i = 0; i < 6; ++i) stroke(100 + 60 * i, 300);
     // Room for the newest three steps and not a byte more.
-    const auto& steps = state.maskHistory.steps;
-    SetMaskHistoryLimit(state,
+    const auto& steps = state.history.steps;
+    SetEditHistoryLimit(state,
                         steps.end()[-1].bytes + steps.end()[-2].bytes + steps.end()[-3].bytes);
-    ASSERT_EQ(state.maskHistory.steps.size(), 3u);
+    ASSERT_EQ(state.history.steps.size(), 3u);
     for (int i = 0; i < 3; ++i) menu(MenuItem::Undo);
     expectItems(false, true);
     // The mask keeps what the dropped steps painted.
@@ -228,8 +228,8 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
         menu(MenuItem::Undo);
         expectItems(true, true);
         replace();
-        EXPECT_FALSE(CanUndoMaskEdit(state));
-        EXPECT_FALSE(CanRedoMaskEdit(state));
+        EXPECT_FALSE(CanUndoEdit(state));
+        EXPECT_FALSE(CanRedoEdit(state));
         expectItems(false, false);
     }
 }

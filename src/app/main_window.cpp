@@ -100,8 +100,8 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
                       item(t[Text::MainMenuAviexport], MenuItem::AviExport)}),
              separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
         submenu(t[Text::MainMenuEdit],
-                {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoMaskEdit(state)),
-                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoMaskEdit(state))}),
+                {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state)),
+                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state))}),
         submenu(t[Text::MainMenuView], viewMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
@@ -234,8 +234,8 @@ bool BuildMainWindow(ProgramState& state) {
         return false;
     }
     ViewState& view = state.view;
-    view.undoItemEnabled = CanUndoMaskEdit(state);  // as the plan built them
-    view.redoItemEnabled = CanRedoMaskEdit(state);
+    view.undoItemEnabled = CanUndoEdit(state);  // as the plan built them
+    view.redoItemEnabled = CanRedoEdit(state);
     view.brushShape = kRoundBrushImage;
     view.zoom = 1.0f;
     view.offsetX = 0;

@@ -47,7 +47,7 @@ struct PaintingScene {
         state.document.masks.nextNumber = 2;
         state.cache.layerSource = frame.layerSource;
         state.cache.maskNumber = 1;
-        state.cache.displayedFrame = &frame;
+        state.cache.displayedId = frame.id;
         state.cache.displayedIndex = 0;
         state.cache.dirty = Rect{0, width, 0, height};
         ComposeFrame(state, kMaskChanged);

@@ -102,9 +102,9 @@ TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
     const Image before = state.images.mask;
     drag({{90, 20}, {30, 70}, {100, 80}});
     const Image after = state.images.mask;
-    ASSERT_TRUE(UndoMaskEdit(state));
+    ASSERT_TRUE(UndoEdit(state));
     EXPECT_TRUE(testing::SamePicture(state.images.mask, before));
-    ASSERT_TRUE(RedoMaskEdit(state));
+    ASSERT_TRUE(RedoEdit(state));
     EXPECT_TRUE(testing::SamePicture(state.images.mask, after));
 }
 

@@ -30,7 +30,7 @@ struct Scene {
         frame.maskNumber = 1;
         state.cache.layerSource = frame.layerSource;
         state.cache.maskNumber = 1;
-        state.cache.displayedFrame = &frame;
+        state.cache.displayedId = frame.id;
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "import/thumbnail.h"
@@ -12,12 +11,14 @@ namespace morvel {
 
 namespace {
 
+FrameEntry entryOf(const FrameRecord& frame) {
+    return {frame.id, frame.layerSource, frame.maskNumber};
+}
+
 std::vector<FrameEntry> entriesOf(const FrameList& frames) {
     std::vector<FrameEntry> entries(static_cast<std::size_t>(frames.size()));
-    for (int i = 0; i < frames.size(); ++i) {
-        const FrameRecord& frame = frames.at(i);
-        entries[static_cast<std::size_t>(i)] = {frame.id, frame.layerSource, frame.maskNumber};
-    }
+    for (int i = 0; i < frames.size(); ++i)
+        entries[static_cast<std::size_t>(i)] = entryOf(frames.at(i));
     return entries;
 }
 
@@ -28,25 +29,16 @@ std::size_t bytesOf(const std::vector<FrameEntry>& entries) {
     return bytes;
 }
 
-}  // namespace
-
-void BeginFrameOperation(ProgramState& state) {
-    MaskHistory& history = state.maskHistory;
-    if (history.frameOperationDepth++ == 0) history.framesBefore = entriesOf(state.document.frames);
-}
-
-void EndFrameOperation(ProgramState& state) {
-    MaskHistory& history = state.maskHistory;
-    if (history.frameOperationDepth == 0 || --history.frameOperationDepth > 0) return;
-    const std::vector<FrameEntry> before = std::move(history.framesBefore);
-    history.framesBefore.clear();
+// Adds what changed in the frame list since the last command of the operation under way as a
+// command of its own.
+void recordFrameChange(ProgramState& state) {
+    EditHistory& history = state.history;
+    const std::vector<FrameEntry>& before = history.framesBefore;
     const int count = state.document.frames.size();
     // Only the frames between the unchanged start and the unchanged end are kept.
     std::size_t first = 0;
     while (first < before.size() && static_cast<int>(first) < count &&
-           before[first] == FrameEntry{state.document.frames.at(static_cast<int>(first)).id,
-                                       state.document.frames.at(static_cast<int>(first)).layerSource,
-                                       state.document.frames.at(static_cast<int>(first)).maskNumber})
+           before[first] == entryOf(state.document.frames.at(static_cast<int>(first))))
         ++first;
     if (first == before.size() && static_cast<int>(first) == count) return;  // nothing changed
     std::vector<FrameEntry> after = entriesOf(state.document.frames);
@@ -54,37 +46,47 @@ void EndFrameOperation(ProgramState& state) {
     while (end < before.size() - first && end < after.size() - first &&
            before[before.size() - 1 - end] == after[after.size() - 1 - end])
         ++end;
-    auto change = std::make_shared<FrameListChange>();
-    change->first = static_cast<int>(first);
-    change->before.assign(before.begin() + static_cast<long>(first),
-                          before.end() - static_cast<long>(end));
-    change->after.assign(after.begin() + static_cast<long>(first),
-                         after.end() - static_cast<long>(end));
-    EndMaskEdit(state);
-    MaskEditStep step;
-    step.bytes = sizeof(MaskEditStep) + sizeof(FrameListChange) + bytesOf(change->before) +
-                 bytesOf(change->after);
-    step.frames = std::move(change);
-    PushUndoStep(state, std::move(step));
+    history.operation.add(std::make_unique<FramesCommand>(
+        static_cast<int>(first),
+        std::vector<FrameEntry>(before.begin() + static_cast<long>(first),
+                                before.end() - static_cast<long>(end)),
+        std::vector<FrameEntry>(after.begin() + static_cast<long>(first),
+                                after.end() - static_cast<long>(end))));
+    history.framesBefore = std::move(after);
 }
 
-bool ApplyFrameChange(ProgramState& state, const FrameListChange& change, bool undo) {
-    const std::vector<FrameEntry>& present = undo ? change.after : change.before;
-    const std::vector<FrameEntry>& wanted = undo ? change.before : change.after;
+}  // namespace
+
+FramesCommand::FramesCommand(int first, std::vector<FrameEntry> before,
+                             std::vector<FrameEntry> after)
+    : m_first(first), m_before(std::move(before)), m_after(std::move(after)) {
+    m_bytes = sizeof(FramesCommand) + bytesOf(m_before) + bytesOf(m_after);
+}
+
+CommandResult FramesCommand::apply(ProgramState& state, UndoDirection direction,
+                                   StepEffects& effects) const {
+    const bool undo = direction == UndoDirection::Undo;
+    const std::vector<FrameEntry>& present = undo ? m_after : m_before;
+    const std::vector<FrameEntry>& wanted = undo ? m_before : m_after;
     FrameList& frames = state.document.frames;
-    const int first = change.first;
-    if (first < 0 || first + static_cast<int>(present.size()) > frames.size()) return false;
+    const int first = m_first;
+    if (first < 0 || first + static_cast<int>(present.size()) > frames.size())
+        return CommandResult::Stale;
     for (std::size_t k = 0; k < present.size(); ++k) {
-        if (frames.at(first + static_cast<int>(k)).id != present[k].id) return false;
+        if (frames.at(first + static_cast<int>(k)).id != present[k].id) return CommandResult::Stale;
     }
     // The displayed frame's mask goes to its working file before its record may go.
     StoreDisplayedMask(state);
-    const std::uint64_t displayed = state.cache.displayedFrame ? state.cache.displayedFrame->id : 0;
+    if (effects.firstChangedFrame < 0) {
+        effects.displayedBefore = state.cache.displayedId;
+        effects.firstChangedFrame = first;
+    }
+    effects.firstChangedFrame = std::min(effects.firstChangedFrame, first);
     for (std::size_t k = 0; k < present.size(); ++k) {
         frames.selectIndex(first);
         FrameRecord& frame = *frames.current();
-        if (&frame == state.cache.displayedFrame) {
-            state.cache.displayedFrame = nullptr;
+        if (frame.id == state.cache.displayedId) {
+            state.cache.displayedId = 0;
             state.cache.displayedIndex = -1;
             state.cache.maskModified = false;
             state.cache.forgetPictures();
@@ -120,10 +122,31 @@ bool ApplyFrameChange(ProgramState& state, const FrameListChange& change, bool u
             if (thumbnail) AttachThumbnailImage(state, *frame, layer, std::move(*thumbnail));
         }
     }
-    const int shown = frames.indexOfId(displayed);
-    const int last = frames.size() - 1;
-    RefreshFrameStrip(state, shown >= 0 ? shown : std::min(first, last));
-    return true;
+    return CommandResult::Done;
+}
+
+void BeginFrameOperation(ProgramState& state) {
+    EditHistory& history = state.history;
+    if (history.frameOperationDepth++ > 0) {
+        // What the enclosing operation changed so far is a command of its own.
+        recordFrameChange(state);
+        return;
+    }
+    history.framesBefore = entriesOf(state.document.frames);
+    history.operation = EditTransaction{};
+}
+
+void EndFrameOperation(ProgramState& state) {
+    EditHistory& history = state.history;
+    if (history.frameOperationDepth == 0) return;
+    recordFrameChange(state);
+    if (--history.frameOperationDepth > 0) return;
+    history.framesBefore.clear();
+    EditTransaction step = std::move(history.operation);
+    history.operation = EditTransaction{};
+    if (step.empty()) return;
+    EndMaskEdit(state);
+    PushUndoStep(state, std::move(step));
 }
 
 }  // namespace morvel

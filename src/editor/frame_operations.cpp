@@ -37,16 +37,17 @@ FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
 // Drags the thumbnail's layer. The drop (on the strip, during the drag) imports the payload;
 // a move then takes the layer out of its frame, but only when the drop added it somewhere: a
 // payload that is no file (a video frame) or a drop that was refused must not lose the layer.
-void dragLayer(ProgramState& state, FrameRecord& frame, int layer) {
+void dragLayer(ProgramState& state, const FrameRecord& frame, int layer) {
     ViewState& view = state.view;
+    const FrameId dragged = frame.id;
     view.dragPayload = frame.layerSource[layer];
     view.droppedLayers = 0;
     const DropAction action = state.shell.dragThumbnail(frame.thumbnail[layer]);
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
-    // The drop changed the list and the current frame; the dragged frame is found by its record.
-    if (state.document.frames.indexOf(&frame) < 0) return;
-    state.document.frames.makeCurrent(&frame);
+    // The drop changed the list and the current frame; the dragged frame is found by its id.
+    state.document.frames.selectId(dragged);
+    if (!state.document.frames.current()) return;
     DeleteLayer(state, layer);
 }
 

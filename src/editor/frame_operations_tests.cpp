@@ -311,13 +311,13 @@ TEST_F(FrameStrip, DeleteLayer) {
         shell.thumbnails.clear();
         makeFrames("a.png|x.png b.png|-");
         SelectFrame(state, c.displayed);
-        const FrameRecord* displayed = state.cache.displayedFrame;
+        const FrameRecord* displayed = DisplayedFrame(state);
         state.document.frames.selectIndex(c.frame);
         DeleteLayer(state, c.layer);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.cache.displayedIndex, c.displayedAfter);
         if (c.frame != c.displayed) {
-            EXPECT_EQ(state.cache.displayedFrame, displayed);
+            EXPECT_EQ(DisplayedFrame(state), displayed);
         }
         EXPECT_EQ(shell.thumbnails.size(),
                   static_cast<std::size_t>(std::count(c.after.begin(), c.after.end(), '.')));
@@ -443,12 +443,12 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
         shell.dragAnswers = {c.action};
         // A mask edit: it names its frame by id and stays beside the drag's step.
         BeginMaskEdit(state);
-        state.cache.displayedFrame->maskNumber = state.document.masks.nextNumber++;  // its first dab
+        DisplayedFrame(state)->maskNumber = state.document.masks.nextNumber++;  // its first dab
         RecordMaskChange(state, Rect{0, 2, 0, 2});
         EndMaskEdit(state);
-        ASSERT_TRUE(CanUndoMaskEdit(state));
+        ASSERT_TRUE(CanUndoEdit(state));
         ThumbnailEvent(state, gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
-        EXPECT_TRUE(CanUndoMaskEdit(state));
+        EXPECT_TRUE(CanUndoEdit(state));
         EXPECT_EQ(payload, dragged);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.view.popupTargetLayer, 0);
@@ -494,9 +494,9 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
         state.document.frames.clear();
         state.cache = FrameCache{};
         shell.thumbnails.clear();
-        ClearMaskHistory(state);
+        ClearEditHistory(state);
         makeFrames("a.png|- b.png|x.png c.png|-");
-        ClearMaskHistory(state);  // the drops that made them
+        ClearEditHistory(state);  // the drops that made them
         state.document.frames.at(1).maskNumber = 4;
         SelectFrame(state, 2);
         std::vector<std::uint64_t> ids;
@@ -504,13 +504,13 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
         c.operation();
         ASSERT_EQ(describeFrames(state.document.frames), c.after);
         const std::size_t thumbnailsAfter = shell.thumbnails.size();
-        ASSERT_TRUE(UndoMaskEdit(state));
-        EXPECT_FALSE(CanUndoMaskEdit(state));
+        ASSERT_TRUE(UndoEdit(state));
+        EXPECT_FALSE(CanUndoEdit(state));
         EXPECT_EQ(describeFrames(state.document.frames), "a.png|- b.png|x.png c.png|-");
         for (int i = 0; i < state.document.frames.size(); ++i) EXPECT_EQ(state.document.frames.at(i).id, ids[i]);
         EXPECT_EQ(state.document.frames.at(1).maskNumber, 4);
         expectStripLaidOut();
-        ASSERT_TRUE(RedoMaskEdit(state));
+        ASSERT_TRUE(RedoEdit(state));
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(shell.thumbnails.size(), thumbnailsAfter);
         expectStripLaidOut();
@@ -522,11 +522,11 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
 // undone the deleted frame's own edit can be undone too.
 TEST_F(FrameStrip, MaskEditsOutliveADelete) {
     makeFrames("a.png|- b.png|- c.png|-");
-    ClearMaskHistory(state);
+    ClearEditHistory(state);
     const auto paint = [&](int frame, std::uint8_t value) {
         SelectFrame(state, frame);
         BeginMaskEdit(state);
-        if (!state.cache.displayedFrame->maskNumber) CreateMask(state);
+        if (!DisplayedFrame(state)->maskNumber) CreateMask(state);
         RecordMaskChange(state, Rect{0, 2, 0, 2});
         state.images.mask.row(0)[0] = value;
         EndMaskEdit(state);
@@ -536,11 +536,11 @@ TEST_F(FrameStrip, MaskEditsOutliveADelete) {
     state.document.frames.selectIndex(0);
     DeleteLayer(state, 0);
     ASSERT_EQ(describeFrames(state.document.frames), "b.png|- c.png|-");
-    ASSERT_TRUE(UndoMaskEdit(state));  // the delete
-    ASSERT_TRUE(UndoMaskEdit(state));  // frame 3's edit, found by id
+    ASSERT_TRUE(UndoEdit(state));  // the delete
+    ASSERT_TRUE(UndoEdit(state));  // frame 3's edit, found by id
     EXPECT_EQ(state.cache.displayedIndex, 2);
     EXPECT_EQ(state.document.frames.at(2).maskNumber, 0);
-    ASSERT_TRUE(UndoMaskEdit(state));  // frame 1's mask, back on the restored frame
+    ASSERT_TRUE(UndoEdit(state));  // frame 1's mask, back on the restored frame
     EXPECT_EQ(state.cache.displayedIndex, 0);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }

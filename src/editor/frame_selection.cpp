@@ -13,7 +13,8 @@ namespace {
 int showEmptyProject(ProgramState& state) {
     FrameCache& cache = state.cache;
     cache.displayedIndex = -1;
-    cache.displayedFrame = nullptr;
+    if (cache.displayedId != 0) ++cache.displayChanges;
+    cache.displayedId = 0;
     cache.forgetPictures();
     state.shell.moveFrameMarker(kFrameMarkerHidden);
     auto black = Image::create(640, 480);
@@ -38,9 +39,9 @@ int SelectFrame(ProgramState& state, int n) {
 
     if (n <= kFirstAndForget) {
         frames.first();
-        cache.displayedFrame = nullptr;
+        cache.displayedId = 0;
     } else if (n == kReselectDisplayed) {
-        frames.makeCurrent(cache.displayedFrame);
+        frames.selectId(cache.displayedId);
     } else if (n >= 0) {
         if (n < frames.size()) {
             frames.selectIndex(n);
@@ -52,9 +53,10 @@ int SelectFrame(ProgramState& state, int n) {
     if (!frames.current()) frames.first();
     n = frames.index();
 
-    if (frames.current() != cache.displayedFrame) {
+    if (frames.current()->id != cache.displayedId) {
         StoreDisplayedMask(state);
-        cache.displayedFrame = frames.current();
+        cache.displayedId = frames.current()->id;
+        ++cache.displayChanges;
     }
     if (state.composeOnSelect && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
 

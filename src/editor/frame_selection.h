@@ -18,6 +18,14 @@ constexpr int kKeepCurrent = -1;        // the frame list's current frame
 constexpr int kReselectDisplayed = -2;  // the displayed frame again
 constexpr int kFirstAndForget = -3;     // the first frame, forgetting the displayed one
 
+// The displayed frame, found again by its id; nullptr when none is displayed.
+inline FrameRecord* DisplayedFrame(ProgramState& state) {
+    return state.document.frames.withId(state.cache.displayedId, state.cache.displayedIndex);
+}
+inline const FrameRecord* DisplayedFrame(const ProgramState& state) {
+    return state.document.frames.withId(state.cache.displayedId, state.cache.displayedIndex);
+}
+
 // Makes a frame the displayed frame and shows it: n >= 0 the frame at index n (the last one
 // when n is past the end), or one of the values above. The modified mask of the frame being left
 // is stored first. Returns the displayed index, -1 when the project has no frame.

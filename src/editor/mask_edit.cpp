@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/brush_shape.h"
+#include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "platform/gadgets.h"
@@ -47,7 +48,7 @@ void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
 }  // namespace
 
 bool DisplayedMaskUsable(const ProgramState& state) {
-    const FrameRecord* frame = state.cache.displayedFrame;
+    const FrameRecord* frame = DisplayedFrame(state);
     return frame && frame->maskNumber != 0 && frame->maskNumber == state.cache.maskNumber &&
            !state.cache.maskFailed;
 }

@@ -1,6 +1,7 @@
 // The mask mover: shifts the whole mask by the drag distance.
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
+#include "editor/frame_selection.h"
 #include "editor/mask_edit.h"
 #include "editor/mask_tool.h"
 #include "editor/mask_tool_support.h"
@@ -15,8 +16,8 @@ namespace {
 // Takes the mask of the frame before the displayed one for a displayed frame without a mask,
 // under a new mask number. False when there is none or it cannot be read.
 bool takePrecedingMask(ProgramState& state) {
-    FrameRecord* displayed = state.cache.displayedFrame;
-    const int index = state.document.frames.indexOf(displayed);
+    FrameRecord* displayed = DisplayedFrame(state);
+    const int index = state.document.frames.indexOfId(state.cache.displayedId);
     if (index <= 0) return false;
     const std::int32_t previous = state.document.frames.at(index - 1).maskNumber;
     if (previous == 0) return false;
@@ -38,7 +39,7 @@ class MaskMover final : public MaskTool {
 public:
     void press(ProgramState& state, int cx, int cy) override {
         BeginMaskEdit(state);
-        const FrameRecord* displayed = state.cache.displayedFrame;
+        const FrameRecord* displayed = DisplayedFrame(state);
         if (displayed && displayed->maskNumber == 0) takePrecedingMask(state);
         if (!DisplayedMaskUsable(state)) {
             EndMaskEdit(state);

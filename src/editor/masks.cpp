@@ -1,5 +1,6 @@
 #include "editor/masks.h"
 
+#include "editor/frame_selection.h"
 #include "import/layer_picture.h"
 #include "codecs/picture_io.h"
 
@@ -25,14 +26,14 @@ void MarkMaskModified(ProgramState& state) {
 }
 
 void StoreDisplayedMask(ProgramState& state) {
-    const FrameRecord* displayed = state.cache.displayedFrame;
+    const FrameRecord* displayed = DisplayedFrame(state);
     if (displayed && displayed->maskNumber != 0 && state.cache.maskModified) {
         StoreMask(state, displayed->maskNumber);
     }
 }
 
 bool CreateMask(ProgramState& state) {
-    FrameRecord* displayed = state.cache.displayedFrame;
+    FrameRecord* displayed = DisplayedFrame(state);
     if (!displayed) return false;
     const int width = state.images.composite.width();
     const int height = state.images.composite.height();

@@ -11,6 +11,7 @@
 
 #include "editor/benchmark_scene.h"
 #include "editor/frame_history.h"
+#include "editor/mask_tiles_command.h"
 #include "editor/undo_history.h"
 #include "platform/files.h"
 #include "project/session_journal.h"
@@ -43,7 +44,7 @@ void StrokeEnd(benchmark::State& run) {
     std::vector<double> logs;
     std::size_t tiles = 0;
     for (auto _ : run) {
-        ClearMaskHistory(state);
+        ClearEditHistory(state);
         state.images.mask.fill(255, 255, 255);  // every stroke changes the mask
         state.view.buttonDown = true;
         MouseAction(state, kMousePressed, x, y);
@@ -54,8 +55,9 @@ void StrokeEnd(benchmark::State& run) {
             UpdateSessionJournal(state);
         }));
         state.view.buttonDown = false;
-        if (state.maskHistory.steps.empty()) std::abort();
-        const MaskEditStep& step = state.maskHistory.steps.back();
+        if (state.history.steps.empty()) std::abort();
+        const auto& command = state.history.steps.back().commands.back();
+        const MaskTileEdit& step = static_cast<const MaskTilesCommand&>(*command).edit();
         tiles = step.tiles.size();
         // The session's share of the stroke end alone: the step's squares handed to the writer.
         if (state.session.writer) {

@@ -1,18 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "project/program_state.h"
 
 namespace morvel {
 
-// Undo and redo of mask edits. Each step is one tool edit of one frame's mask (a brush stroke
-// from press to release, a selection fill, a mask move, including the making of the frame's
-// mask by its first dab or by taking the preceding frame's mask) and keeps only the squares of
-// the mask that changed, before and after. The history spans frames and keeps within
-// state.maskHistory.limitBytes, dropping the oldest steps first.
+// The undo history: each step is a transaction of small commands naming frames by their ids
+// (editor/mask_tiles_command.h, editor/frame_history.h). A mask edit keeps only the 64 x 64
+// squares of the mask that changed, before and after; a frame operation only the frames it
+// changed. The history spans frames and keeps within state.history.limitBytes, dropping the
+// oldest steps first.
 
-// Recording, used by the mask tools and the mask edit path (editor/mask_edit.h).
+// Recording a mask edit, used by the mask tools and the mask edit path (editor/mask_edit.h).
 // An edit of the displayed frame's mask begins (a press, or a selection fill).
 void BeginMaskEdit(ProgramState& state);
 // The mask pixels r (mask image coordinates) are about to change.
@@ -20,25 +21,26 @@ void RecordMaskChange(ProgramState& state, const Rect& r);
 // The edit is complete: it becomes one step; a new step drops the steps that could be redone.
 void EndMaskEdit(ProgramState& state);
 
-// Adds a complete step (a mask edit, or a frame operation from editor/frame_history.h); the
-// steps that could be redone are dropped.
-void PushUndoStep(ProgramState& state, MaskEditStep step);
+// Adds a complete step; the steps that could be redone are dropped.
+void PushUndoStep(ProgramState& state, EditTransaction step);
+void PushUndoStep(ProgramState& state, std::unique_ptr<const EditCommand> command);
 
-bool CanUndoMaskEdit(const ProgramState& state);
-bool CanRedoMaskEdit(const ProgramState& state);
-// Undoes the newest step (redoes the oldest undone one): shows its frame first when another
-// frame is displayed, then restores the mask, recomposes the changed squares and redraws the
-// canvas. The mask counts as modified, so its working file is written as after any edit; undoing
-// the making of a mask leaves the frame without one and removes that mask's working file.
-// False when there is nothing to do, or when the step no longer fits its frame (the history is
+bool CanUndoEdit(const ProgramState& state);
+bool CanRedoEdit(const ProgramState& state);
+// Undoes the newest step (redoes the oldest undone one). A mask edit shows its frame first when
+// another frame is displayed, then restores the mask, recomposes the changed squares and redraws
+// the canvas; the mask counts as modified, so its working file is written as after any edit, and
+// undoing the making of a mask leaves the frame without one and removes that mask's working
+// file. A frame operation brings its frames back; the frame strip is laid out again once.
+// False when there is nothing to do, or when the step no longer fits its frames (the history is
 // then cleared).
-bool UndoMaskEdit(ProgramState& state);
-bool RedoMaskEdit(ProgramState& state);
+bool UndoEdit(ProgramState& state);
+bool RedoEdit(ProgramState& state);
 
 // Forgets every step: for a new or opened project and a change of language.
-void ClearMaskHistory(ProgramState& state);
+void ClearEditHistory(ProgramState& state);
 
 // The memory bound in bytes; older steps are dropped at once when the history is larger.
-void SetMaskHistoryLimit(ProgramState& state, std::size_t bytes);
+void SetEditHistoryLimit(ProgramState& state, std::size_t bytes);
 
 }  // namespace morvel

@@ -40,12 +40,12 @@ void UndoRedoStroke(benchmark::State& run) {
     std::vector<double> undos;
     std::vector<double> redos;
     for (auto _ : run) {
-        undos.push_back(millisecondsOf([&] { UndoMaskEdit(state); }));
-        redos.push_back(millisecondsOf([&] { RedoMaskEdit(state); }));
+        undos.push_back(millisecondsOf([&] { UndoEdit(state); }));
+        redos.push_back(millisecondsOf([&] { RedoEdit(state); }));
     }
     run.counters["median_undo_ms"] = median(undos);
     run.counters["median_redo_ms"] = median(redos);
-    run.counters["history_MB"] = static_cast<double>(state.maskHistory.bytes) / (1 << 20);
+    run.counters["history_MB"] = static_cast<double>(state.history.bytes) / (1 << 20);
 }
 
 // 100 strokes of 20 dabs of size 30 at different places: the memory the history keeps.
@@ -53,13 +53,13 @@ void HistoryMemory(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
     for (auto _ : run) {
-        ClearMaskHistory(state);
+        ClearEditHistory(state);
         for (int i = 0; i < 100; ++i) {
             stroke(state, 50 + (i * 53) % 700, 50 + (i * 31) % 450, 120, 40, 20);
         }
     }
-    run.counters["steps"] = static_cast<double>(state.maskHistory.steps.size());
-    run.counters["history_MB"] = static_cast<double>(state.maskHistory.bytes) / (1 << 20);
+    run.counters["steps"] = static_cast<double>(state.history.steps.size());
+    run.counters["history_MB"] = static_cast<double>(state.history.bytes) / (1 << 20);
 }
 
 BENCHMARK(UndoRedoStroke)

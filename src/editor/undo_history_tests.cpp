@@ -33,13 +33,13 @@ protected:
         state.view.eraseGrey = 40;
     }
     Snapshot snapshot() const {
-        return Snapshot{state.cache.displayedFrame->maskNumber, state.images.mask,
+        return Snapshot{DisplayedFrame(state)->maskNumber, state.images.mask,
                         state.images.composite};
     }
     // The displayed frame shows exactly what was saved, and its working file holds it.
     void expectShown(const Snapshot& s, int index) {
         EXPECT_EQ(state.cache.displayedIndex, index);
-        EXPECT_EQ(state.cache.displayedFrame->maskNumber, s.maskNumber);
+        EXPECT_EQ(DisplayedFrame(state)->maskNumber, s.maskNumber);
         EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
         EXPECT_TRUE(SamePicture(state.images.canvas, testing::CanvasFromScratch(state)));
         if (s.maskNumber == 0) return;
@@ -76,14 +76,14 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
         edit();
         const Snapshot after = snapshot();
         ASSERT_FALSE(SamePicture(after.mask, before.mask));
-        ASSERT_TRUE(UndoMaskEdit(state));
+        ASSERT_TRUE(UndoEdit(state));
         expectShown(before, 0);
-        ASSERT_TRUE(RedoMaskEdit(state));
+        ASSERT_TRUE(RedoEdit(state));
         expectShown(after, 0);
-        EXPECT_FALSE(CanRedoMaskEdit(state));
+        EXPECT_FALSE(CanRedoEdit(state));
     }
     // Everything back, oldest last.
-    while (UndoMaskEdit(state)) {
+    while (UndoEdit(state)) {
     }
     EXPECT_EQ(state.images.mask.blue(10, 20), 30);
     EXPECT_EQ(state.images.mask.blue(150, 100), 250);
@@ -99,10 +99,10 @@ TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
     StoreDisplayedMask(state);
     ASSERT_TRUE(std::filesystem::exists(state.document.masks.workingFile(next)));
 
-    ASSERT_TRUE(UndoMaskEdit(state));
+    ASSERT_TRUE(UndoEdit(state));
     expectShown(before, 1);
     EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(next)));
-    ASSERT_TRUE(RedoMaskEdit(state));
+    ASSERT_TRUE(RedoEdit(state));
     expectShown(after, 1);
 }
 
@@ -112,7 +112,7 @@ TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
     SelectTool(state, ToolId::MaskMover);
     drag({{10, 10}, {10, 10}});
     ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
-    ASSERT_TRUE(UndoMaskEdit(state));
+    ASSERT_TRUE(UndoEdit(state));
     expectShown(before, 1);
 }
 
@@ -121,58 +121,101 @@ TEST_F(UndoHistory, UndoOnAnotherFrameShowsThatFrameFirst) {
     stroke(20, 20);
     const Snapshot after = snapshot();
     SelectFrame(state, 1);
-    ASSERT_TRUE(UndoMaskEdit(state));
+    ASSERT_TRUE(UndoEdit(state));
     expectShown(before, 0);
     SelectFrame(state, 1);
-    ASSERT_TRUE(RedoMaskEdit(state));
+    ASSERT_TRUE(RedoEdit(state));
     expectShown(after, 0);
 }
 
 TEST_F(UndoHistory, ANewEditDropsWhatCouldBeRedone) {
     stroke(20, 20);
     stroke(20, 60);
-    ASSERT_TRUE(UndoMaskEdit(state));
-    EXPECT_TRUE(CanRedoMaskEdit(state));
+    ASSERT_TRUE(UndoEdit(state));
+    EXPECT_TRUE(CanRedoEdit(state));
     stroke(80, 30);
-    EXPECT_FALSE(CanRedoMaskEdit(state));
-    EXPECT_FALSE(RedoMaskEdit(state));
-    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
+    EXPECT_FALSE(CanRedoEdit(state));
+    EXPECT_FALSE(RedoEdit(state));
+    EXPECT_EQ(state.history.steps.size(), 2u);
     // A hover or a click of the zoom tool is no edit.
     MouseAction(state, kMouseDragged, 30, 30);
-    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
+    EXPECT_EQ(state.history.steps.size(), 2u);
 }
 
 TEST_F(UndoHistory, KeepsOnlyTheChangedSquaresAndDropsTheOldestStepsBeyondTheBound) {
     state.view.brushSize = 2;
     stroke(20, 20);
-    ASSERT_EQ(state.maskHistory.steps.size(), 1u);
-    const std::size_t one = state.maskHistory.bytes;
+    ASSERT_EQ(state.history.steps.size(), 1u);
+    const std::size_t one = state.history.bytes;
     // Four dabs of 4 x 4 pixels touch at most two 64 x 64 squares: before and after each.
     EXPECT_LT(one, 2 * 2 * 64 * 64 * 3 + 4096);
     stroke(20, 80);
     stroke(120, 20);
-    SetMaskHistoryLimit(state, state.maskHistory.bytes - 1);
-    EXPECT_EQ(state.maskHistory.steps.size(), 2u);
-    EXPECT_LE(state.maskHistory.bytes, state.maskHistory.limitBytes);
-    EXPECT_TRUE(UndoMaskEdit(state));
-    EXPECT_TRUE(UndoMaskEdit(state));
-    EXPECT_FALSE(UndoMaskEdit(state));
+    SetEditHistoryLimit(state, state.history.bytes - 1);
+    EXPECT_EQ(state.history.steps.size(), 2u);
+    EXPECT_LE(state.history.bytes, state.history.limitBytes);
+    EXPECT_TRUE(UndoEdit(state));
+    EXPECT_TRUE(UndoEdit(state));
+    EXPECT_FALSE(UndoEdit(state));
     EXPECT_EQ(state.images.mask.blue(20, 20), 40);  // the oldest stroke stays
 }
 
 TEST_F(UndoHistory, ClearingForgetsEveryStep) {
     stroke(20, 20);
-    ClearMaskHistory(state);
-    EXPECT_FALSE(CanUndoMaskEdit(state));
-    EXPECT_FALSE(UndoMaskEdit(state));
-    EXPECT_EQ(state.maskHistory.bytes, 0u);
+    ClearEditHistory(state);
+    EXPECT_FALSE(CanUndoEdit(state));
+    EXPECT_FALSE(UndoEdit(state));
+    EXPECT_EQ(state.history.bytes, 0u);
 }
 
 TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
     stroke(20, 20);
-    state.document.frames.at(0).maskNumber = 77;  // the frame's mask was replaced behind the history
-    EXPECT_FALSE(UndoMaskEdit(state));
-    EXPECT_FALSE(CanUndoMaskEdit(state));
+    // The frame's mask was replaced behind the history.
+    state.document.frames.at(0).maskNumber = 77;
+    EXPECT_FALSE(UndoEdit(state));
+    EXPECT_FALSE(CanUndoEdit(state));
+}
+
+// A transaction's commands are undone newest first and redone in order; a stale command clears
+// the history, a failed one leaves the step where it was.
+TEST_F(UndoHistory, AStepRunsItsCommandsInTurnAndStopsAtOneThatCannotRun) {
+    struct Logged final : EditCommand {
+        Logged(std::string& log, char name, CommandResult result)
+            : log(log), name(name), result(result) {}
+        CommandResult apply(ProgramState&, UndoDirection, StepEffects&) const override {
+            log += name;
+            return result;
+        }
+        std::size_t bytes() const override { return 1; }
+        std::string& log;
+        char name;
+        CommandResult result;
+    };
+    const struct {
+        CommandResult second;
+        const char* undone;
+        bool undo;
+        bool canUndoAfter;
+    } cases[] = {
+        {CommandResult::Done, "ba", true, false},
+        {CommandResult::Stale, "b", false, false},
+        {CommandResult::Failed, "b", false, true},
+    };
+    for (const auto& c : cases) {
+        std::string log;
+        EditTransaction step;
+        step.add(std::make_unique<Logged>(log, 'a', CommandResult::Done));
+        step.add(std::make_unique<Logged>(log, 'b', c.second));
+        ClearEditHistory(state);
+        PushUndoStep(state, std::move(step));
+        EXPECT_EQ(UndoEdit(state), c.undo);
+        EXPECT_EQ(log, c.undone);
+        EXPECT_EQ(CanUndoEdit(state), c.canUndoAfter);
+        if (!c.undo) continue;
+        log.clear();
+        EXPECT_TRUE(RedoEdit(state));
+        EXPECT_EQ(log, "ab");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "project/frame_list.h"
 
+#include <utility>
+
 namespace morvel {
 
 FrameRecord* FrameList::next() {
@@ -38,22 +40,22 @@ void FrameList::remove() {
     }  // the first was removed: the following record now has index 0
 }
 
-void FrameList::makeCurrent(const FrameRecord* record) {
-    m_cursor = indexOf(record);
-}
-
-int FrameList::indexOf(const FrameRecord* record) const {
-    for (int i = 0; i < size(); ++i) {
-        if (m_records[i].get() == record) return i;
-    }
-    return -1;
-}
-
 int FrameList::indexOfId(FrameId id) const {
     for (int i = 0; i < size(); ++i) {
         if (m_records[i]->id == id) return i;
     }
     return -1;
+}
+
+const FrameRecord* FrameList::withId(FrameId id, int hint) const {
+    if (id == 0) return nullptr;
+    if (hint >= 0 && hint < size() && m_records[hint]->id == id) return m_records[hint].get();
+    const int index = indexOfId(id);
+    return index < 0 ? nullptr : m_records[index].get();
+}
+
+FrameRecord* FrameList::withId(FrameId id, int hint) {
+    return const_cast<FrameRecord*>(std::as_const(*this).withId(id, hint));
 }
 
 void FrameList::clear() {

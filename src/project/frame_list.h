@@ -28,8 +28,8 @@ struct FrameRecord {
 };
 
 // The frames in film order, with a cursor (the current record) on which most operations act.
-// Records keep their address while they are in the list, so a record pointer may be kept to
-// come back to it later (makeCurrent).
+// Records keep their address while they are in the list; what must find a frame again after
+// another event keeps its id.
 class FrameList {
 public:
     int size() const { return static_cast<int>(m_records.size()); }
@@ -60,13 +60,14 @@ public:
     // Removes the current record; the previous record becomes current, or the following one
     // when the first record was removed. Nothing happens when there is no current record.
     void remove();
-    // Makes a record known from earlier current; one that is no longer in the list leaves no
-    // current record.
-    void makeCurrent(const FrameRecord* record);
-    // Position of a record, -1 when it is not in the list.
-    int indexOf(const FrameRecord* record) const;
+    // Makes the frame with this id current; an id no frame has (any more) leaves no current
+    // record.
+    void selectId(FrameId id) { selectIndex(indexOfId(id)); }
     // Position of the frame with this id, -1 when none has it.
     int indexOfId(FrameId id) const;
+    // The frame with this id, looked for at position hint first; nullptr when none has it.
+    FrameRecord* withId(FrameId id, int hint = -1);
+    const FrameRecord* withId(FrameId id, int hint = -1) const;
     void clear();
 
 private:

@@ -83,17 +83,20 @@ TEST(FrameList, RemoveMakesThePreviousCurrentOrTheFollowingAfterTheFirst) {
     EXPECT_EQ(list.index(), -1);
 }
 
-TEST(FrameList, MakeCurrentFindsAKeptRecordAfterTheListChanged) {
+TEST(FrameList, AFrameIsFoundByItsIdAfterTheListChanged) {
     FrameList list = numbered(3);
     list.selectIndex(1);
     const FrameRecord* kept = list.current();
+    const FrameId id = kept->id;
     list.first();
-    list.insert();  // shifts every record
+    list.insert();  // shifts every record: the hint is out of date
+    EXPECT_EQ(list.withId(id, 1), kept);
     list.last();
-    list.makeCurrent(kept);
+    list.selectId(id);
     EXPECT_EQ(list.index(), 2);
     list.remove();
-    list.makeCurrent(kept);  // gone
+    EXPECT_EQ(list.withId(id, 2), nullptr);
+    list.selectId(id);  // gone
     EXPECT_EQ(list.index(), -1);
     list.clear();
     EXPECT_EQ(list.size(), 0);

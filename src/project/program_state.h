@@ -15,7 +15,7 @@
 #include "codecs/video_reader.h"
 #include "project/document.h"
 #include "project/frame_list.h"
-#include "project/mask_history.h"
+#include "project/edit_history.h"
 #include "project/rect.h"
 #include "project/tool_id.h"
 #include "project/view_geometry.h"
@@ -53,8 +53,9 @@ struct FrameCache {
     bool maskModified = false;                      // the mask image differs from its working file
     std::uint64_t maskEdits = 0;                    // changes of the mask image so far
     Rect dirty;                                     // what the next blended composition recomputes
-    FrameRecord* displayedFrame = nullptr;
+    FrameId displayedId = 0;  // the displayed frame (0: none); found again by id
     std::int32_t displayedIndex = -1;
+    std::uint64_t displayChanges = 0;  // how often another frame came to the screen
 
     // Forgets which sources and mask the work images hold, so that the next composition loads
     // its pictures again.
@@ -191,7 +192,7 @@ public:
     FrameCache cache;
     ViewState view;
     CanvasCache canvasCache;
-    MaskHistory maskHistory;  // undo and redo of mask edits
+    EditHistory history;      // undo and redo of mask edits and frame operations
     VideoReader videoReader;  // at most one video open at a time
     SessionState session;
     // Where pictures missing when a project opens are looked for by name, without asking

@@ -149,7 +149,7 @@ std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes)
     return journal;
 }
 
-std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after) {
+std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after) {
     // Made in place with one copy of the pixels; the checksum is left to the writer's thread.
     std::size_t pixelBytes = 0;
     for (const MaskTileChange& tile : step.tiles)
@@ -294,7 +294,8 @@ void SessionWriter::flush() {
 void UpdateSessionJournal(ProgramState& state) {
     SessionState& session = state.session;
     if (!session.writer) return;
-    std::vector<std::uint8_t> journal = SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame));
+    std::vector<std::uint8_t> journal =
+        SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
     if (journal != session.journal) {
         session.journal = journal;
         session.writer->writeJournal(std::move(journal));
@@ -305,7 +306,7 @@ void UpdateSessionJournal(ProgramState& state) {
     }
 }
 
-void LogMaskTiles(ProgramState& state, const MaskEditStep& step, bool after) {
+void LogMaskTiles(ProgramState& state, const MaskTileEdit& step, bool after) {
     SessionState& session = state.session;
     if (!session.writer || (after ? step.maskAfter : step.maskBefore) == 0) return;
     session.writer->appendToLog(TileLogRecord(step, after));

@@ -42,7 +42,7 @@ struct LoggedTiles {
 
 // The record of a step's tiles as they are after it (after = true) or before it, and its
 // checksum, which the writer adds on its own thread.
-std::vector<std::uint8_t> TileLogRecord(const MaskEditStep& step, bool after);
+std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after);
 void SealTileLogRecord(std::vector<std::uint8_t>& record);
 std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes);
 
@@ -74,6 +74,6 @@ void UpdateSessionJournal(ProgramState& state);
 
 // Logs a step's tiles as they are now on screen (after = true after the edit or a redo, false
 // after an undo).
-void LogMaskTiles(ProgramState& state, const MaskEditStep& step, bool after);
+void LogMaskTiles(ProgramState& state, const MaskTileEdit& step, bool after);
 
 }  // namespace morvel

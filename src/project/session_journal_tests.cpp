@@ -27,12 +27,12 @@ protected:
             frame.layerSource = {layers[0], layers[1]};
         }
         state.document.frames.at(2).maskNumber = 6;
-        state.cache.displayedFrame = &state.document.frames.at(1);
+        state.cache.displayedId = state.document.frames.at(1).id;
     }
 };
 
 TEST_F(SessionJournal, ReadsBackWhatItWrote) {
-    const auto journal = ParseJournal(SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame)));
+    const auto journal = ParseJournal(SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId)));
     ASSERT_TRUE(journal);
     EXPECT_EQ(journal->header.comment, state.document.header.comment);
     EXPECT_EQ(journal->header.frameTemplate, "$Layer_$Nr");
@@ -48,7 +48,7 @@ TEST_F(SessionJournal, ReadsBackWhatItWrote) {
 
 // Cut short anywhere, garbage, or a later version: never read as a journal.
 TEST_F(SessionJournal, ADamagedJournalIsRefused) {
-    const std::vector<std::uint8_t> bytes = SerializeJournal(state.document, state.document.frames.indexOf(state.cache.displayedFrame));
+    const std::vector<std::uint8_t> bytes = SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
     for (std::size_t size = 0; size < bytes.size(); ++size)
         EXPECT_FALSE(ParseJournal({bytes.data(), size})) << size;
     std::vector<std::uint8_t> later = bytes;
@@ -62,7 +62,7 @@ TEST_F(SessionJournal, ADamagedJournalIsRefused) {
 }
 
 TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
-    MaskEditStep step;
+    MaskTileEdit step;
     step.maskBefore = step.maskAfter = 3;
     step.maskWidth = 100;
     step.maskHeight = 70;

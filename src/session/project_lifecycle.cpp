@@ -84,10 +84,10 @@ Answer CloseProject(ProgramState& state) {
     }
     state.document.frames.clear();
     // Undo steps name frames and mask numbers of the project that is gone.
-    ClearMaskHistory(state);
+    ClearEditHistory(state);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
     // mask number must not make the next project's mask 1 show the old picture.
-    state.cache.displayedFrame = nullptr;
+    state.cache.displayedId = 0;
     state.cache.forgetPictures();
     state.cache.maskModified = false;
     state.view.zoom = 1.0f;

@@ -327,13 +327,13 @@ TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
     RecordMaskChange(state, Rect{0, 4, 0, 4});
     state.images.mask.fill(7, 7, 7);
     EndMaskEdit(state);
-    ASSERT_TRUE(CanUndoMaskEdit(state));
+    ASSERT_TRUE(CanUndoEdit(state));
     shell.answers = {Answer::Cancel};
     CloseProject(state);
-    EXPECT_TRUE(CanUndoMaskEdit(state));
+    EXPECT_TRUE(CanUndoEdit(state));
     shell.answers = {Answer::No};
     CloseProject(state);
-    EXPECT_FALSE(CanUndoMaskEdit(state));
+    EXPECT_FALSE(CanUndoEdit(state));
 }
 
 TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas) {

@@ -123,7 +123,7 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
         [&](Program& p) { p.stroke(40, 30); },                             // more painting
         [&](Program& p) { SelectFrame(*p.state, 0), p.settle(); },         // the mask is stored
         [&](Program& p) { p.stroke(50, 50); },                             // another frame's mask
-        [&](Program& p) { UndoMaskEdit(*p.state), p.settle(); },           // undone on frame 1
+        [&](Program& p) { UndoEdit(*p.state), p.settle(); },           // undone on frame 1
         [&](Program& p) { p.stroke(5, 60); },
         [&](Program& p) { p.state->document.frames.selectIndex(1), DeleteLayer(*p.state, 0), p.settle(); },
         [&](Program& p) {

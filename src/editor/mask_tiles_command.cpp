@@ -1,0 +1,240 @@
+#include "editor/mask_tiles_command.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "editor/canvas.h"
+#include "editor/compose_frame.h"
+#include "editor/frame_selection.h"
+#include "editor/masks.h"
+#include "editor/undo_history.h"
+#include "project/session_journal.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::int32_t kTile = EditHistory::kTileSide;
+
+MaskTilePixels capture(const Image& mask, const MaskTileChange& tile) {
+    MaskTilePixels out;
+    const std::uint8_t* first = mask.row(tile.top) + static_cast<std::size_t>(tile.left) * 3;
+    std::memcpy(out.colour, first, 3);
+    const std::size_t rowBytes = static_cast<std::size_t>(tile.width) * 3;
+    for (int y = 0; y < tile.height && out.uniform; ++y) {
+        const std::uint8_t* p = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
+        for (std::size_t i = 0; i < rowBytes; i += 3) {
+            if (p[i] != out.colour[0] || p[i + 1] != out.colour[1] || p[i + 2] != out.colour[2]) {
+                out.uniform = false;
+                break;
+            }
+        }
+    }
+    if (out.uniform) return out;
+    out.pixels.resize(rowBytes * static_cast<std::size_t>(tile.height));
+    for (int y = 0; y < tile.height; ++y) {
+        std::memcpy(out.pixels.data() + rowBytes * static_cast<std::size_t>(y),
+                    mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3, rowBytes);
+    }
+    return out;
+}
+
+void restore(Image& mask, const MaskTileChange& tile, const MaskTilePixels& from) {
+    const std::size_t rowBytes = static_cast<std::size_t>(tile.width) * 3;
+    for (int y = 0; y < tile.height; ++y) {
+        std::uint8_t* row = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
+        if (!from.uniform) {
+            std::memcpy(row, from.pixels.data() + rowBytes * static_cast<std::size_t>(y), rowBytes);
+            continue;
+        }
+        for (std::size_t i = 0; i < rowBytes; i += 3) std::memcpy(row + i, from.colour, 3);
+    }
+}
+
+bool samePixels(const MaskTilePixels& a, const MaskTilePixels& b) {
+    if (a.uniform != b.uniform) return false;
+    if (a.uniform) return std::memcmp(a.colour, b.colour, 3) == 0;
+    return a.pixels == b.pixels;
+}
+
+MaskTileChange tileAt(const Image& mask, std::int32_t column, std::int32_t row) {
+    MaskTileChange tile;
+    tile.left = column * kTile;
+    tile.top = row * kTile;
+    tile.width = std::min(kTile, mask.width() - tile.left);
+    tile.height = std::min(kTile, mask.height() - tile.top);
+    return tile;
+}
+
+void startEdit(ProgramState& state) {
+    EditHistory& history = state.history;
+    const FrameRecord* frame = DisplayedFrame(state);
+    history.currentTiles.clear();
+    history.current = MaskTileEdit{};
+    history.editing = frame != nullptr;
+    if (!frame) return;
+    history.current.frameId = frame->id;
+    history.current.maskBefore = frame->maskNumber;
+    history.current.maskWidth = state.images.mask.width();
+    history.current.maskHeight = state.images.mask.height();
+}
+
+// Brings the edit's frame to the screen with the mask it had after the edit (undo) or before it
+// (redo). False when the edit no longer fits the frame.
+bool showEditFrame(ProgramState& state, const MaskTileEdit& edit, std::int32_t expectedMask,
+                   bool needMaskImage) {
+    const int index = state.document.frames.indexOfId(edit.frameId);
+    if (index < 0 || state.document.frames.at(index).maskNumber != expectedMask) return false;
+    if (state.cache.displayedId != edit.frameId) SelectFrame(state, index);
+    if (state.cache.displayedId != edit.frameId) return false;
+    if (!needMaskImage) return true;
+    const FrameCache& cache = state.cache;
+    return cache.maskNumber == expectedMask && !cache.maskFailed &&
+           state.images.mask.width() == edit.maskWidth &&
+           state.images.mask.height() == edit.maskHeight;
+}
+
+// Recomposes the squares an edit changed, then redraws the canvas.
+void showTiles(ProgramState& state, const MaskTileEdit& edit) {
+    const int shift = state.images.mask.height() - state.images.composite.height();
+    for (const MaskTileChange& tile : edit.tiles) {
+        state.cache.dirty = Rect{tile.left, tile.left + tile.width, tile.top - shift,
+                                 tile.top + tile.height - shift};
+        ClampDirtyRectangle(state);
+        const int flags = ComposeFrame(state, kMaskChanged);
+        // Without a blend the composition drew the whole frame at once.
+        if ((flags & (kLayer1Present | kMaskPresent)) != (kLayer1Present | kMaskPresent)) break;
+    }
+    RedrawCanvas(state, -1, -1, 0, 0);
+}
+
+}  // namespace
+
+MaskTilesCommand::MaskTilesCommand(MaskTileEdit edit) : m_edit(std::move(edit)) {
+    m_bytes = sizeof(MaskTilesCommand);
+    for (const MaskTileChange& tile : m_edit.tiles)
+        m_bytes += sizeof(MaskTileChange) + tile.before.pixels.size() + tile.after.pixels.size();
+}
+
+CommandResult MaskTilesCommand::apply(ProgramState& state, UndoDirection direction,
+                                      StepEffects&) const {
+    return direction == UndoDirection::Undo ? undo(state) : redo(state);
+}
+
+CommandResult MaskTilesCommand::undo(ProgramState& state) const {
+    const MaskTileEdit& edit = m_edit;
+    if (!showEditFrame(state, edit, edit.maskAfter, !edit.madeMask())) return CommandResult::Stale;
+    if (edit.madeMask()) {
+        // Back to the mask the frame had before (none, as a rule); the made mask is forgotten.
+        DisplayedFrame(state)->maskNumber = edit.maskBefore;
+        state.cache.maskModified = false;
+        std::remove(state.document.masks.workingFile(edit.maskAfter).c_str());
+        if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+        return CommandResult::Done;
+    }
+    for (const MaskTileChange& tile : edit.tiles) restore(state.images.mask, tile, tile.before);
+    MarkMaskModified(state);
+    LogMaskTiles(state, edit, false);
+    showTiles(state, edit);
+    return CommandResult::Done;
+}
+
+CommandResult MaskTilesCommand::redo(ProgramState& state) const {
+    const MaskTileEdit& edit = m_edit;
+    if (!showEditFrame(state, edit, edit.maskBefore, !edit.madeMask())) return CommandResult::Stale;
+    if (edit.madeMask()) {
+        auto mask = Image::create(edit.maskWidth, edit.maskHeight);
+        if (!mask) {
+            state.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {},
+                                    edit.maskWidth, edit.maskHeight);
+            return CommandResult::Failed;
+        }
+        state.images.mask = std::move(*mask);
+        DisplayedFrame(state)->maskNumber = edit.maskAfter;
+        state.cache.maskNumber = edit.maskAfter;
+        state.cache.maskFailed = false;
+    }
+    for (const MaskTileChange& tile : edit.tiles) restore(state.images.mask, tile, tile.after);
+    MarkMaskModified(state);
+    LogMaskTiles(state, edit, true);
+    showTiles(state, edit);
+    return CommandResult::Done;
+}
+
+void BeginMaskEdit(ProgramState& state) {
+    EndMaskEdit(state);
+    startEdit(state);
+}
+
+void RecordMaskChange(ProgramState& state, const Rect& r) {
+    EditHistory& history = state.history;
+    const Image& mask = state.images.mask;
+    if (history.editing && history.current.frameId != state.cache.displayedId) {
+        EndMaskEdit(state);
+    }
+    if (!history.editing) startEdit(state);
+    MaskTileEdit& edit = history.current;
+    const FrameRecord* frame =
+        state.document.frames.withId(edit.frameId, state.cache.displayedIndex);
+    if (!frame) return;
+    edit.maskAfter = frame->maskNumber;
+    // A mask made by this edit is kept whole when the edit ends.
+    if (edit.madeMask()) return;
+    if (mask.width() != edit.maskWidth || mask.height() != edit.maskHeight) {
+        // Another picture of the mask came in under the edit: what follows is another step.
+        EndMaskEdit(state);
+        startEdit(state);
+    }
+    const std::int32_t left = std::max(r.left, 0) / kTile;
+    const std::int32_t right = (std::min(r.right, mask.width()) + kTile - 1) / kTile;
+    const std::int32_t top = std::max(r.top, 0) / kTile;
+    const std::int32_t bottom = (std::min(r.bottom, mask.height()) + kTile - 1) / kTile;
+    const std::int64_t columns = (mask.width() + kTile - 1) / kTile;
+    for (std::int32_t row = top; row < bottom; ++row) {
+        for (std::int32_t column = left; column < right; ++column) {
+            const std::int64_t key = row * columns + column;
+            if (history.currentTiles.count(key)) continue;
+            MaskTileChange tile = tileAt(mask, column, row);
+            tile.before = capture(mask, tile);
+            history.currentTiles.emplace(key, edit.tiles.size());
+            edit.tiles.push_back(std::move(tile));
+        }
+    }
+}
+
+void EndMaskEdit(ProgramState& state) {
+    EditHistory& history = state.history;
+    if (!history.editing) return;
+    history.editing = false;
+    history.currentTiles.clear();
+    MaskTileEdit edit = std::move(history.current);
+    history.current = MaskTileEdit{};
+    const FrameRecord* frame = DisplayedFrame(state);
+    if (edit.frameId == 0 || !frame || frame->id != edit.frameId) return;
+    edit.maskAfter = frame->maskNumber;
+    const Image& mask = state.images.mask;
+    if (edit.madeMask()) {
+        // The whole new mask; its white squares cost no pixel memory.
+        edit.maskWidth = mask.width();
+        edit.maskHeight = mask.height();
+        edit.tiles.clear();
+        for (std::int32_t row = 0; row * kTile < mask.height(); ++row) {
+            for (std::int32_t column = 0; column * kTile < mask.width(); ++column) {
+                edit.tiles.push_back(tileAt(mask, column, row));
+            }
+        }
+    }
+    std::vector<MaskTileChange> changed;
+    for (MaskTileChange& tile : edit.tiles) {
+        tile.after = capture(mask, tile);
+        if (!edit.madeMask() && samePixels(tile.before, tile.after)) continue;
+        changed.push_back(std::move(tile));
+    }
+    edit.tiles = std::move(changed);
+    if (edit.tiles.empty() && !edit.madeMask()) return;
+    LogMaskTiles(state, edit, true);
+    PushUndoStep(state, std::make_unique<MaskTilesCommand>(std::move(edit)));
+}
+
+}  // namespace morvel
