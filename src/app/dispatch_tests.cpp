@@ -28,11 +28,11 @@ TEST_F(DispatchTest, ToolButtonsSelectTheirToolAndShowTheirOptions) {
         ToolId tool;
         bool brush, transparency, zoom;
     } cases[] = {
-        {Gadget::ZoomTool, ToolId::Zoom, false, false, true},
-        {Gadget::Eraser, ToolId::Eraser, true, true, false},
-        {Gadget::AntiEraser, ToolId::AntiEraser, true, false, false},
-        {Gadget::SelectionTool, ToolId::Selection, false, true, false},
-        {Gadget::MaskMover, ToolId::MaskMover, false, false, false},
+        {Gadget::ZoomTool, "zoom", false, false, true},
+        {Gadget::Eraser, "eraser", true, true, false},
+        {Gadget::AntiEraser, "anti-eraser", true, false, false},
+        {Gadget::SelectionTool, "selection", false, true, false},
+        {Gadget::MaskMover, "mask-mover", false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(+c.button);
@@ -56,23 +56,23 @@ TEST_F(DispatchTest, OptionGadgetsSetBrushAndEraseGrey) {
     for (const auto& t : transparency) {
         shell.gadgetStates[+Gadget::Transparency] = t.spin;
         dispatch(GadgetEvent(+Gadget::Transparency));
-        EXPECT_EQ(state.view.eraseGrey, t.grey) << t.spin;
+        EXPECT_EQ(state.view.toolSettings.eraseGrey, t.grey) << t.spin;
     }
     for (auto [spin, hardness] : {std::pair{40, 40}, {0, 0}, {100, 100}, {140, 100}, {-3, 0}}) {
         shell.gadgetStates[+Gadget::Hardness] = spin;
         dispatch(GadgetEvent(+Gadget::Hardness));
-        EXPECT_EQ(state.view.hardness, hardness) << spin;
+        EXPECT_EQ(state.view.toolSettings.hardness, hardness) << spin;
     }
     shell.gadgetStates[+Gadget::BrushSize] = 42;
     dispatch(GadgetEvent(+Gadget::BrushSize));
-    EXPECT_EQ(state.view.brushSize, 42);
+    EXPECT_EQ(state.view.toolSettings.brushSize, 42);
 
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
     dispatch(GadgetEvent(+Gadget::BrushShape));
-    EXPECT_EQ(state.view.brushShape, kSquareBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kSquareBrushImage);
     EXPECT_EQ(shell.brushShapeShown, kSquareBrushImage);
     dispatch(GadgetEvent(+Gadget::BrushShape));
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
     EXPECT_EQ(shell.brushShapeShown, kRoundBrushImage);
 }
 

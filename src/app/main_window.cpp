@@ -150,8 +150,10 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
         0, 480, 0));
     int y = 30;
     for (const RegisteredTool& tool : RegisteredTools()) {
-        list.push_back(pictureGadget(tool.button, K::PictureButton, 5, y, 27, 27, tool.icon,
-                                     t[tool.tooltip]));
+        GadgetPlan button = pictureGadget(static_cast<Gadget>(tool.button), K::PictureButton, 5,
+                                          y, 27, 27, tool.row.icon.picture, t[tool.row.tooltip]);
+        button.pixels = tool.row.icon.pixels;
+        list.push_back(button);
         y += 30;
     }
     list.push_back(
@@ -236,16 +238,13 @@ bool BuildMainWindow(ProgramState& state) {
     ViewState& view = state.view;
     view.undoItemEnabled = CanUndoMaskEdit(state);  // as the plan built them
     view.redoItemEnabled = CanRedoMaskEdit(state);
-    view.brushShape = kRoundBrushImage;
+    view.toolSettings = ToolSettings{};  // as the plan's option gadgets show them
     view.zoom = 1.0f;
     view.offsetX = 0;
     view.offsetY = 0;
-    view.brushSize = 10;
-    view.eraseGrey = 0;
-    view.hardness = 100;
     view.buttonDown = false;
     view.cursorInside = false;
-    SelectTool(state, ToolId::Eraser);
+    SelectTool(state, "eraser");
     LayoutMainWindow(state);
     if (state.mustEnd) return false;
     RefreshFrameStrip(state, 0);

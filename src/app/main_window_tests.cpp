@@ -231,8 +231,8 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     app.addFrame();
     Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
     Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
-    state.view.brushSize = 99;
-    state.view.eraseGrey = 200;
+    state.view.toolSettings.brushSize = 99;
+    state.view.toolSettings.eraseGrey = 200;
     state.view.zoom = 3.0f;
     app.shell.gadgetStates[+Gadget::Transparency] = 20;
 
@@ -241,7 +241,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
     EXPECT_EQ(state.document.frames.size(), 1);
-    EXPECT_EQ(state.view.tool, ToolId::Selection);
+    EXPECT_EQ(state.view.tool, "selection");
 
     app.shell.answers = {Answer::No};
     EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
@@ -257,10 +257,10 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
     EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
-    EXPECT_EQ(state.view.tool, ToolId::Eraser);
-    EXPECT_EQ(state.view.brushSize, 10);
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
-    EXPECT_EQ(state.view.eraseGrey, 0);
+    EXPECT_EQ(state.view.tool, "eraser");
+    EXPECT_EQ(state.view.toolSettings.brushSize, 10);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.eraseGrey, 0);
     EXPECT_FLOAT_EQ(state.view.zoom, 1.0f);
     EXPECT_EQ(app.shell.gadgetStates[+Gadget::Transparency], 100);
 
