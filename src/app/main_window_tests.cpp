@@ -6,6 +6,7 @@
 
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
+#include "editor/mask_tool.h"
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
 
@@ -35,8 +36,19 @@ TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
     EXPECT_EQ(plan.title, "*Neu* - Morvel");
     EXPECT_EQ(plan.clientWidth, 680);
     EXPECT_EQ(plan.clientHeight, 620);
-    const std::vector<int> order{1,  3,  4,  9,  10, 11, 12, 13, 15, 14, 17,
-                                 16, 46, 18, 19, 20, 21, 8,  2,  6,  7,  5};
+    // The tool buttons come from the registry, 30 pixels apart, after the scroll bars.
+    std::vector<int> order{1, 3, 4};
+    int y = 30;
+    for (const RegisteredTool& tool : RegisteredTools()) {
+        order.push_back(tool.button);
+        const GadgetPlan* button = findGadget(plan, static_cast<Gadget>(tool.button));
+        ASSERT_NE(button, nullptr) << tool.button;
+        EXPECT_EQ(Placement({button->x, button->y, button->width, button->height}),
+                  Placement({5, y, 27, 27}));
+        EXPECT_EQ(button->tooltip, tool.row.tooltip.germanDefault);
+        y += 30;
+    }
+    order.insert(order.end(), {15, 14, 17, 16, 46, 18, 19, 20, 21, 8, 2, 6, 7, 5});
     std::vector<int> numbers;
     for (const GadgetPlan& g : plan.gadgets) numbers.push_back(g.number);
     EXPECT_EQ(numbers, order);
