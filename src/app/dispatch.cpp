@@ -175,6 +175,11 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             FrameKey(state, static_cast<MenuItem>(item));
             break;
         default:
+            // A tool's key while the button is up: a drag under way keeps its tool.
+            if (const ToolId tool = ToolOfKey(item); !tool.empty()) {
+                if (!state.view.buttonDown) SelectTool(state, tool);
+                break;
+            }
             if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
             break;  // the other numbers up to 999: nothing
     }

@@ -150,8 +150,8 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
         0, 480, 0));
     int y = 30;
     for (const RegisteredTool& tool : RegisteredTools()) {
-        GadgetPlan button = pictureGadget(static_cast<Gadget>(tool.button), K::PictureButton, 5,
-                                          y, 27, 27, tool.row.icon.picture, t[tool.row.tooltip]);
+        GadgetPlan button = pictureGadget(static_cast<Gadget>(tool.button), K::PictureButton, 5, y,
+                                          27, 27, tool.row.icon.picture, t[tool.row.tooltip]);
         button.pixels = tool.row.icon.pixels;
         list.push_back(button);
         y += 30;
@@ -222,6 +222,12 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
                       {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask},
                       {"O", +MenuItem::OnionSkin}};
+    const std::span<const RegisteredTool> tools = RegisteredTools();
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        if (!tools[i].row.shortcut.empty())
+            plan.shortcuts.push_back({std::string(tools[i].row.shortcut),
+                                      +MenuItem::FirstToolKey + static_cast<int>(i)});
+    }
     plan.gadgets = gadgets(state);
     return plan;
 }

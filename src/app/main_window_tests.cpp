@@ -157,8 +157,17 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
         EXPECT_EQ(language.checked, available[i] == "english");
     }
     EXPECT_EQ(items.count(1003), 0u);
+    // The tools' keys come from the registry, after the others.
     std::vector<std::pair<std::string, int>> shortcuts;
-    for (const ShortcutPlan& s : plan.shortcuts) shortcuts.emplace_back(s.keys, s.item);
+    std::vector<std::pair<std::string, int>> toolKeys;
+    for (const ShortcutPlan& s : plan.shortcuts)
+        (s.item < +MenuItem::FirstToolKey ? shortcuts : toolKeys).emplace_back(s.keys, s.item);
+    std::vector<std::pair<std::string, int>> registered;
+    for (std::size_t i = 0; i < RegisteredTools().size(); ++i) {
+        const ToolRow& row = RegisteredTools()[i].row;
+        if (!row.shortcut.empty()) registered.emplace_back(row.shortcut, 501 + static_cast<int>(i));
+    }
+    EXPECT_EQ(toolKeys, registered);
     EXPECT_EQ(shortcuts, (std::vector<std::pair<std::string, int>>{{"Ctrl+N", 1},
                                                                    {"Ctrl+O", 2},
                                                                    {"Ctrl+S", 3},

@@ -44,12 +44,14 @@ struct ToolIcon {
 };
 
 // What a tool registers, in its own file: its id, the text of its tooltip (group and key in the
-// language files, with its German default), its icon and how to make one.
+// language files, with its German default), its icon, how to make one, and the key that
+// selects it, if any ("I", as the window's shortcuts name keys).
 struct ToolRow {
     ToolId id;
     TextEntry tooltip;
     ToolIcon icon;
     std::unique_ptr<MaskTool> (*make)();
+    std::string_view shortcut = {};
 };
 
 // The factory of a tool made as T(args...).
@@ -71,6 +73,8 @@ std::span<const RegisteredTool> RegisteredTools();
 const ToolRow* ToolRowFor(ToolId id);
 // The tool that button gadget `gadget` selects; empty for any other gadget.
 ToolId ToolOfButton(int gadget);
+// The tool that shortcut event `item` selects (MenuItem::FirstToolKey on); empty for any other.
+ToolId ToolOfKey(int item);
 // Gives the table the tooltips of the tools that are not among its own texts.
 void AddToolTexts(LanguageTable& table);
 

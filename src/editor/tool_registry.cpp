@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "editor/mask_tool.h"
+#include "platform/gadgets.h"
 
 namespace morvel {
 
@@ -48,6 +49,14 @@ ToolId ToolOfButton(int gadget) {
     for (const RegisteredTool& tool : RegisteredTools())
         if (tool.button == gadget) return tool.row.id;
     return {};
+}
+
+ToolId ToolOfKey(int item) {
+    const std::span<const RegisteredTool> tools = RegisteredTools();
+    const int index = item - +MenuItem::FirstToolKey;
+    if (index < 0 || index >= static_cast<int>(tools.size())) return {};
+    const ToolRow& row = tools[static_cast<std::size_t>(index)].row;
+    return row.shortcut.empty() ? ToolId{} : row.id;
 }
 
 void AddToolTexts(LanguageTable& table) {
