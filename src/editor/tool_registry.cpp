@@ -12,6 +12,7 @@ const ToolRow& EraserRow();
 const ToolRow& AntiEraserRow();
 const ToolRow& SelectionToolRow();
 const ToolRow& MaskMoverRow();
+const ToolRow& PickGreyToolRow();
 
 namespace {
 
@@ -21,7 +22,8 @@ constexpr int kNextFreeButton = 47;   // after the brush's hardness field, 46
 
 std::vector<RegisteredTool> registeredTools() {
     const ToolRow* rows[] = {
-        &ZoomToolRow(), &EraserRow(), &AntiEraserRow(), &SelectionToolRow(), &MaskMoverRow(),
+        &ZoomToolRow(),      &EraserRow(),    &AntiEraserRow(),
+        &SelectionToolRow(), &MaskMoverRow(), &PickGreyToolRow(),
     };
     std::vector<RegisteredTool> tools;
     for (const ToolRow* row : rows) {
