@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
+#include "editor/mask_tools.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -110,6 +111,54 @@ TEST_F(DispatchTest, ZoomToolZoomsToTheDraggedRectangle) {
     EXPECT_FLOAT_EQ(state.view.zoom, 2.0f);
     EXPECT_EQ(state.view.offsetX, -100);
     EXPECT_EQ(state.view.offsetY, -50);
+}
+
+TEST_F(DispatchTest, GreyPickerTypesTheMasksGreyIntoTheTransparencyField) {
+    addFrame();
+    const int picker = 47;  // the first button after today's tools
+    dispatch(GadgetEvent(picker));
+    EXPECT_EQ(state.view.tool, "pick-grey");
+    // Its key, the sixth tool's, selects it too, but not while a drag is under way.
+    const int key = +MenuItem::FirstToolKey + 5;
+    dispatch(GadgetEvent(+Gadget::ZoomTool));
+    state.view.buttonDown = true;
+    dispatch(MenuEvent(key));
+    EXPECT_EQ(state.view.tool, "zoom");
+    state.view.buttonDown = false;
+    dispatch(MenuEvent(key));
+    EXPECT_EQ(state.view.tool, "pick-grey");
+    EXPECT_TRUE(shell.gadgetShown[+Gadget::Transparency]);
+    // Without a mask the frame shows layer 1 alone: white.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 20, 20));
+    dispatch(MouseEvent(EventKind::LeftRelease, 20, 20));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 0);
+    EXPECT_EQ(state.view.toolSettings.eraseGrey, 255);
+    // Rectangles filled by the selection at these values give them back.
+    const int values[] = {30, 100, 73, 1};
+    for (int i = 0; i < 4; ++i) {
+        shell.gadgetStates[+Gadget::Transparency] = values[i];
+        dispatch(GadgetEvent(+Gadget::Transparency));
+        dispatch(GadgetEvent(+Gadget::SelectionTool));
+        dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100 * i, 100));
+        dispatch(MouseEvent(EventKind::LeftRelease, 100 * i + 50, 150));
+    }
+    dispatch(GadgetEvent(picker));
+    for (int i = 0; i < 4; ++i) {
+        shell.gadgetStates[+Gadget::Transparency] = 50;
+        dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100 * i + 25, 125));
+        dispatch(MouseEvent(EventKind::LeftRelease, 100 * i + 25, 125));
+        EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], values[i]);
+        EXPECT_EQ(state.view.toolSettings.eraseGrey, EraseGreyForTransparency(values[i]));
+    }
+    // A drag picks as it goes; outside the picture nothing changes.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 25, 125));
+    dispatch(MouseEvent(EventKind::MouseMove, 125, 125));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 100);
+    dispatch(MouseEvent(EventKind::LeftRelease, 125, 125));
+    dispatch(GadgetEvent(+Gadget::ZoomOut));
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 639, 479));
+    dispatch(MouseEvent(EventKind::LeftRelease, 639, 479));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 100);
 }
 
 TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {
