@@ -39,13 +39,13 @@ ThumbnailAction thumbnailActionOf(GadgetEventType type) {
 
 void dispatchGadget(ProgramState& state, const Event& event) {
     ViewState& view = state.view;
-    if (const ToolId tool = ToolOfButton(event.gadget); tool != ToolId::None) {
+    if (const ToolId tool = ToolOfButton(event.gadget); !tool.empty()) {
         SelectTool(state, tool);
         return;
     }
     switch (static_cast<Gadget>(event.gadget)) {
         case Gadget::Canvas:
-            if (view.tool != ToolId::None && event.type == GadgetEventType::LeftClick) {
+            if (!view.tool.empty() && event.type == GadgetEventType::LeftClick) {
                 view.buttonDown = true;
                 MouseAction(state, kMousePressed, event.x, event.y);
             }
@@ -55,18 +55,20 @@ void dispatchGadget(ProgramState& state, const Event& event) {
             ScrollTo(state, event.gadget);
             break;
         case Gadget::BrushSize:
-            view.brushSize = state.shell.gadgetState(event.gadget);
+            view.toolSettings.brushSize = state.shell.gadgetState(event.gadget);
             break;
         case Gadget::BrushShape:
-            view.brushShape =
-                view.brushShape + 1 > kSquareBrushImage ? kRoundBrushImage : view.brushShape + 1;
-            state.shell.showBrushShape(view.brushShape);
+            view.toolSettings.brushShape = view.toolSettings.brushShape + 1 > kSquareBrushImage
+                                               ? kRoundBrushImage
+                                               : view.toolSettings.brushShape + 1;
+            state.shell.showBrushShape(view.toolSettings.brushShape);
             break;
         case Gadget::Transparency:
-            view.eraseGrey = EraseGreyForTransparency(state.shell.gadgetState(event.gadget));
+            view.toolSettings.eraseGrey =
+                EraseGreyForTransparency(state.shell.gadgetState(event.gadget));
             break;
         case Gadget::Hardness:
-            view.hardness = std::clamp(state.shell.gadgetState(event.gadget), 0, 100);
+            view.toolSettings.hardness = std::clamp(state.shell.gadgetState(event.gadget), 0, 100);
             break;
         case Gadget::ZoomIn:
             ZoomByFactor(state, kZoomInFactor);
@@ -176,6 +178,11 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             FrameKey(state, static_cast<MenuItem>(item));
             break;
         default:
+            // A tool's key while the button is up: a drag under way keeps its tool.
+            if (const ToolId tool = ToolOfKey(item); !tool.empty()) {
+                if (!state.view.buttonDown) SelectTool(state, tool);
+                break;
+            }
             if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
             break;  // the other numbers up to 999: nothing
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
+#include "editor/mask_tools.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -28,11 +29,11 @@ TEST_F(DispatchTest, ToolButtonsSelectTheirToolAndShowTheirOptions) {
         ToolId tool;
         bool brush, transparency, zoom;
     } cases[] = {
-        {Gadget::ZoomTool, ToolId::Zoom, false, false, true},
-        {Gadget::Eraser, ToolId::Eraser, true, true, false},
-        {Gadget::AntiEraser, ToolId::AntiEraser, true, false, false},
-        {Gadget::SelectionTool, ToolId::Selection, false, true, false},
-        {Gadget::MaskMover, ToolId::MaskMover, false, false, false},
+        {Gadget::ZoomTool, "zoom", false, false, true},
+        {Gadget::Eraser, "eraser", true, true, false},
+        {Gadget::AntiEraser, "anti-eraser", true, false, false},
+        {Gadget::SelectionTool, "selection", false, true, false},
+        {Gadget::MaskMover, "mask-mover", false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(+c.button);
@@ -56,23 +57,23 @@ TEST_F(DispatchTest, OptionGadgetsSetBrushAndEraseGrey) {
     for (const auto& t : transparency) {
         shell.gadgetStates[+Gadget::Transparency] = t.spin;
         dispatch(GadgetEvent(+Gadget::Transparency));
-        EXPECT_EQ(state.view.eraseGrey, t.grey) << t.spin;
+        EXPECT_EQ(state.view.toolSettings.eraseGrey, t.grey) << t.spin;
     }
     for (auto [spin, hardness] : {std::pair{40, 40}, {0, 0}, {100, 100}, {140, 100}, {-3, 0}}) {
         shell.gadgetStates[+Gadget::Hardness] = spin;
         dispatch(GadgetEvent(+Gadget::Hardness));
-        EXPECT_EQ(state.view.hardness, hardness) << spin;
+        EXPECT_EQ(state.view.toolSettings.hardness, hardness) << spin;
     }
     shell.gadgetStates[+Gadget::BrushSize] = 42;
     dispatch(GadgetEvent(+Gadget::BrushSize));
-    EXPECT_EQ(state.view.brushSize, 42);
+    EXPECT_EQ(state.view.toolSettings.brushSize, 42);
 
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
     dispatch(GadgetEvent(+Gadget::BrushShape));
-    EXPECT_EQ(state.view.brushShape, kSquareBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kSquareBrushImage);
     EXPECT_EQ(shell.brushShapeShown, kSquareBrushImage);
     dispatch(GadgetEvent(+Gadget::BrushShape));
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
     EXPECT_EQ(shell.brushShapeShown, kRoundBrushImage);
 }
 
@@ -110,6 +111,54 @@ TEST_F(DispatchTest, ZoomToolZoomsToTheDraggedRectangle) {
     EXPECT_FLOAT_EQ(state.view.zoom, 2.0f);
     EXPECT_EQ(state.view.offsetX, -100);
     EXPECT_EQ(state.view.offsetY, -50);
+}
+
+TEST_F(DispatchTest, GreyPickerTypesTheMasksGreyIntoTheTransparencyField) {
+    addFrame();
+    const int picker = 47;  // the first button after today's tools
+    dispatch(GadgetEvent(picker));
+    EXPECT_EQ(state.view.tool, "pick-grey");
+    // Its key, the sixth tool's, selects it too, but not while a drag is under way.
+    const int key = +MenuItem::FirstToolKey + 5;
+    dispatch(GadgetEvent(+Gadget::ZoomTool));
+    state.view.buttonDown = true;
+    dispatch(MenuEvent(key));
+    EXPECT_EQ(state.view.tool, "zoom");
+    state.view.buttonDown = false;
+    dispatch(MenuEvent(key));
+    EXPECT_EQ(state.view.tool, "pick-grey");
+    EXPECT_TRUE(shell.gadgetShown[+Gadget::Transparency]);
+    // Without a mask the frame shows layer 1 alone: white.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 20, 20));
+    dispatch(MouseEvent(EventKind::LeftRelease, 20, 20));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 0);
+    EXPECT_EQ(state.view.toolSettings.eraseGrey, 255);
+    // Rectangles filled by the selection at these values give them back.
+    const int values[] = {30, 100, 73, 1};
+    for (int i = 0; i < 4; ++i) {
+        shell.gadgetStates[+Gadget::Transparency] = values[i];
+        dispatch(GadgetEvent(+Gadget::Transparency));
+        dispatch(GadgetEvent(+Gadget::SelectionTool));
+        dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100 * i, 100));
+        dispatch(MouseEvent(EventKind::LeftRelease, 100 * i + 50, 150));
+    }
+    dispatch(GadgetEvent(picker));
+    for (int i = 0; i < 4; ++i) {
+        shell.gadgetStates[+Gadget::Transparency] = 50;
+        dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100 * i + 25, 125));
+        dispatch(MouseEvent(EventKind::LeftRelease, 100 * i + 25, 125));
+        EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], values[i]);
+        EXPECT_EQ(state.view.toolSettings.eraseGrey, EraseGreyForTransparency(values[i]));
+    }
+    // A drag picks as it goes; outside the picture nothing changes.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 25, 125));
+    dispatch(MouseEvent(EventKind::MouseMove, 125, 125));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 100);
+    dispatch(MouseEvent(EventKind::LeftRelease, 125, 125));
+    dispatch(GadgetEvent(+Gadget::ZoomOut));
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 639, 479));
+    dispatch(MouseEvent(EventKind::LeftRelease, 639, 479));
+    EXPECT_EQ(shell.gadgetStates[+Gadget::Transparency], 100);
 }
 
 TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {

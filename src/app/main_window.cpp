@@ -150,8 +150,10 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
         0, 480, 0));
     int y = 30;
     for (const RegisteredTool& tool : RegisteredTools()) {
-        list.push_back(pictureGadget(tool.button, K::PictureButton, 5, y, 27, 27, tool.icon,
-                                     t[tool.tooltip]));
+        GadgetPlan button = pictureGadget(static_cast<Gadget>(tool.button), K::PictureButton, 5, y,
+                                          27, 27, tool.row.icon.picture, t[tool.row.tooltip]);
+        button.pixels = tool.row.icon.pixels;
+        list.push_back(button);
         y += 30;
     }
     list.push_back(
@@ -220,6 +222,12 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
                       {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
                       {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask},
                       {"O", +MenuItem::OnionSkin}};
+    const std::span<const RegisteredTool> tools = RegisteredTools();
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        if (!tools[i].row.shortcut.empty())
+            plan.shortcuts.push_back({std::string(tools[i].row.shortcut),
+                                      +MenuItem::FirstToolKey + static_cast<int>(i)});
+    }
     plan.gadgets = gadgets(state);
     return plan;
 }
@@ -236,16 +244,13 @@ bool BuildMainWindow(ProgramState& state) {
     ViewState& view = state.view;
     view.undoItemEnabled = CanUndoEdit(state);  // as the plan built them
     view.redoItemEnabled = CanRedoEdit(state);
-    view.brushShape = kRoundBrushImage;
+    view.toolSettings = ToolSettings{};  // as the plan's option gadgets show them
     view.zoom = 1.0f;
     view.offsetX = 0;
     view.offsetY = 0;
-    view.brushSize = 10;
-    view.eraseGrey = 0;
-    view.hardness = 100;
     view.buttonDown = false;
     view.cursorInside = false;
-    SelectTool(state, ToolId::Eraser);
+    SelectTool(state, "eraser");
     LayoutMainWindow(state);
     if (state.mustEnd) return false;
     RefreshFrameStrip(state, 0);

@@ -6,6 +6,7 @@
 
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
+#include "editor/mask_tool.h"
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
 
@@ -35,8 +36,19 @@ TEST(MainWindowPlan, HoldsEveryGadgetWithItsPlaceRangeAndTexts) {
     EXPECT_EQ(plan.title, "*Neu* - Morvel");
     EXPECT_EQ(plan.clientWidth, 680);
     EXPECT_EQ(plan.clientHeight, 620);
-    const std::vector<int> order{1,  3,  4,  9,  10, 11, 12, 13, 15, 14, 17,
-                                 16, 46, 18, 19, 20, 21, 8,  2,  6,  7,  5};
+    // The tool buttons come from the registry, 30 pixels apart, after the scroll bars.
+    std::vector<int> order{1, 3, 4};
+    int y = 30;
+    for (const RegisteredTool& tool : RegisteredTools()) {
+        order.push_back(tool.button);
+        const GadgetPlan* button = findGadget(plan, static_cast<Gadget>(tool.button));
+        ASSERT_NE(button, nullptr) << tool.button;
+        EXPECT_EQ(Placement({button->x, button->y, button->width, button->height}),
+                  Placement({5, y, 27, 27}));
+        EXPECT_EQ(button->tooltip, tool.row.tooltip.germanDefault);
+        y += 30;
+    }
+    order.insert(order.end(), {15, 14, 17, 16, 46, 18, 19, 20, 21, 8, 2, 6, 7, 5});
     std::vector<int> numbers;
     for (const GadgetPlan& g : plan.gadgets) numbers.push_back(g.number);
     EXPECT_EQ(numbers, order);
@@ -145,8 +157,17 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
         EXPECT_EQ(language.checked, available[i] == "english");
     }
     EXPECT_EQ(items.count(1003), 0u);
+    // The tools' keys come from the registry, after the others.
     std::vector<std::pair<std::string, int>> shortcuts;
-    for (const ShortcutPlan& s : plan.shortcuts) shortcuts.emplace_back(s.keys, s.item);
+    std::vector<std::pair<std::string, int>> toolKeys;
+    for (const ShortcutPlan& s : plan.shortcuts)
+        (s.item < +MenuItem::FirstToolKey ? shortcuts : toolKeys).emplace_back(s.keys, s.item);
+    std::vector<std::pair<std::string, int>> registered;
+    for (std::size_t i = 0; i < RegisteredTools().size(); ++i) {
+        const ToolRow& row = RegisteredTools()[i].row;
+        if (!row.shortcut.empty()) registered.emplace_back(row.shortcut, 501 + static_cast<int>(i));
+    }
+    EXPECT_EQ(toolKeys, registered);
     EXPECT_EQ(shortcuts, (std::vector<std::pair<std::string, int>>{{"Ctrl+N", 1},
                                                                    {"Ctrl+O", 2},
                                                                    {"Ctrl+S", 3},
@@ -231,8 +252,8 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     app.addFrame();
     Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
     Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
-    state.view.brushSize = 99;
-    state.view.eraseGrey = 200;
+    state.view.toolSettings.brushSize = 99;
+    state.view.toolSettings.eraseGrey = 200;
     state.view.zoom = 3.0f;
     app.shell.gadgetStates[+Gadget::Transparency] = 20;
 
@@ -241,7 +262,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
     EXPECT_EQ(state.document.frames.size(), 1);
-    EXPECT_EQ(state.view.tool, ToolId::Selection);
+    EXPECT_EQ(state.view.tool, "selection");
 
     app.shell.answers = {Answer::No};
     EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
@@ -257,10 +278,10 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
     EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
-    EXPECT_EQ(state.view.tool, ToolId::Eraser);
-    EXPECT_EQ(state.view.brushSize, 10);
-    EXPECT_EQ(state.view.brushShape, kRoundBrushImage);
-    EXPECT_EQ(state.view.eraseGrey, 0);
+    EXPECT_EQ(state.view.tool, "eraser");
+    EXPECT_EQ(state.view.toolSettings.brushSize, 10);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
+    EXPECT_EQ(state.view.toolSettings.eraseGrey, 0);
     EXPECT_FLOAT_EQ(state.view.zoom, 1.0f);
     EXPECT_EQ(app.shell.gadgetStates[+Gadget::Transparency], 100);
 

@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/main_window.h"
+#include "editor/mask_tool.h"
 #include "i18n/load_language.h"
 #include "i18n/settings_file.h"
 #include "platform/single_instance.h"
@@ -50,6 +51,7 @@ std::string ProjectArgument(const std::vector<std::string>& arguments) {
 
 int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::string>& arguments,
                const std::string& lockFolder, const DispatchHooks& hooks) {
+    AddToolTexts(state.language.texts);
     LoadLanguage(state.language, state.shell, state.files, "");
 
     const InstanceLock lock(lockFolder, kInstanceName);

@@ -46,7 +46,7 @@ TEST_F(StartUp, BuildsTheWindowRunsTheLoopAndWritesTheSettingsAtAnOrderlyEnd) {
     EXPECT_EQ(shell.languageChoices.size(), 1u);  // no settings file yet: the chooser
     ASSERT_EQ(shell.windowsBuilt.size(), 1u);
     EXPECT_EQ(shell.windowsBuilt[0].title, "*New* - Morvel");
-    EXPECT_EQ(state.view.tool, ToolId::MaskMover);
+    EXPECT_EQ(state.view.tool, "mask-mover");
     EXPECT_EQ(ReadSettingsFile(program.path()), "English");
     for (const Image* image : {&state.images.composite, &state.images.layer1, &state.images.layer2,
                                &state.images.mask}) {

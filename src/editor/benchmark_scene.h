@@ -51,8 +51,8 @@ struct PaintingScene {
         state.cache.displayedIndex = 0;
         state.cache.dirty = Rect{0, width, 0, height};
         ComposeFrame(state, kMaskChanged);
-        SelectTool(state, ToolId::Eraser);
-        state.view.brushSize = 30;
+        SelectTool(state, "eraser");
+        state.view.toolSettings.brushSize = 30;
         ZoomFit(state);
     }
 };

@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/mask_edit.h"
-#include "editor/mask_tool_support.h"
 #include "editor/rect_union.h"
 
 namespace morvel {
 
 namespace {
-
-Rect paintDab(ProgramState& state, int ix, int iy, std::uint8_t grey) {
-    const ViewState& view = state.view;
-    const int s = std::clamp(view.brushSize, 1, 150);
-    if (view.hardness >= 100) return PaintMaskDab(state, ix, iy, s, view.brushShape, grey);
-    return PaintSoftMaskDab(state, ix, iy, s, view.brushShape, grey, view.hardness);
-}
 
 // The part [t0, t1] of the segment from p to p + d (t from 0 to 1) that lies within the
 // rectangle; false when none does (Liang-Barsky).
@@ -47,37 +38,42 @@ int DabSpacing(int s) {
     return std::max(1, s / 4);
 }
 
-void BeginStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
-    ViewState& view = state.view;
-    view.strokeSquares.clear();
-    view.strokeUnderWay = true;
-    view.strokeLastX = ix;
-    view.strokeLastY = iy;
-    RecomposeMaskEdit(state, paintDab(state, ix, iy, grey));
+Rect DabStroke::paintDab(ToolContext& context, int ix, int iy, std::uint8_t grey) {
+    const ToolSettings& brush = context.settings();
+    const int s = std::clamp(brush.brushSize, 1, 150);
+    if (brush.hardness >= 100) return context.paintDab(ix, iy, s, brush.brushShape, grey);
+    return context.paintSoftDab(m_soft, ix, iy, s, brush.brushShape, grey, brush.hardness);
 }
 
-void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
-    ViewState& view = state.view;
-    if (!view.strokeUnderWay) {
-        BeginStroke(state, ix, iy, grey);
+void DabStroke::begin(ToolContext& context, int ix, int iy, std::uint8_t grey) {
+    m_soft.squares.clear();
+    m_underWay = true;
+    m_lastX = ix;
+    m_lastY = iy;
+    context.recompose(paintDab(context, ix, iy, grey));
+}
+
+void DabStroke::extend(ToolContext& context, int ix, int iy, std::uint8_t grey) {
+    if (!m_underWay) {
+        begin(context, ix, iy, grey);
         return;
     }
-    const int s = std::clamp(view.brushSize, 1, 150);
+    const int s = std::clamp(context.settings().brushSize, 1, 150);
     const int spacing = DabSpacing(s);
-    const double x0 = view.strokeLastX;
-    const double y0 = view.strokeLastY;
+    const double x0 = m_lastX;
+    const double y0 = m_lastY;
     const double dx = ix - x0;
     const double dy = iy - y0;
-    view.strokeLastX = ix;
-    view.strokeLastY = iy;
+    m_lastX = ix;
+    m_lastY = iy;
     const double length = std::hypot(dx, dy);
     if (length == 0) return;
     // Dabs k = 1 .. n at p + d x k / n; the one at k = 0 was painted before.
     const std::int64_t n = static_cast<std::int64_t>(std::ceil(length / spacing));
     // Only dabs that can reach the mask matter; the mask lies in composite rows
     // [composite height - mask height, composite height).
-    const Image& mask = state.images.mask;
-    const int maskTop = state.images.composite.height() - mask.height();
+    const Image& mask = context.mask();
+    const int maskTop = context.compositeHeight() - mask.height();
     const Rect reach{-s - 2, mask.width() + s + 2, maskTop - s - 2,
                      maskTop + mask.height() + s + 2};
     double t0 = 0;
@@ -95,19 +91,18 @@ void ContinueStroke(ProgramState& state, int ix, int iy, std::uint8_t grey) {
         const double t = static_cast<double>(k) / static_cast<double>(n);
         const int x = static_cast<int>(std::lround(x0 + dx * t));
         const int y = static_cast<int>(std::lround(y0 + dy * t));
-        UniteRect(piece, paintDab(state, x, y, grey));
+        UniteRect(piece, paintDab(context, x, y, grey));
         if (++inPiece == perPiece || k == last) {
-            RecomposeMaskEdit(state, piece);
+            context.recompose(piece);
             piece = Rect{};
             inPiece = 0;
         }
     }
 }
 
-void EndStroke(ProgramState& state) {
-    ViewState& view = state.view;
-    view.strokeUnderWay = false;
-    view.strokeSquares.clear();
+void DabStroke::end() {
+    m_underWay = false;
+    m_soft.squares.clear();
 }
 
 }  // namespace morvel

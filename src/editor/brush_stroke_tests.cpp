@@ -31,11 +31,11 @@ protected:
 TEST_F(BrushStroke, AFastStrokesCentreLineIsContinuous) {
     for (int shape : {kRoundBrushImage, kSquareBrushImage}) {
         for (int size : {1, 4, 10, 40}) {
-            state.view.brushShape = shape;
-            state.view.brushSize = size;
+            state.view.toolSettings.brushShape = shape;
+            state.view.toolSettings.brushSize = size;
             for (int hardness : {100, 30}) {
                 if (size == 1 && hardness < 100) continue;  // a soft 2 x 2 dab has no core
-                state.view.hardness = hardness;
+                state.view.toolSettings.hardness = hardness;
                 FillMask(state, 255);
                 drag({{10, 20}, {110, 70}});  // one move of 100 pixels
                 for (int x = 10; x <= 110; ++x)
@@ -48,9 +48,9 @@ TEST_F(BrushStroke, AFastStrokesCentreLineIsContinuous) {
 
 TEST_F(BrushStroke, HardnessHundredPaintsTheHardDab) {
     for (int shape : {kRoundBrushImage, kSquareBrushImage}) {
-        state.view.brushShape = shape;
-        state.view.brushSize = 7;
-        state.view.eraseGrey = 90;
+        state.view.toolSettings.brushShape = shape;
+        state.view.toolSettings.brushSize = 7;
+        state.view.toolSettings.eraseGrey = 90;
         const Image painted = click(40, 30);
         FillMask(state, 255);
         PaintMaskDab(state, 40, 30, 7, shape, 90);
@@ -63,14 +63,14 @@ TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
         ToolId tool;
         int shape, hardness, old, grey;
     };
-    for (const Case& c : {Case{ToolId::Eraser, kRoundBrushImage, 10, 255, 0},
-                          Case{ToolId::Eraser, kSquareBrushImage, 50, 255, 60},
-                          Case{ToolId::AntiEraser, kRoundBrushImage, 40, 30, 255}}) {
+    for (const Case& c : {Case{"eraser", kRoundBrushImage, 10, 255, 0},
+                          Case{"eraser", kSquareBrushImage, 50, 255, 60},
+                          Case{"anti-eraser", kRoundBrushImage, 40, 30, 255}}) {
         SelectTool(state, c.tool);
-        state.view.brushShape = c.shape;
-        state.view.brushSize = 20;
-        state.view.hardness = c.hardness;
-        state.view.eraseGrey = c.grey;
+        state.view.toolSettings.brushShape = c.shape;
+        state.view.toolSettings.brushSize = 20;
+        state.view.toolSettings.hardness = c.hardness;
+        state.view.toolSettings.eraseGrey = c.grey;
         FillMask(state, static_cast<std::uint8_t>(c.old));
         drag({{60, 45}, {60, 45}});
         EXPECT_EQ(mask(60, 45), c.grey);
@@ -83,8 +83,8 @@ TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
 }
 
 TEST_F(BrushStroke, OverlappingSoftDabsAreNoDarkerThanTheStrongestAlone) {
-    state.view.brushSize = 20;
-    state.view.hardness = 20;
+    state.view.toolSettings.brushSize = 20;
+    state.view.toolSettings.hardness = 20;
     const Image first = click(50, 40);
     const Image second = click(53, 41);
     FillMask(state, 255);
@@ -95,9 +95,9 @@ TEST_F(BrushStroke, OverlappingSoftDabsAreNoDarkerThanTheStrongestAlone) {
 }
 
 TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
-    state.view.hardness = 35;
-    state.view.brushSize = 15;
-    state.view.eraseGrey = 40;
+    state.view.toolSettings.hardness = 35;
+    state.view.toolSettings.brushSize = 15;
+    state.view.toolSettings.eraseGrey = 40;
     drag({{20, 20}, {60, 50}});
     const Image before = state.images.mask;
     drag({{90, 20}, {30, 70}, {100, 80}});
@@ -111,11 +111,13 @@ TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
 TEST_F(BrushStroke, AJumpFarBeyondThePicturePaintsOnlyWhereItCrossesIt) {
     click(5, 5);  // gives the frame its mask
     for (int hardness : {100, 50}) {
-        state.view.hardness = hardness;
+        state.view.toolSettings.hardness = hardness;
         FillMask(state, 255);
-        BeginStroke(state, -50000, 45, 0);
-        ContinueStroke(state, 50000, 45, 0);
-        EndStroke(state);
+        ToolContext context(state);
+        DabStroke stroke;
+        stroke.begin(context, -50000, 45, 0);
+        stroke.extend(context, 50000, 45, 0);
+        stroke.end();
         for (int x = 0; x < 120; ++x) ASSERT_EQ(mask(x, 45), 0) << x;
         EXPECT_EQ(mask(5, 5), 255);
     }

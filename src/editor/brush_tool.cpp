@@ -2,12 +2,7 @@
 #include <algorithm>
 
 #include "editor/brush_stroke.h"
-#include "editor/canvas.h"
-#include "editor/mask_edit.h"
 #include "editor/mask_tool.h"
-#include "editor/mask_tool_support.h"
-#include "editor/undo_history.h"
-#include "editor/view_transform.h"
 
 namespace morvel {
 
@@ -17,59 +12,68 @@ class BrushTool final : public MaskTool {
 public:
     explicit BrushTool(bool eraser) : m_eraser(eraser) {}
 
-    void press(ProgramState& state, int cx, int cy) override {
-        BeginMaskEdit(state);
-        EndStroke(state);
-        paint(state, cx, cy, false);
+    void press(ToolContext& context, int cx, int cy) override {
+        context.beginEdit();
+        m_stroke.end();
+        paint(context, cx, cy, false);
     }
-    void move(ProgramState& state, int cx, int cy) override { paint(state, cx, cy, false); }
-    void release(ProgramState& state, int cx, int cy) override { paint(state, cx, cy, true); }
+    void move(ToolContext& context, int cx, int cy) override { paint(context, cx, cy, false); }
+    void release(ToolContext& context, int cx, int cy) override { paint(context, cx, cy, true); }
     // The stroke ends where the cursor left the canvas.
-    void leave(ProgramState& state, int cx, int cy) override { paint(state, cx, cy, true); }
-    void hover(ProgramState& state, int cx, int cy) override { RedrawCanvas(state, cx, cy, 0, 0); }
+    void leave(ToolContext& context, int cx, int cy) override { paint(context, cx, cy, true); }
+    void hover(ToolContext& context, int cx, int cy) override { context.redraw(cx, cy, 0, 0); }
     ToolOutline outline() const override { return ToolOutline::Brush; }
     ToolOptions options() const override { return {true, m_eraser, false}; }
 
 private:
     // The eraser paints the grey of the transparency field, the anti-eraser white.
-    std::uint8_t grey(const ProgramState& state) const {
-        return m_eraser ? static_cast<std::uint8_t>(std::clamp(state.view.eraseGrey, 0, 255)) : 255;
+    std::uint8_t grey(const ToolContext& context) const {
+        return m_eraser
+                   ? static_cast<std::uint8_t>(std::clamp(context.settings().eraseGrey, 0, 255))
+                   : 255;
     }
 
-    void paint(ProgramState& state, int cx, int cy, bool strokeEnds) {
-        const ViewTransform view = ViewTransform::of(state.view);
+    void paint(ToolContext& context, int cx, int cy, bool strokeEnds) {
+        const ViewTransform view = context.geometry();
         const int ix = view.compositeX(cx);
         const int iy = view.compositeY(cy);
-        const bool fresh = !DisplayedMaskUsable(state);
-        if (EnsureMaskToPaint(state)) {
+        const bool fresh = !context.maskUsable();
+        if (context.ensureMask()) {
             // During the stroke only the dabs are composed again; at its end the whole frame.
             if (fresh) {
-                BeginStroke(state, ix, iy, grey(state));
+                m_stroke.begin(context, ix, iy, grey(context));
             } else {
-                ContinueStroke(state, ix, iy, grey(state));
+                m_stroke.extend(context, ix, iy, grey(context));
             }
-            if (fresh || strokeEnds) RecomposeMaskEdit(state, WholeMask(state));
-            RedrawCanvas(state, cx, cy, 0, 0);
+            if (fresh || strokeEnds) context.recomposeAll();
+            context.redraw(cx, cy, 0, 0);
         }
         if (strokeEnds) {
-            EndStroke(state);
-            EndMaskEdit(state);
+            m_stroke.end();
+            context.endEdit();
         }
     }
 
     bool m_eraser;
+    DabStroke m_stroke;
 };
 
 }  // namespace
 
-MaskTool& TheEraser() {
-    static BrushTool eraser(true);
-    return eraser;
+const ToolRow& EraserRow() {
+    static const ToolRow row{"eraser",
+                             LanguageTable::entry(Text::ToolsEraser),
+                             {Picture::Eraser},
+                             MakeTool<BrushTool, true>};
+    return row;
 }
 
-MaskTool& TheAntiEraser() {
-    static BrushTool antiEraser(false);
-    return antiEraser;
+const ToolRow& AntiEraserRow() {
+    static const ToolRow row{"anti-eraser",
+                             LanguageTable::entry(Text::ToolsDeraser),
+                             {Picture::AntiEraser},
+                             MakeTool<BrushTool, false>};
+    return row;
 }
 
 }  // namespace morvel

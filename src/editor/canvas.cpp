@@ -120,11 +120,12 @@ void invert(Image& canvas, const std::vector<std::uint32_t>& pixels) {
 void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, int w, int h) {
     if (x < 0 || y < 0) return;
     const ViewState& view = state.view;
-    const MaskTool* tool = MaskToolFor(view.tool);
+    const MaskTool* tool = view.toolInUse.get();
     if (tool && tool->outline() == ToolOutline::Brush) {
-        const i64 r = ViewTransform::of(view).canvasLength(static_cast<float>(view.brushSize));
+        const i64 r = ViewTransform::of(view).canvasLength(
+            static_cast<float>(view.toolSettings.brushSize));
         if (r <= 0) return;
-        if (view.brushShape == kSquareBrushImage) {
+        if (view.toolSettings.brushShape == kSquareBrushImage) {
             overlay.box(x - r, y - r, x + r - 1, y + r - 1);
         } else if (r == 1) {
             overlay.box(x, y, x + 1, y + 1);

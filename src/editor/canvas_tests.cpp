@@ -121,9 +121,9 @@ TEST_P(Outlines, InvertExactlyTheOutlinePixels) {
     const OutlineCase& c = GetParam();
     scene(PatternPicture(12, 8), 12, 8, c.zoom);
     const Image before = canvas();
-    state.view.tool = c.tool;
-    state.view.brushSize = c.size;
-    state.view.brushShape = c.shape;
+    SelectTool(state, c.tool);
+    state.view.toolSettings.brushSize = c.size;
+    state.view.toolSettings.brushShape = c.shape;
     RedrawCanvas(state, c.x, c.y, c.w, c.h);
     std::string shown = "\n";  // appended: GCC 12's -Wrestrict misreads "\n" + ...
     shown += inverted(before);
@@ -136,35 +136,35 @@ TEST_P(Outlines, InvertExactlyTheOutlinePixels) {
 INSTANTIATE_TEST_SUITE_P(
     Canvas, Outlines,
     ::testing::Values(
-        OutlineCase{"round_radius_3", ToolId::Eraser, 3, 6, 1.0f, 5, 4, 0, 0,
+        OutlineCase{"round_radius_3", "eraser", 3, 6, 1.0f, 5, 4, 0, 0,
                     "............\n...xxxx.....\n..x....x....\n..x....x....\n..x....x....\n"
                     "..x....x....\n...xxxx.....\n............\n"},
-        OutlineCase{"square_radius_2_at_zoom_half", ToolId::AntiEraser, 4, 7, 0.5f, 3, 3, 0, 0,
+        OutlineCase{"square_radius_2_at_zoom_half", "anti-eraser", 4, 7, 0.5f, 3, 3, 0, 0,
                     "............\n.xxxx.......\n.x..x.......\n.x..x.......\n.xxxx.......\n"
                     "............\n............\n............\n"},
-        OutlineCase{"radius_1_is_2x2_from_the_cursor", ToolId::Eraser, 1, 6, 1.0f, 4, 2, 0, 0,
+        OutlineCase{"radius_1_is_2x2_from_the_cursor", "eraser", 1, 6, 1.0f, 4, 2, 0, 0,
                     "............\n............\n....xx......\n....xx......\n............\n"
                     "............\n............\n............\n"},
-        OutlineCase{"radius_rounds_to_0", ToolId::Eraser, 10, 6, 0.04f, 4, 2, 0, 0,
+        OutlineCase{"radius_rounds_to_0", "eraser", 10, 6, 0.04f, 4, 2, 0, 0,
                     "............\n............\n............\n............\n............\n"
                     "............\n............\n............\n"},
-        OutlineCase{"rubber_band_up_and_left", ToolId::Selection, 10, 6, 1.0f, 8, 5, -5, -3,
+        OutlineCase{"rubber_band_up_and_left", "selection", 10, 6, 1.0f, 8, 5, -5, -3,
                     "............\n............\n...xxxxxx...\n...x....x...\n...x....x...\n"
                     "...xxxxxx...\n............\n............\n"},
-        OutlineCase{"rubber_band_down_and_right", ToolId::Zoom, 10, 6, 1.0f, 3, 2, 5, 3,
+        OutlineCase{"rubber_band_down_and_right", "zoom", 10, 6, 1.0f, 3, 2, 5, 3,
                     "............\n............\n...xxxxxx...\n...x....x...\n...x....x...\n"
                     "...xxxxxx...\n............\n............\n"},
-        OutlineCase{"rubber_band_of_width_0", ToolId::Selection, 10, 6, 1.0f, 3, 2, 0, 3,
+        OutlineCase{"rubber_band_of_width_0", "selection", 10, 6, 1.0f, 3, 2, 0, 3,
                     "............\n............\n............\n............\n............\n"
                     "............\n............\n............\n"},
-        OutlineCase{"clipped_at_the_edge", ToolId::Eraser, 2, 7, 1.0f, 0, 0, 0, 0,
+        OutlineCase{"clipped_at_the_edge", "eraser", 2, 7, 1.0f, 0, 0, 0, 0,
                     ".x..........\nxx..........\n............\n............\n............\n"
                     "............\n............\n............\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Canvas, AHoverPresentsOnlyTheOutlinesItMoves) {
     scene(PatternPicture(600, 400), 600, 400);
-    state.view.tool = ToolId::Eraser;
+    SelectTool(state, "eraser");
     RedrawCanvas(state, 100, 100, 0, 0);
     RedrawCanvas(state, 104, 103, 0, 0);
     const auto area = shell.lastPresented;
@@ -223,16 +223,16 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                 }
                 case 4:
                 case 5: {
-                    SelectTool(state, pick(0, 1) ? ToolId::AntiEraser : ToolId::Eraser);
-                    state.view.brushSize = pick(1, 30);
-                    state.view.brushShape = pick(6, 7);
-                    state.view.eraseGrey = pick(0, 255);
+                    SelectTool(state, pick(0, 1) ? "anti-eraser" : "eraser");
+                    state.view.toolSettings.brushSize = pick(1, 30);
+                    state.view.toolSettings.brushShape = pick(6, 7);
+                    state.view.toolSettings.eraseGrey = pick(0, 255);
                     MouseAction(state, kMouseDragged, pick(-5, w + 5), pick(-5, h + 5));
                     break;
                 }
                 case 6:
                 case 7: {
-                    SelectTool(state, pick(0, 1) ? ToolId::AntiEraser : ToolId::Eraser);
+                    SelectTool(state, pick(0, 1) ? "anti-eraser" : "eraser");
                     scene.drag({{pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)},
                                 {pick(-10, w + 10), pick(-10, h + 10)},
@@ -240,13 +240,13 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                     break;
                 }
                 case 8:
-                    SelectTool(state, pick(0, 1) ? ToolId::Selection : ToolId::MaskMover);
+                    SelectTool(state, pick(0, 1) ? "selection" : "mask-mover");
                     scene.drag({{pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)}});
                     break;
                 case 9:
-                    SelectTool(state, ToolId::Zoom);
+                    SelectTool(state, "zoom");
                     scene.drag(
                         {{pick(0, w - 1), pick(0, h - 1)}, {pick(0, w - 1), pick(0, h - 1)}});
                     break;

@@ -87,8 +87,8 @@ int SoftDabWeight(double dx, double dy, int s, bool round, int hardness) {
 namespace {
 
 // The weights of a soft dab, made once for the strokes' size, hardness and shape.
-const ViewState::SoftDab& softDabOf(ProgramState& state, int s, int shape, int hardness) {
-    ViewState::SoftDab& dab = state.view.softDab;
+const SoftStrokeMemory::Dab& softDabOf(SoftStrokeMemory& stroke, int s, int shape, int hardness) {
+    SoftStrokeMemory::Dab& dab = stroke.dab;
     if (dab.size == s && dab.hardness == hardness && dab.shape == shape) return dab;
     dab.size = s;
     dab.hardness = hardness;
@@ -115,9 +115,9 @@ const ViewState::SoftDab& softDabOf(ProgramState& state, int s, int shape, int h
 
 }  // namespace
 
-Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey,
-                      int hardness) {
-    const ViewState::SoftDab& dab = softDabOf(state, s, shape, hardness);
+Rect PaintSoftMaskDab(ProgramState& state, SoftStrokeMemory& stroke, int ix, int iy, int s,
+                      int shape, std::uint8_t grey, int hardness) {
+    const SoftStrokeMemory::Dab& dab = softDabOf(stroke, s, shape, hardness);
     const Rect box{ix - s, ix + s, iy - s, iy + s};
     const Rect m = onMask(state, box);
     if (isEmpty(m)) return box;
@@ -125,7 +125,7 @@ Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std
     Image& mask = state.images.mask;
     const int shift = maskRowShift(state);
     constexpr int kSide = 64;
-    auto& squares = state.view.strokeSquares;
+    auto& squares = stroke.squares;
     // Square by square, so that each square is looked up once per dab.
     for (int top = m.top / kSide * kSide; top < m.bottom; top += kSide) {
         for (int left = m.left / kSide * kSide; left < m.right; left += kSide) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "project/program_state.h"
 
@@ -21,13 +24,29 @@ bool DisplayedMaskUsable(const ProgramState& state);
 // bounding box in composite pixels (not clipped).
 Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey);
 
-// A soft dab of the stroke under way (state.view.strokeSquares), on the same square as
+// What a soft stroke needs to paint each pixel once by its strongest dab: per 64 x 64 square of
+// the mask it touched (key: row << 32 | column), the square's pixels before the stroke (3 bytes
+// each), then the strongest weight (0..255) any dab gave each pixel; and the weights of the soft
+// dab last painted, 2 size x 2 size, with in each of its rows the columns [first, end) of weights
+// above 0: every dab of a stroke has the same.
+struct SoftStrokeMemory {
+    std::unordered_map<std::int64_t, std::vector<std::uint8_t>> squares;
+    struct Dab {
+        int size = 0;
+        int hardness = -1;
+        int shape = 0;
+        std::vector<std::uint8_t> weights;
+        std::vector<std::pair<int, int>> rows;
+    } dab;
+};
+
+// A soft dab of the stroke whose memory is `stroke`, on the same square as
 // PaintMaskDab: a pixel's weight is 1 within s x hardness / 100 of the dab's centre (by the
 // distance to the square's edge for the square shape) and falls smoothly to 0 at the rim. Each
 // pixel becomes before + (grey - before) x w, with `before` its value when the stroke began and
 // w the strongest weight any dab of the stroke gave it. Returns the dab's bounding box.
-Rect PaintSoftMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey,
-                      int hardness);
+Rect PaintSoftMaskDab(ProgramState& state, SoftStrokeMemory& stroke, int ix, int iy, int s,
+                      int shape, std::uint8_t grey, int hardness);
 
 // The weight (0..255) of a soft dab of size s at the pixel whose centre lies (dx, dy) from the
 // dab's centre; 255 within s x hardness / 100, 0 from s on.

@@ -13,6 +13,10 @@ Rect WholeMask(const ProgramState& state);
 // mask, white, as the frame looked without it. False when no mask could be made.
 bool EnsureMaskToPaint(ProgramState& state);
 
+// Gives a displayed frame without a mask the mask of the frame before it, under a new mask
+// number, and shows it. False when there is none or it cannot be read (reported).
+bool TakePrecedingMask(ProgramState& state);
+
 // Composes the composite pixels `dirty` again after an edit of the mask.
 void RecomposeMaskEdit(ProgramState& state, const Rect& dirty);
 

@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "editor/view_transform.h"
+#include "i18n/language_file.h"
+#include "platform/files.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -64,18 +67,19 @@ TEST(MaskToolRegistry, EachToolHasItsButtonAndItsOptions) {
         Gadget button;
         bool brush, transparency, zoom, outline;
     } tools[] = {
-        {ToolId::Zoom, Gadget::ZoomTool, false, false, true, false},
-        {ToolId::Eraser, Gadget::Eraser, true, true, false, true},
-        {ToolId::AntiEraser, Gadget::AntiEraser, true, false, false, true},
-        {ToolId::Selection, Gadget::SelectionTool, false, true, false, false},
-        {ToolId::MaskMover, Gadget::MaskMover, false, false, false, false},
+        {"zoom", Gadget::ZoomTool, false, false, true, false},
+        {"eraser", Gadget::Eraser, true, true, false, true},
+        {"anti-eraser", Gadget::AntiEraser, true, false, false, true},
+        {"selection", Gadget::SelectionTool, false, true, false, false},
+        {"mask-mover", Gadget::MaskMover, false, false, false, false},
     };
-    std::set<const MaskTool*> distinct;
+    std::set<const ToolRow*> distinct;
     for (const auto& t : tools) {
         EXPECT_EQ(ToolOfButton(+t.button), t.id) << +t.button;
-        const MaskTool* tool = MaskToolFor(t.id);
-        ASSERT_NE(tool, nullptr) << +t.button;
-        distinct.insert(tool);
+        const ToolRow* row = ToolRowFor(t.id);
+        ASSERT_NE(row, nullptr) << +t.button;
+        distinct.insert(row);
+        const std::unique_ptr<MaskTool> tool = row->make();
         const ToolOptions options = tool->options();
         EXPECT_EQ(options.brush, t.brush) << +t.button;
         EXPECT_EQ(options.transparency, t.transparency) << +t.button;
@@ -83,11 +87,42 @@ TEST(MaskToolRegistry, EachToolHasItsButtonAndItsOptions) {
         EXPECT_EQ(tool->outline() == ToolOutline::Brush, t.outline) << +t.button;
     }
     EXPECT_EQ(distinct.size(), std::size(tools));
-    for (int other : {0, 8, 14, 46}) EXPECT_EQ(ToolOfButton(other), ToolId::None) << other;
-    EXPECT_EQ(MaskToolFor(ToolId::None), nullptr);
+    for (int other : {0, 8, 14, 46}) EXPECT_EQ(ToolOfButton(other), ToolId{}) << other;
+    EXPECT_EQ(ToolRowFor(ToolId{}), nullptr);
+    EXPECT_EQ(ToolRowFor("no such tool"), nullptr);
+    // Today's tools keep buttons 9 to 13; the tools after them take 47 and up, in order.
     std::vector<int> buttons;
-    for (const RegisteredTool& tool : RegisteredTools()) buttons.push_back(+tool.button);
-    EXPECT_EQ(buttons, (std::vector<int>{9, 10, 11, 12, 13}));
+    for (const RegisteredTool& tool : RegisteredTools()) buttons.push_back(tool.button);
+    ASSERT_GE(buttons.size(), 5u);
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        EXPECT_EQ(buttons[i], i < 5 ? 9 + static_cast<int>(i) : 47 + static_cast<int>(i) - 5);
+}
+
+// A tool's tooltip may be a text of its own, beyond the language table: the shipped language
+// files must still translate it.
+TEST(MaskToolRegistry, ShippedLanguagesTranslateEveryTooltip) {
+    LanguageTable table;
+    AddToolTexts(table);
+    for (const char* language : {"English", "Français"}) {
+        const auto bytes =
+            ReadFileBytes(std::string(MORVEL_LANGUAGES_FOLDER "/") + language + ".language");
+        ASSERT_TRUE(bytes) << language;
+        AddedTextValues added;
+        const LanguageFileValues values = ParseLanguageFile(
+            std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+            table.added(), added);
+        for (const RegisteredTool& tool : RegisteredTools()) {
+            const TextEntry& text = tool.row.tooltip;
+            bool found = false;
+            for (int i = 0; i < kTextCount; ++i)
+                found |= LanguageTable::entry(static_cast<Text>(i)).key == text.key &&
+                         LanguageTable::entry(static_cast<Text>(i)).group == text.group &&
+                         values[static_cast<std::size_t>(i)].has_value();
+            for (std::size_t i = 0; i < added.size(); ++i)
+                found |= table.added()[i].key == text.key && added[i].has_value();
+            EXPECT_TRUE(found) << language << " lacks [" << text.group << "] " << text.key;
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "editor/canvas.h"
 #include "editor/mask_tool.h"
+#include "editor/tool_context.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -15,10 +16,11 @@ int EraseGreyForTransparency(int v) {
 }
 
 void SelectTool(ProgramState& state, ToolId t) {
-    const MaskTool* tool = MaskToolFor(t);
-    if (!tool) return;
+    const ToolRow* row = ToolRowFor(t);
+    if (!row) return;
     for (const RegisteredTool& other : RegisteredTools())
-        state.shell.enableGadget(+other.button, other.id != t);
+        state.shell.enableGadget(other.button, other.row.id != t);
+    std::shared_ptr<MaskTool> tool = row->make();
     const ToolOptions options = tool->options();
     Shell& shell = state.shell;
     shell.showGadget(+Gadget::BrushSize, options.brush);
@@ -28,25 +30,26 @@ void SelectTool(ProgramState& state, ToolId t) {
     shell.showGadget(+Gadget::TransparencyIcon, options.transparency);
     for (int g = +Gadget::ZoomIn; g <= +Gadget::ZoomOneToOne; ++g)
         shell.showGadget(g, options.zoom);
-    state.view.tool = t;
+    state.view.tool = row->id;
+    state.view.toolInUse = std::move(tool);
 }
 
-void ApplyMousePhase(MaskTool& tool, ProgramState& state, int phase, int cx, int cy) {
+void ApplyMousePhase(MaskTool& tool, ToolContext& context, int phase, int cx, int cy) {
     switch (phase) {
         case kMousePressed:
-            tool.press(state, cx, cy);
+            tool.press(context, cx, cy);
             break;
         case kMouseDragged:
-            tool.move(state, cx, cy);
+            tool.move(context, cx, cy);
             break;
         case kMouseReleased:
-            tool.release(state, cx, cy);
+            tool.release(context, cx, cy);
             break;
         case kMouseHover:
-            tool.hover(state, cx, cy);
+            tool.hover(context, cx, cy);
             break;
         case kMouseLeft:
-            tool.leave(state, cx, cy);
+            tool.leave(context, cx, cy);
             break;
         default:
             break;
@@ -56,11 +59,13 @@ void ApplyMousePhase(MaskTool& tool, ProgramState& state, int phase, int cx, int
 void MouseAction(ProgramState& state, int phase, int cx, int cy) {
     if (state.cache.displayedIndex < 0) return;
     ViewState& view = state.view;
-    MaskTool* tool = MaskToolFor(view.tool);
+    // A copy: the tool lives to the end of this call even if it is replaced meanwhile.
+    const std::shared_ptr<MaskTool> tool = view.toolInUse;
+    ToolContext context(state);
     const Image& canvas = state.images.canvas;
     if (cx >= 0 && cy >= 0 && cx < canvas.width() && cy < canvas.height()) {
         if (!view.buttonDown) phase = kMouseHover;
-        if (tool) ApplyMousePhase(*tool, state, phase, cx, cy);
+        if (tool) ApplyMousePhase(*tool, context, phase, cx, cy);
         view.cursorInside = true;
         return;
     }
@@ -68,7 +73,7 @@ void MouseAction(ProgramState& state, int phase, int cx, int cy) {
     // The cursor has just left the canvas: a brush stroke or a mask move ends where it left;
     // a zoom or selection drag is abandoned.
     if (view.buttonDown) {
-        if (tool) tool->leave(state, cx, cy);
+        if (tool) tool->leave(context, cx, cy);
         view.buttonDown = false;
     }
     view.cursorInside = false;

@@ -7,6 +7,7 @@
 namespace morvel {
 
 class MaskTool;
+class ToolContext;
 
 // Mouse phases handed to the tools.
 enum MousePhase : int {
@@ -20,8 +21,8 @@ enum MousePhase : int {
 // The erase grey of transparency spin value v (0..100): (100 - v) x 2.55 rounded half to even.
 int EraseGreyForTransparency(int v);
 
-// Selects tool t: its button disabled, the other tools' buttons enabled, and the option gadgets
-// shown that the tool uses. ToolId::None changes nothing.
+// Selects tool t, made anew: its button disabled, the other tools' buttons enabled, and the
+// option gadgets shown that the tool uses. An id of no tool changes nothing.
 void SelectTool(ProgramState& state, ToolId t);
 
 // A mouse event for the selected tool at canvas position (cx, cy); handles the cursor leaving
@@ -29,6 +30,6 @@ void SelectTool(ProgramState& state, ToolId t);
 void MouseAction(ProgramState& state, int phase, int cx, int cy);
 
 // Calls the tool's part for the phase (editor/mask_tool.h).
-void ApplyMousePhase(MaskTool& tool, ProgramState& state, int phase, int cx, int cy);
+void ApplyMousePhase(MaskTool& tool, ToolContext& context, int phase, int cx, int cy);
 
 }  // namespace morvel

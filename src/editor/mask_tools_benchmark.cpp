@@ -49,7 +49,7 @@ void LargeDabsZoomedIn(benchmark::State& run) {
     state.view.zoom = static_cast<float>(run.range(0)) / 100.0f;
     state.view.offsetX = -2000;
     state.view.offsetY = -1500;
-    state.view.brushSize = 150;
+    state.view.toolSettings.brushSize = 150;
     RedrawCanvas(state, -1, -1, 0, 0);
     std::vector<double> dabs;
     for (auto _ : run) {
@@ -57,7 +57,7 @@ void LargeDabsZoomedIn(benchmark::State& run) {
         MouseAction(state, kMousePressed, 500, 350);
         for (int i = 0; i < 20; ++i) {
             const int x = 300 + i * 20;
-            state.view.eraseGrey = (i % 2) * 255;
+            state.view.toolSettings.eraseGrey = (i % 2) * 255;
             dabs.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, x, 350); }));
         }
         run.PauseTiming();
@@ -74,8 +74,8 @@ void LargeDabsZoomedIn(benchmark::State& run) {
 void JoinedStroke(benchmark::State& run) {
     PaintingScene scene(6000, 4000);
     ProgramState& state = scene.state;
-    state.view.brushSize = 60;
-    state.view.hardness = static_cast<int>(run.range(0));
+    state.view.toolSettings.brushSize = 60;
+    state.view.toolSettings.hardness = static_cast<int>(run.range(0));
     const float zoom = state.view.zoom;
     std::vector<double> events;
     for (auto _ : run) {
@@ -104,14 +104,16 @@ void JoinedStroke(benchmark::State& run) {
 void LongJump(benchmark::State& run) {
     PaintingScene scene(6000, 4000);
     ProgramState& state = scene.state;
-    state.view.brushSize = static_cast<int>(run.range(0));
-    state.view.hardness = static_cast<int>(run.range(1));
+    state.view.toolSettings.brushSize = static_cast<int>(run.range(0));
+    state.view.toolSettings.hardness = static_cast<int>(run.range(1));
+    ToolContext context(state);
+    DabStroke stroke;
     for (auto _ : run) {
-        BeginStroke(state, -54000, -36000, 0);
-        ContinueStroke(state, 60000, 40000, 0);
+        stroke.begin(context, -54000, -36000, 0);
+        stroke.extend(context, 60000, 40000, 0);
         RedrawCanvas(state, -1, -1, 0, 0);
         run.PauseTiming();
-        EndStroke(state);
+        stroke.end();
         run.ResumeTiming();
     }
 }

@@ -34,11 +34,11 @@ struct ToolGadgets {
 };
 
 TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
-    for (const ToolGadgets& c : {ToolGadgets{ToolId::Zoom, 9, false, false, true},
-                                 ToolGadgets{ToolId::Eraser, 10, true, true, false},
-                                 ToolGadgets{ToolId::AntiEraser, 11, true, false, false},
-                                 ToolGadgets{ToolId::Selection, 12, false, true, false},
-                                 ToolGadgets{ToolId::MaskMover, 13, false, false, false}}) {
+    for (const ToolGadgets& c : {ToolGadgets{"zoom", 9, false, false, true},
+                                 ToolGadgets{"eraser", 10, true, true, false},
+                                 ToolGadgets{"anti-eraser", 11, true, false, false},
+                                 ToolGadgets{"selection", 12, false, true, false},
+                                 ToolGadgets{"mask-mover", 13, false, false, false}}) {
         testing::RecordingShell shell;
         ProgramState state(shell, "/nonexistent/", "/nonexistent/");
         SelectTool(state, c.tool);
@@ -50,7 +50,7 @@ TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
         EXPECT_EQ(shell.gadgetShown.at(16), c.transparency) << c.button;
         EXPECT_EQ(shell.gadgetShown.at(17), c.transparency) << c.button;
         for (int zoom = 18; zoom <= 21; ++zoom) EXPECT_EQ(shell.gadgetShown.at(zoom), c.zoom);
-        SelectTool(state, ToolId::None);  // not a tool
+        SelectTool(state, ToolId{});  // not a tool
         EXPECT_EQ(state.view.tool, c.tool);
     }
 }
@@ -75,7 +75,7 @@ protected:
 
 TEST_F(MaskTools, FirstEraserDabMakesAWhiteMaskWithTheDab) {
     ASSERT_EQ(state.document.frames.at(0).maskNumber, 0);
-    state.view.brushSize = 3;
+    state.view.toolSettings.brushSize = 3;
     click(20, 20);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.document.masks.nextNumber, 2);
@@ -89,17 +89,17 @@ TEST_F(MaskTools, FirstEraserDabMakesAWhiteMaskWithTheDab) {
 }
 
 TEST_F(MaskTools, BrushOfSizeOneCoversTwoByTwoPixels) {
-    state.view.brushSize = 1;
+    state.view.toolSettings.brushSize = 1;
     click(10, 10);
     EXPECT_EQ(painted(), (std::set<std::pair<int, int>>{{10, 10}, {11, 10}, {10, 11}, {11, 11}}));
     FillMaskRectangle(state, Rect{0, 120, 0, 90}, 255);
-    state.view.brushShape = kSquareBrushImage;
+    state.view.toolSettings.brushShape = kSquareBrushImage;
     click(10, 10);
     EXPECT_EQ(painted(), (std::set<std::pair<int, int>>{{9, 9}, {10, 9}, {9, 10}, {10, 10}}));
 }
 
 TEST_F(MaskTools, DabIsCentredOnTheCompositePixelUnderTheCursor) {
-    state.view.brushSize = 3;
+    state.view.toolSettings.brushSize = 3;
     state.view.zoom = 2.0f;
     state.view.offsetX = -50;
     click(20, 30);  // composite (60, 15): the disc in 57..62 x 12..17
@@ -112,7 +112,7 @@ TEST_F(MaskTools, DabIsCentredOnTheCompositePixelUnderTheCursor) {
 }
 
 TEST_F(MaskTools, OverlappingHalfTransparentDabsDoNotDarken) {
-    state.view.eraseGrey = EraseGreyForTransparency(50);
+    state.view.toolSettings.eraseGrey = EraseGreyForTransparency(50);
     drag({{30, 30}, {34, 30}, {38, 30}});
     EXPECT_EQ(mask(34, 30), 127);
     EXPECT_EQ(mask(30, 30), 127);
@@ -120,8 +120,8 @@ TEST_F(MaskTools, OverlappingHalfTransparentDabsDoNotDarken) {
 
 TEST_F(MaskTools, AntiEraserOnAFrameWithoutMaskMakesAWhiteMask) {
     const Image before = state.images.composite;
-    SelectTool(state, ToolId::AntiEraser);
-    state.view.eraseGrey = 0;
+    SelectTool(state, "anti-eraser");
+    state.view.toolSettings.eraseGrey = 0;
     click(40, 40);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_TRUE(painted().empty());
@@ -143,7 +143,7 @@ TEST_F(MaskTools, HoveringShowsTheOutlineAndPaintsNothing) {
 }
 
 TEST_F(MaskTools, LeavingDuringAStrokePaintsOnceMoreAndEndsIt) {
-    state.view.brushSize = 4;
+    state.view.toolSettings.brushSize = 4;
     state.view.buttonDown = true;
     MouseAction(state, kMousePressed, 30, 60);
     MouseAction(state, kMouseDragged, -2, 60);  // left the canvas
@@ -156,7 +156,7 @@ TEST_F(MaskTools, LeavingDuringAStrokePaintsOnceMoreAndEndsIt) {
 }
 
 TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
-    SelectTool(state, ToolId::Selection);
+    SelectTool(state, "selection");
     state.view.buttonDown = true;
     MouseAction(state, kMousePressed, 10, 10);
     MouseAction(state, kMouseDragged, 50, 40);
@@ -167,8 +167,8 @@ TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
 }
 
 TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
-    SelectTool(state, ToolId::Selection);
-    state.view.eraseGrey = 100;
+    SelectTool(state, "selection");
+    state.view.toolSettings.eraseGrey = 100;
     drag({{10, 20}, {40, 30}});
     const auto forwards = painted();
     EXPECT_EQ(forwards.size(), 30u * 10u);
@@ -181,7 +181,7 @@ TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
 }
 
 TEST_F(MaskTools, SelectionAtZoomHalfFillsTwiceTheDraggedPixels) {
-    SelectTool(state, ToolId::Selection);
+    SelectTool(state, "selection");
     state.view.zoom = 0.5f;
     drag({{5, 10}, {105, 50}});  // composite (10, 20) to (210, 100): clipped to 120 x 90
     const auto filled = painted();
@@ -199,7 +199,7 @@ TEST_F(MaskTools, MoverShiftsTheMaskAndLosesWhatLeftIt) {
     Image& m = state.images.mask;
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) m.setPixel(x, y, x, x, x);
-    SelectTool(state, ToolId::MaskMover);
+    SelectTool(state, "mask-mover");
     drag({{50, 50}, {70, 50}, {80, 50}});
     EXPECT_EQ(mask(0, 10), 255);
     EXPECT_EQ(mask(29, 10), 255);
@@ -221,7 +221,7 @@ TEST(MaskMoverTest, TakesThePrecedingFramesMaskUnderANewNumber) {
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2), &previous);
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2));
     scene.show(1, 40, 30);
-    SelectTool(scene.state, ToolId::MaskMover);
+    SelectTool(scene.state, "mask-mover");
     scene.drag({{10, 10}, {10, 10}});
     const FrameRecord& frame = scene.state.document.frames.at(1);
     EXPECT_EQ(frame.maskNumber, 2);
@@ -246,7 +246,7 @@ TEST(MaskMoverTest, AnUnreadablePrecedingMaskIsReported) {
     scene.addFrame(UniformPicture(40, 30, kTake1), {});
     scene.show(1, 40, 30);
     std::remove(scene.state.document.masks.workingFile(1).c_str());
-    SelectTool(scene.state, ToolId::MaskMover);
+    SelectTool(scene.state, "mask-mover");
     scene.drag({{10, 10}, {20, 10}});
     ASSERT_EQ(scene.shell.errors.size(), 1u);
     EXPECT_NE(scene.shell.errors[0].text.find("ErrorCode = 220-12-1"), std::string::npos);
@@ -269,7 +269,7 @@ TEST(MaskToolsTallMask, PaintsWhereTheCompositeShowsTheMask) {
     const Image tall = GreyMask(40, 40, [](int, int) { return std::uint8_t(255); });
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2), &tall);
     scene.show(0, 40, 30);
-    scene.state.view.brushSize = 1;
+    scene.state.view.toolSettings.brushSize = 1;
     scene.drag({{5, 5}, {5, 5}});
     EXPECT_EQ(scene.mask(5, 15), 0);
     EXPECT_EQ(scene.mask(5, 5), 255);

@@ -2,22 +2,31 @@
 
 #include <optional>
 
-#include "project/program_state.h"
+#include "editor/tool_context.h"
 
 namespace morvel {
-
-// The rectangle that the zoom tool and the selection drag on the canvas: anchored at the
-// press, drawn as a rubber band while the button is down.
 
 // Corners in canvas pixels, (x0, y0) upper-left and (x1, y1) lower-right.
 struct CanvasRectangle {
     int x0, y0, x1, y1;
 };
 
-void BeginRubberBand(ProgramState& state, int cx, int cy);
-void DragRubberBand(ProgramState& state, int cx, int cy);
-// At the release over (cx, cy): the dragged rectangle, or nothing when it has no width or
-// height; then the rubber band is taken away here.
-std::optional<CanvasRectangle> EndRubberBand(ProgramState& state, int cx, int cy);
+// The rectangle that the zoom tool and the selection drag on the canvas: anchored at the
+// press, drawn as a rubber band while the button is down.
+class RubberBand {
+public:
+    void begin(int cx, int cy) {
+        m_anchorX = cx;
+        m_anchorY = cy;
+    }
+    void drag(ToolContext& context, int cx, int cy);
+    // At the release over (cx, cy): the dragged rectangle, or nothing when it has no width or
+    // height; then the rubber band is taken away here.
+    std::optional<CanvasRectangle> end(ToolContext& context, int cx, int cy);
+
+private:
+    int m_anchorX = 0;
+    int m_anchorY = 0;
+};
 
 }  // namespace morvel

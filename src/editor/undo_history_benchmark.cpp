@@ -31,7 +31,7 @@ void stroke(ProgramState& state, int x, int y, int dx, int dy, int dabs) {
 void UndoRedoStroke(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     ProgramState& state = scene.state;
-    state.view.hardness = static_cast<int>(run.range(2));
+    state.view.toolSettings.hardness = static_cast<int>(run.range(2));
     const Image& canvas = state.images.canvas;
     const float zoom = state.view.zoom;
     const int across = static_cast<int>(state.images.composite.width() * zoom / 2);

@@ -30,7 +30,7 @@ protected:
         addFrame(GradientPicture(200, 150, 1), GradientPicture(200, 150, 2), &grey);
         addFrame(GradientPicture(200, 150, 3), GradientPicture(200, 150, 4));
         show(0, 160, 120);
-        state.view.eraseGrey = 40;
+        state.view.toolSettings.eraseGrey = 40;
     }
     Snapshot snapshot() const {
         return Snapshot{DisplayedFrame(state)->maskNumber, state.images.mask,
@@ -50,7 +50,7 @@ protected:
         EXPECT_TRUE(SamePicture(stored, s.mask));
     }
     void stroke(int x, int y) {
-        SelectTool(state, ToolId::Eraser);
+        SelectTool(state, "eraser");
         drag({{x, y}, {x + 8, y + 3}, {x + 16, y + 6}, {x + 30, y + 6}});
     }
 };
@@ -59,15 +59,15 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
     const std::function<void()> edits[] = {
         [&] { stroke(20, 20); },
         [&] {
-            SelectTool(state, ToolId::Selection);
+            SelectTool(state, "selection");
             drag({{100, 90}, {30, 40}});
         },
         [&] {
-            SelectTool(state, ToolId::MaskMover);
+            SelectTool(state, "mask-mover");
             drag({{50, 50}, {70, 55}, {80, 45}});
         },
         [&] {
-            SelectTool(state, ToolId::AntiEraser);
+            SelectTool(state, "anti-eraser");
             drag({{60, 60}, {64, 64}});
         },
     };
@@ -109,7 +109,7 @@ TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
 TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
     SelectFrame(state, 1);
     const Snapshot before = snapshot();
-    SelectTool(state, ToolId::MaskMover);
+    SelectTool(state, "mask-mover");
     drag({{10, 10}, {10, 10}});
     ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
     ASSERT_TRUE(UndoEdit(state));
@@ -143,7 +143,7 @@ TEST_F(UndoHistory, ANewEditDropsWhatCouldBeRedone) {
 }
 
 TEST_F(UndoHistory, KeepsOnlyTheChangedSquaresAndDropsTheOldestStepsBeyondTheBound) {
-    state.view.brushSize = 2;
+    state.view.toolSettings.brushSize = 2;
     stroke(20, 20);
     ASSERT_EQ(state.history.steps.size(), 1u);
     const std::size_t one = state.history.bytes;

@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(ViewPicture, EachViewShowsItsPictureAndPaintingStillEditsTheMask) {
-    state.view.brushSize = 5;
+    state.view.toolSettings.brushSize = 5;
     drag({{20, 20}, {20, 20}});  // layer 2 shows at (20, 20) in the composite
     const struct {
         View v;

@@ -17,7 +17,5 @@ void ScrollTo(ProgramState& state, int bar);
 void ZoomOneToOne(ProgramState& state);
 void ZoomFit(ProgramState& state);
 void ZoomByFactor(ProgramState& state, float factor);
-// The zoom tool: phase as for the mask tools (editor/mask_tools.h).
-void ZoomToRectangle(ProgramState& state, int cx, int cy, int phase);
 
 }  // namespace morvel

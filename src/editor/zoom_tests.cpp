@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/mask_tool.h"
 #include "editor/mask_tools.h"
 #include "platform/gadgets.h"
 #include "test_support/pictures.h"
@@ -26,6 +27,14 @@ protected:
         state.images.composite = *Image::create(compositeWidth, compositeHeight);
     }
     int position(int bar) { return shell.gadgetStates[bar]; }
+    // The zoom tool's mouse phase at canvas position (cx, cy).
+    void zoomTool(int cx, int cy, int phase) {
+        ToolContext context(state);
+        ApplyMousePhase(*m_zoomTool, context, phase, cx, cy);
+    }
+
+private:
+    std::unique_ptr<MaskTool> m_zoomTool = ToolRowFor("zoom")->make();
 };
 
 struct FitCase {
@@ -116,12 +125,12 @@ TEST_F(Zoom, TheZoomToolZoomsToTheDraggedRectangleEitherWay) {
     for (bool backwards : {false, true}) {
         ZoomOneToOne(state);
         if (backwards) {
-            ZoomToRectangle(state, 420, 290, kMousePressed);
-            ZoomToRectangle(state, 300, 100, kMouseDragged);
-            ZoomToRectangle(state, 100, 50, kMouseReleased);
+            zoomTool(420, 290, kMousePressed);
+            zoomTool(300, 100, kMouseDragged);
+            zoomTool(100, 50, kMouseReleased);
         } else {
-            ZoomToRectangle(state, 100, 50, kMousePressed);
-            ZoomToRectangle(state, 420, 290, kMouseReleased);
+            zoomTool(100, 50, kMousePressed);
+            zoomTool(420, 290, kMouseReleased);
         }
         EXPECT_EQ(state.view.zoom, 2.0f);
         EXPECT_EQ(state.view.offsetX, -100);
@@ -130,13 +139,13 @@ TEST_F(Zoom, TheZoomToolZoomsToTheDraggedRectangleEitherWay) {
 }
 
 TEST_F(Zoom, TheZoomToolKeepsTheLimitsAndIgnoresFlatRectangles) {
-    ZoomToRectangle(state, 10, 10, kMousePressed);
-    ZoomToRectangle(state, 12, 11, kMouseReleased);  // 320 times: limited to 5
+    zoomTool(10, 10, kMousePressed);
+    zoomTool(12, 11, kMouseReleased);  // 320 times: limited to 5
     EXPECT_EQ(state.view.zoom, 5.0f);
     ZoomOneToOne(state);
-    ZoomToRectangle(state, 10, 10, kMousePressed);
-    ZoomToRectangle(state, 200, 10, kMouseReleased);
-    ZoomToRectangle(state, 10, 10, kMouseHover);
+    zoomTool(10, 10, kMousePressed);
+    zoomTool(200, 10, kMouseReleased);
+    zoomTool(10, 10, kMouseHover);
     EXPECT_EQ(state.view.zoom, 1.0f);
     EXPECT_EQ(state.view.offsetX, 0);
 }

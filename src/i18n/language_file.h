@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "i18n/language_table.h"
 
@@ -39,7 +40,14 @@ using LanguageFileValues = std::array<std::optional<std::string>, kTextCount>;
 // The work is linear in the size of the file and holds on to no more than the table's values.
 LanguageFileValues ParseLanguageFile(std::string_view bytes);
 
-// Every text at its built-in default, then each value the file gives in its place.
+// The same, and what the file says about the texts `added` to a table (LanguageTable::add), in
+// their order.
+using AddedTextValues = std::vector<std::optional<std::string>>;
+LanguageFileValues ParseLanguageFile(std::string_view bytes, const std::vector<TextEntry>& added,
+                                     AddedTextValues& addedValues);
+
+// Every text at its built-in default, then each value the file gives in its place; also for the
+// texts added to the table.
 void ApplyLanguageFile(std::string_view bytes, LanguageTable& table);
 
 }  // namespace morvel

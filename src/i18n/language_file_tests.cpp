@@ -252,6 +252,32 @@ TEST(LanguageFileTable, ApplyingAFileStartsFromTheDefaults) {
     EXPECT_EQ(table[Text::ToolsEraser], defaultOf(Text::ToolsEraser));
 }
 
+TEST(LanguageFileTable, AddedTextsAreReadLikeTheTablesOwn) {
+    LanguageTable table;
+    const TextEntry pick{"Tools", "pickgrey", "Grauwert aufnehmen"};
+    const TextEntry other{"Extra", "thing", "Ding"};
+    table.add(pick);
+    table.add(other);
+    table.add(pick);                                   // once only
+    table.add(LanguageTable::entry(Text::ToolsZoom));  // one of its own
+    EXPECT_EQ(table.added().size(), 2u);
+    const struct {
+        const char* file;
+        std::string pick, other, zoom;
+    } cases[] = {
+        {"[tools]\nPICKGREY = Pick grey\nzoom=Z\n[Extra]\nthing=T\n", "Pick grey", "T", "Z"},
+        {"pickgrey=x\n[Tools]\npickgrey=A\npickgrey=B\n", "A", "Ding", "Zoomen"},
+        {"[Other]\npickgrey=x\nthing=y\n", "Grauwert aufnehmen", "Ding", "Zoomen"},
+    };
+    for (const auto& c : cases) {
+        ApplyLanguageFile(c.file, table);
+        EXPECT_EQ(table[pick], c.pick) << c.file;
+        EXPECT_EQ(table[other], c.other) << c.file;
+        EXPECT_EQ(table[LanguageTable::entry(Text::ToolsZoom)], c.zoom) << c.file;
+    }
+    EXPECT_EQ(LanguageTable()[pick], "Grauwert aufnehmen");  // never added: its default
+}
+
 TEST(LanguageFileTable, ParseReportsOnlyWhatTheFileHolds) {
     const LanguageFileValues values = ParseLanguageFile("[Tools]\nzoom=\n");
     int present = 0;

@@ -148,9 +148,36 @@ LanguageTable::LanguageTable() {
     resetToDefaults();
 }
 
+namespace {
+
+bool sameText(const TextEntry& a, const TextEntry& b) {
+    return a.group == b.group && a.key == b.key;
+}
+
+}  // namespace
+
 void LanguageTable::resetToDefaults() {
     for (std::size_t i = 0; i < kEntries.size(); ++i)
         m_texts[i] = std::string(kEntries[i].germanDefault);
+    for (std::size_t i = 0; i < m_addedEntries.size(); ++i)
+        m_addedTexts[i] = std::string(m_addedEntries[i].germanDefault);
+}
+
+void LanguageTable::add(const TextEntry& entry) {
+    for (const TextEntry& known : kEntries)
+        if (sameText(known, entry)) return;
+    for (const TextEntry& known : m_addedEntries)
+        if (sameText(known, entry)) return;
+    m_addedEntries.push_back(entry);
+    m_addedTexts.emplace_back(entry.germanDefault);
+}
+
+std::string LanguageTable::operator[](const TextEntry& entry) const {
+    for (std::size_t i = 0; i < kEntries.size(); ++i)
+        if (sameText(kEntries[i], entry)) return m_texts[i];
+    for (std::size_t i = 0; i < m_addedEntries.size(); ++i)
+        if (sameText(m_addedEntries[i], entry)) return m_addedTexts[i];
+    return std::string(entry.germanDefault);
 }
 
 const TextEntry& LanguageTable::entry(Text text) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvel {
 
@@ -131,12 +132,24 @@ public:
     void set(Text text, std::string value) { m_texts[index(text)] = std::move(value); }
     void resetToDefaults();
 
+    // Texts beyond enum Text, addressed by group and key alone, so that a part of the program
+    // (a tool) brings its own: add keeps one at its default until a language file gives it; a
+    // text of the table or one added before is not added again.
+    void add(const TextEntry& entry);
+    const std::vector<TextEntry>& added() const { return m_addedEntries; }
+    void setAdded(std::size_t i, std::string value) { m_addedTexts[i] = std::move(value); }
+    // The text of entry: the table's when it is one of the table's texts, else the added one;
+    // its German default when it was never added.
+    std::string operator[](const TextEntry& entry) const;
+
     static const TextEntry& entry(Text text);
     static const std::array<TextEntry, kTextCount>& entries();
 
 private:
     static std::size_t index(Text text) { return static_cast<std::size_t>(text); }
     std::array<std::string, kTextCount> m_texts;
+    std::vector<TextEntry> m_addedEntries;
+    std::vector<std::string> m_addedTexts;
 };
 
 }  // namespace morvel

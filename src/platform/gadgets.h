@@ -63,6 +63,8 @@ enum class MenuItem : int {
     ViewLayer2 = 23,  // 2
     ViewResult = 24,  // 3
     ShowMask = 25,    // M
+    // A tool's shortcut: the tool's place in the registry added to this number.
+    FirstToolKey = 501,
     FirstLanguage = 1001,
 };
 

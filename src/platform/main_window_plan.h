@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvel {
@@ -41,6 +43,18 @@ enum class Picture {
     FrameMarker,   // 66 x 97
 };
 
+// A small picture the core describes itself (a tool's icon), drawn by the window at one screen
+// pixel per character: rows of equal length, each character the key of a palette colour or,
+// for any other character, transparent. It points to data that lives as long as the program.
+struct PixelColour {
+    char key;
+    std::uint32_t rgb;  // 0xRRGGBB
+};
+struct PixelPicture {
+    std::span<const std::string_view> rows;
+    std::span<const PixelColour> palette;
+};
+
 struct GadgetPlan {
     int number = 0;
     GadgetKind kind = GadgetKind::Picture;
@@ -52,6 +66,7 @@ struct GadgetPlan {
     int maximum = 0;
     int state = 0;
     Picture picture = Picture::None;
+    PixelPicture pixels;  // drawn instead of a picture that is None
     std::string label;
     std::string tooltip;
     std::uint32_t colour = 0;  // 0xRRGGBB: background of a strip row

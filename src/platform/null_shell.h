@@ -39,6 +39,7 @@ public:
     void showGadget(int, bool) override {}
     void enableGadget(int, bool) override {}
     int gadgetState(int) override { return 0; }
+    void setSpinField(int, int) override {}
     void setScrollBar(int, int, int, int) override {}
     void showBrushShape(int) override {}
 

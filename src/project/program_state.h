@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "i18n/error_reporter.h"
@@ -17,12 +16,13 @@
 #include "project/frame_list.h"
 #include "project/edit_history.h"
 #include "project/rect.h"
-#include "project/tool_id.h"
+#include "project/tool_settings.h"
 #include "project/view_geometry.h"
 
 namespace morvel {
 
 class LayerPictureReader;
+class MaskTool;
 class PlaybackCache;
 class SessionWriter;
 
@@ -72,10 +72,10 @@ enum class CanvasPicture { Layer1, Layer2, Result };
 
 // Tool, brush and view settings of the editor.
 struct ViewState : ViewGeometry {
-    ToolId tool = ToolId::None;
-    int brushSize = 10;
-    int brushShape = 6;  // 6 round, 7 square
-    int eraseGrey = 0;
+    ToolId tool;  // the selected tool's id
+    // The selected tool, made by its registry row; it keeps its own drag or stroke.
+    std::shared_ptr<MaskTool> toolInUse;
+    ToolSettings toolSettings;
     bool buttonDown = false;    // the left button went down on the canvas and is still down
     bool cursorInside = false;  // the last mouse event found the cursor over the canvas
     int popupTargetLayer = 0;
@@ -88,42 +88,11 @@ struct ViewState : ViewGeometry {
     bool undoItemEnabled = false;
     bool redoItemEnabled = false;
 
-    // The canvas position where the rubber band of the zoom tool or the selection began.
-    int rubberBandAnchorX = 0;
-    int rubberBandAnchorY = 0;
-    // The mask mover's drag, in composite pixels: the last position, the shift since the press,
-    // and the mask as it was at the press (empty when no drag is under way).
-    int moverLastX = 0;
-    int moverLastY = 0;
-    int moverShiftX = 0;
-    int moverShiftY = 0;
-    Image moverCopy;
-
     // What the canvas shows, and whether the mask lies over it as a red tint (display only).
     CanvasPicture canvasPicture = CanvasPicture::Result;
     bool maskOverlay = false;
     // Whether the previous frame shows faintly over the displayed one (display only).
     bool onionSkin = false;
-
-    // The brush's hardness (0..100): 100 paints hard dabs, lower values soften their rim.
-    int hardness = 100;
-    // The brush stroke under way: whether one is, and its last dab in composite pixels.
-    bool strokeUnderWay = false;
-    int strokeLastX = 0;
-    int strokeLastY = 0;
-    // What a soft stroke needs to paint each pixel once by its strongest dab: per 64 x 64
-    // square of the mask it touched (key: row << 32 | column), the square's pixels before the
-    // stroke (3 bytes each), then the strongest weight (0..255) any dab gave each pixel.
-    std::unordered_map<std::int64_t, std::vector<std::uint8_t>> strokeSquares;
-    // The weights of the soft dab last painted, 2 size x 2 size, and in each of its rows the
-    // columns [first, end) with weights above 0: every dab of a stroke has the same.
-    struct SoftDab {
-        int size = 0;
-        int hardness = -1;
-        int shape = 0;
-        std::vector<std::uint8_t> weights;
-        std::vector<std::pair<int, int>> rows;
-    } softDab;
 };
 
 // What the canvas buffer shows, so that a redraw recomputes only what changed. The scaled

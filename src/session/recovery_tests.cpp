@@ -39,8 +39,8 @@ struct Program {
         state->session.writer = std::make_shared<SessionWriter>(folder->path());
         state->images.canvas = *Image::create(120, 90);
         InvalidateCanvas(*state);
-        SelectTool(*state, ToolId::Eraser);
-        state->view.eraseGrey = 90;
+        SelectTool(*state, "eraser");
+        state->view.toolSettings.eraseGrey = 90;
     }
     // What the event loop does after each event.
     void settle() { UpdateSessionJournal(*state); }

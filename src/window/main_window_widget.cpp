@@ -235,7 +235,8 @@ void MainWindowWidget::buildGadget(const GadgetPlan& plan) {
         }
         case GadgetKind::PictureButton: {
             auto* button = new QToolButton(parent);
-            const QPixmap picture = DrawPicture(plan.picture);
+            const QPixmap picture = plan.picture == Picture::None ? DrawPixelPicture(plan.pixels)
+                                                                  : DrawPicture(plan.picture);
             QIcon icon(picture);
             icon.addPixmap(picture, QIcon::Disabled);  // the selected tool keeps its colours
             button->setIcon(icon);

@@ -211,4 +211,19 @@ QPixmap DrawPicture(Picture picture) {
     return {};
 }
 
+QPixmap DrawPixelPicture(const PixelPicture& picture) {
+    if (picture.rows.empty()) return {};
+    QImage image = canvas(static_cast<int>(picture.rows.front().size()),
+                          static_cast<int>(picture.rows.size()));
+    for (int y = 0; y < image.height(); ++y) {
+        const std::string_view row = picture.rows[static_cast<std::size_t>(y)];
+        for (int x = 0; x < image.width() && x < static_cast<int>(row.size()); ++x) {
+            for (const PixelColour& colour : picture.palette)
+                if (colour.key == row[static_cast<std::size_t>(x)])
+                    image.setPixel(x, y, 0xFF000000u | colour.rgb);
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
 }  // namespace morvel

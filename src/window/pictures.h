@@ -10,4 +10,7 @@ namespace morvel {
 // null pixmap.
 QPixmap DrawPicture(Picture picture);
 
+// A picture the core describes as pixels; a null pixmap when it has no rows.
+QPixmap DrawPixelPicture(const PixelPicture& picture);
+
 }  // namespace morvel

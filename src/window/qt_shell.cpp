@@ -325,6 +325,14 @@ int QtShell::gadgetState(int gadget) {
     return 0;
 }
 
+void QtShell::setSpinField(int gadget, int value) {
+    if (!m_window) return;
+    auto* spin = qobject_cast<QSpinBox*>(m_window->gadget(gadget));
+    if (!spin) return;
+    const QSignalBlocker quiet(spin);  // the program set it: the core has taken the value
+    spin->setValue(value);
+}
+
 void QtShell::setScrollBar(int gadget, int maximum, int page, int position) {
     if (!m_window) return;
     auto* bar = qobject_cast<QScrollBar*>(m_window->gadget(gadget));

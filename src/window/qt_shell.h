@@ -77,6 +77,7 @@ public:
     void showGadget(int gadget, bool shown) override;
     void enableGadget(int gadget, bool enabled) override;
     int gadgetState(int gadget) override;
+    void setSpinField(int gadget, int value) override;
     void setScrollBar(int gadget, int maximum, int page, int position) override;
     void showBrushShape(int imageNumber) override;
 

@@ -75,7 +75,7 @@ public:
     // A canvas of width x height showing frame `index` at zoom 1 with the eraser selected.
     void show(int index, int width, int height) {
         setCanvas(width, height);
-        SelectTool(state, ToolId::Eraser);
+        SelectTool(state, "eraser");
         SelectFrame(state, index);
         RedrawCanvas(state, -1, -1, 0, 0);
     }

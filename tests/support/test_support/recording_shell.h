@@ -120,6 +120,7 @@ public:
     void showGadget(int gadget, bool shown) override { gadgetShown[gadget] = shown; }
     void enableGadget(int gadget, bool enabled) override { gadgetEnabled[gadget] = enabled; }
     int gadgetState(int gadget) override { return gadgetStates[gadget]; }
+    void setSpinField(int gadget, int value) override { gadgetStates[gadget] = value; }
     void setScrollBar(int gadget, int maximum, int page, int position) override;
     void showBrushShape(int imageNumber) override { brushShapeShown = imageNumber; }
 
