@@ -21,7 +21,7 @@ void RenderAvi(ProgramState& state, const RenderOptions& options,
     job.stopRequested = std::move(stopRequested);
     if (job.first > job.last) return;
     StoreDisplayedMask(state);
-    RenderAviVideo(Film{state.document.frames, state.document.masks.folder()}, state.reporter(),
+    RenderAviVideo(Film(state.document), state.reporter(),
                    state.files.libraryFolder, job);
 }
 

@@ -163,7 +163,7 @@ int render(const RenderOptions& options) {
     job.stopRequested = [] { return g_interrupted.load(); };
     if (job.first <= job.last) {
         makeOutputFolder(options.output);
-        WriteImageSequence(Film{state.document.frames, state.document.masks.folder()}, state.reporter(), job);
+        WriteImageSequence(Film(state.document), state.reporter(), job);
     }
     progress.clear();
     CloseProject(state);

@@ -87,7 +87,7 @@ void Playback(benchmark::State& bench) {
     std::vector<FrameFiles> frames;
     for (int i = 0; i < state.document.frames.size(); ++i) {
         const FrameRecord& record = state.document.frames.at(i);
-        frames.push_back(FrameFiles::Of(FilesOf(state.document, record)));
+        frames.push_back(FilesOf(state.document, record));
     }
     FilmView view;
     view.geometry.zoom = state.view.zoom;

@@ -5,6 +5,7 @@
 
 #include "editor/view_transform.h"
 #include "platform/image.h"
+#include "project/rect.h"
 #include "project/tool_settings.h"
 
 namespace morvel {
