@@ -34,7 +34,7 @@ private:
     }
 
     void paint(ToolContext& context, int cx, int cy, bool strokeEnds) {
-        const ViewTransform view = context.geometry();
+        const ViewGeometry view = context.geometry();
         const int ix = view.compositeX(cx);
         const int iy = view.compositeY(cy);
         const bool fresh = !context.maskUsable();

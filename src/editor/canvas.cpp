@@ -10,7 +10,7 @@
 #include "editor/onion_skin.h"
 #include "editor/view_picture.h"
 #include "editor/rect_union.h"
-#include "editor/view_transform.h"
+#include "project/view_geometry.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -122,7 +122,7 @@ void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, i
     const ViewState& view = state.view;
     const MaskTool* tool = view.toolInUse.get();
     if (tool && tool->outline() == ToolOutline::Brush) {
-        const i64 r = ViewTransform::of(view).canvasLength(
+        const i64 r = ViewGeometry::of(view).canvasLength(
             static_cast<float>(view.toolSettings.brushSize));
         if (r <= 0) return;
         if (view.toolSettings.brushShape == kSquareBrushImage) {

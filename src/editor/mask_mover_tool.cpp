@@ -37,7 +37,7 @@ public:
 private:
     // Only differences of positions count: the view offset is not needed.
     void remember(const ToolContext& context, int cx, int cy) {
-        const ViewTransform view = context.geometry();
+        const ViewGeometry view = context.geometry();
         m_lastX = view.compositeLength(cx);
         m_lastY = view.compositeLength(cy);
     }

@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "editor/view_transform.h"
+#include "project/view_geometry.h"
 #include "i18n/language_file.h"
 #include "platform/files.h"
 #include "platform/gadgets.h"
@@ -16,7 +16,7 @@
 namespace morvel {
 namespace {
 
-TEST(ViewTransformTest, CanvasPositionsBecomeCompositePixelsRoundedHalfToEven) {
+TEST(ViewGeometryTest, CanvasPositionsBecomeCompositePixelsRoundedHalfToEven) {
     const struct {
         float zoom;
         int offsetX, cx, x, length;  // length: cx canvas pixels in composite pixels
@@ -25,17 +25,17 @@ TEST(ViewTransformTest, CanvasPositionsBecomeCompositePixelsRoundedHalfToEven) {
         {0.5f, 10, 7, 4, 14},    {1.0f, -3, 0, 3, 0}, {0.015625f, 0, 5, 320, 320},
     };
     for (const auto& c : cases) {
-        const ViewTransform view{c.zoom, c.offsetX, 0};
+        const ViewGeometry view{c.zoom, c.offsetX, 0};
         EXPECT_EQ(view.compositeX(c.cx), c.x) << c.zoom << " " << c.cx;
         EXPECT_EQ(view.compositeLength(c.cx), c.length) << c.zoom << " " << c.cx;
         EXPECT_EQ(view.offsetShowingAtEdge(c.cx, c.offsetX), -c.x);
     }
-    EXPECT_EQ(ViewTransform({0.5f, 0, 0}).canvasLength(5.0f), 2);  // 2.5 to even
+    EXPECT_EQ(ViewGeometry({0.5f, 0, 0}).canvasLength(5.0f), 2);  // 2.5 to even
 }
 
-TEST(ViewTransformTest, ZoomsKeepTheCentreOrThePixelUnderTheCursor) {
+TEST(ViewGeometryTest, ZoomsKeepTheCentreOrThePixelUnderTheCursor) {
     const struct {
-        ViewTransform from;
+        ViewGeometry from;
         float zoom;
         int width, cx;  // canvas width for the centre, canvas position for the pixel
         std::int32_t aboutCentre, keepingPixel;
@@ -49,10 +49,10 @@ TEST(ViewTransformTest, ZoomsKeepTheCentreOrThePixelUnderTheCursor) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from.zoom << " " << c.from.offsetX << " " << c.zoom);
-        const ViewTransform centred = c.from.zoomedAboutCentre(c.zoom, c.width, c.width);
+        const ViewGeometry centred = c.from.zoomedAboutCentre(c.zoom, c.width, c.width);
         EXPECT_EQ(centred.zoom, c.zoom);
         EXPECT_EQ(centred.offsetX, c.aboutCentre);
-        const ViewTransform kept = c.from.zoomedKeepingPixel(c.zoom, c.cx, c.cx);
+        const ViewGeometry kept = c.from.zoomedKeepingPixel(c.zoom, c.cx, c.cx);
         EXPECT_EQ(kept.offsetX, c.keepingPixel);
         // The pixel holding the centre of canvas pixel cx is still under it.
         const double centre = c.cx + 0.5;

@@ -20,7 +20,7 @@ public:
 private:
     // The field's value whose grey is nearest: grey = (100 - v) x 2.55.
     static void pick(ToolContext& context, int cx, int cy) {
-        const ViewTransform view = context.geometry();
+        const ViewGeometry view = context.geometry();
         const auto grey = context.maskGreyAt(view.compositeX(cx), view.compositeY(cy));
         if (!grey) return;
         const int v = static_cast<int>(std::lround(100 - *grey / 2.55));

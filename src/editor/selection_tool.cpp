@@ -17,7 +17,7 @@ public:
         if (!band) return;
         context.beginEdit();
         if (context.ensureMask()) {
-            const ViewTransform view = context.geometry();
+            const ViewGeometry view = context.geometry();
             const int ix = view.compositeX(band->x0);
             const int iy = view.compositeY(band->y0);
             const int iw = view.compositeLength(band->x1 - band->x0);

@@ -22,8 +22,8 @@ void ToolContext::setTransparency(int v) {
     m_state.view.toolSettings.eraseGrey = EraseGreyForTransparency(v);
 }
 
-ViewTransform ToolContext::geometry() const {
-    return ViewTransform::of(m_state.view);
+ViewGeometry ToolContext::geometry() const {
+    return ViewGeometry::of(m_state.view);
 }
 
 int ToolContext::canvasWidth() const {
@@ -34,7 +34,7 @@ int ToolContext::canvasHeight() const {
     return m_state.images.canvas.height();
 }
 
-void ToolContext::setGeometry(const ViewTransform& view) {
+void ToolContext::setGeometry(const ViewGeometry& view) {
     m_state.view.zoom = view.zoom;
     m_state.view.offsetX = view.offsetX;
     m_state.view.offsetY = view.offsetY;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "editor/view_transform.h"
+#include "project/view_geometry.h"
 #include "platform/image.h"
 #include "project/rect.h"
 #include "project/tool_settings.h"
@@ -27,11 +27,11 @@ public:
     void setTransparency(int v);
 
     // The view: where canvas positions lie in the composite, and the canvas's size.
-    ViewTransform geometry() const;
+    ViewGeometry geometry() const;
     int canvasWidth() const;
     int canvasHeight() const;
     // Shows the composite at another zoom and offset; the scroll bars and the canvas follow.
-    void setGeometry(const ViewTransform& view);
+    void setGeometry(const ViewGeometry& view);
 
     // The canvas: drawn again with the brush outline at (cx, cy) or the rubber band from (cx, cy)
     // to (cx + w, cy + h); redrawAll draws it without either.

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "editor/canvas.h"
-#include "editor/view_transform.h"
+#include "project/view_geometry.h"
 #include "editor/zoom.h"
 #include "platform/gadgets.h"
 
@@ -18,7 +18,7 @@ void ScrollByWheel(ProgramState& state, int bar, int steps) {
     const Image& composite = state.images.composite;
     std::int32_t& offset = across ? view.offsetX : view.offsetY;
     // The scroll bar's range, as UpdateScrollBars gives it.
-    const ViewTransform transform = ViewTransform::of(view);
+    const ViewGeometry transform = ViewGeometry::of(view);
     const std::int64_t page = transform.compositeLength(across ? canvas.width() : canvas.height());
     const std::int64_t last =
         std::max<std::int64_t>(0, (across ? composite.width() : composite.height()) - page);
@@ -39,7 +39,7 @@ void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
     float zoom = view.zoom;
     for (int i = 0; i < count; ++i) zoom = std::clamp(zoom * factor, kMinZoom, kMaxZoom);
     if (zoom == view.zoom) return;  // at the limit already
-    const ViewTransform zoomed = ViewTransform::of(view).zoomedKeepingPixel(zoom, cx, cy);
+    const ViewGeometry zoomed = ViewGeometry::of(view).zoomedKeepingPixel(zoom, cx, cy);
     view.offsetX = zoomed.offsetX;
     view.offsetY = zoomed.offsetY;
     view.zoom = zoom;

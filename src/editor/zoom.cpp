@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/canvas.h"
-#include "editor/view_transform.h"
+#include "project/view_geometry.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -25,7 +25,7 @@ void showNewZoom(ProgramState& state) {
 void UpdateScrollBars(ProgramState& state) {
     const Image& canvas = state.images.canvas;
     const Image& composite = state.images.composite;
-    const ViewTransform view = ViewTransform::of(state.view);
+    const ViewGeometry view = ViewGeometry::of(state.view);
     state.shell.setScrollBar(+Gadget::HorizontalScrollBar, composite.width(),
                              view.compositeLength(canvas.width()), -state.view.offsetX);
     state.shell.setScrollBar(+Gadget::VerticalScrollBar, composite.height(),
@@ -64,7 +64,7 @@ void ZoomFit(ProgramState& state) {
 
 void ZoomByFactor(ProgramState& state, float factor) {
     ViewState& view = state.view;
-    const ViewTransform zoomed = ViewTransform::of(view).zoomedAboutCentre(
+    const ViewGeometry zoomed = ViewGeometry::of(view).zoomedAboutCentre(
         limited(view.zoom * factor), state.images.canvas.width(), state.images.canvas.height());
     view.zoom = zoomed.zoom;
     view.offsetX = zoomed.offsetX;

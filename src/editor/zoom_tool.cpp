@@ -16,13 +16,13 @@ public:
     void release(ToolContext& context, int cx, int cy) override {
         const auto band = m_band.end(context, cx, cy);
         if (!band) return;
-        const ViewTransform before = context.geometry();
+        const ViewGeometry before = context.geometry();
         const float zy = static_cast<float>(context.canvasHeight()) /
                          static_cast<float>(band->y1 - band->y0) * before.zoom;
         const float zx = static_cast<float>(context.canvasWidth()) /
                          static_cast<float>(band->x1 - band->x0) * before.zoom;
         // The rectangle's upper-left corner moves to the canvas's upper-left corner.
-        ViewTransform after = before;
+        ViewGeometry after = before;
         after.offsetX = before.offsetShowingAtEdge(band->x0, before.offsetX);
         after.offsetY = before.offsetShowingAtEdge(band->y0, before.offsetY);
         after.zoom = std::clamp(std::min(zx, zy), kMinZoom, kMaxZoom);
