@@ -8,10 +8,10 @@
 
 namespace morvel {
 
-void RenderAvi(ProgramState& state, const RenderOptions& options,
-               std::function<void(int written, int total)> progress,
+void RenderAvi(Document& document, EditSession& session, Services& services,
+               const RenderOptions& options, std::function<void(int written, int total)> progress,
                std::function<bool()> stopRequested) {
-    const int count = state.document.frames.size();
+    const int count = document.frames.size();
     AviVideoJob job;
     job.path = ReplaceExtension(options.output, ".avi");
     job.frameRate = [&] { return options.fps; };
@@ -20,9 +20,8 @@ void RenderAvi(ProgramState& state, const RenderOptions& options,
     job.progress = std::move(progress);
     job.stopRequested = std::move(stopRequested);
     if (job.first > job.last) return;
-    StoreDisplayedMask(state);
-    RenderAviVideo(Film(state.document), state.reporter(),
-                   state.files.libraryFolder, job);
+    StoreDisplayedMask(document, session, services);
+    RenderAviVideo(Film(document), services.reporter(), services.files.libraryFolder, job);
 }
 
 }  // namespace morvel

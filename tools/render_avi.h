@@ -2,7 +2,9 @@
 
 #include <functional>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "project/document.h"
+#include "project/services.h"
 #include "tools/render_options.h"
 
 namespace morvel {
@@ -10,8 +12,8 @@ namespace morvel {
 // Writes the frames the options name, of the open project, as one AVI video: OUTPUT with the
 // extension ".avi", at the options' frame rate, through AVIServ.so in the program's folder,
 // loaded as the window's export loads it. Errors go to the state's reporter.
-void RenderAvi(ProgramState& state, const RenderOptions& options,
-               std::function<void(int written, int total)> progress,
+void RenderAvi(Document& document, EditSession& session, Services& services,
+               const RenderOptions& options, std::function<void(int written, int total)> progress,
                std::function<bool()> stopRequested);
 
 }  // namespace morvel

@@ -5,13 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codecs/picture_io.h"
 #include "editor/canvas_film.h"
-#include "editor/masks.h"
 #include "editor/compose_frame.h"
+#include "editor/editor_test_state.h"
 #include "editor/frame_selection.h"
+#include "editor/masks.h"
 #include "export/avi_export.h"
 #include "platform/files.h"
-#include "codecs/picture_io.h"
 #include "session/project_lifecycle.h"
 #include "test_support/external_tools.h"
 #include "test_support/pictures.h"
@@ -53,7 +54,7 @@ protected:
     TempFolder working;
     TempFolder output;
     testing::RecordingShell shell;
-    ProgramState state{shell, working.path(), project.path()};
+    EditorTestState state{shell, working.path(), project.path()};
 
     void SetUp() override {
         for (int i = 0; i < 4; ++i) {
@@ -71,9 +72,9 @@ protected:
                     state.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
             }
         }
-        RefreshFrameStrip(state, 0);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
         state.document.header = {project.file("Film.mvl"), "Film", "", "", "$Nr.mask", ""};
-        SaveProject(state, false);
+        SaveProject(state.document, state.session, state.view, state.services, false);
         ASSERT_TRUE(shell.errors.empty());
         ::setenv("AVISERV_CODEC", "ffv1", 1);
     }
@@ -103,8 +104,9 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     ASSERT_TRUE(WriteFileBytes(project.file("AVIServ.so"), *library));
     shell.saveAnswers.push_back({output.file("window"), 0});
     shell.textAnswers.push_back("12");
-    ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
-                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
+    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                   state.services.files.libraryFolder,
+                   [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_TRUE(shell.errors.empty());
     const std::string fromWindow = decoded(output.file("window.avi"));
     EXPECT_EQ(fromWindow.size(), 4u * 40 * 24 * 3);
@@ -112,8 +114,8 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
 
     // Frame 2 carries its mask: the decoded frame is the composite.
     state.document.frames.selectIndex(1);
-    ComposeFrame(state, 0);
-    const Image& composite = state.images.composite;
+    ComposeFrame(state.document, state.session, state.view, state.services, 0);
+    const Image& composite = state.session.images.composite;
     std::string expected;
     for (int y = 0; y < 24; ++y)
         expected.append(reinterpret_cast<const char*>(composite.row(y)), 40 * 3);

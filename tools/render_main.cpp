@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/view.h"
 #include "export/image_sequence.h"
 #include "i18n/load_language.h"
 #include "platform/files.h"
@@ -97,10 +98,10 @@ void makeOutputFolder(const std::string& output) {
 // split a render into ranges.
 int printInfo(const RenderOptions& options) {
     ConsoleShell shell;
-    ProgramState state(shell, TemporaryFolder(), FindProgramFiles(ExecutableFolder()));
-    LoadLanguage(state.language, shell, state.files, "");
+    Services services(shell, FindProgramFiles(ExecutableFolder()));
+    LoadLanguage(services.language, shell, services.files, "");
     const auto bytes = ReadFileBytes(options.project, kMaxProjectFileBytes);
-    const ErrorReporter reporter = state.reporter();
+    const ErrorReporter reporter = services.reporter();
     if (!bytes) {
         reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 2, options.project);
         return 1;
@@ -111,7 +112,7 @@ int printInfo(const RenderOptions& options) {
         return 1;
     }
     if (contents.cutShort()) {
-        shell.showMessage({}, ReplaceAll(state.language.texts[Text::RequesterCutshort], "$NR",
+        shell.showMessage({}, ReplaceAll(services.language.texts[Text::RequesterCutshort], "$NR",
                                          std::to_string(contents.framesRead)));
     }
     const int frames = static_cast<int>(contents.frames.size());
@@ -129,25 +130,31 @@ int render(const RenderOptions& options) {
     ConsoleShell shell;
     ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO));
     shell.beforeError = [&] { progress.clear(); };
-    ProgramState state(shell, workingFolder.path(), FindProgramFiles(ExecutableFolder()));
-    state.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
-    state.composeOnSelect = false;
-    state.linkMasksOnOpen = true;  // masks are only read here
-    state.pictureSearchFolder = options.search;
-    LoadLanguage(state.language, shell, state.files, "");
+    // The parts of the program a render needs: no canvas is shown, but opening and closing a
+    // project go through the editing session as in the window.
+    Services services(shell, FindProgramFiles(ExecutableFolder()));
+    Document document(workingFolder.path());
+    EditSession session;
+    View view;
+    services.makeThumbnails = false;  // nothing shows them; each picture is read once, to compose
+    services.composeOnSelect = false;
+    services.linkMasksOnOpen = true;  // masks are only read here
+    services.pictureSearchFolder = options.search;
+    LoadLanguage(services.language, shell, services.files, "");
 
-    OpenProject(state, options.project);
-    const int count = state.document.frames.size();
+    OpenProject(document, session, view, services, options.project);
+    const int count = document.frames.size();
     if (count == 0) {
-        CloseProject(state);
+        CloseProject(document, session, view, services);
         return shell.errorCount() > 0 ? 1 : 0;
     }
     if (options.avi) {
         RenderAvi(
-            state, options, [&](int written, int total) { progress.show(written, total); },
+            document, session, services, options,
+            [&](int written, int total) { progress.show(written, total); },
             [] { return g_interrupted.load(); });
         progress.clear();
-        CloseProject(state);
+        CloseProject(document, session, view, services);
         if (g_interrupted) std::fprintf(stderr, "morvel-render: interrupted\n");
         return g_interrupted ? 130 : shell.errorCount() > 0 ? 1 : 0;
     }
@@ -163,10 +170,10 @@ int render(const RenderOptions& options) {
     job.stopRequested = [] { return g_interrupted.load(); };
     if (job.first <= job.last) {
         makeOutputFolder(options.output);
-        WriteImageSequence(Film(state.document), state.reporter(), job);
+        WriteImageSequence(Film(document), services.reporter(), job);
     }
     progress.clear();
-    CloseProject(state);
+    CloseProject(document, session, view, services);
     if (g_interrupted) {
         std::fprintf(stderr, "morvel-render: interrupted\n");
         return 130;

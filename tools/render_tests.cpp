@@ -8,12 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codecs/picture_io.h"
 #include "editor/canvas_film.h"
+#include "editor/editor_test_state.h"
 #include "editor/masks.h"
-#include "sequence/blend.h"
 #include "export/image_sequence.h"
 #include "platform/files.h"
-#include "codecs/picture_io.h"
+#include "sequence/blend.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -176,11 +177,11 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
     ASSERT_EQ(run.status, 0) << run.errors;
     TempFolder working;
     testing::RecordingShell shell;
-    ProgramState state(shell, working.path(), working.path());
-    OpenProject(state, projectFile);
+    EditorTestState state(shell, working.path(), working.path());
+    OpenProject(state.document, state.session, state.view, state.services, projectFile);
     shell.saveAnswers.push_back({output.file("window.png"), 2});
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_TRUE(shell.errors.empty());
     for (int k = 1; k <= 3; ++k) {
         const std::string cli = ReadText(output.file("cli." + std::to_string(k) + ".jpg"));

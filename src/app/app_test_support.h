@@ -8,9 +8,9 @@
 
 #include "app/event.h"
 #include "app/main_window.h"
-#include "editor/frame_selection.h"
+#include "app/program.h"
 #include "codecs/picture_io.h"
-#include "project/program_state.h"
+#include "editor/frame_selection.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
@@ -59,11 +59,11 @@ struct AppFixture {
     TempFolder program;
     TempFolder work;
     RecordingShell shell;
-    ProgramState state{shell, work.path(), program.path()};
+    Program state{shell, work.path(), program.path()};
 
     // client: the client area below the menu bar; 695 x 660 gives a 640 x 480 canvas.
     explicit AppFixture(ClientSize client = {695, 660}) {
-        state.redrawPause = 0;
+        state.services.redrawPause = 0;
         shell.client = client;
     }
 
@@ -77,7 +77,7 @@ struct AppFixture {
             SavePictureFile(GradientPicture(width, height, 1 + layer), path, PictureFormat::Png);
             frame.layerSource[layer] = path;
         }
-        RefreshFrameStrip(state, n);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, n);
         return frame;
     }
 };

@@ -37,100 +37,106 @@ ThumbnailAction thumbnailActionOf(GadgetEventType type) {
     return ThumbnailAction::Other;
 }
 
-void dispatchGadget(ProgramState& state, const Event& event) {
-    ViewState& view = state.view;
+void dispatchGadget(Program& state, const Event& event) {
+    View& view = state.view;
     if (const ToolId tool = ToolOfButton(event.gadget); !tool.empty()) {
-        SelectTool(state, tool);
+        SelectTool(state.view, state.services, tool);
         return;
     }
     switch (static_cast<Gadget>(event.gadget)) {
         case Gadget::Canvas:
             if (!view.tool.empty() && event.type == GadgetEventType::LeftClick) {
                 view.buttonDown = true;
-                MouseAction(state, kMousePressed, event.x, event.y);
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMousePressed, event.x, event.y);
             }
             break;
         case Gadget::HorizontalScrollBar:
         case Gadget::VerticalScrollBar:
-            ScrollTo(state, event.gadget);
+            ScrollTo(state.document, state.session, state.view, state.services, event.gadget);
             break;
         case Gadget::BrushSize:
-            view.toolSettings.brushSize = state.shell.gadgetState(event.gadget);
+            view.toolSettings.brushSize = state.services.shell.gadgetState(event.gadget);
             break;
         case Gadget::BrushShape:
             view.toolSettings.brushShape = view.toolSettings.brushShape + 1 > kSquareBrushImage
                                                ? kRoundBrushImage
                                                : view.toolSettings.brushShape + 1;
-            state.shell.showBrushShape(view.toolSettings.brushShape);
+            state.services.shell.showBrushShape(view.toolSettings.brushShape);
             break;
         case Gadget::Transparency:
             view.toolSettings.eraseGrey =
-                EraseGreyForTransparency(state.shell.gadgetState(event.gadget));
+                EraseGreyForTransparency(state.services.shell.gadgetState(event.gadget));
             break;
         case Gadget::Hardness:
-            view.toolSettings.hardness = std::clamp(state.shell.gadgetState(event.gadget), 0, 100);
+            view.toolSettings.hardness =
+                std::clamp(state.services.shell.gadgetState(event.gadget), 0, 100);
             break;
         case Gadget::ZoomIn:
-            ZoomByFactor(state, kZoomInFactor);
+            ZoomByFactor(state.document, state.session, state.view, state.services, kZoomInFactor);
             break;
         case Gadget::ZoomOut:
-            ZoomByFactor(state, kZoomOutFactor);
+            ZoomByFactor(state.document, state.session, state.view, state.services, kZoomOutFactor);
             break;
         case Gadget::ZoomFit:
-            ZoomFit(state);
+            ZoomFit(state.document, state.session, state.view, state.services);
             break;
         case Gadget::ZoomOneToOne:
-            ZoomOneToOne(state);
+            ZoomOneToOne(state.document, state.session, state.view, state.services);
             break;
         default:  // thumbnails (their position is the screen's) and the strip's own gadgets
-            ThumbnailEvent(state, static_cast<GadgetHandle>(event.gadget),
-                           thumbnailActionOf(event.type), event.x, event.y);
+            ThumbnailEvent(state.document, state.session, state.view, state.services,
+                           static_cast<GadgetHandle>(event.gadget), thumbnailActionOf(event.type),
+                           event.x, event.y);
             break;
     }
 }
 
-void dispatchDrop(ProgramState& state, const Event& event) {
+void dispatchDrop(Program& state, const Event& event) {
     // A copy: the import may replace the payload (a drag started from the refreshed strip).
     const std::string fileList =
         event.drop.privateFormat ? state.view.dragPayload : event.drop.fileList;
     if (fileList.empty()) return;  // e.g. our drag type from another instance of the program
-    ImportDroppedFiles(state, DropLayerAt(event.y), fileList, event.x + event.drop.stripScroll);
+    ImportDroppedFiles(state.document, state.session, state.view, state.services,
+                       DropLayerAt(event.y), fileList, event.x + event.drop.stripScroll);
 }
 
 // A language of the submenu: close the project and build the window anew in that language.
-void switchLanguage(ProgramState& state, int item) {
-    const auto& languages = state.language.available;
+void switchLanguage(Program& state, int item) {
+    const auto& languages = state.services.language.available;
     const int index = item - +MenuItem::FirstLanguage;
     if (index < 0 || index >= static_cast<int>(languages.size())) return;  // no such item
     const std::string name = languages[static_cast<std::size_t>(index)];
-    if (CloseProject(state) == Answer::Cancel) return;
-    LoadLanguage(state.language, state.shell, state.files, name);
+    if (CloseProject(state.document, state.session, state.view, state.services) == Answer::Cancel)
+        return;
+    LoadLanguage(state.services.language, state.services.shell, state.services.files, name);
     BuildMainWindow(state);
 }
 
-void call(const std::function<void(ProgramState&)>& operation, ProgramState& state) {
+void call(const std::function<void(Program&)>& operation, Program& state) {
     if (operation) operation(state);
 }
 
 // Returns true for the close command.
-bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
+bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
     const int layer = state.view.popupTargetLayer;
     switch (static_cast<MenuItem>(item)) {
         case MenuItem::New:
-            NewProject(state);
+            NewProject(state.document, state.session, state.view, state.services);
             break;
         case MenuItem::Open:
-            OpenProject(state, "");
+            OpenProject(state.document, state.session, state.view, state.services, "");
             break;
         case MenuItem::Save:
-            SaveProject(state, false);
+            SaveProject(state.document, state.session, state.view, state.services, false);
             break;
         case MenuItem::SaveAs:
-            SaveProject(state, true);
+            SaveProject(state.document, state.session, state.view, state.services, true);
             break;
         case MenuItem::ImageExport:
-            ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+            ExportImageSequence(
+                FilmOf(state.document), state.services.shell, state.services.language.texts,
+                [&] { StoreDisplayedMask(state.document, state.session, state.services); });
             break;
         case MenuItem::AviExport:
             call(hooks.exportAviVideo, state);
@@ -141,16 +147,16 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
             call(hooks.associateProjectFiles, state);
             break;
         case MenuItem::Tutorial:
-            state.shell.openAddress(TutorialAddress(state));
+            state.services.shell.openAddress(TutorialAddress(state));
             break;
         case MenuItem::About:
             call(hooks.showAboutBox, state);
             break;
         case MenuItem::DeleteLayer:
-            DeleteLayer(state, layer);
+            DeleteLayer(state.document, state.session, state.view, state.services, layer);
             break;
         case MenuItem::RepeatLayer:
-            RepeatLayer(state, layer, 1);
+            RepeatLayer(state.document, state.session, state.view, state.services, layer, 1);
             break;
         case MenuItem::Undo:
             UndoFromMenu(state);
@@ -180,7 +186,7 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
         default:
             // A tool's key while the button is up: a drag under way keeps its tool.
             if (const ToolId tool = ToolOfKey(item); !tool.empty()) {
-                if (!state.view.buttonDown) SelectTool(state, tool);
+                if (!state.view.buttonDown) SelectTool(state.view, state.services, tool);
                 break;
             }
             if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
@@ -191,31 +197,34 @@ bool dispatchMenu(ProgramState& state, int item, const DispatchHooks& hooks) {
 
 }  // namespace
 
-std::string TutorialAddress(const ProgramState& state) {
-    const std::string& link = state.language.texts[Text::ElseTutoriallink];
+std::string TutorialAddress(const Program& state) {
+    const std::string& link = state.services.language.texts[Text::ElseTutoriallink];
     if (link == LanguageTable::entry(Text::ElseTutoriallink).germanDefault)
-        return "file://" + state.files.dataFolder + kTutorialPage;
+        return "file://" + state.services.files.dataFolder + kTutorialPage;
     return link;
 }
 
 namespace {
 
-void dispatchWheel(ProgramState& state, const Event& event) {
+void dispatchWheel(Program& state, const Event& event) {
     if (state.view.buttonDown) return;  // a drag keeps the view it started with
     switch (event.wheel.action) {
         case WheelAction::ScrollVertically:
-            ScrollByWheel(state, +Gadget::VerticalScrollBar, event.wheel.steps);
+            ScrollByWheel(state.document, state.session, state.view, state.services,
+                          +Gadget::VerticalScrollBar, event.wheel.steps);
             break;
         case WheelAction::ScrollHorizontally:
-            ScrollByWheel(state, +Gadget::HorizontalScrollBar, event.wheel.steps);
+            ScrollByWheel(state.document, state.session, state.view, state.services,
+                          +Gadget::HorizontalScrollBar, event.wheel.steps);
             break;
         case WheelAction::Zoom:
-            ZoomAtPoint(state, event.wheel.steps, event.x, event.y);
+            ZoomAtPoint(state.document, state.session, state.view, state.services,
+                        event.wheel.steps, event.x, event.y);
             break;
     }
 }
 
-LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& hooks) {
     bool close = false;
     switch (event.kind) {
         case EventKind::Gadget:
@@ -223,12 +232,14 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
             break;
         case EventKind::LeftRelease:
             if (state.view.buttonDown) {
-                MouseAction(state, kMouseReleased, event.x, event.y);
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMouseReleased, event.x, event.y);
                 state.view.buttonDown = false;
             }
             break;
         case EventKind::MouseMove:
-            MouseAction(state, kMouseDragged, event.x, event.y);
+            MouseAction(state.document, state.session, state.view, state.services, kMouseDragged,
+                        event.x, event.y);
             break;
         case EventKind::Resize:
             if (!event.minimised) LayoutMainWindow(state);
@@ -249,19 +260,20 @@ LoopStep dispatchEvent(ProgramState& state, const Event& event, const DispatchHo
         case EventKind::Interrupt:  // only a playing film stops for it
             break;
     }
-    if (state.mustEnd) return LoopStep::Fatal;
+    if (state.services.mustEnd) return LoopStep::Fatal;
     if (!close) return LoopStep::Continue;
-    if (CloseProject(state) == Answer::Cancel) return LoopStep::Continue;
-    return state.mustEnd ? LoopStep::Fatal : LoopStep::End;
+    if (CloseProject(state.document, state.session, state.view, state.services) == Answer::Cancel)
+        return LoopStep::Continue;
+    return state.services.mustEnd ? LoopStep::Fatal : LoopStep::End;
 }
 
 }  // namespace
 
-LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks) {
+LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks) {
     const LoopStep step = dispatchEvent(state, event, hooks);
     if (step == LoopStep::Continue) UpdateEditMenu(state);
     // Mouse moves change no frame; a stroke is logged when it ends.
-    if (event.kind != EventKind::MouseMove) UpdateSessionJournal(state);
+    if (event.kind != EventKind::MouseMove) UpdateSessionJournal(state.document, state.session);
     return step;
 }
 

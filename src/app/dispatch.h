@@ -4,22 +4,22 @@
 #include <string>
 
 #include "app/event.h"
-#include "project/program_state.h"
+#include "app/program.h"
 
 namespace morvel {
 
 // Operations of windows that plug into the dispatch; one that is not set does nothing.
 struct DispatchHooks {
-    std::function<void(ProgramState&)> exportAviVideo;
-    std::function<void(ProgramState&)> associateProjectFiles;
-    std::function<void(ProgramState&)> showAboutBox;
+    std::function<void(Program&)> exportAviVideo;
+    std::function<void(Program&)> associateProjectFiles;
+    std::function<void(Program&)> showAboutBox;
     // The "Ansicht" menu's playback and its frame rate.
-    std::function<void(ProgramState&)> play;
-    std::function<void(ProgramState&)> askPlaybackRate;
+    std::function<void(Program&)> play;
+    std::function<void(Program&)> askPlaybackRate;
     // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
-    std::function<void(ProgramState&)> idle;
+    std::function<void(Program&)> idle;
     // Called when the first event after the idle hook comes: the user is at work again.
-    std::function<void(ProgramState&)> busy;
+    std::function<void(Program&)> busy;
 };
 
 // How long the loop waits for an event before it calls the idle hook.
@@ -38,11 +38,11 @@ enum class LoopStep {
 // (only after a press on the canvas) and mouse moves to the mask tools, resizes to the layout,
 // drops to the import, menu items by number. A close (the close box or menu item 7) closes the
 // project unless the user cancels.
-LoopStep Dispatch(ProgramState& state, const Event& event, const DispatchHooks& hooks = {});
+LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks = {});
 
 // The address the tutorial item opens: the text of "tutoriallink", or, while that is the
 // built-in one, the tutorial page shipped beside the program.
-std::string TutorialAddress(const ProgramState& state);
+std::string TutorialAddress(const Program& state);
 
 // The tutorial page shipped beside the program, relative to its folder.
 constexpr const char* kTutorialPage = "tutorial/index.html";

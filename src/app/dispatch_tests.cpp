@@ -179,7 +179,7 @@ TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {
     dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
     dispatch(MouseEvent(EventKind::LeftRelease, 100, 100));
     EXPECT_EQ(frame.maskNumber, 1);
-    EXPECT_TRUE(state.cache.maskModified);
+    EXPECT_TRUE(state.session.cache.maskModified);
 }
 
 TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
@@ -233,9 +233,9 @@ TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {
 
 TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     std::vector<std::string> calls;
-    hooks.showAboutBox = [&](ProgramState&) { calls.push_back("about"); };
-    hooks.play = [&](ProgramState&) { calls.push_back("play"); };
-    hooks.askPlaybackRate = [&](ProgramState&) { calls.push_back("rate"); };
+    hooks.showAboutBox = [&](Program&) { calls.push_back("about"); };
+    hooks.play = [&](Program&) { calls.push_back("play"); };
+    hooks.askPlaybackRate = [&](Program&) { calls.push_back("rate"); };
     std::string files;
     for (const char* name : {"1.png", "2.png", "3.png"}) {
         SavePictureFile(GradientPicture(64, 48, 1), work.file(name), PictureFormat::Png);
@@ -278,7 +278,7 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     dispatch(MenuEvent(+MenuItem::Tutorial));
     ASSERT_EQ(shell.openedAddresses.size(), 1u);
     EXPECT_EQ(shell.openedAddresses[0], "file://" + program.path() + "tutorial/index.html");
-    state.language.texts.set(Text::ElseTutoriallink, "https://example.org/film");
+    state.services.language.texts.set(Text::ElseTutoriallink, "https://example.org/film");
     dispatch(MenuEvent(+MenuItem::Tutorial));
     EXPECT_EQ(shell.openedAddresses.back(), "https://example.org/film");
 }
@@ -290,8 +290,8 @@ TEST_F(DispatchTest, ResizeLaysOutUnlessMinimised) {
     dispatch(minimised);
     EXPECT_TRUE(shell.clientResizes.empty());
     EXPECT_EQ(dispatch(KindEvent(EventKind::Resize)), LoopStep::Continue);
-    EXPECT_EQ(state.images.canvas.width(), 245);
-    EXPECT_EQ(state.images.canvas.height(), 170);
+    EXPECT_EQ(state.view.canvas.width(), 245);
+    EXPECT_EQ(state.view.canvas.height(), 170);
 }
 
 TEST_F(DispatchTest, ViewItemsChooseWhatTheCanvasShowsAndMoveTheirCheckMarks) {

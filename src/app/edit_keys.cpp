@@ -9,35 +9,37 @@ namespace morvel {
 
 namespace {
 
-void stepHistory(ProgramState& state, bool (*step)(ProgramState&)) {
+void stepHistory(Program& state, bool (*step)(Document&, EditSession&, View&, Services&)) {
     if (state.view.buttonDown) return;  // the stroke under way ends first
-    const std::uint64_t shown = state.cache.displayChanges;
-    if (step(state) && state.cache.displayChanges != shown) ShowDisplayedFrameInStrip(state);
+    const std::uint64_t shown = state.session.cache.displayChanges;
+    if (step(state.document, state.session, state.view, state.services) &&
+        state.session.cache.displayChanges != shown)
+        ShowDisplayedFrameInStrip(state);
 }
 
 }  // namespace
 
-void UndoFromMenu(ProgramState& state) {
+void UndoFromMenu(Program& state) {
     stepHistory(state, UndoEdit);
 }
 
-void RedoFromMenu(ProgramState& state) {
+void RedoFromMenu(Program& state) {
     stepHistory(state, RedoEdit);
 }
 
-void UpdateEditMenu(ProgramState& state) {
-    ViewState& view = state.view;
-    const bool undo = CanUndoEdit(state);
-    const bool redo = CanRedoEdit(state);
-    if (undo != view.undoItemEnabled) state.shell.enableMenuItem(+MenuItem::Undo, undo);
-    if (redo != view.redoItemEnabled) state.shell.enableMenuItem(+MenuItem::Redo, redo);
+void UpdateEditMenu(Program& state) {
+    View& view = state.view;
+    const bool undo = CanUndoEdit(state.session);
+    const bool redo = CanRedoEdit(state.session);
+    if (undo != view.undoItemEnabled) state.services.shell.enableMenuItem(+MenuItem::Undo, undo);
+    if (redo != view.redoItemEnabled) state.services.shell.enableMenuItem(+MenuItem::Redo, redo);
     view.undoItemEnabled = undo;
     view.redoItemEnabled = redo;
 }
 
-void FrameKey(ProgramState& state, MenuItem key) {
+void FrameKey(Program& state, MenuItem key) {
     const int count = state.document.frames.size();
-    const int shown = state.cache.displayedIndex;
+    const int shown = state.session.cache.displayedIndex;
     if (count == 0 || shown < 0 || state.view.buttonDown) return;
     int target = shown;
     switch (key) {
@@ -57,13 +59,15 @@ void FrameKey(ProgramState& state, MenuItem key) {
             return;
     }
     target = std::clamp(target, 0, count - 1);
-    if (target != shown) SelectFrame(state, target);
+    if (target != shown)
+        SelectFrame(state.document, state.session, state.view, state.services, target);
     ShowDisplayedFrameInStrip(state);
 }
 
-void ShowDisplayedFrameInStrip(ProgramState& state) {
-    const int index = state.cache.displayedIndex;
-    if (index >= 0) state.shell.ensureFrameVisible(index * kFrameColumnWidth, kFrameColumnWidth);
+void ShowDisplayedFrameInStrip(Program& state) {
+    const int index = state.session.cache.displayedIndex;
+    if (index >= 0)
+        state.services.shell.ensureFrameVisible(index * kFrameColumnWidth, kFrameColumnWidth);
 }
 
 }  // namespace morvel

@@ -50,21 +50,22 @@ protected:
     void stroke(int x, int y) { drag(Gadget::Eraser, {{x, y}, {x + 20, y + 5}, {x + 40, y}}); }
 
     Snapshot snapshot() const {
-        return {state.cache.displayedIndex, DisplayedFrame(state)->maskNumber, state.images.mask,
-                state.images.composite};
+        return {state.session.cache.displayedIndex,
+                DisplayedFrame(state.document, state.session)->maskNumber,
+                state.session.images.mask, state.session.images.composite};
     }
     // The frame of the snapshot is displayed and shows exactly what was saved, its working file
     // holds the mask (and a frame without mask has no working file left of the undone one).
     void expectShown(const Snapshot& s, std::int32_t madeMask = 0) {
-        EXPECT_EQ(state.cache.displayedIndex, s.index);
-        EXPECT_EQ(DisplayedFrame(state)->maskNumber, s.maskNumber);
-        EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
+        EXPECT_EQ(state.session.cache.displayedIndex, s.index);
+        EXPECT_EQ(DisplayedFrame(state.document, state.session)->maskNumber, s.maskNumber);
+        EXPECT_TRUE(SamePicture(state.session.images.composite, s.composite));
         if (s.maskNumber == 0) {
             EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(madeMask)));
             return;
         }
-        EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
-        StoreDisplayedMask(state);
+        EXPECT_TRUE(SamePicture(state.session.images.mask, s.mask));
+        StoreDisplayedMask(state.document, state.session, state.services);
         Image stored;
         ASSERT_EQ(LoadPictureFile(state.document.masks.workingFile(s.maskNumber), stored), LoadResult::Ok);
         EXPECT_TRUE(SamePicture(stored, s.mask));
@@ -126,7 +127,7 @@ TEST_F(EditKeysTest, UndoShowsTheEditedFrameAndANewEditDropsRedo) {
     const Snapshot last = snapshot();
 
     menu(MenuItem::Undo);
-    EXPECT_EQ(state.cache.displayedIndex, 2);
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
     shell.frameStripShown.clear();
     menu(MenuItem::Undo);  // frame 1's stroke: that frame comes first, the strip scrolls to it
     expectShown(blank, first.maskNumber);
@@ -168,16 +169,16 @@ TEST_F(EditKeysTest, TheMemoryBoundDropsTheOldestSteps) {
     stroke(20, 20);  // makes the mask
     for (int i = 0; i < 6; ++i) stroke(100 + 60 * i, 300);
     // Room for the newest three steps and not a byte more.
-    const auto& steps = state.history.steps;
-    SetEditHistoryLimit(state,
+    const auto& steps = state.session.history.steps;
+    SetEditHistoryLimit(state.session,
                         steps.end()[-1].bytes + steps.end()[-2].bytes + steps.end()[-3].bytes);
-    ASSERT_EQ(state.history.steps.size(), 3u);
+    ASSERT_EQ(state.session.history.steps.size(), 3u);
     for (int i = 0; i < 3; ++i) menu(MenuItem::Undo);
     expectItems(false, true);
     // The mask keeps what the dropped steps painted.
     EXPECT_NE(state.document.frames.at(0).maskNumber, 0);
-    EXPECT_EQ(state.images.mask.blue(120, 300), 0);
-    EXPECT_EQ(state.images.mask.blue(420, 300), 255);
+    EXPECT_EQ(state.session.images.mask.blue(120, 300), 0);
+    EXPECT_EQ(state.session.images.mask.blue(420, 300), 255);
 }
 
 TEST_F(EditKeysTest, UndoingTheFirstDabExportsLayerOneOnly) {
@@ -208,7 +209,7 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
         },
         [&] {
             program.write("english.language", "");
-            LoadLanguage(state.language, shell, program.path(), "english");
+            LoadLanguage(state.services.language, shell, program.path(), "english");
             shell.answers = {Answer::No};
             dispatch(MenuEvent(+MenuItem::FirstLanguage));
         },
@@ -228,15 +229,15 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
         menu(MenuItem::Undo);
         expectItems(true, true);
         replace();
-        EXPECT_FALSE(CanUndoEdit(state));
-        EXPECT_FALSE(CanRedoEdit(state));
+        EXPECT_FALSE(CanUndoEdit(state.session));
+        EXPECT_FALSE(CanRedoEdit(state.session));
         expectItems(false, false);
     }
 }
 
 TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
     menu(MenuItem::NextFrame);  // no frame: nothing
-    EXPECT_EQ(state.cache.displayedIndex, -1);
+    EXPECT_EQ(state.session.cache.displayedIndex, -1);
     for (int i = 0; i < 3; ++i) addFrame();
     const struct {
         MenuItem key;
@@ -249,7 +250,7 @@ TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
         SCOPED_TRACE(+k.key);
         shell.frameStripShown.clear();
         menu(k.key);
-        EXPECT_EQ(state.cache.displayedIndex, k.index);
+        EXPECT_EQ(state.session.cache.displayedIndex, k.index);
         EXPECT_EQ(state.document.frames.index(), k.index);
         EXPECT_EQ(shell.frameMarkerMoves.back(), k.index * kFrameColumnWidth + kFrameMarkerLeft);
         EXPECT_EQ(shell.frameStripShown, (std::vector<testing::RecordingShell::Columns>{
@@ -283,9 +284,9 @@ TEST_F(EditKeysTest, CtrlWheelZoomsKeepingThePixelUnderTheCursorWithinTheLimits)
         wheel.y = turn.y;
         wheel.wheel.steps = turn.steps;
         for (int i = 0; i < turn.repeat; ++i) {
-            const ViewState before = state.view;
+            const View before = state.view;
             dispatch(wheel);
-            const ViewState& after = state.view;
+            const View& after = state.view;
             ASSERT_EQ(pixelUnder(turn.x, after.zoom, after.offsetX),
                       pixelUnder(turn.x, before.zoom, before.offsetX));
             ASSERT_EQ(pixelUnder(turn.y, after.zoom, after.offsetY),

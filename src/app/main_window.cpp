@@ -62,8 +62,8 @@ MenuEntry checkItem(const std::string& label, MenuItem number, bool checked) {
 }
 
 // Playback first, then what the canvas shows.
-std::vector<MenuEntry> viewMenu(const ProgramState& state) {
-    const LanguageTable& t = state.language.texts;
+std::vector<MenuEntry> viewMenu(const Program& state) {
+    const LanguageTable& t = state.services.language.texts;
     const CanvasPicture shown = state.view.canvasPicture;
     return {item(t[Text::MainMenuPlay], MenuItem::Play),
             item(t[Text::MainMenuPlaybackrate], MenuItem::PlaybackRate),
@@ -78,15 +78,15 @@ std::vector<MenuEntry> viewMenu(const ProgramState& state) {
             checkItem(t[Text::MainMenuShowmask], MenuItem::ShowMask, state.view.maskOverlay)};
 }
 
-std::vector<MenuEntry> menuBar(const ProgramState& state) {
-    const LanguageTable& t = state.language.texts;
+std::vector<MenuEntry> menuBar(const Program& state) {
+    const LanguageTable& t = state.services.language.texts;
     std::vector<MenuEntry> languages;
-    const auto& available = state.language.available;
+    const auto& available = state.services.language.available;
     for (std::size_t i = 0; i < available.size(); ++i) {
         MenuEntry language;
         language.label = available[i];
         language.item = +MenuItem::FirstLanguage + static_cast<int>(i);
-        language.checked = available[i] == state.language.current;
+        language.checked = available[i] == state.services.language.current;
         languages.push_back(std::move(language));
     }
     return {
@@ -100,8 +100,8 @@ std::vector<MenuEntry> menuBar(const ProgramState& state) {
                       item(t[Text::MainMenuAviexport], MenuItem::AviExport)}),
              separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
         submenu(t[Text::MainMenuEdit],
-                {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state)),
-                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state))}),
+                {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state.session)),
+                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session))}),
         submenu(t[Text::MainMenuView], viewMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
@@ -137,8 +137,8 @@ GadgetPlan ranged(GadgetPlan plan, int minimum, int maximum, int state) {
     return plan;
 }
 
-std::vector<GadgetPlan> gadgets(const ProgramState& state) {
-    const LanguageTable& t = state.language.texts;
+std::vector<GadgetPlan> gadgets(const Program& state) {
+    const LanguageTable& t = state.services.language.texts;
     using K = GadgetKind;
     std::vector<GadgetPlan> list;
     list.push_back(gadget(Gadget::Canvas, K::Canvas, 35, 30, 640, 480));
@@ -204,8 +204,8 @@ std::vector<GadgetPlan> gadgets(const ProgramState& state) {
 
 }  // namespace
 
-MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
-    const LanguageTable& t = state.language.texts;
+MainWindowPlan MainWindowPlanFor(const Program& state) {
+    const LanguageTable& t = state.services.language.texts;
     MainWindowPlan plan;
     plan.title = WindowTitleFor(t[Text::ElseNewtitle]);
     plan.locale = t[Text::LanguageLocale];
@@ -232,33 +232,33 @@ MainWindowPlan MainWindowPlanFor(const ProgramState& state) {
     return plan;
 }
 
-bool BuildMainWindow(ProgramState& state) {
+bool BuildMainWindow(Program& state) {
     state.view.canvasPicture = CanvasPicture::Result;  // the plan's menu shows these
     state.view.maskOverlay = false;
     state.view.onionSkin = false;
-    if (!state.shell.buildMainWindow(MainWindowPlanFor(state))) {
-        state.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
-        state.mustEnd = true;
+    if (!state.services.shell.buildMainWindow(MainWindowPlanFor(state))) {
+        state.services.reporter().report(ErrorKind::Window, ErrorPlace::MainWindow, 0);
+        state.services.mustEnd = true;
         return false;
     }
-    ViewState& view = state.view;
-    view.undoItemEnabled = CanUndoEdit(state);  // as the plan built them
-    view.redoItemEnabled = CanRedoEdit(state);
+    View& view = state.view;
+    view.undoItemEnabled = CanUndoEdit(state.session);  // as the plan built them
+    view.redoItemEnabled = CanRedoEdit(state.session);
     view.toolSettings = ToolSettings{};  // as the plan's option gadgets show them
     view.zoom = 1.0f;
     view.offsetX = 0;
     view.offsetY = 0;
     view.buttonDown = false;
     view.cursorInside = false;
-    SelectTool(state, "eraser");
+    SelectTool(state.view, state.services, "eraser");
     LayoutMainWindow(state);
-    if (state.mustEnd) return false;
-    RefreshFrameStrip(state, 0);
-    return !state.mustEnd;
+    if (state.services.mustEnd) return false;
+    RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
+    return !state.services.mustEnd;
 }
 
-void LayoutMainWindow(ProgramState& state) {
-    MainWindowShell& window = state.shell;
+void LayoutMainWindow(Program& state) {
+    MainWindowShell& window = state.services.shell;
     ClientSize client = window.clientSize();
     if (client.width < kMinClientWidth) window.setClientSize(kMinClientWidth, client.height);
     client = window.clientSize();
@@ -269,22 +269,22 @@ void LayoutMainWindow(ProgramState& state) {
 
     const int canvasWidth = w - 55;
     const int canvasHeight = h - 180;
-    state.images.canvas = Image();
+    state.view.canvas = Image();
     auto canvas = Image::create(canvasWidth, canvasHeight);
     if (!canvas) {
-        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::WindowLayout, 200, {},
-                                canvasWidth, canvasHeight);
-        state.mustEnd = true;
+        state.services.reporter().report(ErrorKind::CreateImage, ErrorPlace::WindowLayout, 200, {},
+                                         canvasWidth, canvasHeight);
+        state.services.mustEnd = true;
         return;
     }
-    state.images.canvas = std::move(*canvas);
-    InvalidateCanvas(state);
+    state.view.canvas = std::move(*canvas);
+    InvalidateCanvas(state.view);
     window.placeGadget(+Gadget::VerticalScrollBar, canvasWidth + kCanvasX, kCanvasY,
                        kScrollBarThickness, canvasHeight);
     window.placeGadget(+Gadget::HorizontalScrollBar, kCanvasX, canvasHeight + kCanvasY, canvasWidth,
                        kScrollBarThickness);
-    UpdateScrollBars(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    UpdateScrollBars(state.session, state.view, state.services);
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
                        kLayerRowsHeight);
     window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);

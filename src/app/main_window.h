@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/program.h"
 #include "platform/main_window_plan.h"
-#include "project/program_state.h"
 
 namespace morvel {
 
@@ -10,17 +10,17 @@ constexpr int kMinClientWidth = 300;
 constexpr int kMinClientHeight = 350;
 
 // The main window in the language in use: gadgets, menus, shortcuts and title.
-MainWindowPlan MainWindowPlanFor(const ProgramState& state);
+MainWindowPlan MainWindowPlanFor(const Program& state);
 
 // Builds (or rebuilds) the main window and shows it: the tools and options at their start
 // values (eraser, round brush of size 10, transparency 100, zoom 1), laid out, the frame strip
 // filled and its first frame shown. A window that cannot be opened is reported and sets
-// state.mustEnd; the result is then false.
-bool BuildMainWindow(ProgramState& state);
+// state.services.mustEnd; the result is then false.
+bool BuildMainWindow(Program& state);
 
 // Keeps the client area at least 300 x 350, makes the canvas buffer fill the space the canvas
 // has, places the scroll bars, the layer-rows picture and the frame strip around it, and
-// redraws. A canvas buffer that cannot be made is reported and sets state.mustEnd.
-void LayoutMainWindow(ProgramState& state);
+// redraws. A canvas buffer that cannot be made is reported and sets state.services.mustEnd.
+void LayoutMainWindow(Program& state);
 
 }  // namespace morvel

@@ -106,7 +106,7 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     AppFixture app;
     app.program.write("english.language", "[MainMenu]\nnew = New\tCtrl+N\n");
     app.program.write("Deutsch.LANGUAGE", "");
-    LoadLanguage(app.state.language, app.shell, app.program.path(), "english");
+    LoadLanguage(app.state.services.language, app.shell, app.program.path(), "english");
     const MainWindowPlan plan = MainWindowPlanFor(app.state);
     ASSERT_EQ(plan.menuBar.size(), 5u);
     EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
@@ -147,9 +147,9 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
         EXPECT_TRUE(items[item].checkable) << item;
         EXPECT_EQ(items[item].checked, item == 24) << item;
     }
-    EXPECT_EQ(items[9].label, app.state.language.texts[Text::MainMenuTutorial]);
+    EXPECT_EQ(items[9].label, app.state.services.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
-    const auto& available = app.state.language.available;
+    const auto& available = app.state.services.language.available;
     ASSERT_EQ(available.size(), 2u);
     for (int i = 0; i < 2; ++i) {
         const MenuEntry& language = items[1001 + i];
@@ -207,8 +207,8 @@ TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
         for (const ClientSize& s : c.resizes) expected.emplace_back(s.width, s.height);
         EXPECT_EQ(resizes, expected);
         const int cw = c.w - 55, ch = c.h - 180;
-        EXPECT_EQ(app.state.images.canvas.width(), cw);
-        EXPECT_EQ(app.state.images.canvas.height(), ch);
+        EXPECT_EQ(app.state.view.canvas.width(), cw);
+        EXPECT_EQ(app.state.view.canvas.height(), ch);
         auto& at = app.shell.placements;
         EXPECT_EQ(at[+Gadget::VerticalScrollBar], Placement({cw + 35, 30, 15, ch}));
         EXPECT_EQ(at[+Gadget::HorizontalScrollBar], Placement({35, ch + 30, cw, 15}));
@@ -217,14 +217,14 @@ TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
     }
     AppFixture minimum({300, 350});
     ASSERT_TRUE(BuildMainWindow(minimum.state));
-    EXPECT_EQ(minimum.state.images.canvas.width(), 245);
-    EXPECT_EQ(minimum.state.images.canvas.height(), 170);
+    EXPECT_EQ(minimum.state.view.canvas.width(), 245);
+    EXPECT_EQ(minimum.state.view.canvas.height(), 170);
 }
 
 TEST(LayoutMainWindow, ACanvasBufferThatCannotBeMadeEndsTheProgram) {
     AppFixture app({70000, 600});
     EXPECT_FALSE(BuildMainWindow(app.state));
-    EXPECT_TRUE(app.state.mustEnd);
+    EXPECT_TRUE(app.state.services.mustEnd);
     ASSERT_EQ(app.shell.errors.size(), 1u);
     EXPECT_NE(app.shell.errors[0].text.find("ErrorCode = 110-4-200-69945-420"), std::string::npos);
     EXPECT_EQ(app.shell.errors[0].caption, "Fehler !");
@@ -234,7 +234,7 @@ TEST(BuildMainWindow, AWindowThatCannotBeOpenedIsReported) {
     AppFixture app;
     app.shell.failWindowBuild = true;
     EXPECT_FALSE(BuildMainWindow(app.state));
-    EXPECT_TRUE(app.state.mustEnd);
+    EXPECT_TRUE(app.state.services.mustEnd);
     ASSERT_EQ(app.shell.errors.size(), 1u);
     EXPECT_NE(app.shell.errors[0].text.find("ErrorCode = 410-13-0"), std::string::npos);
 }
@@ -245,10 +245,10 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
                       "[MainMenu]\nproject = &Project\n[Tools]\neraser = Eraser\n"
                       "[Settings]\nzoomfit = Fit\n[Else]\nnewtitle = *New*\n"
                       "[Language]\nlocale = en\n");
-    LoadLanguage(app.state.language, app.shell, app.program.path(), "");
-    ProgramState& state = app.state;
+    LoadLanguage(app.state.services.language, app.shell, app.program.path(), "");
+    Program& state = app.state;
     ASSERT_TRUE(BuildMainWindow(state));
-    ASSERT_EQ(state.language.available, std::vector<std::string>{"English"});
+    ASSERT_EQ(state.services.language.available, std::vector<std::string>{"English"});
     app.addFrame();
     Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
     Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
@@ -269,7 +269,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     ASSERT_EQ(app.shell.windowsBuilt.size(), 2u);
     EXPECT_EQ(app.shell.questions.size(), 2u);
     EXPECT_EQ(state.document.frames.size(), 0);
-    EXPECT_EQ(state.language.current, "English");
+    EXPECT_EQ(state.services.language.current, "English");
     const MainWindowPlan& plan = app.shell.windowsBuilt.back();
     EXPECT_EQ(plan.title, "*New* - Morvel");
     EXPECT_EQ(app.shell.windowsBuilt.front().locale, "de");  // Qt's texts follow the language

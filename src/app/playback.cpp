@@ -35,26 +35,27 @@ std::chrono::microseconds periodOf(int rate) {
 }
 
 // Shows the cache's picture of frame index on the canvas.
-void present(ProgramState& state, const Image& picture) {
-    Image& canvas = state.images.canvas;
+void present(Program& state, const Image& picture) {
+    Image& canvas = state.view.canvas;
     if (picture.width() != canvas.width() || picture.height() != canvas.height()) return;
     const std::size_t rowBytes = static_cast<std::size_t>(canvas.width()) * 3;
     for (int y = 0; y < canvas.height(); ++y) std::memcpy(canvas.row(y), picture.row(y), rowBytes);
-    state.shell.presentCanvas(0, 0, canvas.width(), canvas.height());
+    state.services.shell.presentCanvas(0, 0, canvas.width(), canvas.height());
 }
 
 }  // namespace
 
-void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
+void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch) {
     const int count = state.document.frames.size();
-    if (count == 0 || state.images.canvas.empty()) return;
+    if (count == 0 || state.view.canvas.empty()) return;
     // The workers read the displayed frame's mask from its file.
-    StoreDisplayedMask(state);
-    player.cache.setFilm(FilmOf(state).allFrameFiles(), FilmViewOf(state));
+    StoreDisplayedMask(state.document, state.session, state.services);
+    player.cache.setFilm(FilmOf(state.document).allFrameFiles(),
+                         FilmViewOf(state.session, state.view));
     // Both cores fill while the film plays.
     player.cache.setActiveThreads(2);
-    int index = std::max(0, state.cache.displayedIndex);
+    int index = std::max(0, state.session.cache.displayedIndex);
     int shown = index;
     auto period = periodOf(player.rate);
     Clock::time_point due = Clock::now();
@@ -101,7 +102,7 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
         }
         if (player.cache.take(index, picture)) present(state, picture);
         // The strip's marker follows the film, so that the user sees where it is.
-        state.shell.moveFrameMarker(index * kFrameColumnWidth + kFrameMarkerLeft);
+        state.services.shell.moveFrameMarker(index * kFrameColumnWidth + kFrameMarkerLeft);
         // Shown more than half a frame after it was due: late too.
         late = late || Clock::now() > due + period / 2;
         if (late) ++player.lateFrames;
@@ -117,23 +118,24 @@ void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
             afterwards.push_back(event);
     }
     player.cache.setActiveThreads(1);
-    SelectFrame(state, shown);
-    InvalidateCanvas(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, shown);
+    InvalidateCanvas(state.view);
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     for (const Event& later : afterwards) dispatch(later);
 }
 
-void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
-    if (state.document.frames.size() == 0 || state.images.canvas.empty()) return;
+void FillWhileIdle(const Document& document, const EditSession& session, const View& view,
+                   FilmPlayer& player) {
+    if (document.frames.size() == 0 || view.canvas.empty()) return;
     player.cache.setActiveThreads(2);
-    player.cache.setFilm(FilmOf(state).allFrameFiles(), FilmViewOf(state));
+    player.cache.setFilm(FilmOf(document).allFrameFiles(), FilmViewOf(session, view));
     // The displayed frame's mask was edited (its file is written only when the frame is left):
     // its entry is what the canvas shows, else made anew.
-    const int displayed = state.cache.displayedIndex;
-    if (player.maskEdits != state.cache.maskEdits && displayed >= 0) {
-        player.maskEdits = state.cache.maskEdits;
+    const int displayed = session.cache.displayedIndex;
+    if (player.maskEdits != session.cache.maskEdits && displayed >= 0) {
+        player.maskEdits = session.cache.maskEdits;
         Image shown;
-        if (CanvasOfCompositeAlone(state, shown)) {
+        if (CanvasOfCompositeAlone(session, view, shown)) {
             player.cache.put(displayed, shown);
         } else {
             player.cache.drop(displayed);
@@ -142,10 +144,11 @@ void FillWhileIdle(const ProgramState& state, FilmPlayer& player) {
     player.cache.fillFrom(std::max(0, displayed));
 }
 
-void AskPlaybackRate(ProgramState& state, FilmPlayer& player) {
-    const LanguageTable& texts = state.language.texts;
-    const std::string answer = state.shell.requestText(
-        texts[Text::RequesterPlaybackrate], texts[Text::RequesterPlaybackratetext], std::to_string(player.rate));
+void AskPlaybackRate(Program& state, FilmPlayer& player) {
+    const LanguageTable& texts = state.services.language.texts;
+    const std::string answer = state.services.shell.requestText(
+        texts[Text::RequesterPlaybackrate], texts[Text::RequesterPlaybackratetext],
+        std::to_string(player.rate));
     if (answer.empty()) return;
     const std::int32_t rate = ReadRequesterInteger(answer);
     if (rate >= 1 && rate <= 60) player.rate = rate;

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/event.h"
+#include "app/program.h"
 #include "editor/canvas_film.h"
 #include "editor/playback_cache.h"
-#include "project/program_state.h"
 
 namespace morvel {
 
@@ -32,16 +32,17 @@ struct FilmPlayer {
 // skipped: one not ready when due is shown late and counted. The frame shown last becomes the
 // displayed frame. A resize or a close that arrives meanwhile is handed to dispatch afterwards.
 // An empty project does not play.
-void PlayFilm(ProgramState& state, FilmPlayer& player, EventSource& events,
+void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
               const std::function<void(const Event&)>& dispatch);
 
 // While the editor waits for the user: brings the cache up to the project as it is now (entries
 // whose frame's files or view changed are dropped; the displayed frame's after an edit of its
 // mask, an undo or a redo, is taken from the canvas) and fills it from the displayed frame on,
 // with both threads (the window's busy hook goes back to one).
-void FillWhileIdle(const ProgramState& state, FilmPlayer& player);
+void FillWhileIdle(const Document& document, const EditSession& session, const View& view,
+                   FilmPlayer& player);
 
 // Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.
-void AskPlaybackRate(ProgramState& state, FilmPlayer& player);
+void AskPlaybackRate(Program& state, FilmPlayer& player);
 
 }  // namespace morvel

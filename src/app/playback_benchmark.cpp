@@ -56,21 +56,23 @@ int playAgainstTheClock(const PlaybackCache& cache, int rate, int frames, Image&
 // The median time, over a few frames, from a stroke's end to the displayed frame's entry being
 // back, leaving out the idle wait before it: the window's idle hook with the canvas as painted.
 double refillAfterStroke(benchmarks::FilmProject& film) {
-    ProgramState& state = film.state;
-    state.composeOnSelect = true;
+    EditorTestState& state = film.state;
+    state.services.composeOnSelect = true;
     FilmPlayer player;
     std::vector<double> refills;
     for (int k : {10, 60, 110}) {
-        SelectFrame(state, k);
-        RedrawCanvas(state, -1, -1, 0, 0);
-        FillWhileIdle(state, player);  // the film fills meanwhile, as in the window
-        MarkMaskModified(state);  // as a stroke's end leaves it, the canvas already redrawn
+        SelectFrame(state.document, state.session, state.view, state.services, k);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
+        FillWhileIdle(state.document, state.session, state.view,
+                      player);            // the film fills meanwhile, as in the window
+        MarkMaskModified(state.session);  // as a stroke's end leaves it, the canvas already redrawn
         refills.push_back(benchmarks::millisecondsOf([&] {
-            FillWhileIdle(state, player);
-            while (!player.cache.ready(k)) std::this_thread::sleep_for(std::chrono::microseconds(200));
+            FillWhileIdle(state.document, state.session, state.view, player);
+            while (!player.cache.ready(k))
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
         }));
     }
-    state.composeOnSelect = false;
+    state.services.composeOnSelect = false;
     return benchmarks::median(refills);
 }
 
@@ -80,10 +82,10 @@ void Playback(benchmark::State& bench) {
         bench.SkipWithError("no pictures: run gen_data.py --size 6000x4000 -n 1 --jpegs 12");
         return;
     }
-    ProgramState& state = film.state;
-    state.composeOnSelect = false;
-    state.images.composite = *Image::create(6000, 4000);
-    ZoomFit(state);
+    EditorTestState& state = film.state;
+    state.services.composeOnSelect = false;
+    state.session.images.composite = *Image::create(6000, 4000);
+    ZoomFit(state.document, state.session, state.view, state.services);
     std::vector<FrameFiles> frames;
     for (int i = 0; i < state.document.frames.size(); ++i) {
         const FrameRecord& record = state.document.frames.at(i);
@@ -104,8 +106,8 @@ void Playback(benchmark::State& bench) {
         });
         bench.counters["fill_fps"] = 200 * 1000.0 / fill;
         bench.counters["memory_MB"] = static_cast<double>(cache.memoryUsed()) / (1 << 20);
-        bench.counters["late_12"] = playAgainstTheClock(cache, 12, 240, state.images.canvas);
-        bench.counters["late_24"] = playAgainstTheClock(cache, 24, 240, state.images.canvas);
+        bench.counters["late_12"] = playAgainstTheClock(cache, 12, 240, state.view.canvas);
+        bench.counters["late_24"] = playAgainstTheClock(cache, 24, 240, state.view.canvas);
         std::vector<double> remakes;
         for (int k : {10, 60, 110, 160, 190}) {
             remakes.push_back(benchmarks::millisecondsOf([&] {

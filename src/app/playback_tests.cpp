@@ -70,7 +70,7 @@ protected:
 TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
     ASSERT_TRUE(BuildMainWindow(state));
     for (int k = 0; k < 3; ++k) addFrame(64, 48);
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     player.rate = 60;
     TimedEvents events(shell, 5);
     // The key's menu event and the interrupt both come; a resize is handed back.
@@ -85,8 +85,8 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
         EXPECT_EQ(shell.frameMarkerMoves[markers + k],
                   (1 + k) % 3 * kFrameColumnWidth + kFrameMarkerLeft);
     }
-    EXPECT_EQ(state.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
-    EXPECT_EQ(state.document.frames.index(), state.cache.displayedIndex);
+    EXPECT_EQ(state.session.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
+    EXPECT_EQ(state.document.frames.index(), state.session.cache.displayedIndex);
     // The stop's other events are dropped; only the resize comes back.
     ASSERT_EQ(handedBack.size(), 1u);
     EXPECT_EQ(handedBack[0].kind, EventKind::Resize);
@@ -119,8 +119,8 @@ TEST_F(Playback, AnEmptyProjectDoesNotPlay) {
 TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     ASSERT_TRUE(BuildMainWindow(state));
     for (int k = 0; k < 3; ++k) addFrame(64, 48);
-    SelectFrame(state, 1);
-    FillWhileIdle(state, player);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
+    FillWhileIdle(state.document, state.session, state.view, player);
     player.cache.waitIdle();
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(player.cache.ready(k)) << k;
     Image before;
@@ -131,12 +131,13 @@ TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     for (int y = 0; y < 48; ++y) std::memset(white->row(y), 255, 64 * 3);
     for (const std::string& path : state.document.frames.at(0).layerSource)
         ASSERT_TRUE(SavePictureFile(*white, path, PictureFormat::Png));
-    FillWhileIdle(state, player);
+    FillWhileIdle(state.document, state.session, state.view, player);
     player.cache.waitIdle();
     Image after;
     ASSERT_TRUE(player.cache.take(0, after));
     Image expected;
-    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state).frameFiles(0), FilmViewOf(state), expected));
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state.document).frameFiles(0),
+                                 FilmViewOf(state.session, state.view), expected));
     // JPEG-kept: close to the composed frame, not exact.
     EXPECT_GT(meanDifference(after, before), 1.0);
     EXPECT_LT(meanDifference(after, expected), 3.0);
@@ -151,9 +152,9 @@ TEST_F(Playback, AnEditedFramesEntryIsTheCanvasAtTheNextIdleMoment) {
     // What the eraser reveals is white: the stroke shows.
     ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}),
                                 state.document.frames.at(1).layerSource[1], PictureFormat::Png));
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     const auto settle = [&] {
-        FillWhileIdle(state, player);
+        FillWhileIdle(state.document, state.session, state.view, player);
         player.cache.waitIdle();
     };
     settle();
@@ -174,7 +175,7 @@ TEST_F(Playback, AnEditedFramesEntryIsTheCanvasAtTheNextIdleMoment) {
         Image entry;
         Image canvas;
         ASSERT_TRUE(player.cache.take(1, entry));
-        ASSERT_TRUE(CanvasOfCompositeAlone(state, canvas));
+        ASSERT_TRUE(CanvasOfCompositeAlone(state.session, state.view, canvas));
         EXPECT_LT(meanDifference(entry, canvas), 2.0);
         EXPECT_GT(meanDifference(entry, before), 3.0);
         EXPECT_TRUE(player.cache.ready(0) && player.cache.ready(2));
@@ -195,22 +196,31 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
     ASSERT_TRUE(SavePictureFile(testing::UniformPicture(64, 48, {255, 255, 255}), white,
                                 PictureFormat::Png));
     const std::vector<std::function<void()>> operations = {
-        [&] { SelectFrame(state, 1); DeleteLayer(state, 0); },
-        [&] { SelectFrame(state, 0); RepeatLayer(state, 1, 2); },
-        [&] { ImportDroppedFiles(state, 0, white, 2 * kFrameColumnWidth + 5); },
+        [&] {
+            SelectFrame(state.document, state.session, state.view, state.services, 1);
+            DeleteLayer(state.document, state.session, state.view, state.services, 0);
+        },
+        [&] {
+            SelectFrame(state.document, state.session, state.view, state.services, 0);
+            RepeatLayer(state.document, state.session, state.view, state.services, 1, 2);
+        },
+        [&] {
+            ImportDroppedFiles(state.document, state.session, state.view, state.services, 0, white,
+                               2 * kFrameColumnWidth + 5);
+        },
     };
     for (std::size_t k = 0; k < operations.size(); ++k) {
-        FillWhileIdle(state, player);
+        FillWhileIdle(state.document, state.session, state.view, player);
         player.cache.waitIdle();
         operations[k]();
-        FillWhileIdle(state, player);
+        FillWhileIdle(state.document, state.session, state.view, player);
         player.cache.waitIdle();
-        const std::vector<FrameFiles> film = FilmOf(state).allFrameFiles();
+        const std::vector<FrameFiles> film = FilmOf(state.document).allFrameFiles();
         for (int i = 0; i < state.document.frames.size(); ++i) {
             Image entry;
             Image expected;
             ASSERT_TRUE(player.cache.take(i, entry)) << k << ' ' << i;
-            ASSERT_TRUE(ComposeFilmFrame(film[i], FilmViewOf(state), expected));
+            ASSERT_TRUE(ComposeFilmFrame(film[i], FilmViewOf(state.session, state.view), expected));
             EXPECT_LT(meanDifference(entry, expected), 3.0) << "operation " << k << ", frame " << i;
         }
     }

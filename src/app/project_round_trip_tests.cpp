@@ -43,7 +43,8 @@ protected:
     static void dispatch(AppFixture& app, const Event& event) { Dispatch(app.state, event); }
 
     void paint(int frame, int x, int y, int transparency) {
-        SelectFrame(made.state, frame);
+        SelectFrame(made.state.document, made.state.session, made.state.view, made.state.services,
+                    frame);
         made.shell.gadgetStates[+Gadget::Transparency] = transparency;
         dispatch(made, GadgetEvent(+Gadget::Transparency));
         dispatch(made, GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, x, y));
@@ -51,9 +52,9 @@ protected:
         dispatch(made, MouseEvent(EventKind::LeftRelease, x + 15, y + 5));
     }
 
-    static Image compositeOf(ProgramState& state, int frame) {
-        SelectFrame(state, frame);
-        return state.images.composite;
+    static Image compositeOf(Program& state, int frame) {
+        SelectFrame(state.document, state.session, state.view, state.services, frame);
+        return state.session.images.composite;
     }
 
     // "Speichern als ..." confirmed in the save window with these boxes.

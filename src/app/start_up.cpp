@@ -14,13 +14,13 @@ namespace morvel {
 namespace {
 
 // The work images in the order they are made, each with the number its failure reports.
-bool createWorkImages(ProgramState& state) {
-    WorkImages& images = state.images;
+bool createWorkImages(Program& state) {
+    WorkImages& images = state.session.images;
     const struct {
         Image* image;
         int number;
     } order[] = {{&images.composite, 100},
-                 {&images.canvas, 200},
+                 {&state.view.canvas, 200},
                  {&images.layer1, 1},
                  {&images.layer2, 2},
                  {&images.mask, 0}};
@@ -28,8 +28,8 @@ bool createWorkImages(ProgramState& state) {
         *work.image = Image();
         auto image = Image::create(640, 480);
         if (!image) {
-            state.reporter().report(ErrorKind::CreateImage, ErrorPlace::StartUp, work.number, {},
-                                    640, 480);
+            state.services.reporter().report(ErrorKind::CreateImage, ErrorPlace::StartUp,
+                                             work.number, {}, 640, 480);
             return false;
         }
         *work.image = std::move(*image);
@@ -49,26 +49,27 @@ std::string ProjectArgument(const std::vector<std::string>& arguments) {
     return path;
 }
 
-int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::string>& arguments,
+int RunProgram(Program& state, EventSource& events, const std::vector<std::string>& arguments,
                const std::string& lockFolder, const DispatchHooks& hooks) {
-    AddToolTexts(state.language.texts);
-    LoadLanguage(state.language, state.shell, state.files, "");
+    AddToolTexts(state.services.language.texts);
+    LoadLanguage(state.services.language, state.services.shell, state.services.files, "");
 
     const InstanceLock lock(lockFolder, kInstanceName);
     if (lock.heldElsewhere()) {
-        state.reporter().report(ErrorKind::OnlyOne, ErrorPlace::SingleInstance, 0);
+        state.services.reporter().report(ErrorKind::OnlyOne, ErrorPlace::SingleInstance, 0);
         return kExitStatus;
     }
     if (!createWorkImages(state)) return kExitStatus;
     if (!BuildMainWindow(state)) return kExitStatus;
     // A session that ended without tidying up is offered before the window takes input.
-    OfferRecovery(state);
-    if (state.mustEnd) return kExitStatus;
+    OfferRecovery(state.document, state.session, state.view, state.services);
+    if (state.services.mustEnd) return kExitStatus;
 
     const std::string project = ProjectArgument(arguments);
-    if (!project.empty()) OpenProject(state, project);
-    if (state.mustEnd) return kExitStatus;
-    UpdateSessionJournal(state);
+    if (!project.empty())
+        OpenProject(state.document, state.session, state.view, state.services, project);
+    if (state.services.mustEnd) return kExitStatus;
+    UpdateSessionJournal(state.document, state.session);
 
     for (;;) {
         Event event;
@@ -81,7 +82,7 @@ int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::
         if (step == LoopStep::Fatal) return kExitStatus;
         if (step == LoopStep::End) break;
     }
-    WriteSettingsFile(state.files.settingsFolder, state.language.current);
+    WriteSettingsFile(state.services.files.settingsFolder, state.services.language.current);
     return kExitStatus;
 }
 

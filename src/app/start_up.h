@@ -5,7 +5,7 @@
 
 #include "app/dispatch.h"
 #include "app/event.h"
-#include "project/program_state.h"
+#include "app/program.h"
 
 namespace morvel {
 
@@ -17,7 +17,7 @@ std::string ProjectArgument(const std::vector<std::string>& arguments);
 // single-instance check (its lock file in lockFolder), the work images, the main window, the
 // project named by the first argument, then the loop until the window is closed. An orderly end
 // writes the settings file; a fatal end (reported first) does not. The exit status, always 0.
-int RunProgram(ProgramState& state, EventSource& events, const std::vector<std::string>& arguments,
+int RunProgram(Program& state, EventSource& events, const std::vector<std::string>& arguments,
                const std::string& lockFolder, const DispatchHooks& hooks = {});
 
 }  // namespace morvel

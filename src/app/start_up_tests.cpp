@@ -48,8 +48,8 @@ TEST_F(StartUp, BuildsTheWindowRunsTheLoopAndWritesTheSettingsAtAnOrderlyEnd) {
     EXPECT_EQ(shell.windowsBuilt[0].title, "*New* - Morvel");
     EXPECT_EQ(state.view.tool, "mask-mover");
     EXPECT_EQ(ReadSettingsFile(program.path()), "English");
-    for (const Image* image : {&state.images.composite, &state.images.layer1, &state.images.layer2,
-                               &state.images.mask}) {
+    for (const Image* image : {&state.session.images.composite, &state.session.images.layer1,
+                               &state.session.images.layer2, &state.session.images.mask}) {
         EXPECT_EQ(image->width(), 640);
         EXPECT_EQ(image->height(), 480);
     }

@@ -4,8 +4,8 @@
 
 namespace morvel {
 
-void ViewMenu(ProgramState& state, MenuItem item) {
-    ViewState& view = state.view;
+void ViewMenu(Program& state, MenuItem item) {
+    View& view = state.view;
     switch (item) {
         case MenuItem::ViewLayer1:
             view.canvasPicture = CanvasPicture::Layer1;
@@ -25,14 +25,15 @@ void ViewMenu(ProgramState& state, MenuItem item) {
         default:
             return;
     }
-    MainWindowShell& window = state.shell;
+    MainWindowShell& window = state.services.shell;
     window.checkMenuItem(+MenuItem::ViewLayer1, view.canvasPicture == CanvasPicture::Layer1);
     window.checkMenuItem(+MenuItem::ViewLayer2, view.canvasPicture == CanvasPicture::Layer2);
     window.checkMenuItem(+MenuItem::ViewResult, view.canvasPicture == CanvasPicture::Result);
     window.checkMenuItem(+MenuItem::ShowMask, view.maskOverlay);
     window.checkMenuItem(+MenuItem::OnionSkin, view.onionSkin);
-    const CanvasCache& last = state.canvasCache;  // keeps the brush outline where it was
-    RedrawCanvas(state, last.lastX, last.lastY, last.lastW, last.lastH);
+    const CanvasCache& last = state.view.canvasCache;  // keeps the brush outline where it was
+    RedrawCanvas(state.document, state.session, state.view, state.services, last.lastX, last.lastY,
+                 last.lastW, last.lastH);
 }
 
 }  // namespace morvel

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/compose_frame.h"
+#include "editor/editor_test_state.h"
 #include "editor/mask_tools.h"
 #include "editor/zoom.h"
 #include "platform/gadgets.h"
@@ -31,29 +32,29 @@ inline Image noise(int width, int height, unsigned seed) {
 
 struct PaintingScene {
     NullShell shell;
-    ProgramState state{shell, "/nonexistent/", "/nonexistent/"};
+    EditorTestState state{shell, "/nonexistent/", "/nonexistent/"};
 
     PaintingScene(int width, int height) {
-        state.redrawPause = 0;
-        state.images.layer1 = noise(width, height, 1);
-        state.images.layer2 = noise(width, height, 2);
-        state.images.mask = *Image::create(width, height);
-        state.images.mask.fill(255, 255, 255);
-        state.images.composite = *Image::create(width, height);
-        state.images.canvas = *Image::create(1000, 700);
+        state.services.redrawPause = 0;
+        state.session.images.layer1 = noise(width, height, 1);
+        state.session.images.layer2 = noise(width, height, 2);
+        state.session.images.mask = *Image::create(width, height);
+        state.session.images.mask.fill(255, 255, 255);
+        state.session.images.composite = *Image::create(width, height);
+        state.view.canvas = *Image::create(1000, 700);
         FrameRecord& frame = state.document.frames.add();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
         state.document.masks.nextNumber = 2;
-        state.cache.layerSource = frame.layerSource;
-        state.cache.maskNumber = 1;
-        state.cache.displayedId = frame.id;
-        state.cache.displayedIndex = 0;
-        state.cache.dirty = Rect{0, width, 0, height};
-        ComposeFrame(state, kMaskChanged);
-        SelectTool(state, "eraser");
+        state.session.cache.layerSource = frame.layerSource;
+        state.session.cache.maskNumber = 1;
+        state.session.cache.displayedId = frame.id;
+        state.session.cache.displayedIndex = 0;
+        state.session.cache.dirty = Rect{0, width, 0, height};
+        ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
+        SelectTool(state.view, state.services, "eraser");
         state.view.toolSettings.brushSize = 30;
-        ZoomFit(state);
+        ZoomFit(state.document, state.session, state.view, state.services);
     }
 };
 

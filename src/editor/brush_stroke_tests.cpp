@@ -22,9 +22,9 @@ protected:
     }
     // The mask after a click at (x, y) with the brush as set, on a white mask.
     Image click(int x, int y) {
-        FillMask(state, 255);
+        FillMask(state.document, state.session, 255);
         drag({{x, y}, {x, y}});
-        return state.images.mask;
+        return state.session.images.mask;
     }
 };
 
@@ -36,7 +36,7 @@ TEST_F(BrushStroke, AFastStrokesCentreLineIsContinuous) {
             for (int hardness : {100, 30}) {
                 if (size == 1 && hardness < 100) continue;  // a soft 2 x 2 dab has no core
                 state.view.toolSettings.hardness = hardness;
-                FillMask(state, 255);
+                FillMask(state.document, state.session, 255);
                 drag({{10, 20}, {110, 70}});  // one move of 100 pixels
                 for (int x = 10; x <= 110; ++x)
                     ASSERT_LT(mask(x, 20 + (x - 10) / 2), 128)
@@ -52,9 +52,9 @@ TEST_F(BrushStroke, HardnessHundredPaintsTheHardDab) {
         state.view.toolSettings.brushSize = 7;
         state.view.toolSettings.eraseGrey = 90;
         const Image painted = click(40, 30);
-        FillMask(state, 255);
-        PaintMaskDab(state, 40, 30, 7, shape, 90);
-        EXPECT_TRUE(testing::SamePicture(painted, state.images.mask)) << shape;
+        FillMask(state.document, state.session, 255);
+        PaintMaskDab(state.document, state.session, 40, 30, 7, shape, 90);
+        EXPECT_TRUE(testing::SamePicture(painted, state.session.images.mask)) << shape;
     }
 }
 
@@ -66,12 +66,12 @@ TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
     for (const Case& c : {Case{"eraser", kRoundBrushImage, 10, 255, 0},
                           Case{"eraser", kSquareBrushImage, 50, 255, 60},
                           Case{"anti-eraser", kRoundBrushImage, 40, 30, 255}}) {
-        SelectTool(state, c.tool);
+        SelectTool(state.view, state.services, c.tool);
         state.view.toolSettings.brushShape = c.shape;
         state.view.toolSettings.brushSize = 20;
         state.view.toolSettings.hardness = c.hardness;
         state.view.toolSettings.eraseGrey = c.grey;
-        FillMask(state, static_cast<std::uint8_t>(c.old));
+        FillMask(state.document, state.session, static_cast<std::uint8_t>(c.old));
         drag({{60, 45}, {60, 45}});
         EXPECT_EQ(mask(60, 45), c.grey);
         const int towards = c.grey < c.old ? 1 : -1;
@@ -87,7 +87,7 @@ TEST_F(BrushStroke, OverlappingSoftDabsAreNoDarkerThanTheStrongestAlone) {
     state.view.toolSettings.hardness = 20;
     const Image first = click(50, 40);
     const Image second = click(53, 41);
-    FillMask(state, 255);
+    FillMask(state.document, state.session, 255);
     drag({{50, 40}, {53, 41}, {50, 40}});  // both dabs, the first twice
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x)
@@ -99,21 +99,21 @@ TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
     state.view.toolSettings.brushSize = 15;
     state.view.toolSettings.eraseGrey = 40;
     drag({{20, 20}, {60, 50}});
-    const Image before = state.images.mask;
+    const Image before = state.session.images.mask;
     drag({{90, 20}, {30, 70}, {100, 80}});
-    const Image after = state.images.mask;
-    ASSERT_TRUE(UndoEdit(state));
-    EXPECT_TRUE(testing::SamePicture(state.images.mask, before));
-    ASSERT_TRUE(RedoEdit(state));
-    EXPECT_TRUE(testing::SamePicture(state.images.mask, after));
+    const Image after = state.session.images.mask;
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_TRUE(testing::SamePicture(state.session.images.mask, before));
+    ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_TRUE(testing::SamePicture(state.session.images.mask, after));
 }
 
 TEST_F(BrushStroke, AJumpFarBeyondThePicturePaintsOnlyWhereItCrossesIt) {
     click(5, 5);  // gives the frame its mask
     for (int hardness : {100, 50}) {
         state.view.toolSettings.hardness = hardness;
-        FillMask(state, 255);
-        ToolContext context(state);
+        FillMask(state.document, state.session, 255);
+        ToolContext context(state.document, state.session, state.view, state.services);
         DabStroke stroke;
         stroke.begin(context, -50000, 45, 0);
         stroke.extend(context, 50000, 45, 0);

@@ -19,8 +19,8 @@ namespace {
 
 using i64 = std::int64_t;
 
-Placement placementOf(const ProgramState& state) {
-    return PlacementOf(ViewGeometry::of(state.view), state.images.composite);
+Placement placementOf(const EditSession& session, const View& view) {
+    return PlacementOf(ViewGeometry::of(view), session.images.composite);
 }
 
 // The canvas pixels whose scaled value depends on the composite pixels in r.
@@ -117,9 +117,8 @@ void invert(Image& canvas, const std::vector<std::uint32_t>& pixels) {
 
 // The overlay at cursor (x, y): the brush outline of the eraser and the anti-eraser, else the
 // rubber band spanned by (x, y) and (x + w, y + h).
-void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, int w, int h) {
+void collectOverlay(const View& view, Overlay& overlay, int x, int y, int w, int h) {
     if (x < 0 || y < 0) return;
-    const ViewState& view = state.view;
     const MaskTool* tool = view.toolInUse.get();
     if (tool && tool->outline() == ToolOutline::Brush) {
         const i64 r = ViewGeometry::of(view).canvasLength(
@@ -141,11 +140,11 @@ void collectOverlay(const ProgramState& state, Overlay& overlay, int x, int y, i
 
 // The picture the canvas scales: the composite itself, or the picture `shown` made from the
 // takes, the composite and the mask as the view asks, brought up to date here.
-const Image& pictureToScale(ProgramState& state) {
-    CanvasCache& cache = state.canvasCache;
-    const Image& composite = state.images.composite;
-    Image& shown = state.images.shown;
-    if (CanvasShowsComposite(state.view)) {
+const Image& pictureToScale(Document& document, EditSession& session, View& view) {
+    CanvasCache& cache = view.canvasCache;
+    const Image& composite = session.images.composite;
+    Image& shown = session.images.shown;
+    if (CanvasShowsComposite(view)) {
         shown = Image();  // a large picture's worth of memory, not needed in this view
         cache.shownValid = false;
         return composite;
@@ -157,27 +156,26 @@ const Image& pictureToScale(ProgramState& state) {
         shown = std::move(*made);
         cache.shownValid = false;
     }
-    const ViewState& view = state.view;
     if (!cache.shownValid || cache.shownPicture != view.canvasPicture ||
         cache.shownOverlay != view.maskOverlay) {
-        DrawViewPicture(state, shown, Rect{0, composite.width(), 0, composite.height()});
+        DrawViewPicture(document, session, view, shown,
+                        Rect{0, composite.width(), 0, composite.height()});
         cache.shownValid = true;
         cache.shownPicture = view.canvasPicture;
         cache.shownOverlay = view.maskOverlay;
         return shown;
     }
-    for (const Rect& stale : cache.stale) DrawViewPicture(state, shown, stale);
+    for (const Rect& stale : cache.stale) DrawViewPicture(document, session, view, shown, stale);
     return shown;
 }
 
 // Copies the canvas made ahead with the composite into the canvas when it shows the composite
 // in the very view it was made for; it is used at most once.
-bool takeCanvasMadeAhead(ProgramState& state, const Image& picture) {
-    CanvasCache& cache = state.canvasCache;
-    Image& canvas = state.images.canvas;
+bool takeCanvasMadeAhead(EditSession& session, View& view, const Image& picture) {
+    CanvasCache& cache = view.canvasCache;
+    Image& canvas = view.canvas;
     const Image ahead = std::move(cache.aheadCanvas);  // used at most once
-    const ViewState& view = state.view;
-    if (ahead.empty() || &picture != &state.images.composite ||
+    if (ahead.empty() || &picture != &session.images.composite ||
         cache.aheadComposite != picture.data() || cache.aheadView != ViewGeometry::of(view) ||
         ahead.width() != canvas.width() || ahead.height() != canvas.height())
         return false;
@@ -188,9 +186,9 @@ bool takeCanvasMadeAhead(ProgramState& state, const Image& picture) {
 
 }  // namespace
 
-void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
+void CanvasCompositeChanged(View& view, const Rect& r) {
     if (IsEmptyRect(r)) return;
-    std::vector<Rect>& stale = state.canvasCache.stale;
+    std::vector<Rect>& stale = view.canvasCache.stale;
     // Many small changes (the tiles of an undone stroke) are scaled one by one; beyond that
     // number their bounding box is cheaper to keep.
     constexpr std::size_t kMostRectangles = 256;
@@ -203,18 +201,18 @@ void CanvasCompositeChanged(ProgramState& state, const Rect& r) {
     stale.assign(1, all);
 }
 
-void InvalidateCanvas(ProgramState& state) {
-    state.canvasCache.valid = false;
+void InvalidateCanvas(View& view) {
+    view.canvasCache.valid = false;
 }
 
-void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
-    Image& canvas = state.images.canvas;
-    const Image& composite = state.images.composite;
-    const Image& picture = pictureToScale(state);
-    const bool onionChanged = UpdateOnionSkin(state);
-    CanvasCache& cache = state.canvasCache;
-    const ViewState& view = state.view;
-    const Placement at = placementOf(state);
+void RedrawCanvas(Document& document, EditSession& session, View& view, Services& services, int x,
+                  int y, int w, int h) {
+    Image& canvas = view.canvas;
+    const Image& composite = session.images.composite;
+    const Image& picture = pictureToScale(document, session, view);
+    const bool onionChanged = UpdateOnionSkin(document, session, view);
+    CanvasCache& cache = view.canvasCache;
+    const Placement at = placementOf(session, view);
     const Rect visible = VisiblePart(canvas, at);
     const bool scaled = at.width > 0 && at.height > 0 && !composite.empty();
 
@@ -228,7 +226,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
         cache.drawnHeight == at.height && cache.drawnPicture == view.canvasPicture &&
         cache.drawnOverlay == view.maskOverlay && !onionChanged;
     if (!sameView) {
-        if (!takeCanvasMadeAhead(state, picture)) {
+        if (!takeCanvasMadeAhead(session, view, picture)) {
             FillBackground(canvas, scaled ? visible : Rect{});
             if (scaled && !IsEmptyRect(visible)) ScaleInto(canvas, picture, at, visible);
         }
@@ -270,7 +268,7 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     cache.stale.clear();
 
     Overlay overlay(cache.overlay, cache.overlayBounds, canvas.width(), canvas.height());
-    collectOverlay(state, overlay, x, y, w, h);
+    collectOverlay(view, overlay, x, y, w, h);
     invert(canvas, cache.overlay);
     UniteRect(changed, cache.overlayBounds);
     cache.lastX = x;
@@ -278,16 +276,16 @@ void RedrawCanvas(ProgramState& state, int x, int y, int w, int h) {
     cache.lastW = w;
     cache.lastH = h;
 
-    state.shell.presentCanvas(changed.left, changed.top, changed.right, changed.bottom);
-    state.shell.pause(state.redrawPause);
+    services.shell.presentCanvas(changed.left, changed.top, changed.right, changed.bottom);
+    services.shell.pause(services.redrawPause);
 }
 
-bool CanvasOfCompositeAlone(const ProgramState& state, Image& out) {
-    const CanvasCache& cache = state.canvasCache;
-    const Image& canvas = state.images.canvas;
-    const Image& composite = state.images.composite;
+bool CanvasOfCompositeAlone(const EditSession& session, const View& view, Image& out) {
+    const CanvasCache& cache = view.canvasCache;
+    const Image& canvas = view.canvas;
+    const Image& composite = session.images.composite;
     if (!cache.valid || !cache.stale.empty() || !cache.onion.empty() ||
-        !CanvasShowsComposite(state.view) || cache.drawnPicture != CanvasPicture::Result ||
+        !CanvasShowsComposite(view) || cache.drawnPicture != CanvasPicture::Result ||
         cache.drawnOverlay || cache.canvasPixels != canvas.data() ||
         cache.compositePixels != composite.data())
         return false;

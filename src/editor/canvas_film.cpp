@@ -2,18 +2,18 @@
 
 namespace morvel {
 
-Film FilmOf(const ProgramState& state) {
-    return Film(state.document);
+Film FilmOf(const Document& document) {
+    return Film(document);
 }
 
-FilmView FilmViewOf(const ProgramState& state) {
-    FilmView view;
-    view.geometry = ViewGeometry::of(state.view);
-    view.canvasWidth = state.images.canvas.width();
-    view.canvasHeight = state.images.canvas.height();
-    view.carriedWidth = state.images.composite.width();
-    view.carriedHeight = state.images.composite.height();
-    return view;
+FilmView FilmViewOf(const EditSession& session, const View& view) {
+    FilmView film;
+    film.geometry = ViewGeometry::of(view);
+    film.canvasWidth = view.canvas.width();
+    film.canvasHeight = view.canvas.height();
+    film.carriedWidth = session.images.composite.width();
+    film.carriedHeight = session.images.composite.height();
+    return film;
 }
 
 }  // namespace morvel

@@ -1,4 +1,5 @@
 #include "editor/canvas.h"
+#include "editor/editor_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -21,19 +22,19 @@ using testing::SamePicture;
 class Canvas : public ::testing::Test {
 protected:
     RecordingShell shell;
-    ProgramState state{shell, "/nonexistent/", "/nonexistent/"};
+    EditorTestState state{shell, "/nonexistent/", "/nonexistent/"};
 
-    void SetUp() override { state.redrawPause = 0; }
+    void SetUp() override { state.services.redrawPause = 0; }
     void scene(const Image& composite, int width, int height, float zoom = 1.0f, int ox = 0,
                int oy = 0) {
-        state.images.composite = composite;
-        state.images.canvas = *Image::create(width, height);
+        state.session.images.composite = composite;
+        state.view.canvas = *Image::create(width, height);
         state.view.zoom = zoom;
         state.view.offsetX = ox;
         state.view.offsetY = oy;
-        RedrawCanvas(state, -1, -1, 0, 0);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     }
-    const Image& canvas() const { return state.images.canvas; }
+    const Image& canvas() const { return state.view.canvas; }
     bool grey(int x, int y) const {
         return canvas().red(x, y) == 68 && canvas().green(x, y) == 68 && canvas().blue(x, y) == 68;
     }
@@ -121,15 +122,15 @@ TEST_P(Outlines, InvertExactlyTheOutlinePixels) {
     const OutlineCase& c = GetParam();
     scene(PatternPicture(12, 8), 12, 8, c.zoom);
     const Image before = canvas();
-    SelectTool(state, c.tool);
+    SelectTool(state.view, state.services, c.tool);
     state.view.toolSettings.brushSize = c.size;
     state.view.toolSettings.brushShape = c.shape;
-    RedrawCanvas(state, c.x, c.y, c.w, c.h);
+    RedrawCanvas(state.document, state.session, state.view, state.services, c.x, c.y, c.w, c.h);
     std::string shown = "\n";  // appended: GCC 12's -Wrestrict misreads "\n" + ...
     shown += inverted(before);
     EXPECT_EQ(shown, std::string("\n") + c.picture);
     // A redraw without overlay takes it away again.
-    RedrawCanvas(state, -1, -1, 0, 0);
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     EXPECT_TRUE(SamePicture(canvas(), before));
 }
 
@@ -164,9 +165,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Canvas, AHoverPresentsOnlyTheOutlinesItMoves) {
     scene(PatternPicture(600, 400), 600, 400);
-    SelectTool(state, "eraser");
-    RedrawCanvas(state, 100, 100, 0, 0);
-    RedrawCanvas(state, 104, 103, 0, 0);
+    SelectTool(state.view, state.services, "eraser");
+    RedrawCanvas(state.document, state.session, state.view, state.services, 100, 100, 0, 0);
+    RedrawCanvas(state.document, state.session, state.view, state.services, 104, 103, 0, 0);
     const auto area = shell.lastPresented;
     EXPECT_EQ(area.left, 90);
     EXPECT_EQ(area.top, 90);
@@ -177,11 +178,11 @@ TEST_F(Canvas, AHoverPresentsOnlyTheOutlinesItMoves) {
 
 TEST_F(Canvas, AChangedCompositeRectangleIsScaledAgainAlone) {
     scene(PatternPicture(600, 400), 200, 100, 0.3f, -20, -10);
-    Image& composite = state.images.composite;
+    Image& composite = state.session.images.composite;
     for (int y = 100; y < 130; ++y)
         for (int x = 200; x < 260; ++x) composite.setPixel(x, y, 1, 2, 3);
-    CanvasCompositeChanged(state, Rect{200, 260, 100, 130});
-    RedrawCanvas(state, -1, -1, 0, 0);
+    CanvasCompositeChanged(state.view, Rect{200, 260, 100, 130});
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     const auto area = shell.lastPresented;
     EXPECT_LT((area.right - area.left) * (area.bottom - area.top), 30 * 20);
     EXPECT_TRUE(SamePicture(canvas(), CanvasFromScratch(state)));
@@ -196,43 +197,48 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                        testing::GradientPicture(301, 203, 9));
         scene.addFrame(testing::GradientPicture(250, 190, seed + 5), {});
         scene.show(0, 160, 120);
-        ProgramState& state = scene.state;
+        EditorTestState& state = scene.state;
         std::mt19937 random(seed);
         auto pick = [&](int low, int high) {
             return std::uniform_int_distribution<int>(low, high)(random);
         };
         for (int step = 0; step < 250; ++step) {
             const int op = pick(0, 12);
-            const int w = state.images.canvas.width();
-            const int h = state.images.canvas.height();
+            const int w = state.view.canvas.width();
+            const int h = state.view.canvas.height();
             switch (op) {
                 case 0:
-                    ZoomByFactor(state, kZoomInFactor);
+                    ZoomByFactor(state.document, state.session, state.view, state.services,
+                                 kZoomInFactor);
                     break;
                 case 1:
-                    ZoomByFactor(state, kZoomOutFactor);
+                    ZoomByFactor(state.document, state.session, state.view, state.services,
+                                 kZoomOutFactor);
                     break;
                 case 2:
-                    pick(0, 1) ? ZoomFit(state) : ZoomOneToOne(state);
+                    pick(0, 1)
+                        ? ZoomFit(state.document, state.session, state.view, state.services)
+                        : ZoomOneToOne(state.document, state.session, state.view, state.services);
                     break;
                 case 3: {
                     const int bar = pick(3, 4);
                     scene.shell.gadgetStates[bar] = pick(0, 250);
-                    ScrollTo(state, bar);
+                    ScrollTo(state.document, state.session, state.view, state.services, bar);
                     break;
                 }
                 case 4:
                 case 5: {
-                    SelectTool(state, pick(0, 1) ? "anti-eraser" : "eraser");
+                    SelectTool(state.view, state.services, pick(0, 1) ? "anti-eraser" : "eraser");
                     state.view.toolSettings.brushSize = pick(1, 30);
                     state.view.toolSettings.brushShape = pick(6, 7);
                     state.view.toolSettings.eraseGrey = pick(0, 255);
-                    MouseAction(state, kMouseDragged, pick(-5, w + 5), pick(-5, h + 5));
+                    MouseAction(state.document, state.session, state.view, state.services,
+                                kMouseDragged, pick(-5, w + 5), pick(-5, h + 5));
                     break;
                 }
                 case 6:
                 case 7: {
-                    SelectTool(state, pick(0, 1) ? "anti-eraser" : "eraser");
+                    SelectTool(state.view, state.services, pick(0, 1) ? "anti-eraser" : "eraser");
                     scene.drag({{pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)},
                                 {pick(-10, w + 10), pick(-10, h + 10)},
@@ -240,29 +246,32 @@ TEST(CanvasCache, RandomEditingMatchesARedrawFromScratch) {
                     break;
                 }
                 case 8:
-                    SelectTool(state, pick(0, 1) ? "selection" : "mask-mover");
+                    SelectTool(state.view, state.services, pick(0, 1) ? "selection" : "mask-mover");
                     scene.drag({{pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)},
                                 {pick(0, w - 1), pick(0, h - 1)}});
                     break;
                 case 9:
-                    SelectTool(state, "zoom");
+                    SelectTool(state.view, state.services, "zoom");
                     scene.drag(
                         {{pick(0, w - 1), pick(0, h - 1)}, {pick(0, w - 1), pick(0, h - 1)}});
                     break;
                 case 10:
                     scene.setCanvas(pick(50, 200), pick(40, 150));
-                    RedrawCanvas(state, -1, -1, 0, 0);
+                    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1,
+                                 0, 0);
                     break;
                 case 11:
-                    SelectFrame(state, pick(0, 1));
+                    SelectFrame(state.document, state.session, state.view, state.services,
+                                pick(0, 1));
                     break;
                 default:
                     state.view.buttonDown = false;
-                    MouseAction(state, kMouseDragged, -3, pick(0, h));
+                    MouseAction(state.document, state.session, state.view, state.services,
+                                kMouseDragged, -3, pick(0, h));
                     break;
             }
-            ASSERT_TRUE(SamePicture(state.images.canvas, CanvasFromScratch(state)))
+            ASSERT_TRUE(SamePicture(state.view.canvas, CanvasFromScratch(state)))
                 << "seed " << seed << ", step " << step << ", operation " << op;
         }
     }

@@ -24,22 +24,22 @@ constexpr int kChanged[2] = {kLayer1Changed, kLayer2Changed};
 // (empty: none), is handed to the picture reader, which may keep it for a neighbour. On failure
 // the work image keeps it.
 template <typename Load>
-bool loadSettingAside(ProgramState& state, Image& work, const std::string& was, Load load) {
+bool loadSettingAside(EditSession& session, Image& work, const std::string& was, Load load) {
     Image previous = std::move(work);  // leaves work empty
     if (!load()) {
         work = std::move(previous);
         return false;
     }
-    if (state.pictureReader && !was.empty() && !previous.empty())
-        state.pictureReader->setAside(was, std::move(previous));
+    if (session.pictureReader && !was.empty() && !previous.empty())
+        session.pictureReader->setAside(was, std::move(previous));
     return true;
 }
 
 // Brings the layer's picture into its work image unless the cache says it is there already.
-int updateLayer(ProgramState& state, const FrameRecord& frame, int layer) {
-    FrameCache& cache = state.cache;
+int updateLayer(EditSession& session, Services& services, const FrameRecord& frame, int layer) {
+    FrameCache& cache = session.cache;
     const std::string& source = frame.layerSource[layer];
-    Image& picture = layer == 0 ? state.images.layer1 : state.images.layer2;
+    Image& picture = layer == 0 ? session.images.layer1 : session.images.layer2;
     if (source == cache.layerSource[layer]) {
         // A source that failed to load stays absent: the work image still holds another
         // frame's picture, which must never show in this frame.
@@ -49,40 +49,43 @@ int updateLayer(ProgramState& state, const FrameRecord& frame, int layer) {
     cache.layerSource[layer] = source;
     cache.layerFailed[layer] = false;
     if (source.empty()) return kChanged[layer];
-    if (loadSettingAside(state, picture, was,
-                         [&] { return LoadLayerPicture(state, picture, source); }))
+    if (loadSettingAside(session, picture, was, [&] {
+            return LoadLayerPicture(session.pictureReader, services, picture, source);
+        }))
         return kChanged[layer] | kPresent[layer];
     cache.layerFailed[layer] = true;
-    state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1, source);
+    services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1, source);
     return kChanged[layer];
 }
 
-int updateMask(ProgramState& state, const FrameRecord& frame) {
-    FrameCache& cache = state.cache;
+int updateMask(Document& document, EditSession& session, Services& services,
+               const FrameRecord& frame) {
+    FrameCache& cache = session.cache;
     const std::int32_t number = frame.maskNumber;
     if (number == cache.maskNumber) return (number != 0 && !cache.maskFailed) ? kMaskPresent : 0;
     // A mask edited since it was stored is not what its file holds.
     const std::string was = cache.maskNumber != 0 && !cache.maskFailed && !cache.maskModified
-                                ? state.document.masks.workingFile(cache.maskNumber)
+                                ? document.masks.workingFile(cache.maskNumber)
                                 : std::string();
     cache.maskNumber = number;
     cache.maskFailed = false;
     if (number == 0) return kMaskChanged;
-    if (loadSettingAside(state, state.images.mask, was, [&] { return LoadMask(state, number); })) {
+    if (loadSettingAside(session, session.images.mask, was,
+                         [&] { return LoadMask(document, session, services, number); })) {
         cache.maskModified = false;
         return kMaskChanged | kMaskPresent;
     }
     cache.maskFailed = true;
-    state.reporter().report(ErrorKind::LoadMask, ErrorPlace::ComposeFrame, number);
+    services.reporter().report(ErrorKind::LoadMask, ErrorPlace::ComposeFrame, number);
     return kMaskChanged;
 }
 
 // The pictures of the work images that take part, as flags tells.
-FramePictures takingPart(const ProgramState& state, int flags) {
+FramePictures takingPart(const EditSession& session, int flags) {
     FramePictures pictures;
-    if (flags & kLayer1Present) pictures.layer1 = &state.images.layer1;
-    if (flags & kLayer2Present) pictures.layer2 = &state.images.layer2;
-    if (flags & kMaskPresent) pictures.mask = &state.images.mask;
+    if (flags & kLayer1Present) pictures.layer1 = &session.images.layer1;
+    if (flags & kLayer2Present) pictures.layer2 = &session.images.layer2;
+    if (flags & kMaskPresent) pictures.mask = &session.images.mask;
     return pictures;
 }
 
@@ -94,7 +97,7 @@ Rect wholeImage(const Image& image) {
 // columns between the first and the last changed pixel.
 class ChangedPixels {
 public:
-    ChangedPixels(ProgramState& state) : m_state(state) {}
+    explicit ChangedPixels(View& view) : m_view(view) {}
     ~ChangedPixels() { flush(); }
 
     void row(int y, int left, int right) {
@@ -113,12 +116,12 @@ private:
 
     void flush() {
         if (m_left < m_right)
-            CanvasCompositeChanged(m_state, Rect{m_left, m_right, m_top, m_bottom});
+            CanvasCompositeChanged(m_view, Rect{m_left, m_right, m_top, m_bottom});
         m_left = INT32_MAX;
         m_right = 0;
     }
 
-    ProgramState& m_state;
+    View& m_view;
     int m_bandEnd = 0;
     int m_top = 0;
     int m_bottom = 0;
@@ -130,12 +133,12 @@ private:
 // After an edit of the mask (onlyMaskEdited) most of a large dirty rectangle comes out as it
 // was; then each row is blended aside and only the pixels that differ count as changed for the
 // canvas, so that it scales again only what the edit changed.
-void blend(ProgramState& state, bool withLayer2, bool onlyMaskEdited) {
-    Image& composite = state.images.composite;
-    const Image& layer1 = state.images.layer1;
-    const Image& layer2 = state.images.layer2;
-    const Image& mask = state.images.mask;
-    const Rect& dirty = state.cache.dirty;
+void blend(EditSession& session, View& view, bool withLayer2, bool onlyMaskEdited) {
+    Image& composite = session.images.composite;
+    const Image& layer1 = session.images.layer1;
+    const Image& layer2 = session.images.layer2;
+    const Image& mask = session.images.mask;
+    const Rect& dirty = session.cache.dirty;
     const int left = std::max(0, dirty.left);
     const int right = std::min(composite.width(), dirty.right);
     const int top = std::max(0, dirty.top);
@@ -149,8 +152,8 @@ void blend(ProgramState& state, bool withLayer2, bool onlyMaskEdited) {
     const int pixels = right - left;
     const std::size_t rowBytes = static_cast<std::size_t>(pixels) * 3;
     std::vector<std::uint8_t> aside(onlyMaskEdited ? rowBytes : 0);
-    ChangedPixels changed(state);
-    if (!onlyMaskEdited) CanvasCompositeChanged(state, Rect{left, right, top, bottom});
+    ChangedPixels changed(view);
+    if (!onlyMaskEdited) CanvasCompositeChanged(view, Rect{left, right, top, bottom});
     for (int y = top; y < bottom; ++y) {
         std::uint8_t* row = composite.row(y) + offset;
         std::uint8_t* out = onlyMaskEdited ? aside.data() : row;
@@ -173,28 +176,29 @@ void blend(ProgramState& state, bool withLayer2, bool onlyMaskEdited) {
 
 // Without layer 1 and a mask the composite shows layer 1 where it exists, else layer 2, else
 // black. The composite has the pictures' size already, so composing them makes no new image.
-void draw(ProgramState& state, int flags) {
-    Image& composite = state.images.composite;
-    CanvasCompositeChanged(state, wholeImage(composite));
-    ComposePictures(takingPart(state, flags), composite.width(), composite.height(), composite);
+void draw(EditSession& session, View& view, int flags) {
+    Image& composite = session.images.composite;
+    CanvasCompositeChanged(view, wholeImage(composite));
+    ComposePictures(takingPart(session, flags), composite.width(), composite.height(), composite);
 }
 
 // Takes the composite the picture reader made ahead from the pictures just read, with the canvas
 // that shows it, when it has them for this frame and they fit.
-bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded) {
-    if (!state.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
+bool takeComposedAhead(Document& document, EditSession& session, View& view,
+                       const FrameRecord& frame, int loaded) {
+    if (!session.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
         return false;
-    const FrameFiles files = Film(state.document).frameFiles(frame);
+    const FrameFiles files = Film(document).frameFiles(frame);
     ComposedAhead ahead;
-    if (!state.pictureReader->takeComposed({files.layers[0], files.layers[1], files.mask}, ahead))
+    if (!session.pictureReader->takeComposed({files.layers[0], files.layers[1], files.mask}, ahead))
         return false;
-    Image& composite = state.images.composite;
+    Image& composite = session.images.composite;
     if (ahead.composite.width() != composite.width() ||
         ahead.composite.height() != composite.height())
         return false;
     std::swap(composite, ahead.composite);
-    CanvasCompositeChanged(state, wholeImage(composite));
-    CanvasCache& cache = state.canvasCache;
+    CanvasCompositeChanged(view, wholeImage(composite));
+    CanvasCache& cache = view.canvasCache;
     cache.aheadCanvas = std::move(ahead.canvas);
     cache.aheadComposite = composite.data();
     cache.aheadView = ahead.view;
@@ -203,38 +207,41 @@ bool takeComposedAhead(ProgramState& state, const FrameRecord& frame, int loaded
 
 }  // namespace
 
-int ComposeFrame(ProgramState& state, int flags) {
-    FrameRecord* frame = state.document.frames.current();
+int ComposeFrame(Document& document, EditSession& session, View& view, Services& services,
+                 int flags) {
+    FrameRecord* frame = document.frames.current();
     if (!frame) return 0;
-    const int loaded =
-        updateLayer(state, *frame, 0) | updateLayer(state, *frame, 1) | updateMask(state, *frame);
+    const int loaded = updateLayer(session, services, *frame, 0) |
+                       updateLayer(session, services, *frame, 1) |
+                       updateMask(document, session, services, *frame);
     flags |= loaded;
     if (!(flags & (kLayer1Changed | kLayer2Changed | kMaskChanged))) return 0;
 
-    Image& composite = state.images.composite;
+    Image& composite = session.images.composite;
     bool resizedComposite = false;
     if (flags & (kLayer1Present | kLayer2Present)) {
         int width = composite.width();
         int height = composite.height();
-        CompositeSizeOf(takingPart(state, flags), width, height);
+        CompositeSizeOf(takingPart(session, flags), width, height);
         if (width != composite.width() || height != composite.height()) {
             auto resized = Image::create(width, height);
             if (!resized) {
-                state.reporter().report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100, {},
-                                        width, height);
+                services.reporter().report(ErrorKind::CreateImage, ErrorPlace::ComposeFrame, 100,
+                                           {}, width, height);
                 return 0;
             }
             composite = std::move(*resized);
             resizedComposite = true;
-            UpdateScrollBars(state);
-            state.cache.dirty = wholeImage(composite);
+            UpdateScrollBars(session, view, services);
+            session.cache.dirty = wholeImage(composite);
         }
     }
     // A new picture in a layer changes the whole composite, not only the last dab's rectangle.
-    if (flags & (kLayer1Changed | kLayer2Changed)) state.cache.dirty = wholeImage(composite);
+    if (flags & (kLayer1Changed | kLayer2Changed)) session.cache.dirty = wholeImage(composite);
 
     const bool hasLayer1AndMask = (flags & kLayer1Present) && (flags & kMaskPresent);
-    if ((flags & (kLayer1Present | kLayer2Present)) && takeComposedAhead(state, *frame, loaded)) {
+    if ((flags & (kLayer1Present | kLayer2Present)) &&
+        takeComposedAhead(document, session, view, *frame, loaded)) {
         // Made ahead from the same pictures, as the lines below would make it.
     } else if (hasLayer1AndMask) {
         // Only the caller's mask edit changed anything: no other picture came in.
@@ -242,10 +249,10 @@ int ComposeFrame(ProgramState& state, int flags) {
         // composite stays as it was.
         const bool onlyMaskEdited =
             (loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)) == 0 && !resizedComposite &&
-            !state.view.maskOverlay;
-        blend(state, (flags & kLayer2Present) != 0, onlyMaskEdited);
+            !view.maskOverlay;
+        blend(session, view, (flags & kLayer2Present) != 0, onlyMaskEdited);
     } else {
-        draw(state, flags);
+        draw(session, view, flags);
     }
     return flags;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -18,6 +21,7 @@ enum ComposeFlags : int {
 // from what the work images hold. flags is 0, or kMaskChanged after an edit of the mask image.
 // Returns 0 when nothing had to be composed (or the composite could not be made), otherwise the
 // flags: then the canvas needs drawing again.
-int ComposeFrame(ProgramState& state, int flags);
+int ComposeFrame(Document& document, EditSession& session, View& view, Services& services,
+                 int flags);
 
 }  // namespace morvel

@@ -7,6 +7,7 @@
 
 #include "editor/benchmark_scene.h"
 #include "editor/compose_frame.h"
+#include "editor/editor_test_state.h"
 #include "platform/null_shell.h"
 
 namespace morvel {
@@ -18,19 +19,19 @@ using benchmarks::noise;
 // first composition: what follows only blends.
 struct Scene {
     NullShell shell;
-    ProgramState state{shell, "/nonexistent/", "/nonexistent/"};
+    EditorTestState state{shell, "/nonexistent/", "/nonexistent/"};
 
     Scene(int width, int height) {
-        state.images.layer1 = noise(width, height, 1);
-        state.images.layer2 = noise(width, height, 2);
-        state.images.mask = noise(width, height, 3);
-        state.images.composite = *Image::create(width, height);
+        state.session.images.layer1 = noise(width, height, 1);
+        state.session.images.layer2 = noise(width, height, 2);
+        state.session.images.mask = noise(width, height, 3);
+        state.session.images.composite = *Image::create(width, height);
         FrameRecord& frame = state.document.frames.add();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
-        state.cache.layerSource = frame.layerSource;
-        state.cache.maskNumber = 1;
-        state.cache.displayedId = frame.id;
+        state.session.cache.layerSource = frame.layerSource;
+        state.session.cache.maskNumber = 1;
+        state.session.cache.displayedId = frame.id;
     }
 };
 
@@ -39,18 +40,20 @@ struct Scene {
 // frame change or an export, which loads pictures, blends straight into the composite.
 void ComposeWholeFrame(benchmark::State& run) {
     Scene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
-    const Image& composite = scene.state.images.composite;
+    const Image& composite = scene.state.session.images.composite;
     for (auto _ : run) {
-        scene.state.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
-        benchmark::DoNotOptimize(ComposeFrame(scene.state, kMaskChanged));
+        scene.state.session.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
+        benchmark::DoNotOptimize(ComposeFrame(scene.state.document, scene.state.session,
+                                              scene.state.view, scene.state.services,
+                                              kMaskChanged));
     }
     run.SetBytesProcessed(run.iterations() * static_cast<std::int64_t>(composite.byteCount()));
 }
 
 void CopyWholeFrame(benchmark::State& run) {
     Scene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
-    const Image& from = scene.state.images.layer1;
-    Image& to = scene.state.images.composite;
+    const Image& from = scene.state.session.images.layer1;
+    Image& to = scene.state.session.images.composite;
     for (auto _ : run) {
         std::memcpy(to.data(), from.data(), from.byteCount());
         benchmark::ClobberMemory();
@@ -62,11 +65,13 @@ void ComposeOneDab(benchmark::State& run) {
     Scene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     int x = 0;
     for (auto _ : run) {
-        x = (x + 97) % (scene.state.images.composite.width() - 60);
-        scene.state.cache.dirty =
-            Rect{x, x + 60, 1000 % (scene.state.images.composite.height() - 60),
-                 1000 % (scene.state.images.composite.height() - 60) + 60};
-        benchmark::DoNotOptimize(ComposeFrame(scene.state, kMaskChanged));
+        x = (x + 97) % (scene.state.session.images.composite.width() - 60);
+        scene.state.session.cache.dirty =
+            Rect{x, x + 60, 1000 % (scene.state.session.images.composite.height() - 60),
+                 1000 % (scene.state.session.images.composite.height() - 60) + 60};
+        benchmark::DoNotOptimize(ComposeFrame(scene.state.document, scene.state.session,
+                                              scene.state.view, scene.state.services,
+                                              kMaskChanged));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "editor/compose_frame.h"
+#include "editor/editor_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ class Composition : public ::testing::Test {
 protected:
     TempFolder folder;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    EditorTestState state{shell, folder.path(), folder.path()};
 
     std::string picture(const std::string& name, const Image& image) {
         const std::string path = folder.file(name);
@@ -46,7 +47,7 @@ protected:
         if (maskNumber >= state.document.masks.nextNumber) state.document.masks.nextNumber = maskNumber + 1;
         return record;
     }
-    const Image& composite() const { return state.images.composite; }
+    const Image& composite() const { return state.session.images.composite; }
 };
 
 TEST_F(Composition, BothLayersThroughTheMask) {
@@ -54,7 +55,7 @@ TEST_F(Composition, BothLayersThroughTheMask) {
     const auto l2 = picture("b.png", UniformPicture(8, 6, {100, 200, 255}));
     mask(1, GreyMask(8, 6, [](int x, int) { return x < 4 ? 255 : (x < 6 ? 0 : 128); }));
     frame(l1, l2, 1);
-    EXPECT_EQ(SelectFrame(state, 0), 0);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 0), 0);
     ASSERT_EQ(composite().width(), 8);
     EXPECT_EQ(composite().red(0, 0), 200);   // mask 255: layer 1 (200 stays 200)
     EXPECT_EQ(composite().green(0, 0), 99);  // 100 becomes 99
@@ -68,7 +69,7 @@ TEST_F(Composition, LayerOneWithMaskIsBlackWhereTheMaskIsZero) {
     const auto l1 = picture("a.png", UniformPicture(4, 4, {200, 200, 200}));
     mask(1, GreyMask(4, 4, [](int x, int) { return x < 2 ? 0 : 255; }));
     frame(l1, "", 1);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(composite().red(0, 0), 0);
     EXPECT_EQ(composite().red(3, 3), 200);
 }
@@ -80,7 +81,7 @@ TEST_F(Composition, LayerTwoWithMaskShowsLayerTwoAlone) {
     const auto l2 = picture("b.png", take);
     mask(1, GreyMask(4, 4, [](int, int) { return 0; }));
     frame("", l2, 1);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     EXPECT_TRUE(composite().samePixels(take));
 }
 
@@ -88,9 +89,9 @@ TEST_F(Composition, NoLayerGivesBlack) {
     const auto l1 = picture("a.png", UniformPicture(4, 4, {9, 9, 9}));
     frame(l1, "", 0);
     frame("", "", 0);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(composite().red(1, 1), 9);
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     EXPECT_EQ(composite().width(), 4);  // the size stays when no layer takes part
     EXPECT_EQ(composite().red(1, 1), 0);
 }
@@ -104,12 +105,12 @@ TEST_F(Composition, MixedSizesAlignBottomLeftWhenBlendedAndTopLeftWhenDrawn) {
     mask(1, GreyMask(20, 14, [](int, int) { return 255; }));
     frame(l1, l2, 1);
     frame(l1, l2, 0);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     ASSERT_EQ(composite().width(), 16);
     ASSERT_EQ(composite().height(), 10);
     EXPECT_EQ(composite().red(0, 0), MixComponents(2, 0, 255));  // layer 1 row 2
     EXPECT_EQ(composite().red(5, 9), MixComponents(11, 0, 255));
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     EXPECT_EQ(composite().red(0, 0), 0);  // layer 1 row 0
     EXPECT_EQ(composite().red(5, 9), 9);
 }
@@ -119,13 +120,14 @@ TEST_F(Composition, ARepeatedSourceIsNotLoadedAgain) {
     mask(1, GreyMask(4, 4, [](int, int) { return 255; }));
     frame(l1, "", 0);
     frame(l1, "", 1);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     ASSERT_TRUE(std::remove(l1.c_str()) == 0);  // a reload would now fail and report
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     EXPECT_TRUE(shell.errors.empty());
     EXPECT_EQ(composite().red(2, 2), MixComponents(70, 0, 255));
     const int redraws = shell.canvasRedraws;
-    SelectFrame(state, 1);  // already displayed: nothing composed, nothing drawn
+    SelectFrame(state.document, state.session, state.view, state.services,
+                1);  // already displayed: nothing composed, nothing drawn
     EXPECT_EQ(shell.canvasRedraws, redraws);
 }
 
@@ -136,10 +138,10 @@ TEST_F(Composition, ANewLayerRecomposesTheWholePictureNotOnlyTheLastDab) {
     const auto second = picture("b.png", UniformPicture(8, 8, {240, 240, 240}));
     mask(1, GreyMask(8, 8, [](int, int) { return 255; }));
     FrameRecord& record = frame(first, "", 1);
-    SelectFrame(state, 0);
-    state.cache.dirty = Rect{0, 2, 0, 2};
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    state.session.cache.dirty = Rect{0, 2, 0, 2};
     record.layerSource[0] = second;
-    ASSERT_NE(ComposeFrame(state, 0), 0);
+    ASSERT_NE(ComposeFrame(state.document, state.session, state.view, state.services, 0), 0);
     EXPECT_EQ(composite().red(7, 7), MixComponents(240, 0, 255));
 }
 
@@ -147,15 +149,17 @@ TEST_F(Composition, AMaskEditRecomposesOnlyTheDirtyRectangle) {
     const auto l1 = picture("a.png", UniformPicture(8, 8, {200, 200, 200}));
     mask(1, GreyMask(8, 8, [](int, int) { return 255; }));
     frame(l1, "", 1);
-    SelectFrame(state, 0);
-    state.images.mask.fill(0, 0, 0);
-    state.cache.dirty = Rect{2, 4, 1, 3};
-    EXPECT_EQ(ComposeFrame(state, kMaskChanged), kLayer1Present | kMaskPresent | kMaskChanged);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    state.session.images.mask.fill(0, 0, 0);
+    state.session.cache.dirty = Rect{2, 4, 1, 3};
+    EXPECT_EQ(ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged),
+              kLayer1Present | kMaskPresent | kMaskChanged);
     EXPECT_EQ(composite().red(2, 1), 0);
     EXPECT_EQ(composite().red(3, 2), 0);
     EXPECT_EQ(composite().red(4, 2), 200);
     EXPECT_EQ(composite().red(2, 3), 200);
-    EXPECT_EQ(ComposeFrame(state, 0), 0);  // nothing changed
+    EXPECT_EQ(ComposeFrame(state.document, state.session, state.view, state.services, 0),
+              0);  // nothing changed
 }
 
 // A picture that cannot be loaded is reported once and stays absent: the work image still holds
@@ -165,13 +169,13 @@ TEST_F(Composition, AFailedLayerStaysAbsentAndNeverShowsAnotherFramesPicture) {
     mask(1, GreyMask(4, 4, [](int, int) { return 255; }));
     frame(good, "", 0);
     frame(folder.file("missing.png"), "", 1);
-    SelectFrame(state, 0);
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("missing.png"), std::string::npos);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 120-2-1"), std::string::npos);
     EXPECT_EQ(shell.errors[0].caption, "Fehler !");
-    ComposeFrame(state, kMaskChanged);
+    ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     EXPECT_EQ(shell.errors.size(), 1u);
     EXPECT_EQ(composite().red(1, 1), 0);
 }
@@ -179,7 +183,7 @@ TEST_F(Composition, AFailedLayerStaysAbsentAndNeverShowsAnotherFramesPicture) {
 TEST_F(Composition, AMissingMaskIsReportedWithItsNumber) {
     const auto l1 = picture("a.png", UniformPicture(4, 4, {90, 90, 90}));
     frame(l1, "", 26);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_EQ(shell.errors[0].text,
               "Die Maske Nr. 26 konnte nicht geladen werden.\r\nErrorCode = 220-2-26");
@@ -197,29 +201,33 @@ class FrameSelection : public Composition {};
 TEST_F(FrameSelection, AnIndexPastTheEndShowsTheLastFrame) {
     const auto l1 = picture("a.png", UniformPicture(4, 4, {1, 2, 3}));
     for (int i = 0; i < 5; ++i) frame(l1, "", 0);
-    EXPECT_EQ(SelectFrame(state, 7), 4);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 7), 4);
     EXPECT_EQ(shell.frameMarkerMoves.back(), 4 * 65 + 2);
-    EXPECT_EQ(state.cache.displayedIndex, 4);
+    EXPECT_EQ(state.session.cache.displayedIndex, 4);
     state.document.frames.selectIndex(2);
-    EXPECT_EQ(SelectFrame(state, kKeepCurrent), 2);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, kKeepCurrent),
+              2);
     state.document.frames.first();
-    EXPECT_EQ(SelectFrame(state, kReselectDisplayed), 2);
-    EXPECT_EQ(SelectFrame(state, kFirstAndForget), 0);
+    EXPECT_EQ(
+        SelectFrame(state.document, state.session, state.view, state.services, kReselectDisplayed),
+        2);
+    EXPECT_EQ(
+        SelectFrame(state.document, state.session, state.view, state.services, kFirstAndForget), 0);
 }
 
 TEST_F(FrameSelection, AnEmptyProjectShowsBlackAndHidesTheMarker) {
     const auto l1 = picture("a.png", UniformPicture(8, 8, {50, 50, 50}));
     frame(l1, "", 0);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     state.document.frames.clear();
-    EXPECT_EQ(SelectFrame(state, 0), -1);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 0), -1);
     EXPECT_EQ(shell.frameMarkerMoves.back(), -200);
     EXPECT_EQ(composite().width(), 640);
     EXPECT_EQ(composite().height(), 480);
     EXPECT_EQ(composite().red(5, 5), 0);
     // The same picture dropped again is loaded again: the cache was emptied.
     frame(l1, "", 0);
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(composite().red(5, 5), 50);
 }
 
@@ -229,34 +237,34 @@ TEST_F(FrameSelection, LeavingAFrameStoresItsModifiedMask) {
     const auto l1 = picture("a.png", UniformPicture(6, 6, {200, 200, 200}));
     frame(l1, "", 0);
     frame(l1, "", 0);
-    SelectFrame(state, 0);
-    ASSERT_TRUE(CreateMask(state));
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.document.masks.nextNumber, 2);
-    state.images.mask.fill(255, 255, 255);
-    state.images.mask.setPixel(1, 1, 0, 0, 0);
-    ComposeFrame(state, kMaskChanged);
+    state.session.images.mask.fill(255, 255, 255);
+    state.session.images.mask.setPixel(1, 1, 0, 0, 0);
+    ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(1)));
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     ASSERT_TRUE(IsRegularFile(state.document.masks.workingFile(1)));
     EXPECT_EQ(composite().red(1, 1), 200);  // frame 1 has no mask
-    SelectFrame(state, 0);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(composite().red(1, 1), 0);
     EXPECT_EQ(composite().red(2, 1), 200);
-    EXPECT_FALSE(state.cache.maskModified);
+    EXPECT_FALSE(state.session.cache.maskModified);
 }
 
 TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReported) {
     const auto l1 = picture("a.png", UniformPicture(6, 6, {200, 200, 200}));
     frame(l1, "", 0);
-    SelectFrame(state, 0);
-    ASSERT_TRUE(CreateMask(state));
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
     // A folder where the mask working file should be cannot be written, not even by root.
     ASSERT_TRUE(MakeFolder(state.document.masks.workingFile(1)));
-    EXPECT_FALSE(StoreMask(state, 1));
+    EXPECT_FALSE(StoreMask(state.document, state.session, state.services, 1));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 130-9-300"), std::string::npos);
-    EXPECT_TRUE(state.cache.maskModified);
+    EXPECT_TRUE(state.session.cache.maskModified);
 }
 
 TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
@@ -264,10 +272,10 @@ TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
     const auto l1 = picture("a.png", pictureData);
     for (int i = 0; i < 3; ++i) {
         FrameRecord& record = frame(l1, i == 1 ? l1 : "", 0);
-        AttachLayerThumbnail(state, record, 0, pictureData);
-        if (i == 1) AttachLayerThumbnail(state, record, 1, pictureData);
+        AttachLayerThumbnail(state.services, record, 0, pictureData);
+        if (i == 1) AttachLayerThumbnail(state.services, record, 1, pictureData);
     }
-    RefreshFrameStrip(state, 0);
+    RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(shell.frameStripWidth, 3 * 65 + 20);
     const auto& gadget = [&](int i, int layer) {
         return shell.thumbnails.at(state.document.frames.at(i).thumbnailGadget[layer]);
@@ -283,19 +291,19 @@ TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
 }
 
 TEST_F(FrameSelection, ClampKeepsTheDirtyRectangleInsideTheComposite) {
-    state.images.composite = UniformPicture(100, 50, {});
-    state.cache.dirty = Rect{-5, 120, -1, 60};
-    ClampDirtyRectangle(state);
-    EXPECT_EQ(state.cache.dirty.left, 0);
-    EXPECT_EQ(state.cache.dirty.right, 100);
-    EXPECT_EQ(state.cache.dirty.top, 0);
-    EXPECT_EQ(state.cache.dirty.bottom, 50);
-    state.cache.dirty = Rect{150, -3, 70, -9};
-    ClampDirtyRectangle(state);
-    EXPECT_EQ(state.cache.dirty.left, 99);
-    EXPECT_EQ(state.cache.dirty.right, 0);
-    EXPECT_EQ(state.cache.dirty.top, 49);
-    EXPECT_EQ(state.cache.dirty.bottom, 0);
+    state.session.images.composite = UniformPicture(100, 50, {});
+    state.session.cache.dirty = Rect{-5, 120, -1, 60};
+    ClampDirtyRectangle(state.session);
+    EXPECT_EQ(state.session.cache.dirty.left, 0);
+    EXPECT_EQ(state.session.cache.dirty.right, 100);
+    EXPECT_EQ(state.session.cache.dirty.top, 0);
+    EXPECT_EQ(state.session.cache.dirty.bottom, 50);
+    state.session.cache.dirty = Rect{150, -3, 70, -9};
+    ClampDirtyRectangle(state.session);
+    EXPECT_EQ(state.session.cache.dirty.left, 99);
+    EXPECT_EQ(state.session.cache.dirty.right, 0);
+    EXPECT_EQ(state.session.cache.dirty.top, 49);
+    EXPECT_EQ(state.session.cache.dirty.bottom, 0);
 }
 
 }  // namespace

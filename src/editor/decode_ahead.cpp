@@ -106,11 +106,12 @@ DecodeAhead::~DecodeAhead() {
     }
 }
 
-void DecodeAhead::frameShown(const ProgramState& state, int index) {
-    const FrameList& frames = state.document.frames;
+void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
+                             int canvasHeight, int index) {
+    const FrameList& frames = document.frames;
     std::set<std::string> shown;
     if (index >= 0 && index < frames.size()) {
-        const FrameFiles files = FilesOf(state.document, frames.at(index));
+        const FrameFiles files = FilesOf(document, frames.at(index));
         for (int k = 0; k < 3; ++k) shown.insert(files[k]);
     }
     // The neighbour in the direction of the last step first: the user is likely to go on.
@@ -118,7 +119,7 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
     m_shown = index;
     std::vector<FrameFiles> wanted;
     for (int i : {ahead, 2 * index - ahead}) {
-        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(state.document, frames.at(i)));
+        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(document, frames.at(i)));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {
@@ -171,9 +172,9 @@ void DecodeAhead::frameShown(const ProgramState& state, int index) {
                 neighbour->slots[k]->presetStamp = aside->second->stamp;
             }
         }
-        neighbour->view = ViewGeometry::of(state.view);
-        neighbour->canvasWidth = state.images.canvas.width();
-        neighbour->canvasHeight = state.images.canvas.height();
+        neighbour->view = view;
+        neighbour->canvasWidth = canvasWidth;
+        neighbour->canvasHeight = canvasHeight;
         m_neighbours.push_back(neighbour);
         m_queue.post([neighbour] {
             std::array<Image, 3> pictures;
@@ -233,7 +234,7 @@ void DecodeAhead::setAside(const std::string& file, Image&& picture) {
     m_aside[file] = std::move(aside);
 }
 
-bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Image& picture) {
+bool DecodeAhead::read(Services& services, const std::string& layerSource, Image& picture) {
     const auto it = m_slots.find(layerSource);
     if (it != m_slots.end()) {
         const std::shared_ptr<Slot> slot = it->second;
@@ -258,7 +259,7 @@ bool DecodeAhead::read(ProgramState& state, const std::string& layerSource, Imag
         }
     }
     const FileStamp stamp = StampOf(layerSource);
-    if (!ReadLayerPictureNow(state, picture, layerSource)) return false;
+    if (!ReadLayerPictureNow(services, picture, layerSource)) return false;
     given(layerSource, stamp);
     return true;
 }

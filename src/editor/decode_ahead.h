@@ -27,8 +27,9 @@ public:
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
-    void frameShown(const ProgramState& state, int index) override;
-    bool read(ProgramState& state, const std::string& layerSource, Image& picture) override;
+    void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
+                    int canvasHeight, int index) override;
+    bool read(Services& services, const std::string& layerSource, Image& picture) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
     void setAside(const std::string& file, Image&& picture) override;
 

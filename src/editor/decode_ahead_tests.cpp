@@ -1,4 +1,5 @@
 #include "editor/decode_ahead.h"
+#include "editor/editor_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ class DecodeAheadTest : public ::testing::Test {
 protected:
     TempFolder folder;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    EditorTestState state{shell, folder.path(), folder.path()};
     DecodeAhead ahead;
 
     std::string write(const std::string& name, std::uint8_t grey, int width = 8) {
@@ -52,7 +53,7 @@ protected:
     // The grey of what the reader gives for source.
     int greyOf(const std::string& source) {
         Image picture;
-        if (!ahead.read(state, source, picture)) return -1;
+        if (!ahead.read(state.services, source, picture)) return -1;
         return picture.red(0, 0);
     }
 };
@@ -63,7 +64,8 @@ TEST_F(DecodeAheadTest, NeighboursAreHeldAndGivenOutAsTheirFilesRead) {
         int pending;  // the neighbours' pictures and masks the displayed frame does not share
     } cases[] = {{0, 1}, {2, 2}, {4, 1}, {1, 4}};
     for (const auto& c : cases) {
-        ahead.frameShown(state, c.shown);
+        ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                         state.view.canvas.height(), c.shown);
         EXPECT_EQ(ahead.pending(), c.pending) << "frame " << c.shown;
     }
     // Shown frame 1: frames 0 and 2 are held, and come out as their files read.
@@ -76,16 +78,20 @@ TEST_F(DecodeAheadTest, NeighboursAreHeldAndGivenOutAsTheirFilesRead) {
 }
 
 TEST_F(DecodeAheadTest, AFileWrittenAgainAfterItsDecodeIsReadAgain) {
-    ahead.frameShown(state, 0);
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 0);
     EXPECT_EQ(greyOf(folder.file("p1.png")), 10);  // waits for the decode under way
-    ahead.frameShown(state, 2);
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 2);
     Image picture;
-    ASSERT_TRUE(ahead.read(state, folder.file("p3.png"), picture));  // decoded by now
-    ahead.frameShown(state, 2);
+    ASSERT_TRUE(ahead.read(state.services, folder.file("p3.png"), picture));  // decoded by now
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 2);
     write("p3.png", 77, 12);  // another size: the file's stamp differs for sure
     EXPECT_EQ(greyOf(folder.file("p3.png")), 77);
     // A step far away drops what was decoded for the old neighbours.
-    ahead.frameShown(state, 4);
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 4);
     EXPECT_EQ(ahead.pending(), 1);
     EXPECT_TRUE(shell.errors.empty());
 }
@@ -107,10 +113,10 @@ public:
 TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
     TempFolder folder;
     RecordingShell shell;
-    ProgramState withAhead{shell, folder.path(), folder.path()};
-    ProgramState without{shell, folder.path(), folder.path()};
+    EditorTestState withAhead{shell, folder.path(), folder.path()};
+    EditorTestState without{shell, folder.path(), folder.path()};
     CountingAhead ahead;
-    withAhead.pictureReader = &ahead;
+    withAhead.session.pictureReader = &ahead;
     for (int k = 0; k < 5; ++k) {
         const int width = 40 + 3 * k;
         const int height = 30 - k;
@@ -128,27 +134,29 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
                 GreyMask(width + 2, height + 1, [&](int x, int y) { return std::uint8_t(x * 5 + y * k); }),
                 withAhead.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
         }
-        for (ProgramState* state : {&withAhead, &without}) {
+        for (EditorTestState* state : {&withAhead, &without}) {
             state->document.frames.last();
             state->document.frames.add() = frame;
         }
     }
-    for (ProgramState* state : {&withAhead, &without}) {
-        state->redrawPause = 0;
-        state->images.canvas = *Image::create(31, 23);
-        SelectFrame(*state, 0);
+    for (EditorTestState* state : {&withAhead, &without}) {
+        state->services.redrawPause = 0;
+        state->view.canvas = *Image::create(31, 23);
+        SelectFrame(state->document, state->session, state->view, state->services, 0);
     }
     for (const bool fit : {false, true}) {
         for (int index : {1, 2, 3, 4, 3, 2, 1, 0, 1, 0}) {
             ahead.settle();  // a step soon after the one before finds less made
-            for (ProgramState* state : {&withAhead, &without}) {
-                if (fit) ZoomFit(*state);
-                SelectFrame(*state, index);
-                RedrawCanvas(*state, -1, -1, 0, 0);
+            for (EditorTestState* state : {&withAhead, &without}) {
+                if (fit) ZoomFit(state->document, state->session, state->view, state->services);
+                SelectFrame(state->document, state->session, state->view, state->services, index);
+                RedrawCanvas(state->document, state->session, state->view, state->services, -1, -1,
+                             0, 0);
             }
             SCOPED_TRACE("frame " + std::to_string(index) + (fit ? " fit" : " 1:1"));
-            EXPECT_TRUE(SamePicture(withAhead.images.composite, without.images.composite));
-            EXPECT_TRUE(SamePicture(withAhead.images.canvas, without.images.canvas));
+            EXPECT_TRUE(
+                SamePicture(withAhead.session.images.composite, without.session.images.composite));
+            EXPECT_TRUE(SamePicture(withAhead.view.canvas, without.view.canvas));
         }
     }
     EXPECT_EQ(ahead.taken, 20);
@@ -157,9 +165,10 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
                                 PictureFormat::Png));
     for (int index : {1, 0}) {
         ahead.settle();
-        for (ProgramState* state : {&withAhead, &without}) SelectFrame(*state, index);
+        for (EditorTestState* state : {&withAhead, &without})
+            SelectFrame(state->document, state->session, state->view, state->services, index);
     }
-    EXPECT_TRUE(SamePicture(withAhead.images.composite, without.images.composite));
+    EXPECT_TRUE(SamePicture(withAhead.session.images.composite, without.session.images.composite));
     EXPECT_TRUE(shell.errors.empty());
 }
 

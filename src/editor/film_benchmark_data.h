@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "editor/edit_session.h"
+#include "editor/editor_test_state.h"
+#include "editor/view.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel::benchmarks {
 
@@ -31,15 +35,15 @@ struct FilmProject {
 
     NullShell shell;
     std::string folder;
-    ProgramState state;
+    EditorTestState state;
     bool complete = true;  // every picture the project names is there
 
     explicit FilmProject(int frames, Shell* own = nullptr)
         : folder(TemporaryFolder() + "morvel-film-" + std::to_string(::getpid()) + "/"),
           state(own ? *own : shell, folder, folder) {
         MakeFolder(folder);
-        state.redrawPause = 0;
-        state.images.canvas = *Image::create(kFilmCanvasWidth, kFilmCanvasHeight);
+        state.services.redrawPause = 0;
+        state.view.canvas = *Image::create(kFilmCanvasWidth, kFilmCanvasHeight);
         const std::string data = benchmarkData();
         for (int k = 0; k < frames; ++k) {
             FrameRecord& frame = state.document.frames.add();

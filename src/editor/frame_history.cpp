@@ -31,17 +31,17 @@ std::size_t bytesOf(const std::vector<FrameEntry>& entries) {
 
 // Adds what changed in the frame list since the last command of the operation under way as a
 // command of its own.
-void recordFrameChange(ProgramState& state) {
-    EditHistory& history = state.history;
+void recordFrameChange(Document& document, EditSession& session) {
+    EditHistory& history = session.history;
     const std::vector<FrameEntry>& before = history.framesBefore;
-    const int count = state.document.frames.size();
+    const int count = document.frames.size();
     // Only the frames between the unchanged start and the unchanged end are kept.
     std::size_t first = 0;
     while (first < before.size() && static_cast<int>(first) < count &&
-           before[first] == entryOf(state.document.frames.at(static_cast<int>(first))))
+           before[first] == entryOf(document.frames.at(static_cast<int>(first))))
         ++first;
     if (first == before.size() && static_cast<int>(first) == count) return;  // nothing changed
-    std::vector<FrameEntry> after = entriesOf(state.document.frames);
+    std::vector<FrameEntry> after = entriesOf(document.frames);
     std::size_t end = 0;
     while (end < before.size() - first && end < after.size() - first &&
            before[before.size() - 1 - end] == after[after.size() - 1 - end])
@@ -63,12 +63,13 @@ FramesCommand::FramesCommand(int first, std::vector<FrameEntry> before,
     m_bytes = sizeof(FramesCommand) + bytesOf(m_before) + bytesOf(m_after);
 }
 
-CommandResult FramesCommand::apply(ProgramState& state, UndoDirection direction,
+CommandResult FramesCommand::apply(Document& document, EditSession& session, View& view,
+                                   Services& services, UndoDirection direction,
                                    StepEffects& effects) const {
     const bool undo = direction == UndoDirection::Undo;
     const std::vector<FrameEntry>& present = undo ? m_after : m_before;
     const std::vector<FrameEntry>& wanted = undo ? m_before : m_after;
-    FrameList& frames = state.document.frames;
+    FrameList& frames = document.frames;
     const int first = m_first;
     if (first < 0 || first + static_cast<int>(present.size()) > frames.size())
         return CommandResult::Stale;
@@ -76,29 +77,29 @@ CommandResult FramesCommand::apply(ProgramState& state, UndoDirection direction,
         if (frames.at(first + static_cast<int>(k)).id != present[k].id) return CommandResult::Stale;
     }
     // The displayed frame's mask goes to its working file before its record may go.
-    StoreDisplayedMask(state);
+    StoreDisplayedMask(document, session, services);
     if (effects.firstChangedFrame < 0) {
-        effects.displayedBefore = state.cache.displayedId;
+        effects.displayedBefore = session.cache.displayedId;
         effects.firstChangedFrame = first;
     }
     effects.firstChangedFrame = std::min(effects.firstChangedFrame, first);
     for (std::size_t k = 0; k < present.size(); ++k) {
         frames.selectIndex(first);
         FrameRecord& frame = *frames.current();
-        if (frame.id == state.cache.displayedId) {
-            state.cache.displayedId = 0;
-            state.cache.displayedIndex = -1;
-            state.cache.maskModified = false;
-            state.cache.forgetPictures();
+        if (frame.id == session.cache.displayedId) {
+            session.cache.displayedId = 0;
+            session.cache.displayedIndex = -1;
+            session.cache.maskModified = false;
+            session.cache.forgetPictures();
         }
-        for (int layer = 0; layer < 2; ++layer) ReleaseLayerThumbnail(state, frame, layer);
+        for (int layer = 0; layer < 2; ++layer) ReleaseLayerThumbnail(services, frame, layer);
         frames.remove();
     }
     std::vector<std::string> sources;
     for (const FrameEntry& entry : wanted)
         for (const std::string& source : entry.layerSource)
             if (!source.empty()) sources.push_back(source);
-    ThumbnailLoader loader(state.makeThumbnails ? sources : std::vector<std::string>());
+    ThumbnailLoader loader(services.makeThumbnails ? sources : std::vector<std::string>());
     std::size_t next = 0;
     for (std::size_t k = 0; k < wanted.size(); ++k) {
         const int position = first + static_cast<int>(k);
@@ -114,39 +115,39 @@ CommandResult FramesCommand::apply(ProgramState& state, UndoDirection direction,
         frame->layerSource = wanted[k].layerSource;
         frame->maskNumber = wanted[k].maskNumber;
         for (int layer = 0; layer < 2; ++layer) {
-            if (frame->layerSource[layer].empty() || !state.makeThumbnails) continue;
+            if (frame->layerSource[layer].empty() || !services.makeThumbnails) continue;
             DecodedThumbnail decoded = loader.take(next++);
             // A picture that cannot be read any more keeps its place, with a black thumbnail.
             auto thumbnail = decoded.thumbnail ? std::move(decoded.thumbnail)
                                                : Image::create(kThumbnailWidth, kThumbnailHeight);
-            if (thumbnail) AttachThumbnailImage(state, *frame, layer, std::move(*thumbnail));
+            if (thumbnail) AttachThumbnailImage(services, *frame, layer, std::move(*thumbnail));
         }
     }
     return CommandResult::Done;
 }
 
-void BeginFrameOperation(ProgramState& state) {
-    EditHistory& history = state.history;
+void BeginFrameOperation(Document& document, EditSession& session) {
+    EditHistory& history = session.history;
     if (history.frameOperationDepth++ > 0) {
         // What the enclosing operation changed so far is a command of its own.
-        recordFrameChange(state);
+        recordFrameChange(document, session);
         return;
     }
-    history.framesBefore = entriesOf(state.document.frames);
+    history.framesBefore = entriesOf(document.frames);
     history.operation = EditTransaction{};
 }
 
-void EndFrameOperation(ProgramState& state) {
-    EditHistory& history = state.history;
+void EndFrameOperation(Document& document, EditSession& session) {
+    EditHistory& history = session.history;
     if (history.frameOperationDepth == 0) return;
-    recordFrameChange(state);
+    recordFrameChange(document, session);
     if (--history.frameOperationDepth > 0) return;
     history.framesBefore.clear();
     EditTransaction step = std::move(history.operation);
     history.operation = EditTransaction{};
     if (step.empty()) return;
-    EndMaskEdit(state);
-    PushUndoStep(state, std::move(step));
+    EndMaskEdit(document, session);
+    PushUndoStep(session, std::move(step));
 }
 
 }  // namespace morvel

@@ -2,7 +2,10 @@
 
 #include <vector>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -17,8 +20,8 @@ public:
     FramesCommand(int first, std::vector<FrameEntry> before, std::vector<FrameEntry> after);
 
     // Stale when the frames there are no longer those the change left.
-    CommandResult apply(ProgramState& state, UndoDirection direction,
-                        StepEffects& effects) const override;
+    CommandResult apply(Document& document, EditSession& session, View& view, Services& services,
+                        UndoDirection direction, StepEffects& effects) const override;
     std::size_t bytes() const override { return m_bytes; }
 
 private:
@@ -31,16 +34,16 @@ private:
 // An operation that may change the frame list begins. Operations nest (a drag's drop, the
 // delete of a move): each change becomes a command of its own, and the outermost operation makes
 // them one step.
-void BeginFrameOperation(ProgramState& state);
+void BeginFrameOperation(Document& document, EditSession& session);
 // It ended: when the frame list changed, that change becomes a command.
-void EndFrameOperation(ProgramState& state);
+void EndFrameOperation(Document& document, EditSession& session);
 
 // Runs an operation as one step.
 template <typename Operation>
-void AsFrameOperation(ProgramState& state, Operation&& operation) {
-    BeginFrameOperation(state);
+void AsFrameOperation(Document& document, EditSession& session, Operation&& operation) {
+    BeginFrameOperation(document, session);
     operation();
-    EndFrameOperation(state);
+    EndFrameOperation(document, session);
 }
 
 }  // namespace morvel

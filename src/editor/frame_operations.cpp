@@ -15,8 +15,10 @@ namespace morvel {
 
 namespace {
 
-void deleteLayer(ProgramState& state, int layer);
-void repeatLayer(ProgramState& state, int layer, int count);
+void deleteLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer);
+void repeatLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer, int count);
 
 // The frame and layer row whose thumbnail gadget this is; nullptr when it is no thumbnail.
 FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
@@ -37,18 +39,18 @@ FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
 // Drags the thumbnail's layer. The drop (on the strip, during the drag) imports the payload;
 // a move then takes the layer out of its frame, but only when the drop added it somewhere: a
 // payload that is no file (a video frame) or a drop that was refused must not lose the layer.
-void dragLayer(ProgramState& state, const FrameRecord& frame, int layer) {
-    ViewState& view = state.view;
+void dragLayer(Document& document, EditSession& session, View& view, Services& services,
+               const FrameRecord& frame, int layer) {
     const FrameId dragged = frame.id;
     view.dragPayload = frame.layerSource[layer];
     view.droppedLayers = 0;
-    const DropAction action = state.shell.dragThumbnail(frame.thumbnail[layer]);
+    const DropAction action = services.shell.dragThumbnail(frame.thumbnail[layer]);
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
     // The drop changed the list and the current frame; the dragged frame is found by its id.
-    state.document.frames.selectId(dragged);
-    if (!state.document.frames.current()) return;
-    DeleteLayer(state, layer);
+    document.frames.selectId(dragged);
+    if (!document.frames.current()) return;
+    DeleteLayer(document, session, view, services, layer);
 }
 
 // A copy of the thumbnail, or nothing when the memory cannot be had.
@@ -73,74 +75,85 @@ FrameRecord& repeatTarget(FrameList& frames, int layer) {
 
 }  // namespace
 
-int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileList, int stripX) {
-    BeginFrameOperation(state);
+int ImportDroppedFiles(Document& document, EditSession& session, View& view, Services& services,
+                       int layer, const std::string& fileList, int stripX) {
+    BeginFrameOperation(document, session);
     layer = layer == 0 ? 0 : 1;
     // Left of the strip's content counts as its first column, never as a special selection.
     const int column = std::max(stripX, 0) / kFrameColumnWidth;
-    const int filled = ImportFileList(state, layer, fileList, column);
-    state.view.popupTargetLayer = layer;
-    state.view.droppedLayers = filled;
-    RefreshFrameStrip(state, column);
-    EndFrameOperation(state);
+    const int filled = ImportFileList(document, services, layer, fileList, column);
+    view.popupTargetLayer = layer;
+    view.droppedLayers = filled;
+    RefreshFrameStrip(document, session, view, services, column);
+    EndFrameOperation(document, session);
     return filled;
 }
 
-void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction action, int screenX,
-                    int screenY) {
+void ThumbnailEvent(Document& document, EditSession& session, View& view, Services& services,
+                    GadgetHandle gadget, ThumbnailAction action, int screenX, int screenY) {
     int layer = 0;
-    FrameRecord* frame = findThumbnail(state.document.frames, gadget, layer);
+    FrameRecord* frame = findThumbnail(document.frames, gadget, layer);
     if (frame) {
         switch (action) {
             case ThumbnailAction::LeftClick:
-                SelectFrame(state, kKeepCurrent);
+                SelectFrame(document, session, view, services, kKeepCurrent);
                 break;
             case ThumbnailAction::RightClick:
-                SelectFrame(state, kKeepCurrent);
-                state.shell.showPopupMenu(screenX, screenY);
+                SelectFrame(document, session, view, services, kKeepCurrent);
+                services.shell.showPopupMenu(screenX, screenY);
                 break;
             case ThumbnailAction::DragStart:
-                AsFrameOperation(state, [&] { dragLayer(state, *frame, layer); });
+                AsFrameOperation(document, session, [&] {
+                    dragLayer(document, session, view, services, *frame, layer);
+                });
                 break;
             case ThumbnailAction::Other:
                 break;
         }
-        state.view.popupTargetLayer = layer;
+        view.popupTargetLayer = layer;
     }
-    SelectFrame(state, kReselectDisplayed);
+    SelectFrame(document, session, view, services, kReselectDisplayed);
 }
 
-void DeleteLayer(ProgramState& state, int layer) {
-    AsFrameOperation(state, [&] { deleteLayer(state, layer); });
+void DeleteLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer) {
+    AsFrameOperation(document, session,
+                     [&] { deleteLayer(document, session, view, services, layer); });
 }
 
-void RepeatLayer(ProgramState& state, int layer, int count) {
-    AsFrameOperation(state, [&] { repeatLayer(state, layer, count); });
+void RepeatLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer, int count) {
+    AsFrameOperation(document, session,
+                     [&] { repeatLayer(document, session, view, services, layer, count); });
 }
 
 namespace {
 
-void deleteLayer(ProgramState& state, int layer) {
+void deleteLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer) {
     layer = layer == 0 ? 0 : 1;
-    FrameList& frames = state.document.frames;
+    FrameList& frames = document.frames;
     FrameRecord* frame = frames.current();
     if (!frame || frame->layerSource[layer].empty()) return;
 
-    ReleaseLayerThumbnail(state, *frame, layer);
+    ReleaseLayerThumbnail(services, *frame, layer);
     frame->layerSource[layer].clear();
-    const bool displayed = frames.index() == state.cache.displayedIndex;
+    const bool displayed = frames.index() == session.cache.displayedIndex;
     if (frame->layerSource[1 - layer].empty()) {
         // The mask working file stays until the project is emptied.
         frames.remove();
-        RefreshFrameStrip(state, displayed ? kFirstAndForget : kReselectDisplayed);
+        RefreshFrameStrip(document, session, view, services,
+                          displayed ? kFirstAndForget : kReselectDisplayed);
         return;
     }
-    if (displayed && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+    if (displayed && ComposeFrame(document, session, view, services, 0) != 0)
+        RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 }
 
-void repeatLayer(ProgramState& state, int layer, int count) {
+void repeatLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer, int count) {
     layer = layer == 0 ? 0 : 1;
-    FrameList& frames = state.document.frames;
+    FrameList& frames = document.frames;
     const FrameRecord* source = frames.current();
     // An empty layer has nothing to repeat: no frame is added and nothing is reported.
     if (source && !source->layerSource[layer].empty()) {
@@ -149,16 +162,16 @@ void repeatLayer(ProgramState& state, int layer, int count) {
             target.layerSource[layer] = source->layerSource[layer];
             std::optional<Image> thumbnail = copyOf(source->thumbnail[layer]);
             if (thumbnail) {
-                AttachThumbnailImage(state, target, layer, std::move(*thumbnail));
+                AttachThumbnailImage(services, target, layer, std::move(*thumbnail));
             } else {
-                state.reporter().report(ErrorKind::CreateImage, ErrorPlace::AboutBoxOrRepeat,
-                                        layer + 1, {}, 0, 0);
+                services.reporter().report(ErrorKind::CreateImage, ErrorPlace::AboutBoxOrRepeat,
+                                           layer + 1, {}, 0, 0);
                 target.layerSource[layer].clear();
             }
         }
     }
-    SelectFrame(state, kKeepCurrent);
-    RefreshFrameStrip(state, kReselectDisplayed);
+    SelectFrame(document, session, view, services, kKeepCurrent);
+    RefreshFrameStrip(document, session, view, services, kReselectDisplayed);
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "editor/edit_session.h"
+#include "editor/view.h"
 #include "platform/frame_strip_shell.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -18,7 +21,8 @@ constexpr int DropLayerAt(int y) {
 // thumbnail dragged inside the strip, the drag payload) into layer 0 or 1 from the frame column
 // under stripX (x in the strip's scrolled content) on; then the strip is laid out again and the
 // frame under the drop displayed. Returns how many layers received a picture.
-int ImportDroppedFiles(ProgramState& state, int layer, const std::string& fileList, int stripX);
+int ImportDroppedFiles(Document& document, EditSession& session, View& view, Services& services,
+                       int layer, const std::string& fileList, int stripX);
 
 // What happened on a thumbnail gadget.
 enum class ThumbnailAction {
@@ -32,14 +36,16 @@ enum class ThumbnailAction {
 // thumbnail's frame, a right click also pops up the popup menu at the screen position
 // (screenX, screenY), a drag start drags the thumbnail's layer (copy or move). The popup menu's
 // commands then act on the thumbnail's layer row. Gadgets that are no thumbnail do nothing.
-void ThumbnailEvent(ProgramState& state, GadgetHandle gadget, ThumbnailAction action, int screenX,
-                    int screenY);
+void ThumbnailEvent(Document& document, EditSession& session, View& view, Services& services,
+                    GadgetHandle gadget, ThumbnailAction action, int screenX, int screenY);
 
 // Removes the layer from the frame list's current frame; a frame left with no layer is removed.
-void DeleteLayer(ProgramState& state, int layer);
+void DeleteLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer);
 
 // Copies the layer of the frame list's current frame into the next count frames (filling an
 // empty layer there, or inserting a new frame before a filled one) and displays the last.
-void RepeatLayer(ProgramState& state, int layer, int count);
+void RepeatLayer(Document& document, EditSession& session, View& view, Services& services,
+                 int layer, int count);
 
 }  // namespace morvel

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "editor/frame_operations.h"
 
 #include <gtest/gtest.h>
@@ -58,9 +59,9 @@ protected:
     TempFolder files;
     TempFolder workingFolder;
     RecordingShell shell;
-    ProgramState state{shell, workingFolder.path(), workingFolder.path()};
+    EditorTestState state{shell, workingFolder.path(), workingFolder.path()};
 
-    FrameStrip() { state.redrawPause = 0; }
+    FrameStrip() { state.services.redrawPause = 0; }
 
     // An 8 x 6 PNG in one colour.
     std::string picture(const std::string& name, Rgb colour = {90, 90, 90}) {
@@ -80,7 +81,8 @@ protected:
     int drop(int layer, const std::vector<std::string>& paths, int stripX) {
         std::string list;
         for (const std::string& path : paths) list += (list.empty() ? "" : "\n") + path;
-        return ImportDroppedFiles(state, layer, list, stripX);
+        return ImportDroppedFiles(state.document, state.session, state.view, state.services, layer,
+                                  list, stripX);
     }
     // Frames described like "a.png|x.png b.png|-": each name becomes a picture file.
     void makeFrames(const std::string& description) {
@@ -141,7 +143,7 @@ TEST_F(FrameStrip, DroppedFilesArriveSortedCaseInsensitively) {
     EXPECT_EQ(filled, 3);
     EXPECT_EQ(describeFrames(state.document.frames), "A.png|- b.png|- c.PNG|-");
     EXPECT_EQ(shell.thumbnails.at(gadgetOf(1, 0)).tooltip, "b.png");
-    EXPECT_EQ(state.cache.displayedIndex, 0);
+    EXPECT_EQ(state.session.cache.displayedIndex, 0);
     EXPECT_EQ(state.view.popupTargetLayer, 0);
     expectStripLaidOut();
     EXPECT_TRUE(shell.errors.empty());
@@ -173,12 +175,12 @@ TEST_F(FrameStrip, DropPositions) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         state.document.frames.clear();
-        state.cache = FrameCache{};
+        state.session.cache = FrameCache{};
         for (auto& [handle, thumbnail] : std::map(shell.thumbnails)) shell.thumbnails.erase(handle);
         if (!c.before.empty()) makeFrames(c.before);
         drop(c.layer, {picture("p2.png"), picture("p1.png")}, c.stripX);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
-        EXPECT_EQ(state.cache.displayedIndex, c.displayed);
+        EXPECT_EQ(state.session.cache.displayedIndex, c.displayed);
         EXPECT_EQ(state.view.popupTargetLayer, c.layer);
         expectStripLaidOut();
     }
@@ -229,7 +231,7 @@ TEST_F(FrameStrip, BadFilesInADropAreReportedOrPassedOverAndTheRestIsImported) {
     EXPECT_EQ(shell.messages[0].caption, "Fehler !");
     EXPECT_EQ(shell.messages[0].text,
               "Directorys are not supported at the moment, but it will follow.");
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     expectStripLaidOut();
 }
 
@@ -249,13 +251,13 @@ TEST_F(FrameStrip, VideoBecomesOneFramePerVideoFrameBetweenThePicturesOfTheDrop)
     EXPECT_EQ(FilePart(state.document.frames.at(122).layerSource[0]), "z.png");
     // Each video frame has its own thumbnail: the test pattern moves.
     EXPECT_FALSE(state.document.frames.at(2).thumbnail[0].samePixels(state.document.frames.at(60).thumbnail[0]));
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
     expectStripLaidOut();
 }
 
 TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported) {
-    state.progressDelay = 0;
+    state.services.progressDelay = 0;
     shell.cancelProgressAtStep = 3;
     drop(1, {picture("a.png"), picture("b.png"), picture("c.png"), picture("d.png")}, 0);
     EXPECT_EQ(describeFrames(state.document.frames), "-|a.png -|b.png");
@@ -267,7 +269,7 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     EXPECT_EQ(shell.progressSteps[1].cancel, "Abbrechen");
     EXPECT_EQ(shell.progressHidden, 1);
     EXPECT_FALSE(shell.progressShown);
-    EXPECT_EQ(state.cache.displayedIndex, 0);
+    EXPECT_EQ(state.session.cache.displayedIndex, 0);
     expectStripLaidOut();
 
     // A video's frames are steps of their own; a cancel there stops the rest of the drop too.
@@ -279,7 +281,7 @@ TEST_F(FrameStrip, ProgressCancelStopsAfterTheCurrentFileAndKeepsWhatWasImported
     EXPECT_EQ(shell.progressSteps[1].unit, ImportStep::Unit::VideoFrame);
     EXPECT_EQ(shell.progressSteps[1].n, 10);
     EXPECT_EQ(shell.progressSteps[1].label, "Videobild 1 von 10: v.avi");
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     expectStripLaidOut();
 }
 
@@ -307,17 +309,17 @@ TEST_F(FrameStrip, DeleteLayer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         state.document.frames.clear();
-        state.cache = FrameCache{};
+        state.session.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames("a.png|x.png b.png|-");
-        SelectFrame(state, c.displayed);
-        const FrameRecord* displayed = DisplayedFrame(state);
+        SelectFrame(state.document, state.session, state.view, state.services, c.displayed);
+        const FrameRecord* displayed = DisplayedFrame(state.document, state.session);
         state.document.frames.selectIndex(c.frame);
-        DeleteLayer(state, c.layer);
+        DeleteLayer(state.document, state.session, state.view, state.services, c.layer);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
-        EXPECT_EQ(state.cache.displayedIndex, c.displayedAfter);
+        EXPECT_EQ(state.session.cache.displayedIndex, c.displayedAfter);
         if (c.frame != c.displayed) {
-            EXPECT_EQ(DisplayedFrame(state), displayed);
+            EXPECT_EQ(DisplayedFrame(state.document, state.session), displayed);
         }
         EXPECT_EQ(shell.thumbnails.size(),
                   static_cast<std::size_t>(std::count(c.after.begin(), c.after.end(), '.')));
@@ -327,21 +329,21 @@ TEST_F(FrameStrip, DeleteLayer) {
 TEST_F(FrameStrip, DeletingTheFirstLayerShowsTheSecondAndTheLastLayerEmptiesTheProject) {
     drop(0, {picture("a.png", {200, 0, 0})}, 0);
     drop(1, {picture("x.png", {0, 0, 200})}, 0);
-    EXPECT_EQ(state.images.composite.red(0, 0), 200);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 200);
     // Ctrl+Delete right after the drops acts on the popup target layer of the last drop.
-    DeleteLayer(state, 0);
+    DeleteLayer(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(describeFrames(state.document.frames), "-|x.png");
-    EXPECT_EQ(state.images.composite.red(0, 0), 0);
-    EXPECT_EQ(state.images.composite.blue(0, 0), 200);
-    DeleteLayer(state, 1);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 0);
+    EXPECT_EQ(state.session.images.composite.blue(0, 0), 200);
+    DeleteLayer(state.document, state.session, state.view, state.services, 1);
     EXPECT_TRUE(state.document.frames.empty());
-    EXPECT_EQ(state.cache.displayedIndex, -1);
+    EXPECT_EQ(state.session.cache.displayedIndex, -1);
     EXPECT_EQ(shell.frameMarkerMoves.back(), -200);
-    EXPECT_EQ(state.images.composite.width(), 640);
+    EXPECT_EQ(state.session.images.composite.width(), 640);
     EXPECT_TRUE(shell.thumbnails.empty());
     // Dropping the same picture again shows it: nothing of the old cache is left.
     drop(0, {files.file("a.png")}, 0);
-    EXPECT_EQ(state.images.composite.red(0, 0), 200);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 200);
 }
 
 TEST_F(FrameStrip, RepeatLayer) {
@@ -365,36 +367,38 @@ TEST_F(FrameStrip, RepeatLayer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         state.document.frames.clear();
-        state.cache = FrameCache{};
+        state.session.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames(c.before);
-        SelectFrame(state, 0);
-        RepeatLayer(state, c.layer, c.count);
+        SelectFrame(state.document, state.session, state.view, state.services, 0);
+        RepeatLayer(state.document, state.session, state.view, state.services, c.layer, c.count);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
-        EXPECT_EQ(state.cache.displayedIndex, c.displayed);
+        EXPECT_EQ(state.session.cache.displayedIndex, c.displayed);
         EXPECT_EQ(state.document.frames.index(), c.displayed);
         EXPECT_TRUE(shell.errors.empty());
         expectStripLaidOut();
     }
     // Nothing to repeat in an empty project; the empty state is shown.
     state.document.frames.clear();
-    state.cache = FrameCache{};
+    state.session.cache = FrameCache{};
     shell.thumbnails.clear();
-    RepeatLayer(state, 0, 1);
+    RepeatLayer(state.document, state.session, state.view, state.services, 0, 1);
     EXPECT_TRUE(state.document.frames.empty());
-    EXPECT_EQ(state.cache.displayedIndex, -1);
+    EXPECT_EQ(state.session.cache.displayedIndex, -1);
 }
 
 TEST_F(FrameStrip, ClicksSelectTheFrameAndSetThePopupTargetLayer) {
     makeFrames("a.png|- b.png|y.png c.png|-");
-    SelectFrame(state, 0);
-    ThumbnailEvent(state, gadgetOf(1, 1), ThumbnailAction::LeftClick, 0, 0);
-    EXPECT_EQ(state.cache.displayedIndex, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(1, 1),
+                   ThumbnailAction::LeftClick, 0, 0);
+    EXPECT_EQ(state.session.cache.displayedIndex, 1);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
     EXPECT_TRUE(shell.popupMenus.empty());
 
-    ThumbnailEvent(state, gadgetOf(2, 0), ThumbnailAction::RightClick, 400, 300);
-    EXPECT_EQ(state.cache.displayedIndex, 2);
+    ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(2, 0),
+                   ThumbnailAction::RightClick, 400, 300);
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
     EXPECT_EQ(state.view.popupTargetLayer, 0);
     ASSERT_EQ(shell.popupMenus.size(), 1u);
     EXPECT_EQ(shell.popupMenus[0].x, 400);
@@ -403,9 +407,11 @@ TEST_F(FrameStrip, ClicksSelectTheFrameAndSetThePopupTargetLayer) {
 
     // Other events and other gadgets change nothing, and the list returns to the displayed frame.
     state.document.frames.selectIndex(0);
-    ThumbnailEvent(state, gadgetOf(1, 1), ThumbnailAction::Other, 0, 0);
-    ThumbnailEvent(state, shell.lastHandle + 1, ThumbnailAction::LeftClick, 0, 0);
-    EXPECT_EQ(state.cache.displayedIndex, 2);
+    ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(1, 1),
+                   ThumbnailAction::Other, 0, 0);
+    ThumbnailEvent(state.document, state.session, state.view, state.services, shell.lastHandle + 1,
+                   ThumbnailAction::LeftClick, 0, 0);
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
     EXPECT_EQ(state.document.frames.index(), 2);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
 }
@@ -428,10 +434,10 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         state.document.frames.clear();
-        state.cache = FrameCache{};
+        state.session.cache = FrameCache{};
         shell.thumbnails.clear();
         makeFrames("a.png|- b.png|- c.png|-");
-        SelectFrame(state, 2);
+        SelectFrame(state.document, state.session, state.view, state.services, 2);
         if (c.aviReference)
             state.document.frames.at(0).layerSource[0] = MakeAviReference(3, files.file("v.avi"));
         const std::string dragged = state.document.frames.at(0).layerSource[0];
@@ -442,13 +448,15 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
         };
         shell.dragAnswers = {c.action};
         // A mask edit: it names its frame by id and stays beside the drag's step.
-        BeginMaskEdit(state);
-        DisplayedFrame(state)->maskNumber = state.document.masks.nextNumber++;  // its first dab
-        RecordMaskChange(state, Rect{0, 2, 0, 2});
-        EndMaskEdit(state);
-        ASSERT_TRUE(CanUndoEdit(state));
-        ThumbnailEvent(state, gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
-        EXPECT_TRUE(CanUndoEdit(state));
+        BeginMaskEdit(state.document, state.session);
+        DisplayedFrame(state.document, state.session)->maskNumber =
+            state.document.masks.nextNumber++;  // its first dab
+        RecordMaskChange(state.document, state.session, Rect{0, 2, 0, 2});
+        EndMaskEdit(state.document, state.session);
+        ASSERT_TRUE(CanUndoEdit(state.session));
+        ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(0, 0),
+                       ThumbnailAction::DragStart, 0, 0);
+        EXPECT_TRUE(CanUndoEdit(state.session));
         EXPECT_EQ(payload, dragged);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.view.popupTargetLayer, 0);
@@ -457,7 +465,8 @@ TEST_F(FrameStrip, DraggingAThumbnail) {
     // A drag that ends outside the strip changes nothing.
     shell.duringDrag = nullptr;
     shell.dragAnswers = {DropAction::None};
-    ThumbnailEvent(state, gadgetOf(1, 0), ThumbnailAction::DragStart, 0, 0);
+    ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(1, 0),
+                   ThumbnailAction::DragStart, 0, 0);
     EXPECT_EQ(describeFrames(state.document.frames), "v.avi#3|- b.png|- c.png|-");
     EXPECT_EQ(shell.drags, 4);
 }
@@ -470,11 +479,23 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
         std::function<void()> operation;
         const char* after;
     } cases[] = {
-        {"delete one of two layers", [&] { state.document.frames.selectIndex(1), DeleteLayer(state, 1); },
+        {"delete one of two layers",
+         [&] {
+             state.document.frames.selectIndex(1),
+                 DeleteLayer(state.document, state.session, state.view, state.services, 1);
+         },
          "a.png|- b.png|- c.png|-"},
-        {"delete a frame", [&] { state.document.frames.selectIndex(0), DeleteLayer(state, 0); },
+        {"delete a frame",
+         [&] {
+             state.document.frames.selectIndex(0),
+                 DeleteLayer(state.document, state.session, state.view, state.services, 0);
+         },
          "b.png|x.png c.png|-"},
-        {"repeat", [&] { state.document.frames.selectIndex(0), RepeatLayer(state, 0, 1); },
+        {"repeat",
+         [&] {
+             state.document.frames.selectIndex(0),
+                 RepeatLayer(state.document, state.session, state.view, state.services, 0, 1);
+         },
          "a.png|- a.png|- b.png|x.png c.png|-"},
         {"a drop",
          [&] {
@@ -485,32 +506,33 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
          [&] {
              shell.duringDrag = [&] { drop(1, {state.view.dragPayload}, 2 * kFrameColumnWidth); };
              shell.dragAnswers = {DropAction::Move};
-             ThumbnailEvent(state, gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
+             ThumbnailEvent(state.document, state.session, state.view, state.services,
+                            gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
          },
          "b.png|x.png c.png|a.png"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         state.document.frames.clear();
-        state.cache = FrameCache{};
+        state.session.cache = FrameCache{};
         shell.thumbnails.clear();
-        ClearEditHistory(state);
+        ClearEditHistory(state.session);
         makeFrames("a.png|- b.png|x.png c.png|-");
-        ClearEditHistory(state);  // the drops that made them
+        ClearEditHistory(state.session);  // the drops that made them
         state.document.frames.at(1).maskNumber = 4;
-        SelectFrame(state, 2);
+        SelectFrame(state.document, state.session, state.view, state.services, 2);
         std::vector<std::uint64_t> ids;
         for (int i = 0; i < state.document.frames.size(); ++i) ids.push_back(state.document.frames.at(i).id);
         c.operation();
         ASSERT_EQ(describeFrames(state.document.frames), c.after);
         const std::size_t thumbnailsAfter = shell.thumbnails.size();
-        ASSERT_TRUE(UndoEdit(state));
-        EXPECT_FALSE(CanUndoEdit(state));
+        ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
+        EXPECT_FALSE(CanUndoEdit(state.session));
         EXPECT_EQ(describeFrames(state.document.frames), "a.png|- b.png|x.png c.png|-");
         for (int i = 0; i < state.document.frames.size(); ++i) EXPECT_EQ(state.document.frames.at(i).id, ids[i]);
         EXPECT_EQ(state.document.frames.at(1).maskNumber, 4);
         expectStripLaidOut();
-        ASSERT_TRUE(RedoEdit(state));
+        ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(shell.thumbnails.size(), thumbnailsAfter);
         expectStripLaidOut();
@@ -522,26 +544,29 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
 // undone the deleted frame's own edit can be undone too.
 TEST_F(FrameStrip, MaskEditsOutliveADelete) {
     makeFrames("a.png|- b.png|- c.png|-");
-    ClearEditHistory(state);
+    ClearEditHistory(state.session);
     const auto paint = [&](int frame, std::uint8_t value) {
-        SelectFrame(state, frame);
-        BeginMaskEdit(state);
-        if (!DisplayedFrame(state)->maskNumber) CreateMask(state);
-        RecordMaskChange(state, Rect{0, 2, 0, 2});
-        state.images.mask.row(0)[0] = value;
-        EndMaskEdit(state);
+        SelectFrame(state.document, state.session, state.view, state.services, frame);
+        BeginMaskEdit(state.document, state.session);
+        if (!DisplayedFrame(state.document, state.session)->maskNumber)
+            CreateMask(state.document, state.session, state.services);
+        RecordMaskChange(state.document, state.session, Rect{0, 2, 0, 2});
+        state.session.images.mask.row(0)[0] = value;
+        EndMaskEdit(state.document, state.session);
     };
     paint(0, 7);
     paint(2, 9);
     state.document.frames.selectIndex(0);
-    DeleteLayer(state, 0);
+    DeleteLayer(state.document, state.session, state.view, state.services, 0);
     ASSERT_EQ(describeFrames(state.document.frames), "b.png|- c.png|-");
-    ASSERT_TRUE(UndoEdit(state));  // the delete
-    ASSERT_TRUE(UndoEdit(state));  // frame 3's edit, found by id
-    EXPECT_EQ(state.cache.displayedIndex, 2);
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));  // the delete
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view,
+                         state.services));  // frame 3's edit, found by id
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
     EXPECT_EQ(state.document.frames.at(2).maskNumber, 0);
-    ASSERT_TRUE(UndoEdit(state));  // frame 1's mask, back on the restored frame
-    EXPECT_EQ(state.cache.displayedIndex, 0);
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view,
+                         state.services));  // frame 1's mask, back on the restored frame
+    EXPECT_EQ(state.session.cache.displayedIndex, 0);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
 }
 

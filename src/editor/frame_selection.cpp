@@ -10,32 +10,33 @@ namespace morvel {
 
 namespace {
 
-int showEmptyProject(ProgramState& state) {
-    FrameCache& cache = state.cache;
+int showEmptyProject(Document& document, EditSession& session, View& view, Services& services) {
+    FrameCache& cache = session.cache;
     cache.displayedIndex = -1;
     if (cache.displayedId != 0) ++cache.displayChanges;
     cache.displayedId = 0;
     cache.forgetPictures();
-    state.shell.moveFrameMarker(kFrameMarkerHidden);
+    services.shell.moveFrameMarker(kFrameMarkerHidden);
     auto black = Image::create(640, 480);
     if (!black) {
-        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::SelectFrame, 100, {}, 640, 480);
-        state.mustEnd = true;
+        services.reporter().report(ErrorKind::CreateImage, ErrorPlace::SelectFrame, 100, {}, 640,
+                                   480);
+        services.mustEnd = true;
         return -1;
     }
-    state.images.composite = std::move(*black);
-    CanvasCompositeChanged(state, Rect{0, 640, 0, 480});
-    UpdateScrollBars(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    session.images.composite = std::move(*black);
+    CanvasCompositeChanged(view, Rect{0, 640, 0, 480});
+    UpdateScrollBars(session, view, services);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
     return -1;
 }
 
 }  // namespace
 
-int SelectFrame(ProgramState& state, int n) {
-    FrameList& frames = state.document.frames;
-    FrameCache& cache = state.cache;
-    if (frames.empty()) return showEmptyProject(state);
+int SelectFrame(Document& document, EditSession& session, View& view, Services& services, int n) {
+    FrameList& frames = document.frames;
+    FrameCache& cache = session.cache;
+    if (frames.empty()) return showEmptyProject(document, session, view, services);
 
     if (n <= kFirstAndForget) {
         frames.first();
@@ -54,30 +55,34 @@ int SelectFrame(ProgramState& state, int n) {
     n = frames.index();
 
     if (frames.current()->id != cache.displayedId) {
-        StoreDisplayedMask(state);
+        StoreDisplayedMask(document, session, services);
         cache.displayedId = frames.current()->id;
         ++cache.displayChanges;
     }
-    if (state.composeOnSelect && ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+    if (services.composeOnSelect && ComposeFrame(document, session, view, services, 0) != 0)
+        RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 
-    state.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
+    services.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
     cache.displayedIndex = n;
-    if (state.pictureReader) state.pictureReader->frameShown(state, n);
+    if (session.pictureReader)
+        session.pictureReader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
+                                          view.canvas.height(), n);
     return n;
 }
 
-void RefreshFrameStrip(ProgramState& state, int n) {
-    for (int i = 0; i < state.document.frames.size(); ++i) {
-        const FrameRecord& frame = state.document.frames.at(i);
+void RefreshFrameStrip(Document& document, EditSession& session, View& view, Services& services,
+                       int n) {
+    for (int i = 0; i < document.frames.size(); ++i) {
+        const FrameRecord& frame = document.frames.at(i);
         for (int layer = 0; layer < 2; ++layer) {
             if (!frame.layerSource[layer].empty() && frame.thumbnailGadget[layer] != 0) {
-                state.shell.moveThumbnailGadget(frame.thumbnailGadget[layer],
-                                                i * kFrameColumnWidth + kThumbnailLeft);
+                services.shell.moveThumbnailGadget(frame.thumbnailGadget[layer],
+                                                   i * kFrameColumnWidth + kThumbnailLeft);
             }
         }
     }
-    state.shell.setFrameStripWidth(state.document.frames.size() * kFrameColumnWidth + 20);
-    SelectFrame(state, n);
+    services.shell.setFrameStripWidth(document.frames.size() * kFrameColumnWidth + 20);
+    SelectFrame(document, session, view, services, n);
 }
 
 }  // namespace morvel

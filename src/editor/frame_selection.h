@@ -2,7 +2,10 @@
 
 #include <cstdint>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -19,19 +22,20 @@ constexpr int kReselectDisplayed = -2;  // the displayed frame again
 constexpr int kFirstAndForget = -3;     // the first frame, forgetting the displayed one
 
 // The displayed frame, found again by its id; nullptr when none is displayed.
-inline FrameRecord* DisplayedFrame(ProgramState& state) {
-    return state.document.frames.withId(state.cache.displayedId, state.cache.displayedIndex);
+inline FrameRecord* DisplayedFrame(Document& document, EditSession& session) {
+    return document.frames.withId(session.cache.displayedId, session.cache.displayedIndex);
 }
-inline const FrameRecord* DisplayedFrame(const ProgramState& state) {
-    return state.document.frames.withId(state.cache.displayedId, state.cache.displayedIndex);
+inline const FrameRecord* DisplayedFrame(const Document& document, const EditSession& session) {
+    return document.frames.withId(session.cache.displayedId, session.cache.displayedIndex);
 }
 
 // Makes a frame the displayed frame and shows it: n >= 0 the frame at index n (the last one
 // when n is past the end), or one of the values above. The modified mask of the frame being left
 // is stored first. Returns the displayed index, -1 when the project has no frame.
-int SelectFrame(ProgramState& state, int n);
+int SelectFrame(Document& document, EditSession& session, View& view, Services& services, int n);
 
 // Moves every thumbnail to its frame's column, sizes the strip, then SelectFrame(n).
-void RefreshFrameStrip(ProgramState& state, int n);
+void RefreshFrameStrip(Document& document, EditSession& session, View& view, Services& services,
+                       int n);
 
 }  // namespace morvel

@@ -10,10 +10,11 @@
 
 #include "editor/benchmark_scene.h"
 #include "editor/canvas.h"
+#include "editor/decode_ahead.h"
+#include "editor/editor_test_state.h"
 #include "editor/film_benchmark_data.h"
 #include "editor/frame_selection.h"
 #include "editor/zoom.h"
-#include "editor/decode_ahead.h"
 
 namespace morvel {
 namespace {
@@ -26,12 +27,12 @@ void FrameStep(benchmark::State& bench) {
         bench.SkipWithError("no pictures: run gen_data.py --size 6000x4000 -n 1 --jpegs 12");
         return;
     }
-    ProgramState& state = film.state;
+    EditorTestState& state = film.state;
     DecodeAhead decodeAhead;
-    if (ahead) state.pictureReader = &decodeAhead;
-    SelectFrame(state, 0);
-    if (fit) ZoomFit(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    if (ahead) state.session.pictureReader = &decodeAhead;
+    SelectFrame(state.document, state.session, state.view, state.services, 0);
+    if (fit) ZoomFit(state.document, state.session, state.view, state.services);
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     std::vector<double> steps;
     int index = 0;
     for (auto _ : bench) {
@@ -39,9 +40,11 @@ void FrameStep(benchmark::State& bench) {
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
         index = (index + 1) % state.document.frames.size();
         bench.ResumeTiming();
-        steps.push_back(benchmarks::millisecondsOf([&] { SelectFrame(state, index); }));
+        steps.push_back(benchmarks::millisecondsOf([&] {
+            SelectFrame(state.document, state.session, state.view, state.services, index);
+        }));
     }
-    state.pictureReader = nullptr;
+    state.session.pictureReader = nullptr;
     bench.counters["median_ms"] = benchmarks::median(steps);
 }
 

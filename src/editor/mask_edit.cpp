@@ -15,14 +15,14 @@ namespace morvel {
 namespace {
 
 // The mask's rows lie (mask height - composite height) below the composite's.
-int maskRowShift(const ProgramState& state) {
-    return state.images.mask.height() - state.images.composite.height();
+int maskRowShift(const EditSession& session) {
+    return session.images.mask.height() - session.images.composite.height();
 }
 
 // r (composite pixels) as mask pixels, clipped to the mask.
-Rect onMask(const ProgramState& state, const Rect& r) {
-    const Image& mask = state.images.mask;
-    const int shift = maskRowShift(state);
+Rect onMask(const EditSession& session, const Rect& r) {
+    const Image& mask = session.images.mask;
+    const int shift = maskRowShift(session);
     Rect m{std::max(r.left, 0), std::min(r.right, mask.width()), std::max(r.top + shift, 0),
            std::min(r.bottom + shift, mask.height())};
     if (m.left >= m.right || m.top >= m.bottom) return Rect{};
@@ -34,9 +34,9 @@ bool isEmpty(const Rect& r) {
 }
 
 // The mask pixels r are about to change.
-void beginChange(ProgramState& state, const Rect& r) {
-    RecordMaskChange(state, r);
-    MarkMaskModified(state);
+void beginChange(Document& document, EditSession& session, const Rect& r) {
+    RecordMaskChange(document, session, r);
+    MarkMaskModified(session);
 }
 
 void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
@@ -47,21 +47,22 @@ void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
 
 }  // namespace
 
-bool DisplayedMaskUsable(const ProgramState& state) {
-    const FrameRecord* frame = DisplayedFrame(state);
-    return frame && frame->maskNumber != 0 && frame->maskNumber == state.cache.maskNumber &&
-           !state.cache.maskFailed;
+bool DisplayedMaskUsable(const Document& document, const EditSession& session) {
+    const FrameRecord* frame = DisplayedFrame(document, session);
+    return frame && frame->maskNumber != 0 && frame->maskNumber == session.cache.maskNumber &&
+           !session.cache.maskFailed;
 }
 
-Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey) {
+Rect PaintMaskDab(Document& document, EditSession& session, int ix, int iy, int s, int shape,
+                  std::uint8_t grey) {
     const bool round = shape != kSquareBrushImage;
     const Rect box =
         round && s == 1 ? Rect{ix, ix + 2, iy, iy + 2} : Rect{ix - s, ix + s, iy - s, iy + s};
-    const Rect m = onMask(state, box);
+    const Rect m = onMask(session, box);
     if (isEmpty(m)) return box;
-    beginChange(state, m);
-    Image& mask = state.images.mask;
-    const int shift = maskRowShift(state);
+    beginChange(document, session, m);
+    Image& mask = session.images.mask;
+    const int shift = maskRowShift(session);
     for (int y = m.top; y < m.bottom; ++y) {
         int first = m.left;
         int end = m.right;
@@ -115,15 +116,15 @@ const SoftStrokeMemory::Dab& softDabOf(SoftStrokeMemory& stroke, int s, int shap
 
 }  // namespace
 
-Rect PaintSoftMaskDab(ProgramState& state, SoftStrokeMemory& stroke, int ix, int iy, int s,
-                      int shape, std::uint8_t grey, int hardness) {
+Rect PaintSoftMaskDab(Document& document, EditSession& session, SoftStrokeMemory& stroke, int ix,
+                      int iy, int s, int shape, std::uint8_t grey, int hardness) {
     const SoftStrokeMemory::Dab& dab = softDabOf(stroke, s, shape, hardness);
     const Rect box{ix - s, ix + s, iy - s, iy + s};
-    const Rect m = onMask(state, box);
+    const Rect m = onMask(session, box);
     if (isEmpty(m)) return box;
-    beginChange(state, m);
-    Image& mask = state.images.mask;
-    const int shift = maskRowShift(state);
+    beginChange(document, session, m);
+    Image& mask = session.images.mask;
+    const int shift = maskRowShift(session);
     constexpr int kSide = 64;
     auto& squares = stroke.squares;
     // Square by square, so that each square is looked up once per dab.
@@ -167,24 +168,25 @@ Rect PaintSoftMaskDab(ProgramState& state, SoftStrokeMemory& stroke, int ix, int
     return box;
 }
 
-void FillMaskRectangle(ProgramState& state, const Rect& r, std::uint8_t grey) {
-    const Rect m = onMask(state, r);
+void FillMaskRectangle(Document& document, EditSession& session, const Rect& r, std::uint8_t grey) {
+    const Rect m = onMask(session, r);
     if (isEmpty(m)) return;
-    beginChange(state, m);
-    for (int y = m.top; y < m.bottom; ++y) fillRun(state.images.mask.row(y), m.left, m.right, grey);
+    beginChange(document, session, m);
+    for (int y = m.top; y < m.bottom; ++y)
+        fillRun(session.images.mask.row(y), m.left, m.right, grey);
 }
 
-void FillMask(ProgramState& state, std::uint8_t grey) {
-    Image& mask = state.images.mask;
+void FillMask(Document& document, EditSession& session, std::uint8_t grey) {
+    Image& mask = session.images.mask;
     if (mask.empty()) return;
-    beginChange(state, Rect{0, mask.width(), 0, mask.height()});
+    beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
     mask.fill(grey, grey, grey);
 }
 
-void DrawShiftedMask(ProgramState& state, const Image& copy, int dx, int dy) {
-    Image& mask = state.images.mask;
+void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy) {
+    Image& mask = session.images.mask;
     if (mask.empty()) return;
-    beginChange(state, Rect{0, mask.width(), 0, mask.height()});
+    beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
     const int left = std::clamp(dx, 0, mask.width());
     const int right = std::clamp(dx + copy.width(), left, mask.width());
     for (int y = 0; y < mask.height(); ++y) {

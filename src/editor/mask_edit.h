@@ -5,7 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -16,13 +19,14 @@ namespace morvel {
 // a mask taller than the composite. Mask pixels outside the mask image are ignored.
 
 // Whether the mask image holds the displayed frame's mask, so that a tool may edit it.
-bool DisplayedMaskUsable(const ProgramState& state);
+bool DisplayedMaskUsable(const Document& document, const EditSession& session);
 
 // One dab of grey of brush size s (>= 1) and shape (kRoundBrushImage or kSquareBrushImage)
 // at (ix, iy): the round dab is the disc inscribed in [ix - s, ix + s - 1] x [iy - s, iy + s - 1]
 // (for s = 1 the 2 x 2 square from (ix, iy)), the square dab that whole square. Returns the dab's
 // bounding box in composite pixels (not clipped).
-Rect PaintMaskDab(ProgramState& state, int ix, int iy, int s, int shape, std::uint8_t grey);
+Rect PaintMaskDab(Document& document, EditSession& session, int ix, int iy, int s, int shape,
+                  std::uint8_t grey);
 
 // What a soft stroke needs to paint each pixel once by its strongest dab: per 64 x 64 square of
 // the mask it touched (key: row << 32 | column), the square's pixels before the stroke (3 bytes
@@ -45,20 +49,20 @@ struct SoftStrokeMemory {
 // distance to the square's edge for the square shape) and falls smoothly to 0 at the rim. Each
 // pixel becomes before + (grey - before) x w, with `before` its value when the stroke began and
 // w the strongest weight any dab of the stroke gave it. Returns the dab's bounding box.
-Rect PaintSoftMaskDab(ProgramState& state, SoftStrokeMemory& stroke, int ix, int iy, int s,
-                      int shape, std::uint8_t grey, int hardness);
+Rect PaintSoftMaskDab(Document& document, EditSession& session, SoftStrokeMemory& stroke, int ix,
+                      int iy, int s, int shape, std::uint8_t grey, int hardness);
 
 // The weight (0..255) of a soft dab of size s at the pixel whose centre lies (dx, dy) from the
 // dab's centre; 255 within s x hardness / 100, 0 from s on.
 int SoftDabWeight(double dx, double dy, int s, bool round, int hardness);
 
 // Fills the composite pixels r of the mask with grey.
-void FillMaskRectangle(ProgramState& state, const Rect& r, std::uint8_t grey);
+void FillMaskRectangle(Document& document, EditSession& session, const Rect& r, std::uint8_t grey);
 
 // Fills the whole mask image with grey.
-void FillMask(ProgramState& state, std::uint8_t grey);
+void FillMask(Document& document, EditSession& session, std::uint8_t grey);
 
 // The mask becomes white with `copy` drawn unscaled at (dx, dy) of mask pixels.
-void DrawShiftedMask(ProgramState& state, const Image& copy, int dx, int dy);
+void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy);
 
 }  // namespace morvel

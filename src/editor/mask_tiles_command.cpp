@@ -67,46 +67,48 @@ MaskTileChange tileAt(const Image& mask, std::int32_t column, std::int32_t row) 
     return tile;
 }
 
-void startEdit(ProgramState& state) {
-    EditHistory& history = state.history;
-    const FrameRecord* frame = DisplayedFrame(state);
+void startEdit(Document& document, EditSession& session) {
+    EditHistory& history = session.history;
+    const FrameRecord* frame = DisplayedFrame(document, session);
     history.currentTiles.clear();
     history.current = MaskTileEdit{};
     history.editing = frame != nullptr;
     if (!frame) return;
     history.current.frameId = frame->id;
     history.current.maskBefore = frame->maskNumber;
-    history.current.maskWidth = state.images.mask.width();
-    history.current.maskHeight = state.images.mask.height();
+    history.current.maskWidth = session.images.mask.width();
+    history.current.maskHeight = session.images.mask.height();
 }
 
 // Brings the edit's frame to the screen with the mask it had after the edit (undo) or before it
 // (redo). False when the edit no longer fits the frame.
-bool showEditFrame(ProgramState& state, const MaskTileEdit& edit, std::int32_t expectedMask,
-                   bool needMaskImage) {
-    const int index = state.document.frames.indexOfId(edit.frameId);
-    if (index < 0 || state.document.frames.at(index).maskNumber != expectedMask) return false;
-    if (state.cache.displayedId != edit.frameId) SelectFrame(state, index);
-    if (state.cache.displayedId != edit.frameId) return false;
+bool showEditFrame(Document& document, EditSession& session, View& view, Services& services,
+                   const MaskTileEdit& edit, std::int32_t expectedMask, bool needMaskImage) {
+    const int index = document.frames.indexOfId(edit.frameId);
+    if (index < 0 || document.frames.at(index).maskNumber != expectedMask) return false;
+    if (session.cache.displayedId != edit.frameId)
+        SelectFrame(document, session, view, services, index);
+    if (session.cache.displayedId != edit.frameId) return false;
     if (!needMaskImage) return true;
-    const FrameCache& cache = state.cache;
+    const FrameCache& cache = session.cache;
     return cache.maskNumber == expectedMask && !cache.maskFailed &&
-           state.images.mask.width() == edit.maskWidth &&
-           state.images.mask.height() == edit.maskHeight;
+           session.images.mask.width() == edit.maskWidth &&
+           session.images.mask.height() == edit.maskHeight;
 }
 
 // Recomposes the squares an edit changed, then redraws the canvas.
-void showTiles(ProgramState& state, const MaskTileEdit& edit) {
-    const int shift = state.images.mask.height() - state.images.composite.height();
+void showTiles(Document& document, EditSession& session, View& view, Services& services,
+               const MaskTileEdit& edit) {
+    const int shift = session.images.mask.height() - session.images.composite.height();
     for (const MaskTileChange& tile : edit.tiles) {
-        state.cache.dirty = Rect{tile.left, tile.left + tile.width, tile.top - shift,
-                                 tile.top + tile.height - shift};
-        ClampDirtyRectangle(state);
-        const int flags = ComposeFrame(state, kMaskChanged);
+        session.cache.dirty = Rect{tile.left, tile.left + tile.width, tile.top - shift,
+                                   tile.top + tile.height - shift};
+        ClampDirtyRectangle(session);
+        const int flags = ComposeFrame(document, session, view, services, kMaskChanged);
         // Without a blend the composition drew the whole frame at once.
         if ((flags & (kLayer1Present | kMaskPresent)) != (kLayer1Present | kMaskPresent)) break;
     }
-    RedrawCanvas(state, -1, -1, 0, 0);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 }
 
 }  // namespace
@@ -117,74 +119,80 @@ MaskTilesCommand::MaskTilesCommand(MaskTileEdit edit) : m_edit(std::move(edit)) 
         m_bytes += sizeof(MaskTileChange) + tile.before.pixels.size() + tile.after.pixels.size();
 }
 
-CommandResult MaskTilesCommand::apply(ProgramState& state, UndoDirection direction,
+CommandResult MaskTilesCommand::apply(Document& document, EditSession& session, View& view,
+                                      Services& services, UndoDirection direction,
                                       StepEffects&) const {
-    return direction == UndoDirection::Undo ? undo(state) : redo(state);
+    return direction == UndoDirection::Undo ? undo(document, session, view, services)
+                                            : redo(document, session, view, services);
 }
 
-CommandResult MaskTilesCommand::undo(ProgramState& state) const {
+CommandResult MaskTilesCommand::undo(Document& document, EditSession& session, View& view,
+                                     Services& services) const {
     const MaskTileEdit& edit = m_edit;
-    if (!showEditFrame(state, edit, edit.maskAfter, !edit.madeMask())) return CommandResult::Stale;
+    if (!showEditFrame(document, session, view, services, edit, edit.maskAfter, !edit.madeMask()))
+        return CommandResult::Stale;
     if (edit.madeMask()) {
         // Back to the mask the frame had before (none, as a rule); the made mask is forgotten.
-        DisplayedFrame(state)->maskNumber = edit.maskBefore;
-        state.cache.maskModified = false;
-        std::remove(state.document.masks.workingFile(edit.maskAfter).c_str());
-        if (ComposeFrame(state, 0) != 0) RedrawCanvas(state, -1, -1, 0, 0);
+        DisplayedFrame(document, session)->maskNumber = edit.maskBefore;
+        session.cache.maskModified = false;
+        std::remove(document.masks.workingFile(edit.maskAfter).c_str());
+        if (ComposeFrame(document, session, view, services, 0) != 0)
+            RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
         return CommandResult::Done;
     }
-    for (const MaskTileChange& tile : edit.tiles) restore(state.images.mask, tile, tile.before);
-    MarkMaskModified(state);
-    LogMaskTiles(state, edit, false);
-    showTiles(state, edit);
+    for (const MaskTileChange& tile : edit.tiles) restore(session.images.mask, tile, tile.before);
+    MarkMaskModified(session);
+    LogMaskTiles(session.record, edit, false);
+    showTiles(document, session, view, services, edit);
     return CommandResult::Done;
 }
 
-CommandResult MaskTilesCommand::redo(ProgramState& state) const {
+CommandResult MaskTilesCommand::redo(Document& document, EditSession& session, View& view,
+                                     Services& services) const {
     const MaskTileEdit& edit = m_edit;
-    if (!showEditFrame(state, edit, edit.maskBefore, !edit.madeMask())) return CommandResult::Stale;
+    if (!showEditFrame(document, session, view, services, edit, edit.maskBefore, !edit.madeMask()))
+        return CommandResult::Stale;
     if (edit.madeMask()) {
         auto mask = Image::create(edit.maskWidth, edit.maskHeight);
         if (!mask) {
-            state.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {},
-                                    edit.maskWidth, edit.maskHeight);
+            services.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {},
+                                       edit.maskWidth, edit.maskHeight);
             return CommandResult::Failed;
         }
-        state.images.mask = std::move(*mask);
-        DisplayedFrame(state)->maskNumber = edit.maskAfter;
-        state.cache.maskNumber = edit.maskAfter;
-        state.cache.maskFailed = false;
+        session.images.mask = std::move(*mask);
+        DisplayedFrame(document, session)->maskNumber = edit.maskAfter;
+        session.cache.maskNumber = edit.maskAfter;
+        session.cache.maskFailed = false;
     }
-    for (const MaskTileChange& tile : edit.tiles) restore(state.images.mask, tile, tile.after);
-    MarkMaskModified(state);
-    LogMaskTiles(state, edit, true);
-    showTiles(state, edit);
+    for (const MaskTileChange& tile : edit.tiles) restore(session.images.mask, tile, tile.after);
+    MarkMaskModified(session);
+    LogMaskTiles(session.record, edit, true);
+    showTiles(document, session, view, services, edit);
     return CommandResult::Done;
 }
 
-void BeginMaskEdit(ProgramState& state) {
-    EndMaskEdit(state);
-    startEdit(state);
+void BeginMaskEdit(Document& document, EditSession& session) {
+    EndMaskEdit(document, session);
+    startEdit(document, session);
 }
 
-void RecordMaskChange(ProgramState& state, const Rect& r) {
-    EditHistory& history = state.history;
-    const Image& mask = state.images.mask;
-    if (history.editing && history.current.frameId != state.cache.displayedId) {
-        EndMaskEdit(state);
+void RecordMaskChange(Document& document, EditSession& session, const Rect& r) {
+    EditHistory& history = session.history;
+    const Image& mask = session.images.mask;
+    if (history.editing && history.current.frameId != session.cache.displayedId) {
+        EndMaskEdit(document, session);
     }
-    if (!history.editing) startEdit(state);
+    if (!history.editing) startEdit(document, session);
     MaskTileEdit& edit = history.current;
-    const FrameRecord* frame =
-        state.document.frames.withId(edit.frameId, state.cache.displayedIndex);
+    const FrameRecord* frame = document.frames.withId(edit.frameId, session.cache.displayedIndex);
     if (!frame) return;
     edit.maskAfter = frame->maskNumber;
     // A mask made by this edit is kept whole when the edit ends.
     if (edit.madeMask()) return;
     if (mask.width() != edit.maskWidth || mask.height() != edit.maskHeight) {
         // Another picture of the mask came in under the edit: what follows is another step.
-        EndMaskEdit(state);
-        startEdit(state);
+        EndMaskEdit(document, session);
+        startEdit(document, session);
     }
     const std::int32_t left = std::max(r.left, 0) / kTile;
     const std::int32_t right = (std::min(r.right, mask.width()) + kTile - 1) / kTile;
@@ -203,17 +211,17 @@ void RecordMaskChange(ProgramState& state, const Rect& r) {
     }
 }
 
-void EndMaskEdit(ProgramState& state) {
-    EditHistory& history = state.history;
+void EndMaskEdit(Document& document, EditSession& session) {
+    EditHistory& history = session.history;
     if (!history.editing) return;
     history.editing = false;
     history.currentTiles.clear();
     MaskTileEdit edit = std::move(history.current);
     history.current = MaskTileEdit{};
-    const FrameRecord* frame = DisplayedFrame(state);
+    const FrameRecord* frame = DisplayedFrame(document, session);
     if (edit.frameId == 0 || !frame || frame->id != edit.frameId) return;
     edit.maskAfter = frame->maskNumber;
-    const Image& mask = state.images.mask;
+    const Image& mask = session.images.mask;
     if (edit.madeMask()) {
         // The whole new mask; its white squares cost no pixel memory.
         edit.maskWidth = mask.width();
@@ -233,8 +241,8 @@ void EndMaskEdit(ProgramState& state) {
     }
     edit.tiles = std::move(changed);
     if (edit.tiles.empty() && !edit.madeMask()) return;
-    LogMaskTiles(state, edit, true);
-    PushUndoStep(state, std::make_unique<MaskTilesCommand>(std::move(edit)));
+    LogMaskTiles(session.record, edit, true);
+    PushUndoStep(session, std::make_unique<MaskTilesCommand>(std::move(edit)));
 }
 
 }  // namespace morvel

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -12,14 +15,16 @@ public:
     explicit MaskTilesCommand(MaskTileEdit edit);
 
     // Shows the edit's frame first when another frame is displayed.
-    CommandResult apply(ProgramState& state, UndoDirection direction,
-                        StepEffects& effects) const override;
+    CommandResult apply(Document& document, EditSession& session, View& view, Services& services,
+                        UndoDirection direction, StepEffects& effects) const override;
     std::size_t bytes() const override { return m_bytes; }
     const MaskTileEdit& edit() const { return m_edit; }
 
 private:
-    CommandResult undo(ProgramState& state) const;
-    CommandResult redo(ProgramState& state) const;
+    CommandResult undo(Document& document, EditSession& session, View& view,
+                       Services& services) const;
+    CommandResult redo(Document& document, EditSession& session, View& view,
+                       Services& services) const;
 
     MaskTileEdit m_edit;
     std::size_t m_bytes = 0;

@@ -8,41 +8,42 @@
 
 namespace morvel {
 
-Rect WholeMask(const ProgramState& state) {
-    return Rect{0, state.images.mask.width(), 0, state.images.mask.height()};
+Rect WholeMask(const EditSession& session) {
+    return Rect{0, session.images.mask.width(), 0, session.images.mask.height()};
 }
 
-bool EnsureMaskToPaint(ProgramState& state) {
-    if (DisplayedMaskUsable(state)) return true;
-    if (!CreateMask(state)) return false;
-    FillMask(state, 255);
+bool EnsureMaskToPaint(Document& document, EditSession& session, Services& services) {
+    if (DisplayedMaskUsable(document, session)) return true;
+    if (!CreateMask(document, session, services)) return false;
+    FillMask(document, session, 255);
     return true;
 }
 
-bool TakePrecedingMask(ProgramState& state) {
-    FrameRecord* displayed = DisplayedFrame(state);
-    const int index = state.document.frames.indexOfId(state.cache.displayedId);
+bool TakePrecedingMask(Document& document, EditSession& session, View& view, Services& services) {
+    FrameRecord* displayed = DisplayedFrame(document, session);
+    const int index = document.frames.indexOfId(session.cache.displayedId);
     if (index <= 0) return false;
-    const std::int32_t previous = state.document.frames.at(index - 1).maskNumber;
+    const std::int32_t previous = document.frames.at(index - 1).maskNumber;
     if (previous == 0) return false;
-    if (!LoadMask(state, previous)) {
-        state.reporter().report(ErrorKind::LoadMask, ErrorPlace::MoveMask, previous);
+    if (!LoadMask(document, session, services, previous)) {
+        services.reporter().report(ErrorKind::LoadMask, ErrorPlace::MoveMask, previous);
         return false;
     }
-    displayed->maskNumber = state.document.masks.nextNumber++;
-    state.cache.maskNumber = displayed->maskNumber;
-    state.cache.maskFailed = false;
-    MarkMaskModified(state);
+    displayed->maskNumber = document.masks.nextNumber++;
+    session.cache.maskNumber = displayed->maskNumber;
+    session.cache.maskFailed = false;
+    MarkMaskModified(session);
     // Show the taken mask at once, not only after the first move.
-    ComposeFrame(state, kMaskChanged);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    ComposeFrame(document, session, view, services, kMaskChanged);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
     return true;
 }
 
-void RecomposeMaskEdit(ProgramState& state, const Rect& dirty) {
-    state.cache.dirty = dirty;
-    ClampDirtyRectangle(state);
-    ComposeFrame(state, kMaskChanged);
+void RecomposeMaskEdit(Document& document, EditSession& session, View& view, Services& services,
+                       const Rect& dirty) {
+    session.cache.dirty = dirty;
+    ClampDirtyRectangle(session);
+    ComposeFrame(document, session, view, services, kMaskChanged);
 }
 
 }  // namespace morvel

@@ -15,14 +15,14 @@ int EraseGreyForTransparency(int v) {
     return static_cast<int>(std::nearbyint((100 - v) * 2.55));
 }
 
-void SelectTool(ProgramState& state, ToolId t) {
+void SelectTool(View& view, Services& services, ToolId t) {
     const ToolRow* row = ToolRowFor(t);
     if (!row) return;
     for (const RegisteredTool& other : RegisteredTools())
-        state.shell.enableGadget(other.button, other.row.id != t);
+        services.shell.enableGadget(other.button, other.row.id != t);
     std::shared_ptr<MaskTool> tool = row->make();
     const ToolOptions options = tool->options();
-    Shell& shell = state.shell;
+    Shell& shell = services.shell;
     shell.showGadget(+Gadget::BrushSize, options.brush);
     shell.showGadget(+Gadget::BrushShape, options.brush);
     shell.showGadget(+Gadget::Hardness, options.brush);
@@ -30,8 +30,8 @@ void SelectTool(ProgramState& state, ToolId t) {
     shell.showGadget(+Gadget::TransparencyIcon, options.transparency);
     for (int g = +Gadget::ZoomIn; g <= +Gadget::ZoomOneToOne; ++g)
         shell.showGadget(g, options.zoom);
-    state.view.tool = row->id;
-    state.view.toolInUse = std::move(tool);
+    view.tool = row->id;
+    view.toolInUse = std::move(tool);
 }
 
 void ApplyMousePhase(MaskTool& tool, ToolContext& context, int phase, int cx, int cy) {
@@ -56,13 +56,13 @@ void ApplyMousePhase(MaskTool& tool, ToolContext& context, int phase, int cx, in
     }
 }
 
-void MouseAction(ProgramState& state, int phase, int cx, int cy) {
-    if (state.cache.displayedIndex < 0) return;
-    ViewState& view = state.view;
+void MouseAction(Document& document, EditSession& session, View& view, Services& services,
+                 int phase, int cx, int cy) {
+    if (session.cache.displayedIndex < 0) return;
     // A copy: the tool lives to the end of this call even if it is replaced meanwhile.
     const std::shared_ptr<MaskTool> tool = view.toolInUse;
-    ToolContext context(state);
-    const Image& canvas = state.images.canvas;
+    ToolContext context(document, session, view, services);
+    const Image& canvas = view.canvas;
     if (cx >= 0 && cy >= 0 && cx < canvas.width() && cy < canvas.height()) {
         if (!view.buttonDown) phase = kMouseHover;
         if (tool) ApplyMousePhase(*tool, context, phase, cx, cy);
@@ -77,7 +77,7 @@ void MouseAction(ProgramState& state, int phase, int cx, int cy) {
         view.buttonDown = false;
     }
     view.cursorInside = false;
-    RedrawCanvas(state, -1, -1, 0, 0);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 }
 
 }  // namespace morvel

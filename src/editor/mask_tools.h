@@ -2,7 +2,10 @@
 
 #include <cstdint>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -23,11 +26,12 @@ int EraseGreyForTransparency(int v);
 
 // Selects tool t, made anew: its button disabled, the other tools' buttons enabled, and the
 // option gadgets shown that the tool uses. An id of no tool changes nothing.
-void SelectTool(ProgramState& state, ToolId t);
+void SelectTool(View& view, Services& services, ToolId t);
 
 // A mouse event for the selected tool at canvas position (cx, cy); handles the cursor leaving
 // the canvas. phase: kMousePressed, kMouseDragged (any move) or kMouseReleased.
-void MouseAction(ProgramState& state, int phase, int cx, int cy);
+void MouseAction(Document& document, EditSession& session, View& view, Services& services,
+                 int phase, int cx, int cy);
 
 // Calls the tool's part for the phase (editor/mask_tool.h).
 void ApplyMousePhase(MaskTool& tool, ToolContext& context, int phase, int cx, int cy);

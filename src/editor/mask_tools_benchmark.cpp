@@ -9,6 +9,7 @@
 #include "editor/benchmark_scene.h"
 #include "editor/brush_stroke.h"
 #include "editor/canvas.h"
+#include "editor/editor_test_state.h"
 #include "editor/mask_tools.h"
 
 namespace morvel {
@@ -22,18 +23,23 @@ using benchmarks::PaintingScene;
 // frame once, is measured by StrokeEnd.
 void EraserDabs(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     std::vector<double> dabs;
     for (auto _ : run) {
         state.view.buttonDown = true;
-        MouseAction(state, kMousePressed, 100, 100);
+        MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 100,
+                    100);
         for (int i = 0; i < 100; ++i) {
             const int x = 100 + i * 7;
             const int y = 100 + (i * 37) % 450;
-            dabs.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, x, y); }));
+            dabs.push_back(millisecondsOf([&] {
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMouseDragged, x, y);
+            }));
         }
         run.PauseTiming();
-        MouseAction(state, kMouseReleased, 800, 300);
+        MouseAction(state.document, state.session, state.view, state.services, kMouseReleased, 800,
+                    300);
         state.view.buttonDown = false;
         run.ResumeTiming();
     }
@@ -45,23 +51,28 @@ void EraserDabs(benchmark::State& run) {
 // case; dabs of one grey overlap and change little). The argument is the zoom in hundredths.
 void LargeDabsZoomedIn(benchmark::State& run) {
     PaintingScene scene(6000, 4000);
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     state.view.zoom = static_cast<float>(run.range(0)) / 100.0f;
     state.view.offsetX = -2000;
     state.view.offsetY = -1500;
     state.view.toolSettings.brushSize = 150;
-    RedrawCanvas(state, -1, -1, 0, 0);
+    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     std::vector<double> dabs;
     for (auto _ : run) {
         state.view.buttonDown = true;
-        MouseAction(state, kMousePressed, 500, 350);
+        MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 500,
+                    350);
         for (int i = 0; i < 20; ++i) {
             const int x = 300 + i * 20;
             state.view.toolSettings.eraseGrey = (i % 2) * 255;
-            dabs.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, x, 350); }));
+            dabs.push_back(millisecondsOf([&] {
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMouseDragged, x, 350);
+            }));
         }
         run.PauseTiming();
-        MouseAction(state, kMouseReleased, 700, 350);
+        MouseAction(state.document, state.session, state.view, state.services, kMouseReleased, 700,
+                    350);
         state.view.buttonDown = false;
         run.ResumeTiming();
     }
@@ -73,14 +84,15 @@ void LargeDabsZoomedIn(benchmark::State& run) {
 // hardness: 100 hard dabs, below soft ones.
 void JoinedStroke(benchmark::State& run) {
     PaintingScene scene(6000, 4000);
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     state.view.toolSettings.brushSize = 60;
     state.view.toolSettings.hardness = static_cast<int>(run.range(0));
     const float zoom = state.view.zoom;
     std::vector<double> events;
     for (auto _ : run) {
         state.view.buttonDown = true;
-        MouseAction(state, kMousePressed, 50, 100);
+        MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 50,
+                    100);
         float x = 50;
         float y = 100;
         for (int i = 1; i <= 20; ++i) {
@@ -89,10 +101,14 @@ void JoinedStroke(benchmark::State& run) {
             y += (i % 2 ? 0 : 120) * zoom;
             const int cx = static_cast<int>(std::lround(x));
             const int cy = static_cast<int>(std::lround(y));
-            events.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, cx, cy); }));
+            events.push_back(millisecondsOf([&] {
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMouseDragged, cx, cy);
+            }));
         }
         run.PauseTiming();
-        MouseAction(state, kMouseReleased, 900, 600);
+        MouseAction(state.document, state.session, state.view, state.services, kMouseReleased, 900,
+                    600);
         state.view.buttonDown = false;
         run.ResumeTiming();
     }
@@ -103,15 +119,15 @@ void JoinedStroke(benchmark::State& run) {
 // its diagonal, with the canvas redraw. Arguments: brush size and hardness.
 void LongJump(benchmark::State& run) {
     PaintingScene scene(6000, 4000);
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     state.view.toolSettings.brushSize = static_cast<int>(run.range(0));
     state.view.toolSettings.hardness = static_cast<int>(run.range(1));
-    ToolContext context(state);
+    ToolContext context(state.document, state.session, state.view, state.services);
     DabStroke stroke;
     for (auto _ : run) {
         stroke.begin(context, -54000, -36000, 0);
         stroke.extend(context, 60000, 40000, 0);
-        RedrawCanvas(state, -1, -1, 0, 0);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
         run.PauseTiming();
         stroke.end();
         run.ResumeTiming();
@@ -120,26 +136,31 @@ void LongJump(benchmark::State& run) {
 
 void StrokeEnd(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     for (auto _ : run) {
         run.PauseTiming();
         state.view.buttonDown = true;
-        MouseAction(state, kMousePressed, 100, 100);
+        MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 100,
+                    100);
         run.ResumeTiming();
-        MouseAction(state, kMouseReleased, 110, 100);
+        MouseAction(state.document, state.session, state.view, state.services, kMouseReleased, 110,
+                    100);
         state.view.buttonDown = false;
     }
 }
 
 void Hovers(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
-    ProgramState& state = scene.state;
+    EditorTestState& state = scene.state;
     std::vector<double> hovers;
     for (auto _ : run) {
         for (int i = 0; i < 100; ++i) {
             const int x = 100 + i * 7;
             const int y = 100 + (i * 37) % 450;
-            hovers.push_back(millisecondsOf([&] { MouseAction(state, kMouseDragged, x, y); }));
+            hovers.push_back(millisecondsOf([&] {
+                MouseAction(state.document, state.session, state.view, state.services,
+                            kMouseDragged, x, y);
+            }));
         }
     }
     run.counters["median_hover_ms"] = median(hovers);
@@ -149,8 +170,9 @@ void Hovers(benchmark::State& run) {
 void FullRedraw(benchmark::State& run) {
     PaintingScene scene(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
     for (auto _ : run) {
-        InvalidateCanvas(scene.state);
-        RedrawCanvas(scene.state, -1, -1, 0, 0);
+        InvalidateCanvas(scene.state.view);
+        RedrawCanvas(scene.state.document, scene.state.session, scene.state.view,
+                     scene.state.services, -1, -1, 0, 0);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "editor/mask_tools.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +41,8 @@ TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
                                  ToolGadgets{"selection", 12, false, true, false},
                                  ToolGadgets{"mask-mover", 13, false, false, false}}) {
         testing::RecordingShell shell;
-        ProgramState state(shell, "/nonexistent/", "/nonexistent/");
-        SelectTool(state, c.tool);
+        EditorTestState state(shell, "/nonexistent/", "/nonexistent/");
+        SelectTool(state.view, state.services, c.tool);
         EXPECT_EQ(state.view.tool, c.tool);
         for (int button = 9; button <= 13; ++button)
             EXPECT_EQ(shell.gadgetEnabled.at(button), button != c.button) << c.button;
@@ -50,7 +51,7 @@ TEST(SelectToolTest, ShowsTheOptionsOfTheToolAndDisablesItsButton) {
         EXPECT_EQ(shell.gadgetShown.at(16), c.transparency) << c.button;
         EXPECT_EQ(shell.gadgetShown.at(17), c.transparency) << c.button;
         for (int zoom = 18; zoom <= 21; ++zoom) EXPECT_EQ(shell.gadgetShown.at(zoom), c.zoom);
-        SelectTool(state, ToolId{});  // not a tool
+        SelectTool(state.view, state.services, ToolId{});  // not a tool
         EXPECT_EQ(state.view.tool, c.tool);
     }
 }
@@ -64,7 +65,7 @@ protected:
     // The mask pixels that are not white.
     std::set<std::pair<int, int>> painted() const {
         std::set<std::pair<int, int>> out;
-        const Image& m = state.images.mask;
+        const Image& m = state.session.images.mask;
         for (int y = 0; y < m.height(); ++y)
             for (int x = 0; x < m.width(); ++x)
                 if (m.blue(x, y) != 255) out.insert({x, y});
@@ -79,11 +80,11 @@ TEST_F(MaskTools, FirstEraserDabMakesAWhiteMaskWithTheDab) {
     click(20, 20);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(state.document.masks.nextNumber, 2);
-    EXPECT_TRUE(state.cache.maskModified);
+    EXPECT_TRUE(state.session.cache.maskModified);
     EXPECT_EQ(mask(20, 20), 0);
     EXPECT_EQ(mask(5, 5), 255);
     // Layer 2 inside the dab, layer 1 outside.
-    const Image& composite = state.images.composite;
+    const Image& composite = state.session.images.composite;
     EXPECT_EQ(testing::DescribePixel(composite, 20, 20), "130/140/160");
     EXPECT_EQ(testing::DescribePixel(composite, 5, 5), "200/150/250");
 }
@@ -92,7 +93,7 @@ TEST_F(MaskTools, BrushOfSizeOneCoversTwoByTwoPixels) {
     state.view.toolSettings.brushSize = 1;
     click(10, 10);
     EXPECT_EQ(painted(), (std::set<std::pair<int, int>>{{10, 10}, {11, 10}, {10, 11}, {11, 11}}));
-    FillMaskRectangle(state, Rect{0, 120, 0, 90}, 255);
+    FillMaskRectangle(state.document, state.session, Rect{0, 120, 0, 90}, 255);
     state.view.toolSettings.brushShape = kSquareBrushImage;
     click(10, 10);
     EXPECT_EQ(painted(), (std::set<std::pair<int, int>>{{9, 9}, {10, 9}, {9, 10}, {10, 10}}));
@@ -119,55 +120,57 @@ TEST_F(MaskTools, OverlappingHalfTransparentDabsDoNotDarken) {
 }
 
 TEST_F(MaskTools, AntiEraserOnAFrameWithoutMaskMakesAWhiteMask) {
-    const Image before = state.images.composite;
-    SelectTool(state, "anti-eraser");
+    const Image before = state.session.images.composite;
+    SelectTool(state.view, state.services, "anti-eraser");
     state.view.toolSettings.eraseGrey = 0;
     click(40, 40);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_TRUE(painted().empty());
-    EXPECT_TRUE(state.cache.maskModified);
-    EXPECT_TRUE(testing::SamePicture(state.images.composite, before));
+    EXPECT_TRUE(state.session.cache.maskModified);
+    EXPECT_TRUE(testing::SamePicture(state.session.images.composite, before));
 }
 
 TEST_F(MaskTools, HoveringShowsTheOutlineAndPaintsNothing) {
     const int redraws = shell.canvasRedraws;
-    MouseAction(state, kMouseDragged, 50, 50);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 50, 50);
     EXPECT_EQ(shell.canvasRedraws, redraws + 1);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     EXPECT_TRUE(state.view.cursorInside);
-    EXPECT_FALSE(state.canvasCache.overlay.empty());
+    EXPECT_FALSE(state.view.canvasCache.overlay.empty());
     // Leaving takes the outline away.
-    MouseAction(state, kMouseDragged, 250, 50);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 250, 50);
     EXPECT_FALSE(state.view.cursorInside);
-    EXPECT_TRUE(state.canvasCache.overlay.empty());
+    EXPECT_TRUE(state.view.canvasCache.overlay.empty());
 }
 
 TEST_F(MaskTools, LeavingDuringAStrokePaintsOnceMoreAndEndsIt) {
     state.view.toolSettings.brushSize = 4;
     state.view.buttonDown = true;
-    MouseAction(state, kMousePressed, 30, 60);
-    MouseAction(state, kMouseDragged, -2, 60);  // left the canvas
+    MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 30, 60);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, -2,
+                60);  // left the canvas
     EXPECT_FALSE(state.view.buttonDown);
     EXPECT_EQ(mask(0, 60), 0);   // the dab at the leave position
     EXPECT_EQ(mask(15, 60), 0);  // joined to the press
     const auto before = painted();
-    MouseAction(state, kMouseDragged, 60, 60);  // back, button up: a hover
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 60,
+                60);  // back, button up: a hover
     EXPECT_EQ(painted(), before);
 }
 
 TEST_F(MaskTools, LeavingDuringASelectionAbandonsIt) {
-    SelectTool(state, "selection");
+    SelectTool(state.view, state.services, "selection");
     state.view.buttonDown = true;
-    MouseAction(state, kMousePressed, 10, 10);
-    MouseAction(state, kMouseDragged, 50, 40);
-    MouseAction(state, kMouseDragged, 300, 40);
+    MouseAction(state.document, state.session, state.view, state.services, kMousePressed, 10, 10);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 50, 40);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 300, 40);
     EXPECT_FALSE(state.view.buttonDown);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
-    EXPECT_TRUE(state.canvasCache.overlay.empty());
+    EXPECT_TRUE(state.view.canvasCache.overlay.empty());
 }
 
 TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
-    SelectTool(state, "selection");
+    SelectTool(state.view, state.services, "selection");
     state.view.toolSettings.eraseGrey = 100;
     drag({{10, 20}, {40, 30}});
     const auto forwards = painted();
@@ -175,13 +178,13 @@ TEST_F(MaskTools, SelectionFillsTheSameRectangleDraggedEitherWay) {
     EXPECT_TRUE(forwards.count({10, 20}));
     EXPECT_TRUE(forwards.count({39, 29}));
     EXPECT_EQ(mask(10, 20), 100);
-    FillMaskRectangle(state, Rect{0, 120, 0, 90}, 255);
+    FillMaskRectangle(state.document, state.session, Rect{0, 120, 0, 90}, 255);
     drag({{40, 30}, {25, 5}, {10, 20}});
     EXPECT_EQ(painted(), forwards);
 }
 
 TEST_F(MaskTools, SelectionAtZoomHalfFillsTwiceTheDraggedPixels) {
-    SelectTool(state, "selection");
+    SelectTool(state.view, state.services, "selection");
     state.view.zoom = 0.5f;
     drag({{5, 10}, {105, 50}});  // composite (10, 20) to (210, 100): clipped to 120 x 90
     const auto filled = painted();
@@ -189,17 +192,17 @@ TEST_F(MaskTools, SelectionAtZoomHalfFillsTwiceTheDraggedPixels) {
     EXPECT_TRUE(filled.count({10, 20}));
     EXPECT_FALSE(filled.count({9, 20}));
     // A flat drag fills nothing.
-    FillMaskRectangle(state, Rect{0, 120, 0, 90}, 255);
+    FillMaskRectangle(state.document, state.session, Rect{0, 120, 0, 90}, 255);
     drag({{5, 10}, {105, 10}});
     EXPECT_TRUE(painted().empty());
 }
 
 TEST_F(MaskTools, MoverShiftsTheMaskAndLosesWhatLeftIt) {
-    ASSERT_TRUE(CreateMask(state));
-    Image& m = state.images.mask;
+    ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
+    Image& m = state.session.images.mask;
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) m.setPixel(x, y, x, x, x);
-    SelectTool(state, "mask-mover");
+    SelectTool(state.view, state.services, "mask-mover");
     drag({{50, 50}, {70, 50}, {80, 50}});
     EXPECT_EQ(mask(0, 10), 255);
     EXPECT_EQ(mask(29, 10), 255);
@@ -221,19 +224,22 @@ TEST(MaskMoverTest, TakesThePrecedingFramesMaskUnderANewNumber) {
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2), &previous);
     scene.addFrame(UniformPicture(40, 30, kTake1), UniformPicture(40, 30, kTake2));
     scene.show(1, 40, 30);
-    SelectTool(scene.state, "mask-mover");
+    SelectTool(scene.state.view, scene.state.services, "mask-mover");
     scene.drag({{10, 10}, {10, 10}});
     const FrameRecord& frame = scene.state.document.frames.at(1);
     EXPECT_EQ(frame.maskNumber, 2);
     EXPECT_EQ(scene.state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(scene.state.document.masks.nextNumber, 3);
-    EXPECT_TRUE(testing::SamePicture(scene.state.images.mask, previous));
-    EXPECT_EQ(scene.state.images.composite.red(0, 0), 130);  // composed with the taken mask
+    EXPECT_TRUE(testing::SamePicture(scene.state.session.images.mask, previous));
+    EXPECT_EQ(scene.state.session.images.composite.red(0, 0), 130);  // composed with the taken mask
     // On the first frame, without a mask before it, nothing happens.
-    SelectFrame(scene.state, 0);
+    SelectFrame(scene.state.document, scene.state.session, scene.state.view, scene.state.services,
+                0);
     scene.state.document.frames.at(0).maskNumber = 0;
-    SelectFrame(scene.state, 1);
-    SelectFrame(scene.state, 0);
+    SelectFrame(scene.state.document, scene.state.session, scene.state.view, scene.state.services,
+                1);
+    SelectFrame(scene.state.document, scene.state.session, scene.state.view, scene.state.services,
+                0);
     scene.drag({{10, 10}, {20, 10}});
     EXPECT_EQ(scene.state.document.frames.at(0).maskNumber, 0);
     EXPECT_TRUE(scene.shell.errors.empty());
@@ -246,7 +252,7 @@ TEST(MaskMoverTest, AnUnreadablePrecedingMaskIsReported) {
     scene.addFrame(UniformPicture(40, 30, kTake1), {});
     scene.show(1, 40, 30);
     std::remove(scene.state.document.masks.workingFile(1).c_str());
-    SelectTool(scene.state, "mask-mover");
+    SelectTool(scene.state.view, scene.state.services, "mask-mover");
     scene.drag({{10, 10}, {20, 10}});
     ASSERT_EQ(scene.shell.errors.size(), 1u);
     EXPECT_NE(scene.shell.errors[0].text.find("ErrorCode = 220-12-1"), std::string::npos);
@@ -258,7 +264,8 @@ TEST(MaskToolsWithoutFrame, ClicksAndMovesDoNothing) {
     scene.show(0, 100, 80);
     const int redraws = scene.shell.canvasRedraws;
     scene.drag({{10, 10}, {20, 20}});
-    MouseAction(scene.state, kMouseDragged, 30, 30);
+    MouseAction(scene.state.document, scene.state.session, scene.state.view, scene.state.services,
+                kMouseDragged, 30, 30);
     EXPECT_EQ(scene.shell.canvasRedraws, redraws);
     EXPECT_EQ(scene.state.document.masks.nextNumber, 1);
 }
@@ -273,7 +280,7 @@ TEST(MaskToolsTallMask, PaintsWhereTheCompositeShowsTheMask) {
     scene.drag({{5, 5}, {5, 5}});
     EXPECT_EQ(scene.mask(5, 15), 0);
     EXPECT_EQ(scene.mask(5, 5), 255);
-    EXPECT_EQ(testing::DescribePixel(scene.state.images.composite, 5, 5), "130/140/160");
+    EXPECT_EQ(testing::DescribePixel(scene.state.session.images.composite, 5, 5), "130/140/160");
 }
 
 TEST(MaskToolsBrokenMask, PaintingStartsANewMask) {

@@ -6,56 +6,58 @@
 
 namespace morvel {
 
-bool LoadMask(ProgramState& state, std::int32_t n) {
-    if (!LoadLayerPicture(state, state.images.mask, state.document.masks.workingFile(n))) return false;
-    const Image& composite = state.images.composite;
-    state.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
+bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
+    if (!LoadLayerPicture(session.pictureReader, services, session.images.mask,
+                          document.masks.workingFile(n)))
+        return false;
+    const Image& composite = session.images.composite;
+    session.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
     return true;
 }
 
-bool StoreMask(ProgramState& state, std::int32_t n) {
-    const std::string path = state.document.masks.workingFile(n);
-    if (SavePictureFile(state.images.mask, path, PictureFormat::Png)) return true;
-    state.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300, path);
+bool StoreMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
+    const std::string path = document.masks.workingFile(n);
+    if (SavePictureFile(session.images.mask, path, PictureFormat::Png)) return true;
+    services.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300, path);
     return false;
 }
 
-void MarkMaskModified(ProgramState& state) {
-    state.cache.maskModified = true;
-    ++state.cache.maskEdits;
+void MarkMaskModified(EditSession& session) {
+    session.cache.maskModified = true;
+    ++session.cache.maskEdits;
 }
 
-void StoreDisplayedMask(ProgramState& state) {
-    const FrameRecord* displayed = DisplayedFrame(state);
-    if (displayed && displayed->maskNumber != 0 && state.cache.maskModified) {
-        StoreMask(state, displayed->maskNumber);
+void StoreDisplayedMask(Document& document, EditSession& session, Services& services) {
+    const FrameRecord* displayed = DisplayedFrame(document, session);
+    if (displayed && displayed->maskNumber != 0 && session.cache.maskModified) {
+        StoreMask(document, session, services, displayed->maskNumber);
     }
 }
 
-bool CreateMask(ProgramState& state) {
-    FrameRecord* displayed = DisplayedFrame(state);
+bool CreateMask(Document& document, EditSession& session, Services& services) {
+    FrameRecord* displayed = DisplayedFrame(document, session);
     if (!displayed) return false;
-    const int width = state.images.composite.width();
-    const int height = state.images.composite.height();
+    const int width = session.images.composite.width();
+    const int height = session.images.composite.height();
     auto mask = Image::create(width, height);
     if (!mask) {
-        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {}, width,
-                                height);
+        services.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {}, width,
+                                   height);
         return false;
     }
-    state.images.mask = std::move(*mask);
-    displayed->maskNumber = state.document.masks.nextNumber++;
-    state.cache.maskNumber = displayed->maskNumber;
-    state.cache.maskFailed = false;
-    state.cache.dirty = Rect{0, width, 0, height};
-    MarkMaskModified(state);
+    session.images.mask = std::move(*mask);
+    displayed->maskNumber = document.masks.nextNumber++;
+    session.cache.maskNumber = displayed->maskNumber;
+    session.cache.maskFailed = false;
+    session.cache.dirty = Rect{0, width, 0, height};
+    MarkMaskModified(session);
     return true;
 }
 
-void ClampDirtyRectangle(ProgramState& state) {
-    Rect& dirty = state.cache.dirty;
-    const int width = state.images.composite.width();
-    const int height = state.images.composite.height();
+void ClampDirtyRectangle(EditSession& session) {
+    Rect& dirty = session.cache.dirty;
+    const int width = session.images.composite.width();
+    const int height = session.images.composite.height();
     if (dirty.left < 0) dirty.left = 0;
     if (dirty.top < 0) dirty.top = 0;
     if (dirty.right > width) dirty.right = width;

@@ -22,27 +22,27 @@ std::string sourceOf(const FrameFiles& frame, const FilmView& view) {
 
 }  // namespace
 
-bool UpdateOnionSkin(ProgramState& state) {
-    CanvasCache& cache = state.canvasCache;
-    const int previous = state.cache.displayedIndex - 1;
+bool UpdateOnionSkin(Document& document, EditSession& session, View& view) {
+    CanvasCache& cache = view.canvasCache;
+    const int previous = session.cache.displayedIndex - 1;
     std::string source;
     FrameFiles frame;
-    FilmView view;
-    const Image& canvas = state.images.canvas;
-    if (state.view.onionSkin && previous >= 0 && previous < state.document.frames.size() &&
-        !canvas.empty()) {
-        frame = FilmOf(state).frameFiles(previous);
-        view = FilmViewOf(state);
-        source = sourceOf(frame, view);
+    FilmView filmView;
+    const Image& canvas = view.canvas;
+    if (view.onionSkin && previous >= 0 && previous < document.frames.size() && !canvas.empty()) {
+        frame = FilmOf(document).frameFiles(previous);
+        filmView = FilmViewOf(session, view);
+        source = sourceOf(frame, filmView);
     }
     if (source == cache.onionSource) return false;
     cache.onionSource = source;
     cache.onion = Image();
     if (source.empty()) return true;
-    if (state.playbackCache && state.playbackCache->take(previous, frame, view, cache.onion))
+    if (session.playbackCache &&
+        session.playbackCache->take(previous, frame, filmView, cache.onion))
         return true;
     // A previous frame that cannot be composed (memory) shows no onion skin.
-    if (!ComposeFilmFrame(frame, view, cache.onion)) cache.onion = Image();
+    if (!ComposeFilmFrame(frame, filmView, cache.onion)) cache.onion = Image();
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "editor/playback_cache.h"
 
 #include <gtest/gtest.h>
@@ -50,15 +51,15 @@ protected:
     // What the editor's canvas shows for frame k (one without a mask) at the view.
     Image editorCanvas(int k) {
         NullShell shell;
-        ProgramState state(shell, folder.path(), folder.path());
-        state.redrawPause = 0;
+        EditorTestState state(shell, folder.path(), folder.path());
+        state.services.redrawPause = 0;
         state.document.frames.add().layerSource = film[k].layers;
         state.document.frames.first();
-        ComposeFrame(state, 0);
-        state.images.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
+        ComposeFrame(state.document, state.session, state.view, state.services, 0);
+        state.view.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
         static_cast<ViewGeometry&>(state.view) = view.geometry;
-        RedrawCanvas(state, -1, -1, 0, 0);
-        return state.images.canvas;
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
+        return state.view.canvas;
     }
 };
 

@@ -14,108 +14,108 @@
 namespace morvel {
 
 const ToolSettings& ToolContext::settings() const {
-    return m_state.view.toolSettings;
+    return m_view.toolSettings;
 }
 
 void ToolContext::setTransparency(int v) {
-    m_state.shell.setSpinField(+Gadget::Transparency, v);
-    m_state.view.toolSettings.eraseGrey = EraseGreyForTransparency(v);
+    m_services.shell.setSpinField(+Gadget::Transparency, v);
+    m_view.toolSettings.eraseGrey = EraseGreyForTransparency(v);
 }
 
 ViewGeometry ToolContext::geometry() const {
-    return ViewGeometry::of(m_state.view);
+    return ViewGeometry::of(m_view);
 }
 
 int ToolContext::canvasWidth() const {
-    return m_state.images.canvas.width();
+    return m_view.canvas.width();
 }
 
 int ToolContext::canvasHeight() const {
-    return m_state.images.canvas.height();
+    return m_view.canvas.height();
 }
 
 void ToolContext::setGeometry(const ViewGeometry& view) {
-    m_state.view.zoom = view.zoom;
-    m_state.view.offsetX = view.offsetX;
-    m_state.view.offsetY = view.offsetY;
-    UpdateScrollBars(m_state);
-    RedrawCanvas(m_state, -1, -1, 0, 0);
+    m_view.zoom = view.zoom;
+    m_view.offsetX = view.offsetX;
+    m_view.offsetY = view.offsetY;
+    UpdateScrollBars(m_session, m_view, m_services);
+    RedrawCanvas(m_document, m_session, m_view, m_services, -1, -1, 0, 0);
 }
 
 void ToolContext::redraw(int cx, int cy, int w, int h) {
-    RedrawCanvas(m_state, cx, cy, w, h);
+    RedrawCanvas(m_document, m_session, m_view, m_services, cx, cy, w, h);
 }
 
 const Image& ToolContext::mask() const {
-    return m_state.images.mask;
+    return m_session.images.mask;
 }
 
 int ToolContext::compositeHeight() const {
-    return m_state.images.composite.height();
+    return m_session.images.composite.height();
 }
 
 bool ToolContext::maskUsable() const {
-    return DisplayedMaskUsable(m_state);
+    return DisplayedMaskUsable(m_document, m_session);
 }
 
 bool ToolContext::frameHasMask() const {
-    const FrameRecord* displayed = DisplayedFrame(m_state);
+    const FrameRecord* displayed = DisplayedFrame(m_document, m_session);
     return displayed && displayed->maskNumber != 0;
 }
 
 std::optional<int> ToolContext::maskGreyAt(int ix, int iy) const {
-    const Image& composite = m_state.images.composite;
+    const Image& composite = m_session.images.composite;
     if (!frameHasMask()) {
         if (ix < 0 || iy < 0 || ix >= composite.width() || iy >= composite.height())
             return std::nullopt;
         return 255;
     }
     if (!maskUsable()) return std::nullopt;
-    const Image& mask = m_state.images.mask;
+    const Image& mask = m_session.images.mask;
     const int y = iy + mask.height() - composite.height();
     if (ix < 0 || y < 0 || ix >= mask.width() || y >= mask.height()) return std::nullopt;
     return mask.blue(ix, y);
 }
 
 bool ToolContext::ensureMask() {
-    return EnsureMaskToPaint(m_state);
+    return EnsureMaskToPaint(m_document, m_session, m_services);
 }
 
 bool ToolContext::takePrecedingMask() {
-    return TakePrecedingMask(m_state);
+    return TakePrecedingMask(m_document, m_session, m_view, m_services);
 }
 
 void ToolContext::beginEdit() {
-    BeginMaskEdit(m_state);
+    BeginMaskEdit(m_document, m_session);
 }
 
 void ToolContext::endEdit() {
-    EndMaskEdit(m_state);
+    EndMaskEdit(m_document, m_session);
 }
 
 Rect ToolContext::paintDab(int ix, int iy, int size, int shape, std::uint8_t grey) {
-    return PaintMaskDab(m_state, ix, iy, size, shape, grey);
+    return PaintMaskDab(m_document, m_session, ix, iy, size, shape, grey);
 }
 
 Rect ToolContext::paintSoftDab(SoftStrokeMemory& stroke, int ix, int iy, int size, int shape,
                                std::uint8_t grey, int hardness) {
-    return PaintSoftMaskDab(m_state, stroke, ix, iy, size, shape, grey, hardness);
+    return PaintSoftMaskDab(m_document, m_session, stroke, ix, iy, size, shape, grey, hardness);
 }
 
 void ToolContext::fillRectangle(const Rect& r, std::uint8_t grey) {
-    FillMaskRectangle(m_state, r, grey);
+    FillMaskRectangle(m_document, m_session, r, grey);
 }
 
 void ToolContext::drawShiftedMask(const Image& copy, int dx, int dy) {
-    DrawShiftedMask(m_state, copy, dx, dy);
+    DrawShiftedMask(m_document, m_session, copy, dx, dy);
 }
 
 void ToolContext::recompose(const Rect& dirty) {
-    RecomposeMaskEdit(m_state, dirty);
+    RecomposeMaskEdit(m_document, m_session, m_view, m_services, dirty);
 }
 
 void ToolContext::recomposeAll() {
-    RecomposeMaskEdit(m_state, WholeMask(m_state));
+    RecomposeMaskEdit(m_document, m_session, m_view, m_services, WholeMask(m_session));
 }
 
 }  // namespace morvel

@@ -10,16 +10,20 @@
 
 namespace morvel {
 
-class ProgramState;
+struct Document;
+struct EditSession;
+struct Services;
+struct View;
 struct SoftStrokeMemory;
 
 // What a tool may touch while it works, and nothing else: the tool bar's settings, the view
 // geometry, the displayed frame's mask with its edit history, and the canvas to redraw. Made
-// from the program state in one place (MouseAction); a tool keeps its own drag or stroke.
+// from the parts of the program in one place (MouseAction); a tool keeps its own drag or stroke.
 // Positions called ix, iy are composite pixels, cx, cy canvas pixels.
 class ToolContext {
 public:
-    explicit ToolContext(ProgramState& state) : m_state(state) {}
+    ToolContext(Document& document, EditSession& session, View& view, Services& services)
+        : m_document(document), m_session(session), m_view(view), m_services(services) {}
 
     // The tool bar.
     const ToolSettings& settings() const;
@@ -70,7 +74,10 @@ public:
     void recomposeAll();
 
 private:
-    ProgramState& m_state;
+    Document& m_document;
+    EditSession& m_session;
+    View& m_view;
+    Services& m_services;
 };
 
 }  // namespace morvel

@@ -18,34 +18,37 @@ void dropOldSteps(EditHistory& history) {
 
 // Runs a step's commands, backwards to undo; the frame strip is laid out once at the end when
 // they changed the frame list.
-CommandResult runStep(ProgramState& state, const EditTransaction& step, UndoDirection direction) {
+CommandResult runStep(Document& document, EditSession& session, View& view, Services& services,
+                      const EditTransaction& step, UndoDirection direction) {
     StepEffects effects;
     CommandResult result = CommandResult::Done;
     const std::size_t count = step.commands.size();
     for (std::size_t k = 0; k < count && result == CommandResult::Done; ++k) {
         const std::size_t at = direction == UndoDirection::Undo ? count - 1 - k : k;
-        result = step.commands[at]->apply(state, direction, effects);
+        result = step.commands[at]->apply(document, session, view, services, direction, effects);
     }
     if (effects.firstChangedFrame >= 0) {
-        const int shown = state.document.frames.indexOfId(effects.displayedBefore);
-        const int last = state.document.frames.size() - 1;
-        RefreshFrameStrip(state, shown >= 0 ? shown : std::min(effects.firstChangedFrame, last));
+        const int shown = document.frames.indexOfId(effects.displayedBefore);
+        const int last = document.frames.size() - 1;
+        RefreshFrameStrip(document, session, view, services,
+                          shown >= 0 ? shown : std::min(effects.firstChangedFrame, last));
     }
     return result;
 }
 
-bool step(ProgramState& state, UndoDirection direction) {
-    EndMaskEdit(state);
-    EditHistory& history = state.history;
+bool step(Document& document, EditSession& session, View& view, Services& services,
+          UndoDirection direction) {
+    EndMaskEdit(document, session);
+    EditHistory& history = session.history;
     const bool undo = direction == UndoDirection::Undo;
     if (undo ? history.done == 0 : history.done == history.steps.size()) return false;
     const EditTransaction& transaction = history.steps[undo ? history.done - 1 : history.done];
-    switch (runStep(state, transaction, direction)) {
+    switch (runStep(document, session, view, services, transaction, direction)) {
         case CommandResult::Done:
             history.done += undo ? -1 : 1;
             return true;
         case CommandResult::Stale:
-            ClearEditHistory(state);
+            ClearEditHistory(session);
             return false;
         case CommandResult::Failed:
             return false;
@@ -55,8 +58,8 @@ bool step(ProgramState& state, UndoDirection direction) {
 
 }  // namespace
 
-void PushUndoStep(ProgramState& state, EditTransaction step) {
-    EditHistory& history = state.history;
+void PushUndoStep(EditSession& session, EditTransaction step) {
+    EditHistory& history = session.history;
     // A new edit drops what could be redone.
     while (history.steps.size() > history.done) {
         history.bytes -= history.steps.back().bytes;
@@ -68,30 +71,30 @@ void PushUndoStep(ProgramState& state, EditTransaction step) {
     dropOldSteps(history);
 }
 
-void PushUndoStep(ProgramState& state, std::unique_ptr<const EditCommand> command) {
+void PushUndoStep(EditSession& session, std::unique_ptr<const EditCommand> command) {
     EditTransaction step;
     step.add(std::move(command));
-    PushUndoStep(state, std::move(step));
+    PushUndoStep(session, std::move(step));
 }
 
-bool CanUndoEdit(const ProgramState& state) {
-    return state.history.done > 0;
+bool CanUndoEdit(const EditSession& session) {
+    return session.history.done > 0;
 }
 
-bool CanRedoEdit(const ProgramState& state) {
-    return state.history.done < state.history.steps.size();
+bool CanRedoEdit(const EditSession& session) {
+    return session.history.done < session.history.steps.size();
 }
 
-bool UndoEdit(ProgramState& state) {
-    return step(state, UndoDirection::Undo);
+bool UndoEdit(Document& document, EditSession& session, View& view, Services& services) {
+    return step(document, session, view, services, UndoDirection::Undo);
 }
 
-bool RedoEdit(ProgramState& state) {
-    return step(state, UndoDirection::Redo);
+bool RedoEdit(Document& document, EditSession& session, View& view, Services& services) {
+    return step(document, session, view, services, UndoDirection::Redo);
 }
 
-void ClearEditHistory(ProgramState& state) {
-    EditHistory& history = state.history;
+void ClearEditHistory(EditSession& session) {
+    EditHistory& history = session.history;
     history.steps.clear();
     history.done = 0;
     history.bytes = 0;
@@ -100,9 +103,9 @@ void ClearEditHistory(ProgramState& state) {
     history.currentTiles.clear();
 }
 
-void SetEditHistoryLimit(ProgramState& state, std::size_t bytes) {
-    state.history.limitBytes = bytes;
-    dropOldSteps(state.history);
+void SetEditHistoryLimit(EditSession& session, std::size_t bytes) {
+    session.history.limitBytes = bytes;
+    dropOldSteps(session.history);
 }
 
 }  // namespace morvel

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "editor/undo_history.h"
 
 #include <gtest/gtest.h>
@@ -33,24 +34,24 @@ protected:
         state.view.toolSettings.eraseGrey = 40;
     }
     Snapshot snapshot() const {
-        return Snapshot{DisplayedFrame(state)->maskNumber, state.images.mask,
-                        state.images.composite};
+        return Snapshot{DisplayedFrame(state.document, state.session)->maskNumber,
+                        state.session.images.mask, state.session.images.composite};
     }
     // The displayed frame shows exactly what was saved, and its working file holds it.
     void expectShown(const Snapshot& s, int index) {
-        EXPECT_EQ(state.cache.displayedIndex, index);
-        EXPECT_EQ(DisplayedFrame(state)->maskNumber, s.maskNumber);
-        EXPECT_TRUE(SamePicture(state.images.composite, s.composite));
-        EXPECT_TRUE(SamePicture(state.images.canvas, testing::CanvasFromScratch(state)));
+        EXPECT_EQ(state.session.cache.displayedIndex, index);
+        EXPECT_EQ(DisplayedFrame(state.document, state.session)->maskNumber, s.maskNumber);
+        EXPECT_TRUE(SamePicture(state.session.images.composite, s.composite));
+        EXPECT_TRUE(SamePicture(state.view.canvas, testing::CanvasFromScratch(state)));
         if (s.maskNumber == 0) return;
-        EXPECT_TRUE(SamePicture(state.images.mask, s.mask));
-        StoreDisplayedMask(state);
+        EXPECT_TRUE(SamePicture(state.session.images.mask, s.mask));
+        StoreDisplayedMask(state.document, state.session, state.services);
         Image stored;
         ASSERT_TRUE(LoadPictureFile(state.document.masks.workingFile(s.maskNumber), stored) == LoadResult::Ok);
         EXPECT_TRUE(SamePicture(stored, s.mask));
     }
     void stroke(int x, int y) {
-        SelectTool(state, "eraser");
+        SelectTool(state.view, state.services, "eraser");
         drag({{x, y}, {x + 8, y + 3}, {x + 16, y + 6}, {x + 30, y + 6}});
     }
 };
@@ -59,15 +60,15 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
     const std::function<void()> edits[] = {
         [&] { stroke(20, 20); },
         [&] {
-            SelectTool(state, "selection");
+            SelectTool(state.view, state.services, "selection");
             drag({{100, 90}, {30, 40}});
         },
         [&] {
-            SelectTool(state, "mask-mover");
+            SelectTool(state.view, state.services, "mask-mover");
             drag({{50, 50}, {70, 55}, {80, 45}});
         },
         [&] {
-            SelectTool(state, "anti-eraser");
+            SelectTool(state.view, state.services, "anti-eraser");
             drag({{60, 60}, {64, 64}});
         },
     };
@@ -76,43 +77,43 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
         edit();
         const Snapshot after = snapshot();
         ASSERT_FALSE(SamePicture(after.mask, before.mask));
-        ASSERT_TRUE(UndoEdit(state));
+        ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
         expectShown(before, 0);
-        ASSERT_TRUE(RedoEdit(state));
+        ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
         expectShown(after, 0);
-        EXPECT_FALSE(CanRedoEdit(state));
+        EXPECT_FALSE(CanRedoEdit(state.session));
     }
     // Everything back, oldest last.
-    while (UndoEdit(state)) {
+    while (UndoEdit(state.document, state.session, state.view, state.services)) {
     }
-    EXPECT_EQ(state.images.mask.blue(10, 20), 30);
-    EXPECT_EQ(state.images.mask.blue(150, 100), 250);
+    EXPECT_EQ(state.session.images.mask.blue(10, 20), 30);
+    EXPECT_EQ(state.session.images.mask.blue(150, 100), 250);
 }
 
 TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     const Snapshot before = snapshot();
     const int next = state.document.masks.nextNumber;
     stroke(40, 40);
     const Snapshot after = snapshot();
     ASSERT_EQ(after.maskNumber, next);
-    StoreDisplayedMask(state);
+    StoreDisplayedMask(state.document, state.session, state.services);
     ASSERT_TRUE(std::filesystem::exists(state.document.masks.workingFile(next)));
 
-    ASSERT_TRUE(UndoEdit(state));
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     expectShown(before, 1);
     EXPECT_FALSE(std::filesystem::exists(state.document.masks.workingFile(next)));
-    ASSERT_TRUE(RedoEdit(state));
+    ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
     expectShown(after, 1);
 }
 
 TEST_F(UndoHistory, TakingThePrecedingMaskIsUndone) {
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     const Snapshot before = snapshot();
-    SelectTool(state, "mask-mover");
+    SelectTool(state.view, state.services, "mask-mover");
     drag({{10, 10}, {10, 10}});
     ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
-    ASSERT_TRUE(UndoEdit(state));
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     expectShown(before, 1);
 }
 
@@ -120,60 +121,60 @@ TEST_F(UndoHistory, UndoOnAnotherFrameShowsThatFrameFirst) {
     const Snapshot before = snapshot();
     stroke(20, 20);
     const Snapshot after = snapshot();
-    SelectFrame(state, 1);
-    ASSERT_TRUE(UndoEdit(state));
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     expectShown(before, 0);
-    SelectFrame(state, 1);
-    ASSERT_TRUE(RedoEdit(state));
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
+    ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
     expectShown(after, 0);
 }
 
 TEST_F(UndoHistory, ANewEditDropsWhatCouldBeRedone) {
     stroke(20, 20);
     stroke(20, 60);
-    ASSERT_TRUE(UndoEdit(state));
-    EXPECT_TRUE(CanRedoEdit(state));
+    ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_TRUE(CanRedoEdit(state.session));
     stroke(80, 30);
-    EXPECT_FALSE(CanRedoEdit(state));
-    EXPECT_FALSE(RedoEdit(state));
-    EXPECT_EQ(state.history.steps.size(), 2u);
+    EXPECT_FALSE(CanRedoEdit(state.session));
+    EXPECT_FALSE(RedoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_EQ(state.session.history.steps.size(), 2u);
     // A hover or a click of the zoom tool is no edit.
-    MouseAction(state, kMouseDragged, 30, 30);
-    EXPECT_EQ(state.history.steps.size(), 2u);
+    MouseAction(state.document, state.session, state.view, state.services, kMouseDragged, 30, 30);
+    EXPECT_EQ(state.session.history.steps.size(), 2u);
 }
 
 TEST_F(UndoHistory, KeepsOnlyTheChangedSquaresAndDropsTheOldestStepsBeyondTheBound) {
     state.view.toolSettings.brushSize = 2;
     stroke(20, 20);
-    ASSERT_EQ(state.history.steps.size(), 1u);
-    const std::size_t one = state.history.bytes;
+    ASSERT_EQ(state.session.history.steps.size(), 1u);
+    const std::size_t one = state.session.history.bytes;
     // Four dabs of 4 x 4 pixels touch at most two 64 x 64 squares: before and after each.
     EXPECT_LT(one, 2 * 2 * 64 * 64 * 3 + 4096);
     stroke(20, 80);
     stroke(120, 20);
-    SetEditHistoryLimit(state, state.history.bytes - 1);
-    EXPECT_EQ(state.history.steps.size(), 2u);
-    EXPECT_LE(state.history.bytes, state.history.limitBytes);
-    EXPECT_TRUE(UndoEdit(state));
-    EXPECT_TRUE(UndoEdit(state));
-    EXPECT_FALSE(UndoEdit(state));
-    EXPECT_EQ(state.images.mask.blue(20, 20), 40);  // the oldest stroke stays
+    SetEditHistoryLimit(state.session, state.session.history.bytes - 1);
+    EXPECT_EQ(state.session.history.steps.size(), 2u);
+    EXPECT_LE(state.session.history.bytes, state.session.history.limitBytes);
+    EXPECT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_FALSE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_EQ(state.session.images.mask.blue(20, 20), 40);  // the oldest stroke stays
 }
 
 TEST_F(UndoHistory, ClearingForgetsEveryStep) {
     stroke(20, 20);
-    ClearEditHistory(state);
-    EXPECT_FALSE(CanUndoEdit(state));
-    EXPECT_FALSE(UndoEdit(state));
-    EXPECT_EQ(state.history.bytes, 0u);
+    ClearEditHistory(state.session);
+    EXPECT_FALSE(CanUndoEdit(state.session));
+    EXPECT_FALSE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_EQ(state.session.history.bytes, 0u);
 }
 
 TEST_F(UndoHistory, AStepThatNoLongerFitsItsFrameClearsTheHistory) {
     stroke(20, 20);
     // The frame's mask was replaced behind the history.
     state.document.frames.at(0).maskNumber = 77;
-    EXPECT_FALSE(UndoEdit(state));
-    EXPECT_FALSE(CanUndoEdit(state));
+    EXPECT_FALSE(UndoEdit(state.document, state.session, state.view, state.services));
+    EXPECT_FALSE(CanUndoEdit(state.session));
 }
 
 // A transaction's commands are undone newest first and redone in order; a stale command clears
@@ -182,7 +183,8 @@ TEST_F(UndoHistory, AStepRunsItsCommandsInTurnAndStopsAtOneThatCannotRun) {
     struct Logged final : EditCommand {
         Logged(std::string& log, char name, CommandResult result)
             : log(log), name(name), result(result) {}
-        CommandResult apply(ProgramState&, UndoDirection, StepEffects&) const override {
+        CommandResult apply(Document&, EditSession&, View&, Services&, UndoDirection,
+                            StepEffects&) const override {
             log += name;
             return result;
         }
@@ -206,14 +208,14 @@ TEST_F(UndoHistory, AStepRunsItsCommandsInTurnAndStopsAtOneThatCannotRun) {
         EditTransaction step;
         step.add(std::make_unique<Logged>(log, 'a', CommandResult::Done));
         step.add(std::make_unique<Logged>(log, 'b', c.second));
-        ClearEditHistory(state);
-        PushUndoStep(state, std::move(step));
-        EXPECT_EQ(UndoEdit(state), c.undo);
+        ClearEditHistory(state.session);
+        PushUndoStep(state.session, std::move(step));
+        EXPECT_EQ(UndoEdit(state.document, state.session, state.view, state.services), c.undo);
         EXPECT_EQ(log, c.undone);
-        EXPECT_EQ(CanUndoEdit(state), c.canUndoAfter);
+        EXPECT_EQ(CanUndoEdit(state.session), c.canUndoAfter);
         if (!c.undo) continue;
         log.clear();
-        EXPECT_TRUE(RedoEdit(state));
+        EXPECT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));
         EXPECT_EQ(log, "ab");
     }
 }

@@ -10,10 +10,11 @@ namespace morvel {
 namespace {
 
 // The take's picture when the work image holds it whole under the composite.
-const Image* takeShown(const ProgramState& state, int layer) {
-    const Image& picture = layer == 0 ? state.images.layer1 : state.images.layer2;
-    const Image& composite = state.images.composite;
-    const bool present = !state.cache.layerSource[layer].empty() && !state.cache.layerFailed[layer];
+const Image* takeShown(const EditSession& session, int layer) {
+    const Image& picture = layer == 0 ? session.images.layer1 : session.images.layer2;
+    const Image& composite = session.images.composite;
+    const bool present =
+        !session.cache.layerSource[layer].empty() && !session.cache.layerFailed[layer];
     if (!present || picture.width() < composite.width() || picture.height() < composite.height())
         return nullptr;
     return &picture;
@@ -21,7 +22,7 @@ const Image* takeShown(const ProgramState& state, int layer) {
 
 }  // namespace
 
-bool CanvasShowsComposite(const ViewState& view) {
+bool CanvasShowsComposite(const View& view) {
     return view.canvasPicture == CanvasPicture::Result && !view.maskOverlay;
 }
 
@@ -32,19 +33,19 @@ void TintByMask(std::uint8_t* p, std::uint8_t m) {
         p[c] = static_cast<std::uint8_t>((p[c] * (255u - a) + kRed[c] * a + 127u) / 255u);
 }
 
-void DrawViewPicture(const ProgramState& state, Image& out, const Rect& r) {
-    const Image& composite = state.images.composite;
+void DrawViewPicture(const Document& document, const EditSession& session, const View& view,
+                     Image& out, const Rect& r) {
+    const Image& composite = session.images.composite;
     const int left = std::max(0, r.left);
     const int right = std::min(composite.width(), r.right);
     const int top = std::max(0, r.top);
     const int bottom = std::min(composite.height(), r.bottom);
     if (left >= right || top >= bottom) return;
-    const ViewState& view = state.view;
     const Image* source = &composite;
     if (view.canvasPicture != CanvasPicture::Result)
-        source = takeShown(state, view.canvasPicture == CanvasPicture::Layer1 ? 0 : 1);
-    const Image& mask = state.images.mask;
-    const bool tint = view.maskOverlay && DisplayedMaskUsable(state) &&
+        source = takeShown(session, view.canvasPicture == CanvasPicture::Layer1 ? 0 : 1);
+    const Image& mask = session.images.mask;
+    const bool tint = view.maskOverlay && DisplayedMaskUsable(document, session) &&
                       mask.width() >= composite.width() && mask.height() >= composite.height();
     const std::size_t offset = static_cast<std::size_t>(left) * 3;
     const std::size_t bytes = static_cast<std::size_t>(right - left) * 3;

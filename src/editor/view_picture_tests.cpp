@@ -27,9 +27,9 @@ protected:
     void view(View v) {
         state.view.canvasPicture = v.picture;
         state.view.maskOverlay = v.overlay;
-        RedrawCanvas(state, -1, -1, 0, 0);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     }
-    std::string canvasAt(int x, int y) { return DescribePixel(state.images.canvas, x, y); }
+    std::string canvasAt(int x, int y) { return DescribePixel(state.view.canvas, x, y); }
 };
 
 TEST_F(ViewPicture, EachViewShowsItsPictureAndPaintingStillEditsTheMask) {
@@ -48,12 +48,12 @@ TEST_F(ViewPicture, EachViewShowsItsPictureAndPaintingStillEditsTheMask) {
         {{CanvasPicture::Layer1, true}, "233/60/100", "200/150/250"},
     };
     const auto unpaint = [&] {
-        FillMaskRectangle(state, Rect{50, 70, 50, 70}, 255);
-        state.cache.dirty = Rect{0, 120, 0, 90};
-        ComposeFrame(state, kMaskChanged);
+        FillMaskRectangle(state.document, state.session, Rect{50, 70, 50, 70}, 255);
+        state.session.cache.dirty = Rect{0, 120, 0, 90};
+        ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     };
     drag({{60, 60}, {60, 60}});
-    const Image exported = state.images.composite;  // what the exports compose
+    const Image exported = state.session.images.composite;  // what the exports compose
     unpaint();
     for (const auto& c : cases) {
         view(c.v);
@@ -63,11 +63,11 @@ TEST_F(ViewPicture, EachViewShowsItsPictureAndPaintingStillEditsTheMask) {
         // canvas at once.
         drag({{60, 60}, {60, 60}});
         EXPECT_EQ(mask(60, 60), 0);
-        EXPECT_TRUE(testing::SamePicture(state.images.composite, exported));
+        EXPECT_TRUE(testing::SamePicture(state.session.images.composite, exported));
         EXPECT_EQ(canvasAt(60, 60), c.painted);
         unpaint();
         EXPECT_EQ(canvasAt(60, 60), c.painted) << "redrawn only at the next redraw";
-        RedrawCanvas(state, -1, -1, 0, 0);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
         EXPECT_EQ(canvasAt(60, 60), c.unpainted);
     }
 }

@@ -10,12 +10,12 @@
 
 namespace morvel {
 
-void ScrollByWheel(ProgramState& state, int bar, int steps) {
+void ScrollByWheel(Document& document, EditSession& session, View& view, Services& services,
+                   int bar, int steps) {
     const bool across = bar == +Gadget::HorizontalScrollBar;
     if ((!across && bar != +Gadget::VerticalScrollBar) || steps == 0) return;
-    ViewState& view = state.view;
-    const Image& canvas = state.images.canvas;
-    const Image& composite = state.images.composite;
+    const Image& canvas = view.canvas;
+    const Image& composite = session.images.composite;
     std::int32_t& offset = across ? view.offsetX : view.offsetY;
     // The scroll bar's range, as UpdateScrollBars gives it.
     const ViewGeometry transform = ViewGeometry::of(view);
@@ -27,12 +27,12 @@ void ScrollByWheel(ProgramState& state, int bar, int steps) {
     const std::int64_t step =
         std::max<std::int64_t>(1, transform.compositeLength(kWheelScrollPixels));
     offset = static_cast<std::int32_t>(-std::clamp(position - steps * step, std::int64_t{0}, last));
-    UpdateScrollBars(state);
-    ScrollTo(state, bar);
+    UpdateScrollBars(session, view, services);
+    ScrollTo(document, session, view, services, bar);
 }
 
-void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
-    ViewState& view = state.view;
+void ZoomAtPoint(Document& document, EditSession& session, View& view, Services& services,
+                 int steps, int cx, int cy) {
     const float factor = steps > 0 ? kZoomInFactor : kZoomOutFactor;
     // Far more steps than lead from one limit to the other change nothing more.
     const int count = std::min(std::abs(std::clamp(steps, -1000, 1000)), 1000);
@@ -43,8 +43,8 @@ void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy) {
     view.offsetX = zoomed.offsetX;
     view.offsetY = zoomed.offsetY;
     view.zoom = zoom;
-    UpdateScrollBars(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
+    UpdateScrollBars(session, view, services);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 }
 
 }  // namespace morvel

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -15,10 +18,12 @@ constexpr int kWheelScrollPixels = 60;
 // the picture's top or left edge, through the scroll bar as ScrollTo does: the bar keeps its
 // range, and the view takes the bar's position. Nothing moves along an axis on which the whole
 // picture is visible, nor past the picture's edge.
-void ScrollByWheel(ProgramState& state, int bar, int steps);
+void ScrollByWheel(Document& document, EditSession& session, View& view, Services& services,
+                   int bar, int steps);
 
 // Zooms by whole steps of the zoom buttons' factors (positive in, negative out) within the
 // zoom limits, so that the composite pixel under canvas position (cx, cy) stays under it.
-void ZoomAtPoint(ProgramState& state, int steps, int cx, int cy);
+void ZoomAtPoint(Document& document, EditSession& session, View& view, Services& services,
+                 int steps, int cx, int cy);
 
 }  // namespace morvel

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "project/program_state.h"
+#include "editor/edit_session.h"
+#include "editor/view.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -11,11 +14,12 @@ constexpr float kZoomInFactor = 1.046875f;
 constexpr float kZoomOutFactor = 0.953125f;
 
 // Sets both scroll bars from the zoom, the view offsets and the sizes of canvas and composite.
-void UpdateScrollBars(ProgramState& state);
+void UpdateScrollBars(EditSession& session, View& view, Services& services);
 // The view follows scroll bar 3 or 4 (gadget number), then the canvas is redrawn.
-void ScrollTo(ProgramState& state, int bar);
-void ZoomOneToOne(ProgramState& state);
-void ZoomFit(ProgramState& state);
-void ZoomByFactor(ProgramState& state, float factor);
+void ScrollTo(Document& document, EditSession& session, View& view, Services& services, int bar);
+void ZoomOneToOne(Document& document, EditSession& session, View& view, Services& services);
+void ZoomFit(Document& document, EditSession& session, View& view, Services& services);
+void ZoomByFactor(Document& document, EditSession& session, View& view, Services& services,
+                  float factor);
 
 }  // namespace morvel

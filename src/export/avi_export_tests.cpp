@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "export/avi_export.h"
 
 #include <gtest/gtest.h>
@@ -199,7 +200,7 @@ class AviExport : public WithLibrary {
 protected:
     TempFolder workingFolder;
     RecordingShell shell;
-    ProgramState state{shell, workingFolder.path(), programFolder.path()};
+    EditorTestState state{shell, workingFolder.path(), programFolder.path()};
     std::string logFile = output.file("calls.log");
 
     void SetUp() override {
@@ -218,13 +219,14 @@ protected:
         ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
         state.document.frames.last();
         state.document.frames.add().layerSource[0] = path;
-        RefreshFrameStrip(state, 0);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
     void exportAs(const std::string& name, const std::string& rate) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
-        ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
-                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
+        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                       state.services.files.libraryFolder,
+                       [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     }
     std::vector<std::string> calls() {
         std::vector<std::string> lines;
@@ -247,7 +249,7 @@ TEST_F(AviExport, CallsTheLibraryInOrderWithTheRecordAndEveryFrameAtTheFirstSize
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
     addFrame(UniformPicture(12, 8, {20, 20, 20}));
     addFrame(UniformPicture(3, 3, {30, 30, 30}));
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     exportAs("clip.mpg", "300");
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].title, "AVI-Video speichern");
@@ -270,8 +272,8 @@ TEST_F(AviExport, CallsTheLibraryInOrderWithTheRecordAndEveryFrameAtTheFirstSize
     EXPECT_TRUE(shell.errors.empty());
     // Unloaded at the end: nothing of the program folder's library is mapped any more.
     EXPECT_EQ(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
-    EXPECT_EQ(state.cache.displayedIndex, 1);
-    EXPECT_EQ(state.images.composite.red(0, 0), 20);
+    EXPECT_EQ(state.session.cache.displayedIndex, 1);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
 }
 
 TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
@@ -286,8 +288,9 @@ TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
 TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
     installFake("fake_aviserv_ok");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
-    ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
-                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
+    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                   state.services.files.libraryFolder,
+                   [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(shell.textRequests.empty());
     EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "AVI_Quit"}));
 }
@@ -324,14 +327,14 @@ TEST_F(AviExport, LibraryFailuresGiveTheirErrors) {
         }
         shell.errors.clear();
         shell.saveRequests.clear();
-        SelectFrame(state, 1);
+        SelectFrame(state.document, state.session, state.view, state.services, 1);
         exportAs("v", "");
         EXPECT_EQ(codes(), c.codes);
         std::vector<std::string> names;
         for (const std::string& call : calls()) names.push_back(call.substr(0, call.find(' ')));
         EXPECT_EQ(names, c.calls);
         EXPECT_EQ(shell.saveRequests.size(), c.requested ? 1u : 0u);
-        EXPECT_EQ(state.cache.displayedIndex, 1);
+        EXPECT_EQ(state.session.cache.displayedIndex, 1);
         shell.textAnswers.clear();
     }
 }
@@ -340,7 +343,7 @@ TEST_F(AviExport, AVideoThatCannotBeOpenedIsNotClosed) {
     installFake("fake_aviserv_open_fails");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
     addFrame(UniformPicture(6, 4, {20, 20, 20}));
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     exportAs("v", "");
     EXPECT_EQ(codes(), std::vector<std::string>{"530-15-0"});
     const auto log = calls();
@@ -349,8 +352,8 @@ TEST_F(AviExport, AVideoThatCannotBeOpenedIsNotClosed) {
     EXPECT_EQ(log[1].substr(0, 16), "OpenAVIforWrite ");
     EXPECT_EQ(log[1].substr(log[1].size() - 8), "1e000000");  // the empty answer gives 30
     EXPECT_EQ(log[2], "AVI_Quit");
-    EXPECT_EQ(state.cache.displayedIndex, 1);
-    EXPECT_EQ(state.images.composite.red(0, 0), 20);
+    EXPECT_EQ(state.session.cache.displayedIndex, 1);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
 }
 
 // ---- the videos the library writes, read back by FFmpeg's own tools ---------------------------
@@ -437,8 +440,8 @@ TEST_P(WrittenVideo, FfprobeReadsItAndFfmpegDecodesTheComposites) {
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         state.document.frames.selectIndex(i);
-        ComposeFrame(state, 0);
-        Image composite = state.images.composite;
+        ComposeFrame(state.document, state.session, state.view, state.services, 0);
+        Image composite = state.session.images.composite;
         if (composite.width() != 96) composite = StretchPicture(composite, 96, 64);
         if (codec.empty()) {
             EXPECT_GT(psnr(frames[i], composite), 40.0);

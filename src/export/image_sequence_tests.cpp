@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "export/image_sequence.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ protected:
     TempFolder folder;
     TempFolder output;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    EditorTestState state{shell, folder.path(), folder.path()};
 
     void makeFrames(int count) {
         for (int i = 0; i < count; ++i) {
@@ -66,7 +67,7 @@ protected:
             state.document.frames.last();
             state.document.frames.add().layerSource[0] = path;
         }
-        RefreshFrameStrip(state, 0);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
     void choose(const std::string& path, int filter) {
         shell.saveAnswers.push_back({path, filter});
@@ -75,10 +76,10 @@ protected:
 
 TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) {
     makeFrames(3);
-    SelectFrame(state, 1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     choose(output.file("szene.bmp"), 1);
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].title, "Bilder speichern");
     EXPECT_EQ(shell.saveRequests[0].initialName, "frame");
@@ -91,16 +92,16 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
         EXPECT_EQ(written.red(0, 0), (k - 1) * 20);
     }
     EXPECT_FALSE(IsRegularFile(output.file("szene.4.png")));
-    EXPECT_EQ(state.cache.displayedIndex, 1);
+    EXPECT_EQ(state.session.cache.displayedIndex, 1);
     EXPECT_EQ(state.document.frames.index(), 1);
-    EXPECT_EQ(state.images.composite.red(0, 0), 20);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
     EXPECT_TRUE(shell.errors.empty());
 }
 
 TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
     choose(output.file("frame"), 0);
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_TRUE(ListFolder(output.path()).empty());
     EXPECT_TRUE(shell.errors.empty());
@@ -108,16 +109,16 @@ TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
 
 TEST_F(Export, ACancelledRequesterDoesNothing) {
     makeFrames(2);
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(ListFolder(output.path()).empty());
 }
 
 TEST_F(Export, AFolderThatIsGoneGivesOneMessagePerFrameInFrameOrder) {
     makeFrames(3);
     choose(output.file("gone/take"), 0);
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     const auto texts = shell.errorTexts();
     ASSERT_EQ(texts.size(), 3u);
     for (int k = 1; k <= 3; ++k) {
@@ -132,20 +133,20 @@ TEST_F(Export, AFolderThatIsGoneGivesOneMessagePerFrameInFrameOrder) {
 // A mask painted just before the export is in the exported frame and still there afterwards.
 TEST_F(Export, TheDisplayedFramesFreshMaskIsExportedAndKept) {
     makeFrames(2);
-    SelectFrame(state, 1);
-    ASSERT_TRUE(CreateMask(state));
-    state.images.mask.fill(255, 255, 255);
-    state.images.mask.setPixel(0, 0, 0, 0, 0);
-    ComposeFrame(state, kMaskChanged);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
+    ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
+    state.session.images.mask.fill(255, 255, 255);
+    state.session.images.mask.setPixel(0, 0, 0, 0, 0);
+    ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     choose(output.file("m"), 1);
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     Image written;
     ASSERT_EQ(LoadPictureFile(output.file("m.2.png"), written), LoadResult::Ok);
     EXPECT_EQ(written.red(0, 0), 0);
     EXPECT_EQ(written.red(1, 0), MixComponents(20, 0, 255));
-    EXPECT_EQ(state.images.mask.blue(0, 0), 0);
-    EXPECT_EQ(state.images.composite.red(0, 0), 0);
+    EXPECT_EQ(state.session.images.mask.blue(0, 0), 0);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 0);
 }
 
 TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
@@ -154,7 +155,7 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
     job.format = PictureFormat::Png;
     job.pattern = output.file("one.<\?\?\?>.png");
     job.encoders = 1;
-    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
     job.pattern = output.file("two.<\?\?\?>.png");
     job.encoders = 3;
     int calls = 0;
@@ -162,7 +163,7 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
         EXPECT_EQ(written, ++calls);
         EXPECT_EQ(total, 5);
     };
-    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
     EXPECT_EQ(calls, 5);
     for (int k = 1; k <= 5; ++k) {
         EXPECT_EQ(ReadText(output.file("one." + std::to_string(k) + ".png")),
@@ -177,7 +178,7 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("r.<\?\?\?>.bmp");
     job.first = 9;
     job.last = 20;
-    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
     EXPECT_EQ(ListFolder(output.path()).size(), 3u);
     EXPECT_TRUE(IsRegularFile(output.file("r.10.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("r.12.bmp")));
@@ -187,7 +188,7 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("s.<\?\?\?>.bmp");
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 2; };
-    EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
+    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
     EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
     EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
 }
@@ -199,7 +200,7 @@ protected:
     TempFolder folder;
     TempFolder output;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    EditorTestState state{shell, folder.path(), folder.path()};
 
     std::string picture(const std::string& name, int width, int height, int seed) {
         const std::string path = folder.file(name);
@@ -250,7 +251,7 @@ protected:
         frame(d, missing, mask(28, 20, 3));  // 9
         frame(d, missing, state.document.frames.at(8).maskNumber);  // 10: all repeated
         frame(missing, "");                                // 11: black at the size of frame 10
-        RefreshFrameStrip(state, 0);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
 
     // Renders frames first..last (1-based) with the given workers; the error texts shown.
@@ -266,7 +267,7 @@ protected:
         job.encoders = workers;
         job.first = first - 1;
         job.last = last - 1;
-        WriteImageSequence(FilmOf(state), state.reporter(), job);
+        WriteImageSequence(FilmOf(state.document), state.services.reporter(), job);
         return shell.errorTexts();
     }
     std::string file(const std::string& name, int k, const char* extension) {
@@ -357,32 +358,32 @@ TEST_F(Pipeline, ErrorsComeInFrameOrderWithTheirFrames) {
 // Each written frame is what the editor composes when it shows the frames one after the other,
 // and writing leaves the editor's displayed frame, work images and canvas as they were.
 TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
-    SelectFrame(state, 2);
-    const Image composite = state.images.composite;
-    const Image layer1 = state.images.layer1;
+    SelectFrame(state.document, state.session, state.view, state.services, 2);
+    const Image composite = state.session.images.composite;
+    const Image layer1 = state.session.images.layer1;
     const int redraws = shell.canvasRedraws;
     const auto markers = shell.frameMarkerMoves.size();
     render("seq", PictureFormat::Bmp, 2);
     EXPECT_EQ(state.document.frames.index(), 2);
-    EXPECT_EQ(state.cache.displayedIndex, 2);
-    EXPECT_TRUE(state.images.composite.samePixels(composite));
-    EXPECT_TRUE(state.images.layer1.samePixels(layer1));
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
+    EXPECT_TRUE(state.session.images.composite.samePixels(composite));
+    EXPECT_TRUE(state.session.images.layer1.samePixels(layer1));
     EXPECT_EQ(shell.canvasRedraws, redraws);
     EXPECT_EQ(shell.frameMarkerMoves.size(), markers);
 
     // The editor's own composition, frame after frame from the start.
-    state.cache.forgetPictures();
+    state.session.cache.forgetPictures();
     auto black = Image::create(640, 480);
-    state.images.composite = std::move(*black);
+    state.session.images.composite = std::move(*black);
     for (int k = 1; k <= 11; ++k) {
         state.document.frames.selectIndex(k - 1);
-        ComposeFrame(state, 0);
+        ComposeFrame(state.document, state.session, state.view, state.services, 0);
         Image written;
         ASSERT_EQ(LoadPictureFile(output.file("seq." + std::string(k < 10 ? "0" : "") +
                                               std::to_string(k) + ".bmp"),
                                   written),
                   LoadResult::Ok);
-        EXPECT_TRUE(written.samePixels(state.images.composite)) << "frame " << k;
+        EXPECT_TRUE(written.samePixels(state.session.images.composite)) << "frame " << k;
     }
 }
 
@@ -394,7 +395,7 @@ TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
     job.encoders = 2;
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 4; };
-    WriteImageSequence(FilmOf(state), state.reporter(), job);
+    WriteImageSequence(FilmOf(state.document), state.services.reporter(), job);
     EXPECT_EQ(ListFolder(output.path()).size(), 4u);
     EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
 }
@@ -406,7 +407,7 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
     TempFolder folder;
     TempFolder output;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    EditorTestState state{shell, folder.path(), folder.path()};
     const std::string video = folder.file("take.avi");
     ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i 'testsrc2=size=64x48:rate=25' -frames:v "
                            "12 -c:v mpeg4 -g 50 '" +
@@ -423,7 +424,8 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
     for (int n : order) {
         Image alone;
         if (n >= 0) {
-            ASSERT_TRUE(LoadLayerPicture(state, alone, MakeAviReference(n, video)));
+            ASSERT_TRUE(
+                LoadLayerPicture(nullptr, state.services, alone, MakeAviReference(n, video)));
             std::vector<std::uint8_t> bytes;
             ASSERT_TRUE(EncodePicture(alone, PictureFormat::Bmp, bytes));
             expected.emplace_back(bytes.begin(), bytes.end());
@@ -432,14 +434,14 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
             expected.back().replace(54, std::string::npos, expected.back().size() - 54, '\0');
         }
     }
-    RefreshFrameStrip(state, 0);
+    RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     for (int workers : {0, 2}) {
         shell.errors.clear();
         SequenceJob job;
         job.format = PictureFormat::Bmp;
         job.encoders = workers;
         job.pattern = output.file(std::to_string(workers) + ".<\?\?\?>.bmp");
-        EXPECT_EQ(WriteImageSequence(FilmOf(state), state.reporter(), job), 0);
+        EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
         for (int k = 1; k <= 9; ++k) {
             EXPECT_EQ(
                 ReadText(output.file(std::to_string(workers) + "." + std::to_string(k) + ".bmp")),

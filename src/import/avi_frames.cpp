@@ -80,17 +80,17 @@ std::string MakeAviReference(std::int32_t frame, const std::string& videoPath) {
     return std::string(kMarker) + hex + "$" + videoPath;
 }
 
-bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& reference, int flags,
+bool AccessAviFrames(Services& services, Image* picture, const std::string& reference, int flags,
                      AviStreamInfo* info) {
     const AviReference parsed = ParseAviReference(reference);
-    VideoReader& reader = state.videoReader;
+    VideoReader& reader = services.videoReader;
 
     if (flags & kAviOpen) {
         // Opening another video releases the one open before.
         const VideoReader::OpenResult opened = reader.open(parsed.videoPath);
         if (opened != VideoReader::OpenResult::Ok) {
-            state.reporter().report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
-                                    AviOpenErrorNumber(opened));
+            services.reporter().report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
+                                       AviOpenErrorNumber(opened));
             return false;
         }
         if (info) {

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "platform/image.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -38,12 +39,12 @@ struct AviStreamInfo {
     std::int32_t frameCount = 0;
 };
 
-// Opens, fetches from and closes the one video the program may hold open (state.videoReader).
+// Opens, fetches from and closes the one video the program may hold open (services.videoReader).
 // With kAviFetch the frame named by the reference is decoded into picture and the result tells
 // whether that worked; without it the result tells whether opening worked. On open, info (when
 // given) receives the stream's first frame and frame count. Failures to open are reported as
 // useaviexport (place 16, numbers 0, 1, 2).
-bool AccessAviFrames(ProgramState& state, Image* picture, const std::string& reference, int flags,
+bool AccessAviFrames(Services& services, Image* picture, const std::string& reference, int flags,
                      AviStreamInfo* info = nullptr);
 
 // The fetch of AccessAviFrames on a reader of the caller's: decodes the frame the reference names

@@ -1,4 +1,5 @@
 #include "import/avi_frames.h"
+#include "project/project_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -99,17 +100,17 @@ protected:
 
     TempFolder folder;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    ProjectTestState state{shell, folder.path(), folder.path()};
 };
 
 TEST_F(AccessAviFramesTest, OpenFetchCloseInOneCallReadsTheReferencedFrame) {
     const std::string path = folder.file("take.avi");
     ASSERT_TRUE(makeVideo(path, 12));
     Image picture;
-    ASSERT_TRUE(AccessAviFrames(state, &picture, "$AVI$A$" + path, kAviOpenFetchClose));
+    ASSERT_TRUE(AccessAviFrames(state.services, &picture, "$AVI$A$" + path, kAviOpenFetchClose));
     EXPECT_TRUE(picture.samePixels(readerFrame(path, 10)));
     EXPECT_FALSE(picture.samePixels(readerFrame(path, 9)));
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
 }
 
@@ -117,26 +118,27 @@ TEST_F(AccessAviFramesTest, ImportStyleOpenFetchEachFrameAndClose) {
     const std::string path = folder.file("take.avi");
     ASSERT_TRUE(makeVideo(path, 6));
     AviStreamInfo info{-1, -1};
-    ASSERT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviOpen, &info));
+    ASSERT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + path, kAviOpen, &info));
     EXPECT_EQ(info.firstFrame, 0);
     EXPECT_EQ(info.frameCount, 6);
-    EXPECT_TRUE(state.videoReader.isOpen());
+    EXPECT_TRUE(state.services.videoReader.isOpen());
     for (int n = info.firstFrame; n < info.firstFrame + info.frameCount; ++n) {
         Image picture;
-        ASSERT_TRUE(AccessAviFrames(state, &picture, MakeAviReference(n, path), kAviFetch));
+        ASSERT_TRUE(
+            AccessAviFrames(state.services, &picture, MakeAviReference(n, path), kAviFetch));
         EXPECT_TRUE(picture.samePixels(readerFrame(path, n))) << "frame " << n;
     }
     // A frame beyond the video fails without a message (the caller reports it) and leaves
     // the picture and the open video as they were.
     std::optional<Image> picture = Image::create(4, 4);
     const Image before = *picture;
-    EXPECT_FALSE(AccessAviFrames(state, &*picture, MakeAviReference(6, path), kAviFetch));
+    EXPECT_FALSE(AccessAviFrames(state.services, &*picture, MakeAviReference(6, path), kAviFetch));
     EXPECT_TRUE(picture->samePixels(before));
-    EXPECT_TRUE(state.videoReader.isOpen());
-    EXPECT_TRUE(AccessAviFrames(state, &*picture, MakeAviReference(5, path), kAviFetch));
+    EXPECT_TRUE(state.services.videoReader.isOpen());
+    EXPECT_TRUE(AccessAviFrames(state.services, &*picture, MakeAviReference(5, path), kAviFetch));
 
-    EXPECT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviClose));
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + path, kAviClose));
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
 }
 
@@ -144,12 +146,13 @@ TEST_F(AccessAviFramesTest, VideoWithoutFramesOpensWithCountZeroAndNoMessage) {
     const std::string path = folder.file("empty.avi");
     ASSERT_TRUE(makeVideo(path, 0));
     AviStreamInfo info{-1, -1};
-    ASSERT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviOpen, &info));
+    ASSERT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + path, kAviOpen, &info));
     EXPECT_EQ(info.firstFrame, 0);
     EXPECT_EQ(info.frameCount, 0);
     Image picture;
-    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$" + path, kAviFetch | kAviClose));
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(
+        AccessAviFrames(state.services, &picture, "$AVI$0$" + path, kAviFetch | kAviClose));
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
 }
 
@@ -157,14 +160,14 @@ TEST_F(AccessAviFramesTest, FetchNeedsAnOpenVideoAndAPicture) {
     const std::string path = folder.file("take.avi");
     ASSERT_TRUE(makeVideo(path, 3));
     Image picture;
-    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$" + path, kAviFetch));
+    EXPECT_FALSE(AccessAviFrames(state.services, &picture, "$AVI$0$" + path, kAviFetch));
     EXPECT_TRUE(picture.empty());
     // Fetch then close: the close still happens and the result is the fetch's.
-    ASSERT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviOpen));
-    EXPECT_FALSE(AccessAviFrames(state, nullptr, "$AVI$0$" + path, kAviFetch | kAviClose));
-    EXPECT_FALSE(state.videoReader.isOpen());
+    ASSERT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + path, kAviOpen));
+    EXPECT_FALSE(AccessAviFrames(state.services, nullptr, "$AVI$0$" + path, kAviFetch | kAviClose));
+    EXPECT_FALSE(state.services.videoReader.isOpen());
     // Closing with nothing open is harmless.
-    EXPECT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + path, kAviClose));
+    EXPECT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + path, kAviClose));
     EXPECT_TRUE(shell.errors.empty());
 }
 
@@ -174,49 +177,51 @@ TEST_F(AccessAviFramesTest, OpeningAnotherVideoReleasesTheFirst) {
     ASSERT_TRUE(makeVideo(first, 8));
     ASSERT_TRUE(makeVideo(second, 3, "32x16"));
     AviStreamInfo info;
-    ASSERT_TRUE(AccessAviFrames(state, nullptr, "$AVI$*$" + first, kAviOpen, &info));
+    ASSERT_TRUE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + first, kAviOpen, &info));
     EXPECT_EQ(info.frameCount, 8);
     Image picture;
-    ASSERT_TRUE(AccessAviFrames(state, &picture, "$AVI$2$" + second, kAviOpen | kAviFetch, &info));
+    ASSERT_TRUE(
+        AccessAviFrames(state.services, &picture, "$AVI$2$" + second, kAviOpen | kAviFetch, &info));
     EXPECT_EQ(info.frameCount, 3);
     EXPECT_EQ(picture.width(), 32);
-    EXPECT_TRUE(state.videoReader.isOpen());
+    EXPECT_TRUE(state.services.videoReader.isOpen());
 }
 
 TEST_F(AccessAviFramesTest, VideosThatCannotBeOpenedReportNumberZero) {
     AviStreamInfo info{7, 7};
-    EXPECT_FALSE(
-        AccessAviFrames(state, nullptr, "$AVI$*$" + folder.file("gone.avi"), kAviOpen, &info));
+    EXPECT_FALSE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + folder.file("gone.avi"),
+                                 kAviOpen, &info));
     expectOneReadVideoError(0);
     EXPECT_EQ(info.frameCount, 7);  // untouched
 
     const std::string text = folder.write("notes.avi", "This is a text file, not a video.\r\n");
     Image picture;
-    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$" + text, kAviOpenFetchClose));
+    EXPECT_FALSE(AccessAviFrames(state.services, &picture, "$AVI$0$" + text, kAviOpenFetchClose));
     expectOneReadVideoError(0);
     EXPECT_TRUE(picture.empty());
 
     // The video exists, but the reference cuts its path at the "$".
     const std::string dollar = folder.file("take$1.avi");
     ASSERT_TRUE(makeVideo(dollar, 2));
-    EXPECT_FALSE(AccessAviFrames(state, &picture, MakeAviReference(0, dollar), kAviOpenFetchClose));
+    EXPECT_FALSE(
+        AccessAviFrames(state.services, &picture, MakeAviReference(0, dollar), kAviOpenFetchClose));
     expectOneReadVideoError(0);
 
-    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$", kAviOpenFetchClose));
+    EXPECT_FALSE(AccessAviFrames(state.services, &picture, "$AVI$0$", kAviOpenFetchClose));
     expectOneReadVideoError(0);
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 }
 
 TEST_F(AccessAviFramesTest, AudioOnlyFileReportsNumberOne) {
     const std::string sound = folder.file("sound.avi");
     ASSERT_TRUE(runFfmpeg("-f lavfi -i sine -t 0.1", sound));
-    EXPECT_FALSE(AccessAviFrames(state, nullptr, "$AVI$*$" + sound, kAviOpen));
+    EXPECT_FALSE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + sound, kAviOpen));
     expectOneReadVideoError(1);
     const std::string wave = folder.file("sound.wav");
     ASSERT_TRUE(runFfmpeg("-f lavfi -i sine -t 0.1", wave));
-    EXPECT_FALSE(AccessAviFrames(state, nullptr, "$AVI$*$" + wave, kAviOpen));
+    EXPECT_FALSE(AccessAviFrames(state.services, nullptr, "$AVI$*$" + wave, kAviOpen));
     expectOneReadVideoError(1);
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 }
 
 TEST_F(AccessAviFramesTest, UnknownVideoFormatReportsNumberTwo) {
@@ -229,9 +234,10 @@ TEST_F(AccessAviFramesTest, UnknownVideoFormatReportsNumberTwo) {
     }
     const std::string unknown = folder.write("unknown.avi", bytes);
     Image picture;
-    EXPECT_FALSE(AccessAviFrames(state, &picture, "$AVI$0$" + unknown, kAviOpenFetchClose));
+    EXPECT_FALSE(
+        AccessAviFrames(state.services, &picture, "$AVI$0$" + unknown, kAviOpenFetchClose));
     expectOneReadVideoError(2);
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 }
 
 }  // namespace

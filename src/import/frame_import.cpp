@@ -46,15 +46,15 @@ PathKind kindOfPath(const std::string& path) {
     return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
 }
 
-ImportProgress progressFor(ProgramState& state) {
-    return ImportProgress(state.shell, state.language.texts,
-                          std::chrono::milliseconds(state.progressDelay));
+ImportProgress progressFor(Services& services) {
+    return ImportProgress(services.shell, services.language.texts,
+                          std::chrono::milliseconds(services.progressDelay));
 }
 
-Added addImageLayer(ProgramState& state, int layer, int position, const std::string& path,
-                    DecodedThumbnail* decoded) {
-    position = ClaimFrameSlot(state, layer, position);
-    FrameRecord& frame = *state.document.frames.current();
+Added addImageLayer(Document& document, Services& services, int layer, int position,
+                    const std::string& path, DecodedThumbnail* decoded) {
+    position = ClaimFrameSlot(document, layer, position);
+    FrameRecord& frame = *document.frames.current();
     frame.layerSource[layer] = path;
     DecodedThumbnail own;
     if (!decoded) {
@@ -62,43 +62,43 @@ Added addImageLayer(ProgramState& state, int layer, int position, const std::str
         decoded = &own;
     }
     if (decoded->thumbnail) {
-        AttachThumbnailImage(state, frame, layer, std::move(*decoded->thumbnail));
+        AttachThumbnailImage(services, frame, layer, std::move(*decoded->thumbnail));
         return {position + 1, 1};
     }
-    state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1, path);
+    services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1, path);
     frame.layerSource[layer].clear();
     return {position + 1, 0};
 }
 
-Added addAviLayers(ProgramState& state, int layer, int position, const std::string& videoPath,
-                   ImportProgress& progress) {
+Added addAviLayers(Document& document, Services& services, int layer, int position,
+                   const std::string& videoPath, ImportProgress& progress) {
     const std::string openReference = "$AVI$*$" + videoPath;
     AviStreamInfo info;
-    if (!AccessAviFrames(state, nullptr, openReference, kAviOpen, &info)) return {position, 0};
+    if (!AccessAviFrames(services, nullptr, openReference, kAviOpen, &info)) return {position, 0};
     const int count = std::clamp(info.frameCount, 0, kMaxVideoFrames);
     const std::string name = FilePart(videoPath);
     int filled = 0;
     {
         // The reader decodes on the worker until the pipeline is gone.
-        VideoFramePipeline frames(state.videoReader, videoPath, info.firstFrame, count);
+        VideoFramePipeline frames(services.videoReader, videoPath, info.firstFrame, count);
         for (int k = 0; k < count; ++k) {
             if (!progress.step({ImportStep::Unit::VideoFrame, k + 1, count, name})) break;
-            position = ClaimFrameSlot(state, layer, position);
-            FrameRecord& frame = *state.document.frames.current();
+            position = ClaimFrameSlot(document, layer, position);
+            FrameRecord& frame = *document.frames.current();
             frame.layerSource[layer] = MakeAviReference(info.firstFrame + k, videoPath);
             const std::optional<Image> picture = frames.take();
             if (picture && !picture->empty()) {
-                AttachLayerThumbnail(state, frame, layer, *picture);
+                AttachLayerThumbnail(services, frame, layer, *picture);
                 ++filled;
             } else {
-                state.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1,
-                                        frame.layerSource[layer]);
+                services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1,
+                                           frame.layerSource[layer]);
                 frame.layerSource[layer].clear();
             }
             ++position;
         }
     }
-    AccessAviFrames(state, nullptr, openReference, kAviClose);
+    AccessAviFrames(services, nullptr, openReference, kAviClose);
     return {position, filled};
 }
 
@@ -132,8 +132,8 @@ std::vector<std::string> SortedDropPaths(const std::string& fileList) {
     return paths;
 }
 
-int ClaimFrameSlot(ProgramState& state, int layer, int position) {
-    FrameList& frames = state.document.frames;
+int ClaimFrameSlot(Document& document, int layer, int position) {
+    FrameList& frames = document.frames;
     position = std::max(position, 0);
     if (position < frames.size()) {
         frames.selectIndex(position);
@@ -145,19 +145,21 @@ int ClaimFrameSlot(ProgramState& state, int layer, int position) {
     return frames.size() - 1;
 }
 
-int AddImageLayer(ProgramState& state, int layer, int position, const std::string& path,
-                  DecodedThumbnail* decoded) {
-    return addImageLayer(state, layer, position, path, decoded).position;
+int AddImageLayer(Document& document, Services& services, int layer, int position,
+                  const std::string& path, DecodedThumbnail* decoded) {
+    return addImageLayer(document, services, layer, position, path, decoded).position;
 }
 
-int AddAviLayers(ProgramState& state, int layer, int position, const std::string& videoPath,
-                 ImportProgress* progress) {
-    if (progress) return addAviLayers(state, layer, position, videoPath, *progress).position;
-    ImportProgress own = progressFor(state);
-    return addAviLayers(state, layer, position, videoPath, own).position;
+int AddAviLayers(Document& document, Services& services, int layer, int position,
+                 const std::string& videoPath, ImportProgress* progress) {
+    if (progress)
+        return addAviLayers(document, services, layer, position, videoPath, *progress).position;
+    ImportProgress own = progressFor(services);
+    return addAviLayers(document, services, layer, position, videoPath, own).position;
 }
 
-int ImportFileList(ProgramState& state, int layer, const std::string& fileList, int position) {
+int ImportFileList(Document& document, Services& services, int layer, const std::string& fileList,
+                   int position) {
     layer = layer == 0 ? 0 : 1;
     const std::vector<std::string> paths = SortedDropPaths(fileList);
 
@@ -170,7 +172,7 @@ int ImportFileList(ProgramState& state, int layer, const std::string& fileList, 
     ThumbnailLoader loader(pictures);
     std::size_t nextPicture = 0;
 
-    ImportProgress progress = progressFor(state);
+    ImportProgress progress = progressFor(services);
     const int total = static_cast<int>(paths.size());
     int filled = 0;
     for (int k = 0; k < total; ++k) {
@@ -184,7 +186,8 @@ int ImportFileList(ProgramState& state, int layer, const std::string& fileList, 
             case PathKind::Missing:
                 continue;
             case PathKind::Folder:
-                state.shell.showMessage(state.language.texts[Text::ErrorsTitle], kFolderMessage);
+                services.shell.showMessage(services.language.texts[Text::ErrorsTitle],
+                                           kFolderMessage);
                 continue;
             case PathKind::Other:
                 break;
@@ -192,9 +195,9 @@ int ImportFileList(ProgramState& state, int layer, const std::string& fileList, 
         Added added{position, 0};
         if (kind == DroppedFileKind::Picture) {
             DecodedThumbnail decoded = loader.take(pictureIndex);
-            added = addImageLayer(state, layer, position, path, &decoded);
+            added = addImageLayer(document, services, layer, position, path, &decoded);
         } else if (kind == DroppedFileKind::Video) {
-            added = addAviLayers(state, layer, position, path, progress);
+            added = addAviLayers(document, services, layer, position, path, progress);
         }
         position = added.position;
         filled += added.filled;

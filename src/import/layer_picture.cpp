@@ -8,21 +8,22 @@
 
 namespace morvel {
 
-bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& layerSource) {
+bool LoadLayerPicture(LayerPictureReader* reader, Services& services, Image& target,
+                      const std::string& layerSource) {
     // Decoded into a picture of its own: the target keeps its old picture until this one is
     // complete. Without a picture reader a video is opened and closed again for the one frame,
     // so no video stays open while the user works.
     Image picture;
-    const bool read = state.pictureReader ? state.pictureReader->read(state, layerSource, picture)
-                                          : ReadLayerPictureNow(state, picture, layerSource);
+    const bool read = reader ? reader->read(services, layerSource, picture)
+                             : ReadLayerPictureNow(services, picture, layerSource);
     if (!read || picture.empty()) return false;
     target = std::move(picture);
     return true;
 }
 
-bool ReadLayerPictureNow(ProgramState& state, Image& picture, const std::string& layerSource) {
+bool ReadLayerPictureNow(Services& services, Image& picture, const std::string& layerSource) {
     if (IsAviReference(layerSource)) {
-        return AccessAviFrames(state, &picture, layerSource, kAviOpenFetchClose);
+        return AccessAviFrames(services, &picture, layerSource, kAviOpenFetchClose);
     }
     return LoadPictureFile(layerSource, picture) == LoadResult::Ok;
 }

@@ -4,22 +4,25 @@
 #include <string>
 
 #include "platform/image.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 #include "project/view_geometry.h"
 
 namespace morvel {
 
+class LayerPictureReader;
 class VideoPool;
 
 // Reads the full picture of a layer source (a picture file read by content, or an AVI frame
 // reference) into target at the picture's own size. On failure returns false and leaves
-// target as it was; the caller reports. While state.pictureReader is set, the pictures come
-// from it; otherwise a video is opened and closed again for the one frame.
-bool LoadLayerPicture(ProgramState& state, Image& target, const std::string& layerSource);
+// target as it was; the caller reports. With a picture reader, the pictures come from it; otherwise
+// a video is opened and closed again for the one frame.
+bool LoadLayerPicture(LayerPictureReader* reader, Services& services, Image& target,
+                      const std::string& layerSource);
 
 // Reads as LoadLayerPicture does without a picture reader (reporting what a video reports), into
 // picture; false on failure.
-bool ReadLayerPictureNow(ProgramState& state, Image& picture, const std::string& layerSource);
+bool ReadLayerPictureNow(Services& services, Image& picture, const std::string& layerSource);
 
 // What reading a layer source gave, without reporting anything: safe on any thread.
 struct LayerRead {
@@ -47,9 +50,11 @@ struct ComposedAhead {
 class LayerPictureReader {
 public:
     virtual ~LayerPictureReader() = default;
-    virtual bool read(ProgramState& state, const std::string& layerSource, Image& picture) = 0;
+    virtual bool read(Services& services, const std::string& layerSource, Image& picture) = 0;
     // Frame index is now the displayed frame (a reader may prepare the frames around it).
-    virtual void frameShown(const ProgramState& /*state*/, int /*index*/) {}
+    // canvasWidth x canvasHeight is the canvas the frames are shown on, in view.
+    virtual void frameShown(const Document& /*document*/, const ViewGeometry& /*view*/,
+                            int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/) {}
     // The composite of the frame of files, made ahead from the very pictures this reader has
     // just given out for each of them; false when there is none.
     virtual bool takeComposed(const FrameFiles& /*files*/, ComposedAhead& /*out*/) { return false; }

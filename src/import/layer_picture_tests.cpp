@@ -1,4 +1,5 @@
 #include "import/layer_picture.h"
+#include "project/project_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ protected:
 
     TempFolder folder;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    ProjectTestState state{shell, folder.path(), folder.path()};
     Image target;
     Image before;
 };
@@ -55,26 +56,27 @@ TEST_F(LoadLayerPictureTest, PictureFileIsReadByContentAtItsOwnSize) {
     // A PNG file whose name says bitmap: the content decides.
     const std::string path = folder.file("photo.bmp");
     ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
-    ASSERT_TRUE(LoadLayerPicture(state, target, path));
+    ASSERT_TRUE(LoadLayerPicture(nullptr, state.services, target, path));
     EXPECT_TRUE(SamePicture(target, picture));
 
     const std::string bitmap = folder.file("frame.png");
     ASSERT_TRUE(SavePictureFile(PatternPicture(5, 3), bitmap, PictureFormat::Bmp));
-    ASSERT_TRUE(LoadLayerPicture(state, target, bitmap));
+    ASSERT_TRUE(LoadLayerPicture(nullptr, state.services, target, bitmap));
     EXPECT_TRUE(SamePicture(target, PatternPicture(5, 3)));
     EXPECT_TRUE(shell.errors.empty());
 }
 
 TEST_F(LoadLayerPictureTest, FailureLeavesTheTargetAsItWasAndReportsNothing) {
-    EXPECT_FALSE(LoadLayerPicture(state, target, folder.file("missing.png")));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, folder.file("missing.png")));
     expectTargetUnchanged();
-    EXPECT_FALSE(LoadLayerPicture(state, target, folder.write("notes.png", "not a picture\n")));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target,
+                                  folder.write("notes.png", "not a picture\n")));
     expectTargetUnchanged();
-    EXPECT_FALSE(LoadLayerPicture(state, target, folder.write("empty.jpg", "")));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, folder.write("empty.jpg", "")));
     expectTargetUnchanged();
-    EXPECT_FALSE(LoadLayerPicture(state, target, folder.path()));  // a folder
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, folder.path()));  // a folder
     expectTargetUnchanged();
-    EXPECT_FALSE(LoadLayerPicture(state, target, ""));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, ""));
     expectTargetUnchanged();
     // The caller reports a picture that did not load.
     EXPECT_TRUE(shell.errors.empty());
@@ -84,10 +86,10 @@ TEST_F(LoadLayerPictureTest, VideoFrameKeepsTheVideosSizeAndLeavesNoVideoOpen) {
     if (!haveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
     const std::string video = folder.file("take.avi");
     ASSERT_TRUE(makeVideo(video, 3, "720x576"));
-    ASSERT_TRUE(LoadLayerPicture(state, target, MakeAviReference(2, video)));
+    ASSERT_TRUE(LoadLayerPicture(nullptr, state.services, target, MakeAviReference(2, video)));
     EXPECT_EQ(target.width(), 720);
     EXPECT_EQ(target.height(), 576);
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 
     VideoReader reader;
     Image expected;
@@ -103,20 +105,21 @@ TEST_F(LoadLayerPictureTest, VideoFrameThatCannotBeReadLeavesTheTargetAsItWas) {
     ASSERT_TRUE(makeVideo(video, 3, "64x48"));
 
     // A frame beyond the video: no message here, the caller reports.
-    EXPECT_FALSE(LoadLayerPicture(state, target, MakeAviReference(3, video)));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, MakeAviReference(3, video)));
     expectTargetUnchanged();
     EXPECT_TRUE(shell.errors.empty());
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 
     // A video that has gone: the reader shows its open error.
-    EXPECT_FALSE(LoadLayerPicture(state, target, MakeAviReference(0, folder.file("gone.avi"))));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target,
+                                  MakeAviReference(0, folder.file("gone.avi"))));
     expectTargetUnchanged();
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_TRUE(shell.errors[0].text.ends_with("\r\nErrorCode = 530-16-0"));
 
     // Only "$AVI$" in capitals marks a video frame; anything else is a file name.
     shell.errors.clear();
-    EXPECT_FALSE(LoadLayerPicture(state, target, "$avi$0$" + video));
+    EXPECT_FALSE(LoadLayerPicture(nullptr, state.services, target, "$avi$0$" + video));
     expectTargetUnchanged();
     EXPECT_TRUE(shell.errors.empty());
 }

@@ -63,22 +63,21 @@ Image MakeThumbnail(const Image& picture) {
     return ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
 }
 
-void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer,
-                          const Image& picture) {
-    AttachThumbnailImage(state, frame, layer, MakeThumbnail(picture));
+void AttachLayerThumbnail(Services& services, FrameRecord& frame, int layer, const Image& picture) {
+    AttachThumbnailImage(services, frame, layer, MakeThumbnail(picture));
 }
 
-void AttachThumbnailImage(ProgramState& state, FrameRecord& frame, int layer, Image thumbnail) {
-    ReleaseLayerThumbnail(state, frame, layer);
+void AttachThumbnailImage(Services& services, FrameRecord& frame, int layer, Image thumbnail) {
+    ReleaseLayerThumbnail(services, frame, layer);
     frame.thumbnail[layer] = std::move(thumbnail);
     // Created in the layer's row at the first column; RefreshFrameStrip moves it to its frame.
-    frame.thumbnailGadget[layer] = state.shell.createThumbnailGadget(
+    frame.thumbnailGadget[layer] = services.shell.createThumbnailGadget(
         frame.thumbnail[layer], 5, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
 }
 
-void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer) {
+void ReleaseLayerThumbnail(Services& services, FrameRecord& frame, int layer) {
     if (frame.thumbnailGadget[layer] != 0)
-        state.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
+        services.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
     frame.thumbnailGadget[layer] = 0;
     frame.thumbnail[layer] = Image();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/image.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -17,16 +18,16 @@ Image MakeThumbnail(const Image& picture);
 
 // Makes the layer's 60 x 45 thumbnail of a freshly decoded picture and its gadget in the layer's
 // row of the frame strip; the tooltip is the file part of the layer source.
-void AttachLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer, const Image& picture);
+void AttachLayerThumbnail(Services& services, FrameRecord& frame, int layer, const Image& picture);
 
 // The same for a thumbnail made already (60 x 45), which the frame takes over.
-void AttachThumbnailImage(ProgramState& state, FrameRecord& frame, int layer, Image thumbnail);
+void AttachThumbnailImage(Services& services, FrameRecord& frame, int layer, Image thumbnail);
 
 // The tooltip of a layer: the text after the last "/" or "\" of its source (for a video frame,
 // the video's file name).
 std::string ThumbnailTooltip(const std::string& layerSource);
 
 // Frees the layer's thumbnail gadget and thumbnail image.
-void ReleaseLayerThumbnail(ProgramState& state, FrameRecord& frame, int layer);
+void ReleaseLayerThumbnail(Services& services, FrameRecord& frame, int layer);
 
 }  // namespace morvel

@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "codecs/picture_io.h"
 #include "import/frame_import.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "codecs/picture_io.h"
+#include "project/project_test_state.h"
 
 namespace morvel {
 namespace {
@@ -256,8 +257,8 @@ void BM_VideoImport1080p(benchmark::State& state) {
     }
     for (auto _ : state) {
         NullShell shell;
-        ProgramState program(shell, TemporaryFolder(), TemporaryFolder());
-        const int end = AddAviLayers(program, 0, 0, files().video());
+        ProjectTestState program(shell, TemporaryFolder(), TemporaryFolder());
+        const int end = AddAviLayers(program.document, program.services, 0, 0, files().video());
         if (end != kVideoFrames) state.SkipWithError("the video was not imported whole");
     }
     state.counters["time/frame"] =

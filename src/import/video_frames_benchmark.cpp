@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "codecs/video_reader.h"
 #include "import/avi_frames.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "codecs/video_reader.h"
+#include "project/project_test_state.h"
 
 namespace morvel {
 namespace {
@@ -96,11 +97,12 @@ void BM_VideoFramesOpenFetchClosePerFrame(benchmark::State& state) {
         return;
     }
     NullShell shell;
-    ProgramState program(shell, TemporaryFolder(), TemporaryFolder());
+    ProjectTestState program(shell, TemporaryFolder(), TemporaryFolder());
     for (auto _ : state) {
         Image frame;
         for (int n = 0; n < kFrames; ++n) {
-            if (!AccessAviFrames(program, &frame, MakeAviReference(n, path), kAviOpenFetchClose)) {
+            if (!AccessAviFrames(program.services, &frame, MakeAviReference(n, path),
+                                 kAviOpenFetchClose)) {
                 state.SkipWithError("a frame did not decode");
                 return;
             }

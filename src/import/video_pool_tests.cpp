@@ -1,4 +1,5 @@
 #include "import/video_pool.h"
+#include "project/project_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +45,14 @@ protected:
     // Frame n as the window reads it: the video opened and closed for the one frame.
     Image alone(int n) {
         Image picture;
-        EXPECT_TRUE(
-            AccessAviFrames(state, &picture, MakeAviReference(n, video), kAviOpenFetchClose));
+        EXPECT_TRUE(AccessAviFrames(state.services, &picture, MakeAviReference(n, video),
+                                    kAviOpenFetchClose));
         return picture;
     }
 
     TempFolder folder;
     RecordingShell shell;
-    ProgramState state{shell, folder.path(), folder.path()};
+    ProjectTestState state{shell, folder.path(), folder.path()};
     std::string video;
 };
 
@@ -127,7 +128,7 @@ TEST_F(VideoPoolTest, ALayerFromAVideoThatHasGoneReportsTheOpenError) {
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.videoOpenError, 0);
     EXPECT_TRUE(shell.errors.empty());
-    ReportLayerRead(state.reporter(), read);
+    ReportLayerRead(state.services.reporter(), read);
     ASSERT_EQ(shell.errorTexts().size(), 1u);
     EXPECT_NE(shell.errorTexts()[0].find("ErrorCode = 530-16-0"), std::string::npos);
     EXPECT_TRUE(ReadLayerSource(MakeAviReference(29, video), pool, picture).ok);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "project/program_state.h"
+#include "project/document.h"
 
 namespace morvel {
 

@@ -1,4 +1,5 @@
 #include "project/copy_names.h"
+#include "project/project_test_state.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ TEST(CopyNames, TwoPicturesOnOneNameCollide) {
     };
     for (const auto& row : rows) {
         testing::RecordingShell shell;
-        ProgramState state(shell, "/w/", "/p/");
+        ProjectTestState state(shell, "/w/", "/p/");
         FrameRecord& one = state.document.frames.add();
         one.layerSource = {"/p/a.png", "/p/b.png"};
         FrameRecord& two = state.document.frames.add();

@@ -234,8 +234,9 @@ void AssociateProjectFiles(const std::string& extension, const std::string& desc
                                      type, entryName));
 }
 
-void AssociateProjectFilesWithThisProgram(const ProgramState& state) {
-    AssociateProjectFiles("mvl", state.language.texts[Text::ElseMvldescription], ExecutablePath());
+void AssociateProjectFilesWithThisProgram(const Services& services) {
+    AssociateProjectFiles("mvl", services.language.texts[Text::ElseMvldescription],
+                          ExecutablePath());
 }
 
 }  // namespace morvel

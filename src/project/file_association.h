@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/program_files.h"  // UserDataFolder, UserConfigFolder
-#include "project/program_state.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -29,6 +29,6 @@ void AssociateProjectFiles(const std::string& extension, const std::string& desc
 
 // The menu item "MVL-Dateien mit Morvel öffnen": project files ("mvl") with the description of
 // the text mvldescription, opened by the running program.
-void AssociateProjectFilesWithThisProgram(const ProgramState& state);
+void AssociateProjectFilesWithThisProgram(const Services& services);
 
 }  // namespace morvel

@@ -1,4 +1,5 @@
 #include "project/file_association.h"
+#include "project/project_test_state.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -153,8 +154,8 @@ TEST_F(Association, FailuresAreSilent) {
 
 TEST_F(Association, TheMenuItemRegistersTheRunningProgramWithTheLanguagesDescription) {
     testing::RecordingShell shell;
-    ProgramState state{shell, home.path(), home.path()};
-    AssociateProjectFilesWithThisProgram(state);
+    ProjectTestState state{shell, home.path(), home.path()};
+    AssociateProjectFilesWithThisProgram(state.services);
     const std::string text =
         ReadText(home.file("data/applications/file_association_tests.desktop"));
     EXPECT_NE(text.find("Exec=\"" + ExecutablePath() + "\" %f\n"), std::string::npos) << text;

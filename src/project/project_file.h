@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "project/program_state.h"
+#include "i18n/error_reporter.h"
+#include "project/document.h"
 
 namespace morvel {
 

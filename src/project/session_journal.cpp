@@ -291,23 +291,22 @@ void SessionWriter::flush() {
     done.get_future().wait();
 }
 
-void UpdateSessionJournal(ProgramState& state) {
-    SessionState& session = state.session;
+void UpdateSessionJournal(SessionState& session, const Document& document, FrameId displayedId,
+                          bool maskModified) {
     if (!session.writer) return;
     std::vector<std::uint8_t> journal =
-        SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
+        SerializeJournal(document, document.frames.indexOfId(displayedId));
     if (journal != session.journal) {
         session.journal = journal;
         session.writer->writeJournal(std::move(journal));
     }
-    if (session.logged && !state.cache.maskModified) {
+    if (session.logged && !maskModified) {
         session.writer->clearLog();
         session.logged = false;
     }
 }
 
-void LogMaskTiles(ProgramState& state, const MaskTileEdit& step, bool after) {
-    SessionState& session = state.session;
+void LogMaskTiles(SessionState& session, const MaskTileEdit& step, bool after) {
     if (!session.writer || (after ? step.maskAfter : step.maskBefore) == 0) return;
     session.writer->appendToLog(TileLogRecord(step, after));
     session.logged = true;

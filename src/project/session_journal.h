@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/mask_tile_edit.h"
 
 namespace morvel {
 
@@ -68,12 +69,21 @@ private:
     std::unique_ptr<Worker> m_worker;
 };
 
+// The record of this session that survives a crash: the journal last handed to the writer, and
+// whether the tile log holds edits not yet in the masks' working files.
+struct SessionState {
+    std::shared_ptr<SessionWriter> writer;  // none: no record is kept (no session folder)
+    std::vector<std::uint8_t> journal;
+    bool logged = false;
+};
+
 // What the window's thread does after each event: the journal is rewritten when the project
 // changed, and the tile log emptied once every mask is stored. Nothing without a session.
-void UpdateSessionJournal(ProgramState& state);
+void UpdateSessionJournal(SessionState& record, const Document& document, FrameId displayedId,
+                          bool maskModified);
 
 // Logs a step's tiles as they are now on screen (after = true after the edit or a redo, false
 // after an undo).
-void LogMaskTiles(ProgramState& state, const MaskTileEdit& step, bool after);
+void LogMaskTiles(SessionState& record, const MaskTileEdit& step, bool after);
 
 }  // namespace morvel

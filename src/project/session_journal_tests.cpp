@@ -1,3 +1,4 @@
+#include "project/project_test_state.h"
 #include "project/session_journal.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@ using testing::TempFolder;
 class SessionJournal : public ::testing::Test {
 protected:
     RecordingShell shell;
-    ProgramState state{shell, "/w/", "/p/"};
+    ProjectTestState state{shell, "/w/", "/p/"};
+    FrameId displayed = 0;  // the frame the window shows
 
     void SetUp() override {
         state.document.header = {"/film/F.mvl", "Titel", "", "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
@@ -27,12 +29,13 @@ protected:
             frame.layerSource = {layers[0], layers[1]};
         }
         state.document.frames.at(2).maskNumber = 6;
-        state.cache.displayedId = state.document.frames.at(1).id;
+        displayed = state.document.frames.at(1).id;
     }
 };
 
 TEST_F(SessionJournal, ReadsBackWhatItWrote) {
-    const auto journal = ParseJournal(SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId)));
+    const auto journal =
+        ParseJournal(SerializeJournal(state.document, state.document.frames.indexOfId(displayed)));
     ASSERT_TRUE(journal);
     EXPECT_EQ(journal->header.comment, state.document.header.comment);
     EXPECT_EQ(journal->header.frameTemplate, "$Layer_$Nr");
@@ -48,7 +51,8 @@ TEST_F(SessionJournal, ReadsBackWhatItWrote) {
 
 // Cut short anywhere, garbage, or a later version: never read as a journal.
 TEST_F(SessionJournal, ADamagedJournalIsRefused) {
-    const std::vector<std::uint8_t> bytes = SerializeJournal(state.document, state.document.frames.indexOfId(state.cache.displayedId));
+    const std::vector<std::uint8_t> bytes =
+        SerializeJournal(state.document, state.document.frames.indexOfId(displayed));
     for (std::size_t size = 0; size < bytes.size(); ++size)
         EXPECT_FALSE(ParseJournal({bytes.data(), size})) << size;
     std::vector<std::uint8_t> later = bytes;

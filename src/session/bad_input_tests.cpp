@@ -17,23 +17,24 @@
 #include <utility>
 #include <vector>
 
-#include "sequence/blend.h"
-#include "editor/compose_frame.h"
-#include "editor/frame_selection.h"
+#include "codecs/bmp_codec.h"
+#include "codecs/jpeg_codec.h"
+#include "codecs/little_endian.h"
+#include "codecs/picture_io.h"
+#include "codecs/png_codec.h"
 #include "editor/canvas_film.h"
+#include "editor/compose_frame.h"
+#include "editor/editor_test_state.h"
+#include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "export/image_sequence.h"
 #include "i18n/language_file.h"
 #include "i18n/load_language.h"
 #include "i18n/settings_file.h"
 #include "import/layer_picture.h"
-#include "codecs/bmp_codec.h"
 #include "platform/files.h"
-#include "codecs/jpeg_codec.h"
-#include "codecs/little_endian.h"
-#include "codecs/picture_io.h"
-#include "codecs/png_codec.h"
 #include "project/project_file.h"
+#include "sequence/blend.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -156,7 +157,7 @@ protected:
     TempFolder projectFolder;
     TempFolder workingFolder;
     RecordingShell shell;
-    ProgramState state{shell, workingFolder.path(), projectFolder.path()};
+    EditorTestState state{shell, workingFolder.path(), projectFolder.path()};
 
     // The codes of the errors shown so far, "120-8-1" for "ErrorCode = 120-8-1".
     std::vector<std::string> codes() const {
@@ -177,13 +178,14 @@ protected:
         return picture(name, UniformPicture(8, 6, {value, value, value}));
     }
     void open(const std::string& frames, std::int32_t count) {
-        OpenProject(state, projectFolder.write("P.mvl", kHeader + countBytes(count) + frames));
+        OpenProject(state.document, state.session, state.view, state.services,
+                    projectFolder.write("P.mvl", kHeader + countBytes(count) + frames));
     }
     // The displayed frame composes again from its files, as after a fresh selection.
     int recompose() {
-        state.cache.layerSource = {};
-        state.cache.maskNumber = 0;
-        return ComposeFrame(state, 0);
+        state.session.cache.layerSource = {};
+        state.session.cache.maskNumber = 0;
+        return ComposeFrame(state.document, state.session, state.view, state.services, 0);
     }
 };
 
@@ -199,15 +201,15 @@ TEST_F(BadInput, AMaskFileThatIsTextIsCopiedInAndTheFrameComposesWithoutIt) {
     EXPECT_EQ(codes(), std::vector<std::string>{"220-2-1"});
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
     EXPECT_EQ(testing::ReadText(state.document.masks.workingFile(1)), "this is no picture\n");
-    EXPECT_EQ(state.images.composite.width(), 8);
-    EXPECT_EQ(state.images.composite.red(3, 3), 120);  // layer 1 as it is
+    EXPECT_EQ(state.session.images.composite.width(), 8);
+    EXPECT_EQ(state.session.images.composite.red(3, 3), 120);  // layer 1 as it is
 
     // The next frame's mask loads and blends; coming back reports the bad mask again.
-    EXPECT_EQ(SelectFrame(state, 1), 1);
-    EXPECT_EQ(state.images.composite.red(3, 3), MixComponents(120, 0, 128));
-    EXPECT_EQ(SelectFrame(state, 0), 0);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 1), 1);
+    EXPECT_EQ(state.session.images.composite.red(3, 3), MixComponents(120, 0, 128));
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 0), 0);
     EXPECT_EQ(codes(), (std::vector<std::string>{"220-2-1", "220-2-1"}));
-    EXPECT_EQ(state.images.composite.red(3, 3), 120);
+    EXPECT_EQ(state.session.images.composite.red(3, 3), 120);
 }
 
 // Every source is aligned with the composite at its bottom-left corner; the composite takes the
@@ -233,8 +235,8 @@ TEST_F(BadInput, AMaskOfAnotherSizeThanTheLayersComposesTheCommonPart) {
 
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(std::to_string(cases[i].width) + "x" + std::to_string(cases[i].height));
-        SelectFrame(state, static_cast<int>(i));
-        const Image& composite = state.images.composite;
+        SelectFrame(state.document, state.session, state.view, state.services, static_cast<int>(i));
+        const Image& composite = state.session.images.composite;
         const int width = std::min(8, cases[i].width);
         const int height = std::min(6, cases[i].height);
         ASSERT_EQ(composite.width(), width);
@@ -250,9 +252,10 @@ TEST_F(BadInput, AMaskOfAnotherSizeThanTheLayersComposesTheCommonPart) {
         }
     }
     // A painted edit goes on working on the odd-sized mask, up to its edges.
-    state.cache.dirty = Rect{-5, 100, -5, 100};
-    ClampDirtyRectangle(state);
-    EXPECT_NE(ComposeFrame(state, kMaskChanged), 0);
+    state.session.cache.dirty = Rect{-5, 100, -5, 100};
+    ClampDirtyRectangle(state.session);
+    EXPECT_NE(ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged),
+              0);
     EXPECT_TRUE(shell.errors.empty());
 }
 
@@ -330,16 +333,16 @@ TEST_P(UnreadableLayer, OpeningReportsItAndEmptiesTheLayer) {
     EXPECT_EQ(state.document.frames.at(0).layerSource[0], "");
     EXPECT_EQ(state.document.frames.at(0).layerSource[1], good);
     EXPECT_EQ(shell.thumbnails.size(), 2u);
-    EXPECT_EQ(state.images.composite.red(0, 0), 90);  // layer 2 alone
-    EXPECT_EQ(SelectFrame(state, 1), 1);
-    EXPECT_EQ(state.images.composite.green(0, 0), 90);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 90);  // layer 2 alone
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 1), 1);
+    EXPECT_EQ(state.session.images.composite.green(0, 0), 90);
     EXPECT_EQ(shell.errors.size(), GetParam() == Unreadable::Vanished ? 0u : 1u);
 }
 
 // Without thumbnails nothing is read at open; composing finds the unreadable layer, reports it
 // with its layer number and leaves the layer out.
 TEST_P(UnreadableLayer, ComposingReportsItWithTheLayerNumber) {
-    state.makeThumbnails = false;
+    state.services.makeThumbnails = false;
     const std::string bad = unreadable("bad.png");
     const std::string good1 = grey("one.png", 90);
     const std::string good2 = grey("two.png", 60);
@@ -347,12 +350,12 @@ TEST_P(UnreadableLayer, ComposingReportsItWithTheLayerNumber) {
 
     EXPECT_EQ(codes(), std::vector<std::string>{"120-2-1"});
     EXPECT_EQ(state.document.frames.at(0).layerSource[0], bad);  // the source is kept
-    EXPECT_EQ(state.images.composite.red(0, 0), 60);
-    EXPECT_EQ(SelectFrame(state, 1), 1);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 60);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 1), 1);
     EXPECT_EQ(codes(), (std::vector<std::string>{"120-2-1", "120-2-2"}));
-    EXPECT_EQ(state.images.composite.red(0, 0), 90);
-    EXPECT_EQ(SelectFrame(state, 2), 2);
-    EXPECT_EQ(state.images.composite.red(0, 0), 90);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 90);
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 2), 2);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 90);
     EXPECT_EQ(shell.errors.size(), 2u);
 }
 
@@ -385,7 +388,7 @@ TEST_F(BadInput, ACountFarBeyondTheFileIsRefusedAndAPlausibleOneFilledUp) {
         EXPECT_EQ(state.document.frames.at(i).layerSource[0], "");
         EXPECT_EQ(state.document.frames.at(i).maskNumber, 0);
     }
-    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(70, 0, 200));
+    EXPECT_EQ(state.session.images.composite.red(0, 0), MixComponents(70, 0, 200));
 }
 
 TEST_F(BadInput, ACountOfZeroOrLessGivesAnEmptyProjectWithTheHeader) {
@@ -397,8 +400,8 @@ TEST_F(BadInput, ACountOfZeroOrLessGivesAnEmptyProjectWithTheHeader) {
         EXPECT_EQ(state.document.frames.size(), 0);
         EXPECT_EQ(state.document.header.title, "Film");
         EXPECT_EQ(state.document.header.maskTemplate, "$Nr.mask");
-        EXPECT_EQ(state.cache.displayedIndex, -1);
-        EXPECT_EQ(state.images.composite.width(), 640);
+        EXPECT_EQ(state.session.cache.displayedIndex, -1);
+        EXPECT_EQ(state.session.images.composite.width(), 640);
         EXPECT_EQ(shell.windowTitles.back(), "Film - Morvel");
     }
 }
@@ -422,7 +425,8 @@ TEST_F(BadInput, AFileCutShortReadsWhatIsThere) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         shell.errors.clear();
-        OpenProject(state, projectFolder.write("cut.mvl", c.bytes));
+        OpenProject(state.document, state.session, state.view, state.services,
+                    projectFolder.write("cut.mvl", c.bytes));
         EXPECT_EQ(state.document.header.title, c.title);
         EXPECT_EQ(state.document.header.author, c.author);
         EXPECT_EQ(state.document.frames.size(), c.frames);
@@ -437,7 +441,7 @@ TEST_F(BadInput, AFileCutShortReadsWhatIsThere) {
         }
         if (c.frames > 0) {
             EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
-            EXPECT_EQ(state.images.composite.red(0, 0), 70);
+            EXPECT_EQ(state.session.images.composite.red(0, 0), 70);
         }
     }
 }
@@ -453,7 +457,7 @@ TEST_F(BadInput, AProjectFileThatIsNoRegularFileIsReportedWithoutWaiting) {
         SCOPED_TRACE(path);
         open(entry(layer, "", false), 1);  // a project to be replaced
         ASSERT_EQ(state.document.frames.size(), 1);
-        OpenProject(state, path);
+        OpenProject(state.document, state.session, state.view, state.services, path);
         ASSERT_EQ(shell.errors.size(), static_cast<std::size_t>(++expected));
         EXPECT_EQ(codes().back(), "320-8-2");
         EXPECT_NE(shell.errors.back().text.find("'" + path + "'"), std::string::npos);
@@ -483,9 +487,9 @@ TEST_F(BadVideoReference, AMissingVideoOrATextFileReportsTheReaderAndTheLoaderEr
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(state.document.frames.at(0).layerSource[0], "");
     EXPECT_EQ(state.document.frames.at(1).layerSource[1], "");
-    EXPECT_FALSE(state.videoReader.isOpen());
-    EXPECT_EQ(SelectFrame(state, 2), 2);
-    EXPECT_EQ(state.images.composite.width(), 32);  // the good reference still reads
+    EXPECT_FALSE(state.services.videoReader.isOpen());
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 2), 2);
+    EXPECT_EQ(state.session.images.composite.width(), 32);  // the good reference still reads
     EXPECT_EQ(shell.errors.size(), 2u);
 }
 
@@ -497,25 +501,25 @@ TEST_F(BadVideoReference, FrameNumbersPastTheEndFailAsALoadError) {
     frames += entry("$AVI$2$" + video, "", false);
     open(frames, 5);
     EXPECT_EQ(codes(), std::vector<std::string>(4, "120-8-1"));
-    EXPECT_FALSE(state.videoReader.isOpen());
-    EXPECT_EQ(SelectFrame(state, 4), 4);
-    EXPECT_EQ(state.images.composite.width(), 32);
+    EXPECT_FALSE(state.services.videoReader.isOpen());
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 4), 4);
+    EXPECT_EQ(state.session.images.composite.width(), 32);
 }
 
 TEST_F(BadVideoReference, ComposingABadReferenceReportsItWithTheLayerNumber) {
-    state.makeThumbnails = false;
+    state.services.makeThumbnails = false;
     const std::string good = grey("a.png", 70);
     open(entry("$AVI$0$" + projectFolder.file("gone.avi"), good, false) +
              entry(good, "$AVI$3$" + video, false) + entry("$AVI$1$" + video, "", false),
          3);
     EXPECT_EQ(codes(), (std::vector<std::string>{"530-16-0", "120-2-1"}));
-    EXPECT_EQ(state.images.composite.red(0, 0), 70);
-    SelectFrame(state, 1);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 70);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     EXPECT_EQ(codes(), (std::vector<std::string>{"530-16-0", "120-2-1", "120-2-2"}));
-    SelectFrame(state, 2);
+    SelectFrame(state.document, state.session, state.view, state.services, 2);
     EXPECT_EQ(shell.errors.size(), 3u);
-    EXPECT_EQ(state.images.composite.width(), 32);
-    EXPECT_FALSE(state.videoReader.isOpen());
+    EXPECT_EQ(state.session.images.composite.width(), 32);
+    EXPECT_FALSE(state.services.videoReader.isOpen());
 }
 
 // ---- language files --------------------------------------------------------------------------
@@ -610,7 +614,7 @@ protected:
             EXPECT_EQ(thumbnail.width, 60);
             EXPECT_EQ(thumbnail.height, 45);
         }
-        const Image& composite = state.images.composite;
+        const Image& composite = state.session.images.composite;
         ASSERT_EQ(composite.width(), width);
         ASSERT_EQ(composite.height(), height);
         for (int x : {0, width - 1}) {
@@ -626,8 +630,9 @@ protected:
         shell.errors.clear();
         shell.saveAnswers = {FileChoice{projectFolder.file("out/frame"), filter}};
         MakeFolder(projectFolder.file("out"));
-        ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+        ExportImageSequence(
+            FilmOf(state.document), state.services.shell, state.services.language.texts,
+            [&] { StoreDisplayedMask(state.document, state.session, state.services); });
         return codes();
     }
     Image written(const std::string& name) {
@@ -646,7 +651,7 @@ TEST_F(PictureSizes, OnePixelComposesMakesThumbnailsAndExports) {
     EXPECT_TRUE(SamePicture(written("frame.1.png"), expected));
     EXPECT_TRUE(exportAs(2).empty());
     EXPECT_EQ(written("frame.1.jpg").width(), 1);
-    EXPECT_TRUE(SamePicture(state.images.composite, expected));
+    EXPECT_TRUE(SamePicture(state.session.images.composite, expected));
 }
 
 // 65535 is the widest side the program takes. JPEG files hold at most 65500: that export fails
@@ -654,14 +659,14 @@ TEST_F(PictureSizes, OnePixelComposesMakesThumbnailsAndExports) {
 TEST_F(PictureSizes, TheWidestPictureComposesAndExportsExceptAsJpeg) {
     openAndCompose(Image::kMaxSide, 1);
     Image loaded;
-    ASSERT_TRUE(LoadLayerPicture(state, loaded, projectFolder.file("a.png")));
+    ASSERT_TRUE(LoadLayerPicture(nullptr, state.services, loaded, projectFolder.file("a.png")));
     EXPECT_TRUE(SamePicture(loaded, layer1));
     EXPECT_TRUE(exportAs(0).empty());
     EXPECT_TRUE(SamePicture(written("frame.1.bmp"), expected));
     EXPECT_TRUE(exportAs(1).empty());
     EXPECT_TRUE(SamePicture(written("frame.1.png"), expected));
     EXPECT_EQ(exportAs(2), std::vector<std::string>{"130-10-400"});
-    EXPECT_TRUE(SamePicture(state.images.composite, expected));
+    EXPECT_TRUE(SamePicture(state.session.images.composite, expected));
 }
 
 // Headers announcing a picture of exactly the largest pixel count, in files of a few bytes: the
@@ -816,15 +821,15 @@ TEST_F(BadInput, HeadersOfTheLargestPictureInATinyFileAreDamagedWithoutAllocatin
         // Through the program: the layer is reported and the frame after it still composes.
         projectFolder.write("crafted", crafted.make(16384, 16384));
         shell.errors.clear();
-        state.makeThumbnails = false;
+        state.services.makeThumbnails = false;
         {
             AllocationWatch watch;
             open(entry(path, "", false) + entry(layer, "", false), 2);
             EXPECT_LT(watch.largest(), kSmallAllocation);
         }
         EXPECT_EQ(codes(), std::vector<std::string>{"120-2-1"});
-        EXPECT_EQ(SelectFrame(state, 1), 1);
-        EXPECT_EQ(state.images.composite.red(0, 0), 70);
+        EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 1), 1);
+        EXPECT_EQ(state.session.images.composite.red(0, 0), 70);
     }
 }
 
@@ -838,16 +843,16 @@ protected:
         picture("1.mask", GreyMask(8, 6, [](int, int) { return std::uint8_t{200}; }));
         open(entry(l1, "", true) + entry(l2, "", false), 2);
         ASSERT_TRUE(shell.errors.empty());
-        SelectFrame(state, 1);
-        displayed = state.images.composite;
+        SelectFrame(state.document, state.session, state.view, state.services, 1);
+        displayed = state.session.images.composite;
     }
     // The program goes on where it was: same frames, same displayed frame and picture.
     void expectUnchanged() {
         EXPECT_EQ(state.document.frames.size(), 2);
-        EXPECT_EQ(state.cache.displayedIndex, 1);
-        EXPECT_TRUE(SamePicture(state.images.composite, displayed));
-        EXPECT_EQ(SelectFrame(state, 0), 0);
-        EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(70, 0, 200));
+        EXPECT_EQ(state.session.cache.displayedIndex, 1);
+        EXPECT_TRUE(SamePicture(state.session.images.composite, displayed));
+        EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 0), 0);
+        EXPECT_EQ(state.session.images.composite.red(0, 0), MixComponents(70, 0, 200));
     }
     Image displayed;
 };
@@ -855,8 +860,8 @@ protected:
 TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
     const std::string file = projectFolder.write("notes.txt", "text");
     shell.saveAnswers = {FileChoice{file + "/frame", 1}};
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(codes(), (std::vector<std::string>{"130-10-400", "130-10-400"}));
     EXPECT_NE(shell.errors[0].text.find("'" + file + "/frame.1.png'"), std::string::npos);
     EXPECT_NE(shell.errors[1].text.find("'" + file + "/frame.2.png'"), std::string::npos);
@@ -867,8 +872,8 @@ TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
 TEST_F(Unwritable, AnExportWhereAFolderHasTheFramesNameReportsThatFrameOnly) {
     ASSERT_TRUE(MakeFolder(projectFolder.file("frame.1.bmp")));
     shell.saveAnswers = {FileChoice{projectFolder.file("frame.png"), 0}};
-    ExportImageSequence(FilmOf(state), state.shell, state.language.texts,
-                        [&] { StoreDisplayedMask(state); });
+    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                        [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(codes(), std::vector<std::string>{"130-10-400"});
     EXPECT_TRUE(IsFolder(projectFolder.file("frame.1.bmp")));
     Image second;
@@ -885,7 +890,7 @@ TEST_F(Unwritable, ASaveBelowARegularFileOrOntoAFolderWritesNothing) {
         SCOPED_TRACE(path);
         shell.errors.clear();
         state.document.header.projectFilePath = path;
-        SaveProject(state, false);
+        SaveProject(state.document, state.session, state.view, state.services, false);
         EXPECT_EQ(codes(), std::vector<std::string>{"330-11-1"});
         EXPECT_NE(shell.errors[0].text.find("'" + path + "'"), std::string::npos);
         EXPECT_FALSE(IsRegularFile(projectFolder.file("Folder/1.mask")));
@@ -901,7 +906,7 @@ TEST_F(Unwritable, AMaskWhoseNameIsTakenByAFolderIsSavedWithoutIt) {
     ASSERT_TRUE(MakeFolder(projectFolder.file("masks/Saved_1.mask")));
     state.document.header.projectFilePath = projectFolder.file("Saved.mvl");
     state.document.header.maskTemplate = "masks/$Project_$Nr.mask";
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     EXPECT_EQ(codes(), std::vector<std::string>{"140-11-300"});
     const auto bytes = ReadFileBytes(projectFolder.file("Saved.mvl"));
     ASSERT_TRUE(bytes);

@@ -11,9 +11,10 @@
 #include <csignal>
 #include <functional>
 
+#include "codecs/picture_io.h"
+#include "editor/editor_test_state.h"
 #include "editor/frame_selection.h"
 #include "platform/files.h"
-#include "codecs/picture_io.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
@@ -53,7 +54,7 @@ protected:
     TempFolder projectFolder;
     TempFolder workingFolder;
     RecordingShell shell;
-    ProgramState state{shell, workingFolder.path(), projectFolder.path()};
+    EditorTestState state{shell, workingFolder.path(), projectFolder.path()};
     std::string projectFile = projectFolder.file("P.mvl");
     std::string before;  // the project file as first saved
 
@@ -69,7 +70,7 @@ protected:
         }
         paintMask(0, 200);
         state.document.header = {projectFile, "Film", "", "", "masks/$Nr.mask", ""};
-        SaveProject(state, false);
+        SaveProject(state.document, state.session, state.view, state.services, false);
         ASSERT_TRUE(shell.errors.empty());
         before = ReadText(projectFile);
         ASSERT_FALSE(before.empty());
@@ -88,7 +89,7 @@ protected:
         if (child == 0) {
             std::string result = limit();
             if (result.empty()) {
-                SaveProject(state, false);
+                SaveProject(state.document, state.session, state.view, state.services, false);
                 for (const std::string& code : codesOf(shell)) result += code + "\n";
             }
             WriteFileBytes(codesFile, std::vector<std::uint8_t>(result.begin(), result.end()));
@@ -110,8 +111,8 @@ protected:
         EXPECT_EQ(ReadText(projectFile), before);
         RecordingShell freshShell;
         TempFolder freshWorking;
-        ProgramState fresh{freshShell, freshWorking.path(), projectFolder.path()};
-        OpenProject(fresh, projectFile);
+        EditorTestState fresh{freshShell, freshWorking.path(), projectFolder.path()};
+        OpenProject(fresh.document, fresh.session, fresh.view, fresh.services, projectFile);
         EXPECT_TRUE(freshShell.errors.empty());
         ASSERT_EQ(fresh.document.frames.size(), 2);
         EXPECT_EQ(fresh.document.header.title, "Film");
@@ -164,7 +165,7 @@ TEST_F(InterruptedSave, AFullDiskKeepsTheOldProjectAndItsMasks) {
 TEST_F(InterruptedSave, AMaskFileThatIsAFolderIsReportedAndTheRestSaved) {
     paintMask(1, 20);  // frame 2 gets a mask whose file name is taken by a folder
     ASSERT_TRUE(MakeFolder(projectFolder.file("masks/2.mask")));
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     EXPECT_EQ(codesOf(shell), std::vector<std::string>{"140-11-300"});
     EXPECT_TRUE(IsFolder(projectFolder.file("masks/2.mask")));
     expectOldProjectOpens();
@@ -174,11 +175,11 @@ TEST_F(InterruptedSave, AMaskFileThatIsAFolderIsReportedAndTheRestSaved) {
 // replaced, so frame 1's new copy does not overwrite frame 2's picture before it is copied.
 TEST_F(InterruptedSave, SwappedFramesKeepTheirPicturesUnderAFrameTemplate) {
     state.document.header.frameTemplate = "img/$Nr_$Layer";
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     ASSERT_TRUE(shell.errors.empty());
     ASSERT_EQ(state.document.frames.at(0).layerSource[0], projectFolder.file("img/1_1.png"));
     std::swap(state.document.frames.at(0).layerSource[0], state.document.frames.at(1).layerSource[0]);
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     EXPECT_TRUE(shell.errors.empty());
     Image first, second;
     ASSERT_EQ(LoadPictureFile(projectFolder.file("img/1_1.png"), first), LoadResult::Ok);

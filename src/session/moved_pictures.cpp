@@ -78,8 +78,9 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
     return {};
 }
 
-std::set<std::string> RelinkMovedPictures(ProgramState& state, ProjectFileContents& contents) {
-    const std::string projectFolder = FolderPart(state.document.header.projectFilePath);
+std::set<std::string> RelinkMovedPictures(Document& document, Services& services,
+                                          ProjectFileContents& contents) {
+    const std::string projectFolder = FolderPart(document.header.projectFilePath);
     std::vector<std::string*> missing;
     for (ProjectFileFrame& frame : contents.frames) {
         for (std::string& source : frame.layerSource) {
@@ -94,13 +95,13 @@ std::set<std::string> RelinkMovedPictures(ProgramState& state, ProjectFileConten
     }
     std::set<std::string> told;
     if (missing.empty()) return told;
-    std::string folder = state.pictureSearchFolder;
-    if (folder.empty() && state.makeThumbnails) {
-        const LanguageTable& texts = state.language.texts;
+    std::string folder = services.pictureSearchFolder;
+    if (folder.empty() && services.makeThumbnails) {
+        const LanguageTable& texts = services.language.texts;
         const std::string question = ReplaceAll(texts[Text::RequesterMissingpictures], "$NR",
                                                 std::to_string(missing.size()));
-        if (state.shell.ask(texts[Text::RequesterSessiontitle], question) == Answer::Yes)
-            folder = state.shell.requestFolder(texts[Text::RequesterSearchfolder]);
+        if (services.shell.ask(texts[Text::RequesterSessiontitle], question) == Answer::Yes)
+            folder = services.shell.requestFolder(texts[Text::RequesterSearchfolder]);
         for (const std::string* source : missing) told.insert(*source);
     }
     if (folder.empty()) return told;

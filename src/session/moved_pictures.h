@@ -4,6 +4,7 @@
 #include <string>
 
 #include "project/project_file.h"
+#include "project/services.h"
 
 namespace morvel {
 
@@ -20,10 +21,11 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
 
 // Relinks the layer sources of a project just read whose files are missing: first beside the
 // project file by their trailing components, then, when some are still missing, in one folder
-// searched by file name (and its folders one level below): state.pictureSearchFolder when set,
+// searched by file name (and its folders one level below): services.pictureSearchFolder when set,
 // else the folder the user chooses after one question (only in a program that shows
 // thumbnails). Returns the files still missing that the user was told about at once, so that
 // they need no message each.
-std::set<std::string> RelinkMovedPictures(ProgramState& state, ProjectFileContents& contents);
+std::set<std::string> RelinkMovedPictures(Document& document, Services& services,
+                                          ProjectFileContents& contents);
 
 }  // namespace morvel

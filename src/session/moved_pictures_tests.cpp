@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "session/moved_pictures.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ protected:
     TempFolder copied;  // the project folder, copied whole to another disk
     TempFolder elsewhere;
     RecordingShell shell;
-    ProgramState state{shell, working.path(), working.path()};
+    EditorTestState state{shell, working.path(), working.path()};
 
     void picture(const std::string& path) {
         MakeFolder(FolderPart(path));
@@ -64,7 +65,7 @@ TEST_F(MovedPictures, TheWindowAsksOnceForAFolderAndTheRestStayMissing) {
     picture(elsewhere.file("deeper/d.png"));
     shell.answers = {Answer::Yes};
     shell.folderAnswers = {elsewhere.path()};
-    OpenProject(state, project());
+    OpenProject(state.document, state.session, state.view, state.services, project());
     ASSERT_EQ(shell.questions.size(), 1u);
     EXPECT_NE(shell.questions[0].find("3 Bilder fehlen. Ordner suchen?"), std::string::npos);
     ASSERT_EQ(state.document.frames.size(), 4);
@@ -81,7 +82,7 @@ TEST_F(MovedPictures, AFileCutShortSaysHowManyFramesWereRead) {
     picture(copied.file("takes/a.png"));
     picture(copied.file("b.png"));
     shell.answers = {Answer::No};
-    OpenProject(state, project(6));
+    OpenProject(state.document, state.session, state.view, state.services, project(6));
     EXPECT_EQ(state.document.frames.size(), 6);
     ASSERT_EQ(shell.messages.size(), 1u);
     EXPECT_NE(shell.messages[0].text.find("nur 4 Bilder"), std::string::npos);

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "codecs/picture_io.h"
+#include "editor/editor_test_state.h"
 #include "platform/files.h"
 #include "platform/null_shell.h"
-#include "codecs/picture_io.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
 
@@ -97,8 +98,9 @@ void openCameraProject(benchmark::State& bench, bool cached) {
         if (!cached) std::filesystem::remove_all(project.cache(), ignored);
         bench.ResumeTiming();
         NullShell shell;
-        ProgramState state(shell, project.folder(), project.folder());
-        OpenProject(state, project.projectFile());
+        EditorTestState state(shell, project.folder(), project.folder());
+        OpenProject(state.document, state.session, state.view, state.services,
+                    project.projectFile());
         if (state.document.frames.size() != frames) bench.SkipWithError("the project did not open");
         benchmark::DoNotOptimize(state.document.frames.size());
     }

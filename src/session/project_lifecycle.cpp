@@ -27,8 +27,8 @@ namespace {
 
 // The working files of this session: "morvel<n>.tmp" for the mask numbers it handed out. In a
 // shared temporary folder another program's files of that pattern but higher numbers stay.
-void deleteWorkingFiles(const ProgramState& state) {
-    for (const FolderEntry& entry : ListFolder(state.document.masks.folder())) {
+void deleteWorkingFiles(const Document& document) {
+    for (const FolderEntry& entry : ListFolder(document.masks.folder())) {
         const std::string& name = entry.name;
         if (!entry.isFile || name.size() < 10 || name.compare(0, 6, "morvel") != 0 ||
             name.compare(name.size() - 4, 4, ".tmp") != 0)
@@ -37,10 +37,10 @@ void deleteWorkingFiles(const ProgramState& state) {
         char* end = nullptr;
         const unsigned long n = std::strtoul(hex.c_str(), &end, 16);
         if (end != hex.c_str() + hex.size() || n == 0 ||
-            n >= static_cast<unsigned long>(state.document.masks.nextNumber) ||
+            n >= static_cast<unsigned long>(document.masks.nextNumber) ||
             MaskWorkingFileName(static_cast<std::int32_t>(n)) != name)
             continue;
-        ::unlink((state.document.masks.folder() + name).c_str());  // one that cannot go stays
+        ::unlink((document.masks.folder() + name).c_str());  // one that cannot go stays
     }
 }
 
@@ -68,59 +68,61 @@ std::string WindowTitleFor(const std::string& title) {
     return title + " - Morvel";
 }
 
-Answer CloseProject(ProgramState& state) {
+Answer CloseProject(Document& document, EditSession& session, View& view, Services& services) {
     Answer answer = Answer::No;
-    if (!state.document.frames.empty()) {
-        answer = state.shell.ask(state.language.texts[Text::RequesterSavetitle],
-                                 state.language.texts[Text::RequesterSavetext]);
+    if (!document.frames.empty()) {
+        answer = services.shell.ask(services.language.texts[Text::RequesterSavetitle],
+                                    services.language.texts[Text::RequesterSavetext]);
     }
-    if (answer == Answer::Yes) SaveProject(state, false);
+    if (answer == Answer::Yes) SaveProject(document, session, view, services, false);
     if (answer == Answer::Cancel) return answer;
 
-    deleteWorkingFiles(state);
-    for (int i = 0; i < state.document.frames.size(); ++i) {
+    deleteWorkingFiles(document);
+    for (int i = 0; i < document.frames.size(); ++i) {
         for (int layer = 0; layer < 2; ++layer)
-            ReleaseLayerThumbnail(state, state.document.frames.at(i), layer);
+            ReleaseLayerThumbnail(services, document.frames.at(i), layer);
     }
-    state.document.frames.clear();
+    document.frames.clear();
     // Undo steps name frames and mask numbers of the project that is gone.
-    ClearEditHistory(state);
+    ClearEditHistory(session);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
     // mask number must not make the next project's mask 1 show the old picture.
-    state.cache.displayedId = 0;
-    state.cache.forgetPictures();
-    state.cache.maskModified = false;
-    state.view.zoom = 1.0f;
-    state.view.offsetX = 0;
-    state.view.offsetY = 0;
-    state.document.masks.nextNumber = 1;
+    session.cache.displayedId = 0;
+    session.cache.forgetPictures();
+    session.cache.maskModified = false;
+    view.zoom = 1.0f;
+    view.offsetX = 0;
+    view.offsetY = 0;
+    document.masks.nextNumber = 1;
     return answer;
 }
 
-void NewProject(ProgramState& state) {
-    if (CloseProject(state) == Answer::Cancel) return;
-    state.shell.setWindowTitle(WindowTitleFor(state.language.texts[Text::ElseNewtitle]));
+void NewProject(Document& document, EditSession& session, View& view, Services& services) {
+    if (CloseProject(document, session, view, services) == Answer::Cancel) return;
+    services.shell.setWindowTitle(WindowTitleFor(services.language.texts[Text::ElseNewtitle]));
     auto black = Image::create(640, 480);
     if (!black) {
-        state.reporter().report(ErrorKind::CreateImage, ErrorPlace::NewProject, 100, {}, 640, 480);
-        state.mustEnd = true;
+        services.reporter().report(ErrorKind::CreateImage, ErrorPlace::NewProject, 100, {}, 640,
+                                   480);
+        services.mustEnd = true;
         return;
     }
-    state.images.composite = std::move(*black);
-    CanvasCompositeChanged(state, Rect{0, 640, 0, 480});
-    UpdateScrollBars(state);
-    RedrawCanvas(state, -1, -1, 0, 0);
-    state.document.masks.nextNumber = 1;
-    state.document.header = ProjectHeader{};
-    RefreshFrameStrip(state, kFirstAndForget);
+    session.images.composite = std::move(*black);
+    CanvasCompositeChanged(view, Rect{0, 640, 0, 480});
+    UpdateScrollBars(session, view, services);
+    RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
+    document.masks.nextNumber = 1;
+    document.header = ProjectHeader{};
+    RefreshFrameStrip(document, session, view, services, kFirstAndForget);
 }
 
-void OpenProject(ProgramState& state, const std::string& path) {
-    if (CloseProject(state) == Answer::Cancel) return;
-    const LanguageTable& texts = state.language.texts;
-    ProjectHeader& header = state.document.header;
+void OpenProject(Document& document, EditSession& session, View& view, Services& services,
+                 const std::string& path) {
+    if (CloseProject(document, session, view, services) == Answer::Cancel) return;
+    const LanguageTable& texts = services.language.texts;
+    ProjectHeader& header = document.header;
     if (path.empty()) {
-        const FileChoice choice = state.shell.requestOpenFile(
+        const FileChoice choice = services.shell.requestOpenFile(
             {texts[Text::RequesterOpentitle], "*.mvl", texts[Text::RequesterOpentext], 0});
         header.projectFilePath = choice.path;
         if (choice.path.empty()) return;
@@ -128,7 +130,7 @@ void OpenProject(ProgramState& state, const std::string& path) {
         header.projectFilePath = path;
     }
 
-    const ErrorReporter reporter = state.reporter();
+    const ErrorReporter reporter = services.reporter();
     const auto bytes = ReadFileBytes(header.projectFilePath, kMaxProjectFileBytes);
     if (!bytes) {
         reporter.report(ErrorKind::LoadProject, ErrorPlace::OpenProject, 2, header.projectFilePath);
@@ -146,28 +148,28 @@ void OpenProject(ProgramState& state, const std::string& path) {
     header.frameTemplate = contents.frameTemplate;
 
     // Pictures that moved are found again before anything is read.
-    const std::set<std::string> toldMissing = RelinkMovedPictures(state, contents);
+    const std::set<std::string> toldMissing = RelinkMovedPictures(document, services, contents);
     const int digits = DigitCount(contents.announcedFrames);
     // The thumbnails are decoded ahead on the worker while the frames are built here.
-    ThumbnailLoader loader(state.makeThumbnails ? thumbnailSources(contents)
-                                                : std::vector<std::string>());
+    ThumbnailLoader loader(services.makeThumbnails ? thumbnailSources(contents)
+                                                   : std::vector<std::string>());
     std::size_t nextSource = 0;
     // A long opening shows the progress of the thumbnails (the pictures' decoding).
-    ImportProgress progress(state.shell, state.language.texts,
-                            std::chrono::milliseconds(state.progressDelay));
+    ImportProgress progress(services.shell, services.language.texts,
+                            std::chrono::milliseconds(services.progressDelay));
     const int sourceCount = static_cast<int>(loader.size());
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = document.frames.add();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
-            if (source.empty() || !state.makeThumbnails) continue;
+            if (source.empty() || !services.makeThumbnails) continue;
             progress.step({ImportStep::Unit::File, static_cast<int>(nextSource) + 1, sourceCount,
                            FilePart(source), false});
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
-                AttachThumbnailImage(state, frame, layer, std::move(*decoded.thumbnail));
+                AttachThumbnailImage(services, frame, layer, std::move(*decoded.thumbnail));
             } else {
                 // A video that cannot be opened is reported as the video reader does; a file
                 // the user was already told is missing is not reported again.
@@ -184,13 +186,13 @@ void OpenProject(ProgramState& state, const std::string& path) {
             }
         }
         if (entry.hasMask) {
-            frame.maskNumber = state.document.masks.nextNumber++;
+            frame.maskNumber = document.masks.nextNumber++;
             const std::string maskFile =
                 ExpandNameTemplate(header.maskTemplate, static_cast<int>(i) + 1, digits,
                                    header.projectFilePath, std::nullopt, "");
-            const std::string workingFile = state.document.masks.workingFile(frame.maskNumber);
-            const bool placed = state.linkMasksOnOpen ? LinkReadableFile(maskFile, workingFile)
-                                                      : CopyFileBytes(maskFile, workingFile);
+            const std::string workingFile = document.masks.workingFile(frame.maskNumber);
+            const bool placed = services.linkMasksOnOpen ? LinkReadableFile(maskFile, workingFile)
+                                                         : CopyFileBytes(maskFile, workingFile);
             if (!placed) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::OpenProject, 300,
                                 maskFile + "|" + workingFile);
@@ -198,37 +200,39 @@ void OpenProject(ProgramState& state, const std::string& path) {
             }
         }
     }
-    state.shell.setWindowTitle(WindowTitleFor(header.title));
-    RefreshFrameStrip(state, kFirstAndForget);
+    services.shell.setWindowTitle(WindowTitleFor(header.title));
+    RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (contents.cutShort()) {
-        state.shell.showMessage(texts[Text::RequesterSessiontitle],
-                                ReplaceAll(texts[Text::RequesterCutshort], "$NR",
-                                           std::to_string(contents.framesRead)));
+        services.shell.showMessage(
+            texts[Text::RequesterSessiontitle],
+            ReplaceAll(texts[Text::RequesterCutshort], "$NR", std::to_string(contents.framesRead)));
     }
 }
 
-void SaveProject(ProgramState& state, bool saveAs) {
-    if (state.document.frames.empty()) return;
-    ProjectHeader& header = state.document.header;
-    const std::string refusal = state.language.texts[Text::RequesterFramecopiescollide];
-    SaveWindowPlan plan = MakeSaveWindowPlan(state.language.texts);
-    plan.refuseTemplates = [&state, refusal](const std::string& path, const std::string& masks,
-                                             const std::string& pictures) {
-        return CopyNamesCollide(state.document.frames, path, masks, pictures) ? refusal : std::string();
+void SaveProject(Document& document, EditSession& session, View& view, Services& services,
+                 bool saveAs) {
+    if (document.frames.empty()) return;
+    ProjectHeader& header = document.header;
+    const std::string refusal = services.language.texts[Text::RequesterFramecopiescollide];
+    SaveWindowPlan plan = MakeSaveWindowPlan(services.language.texts);
+    plan.refuseTemplates = [&document, refusal](const std::string& path, const std::string& masks,
+                                                const std::string& pictures) {
+        return CopyNamesCollide(document.frames, path, masks, pictures) ? refusal : std::string();
     };
     bool showWindow = saveAs || header.projectFilePath.empty();
     for (;;) {
         if (showWindow) {
             SaveWindowFields fields{
-                header.projectFilePath, header.maskTemplate, header.frameTemplate,  header.title,
-                header.author,          header.comment,      state.explorerViewMode};
+                header.projectFilePath, header.maskTemplate, header.frameTemplate,     header.title,
+                header.author,          header.comment,      services.explorerViewMode};
             if (fields.projectFilePath.empty())
                 fields.projectFilePath =
-                    homeFolder() + state.language.texts[Text::ElseStandardprojectname];
-            const bool confirmed = state.shell.runSaveWindow(plan, fields);
-            state.explorerViewMode = fields.viewMode;  // kept for the next window, also on cancel
+                    homeFolder() + services.language.texts[Text::ElseStandardprojectname];
+            const bool confirmed = services.shell.runSaveWindow(plan, fields);
+            services.explorerViewMode =
+                fields.viewMode;  // kept for the next window, also on cancel
             if (!confirmed) {
-                SelectFrame(state, kReselectDisplayed);
+                SelectFrame(document, session, view, services, kReselectDisplayed);
                 return;
             }
             header =
@@ -237,16 +241,16 @@ void SaveProject(ProgramState& state, bool saveAs) {
         }
         // Two pictures that would be copied to one name: nothing is written, the user chooses
         // other templates.
-        if (!CopyNamesCollide(state.document.frames, header.projectFilePath, header.maskTemplate,
+        if (!CopyNamesCollide(document.frames, header.projectFilePath, header.maskTemplate,
                               header.frameTemplate))
             break;
-        state.shell.showMessage(state.language.texts[Text::RequesterSessiontitle], refusal);
+        services.shell.showMessage(services.language.texts[Text::RequesterSessiontitle], refusal);
         showWindow = true;
     }
-    StoreDisplayedMask(state);
-    state.shell.setWindowTitle(WindowTitleFor(header.title));
-    if (!WriteProjectFile(state.document, state.reporter())) return;
-    SelectFrame(state, kReselectDisplayed);
+    StoreDisplayedMask(document, session, services);
+    services.shell.setWindowTitle(WindowTitleFor(header.title));
+    if (!WriteProjectFile(document, services.reporter())) return;
+    SelectFrame(document, session, view, services, kReselectDisplayed);
 }
 
 }  // namespace morvel

@@ -2,26 +2,31 @@
 
 #include <string>
 
+#include "editor/edit_session.h"
+#include "editor/view.h"
 #include "platform/dialogs.h"
-#include "project/program_state.h"
+#include "project/document.h"
+#include "project/services.h"
 
 namespace morvel {
 
 // Asks whether to save a project that has frames (saving on Yes), then empties the project:
 // working files "morvel*.tmp" deleted, thumbnails freed, frame list cleared, view reset, mask
 // numbering restarted. Returns Cancel when the user cancelled; then nothing has changed.
-Answer CloseProject(ProgramState& state);
+Answer CloseProject(Document& document, EditSession& session, View& view, Services& services);
 
 // CloseProject, then an empty project with an empty header and a black 640 x 480 picture.
-void NewProject(ProgramState& state);
+void NewProject(Document& document, EditSession& session, View& view, Services& services);
 
 // CloseProject, then reads the project file at path (asking for one when path is empty):
 // header, frames with their thumbnails, and masks copied into the working folder.
-void OpenProject(ProgramState& state, const std::string& path);
+void OpenProject(Document& document, EditSession& session, View& view, Services& services,
+                 const std::string& path);
 
 // Saves the project: through the save window when saveAs is set or the project was never saved,
 // otherwise straight to its project file.
-void SaveProject(ProgramState& state, bool saveAs);
+void SaveProject(Document& document, EditSession& session, View& view, Services& services,
+                 bool saveAs);
 
 // " - Morvel" after the title: the main window's title.
 std::string WindowTitleFor(const std::string& title);

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "session/project_lifecycle.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ protected:
     TempFolder projectFolder;
     TempFolder workingFolder;
     RecordingShell shell;
-    ProgramState state{shell, workingFolder.path(), projectFolder.path()};
+    EditorTestState state{shell, workingFolder.path(), projectFolder.path()};
 
     std::string picture(const std::string& name, std::uint8_t grey = 120) {
         const std::string path = projectFolder.file(name);
@@ -62,7 +63,7 @@ protected:
             state.document.frames.last();
             FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = l1;
-            AttachLayerThumbnail(state, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
+            AttachLayerThumbnail(state.services, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
                 frame.maskNumber = state.document.masks.nextNumber++;
                 ASSERT_TRUE(
@@ -70,7 +71,7 @@ protected:
                                     state.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
             }
         }
-        RefreshFrameStrip(state, 0);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
 };
 
@@ -82,7 +83,7 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
     const std::string path = projectFolder.write(
         "Test.mvl", "MORVEL 1.0\r\nTest\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
                         countBytes(1) + layer1 + "\r\n\r\n\x01");
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     EXPECT_TRUE(shell.errors.empty()) << shell.errorTexts()[0];
     ASSERT_EQ(state.document.frames.size(), 1);
     EXPECT_EQ(state.document.frames.at(0).layerSource[0], layer1);
@@ -93,8 +94,8 @@ TEST_F(ProjectLifecycle, OpensTheExampleProjectFile) {
     EXPECT_EQ(state.document.header.title, "Test");
     EXPECT_EQ(state.document.header.projectFilePath, path);
     EXPECT_EQ(shell.windowTitles.back(), "Test - Morvel");
-    EXPECT_EQ(state.cache.displayedIndex, 0);
-    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(77, 0, 128));
+    EXPECT_EQ(state.session.cache.displayedIndex, 0);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), MixComponents(77, 0, 128));
     ASSERT_EQ(shell.thumbnails.size(), 1u);
     EXPECT_EQ(shell.thumbnails.begin()->second.tooltip, "a.png");
 }
@@ -104,7 +105,7 @@ TEST_F(ProjectLifecycle, SavesByteForByteAndReadsBackWhatItWrote) {
     state.document.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "Erste\r\nZweite",
                     "masks/$Project_$Nr.png",       ""};
     state.document.frames.at(1).layerSource[1] = "$AVI$1A$/film/take1.avi";
-    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
+    ASSERT_TRUE(WriteProjectFile(state.document, state.services.reporter()));
     const std::string l1 = projectFolder.file("a.png");
     const std::string expected =
         "MORVEL 1.0\r\nTitel\r\nAutorin\r\nErste\x01Zweite\r\nmasks/$Project_$Nr.png\r\n\r\n" +
@@ -191,9 +192,9 @@ TEST_F(ProjectLifecycle, ALongOpeningShowsTheThumbnailsProgressWithoutCancel) {
     for (int i = 0; i < 3; ++i) entries += a + "\r\n" + (i == 1 ? "" : b) + "\r\n" + '\0';
     const std::string path = projectFolder.write(
         "p.mvl", "MORVEL 1.0\r\nP\r\n\r\n\r\nm$Nr.png\r\n\r\n" + countBytes(3) + entries);
-    state.progressDelay = 0;
+    state.services.progressDelay = 0;
     shell.cancelProgressAtStep = 2;  // pressing a cancel key changes nothing
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     ASSERT_EQ(state.document.frames.size(), 3);
     EXPECT_EQ(shell.thumbnails.size(), 5u);
     ASSERT_EQ(shell.progressSteps.size(), 5u);
@@ -228,7 +229,7 @@ TEST_F(ProjectLifecycle, AHugeCountInASmallFileIsRefusedAtOnce) {
     const std::string path =
         projectFolder.write("big.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" +
                                            countBytes(2147483647) + std::string(50, '\0'));
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     EXPECT_EQ(state.document.frames.size(), 0);
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-1"), std::string::npos);
@@ -236,18 +237,21 @@ TEST_F(ProjectLifecycle, AHugeCountInASmallFileIsRefusedAtOnce) {
 
 TEST_F(ProjectLifecycle, UnreadableAndForeignFilesAreReportedAndKeepTheOldHeader) {
     state.document.header.title = "Before";
-    OpenProject(state, projectFolder.file("missing.mvl"));
+    OpenProject(state.document, state.session, state.view, state.services,
+                projectFolder.file("missing.mvl"));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 320-8-2"), std::string::npos);
     EXPECT_EQ(state.document.header.projectFilePath, projectFolder.file("missing.mvl"));
     EXPECT_EQ(state.document.header.title, "Before");
 
-    OpenProject(state, projectFolder.write("other.mvl", "MORVEL 1.0 \r\nTitle\r\n"));
+    OpenProject(state.document, state.session, state.view, state.services,
+                projectFolder.write("other.mvl", "MORVEL 1.0 \r\nTitle\r\n"));
     ASSERT_EQ(shell.errors.size(), 2u);
     EXPECT_NE(shell.errors[1].text.find("ErrorCode = 320-8-1"), std::string::npos);
     EXPECT_EQ(state.document.header.title, "Before");
 
-    OpenProject(state, projectFolder.path());  // a folder
+    OpenProject(state.document, state.session, state.view, state.services,
+                projectFolder.path());  // a folder
     ASSERT_EQ(shell.errors.size(), 3u);
     EXPECT_NE(shell.errors[2].text.find("ErrorCode = 320-8-2"), std::string::npos);
 }
@@ -258,7 +262,7 @@ TEST_F(ProjectLifecycle, APictureOrMaskThatCannotBeReadEmptiesItsLayerOrMask) {
         "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + text +
                      "\r\n/dev/zero\r\n\x01" + picture("b.png") + "\r\n\r\n\x01");
     maskFile("2.mask", 10);
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     const auto texts = shell.errorTexts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_NE(texts[0].find("ErrorCode = 120-8-1"), std::string::npos);
@@ -279,20 +283,20 @@ TEST_F(ProjectLifecycle, LinkedMasksOpenAsCopiedOnesAndStayInTheProject) {
         "P.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(2) + picture("a.png") +
                      "\r\n\r\n\x01" + picture("b.png") + "\r\n\r\n\x01");
     const std::string mask = maskFile("2.mask", 10);
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     const auto copied = shell.errorTexts();
-    CloseProject(state);
+    CloseProject(state.document, state.session, state.view, state.services);
     shell.errors.clear();
-    state.linkMasksOnOpen = true;
-    OpenProject(state, path);
+    state.services.linkMasksOnOpen = true;
+    OpenProject(state.document, state.session, state.view, state.services, path);
     EXPECT_EQ(shell.errorTexts(), copied);
     ASSERT_EQ(copied.size(), 1u);  // mask 1 is missing
     EXPECT_NE(copied[0].find("ErrorCode = 140-8-300"), std::string::npos);
     ASSERT_EQ(state.document.frames.at(1).maskNumber, 2);
-    ASSERT_TRUE(LoadMask(state, 2));
-    EXPECT_EQ(state.images.mask.blue(3, 3), 10);
+    ASSERT_TRUE(LoadMask(state.document, state.session, state.services, 2));
+    EXPECT_EQ(state.session.images.mask.blue(3, 3), 10);
     shell.answers = {Answer::No};
-    CloseProject(state);
+    CloseProject(state.document, state.session, state.view, state.services);
     EXPECT_TRUE(IsRegularFile(mask));
     EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(2)));
 }
@@ -302,13 +306,14 @@ TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
     const std::string stranger = workingFolder.write("other.tmp", "x");
     state.view.zoom = 2.0f;
     shell.answers = {Answer::Cancel};
-    EXPECT_EQ(CloseProject(state), Answer::Cancel);
+    EXPECT_EQ(CloseProject(state.document, state.session, state.view, state.services),
+              Answer::Cancel);
     EXPECT_EQ(state.document.frames.size(), 2);
     EXPECT_TRUE(IsRegularFile(state.document.masks.workingFile(1)));
     EXPECT_EQ(shell.thumbnails.size(), 2u);
 
     shell.answers = {Answer::No};
-    EXPECT_EQ(CloseProject(state), Answer::No);
+    EXPECT_EQ(CloseProject(state.document, state.session, state.view, state.services), Answer::No);
     EXPECT_EQ(state.document.frames.size(), 0);
     EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(1)));
     EXPECT_FALSE(IsRegularFile(state.document.masks.workingFile(2)));
@@ -317,37 +322,38 @@ TEST_F(ProjectLifecycle, CancelKeepsEverythingAndNoEmptiesTheProject) {
     EXPECT_EQ(state.document.masks.nextNumber, 1);
     EXPECT_EQ(state.view.zoom, 1.0f);
     EXPECT_EQ(shell.questions.size(), 2u);
-    EXPECT_EQ(CloseProject(state), Answer::No);  // empty: no question
+    EXPECT_EQ(CloseProject(state.document, state.session, state.view, state.services),
+              Answer::No);  // empty: no question
     EXPECT_EQ(shell.questions.size(), 2u);
 }
 
 TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
     makeProject(1, true);
-    BeginMaskEdit(state);
-    RecordMaskChange(state, Rect{0, 4, 0, 4});
-    state.images.mask.fill(7, 7, 7);
-    EndMaskEdit(state);
-    ASSERT_TRUE(CanUndoEdit(state));
+    BeginMaskEdit(state.document, state.session);
+    RecordMaskChange(state.document, state.session, Rect{0, 4, 0, 4});
+    state.session.images.mask.fill(7, 7, 7);
+    EndMaskEdit(state.document, state.session);
+    ASSERT_TRUE(CanUndoEdit(state.session));
     shell.answers = {Answer::Cancel};
-    CloseProject(state);
-    EXPECT_TRUE(CanUndoEdit(state));
+    CloseProject(state.document, state.session, state.view, state.services);
+    EXPECT_TRUE(CanUndoEdit(state.session));
     shell.answers = {Answer::No};
-    CloseProject(state);
-    EXPECT_FALSE(CanUndoEdit(state));
+    CloseProject(state.document, state.session, state.view, state.services);
+    EXPECT_FALSE(CanUndoEdit(state.session));
 }
 
 TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas) {
     makeProject(3, true);
     state.document.header = {projectFolder.file("Film.mvl"), "Titel", "Autorin", "", "$Nr.png", ""};
-    SelectFrame(state, 2);
+    SelectFrame(state.document, state.session, state.view, state.services, 2);
     state.view.zoom = 2.0f;
     state.view.offsetX = -40;
     const std::size_t titles = shell.windowTitles.size();
     shell.answers = {Answer::Cancel};
-    NewProject(state);
+    NewProject(state.document, state.session, state.view, state.services);
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(state.document.frames.size(), 3);
-    EXPECT_EQ(state.cache.displayedIndex, 2);
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
     EXPECT_EQ(state.document.header.title, "Titel");
     EXPECT_EQ(state.document.header.projectFilePath, projectFolder.file("Film.mvl"));
     EXPECT_EQ(state.view.zoom, 2.0f);
@@ -359,17 +365,17 @@ TEST_F(ProjectLifecycle, CancelInTheQuestionOfANewProjectLeavesEverythingAsItWas
 
     // Opening another project stops at the same answer, before its requester.
     shell.answers = {Answer::Cancel};
-    OpenProject(state, "");
+    OpenProject(state.document, state.session, state.view, state.services, "");
     EXPECT_TRUE(shell.openRequests.empty());
     EXPECT_EQ(state.document.frames.size(), 3);
     EXPECT_EQ(state.document.header.title, "Titel");
 
     shell.answers = {Answer::No};
-    NewProject(state);
+    NewProject(state.document, state.session, state.view, state.services);
     EXPECT_TRUE(state.document.frames.empty());
     EXPECT_EQ(state.document.header.title, "");
     EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
-    EXPECT_EQ(state.cache.displayedIndex, -1);
+    EXPECT_EQ(state.session.cache.displayedIndex, -1);
 }
 
 TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
@@ -377,7 +383,7 @@ TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
     state.document.header.projectFilePath = projectFolder.file("Saved.mvl");
     state.document.header.maskTemplate = "$nr.mask";
     shell.answers = {Answer::Yes};
-    EXPECT_EQ(CloseProject(state), Answer::Yes);
+    EXPECT_EQ(CloseProject(state.document, state.session, state.view, state.services), Answer::Yes);
     EXPECT_TRUE(shell.saveWindowsShown.empty());
     EXPECT_TRUE(IsRegularFile(projectFolder.file("Saved.mvl")));
     EXPECT_TRUE(IsRegularFile(projectFolder.file("1.mask")));
@@ -386,7 +392,7 @@ TEST_F(ProjectLifecycle, YesSavesAProjectWithAPathWithoutTheSaveWindow) {
 TEST_F(ProjectLifecycle, YesOnAnUnsavedProjectShowsTheSaveWindowAndCancellingItStillEmpties) {
     makeProject(1, false);
     shell.answers = {Answer::Yes};
-    EXPECT_EQ(CloseProject(state), Answer::Yes);
+    EXPECT_EQ(CloseProject(state.document, state.session, state.view, state.services), Answer::Yes);
     ASSERT_EQ(shell.saveWindowsShown.size(), 1u);
     EXPECT_EQ(FilePart(shell.saveWindowsShown[0].projectFilePath), "Projekt.mvl");
     EXPECT_EQ(state.document.frames.size(), 0);
@@ -400,27 +406,27 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
     const std::string path = projectFolder.write(
         "Next.mvl", "MORVEL 1.0\r\n\r\n\r\n\r\n$nr.mask\r\n\r\n" + countBytes(1) +
                         projectFolder.file("a.png") + "\r\n\r\n\x01");
-    OpenProject(state, path);
+    OpenProject(state.document, state.session, state.view, state.services, path);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(state.images.mask.blue(0, 0), 255);
-    EXPECT_EQ(state.images.composite.red(0, 0), MixComponents(120, 0, 255));
+    EXPECT_EQ(state.session.images.mask.blue(0, 0), 255);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), MixComponents(120, 0, 255));
 }
 
 TEST_F(ProjectLifecycle, NewProjectResetsHeaderTitleAndNumbering) {
     makeProject(1, true);
     state.document.header.title = "Old";
-    NewProject(state);
+    NewProject(state.document, state.session, state.view, state.services);
     EXPECT_EQ(state.document.header.title, "");
     EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
-    EXPECT_EQ(state.cache.displayedIndex, -1);
-    EXPECT_EQ(state.images.composite.width(), 640);
+    EXPECT_EQ(state.session.cache.displayedIndex, -1);
+    EXPECT_EQ(state.session.images.composite.width(), 640);
     EXPECT_EQ(state.document.masks.nextNumber, 1);
 }
 
 TEST_F(ProjectLifecycle, CancellingTheOpenRequesterLeavesAnEmptiedProject) {
     makeProject(1, false);
     state.document.header.projectFilePath = "/old.mvl";
-    OpenProject(state, "");
+    OpenProject(state.document, state.session, state.view, state.services, "");
     ASSERT_EQ(shell.openRequests.size(), 1u);
     EXPECT_EQ(shell.openRequests[0].title, "Projekt öffnen");
     EXPECT_EQ(shell.openRequests[0].initialName, "*.mvl");
@@ -434,7 +440,7 @@ TEST_F(ProjectLifecycle, SavingCopiesPicturesUnderTheFrameTemplateAndReportsWhat
     state.document.frames.at(1).layerSource[1] = "$AVI$3$/film/take.avi";
     state.document.header = {projectFolder.file("Copy.mvl"), "", "", "", "$nr.mask",
                     "img\\$Project_$Layer_$Nr"};
-    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
+    ASSERT_TRUE(WriteProjectFile(state.document, state.services.reporter()));
     EXPECT_EQ(state.document.frames.at(0).layerSource[0], projectFolder.file("img/Copy_1_1.png"));
     EXPECT_TRUE(IsRegularFile(projectFolder.file("img/Copy_1_2.png")));
     EXPECT_EQ(state.document.frames.at(1).layerSource[1], "$AVI$3$/film/take.avi");
@@ -445,7 +451,7 @@ TEST_F(ProjectLifecycle, SavingCopiesPicturesUnderTheFrameTemplateAndReportsWhat
 TEST_F(ProjectLifecycle, AProjectFileThatCannotBeCreatedCopiesNothing) {
     makeProject(1, true);
     state.document.header = {projectFolder.file("gone/P.mvl"), "", "", "", "$nr.mask", ""};
-    EXPECT_FALSE(WriteProjectFile(state.document, state.reporter()));
+    EXPECT_FALSE(WriteProjectFile(state.document, state.services.reporter()));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("ErrorCode = 330-11-1"), std::string::npos);
     EXPECT_FALSE(IsFolder(projectFolder.file("gone")));
@@ -455,7 +461,7 @@ TEST_F(ProjectLifecycle, AMaskThatCannotBeCopiedOutIsSavedWithoutMask) {
     makeProject(1, true);
     ::unlink(state.document.masks.workingFile(1).c_str());
     state.document.header = {projectFolder.file("P.mvl"), "", "", "", "$nr.mask", ""};
-    ASSERT_TRUE(WriteProjectFile(state.document, state.reporter()));
+    ASSERT_TRUE(WriteProjectFile(state.document, state.services.reporter()));
     EXPECT_NE(shell.errorTexts().at(0).find("ErrorCode = 140-11-300"), std::string::npos);
     const auto read = ParseProjectFile(*ReadFileBytes(projectFolder.file("P.mvl")));
     ASSERT_EQ(read.frames.size(), 1u);
@@ -469,7 +475,7 @@ TEST_F(ProjectLifecycle, ACollidingFrameTemplateWritesNothingAndAsksAgain) {
     state.document.frames.at(0).layerSource[1] = picture("b.png", 30);
     state.document.header = {projectFolder.file("C.mvl"), "", "", "", "$nr.mask", "frame_$Nr"};
     shell.saveWindowAnswers = {std::nullopt};
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     EXPECT_FALSE(IsRegularFile(projectFolder.file("C.mvl")));
     EXPECT_FALSE(IsRegularFile(projectFolder.file("frame_1.png")));
     ASSERT_EQ(shell.messages.size(), 1u);

@@ -37,9 +37,9 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
 // Mask n as the crashed session last had it: its working file (black when it had none yet)
 // with the logged squares on top, written to this session's working file n. False when there is
 // neither: the mask was made by the stroke under way at the crash, which is lost.
-bool recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
+bool recoverMask(Document& document, const std::string& folder, std::int32_t n,
                  const std::vector<const LoggedTiles*>& logged) {
-    const std::string target = state.document.masks.workingFile(n);
+    const std::string target = document.masks.workingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
     if (logged.empty()) return CopyFileBytes(source, target);
     Image mask;
@@ -58,13 +58,14 @@ bool recoverMask(ProgramState& state, const std::string& folder, std::int32_t n,
 
 }  // namespace
 
-bool RecoverSession(ProgramState& state, const std::string& folder) {
+bool RecoverSession(Document& document, EditSession& session, View& view, Services& services,
+                    const std::string& folder) {
     const auto bytes = ReadFileBytes(folder + kSessionJournalName);
     const auto journal = bytes ? ParseJournal(*bytes) : std::nullopt;
     if (!journal) return false;
-    CloseProject(state);
-    state.document.header = journal->header;
-    state.document.masks.nextNumber = journal->nextMaskNumber;
+    CloseProject(document, session, view, services);
+    document.header = journal->header;
+    document.masks.nextNumber = journal->nextMaskNumber;
 
     const auto logBytes = ReadFileBytes(folder + kSessionTileLogName);
     const std::vector<LoggedTiles> log =
@@ -76,19 +77,19 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
     for (const JournalFrame& frame : journal->frames)
         for (const std::string& source : frame.layerSource)
             if (!source.empty()) sources.push_back(source);
-    ThumbnailLoader loader(state.makeThumbnails ? sources : std::vector<std::string>());
+    ThumbnailLoader loader(services.makeThumbnails ? sources : std::vector<std::string>());
     std::size_t nextSource = 0;
-    const ErrorReporter reporter = state.reporter();
-    state.document.frames.reset();
+    const ErrorReporter reporter = services.reporter();
+    document.frames.reset();
     for (const JournalFrame& entry : journal->frames) {
-        state.document.frames.last();
-        FrameRecord& frame = state.document.frames.add();
+        document.frames.last();
+        FrameRecord& frame = document.frames.add();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = entry.layerSource[layer];
-            if (entry.layerSource[layer].empty() || !state.makeThumbnails) continue;
+            if (entry.layerSource[layer].empty() || !services.makeThumbnails) continue;
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
-                AttachThumbnailImage(state, frame, layer, std::move(*decoded.thumbnail));
+                AttachThumbnailImage(services, frame, layer, std::move(*decoded.thumbnail));
             } else {
                 reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1,
                                 frame.layerSource[layer]);
@@ -97,22 +98,23 @@ bool RecoverSession(ProgramState& state, const std::string& folder) {
         }
         frame.maskNumber = entry.maskNumber;
         if (frame.maskNumber != 0 &&
-            !recoverMask(state, folder, frame.maskNumber, logByMask[frame.maskNumber]))
+            !recoverMask(document, folder, frame.maskNumber, logByMask[frame.maskNumber]))
             frame.maskNumber = 0;
     }
-    state.shell.setWindowTitle(WindowTitleFor(state.document.header.title));
-    RefreshFrameStrip(state, kFirstAndForget);
-    if (journal->displayedIndex >= 0 && journal->displayedIndex < state.document.frames.size())
-        SelectFrame(state, journal->displayedIndex);
+    services.shell.setWindowTitle(WindowTitleFor(document.header.title));
+    RefreshFrameStrip(document, session, view, services, kFirstAndForget);
+    if (journal->displayedIndex >= 0 && journal->displayedIndex < document.frames.size())
+        SelectFrame(document, session, view, services, journal->displayedIndex);
     return true;
 }
 
-RecoveryOutcome OfferRecovery(ProgramState& state) {
-    if (state.sessionsFolder.empty()) return RecoveryOutcome::NothingToRecover;
-    const std::vector<std::string> sessions = AbandonedSessions(state.sessionsFolder);
+RecoveryOutcome OfferRecovery(Document& document, EditSession& session, View& view,
+                              Services& services) {
+    if (services.sessionsFolder.empty()) return RecoveryOutcome::NothingToRecover;
+    const std::vector<std::string> sessions = AbandonedSessions(services.sessionsFolder);
     if (sessions.empty()) return RecoveryOutcome::NothingToRecover;
     const std::string& folder = sessions.front();
-    const LanguageTable& texts = state.language.texts;
+    const LanguageTable& texts = services.language.texts;
     const auto bytes = ReadFileBytes(folder + kSessionJournalName);
     if (!bytes) {
         // It ended before its first journal: nothing was made that could be lost.
@@ -127,17 +129,18 @@ RecoveryOutcome OfferRecovery(ProgramState& state) {
     if (!journal) {
         const std::string kept = folder.substr(0, folder.size() - 1) + kDamagedSuffix;
         std::rename(folder.c_str(), kept.c_str());
-        state.shell.showMessage(texts[Text::RequesterSessiontitle],
-                                ReplaceAll(texts[Text::RequesterDamagedsession], "$FILE", kept));
+        services.shell.showMessage(texts[Text::RequesterSessiontitle],
+                                   ReplaceAll(texts[Text::RequesterDamagedsession], "$FILE", kept));
         return RecoveryOutcome::Damaged;
     }
-    switch (
-        state.shell.ask(texts[Text::RequesterSessiontitle], texts[Text::RequesterRecoversession])) {
+    switch (services.shell.ask(texts[Text::RequesterSessiontitle],
+                               texts[Text::RequesterRecoversession])) {
         case Answer::Yes:
-            if (!RecoverSession(state, folder)) return RecoveryOutcome::Damaged;
+            if (!RecoverSession(document, session, view, services, folder))
+                return RecoveryOutcome::Damaged;
             // The old folder goes only once this session's journal holds the project.
-            UpdateSessionJournal(state);
-            if (state.session.writer) state.session.writer->flush();
+            UpdateSessionJournal(document, session);
+            if (session.record.writer) session.record.writer->flush();
             RemoveFolderWithFiles(folder);
             return RecoveryOutcome::Recovered;
         case Answer::No:

@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "session/recovery.h"
 
 #include <gtest/gtest.h>
@@ -33,35 +34,38 @@ struct Program {
     explicit Program(const std::string& sessions, const std::string& pictures)
         : folder(SessionFolder::create(sessions)) {
         EXPECT_TRUE(folder);
-        state = std::make_unique<ProgramState>(shell, folder->path(), pictures);
-        state->redrawPause = 0;
-        state->sessionsFolder = sessions;
-        state->session.writer = std::make_shared<SessionWriter>(folder->path());
-        state->images.canvas = *Image::create(120, 90);
-        InvalidateCanvas(*state);
-        SelectTool(*state, "eraser");
+        state = std::make_unique<EditorTestState>(shell, folder->path(), pictures);
+        state->services.redrawPause = 0;
+        state->services.sessionsFolder = sessions;
+        state->session.record.writer = std::make_shared<SessionWriter>(folder->path());
+        state->view.canvas = *Image::create(120, 90);
+        InvalidateCanvas(state->view);
+        SelectTool(state->view, state->services, "eraser");
         state->view.toolSettings.eraseGrey = 90;
     }
     // What the event loop does after each event.
-    void settle() { UpdateSessionJournal(*state); }
+    void settle() { UpdateSessionJournal(state->document, state->session); }
     void stroke(int x, int y) {
         state->view.buttonDown = true;
-        MouseAction(*state, kMousePressed, x, y);
-        MouseAction(*state, kMouseDragged, x + 20, y + 9);
-        MouseAction(*state, kMouseReleased, x + 20, y + 9);
+        MouseAction(state->document, state->session, state->view, state->services, kMousePressed, x,
+                    y);
+        MouseAction(state->document, state->session, state->view, state->services, kMouseDragged,
+                    x + 20, y + 9);
+        MouseAction(state->document, state->session, state->view, state->services, kMouseReleased,
+                    x + 20, y + 9);
         state->view.buttonDown = false;
         settle();
     }
     // Killed: nothing tidies up, the lock goes with the process.
     void crash() {
-        state->session.writer->flush();
+        state->session.record.writer->flush();
         state.reset();
         folder.reset();
     }
 
     RecordingShell shell;
     std::optional<SessionFolder> folder;
-    std::unique_ptr<ProgramState> state;
+    std::unique_ptr<EditorTestState> state;
 };
 
 // The frames, mask numbers and masks (as they would be stored) of a program.
@@ -73,9 +77,9 @@ struct Project {
     std::string path;
 };
 
-Project projectOf(ProgramState& state) {
-    StoreDisplayedMask(state);
-    state.cache.maskModified = false;
+Project projectOf(EditorTestState& state) {
+    StoreDisplayedMask(state.document, state.session, state.services);
+    state.session.cache.maskModified = false;
     Project project;
     for (int i = 0; i < state.document.frames.size(); ++i) {
         const FrameRecord& frame = state.document.frames.at(i);
@@ -85,7 +89,7 @@ Project projectOf(ProgramState& state) {
         if (frame.maskNumber) LoadPictureFile(state.document.masks.workingFile(frame.maskNumber), mask);
         project.maskPictures.push_back(std::move(mask));
     }
-    project.displayed = state.cache.displayedIndex;
+    project.displayed = state.session.cache.displayedIndex;
     project.path = state.document.header.projectFilePath;
     return project;
 }
@@ -102,15 +106,17 @@ protected:
         return path;
     }
     void addFrames(Program& program, int count) {
-        ProgramState& state = *program.state;
+        EditorTestState& state = *program.state;
         for (int i = 0; i < count; ++i) {
             state.document.frames.last();
             FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = picture("p" + std::to_string(state.document.frames.size()) + ".png",
                                            static_cast<std::uint8_t>(40 * i + 20));
-            AttachLayerThumbnail(state, frame, 0, testing::UniformPicture(120, 90, {1, 2, 3}));
+            AttachLayerThumbnail(state.services, frame, 0,
+                                 testing::UniformPicture(120, 90, {1, 2, 3}));
         }
-        RefreshFrameStrip(state, state.document.frames.size() - 1);
+        RefreshFrameStrip(state.document, state.session, state.view, state.services,
+                          state.document.frames.size() - 1);
         program.settle();
     }
 };
@@ -118,24 +124,37 @@ protected:
 // Killed after each kind of step, the next start rebuilds the project exactly.
 TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
     const std::vector<std::function<void(Program&)>> steps = {
-        [&](Program& p) { addFrames(p, 3); },                              // a drop
-        [&](Program& p) { p.stroke(10, 10); },                             // a mask is made
-        [&](Program& p) { p.stroke(40, 30); },                             // more painting
-        [&](Program& p) { SelectFrame(*p.state, 0), p.settle(); },         // the mask is stored
-        [&](Program& p) { p.stroke(50, 50); },                             // another frame's mask
-        [&](Program& p) { UndoEdit(*p.state), p.settle(); },           // undone on frame 1
+        [&](Program& p) { addFrames(p, 3); },   // a drop
+        [&](Program& p) { p.stroke(10, 10); },  // a mask is made
+        [&](Program& p) { p.stroke(40, 30); },  // more painting
+        [&](Program& p) {
+            SelectFrame(p.state->document, p.state->session, p.state->view, p.state->services, 0),
+                p.settle();
+        },                                      // the mask is stored
+        [&](Program& p) { p.stroke(50, 50); },  // another frame's mask
+        [&](Program& p) {
+            UndoEdit(p.state->document, p.state->session, p.state->view, p.state->services),
+                p.settle();
+        },  // undone on frame 1
         [&](Program& p) { p.stroke(5, 60); },
-        [&](Program& p) { p.state->document.frames.selectIndex(1), DeleteLayer(*p.state, 0), p.settle(); },
+        [&](Program& p) {
+            p.state->document.frames.selectIndex(1),
+                DeleteLayer(p.state->document, p.state->session, p.state->view, p.state->services,
+                            0),
+                p.settle();
+        },
         [&](Program& p) {
             p.state->document.header = {pictures.file("Film.mvl"), "Film", "", "", "$nr.mask", ""};
-            SaveProject(*p.state, false), p.settle();
+            SaveProject(p.state->document, p.state->session, p.state->view, p.state->services,
+                        false),
+                p.settle();
         },
     };
     for (std::size_t last = 0; last < steps.size(); ++last) {
         SCOPED_TRACE(last);
         Program before(sessions.path(), pictures.path());
         for (std::size_t i = 0; i <= last; ++i) steps[i](before);
-        before.state->session.writer->flush();
+        before.state->session.record.writer->flush();
         // Read from the disk of the crashed program before the next start.
         const Project lost = [&] {
             Project p;
@@ -144,14 +163,15 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
                 p.sources.push_back(frame.layerSource);
                 p.masks.push_back(frame.maskNumber);
                 Image mask;
-                if (frame.maskNumber && frame.maskNumber == before.state->cache.maskNumber) {
-                    mask = before.state->images.mask;
+                if (frame.maskNumber &&
+                    frame.maskNumber == before.state->session.cache.maskNumber) {
+                    mask = before.state->session.images.mask;
                 } else if (frame.maskNumber) {
                     LoadPictureFile(before.state->document.masks.workingFile(frame.maskNumber), mask);
                 }
                 p.maskPictures.push_back(std::move(mask));
             }
-            p.displayed = before.state->cache.displayedIndex;
+            p.displayed = before.state->session.cache.displayedIndex;
             p.path = before.state->document.header.projectFilePath;
             return p;
         }();
@@ -160,7 +180,9 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
 
         Program after(sessions.path(), pictures.path());
         after.shell.answers = {Answer::Yes};
-        ASSERT_EQ(OfferRecovery(*after.state), RecoveryOutcome::Recovered);
+        ASSERT_EQ(OfferRecovery(after.state->document, after.state->session, after.state->view,
+                                after.state->services),
+                  RecoveryOutcome::Recovered);
         EXPECT_EQ(after.shell.questions.size(), 1u);
         EXPECT_FALSE(IsFolder(crashedFolder));
         const Project back = projectOf(*after.state);
@@ -182,21 +204,27 @@ TEST_F(Recovery, NoRemovesThatSessionAndADamagedJournalIsSetAsideOnce) {
     first.crash();
     Program second(sessions.path(), pictures.path());
     addFrames(second, 1);
-    second.state->session.writer->flush();
-    second.state->session.writer->writeJournal({'M', 'O', 'R'});
+    second.state->session.record.writer->flush();
+    second.state->session.record.writer->writeJournal({'M', 'O', 'R'});
     second.crash();
 
     Program next(sessions.path(), pictures.path());
     // The newest (damaged) one is set aside and told about; the older one is left alone.
-    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::Damaged);
+    EXPECT_EQ(OfferRecovery(next.state->document, next.state->session, next.state->view,
+                            next.state->services),
+              RecoveryOutcome::Damaged);
     EXPECT_EQ(next.shell.messages.size(), 1u);
     EXPECT_TRUE(next.shell.questions.empty());
     ASSERT_EQ(AbandonedSessions(sessions.path()).size(), 1u);
     next.shell.answers = {Answer::No};
-    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::Declined);
+    EXPECT_EQ(OfferRecovery(next.state->document, next.state->session, next.state->view,
+                            next.state->services),
+              RecoveryOutcome::Declined);
     EXPECT_TRUE(AbandonedSessions(sessions.path()).empty());
     EXPECT_EQ(next.state->document.frames.size(), 0);
-    EXPECT_EQ(OfferRecovery(*next.state), RecoveryOutcome::NothingToRecover);
+    EXPECT_EQ(OfferRecovery(next.state->document, next.state->session, next.state->view,
+                            next.state->services),
+              RecoveryOutcome::NothingToRecover);
     bool setAside = false;
     for (const FolderEntry& entry : ListFolder(sessions.path()))
         setAside |= entry.name.find(kDamagedSuffix) != std::string::npos;
@@ -208,23 +236,26 @@ TEST_F(Recovery, AnotherSessionsFilesAreUntouched) {
     Program running(sessions.path(), pictures.path());
     addFrames(running, 1);
     running.stroke(10, 10);
-    StoreDisplayedMask(*running.state);
+    StoreDisplayedMask(running.state->document, running.state->session, running.state->services);
     Program other(sessions.path(), pictures.path());
-    EXPECT_EQ(OfferRecovery(*other.state), RecoveryOutcome::NothingToRecover);
+    EXPECT_EQ(OfferRecovery(other.state->document, other.state->session, other.state->view,
+                            other.state->services),
+              RecoveryOutcome::NothingToRecover);
     addFrames(other, 1);
     other.stroke(10, 10);
-    NewProject(*other.state);
+    NewProject(other.state->document, other.state->session, other.state->view,
+               other.state->services);
     EXPECT_TRUE(IsRegularFile(running.state->document.masks.workingFile(1)));
     EXPECT_FALSE(IsRegularFile(other.state->document.masks.workingFile(1)));
 
     // In a shared temporary folder, another program's working files of higher numbers stay.
     TempFolder shared;
     RecordingShell shell;
-    ProgramState fallback(shell, shared.path(), pictures.path());
+    EditorTestState fallback(shell, shared.path(), pictures.path());
     shared.write("morvel1.tmp", "mine");
     shared.write("morvel5.tmp", "theirs");
     fallback.document.masks.nextNumber = 2;
-    NewProject(fallback);
+    NewProject(fallback.document, fallback.session, fallback.view, fallback.services);
     EXPECT_FALSE(IsRegularFile(shared.file("morvel1.tmp")));
     EXPECT_TRUE(IsRegularFile(shared.file("morvel5.tmp")));
     running.crash();

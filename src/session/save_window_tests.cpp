@@ -1,3 +1,4 @@
+#include "editor/editor_test_state.h"
 #include "session/save_window.h"
 
 #include <gtest/gtest.h>
@@ -147,15 +148,16 @@ protected:
     TempFolder home;
     TempFolder work;
     RecordingShell shell;
-    ProgramState state{shell, work.path(), work.path()};
+    EditorTestState state{shell, work.path(), work.path()};
     std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
 
     void SetUp() override {
         ::setenv("HOME", home.path().c_str(), 1);
-        state.redrawPause = 0;
+        state.services.redrawPause = 0;
         FrameRecord& frame = state.document.frames.add();
         frame.layerSource[0] = home.file("a.png");
-        AttachLayerThumbnail(state, frame, 0, testing::UniformPicture(8, 6, testing::kRed));
+        AttachLayerThumbnail(state.services, frame, 0,
+                             testing::UniformPicture(8, 6, testing::kRed));
     }
     void TearDown() override { ::setenv("HOME", oldHome.c_str(), 1); }
 };
@@ -164,7 +166,7 @@ TEST_F(SaveProjectWindow, OpensInTheHomeFolderWithTheStandardNameAndKeepsTheView
     state.document.header.title = "Film";
     state.document.header.comment = "a\r\nb";
     shell.saveWindowAnswers.push_back(std::nullopt);
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     ASSERT_EQ(shell.saveWindowsShown.size(), 1u);
     EXPECT_EQ(shell.saveWindowsShown[0].projectFilePath, home.path() + "Projekt.mvl");
     EXPECT_EQ(shell.saveWindowsShown[0].title, "Film");
@@ -175,16 +177,16 @@ TEST_F(SaveProjectWindow, OpensInTheHomeFolderWithTheStandardNameAndKeepsTheView
     // The window changed the view mode and was confirmed: the next one opens in it.
     SaveWindowFields confirmed{home.file("Neu.mvl"), "$Nr.png", "", "T", "", "", 3};
     shell.saveWindowAnswers.push_back(confirmed);
-    SaveProject(state, true);
-    EXPECT_EQ(state.explorerViewMode, 3);
+    SaveProject(state.document, state.session, state.view, state.services, true);
+    EXPECT_EQ(state.services.explorerViewMode, 3);
     EXPECT_EQ(state.document.header.projectFilePath, home.file("Neu.mvl"));
     EXPECT_EQ(shell.windowTitles.back(), "T - Morvel");
     // "Speichern" with a path: no window.
-    SaveProject(state, false);
+    SaveProject(state.document, state.session, state.view, state.services, false);
     EXPECT_EQ(shell.saveWindowsShown.size(), 2u);
     // "Speichern als ..." proposes the project's file.
     shell.saveWindowAnswers.push_back(std::nullopt);
-    SaveProject(state, true);
+    SaveProject(state.document, state.session, state.view, state.services, true);
     ASSERT_EQ(shell.saveWindowsShown.size(), 3u);
     EXPECT_EQ(shell.saveWindowsShown[2].projectFilePath, home.file("Neu.mvl"));
     EXPECT_EQ(shell.saveWindowsShown[2].viewMode, 3);

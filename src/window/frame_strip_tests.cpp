@@ -39,8 +39,8 @@ struct WithApplication {
 class FrameStripWindow : public ::testing::Test, WithApplication {
 protected:
     void SetUp() override {
-        state.redrawPause = 0;
-        shell.attachCanvas(state.images.canvas);
+        state.services.redrawPause = 0;
+        shell.attachCanvas(state.view.canvas);
         ASSERT_TRUE(BuildMainWindow(state));
         QApplication::processEvents();
         strip = shell.mainWindow()->frameStrip();
@@ -73,7 +73,7 @@ protected:
     testing::TempFolder program;
     testing::TempFolder work;
     QtShell shell;
-    ProgramState state{shell, work.path(), program.path()};
+    Program state{shell, work.path(), program.path()};
     FrameStrip* strip = nullptr;
 };
 

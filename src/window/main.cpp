@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "app/start_up.h"
 #include "editor/decode_ahead.h"
 #include "platform/files.h"
 #include "platform/session_folder.h"
 #include "platform/single_instance.h"
-#include "project/program_state.h"
 #include "project/session_journal.h"
 #include "window/qt_shell.h"
 #include "window/termination.h"
@@ -29,14 +29,14 @@ int main(int argc, char** argv) {
     std::optional<morvel::SessionFolder> session = morvel::SessionFolder::create(sessions);
     // The neighbours of the displayed frame are decoded ahead, so that frame steps are quick.
     morvel::DecodeAhead decodeAhead;
-    morvel::ProgramState state(shell, session ? session->path() : morvel::TemporaryFolder(),
-                               morvel::FindProgramFiles(morvel::ExecutableFolder()));
-    state.pictureReader = &decodeAhead;
+    morvel::Program state(shell, session ? session->path() : morvel::TemporaryFolder(),
+                          morvel::FindProgramFiles(morvel::ExecutableFolder()));
+    state.session.pictureReader = &decodeAhead;
     if (session) {
-        state.sessionsFolder = sessions;
-        state.session.writer = std::make_shared<morvel::SessionWriter>(session->path());
+        state.services.sessionsFolder = sessions;
+        state.session.record.writer = std::make_shared<morvel::SessionWriter>(session->path());
     }
-    shell.attachCanvas(state.images.canvas);
+    shell.attachCanvas(state.view.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.
     std::vector<std::string> arguments;
     const QStringList rest = QApplication::arguments();
@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
         [&state, &hooks](const morvel::Event& drop) { morvel::Dispatch(state, drop, hooks); });
     const int status =
         morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(), hooks);
-    state.session.writer.reset();  // everything asked is written
+    state.session.record.writer.reset();  // everything asked is written
     // An orderly end tidies up; after a fatal end the session stays to be recovered.
-    if (session && !state.mustEnd) session->remove();
+    if (session && !state.services.mustEnd) session->remove();
     return status;
 }

@@ -46,8 +46,8 @@ struct WithApplication {
 class QtShellTest : public ::testing::Test, WithApplication {
 protected:
     void SetUp() override {
-        state.redrawPause = 0;
-        shell.attachCanvas(state.images.canvas);
+        state.services.redrawPause = 0;
+        shell.attachCanvas(state.view.canvas);
     }
     MainWindowWidget& build() {
         EXPECT_TRUE(BuildMainWindow(state));
@@ -69,7 +69,7 @@ protected:
     testing::TempFolder program;
     testing::TempFolder work;
     QtShell shell;
-    ProgramState state{shell, work.path(), program.path()};
+    Program state{shell, work.path(), program.path()};
 };
 
 TEST_F(QtShellTest, QtsOwnTextsFollowTheLanguageOfTheMainWindow) {
@@ -126,7 +126,7 @@ TEST_F(QtShellTest, BuildsEveryGadgetWithItsNumberPlaceAndTooltip) {
 
 TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     program.write("English.language", "[MainMenu]\nproject = &Project\nnew = New\tCtrl+N\n");
-    LoadLanguage(state.language, shell, program.path(), "English");
+    LoadLanguage(state.services.language, shell, program.path(), "English");
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
     ASSERT_EQ(titles.size(), 5);
@@ -369,7 +369,7 @@ TEST_F(QtShellTest, CanvasShowsTheBufferAtItsSize) {
     MainWindowWidget& window = build();
     shell.setClientSize(403, 400);  // an odd canvas width: rows are padded
     LayoutMainWindow(state);
-    Image& buffer = state.images.canvas;
+    Image& buffer = state.view.canvas;
     ASSERT_EQ(buffer.width(), 348);
     buffer.fill(10, 20, 30);
     buffer.setPixel(347, 219, 200, 100, 50);

@@ -15,32 +15,33 @@ namespace morvel {
 
 DispatchHooks WindowHooks(QtShell& shell) {
     DispatchHooks hooks;
-    hooks.exportAviVideo = [](ProgramState& state) {
-        ExportAviVideo(FilmOf(state), state.shell, state.language.texts,
-                   state.files.libraryFolder, [&] { StoreDisplayedMask(state); });
+    hooks.exportAviVideo = [](Program& state) {
+        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                       state.services.files.libraryFolder,
+                       [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     };
-    hooks.associateProjectFiles = [](ProgramState& state) {
-        AssociateProjectFilesWithThisProgram(state);
+    hooks.associateProjectFiles = [](Program& state) {
+        AssociateProjectFilesWithThisProgram(state.services);
     };
-    hooks.showAboutBox = [&shell](ProgramState& state) {
-        const LanguageTable& texts = state.language.texts;
+    hooks.showAboutBox = [&shell](Program& state) {
+        const LanguageTable& texts = state.services.language.texts;
         ShowAboutBox(texts[Text::MainMenuAbout], texts[Text::SaveWindowOk],
                      AboutText(ThisBuild(), texts[Text::AboutNotices]), shell.mainWindow());
     };
     // The player lives as long as the hooks: the rate and the composed frames are kept.
     auto player = std::make_shared<FilmPlayer>();
-    hooks.play = [&shell, player](ProgramState& state) {
+    hooks.play = [&shell, player](Program& state) {
         shell.setPlaying(true);
         PlayFilm(state, *player, shell, [&shell](const Event& event) { shell.post(event); });
         shell.setPlaying(false);
     };
-    hooks.askPlaybackRate = [player](ProgramState& state) { AskPlaybackRate(state, *player); };
-    hooks.idle = [player](ProgramState& state) {
-        state.playbackCache = &player->cache;  // the onion skin looks there first
-        FillWhileIdle(state, *player);
+    hooks.askPlaybackRate = [player](Program& state) { AskPlaybackRate(state, *player); };
+    hooks.idle = [player](Program& state) {
+        state.session.playbackCache = &player->cache;  // the onion skin looks there first
+        FillWhileIdle(state.document, state.session, state.view, *player);
     };
     // While the user works, one core is left to the window and the frames decoded ahead.
-    hooks.busy = [player](ProgramState&) { player->cache.setActiveThreads(1); };
+    hooks.busy = [player](Program&) { player->cache.setActiveThreads(1); };
     return hooks;
 }
 

@@ -56,12 +56,12 @@ protected:
     testing::TempFolder program;
     testing::TempFolder work;
     QtShell shell;
-    ProgramState state{shell, work.path(), program.path()};
+    Program state{shell, work.path(), program.path()};
     DispatchHooks hooks = WindowHooks(shell);
 
     void SetUp() override {
-        state.redrawPause = 0;
-        shell.attachCanvas(state.images.canvas);
+        state.services.redrawPause = 0;
+        shell.attachCanvas(state.view.canvas);
         ASSERT_TRUE(BuildMainWindow(state));
     }
 };
@@ -96,7 +96,7 @@ TEST(AboutLogo, IsAProgressiveJpegOfItsSizeThatOurReaderDecodes) {
 }
 
 TEST_F(WindowHooksTest, TheAboutBoxShowsLogoTextAndButtonAndLeavesThumbnailsToTheStrip) {
-    state.language.texts.set(Text::MainMenuAbout, "About ...");
+    state.services.language.texts.set(Text::MainMenuAbout, "About ...");
     bool checked = false;
     whenOpen<AboutBox>([&](AboutBox& box) {
         EXPECT_EQ(box.windowTitle(), "About ...");
@@ -165,7 +165,7 @@ TEST_F(WindowHooksTest, TheFrameRateRequesterProposesThirtySelectedAndGivesTheTy
             QTest::keyClicks(line, c.typed);
             dialog.accept();
         });
-        const LanguageTable& t = state.language.texts;
+        const LanguageTable& t = state.services.language.texts;
         EXPECT_EQ(shell.requestText(t[Text::RequesterAviframerate],
                                     t[Text::RequesterAviframeratetext], "30"),
                   c.answer);
