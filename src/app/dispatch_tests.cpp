@@ -250,7 +250,7 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     ASSERT_EQ(state.document.frames.size(), 3);
     // A right click on frame 2's lower thumbnail pops up the menu where the pointer is and
     // makes the lower row the target of its items.
-    const GadgetHandle lower = state.document.frames.at(1).thumbnailGadget[1];
+    const GadgetHandle lower = state.view.thumbnails.gadget(state.document.frames.at(1).id, 1);
     ASSERT_GE(lower, 1000);
     dispatch(GadgetEvent(static_cast<int>(lower), GadgetEventType::RightClick, 700, 800));
     ASSERT_EQ(shell.popupMenus.size(), 1u);

@@ -272,13 +272,15 @@ TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {
     const auto l1 = picture("a.png", pictureData);
     for (int i = 0; i < 3; ++i) {
         FrameRecord& record = frame(l1, i == 1 ? l1 : "", 0);
-        AttachLayerThumbnail(state.services, record, 0, pictureData);
-        if (i == 1) AttachLayerThumbnail(state.services, record, 1, pictureData);
+        AttachLayerThumbnail(state.view.thumbnails, state.services, record, 0, pictureData);
+        if (i == 1)
+            AttachLayerThumbnail(state.view.thumbnails, state.services, record, 1, pictureData);
     }
     RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     EXPECT_EQ(shell.frameStripWidth, 3 * 65 + 20);
     const auto& gadget = [&](int i, int layer) {
-        return shell.thumbnails.at(state.document.frames.at(i).thumbnailGadget[layer]);
+        return shell.thumbnails.at(
+            state.view.thumbnails.gadget(state.document.frames.at(i).id, layer));
     };
     EXPECT_EQ(gadget(0, 0).x, 5);
     EXPECT_EQ(gadget(2, 0).x, 2 * 65 + 5);

@@ -92,7 +92,8 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
             session.cache.maskModified = false;
             session.cache.forgetPictures();
         }
-        for (int layer = 0; layer < 2; ++layer) ReleaseLayerThumbnail(services, frame, layer);
+        for (int layer = 0; layer < 2; ++layer)
+            ReleaseLayerThumbnail(view.thumbnails, services, frame.id, layer);
         frames.remove();
     }
     std::vector<std::string> sources;
@@ -120,7 +121,9 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
             // A picture that cannot be read any more keeps its place, with a black thumbnail.
             auto thumbnail = decoded.thumbnail ? std::move(decoded.thumbnail)
                                                : Image::create(kThumbnailWidth, kThumbnailHeight);
-            if (thumbnail) AttachThumbnailImage(services, *frame, layer, std::move(*thumbnail));
+            if (thumbnail)
+                AttachThumbnailImage(view.thumbnails, services, *frame, layer,
+                                     std::move(*thumbnail));
         }
     }
     return CommandResult::Done;

@@ -21,19 +21,14 @@ void repeatLayer(Document& document, EditSession& session, View& view, Services&
                  int layer, int count);
 
 // The frame and layer row whose thumbnail gadget this is; nullptr when it is no thumbnail.
-FrameRecord* findThumbnail(FrameList& frames, GadgetHandle gadget, int& layer) {
-    if (gadget == 0) return nullptr;
-    for (int i = 0; i < frames.size(); ++i) {
-        FrameRecord& frame = frames.at(i);
-        for (int l = 0; l < 2; ++l) {
-            if (frame.thumbnailGadget[l] == gadget) {
-                frames.selectIndex(i);
-                layer = l;
-                return &frame;
-            }
-        }
-    }
-    return nullptr;
+FrameRecord* findThumbnail(FrameList& frames, const FrameThumbnails& thumbnails,
+                           GadgetHandle gadget, int& layer) {
+    FrameId id = 0;
+    if (!thumbnails.findGadget(gadget, id, layer)) return nullptr;
+    const int index = frames.indexOfId(id);
+    if (index < 0) return nullptr;
+    frames.selectIndex(index);
+    return &frames.at(index);
 }
 
 // Drags the thumbnail's layer. The drop (on the strip, during the drag) imports the payload;
@@ -44,7 +39,8 @@ void dragLayer(Document& document, EditSession& session, View& view, Services& s
     const FrameId dragged = frame.id;
     view.dragPayload = frame.layerSource[layer];
     view.droppedLayers = 0;
-    const DropAction action = services.shell.dragThumbnail(frame.thumbnail[layer]);
+    const FrameThumbnails::Entry* shown = view.thumbnails.find(dragged);
+    const DropAction action = services.shell.dragThumbnail(shown ? shown->picture[layer] : Image());
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
     // The drop changed the list and the current frame; the dragged frame is found by its id.
@@ -81,7 +77,7 @@ int ImportDroppedFiles(Document& document, EditSession& session, View& view, Ser
     layer = layer == 0 ? 0 : 1;
     // Left of the strip's content counts as its first column, never as a special selection.
     const int column = std::max(stripX, 0) / kFrameColumnWidth;
-    const int filled = ImportFileList(document, services, layer, fileList, column);
+    const int filled = ImportFileList(document, view.thumbnails, services, layer, fileList, column);
     view.popupTargetLayer = layer;
     view.droppedLayers = filled;
     RefreshFrameStrip(document, session, view, services, column);
@@ -92,7 +88,7 @@ int ImportDroppedFiles(Document& document, EditSession& session, View& view, Ser
 void ThumbnailEvent(Document& document, EditSession& session, View& view, Services& services,
                     GadgetHandle gadget, ThumbnailAction action, int screenX, int screenY) {
     int layer = 0;
-    FrameRecord* frame = findThumbnail(document.frames, gadget, layer);
+    FrameRecord* frame = findThumbnail(document.frames, view.thumbnails, gadget, layer);
     if (frame) {
         switch (action) {
             case ThumbnailAction::LeftClick:
@@ -136,7 +132,7 @@ void deleteLayer(Document& document, EditSession& session, View& view, Services&
     FrameRecord* frame = frames.current();
     if (!frame || frame->layerSource[layer].empty()) return;
 
-    ReleaseLayerThumbnail(services, *frame, layer);
+    ReleaseLayerThumbnail(view.thumbnails, services, frame->id, layer);
     frame->layerSource[layer].clear();
     const bool displayed = frames.index() == session.cache.displayedIndex;
     if (frame->layerSource[1 - layer].empty()) {
@@ -160,9 +156,11 @@ void repeatLayer(Document& document, EditSession& session, View& view, Services&
         for (int i = 0; i < count; ++i) {
             FrameRecord& target = repeatTarget(frames, layer);
             target.layerSource[layer] = source->layerSource[layer];
-            std::optional<Image> thumbnail = copyOf(source->thumbnail[layer]);
+            const FrameThumbnails::Entry* shown = view.thumbnails.find(source->id);
+            std::optional<Image> thumbnail = copyOf(shown ? shown->picture[layer] : Image());
             if (thumbnail) {
-                AttachThumbnailImage(services, target, layer, std::move(*thumbnail));
+                AttachThumbnailImage(view.thumbnails, services, target, layer,
+                                     std::move(*thumbnail));
             } else {
                 services.reporter().report(ErrorKind::CreateImage, ErrorPlace::AboutBoxOrRepeat,
                                            layer + 1, {}, 0, 0);

@@ -106,7 +106,7 @@ protected:
         ASSERT_EQ(describeFrames(state.document.frames), description);
     }
     GadgetHandle gadgetOf(int frame, int layer) {
-        return state.document.frames.at(frame).thumbnailGadget[layer];
+        return state.view.thumbnails.gadget(state.document.frames.at(frame).id, layer);
     }
     // Every thumbnail gadget sits in its frame's column and its layer's row, with its tooltip.
     void expectStripLaidOut() {
@@ -115,11 +115,12 @@ protected:
             for (int layer = 0; layer < 2; ++layer) {
                 const FrameRecord& frame = state.document.frames.at(i);
                 if (frame.layerSource[layer].empty()) {
-                    EXPECT_EQ(frame.thumbnailGadget[layer], 0u);
+                    EXPECT_EQ(state.view.thumbnails.gadget(frame.id, layer), 0u);
                     continue;
                 }
                 ++gadgets;
-                const auto& gadget = shell.thumbnails.at(frame.thumbnailGadget[layer]);
+                const auto& gadget =
+                    shell.thumbnails.at(state.view.thumbnails.gadget(frame.id, layer));
                 EXPECT_EQ(gadget.x, i * 65 + 5) << "frame " << i;
                 EXPECT_EQ(gadget.y, layer * 49 + 2);
                 EXPECT_EQ(gadget.width, 60);
@@ -245,12 +246,15 @@ TEST_F(FrameStrip, VideoBecomesOneFramePerVideoFrameBetweenThePicturesOfTheDrop)
     for (int n = 0; n < 120; ++n) {
         const FrameRecord& frame = state.document.frames.at(2 + n);
         EXPECT_EQ(frame.layerSource[0], MakeAviReference(n, movie));
-        EXPECT_EQ(shell.thumbnails.at(frame.thumbnailGadget[0]).tooltip, "y.avi");
+        EXPECT_EQ(shell.thumbnails.at(state.view.thumbnails.gadget(frame.id, 0)).tooltip, "y.avi");
     }
     EXPECT_EQ(state.document.frames.at(2 + 119).layerSource[0], "$AVI$77$" + movie);
     EXPECT_EQ(FilePart(state.document.frames.at(122).layerSource[0]), "z.png");
     // Each video frame has its own thumbnail: the test pattern moves.
-    EXPECT_FALSE(state.document.frames.at(2).thumbnail[0].samePixels(state.document.frames.at(60).thumbnail[0]));
+    EXPECT_FALSE(
+        state.view.thumbnails.of(state.document.frames.at(2).id)
+            .picture[0]
+            .samePixels(state.view.thumbnails.of(state.document.frames.at(60).id).picture[0]));
     EXPECT_FALSE(state.services.videoReader.isOpen());
     EXPECT_TRUE(shell.errors.empty());
     expectStripLaidOut();

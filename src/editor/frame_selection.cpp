@@ -75,9 +75,9 @@ void RefreshFrameStrip(Document& document, EditSession& session, View& view, Ser
     for (int i = 0; i < document.frames.size(); ++i) {
         const FrameRecord& frame = document.frames.at(i);
         for (int layer = 0; layer < 2; ++layer) {
-            if (!frame.layerSource[layer].empty() && frame.thumbnailGadget[layer] != 0) {
-                services.shell.moveThumbnailGadget(frame.thumbnailGadget[layer],
-                                                   i * kFrameColumnWidth + kThumbnailLeft);
+            const GadgetHandle gadget = view.thumbnails.gadget(frame.id, layer);
+            if (!frame.layerSource[layer].empty() && gadget != 0) {
+                services.shell.moveThumbnailGadget(gadget, i * kFrameColumnWidth + kThumbnailLeft);
             }
         }
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "import/frame_thumbnails.h"
 #include "platform/image.h"
 #include "project/rect.h"
 #include "project/tool_settings.h"
@@ -87,6 +88,7 @@ struct View : ViewGeometry {
     bool onionSkin = false;
 
     Image canvas;  // what the canvas shows (640 x 480 black at first)
+    FrameThumbnails thumbnails;  // what the frame strip shows of each frame
     CanvasCache canvasCache;
 
     View();

@@ -51,8 +51,8 @@ ImportProgress progressFor(Services& services) {
                           std::chrono::milliseconds(services.progressDelay));
 }
 
-Added addImageLayer(Document& document, Services& services, int layer, int position,
-                    const std::string& path, DecodedThumbnail* decoded) {
+Added addImageLayer(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                    int position, const std::string& path, DecodedThumbnail* decoded) {
     position = ClaimFrameSlot(document, layer, position);
     FrameRecord& frame = *document.frames.current();
     frame.layerSource[layer] = path;
@@ -62,7 +62,7 @@ Added addImageLayer(Document& document, Services& services, int layer, int posit
         decoded = &own;
     }
     if (decoded->thumbnail) {
-        AttachThumbnailImage(services, frame, layer, std::move(*decoded->thumbnail));
+        AttachThumbnailImage(thumbnails, services, frame, layer, std::move(*decoded->thumbnail));
         return {position + 1, 1};
     }
     services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1, path);
@@ -70,8 +70,8 @@ Added addImageLayer(Document& document, Services& services, int layer, int posit
     return {position + 1, 0};
 }
 
-Added addAviLayers(Document& document, Services& services, int layer, int position,
-                   const std::string& videoPath, ImportProgress& progress) {
+Added addAviLayers(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                   int position, const std::string& videoPath, ImportProgress& progress) {
     const std::string openReference = "$AVI$*$" + videoPath;
     AviStreamInfo info;
     if (!AccessAviFrames(services, nullptr, openReference, kAviOpen, &info)) return {position, 0};
@@ -88,7 +88,7 @@ Added addAviLayers(Document& document, Services& services, int layer, int positi
             frame.layerSource[layer] = MakeAviReference(info.firstFrame + k, videoPath);
             const std::optional<Image> picture = frames.take();
             if (picture && !picture->empty()) {
-                AttachLayerThumbnail(services, frame, layer, *picture);
+                AttachLayerThumbnail(thumbnails, services, frame, layer, *picture);
                 ++filled;
             } else {
                 services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1,
@@ -145,21 +145,22 @@ int ClaimFrameSlot(Document& document, int layer, int position) {
     return frames.size() - 1;
 }
 
-int AddImageLayer(Document& document, Services& services, int layer, int position,
-                  const std::string& path, DecodedThumbnail* decoded) {
-    return addImageLayer(document, services, layer, position, path, decoded).position;
+int AddImageLayer(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                  int position, const std::string& path, DecodedThumbnail* decoded) {
+    return addImageLayer(document, thumbnails, services, layer, position, path, decoded).position;
 }
 
-int AddAviLayers(Document& document, Services& services, int layer, int position,
-                 const std::string& videoPath, ImportProgress* progress) {
+int AddAviLayers(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                 int position, const std::string& videoPath, ImportProgress* progress) {
     if (progress)
-        return addAviLayers(document, services, layer, position, videoPath, *progress).position;
+        return addAviLayers(document, thumbnails, services, layer, position, videoPath, *progress)
+            .position;
     ImportProgress own = progressFor(services);
-    return addAviLayers(document, services, layer, position, videoPath, own).position;
+    return addAviLayers(document, thumbnails, services, layer, position, videoPath, own).position;
 }
 
-int ImportFileList(Document& document, Services& services, int layer, const std::string& fileList,
-                   int position) {
+int ImportFileList(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                   const std::string& fileList, int position) {
     layer = layer == 0 ? 0 : 1;
     const std::vector<std::string> paths = SortedDropPaths(fileList);
 
@@ -195,9 +196,9 @@ int ImportFileList(Document& document, Services& services, int layer, const std:
         Added added{position, 0};
         if (kind == DroppedFileKind::Picture) {
             DecodedThumbnail decoded = loader.take(pictureIndex);
-            added = addImageLayer(document, services, layer, position, path, &decoded);
+            added = addImageLayer(document, thumbnails, services, layer, position, path, &decoded);
         } else if (kind == DroppedFileKind::Video) {
-            added = addAviLayers(document, services, layer, position, path, progress);
+            added = addAviLayers(document, thumbnails, services, layer, position, path, progress);
         }
         position = added.position;
         filled += added.filled;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "import/frame_thumbnails.h"
 #include "import/import_progress.h"
 #include "import/thumbnail_loader.h"
 #include "project/document.h"
@@ -32,22 +33,22 @@ int ClaimFrameSlot(Document& document, int layer, int position);
 // for the next file. A picture that cannot be decoded is reported (loadimage, place 7, number
 // layer + 1) and leaves the claimed frame with an empty layer. decoded, when given, is the
 // thumbnail made ahead for this path (ThumbnailLoader); otherwise the picture is decoded here.
-int AddImageLayer(Document& document, Services& services, int layer, int position,
-                  const std::string& path, DecodedThumbnail* decoded = nullptr);
+int AddImageLayer(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                  int position, const std::string& path, DecodedThumbnail* decoded = nullptr);
 
 // One frame per video frame (at most kMaxVideoFrames), in the layer, at consecutive positions
 // from position; returns the position for the next file. The video is opened once, decoded in
 // order and closed once. A video that cannot be opened is reported by the reader and adds
 // nothing; a frame that cannot be decoded is reported (loadimage, place 7) and keeps its frame
 // with an empty layer. progress, when given, is the drop's; otherwise the import has its own.
-int AddAviLayers(Document& document, Services& services, int layer, int position,
-                 const std::string& videoPath, ImportProgress* progress = nullptr);
+int AddAviLayers(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                 int position, const std::string& videoPath, ImportProgress* progress = nullptr);
 
 // The files of a drop, in sorted order, into the layer from position on: pictures and videos
 // become frames, folders are refused with a message, missing paths and other files are passed
 // over. Returns how many layers received a picture. Stops early when the progress dialog is
 // cancelled; what was imported stays.
-int ImportFileList(Document& document, Services& services, int layer, const std::string& fileList,
-                   int position);
+int ImportFileList(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
+                   const std::string& fileList, int position);
 
 }  // namespace morvel

@@ -63,23 +63,26 @@ Image MakeThumbnail(const Image& picture) {
     return ScalePicture(picture, kThumbnailWidth, kThumbnailHeight);
 }
 
-void AttachLayerThumbnail(Services& services, FrameRecord& frame, int layer, const Image& picture) {
-    AttachThumbnailImage(services, frame, layer, MakeThumbnail(picture));
+void AttachLayerThumbnail(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
+                          int layer, const Image& picture) {
+    AttachThumbnailImage(thumbnails, services, frame, layer, MakeThumbnail(picture));
 }
 
-void AttachThumbnailImage(Services& services, FrameRecord& frame, int layer, Image thumbnail) {
-    ReleaseLayerThumbnail(services, frame, layer);
-    frame.thumbnail[layer] = std::move(thumbnail);
+void AttachThumbnailImage(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
+                          int layer, Image thumbnail) {
+    ReleaseLayerThumbnail(thumbnails, services, frame.id, layer);
+    FrameThumbnails::Entry& entry = thumbnails.of(frame.id);
+    entry.picture[layer] = std::move(thumbnail);
     // Created in the layer's row at the first column; RefreshFrameStrip moves it to its frame.
-    frame.thumbnailGadget[layer] = services.shell.createThumbnailGadget(
-        frame.thumbnail[layer], 5, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
+    entry.gadget[layer] = services.shell.createThumbnailGadget(
+        entry.picture[layer], 5, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
 }
 
-void ReleaseLayerThumbnail(Services& services, FrameRecord& frame, int layer) {
-    if (frame.thumbnailGadget[layer] != 0)
-        services.shell.destroyThumbnailGadget(frame.thumbnailGadget[layer]);
-    frame.thumbnailGadget[layer] = 0;
-    frame.thumbnail[layer] = Image();
+void ReleaseLayerThumbnail(FrameThumbnails& thumbnails, Services& services, FrameId frame,
+                           int layer) {
+    const GadgetHandle gadget = thumbnails.gadget(frame, layer);
+    if (gadget != 0) services.shell.destroyThumbnailGadget(gadget);
+    thumbnails.forget(frame, layer);
 }
 
 }  // namespace morvel

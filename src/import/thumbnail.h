@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/frame_thumbnails.h"
 #include "platform/image.h"
 #include "project/document.h"
 #include "project/services.h"
@@ -18,16 +19,19 @@ Image MakeThumbnail(const Image& picture);
 
 // Makes the layer's 60 x 45 thumbnail of a freshly decoded picture and its gadget in the layer's
 // row of the frame strip; the tooltip is the file part of the layer source.
-void AttachLayerThumbnail(Services& services, FrameRecord& frame, int layer, const Image& picture);
+void AttachLayerThumbnail(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
+                          int layer, const Image& picture);
 
 // The same for a thumbnail made already (60 x 45), which the frame takes over.
-void AttachThumbnailImage(Services& services, FrameRecord& frame, int layer, Image thumbnail);
+void AttachThumbnailImage(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
+                          int layer, Image thumbnail);
 
 // The tooltip of a layer: the text after the last "/" or "\" of its source (for a video frame,
 // the video's file name).
 std::string ThumbnailTooltip(const std::string& layerSource);
 
 // Frees the layer's thumbnail gadget and thumbnail image.
-void ReleaseLayerThumbnail(Services& services, FrameRecord& frame, int layer);
+void ReleaseLayerThumbnail(FrameThumbnails& thumbnails, Services& services, FrameId frame,
+                           int layer);
 
 }  // namespace morvel

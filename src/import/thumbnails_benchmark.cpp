@@ -258,7 +258,9 @@ void BM_VideoImport1080p(benchmark::State& state) {
     for (auto _ : state) {
         NullShell shell;
         ProjectTestState program(shell, TemporaryFolder(), TemporaryFolder());
-        const int end = AddAviLayers(program.document, program.services, 0, 0, files().video());
+        FrameThumbnails thumbnails;
+        const int end =
+            AddAviLayers(program.document, thumbnails, program.services, 0, 0, files().video());
         if (end != kVideoFrames) state.SkipWithError("the video was not imported whole");
     }
     state.counters["time/frame"] =

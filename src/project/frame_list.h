@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_strip_shell.h"
-#include "platform/image.h"
 #include "project/frame_id.h"
 
 namespace morvel {
@@ -17,9 +15,6 @@ struct FrameRecord {
     // Where the layer's picture comes from: a picture path or an AVI frame reference; empty
     // when the layer has no picture.
     std::array<std::string, 2> layerSource;
-    // The layer's picture scaled to 60 x 45; empty when the layer is empty.
-    std::array<Image, 2> thumbnail;
-    std::array<GadgetHandle, 2> thumbnailGadget{0, 0};
     // 0 = no mask; n > 0 = the frame's mask is mask n.
     std::int32_t maskNumber = 0;
     // Names the frame for as long as the program runs, across frame operations and their undo

@@ -80,7 +80,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     deleteWorkingFiles(document);
     for (int i = 0; i < document.frames.size(); ++i) {
         for (int layer = 0; layer < 2; ++layer)
-            ReleaseLayerThumbnail(services, document.frames.at(i), layer);
+            ReleaseLayerThumbnail(view.thumbnails, services, document.frames.at(i).id, layer);
     }
     document.frames.clear();
     // Undo steps name frames and mask numbers of the project that is gone.
@@ -169,7 +169,8 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
                            FilePart(source), false});
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
-                AttachThumbnailImage(services, frame, layer, std::move(*decoded.thumbnail));
+                AttachThumbnailImage(view.thumbnails, services, frame, layer,
+                                     std::move(*decoded.thumbnail));
             } else {
                 // A video that cannot be opened is reported as the video reader does; a file
                 // the user was already told is missing is not reported again.

@@ -63,7 +63,8 @@ protected:
             state.document.frames.last();
             FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = l1;
-            AttachLayerThumbnail(state.services, frame, 0, UniformPicture(8, 6, {120, 120, 120}));
+            AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
+                                 UniformPicture(8, 6, {120, 120, 120}));
             if (withMasks) {
                 frame.maskNumber = state.document.masks.nextNumber++;
                 ASSERT_TRUE(

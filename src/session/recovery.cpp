@@ -89,7 +89,8 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
             if (entry.layerSource[layer].empty() || !services.makeThumbnails) continue;
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
-                AttachThumbnailImage(services, frame, layer, std::move(*decoded.thumbnail));
+                AttachThumbnailImage(view.thumbnails, services, frame, layer,
+                                     std::move(*decoded.thumbnail));
             } else {
                 reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1,
                                 frame.layerSource[layer]);

@@ -112,7 +112,7 @@ protected:
             FrameRecord& frame = state.document.frames.add();
             frame.layerSource[0] = picture("p" + std::to_string(state.document.frames.size()) + ".png",
                                            static_cast<std::uint8_t>(40 * i + 20));
-            AttachLayerThumbnail(state.services, frame, 0,
+            AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
                                  testing::UniformPicture(120, 90, {1, 2, 3}));
         }
         RefreshFrameStrip(state.document, state.session, state.view, state.services,

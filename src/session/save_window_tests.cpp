@@ -156,7 +156,7 @@ protected:
         state.services.redrawPause = 0;
         FrameRecord& frame = state.document.frames.add();
         frame.layerSource[0] = home.file("a.png");
-        AttachLayerThumbnail(state.services, frame, 0,
+        AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
                              testing::UniformPicture(8, 6, testing::kRed));
     }
     void TearDown() override { ::setenv("HOME", oldHome.c_str(), 1); }

@@ -67,7 +67,8 @@ protected:
         run();
     }
     QWidget* thumbnailOf(int frame, int layer) {
-        return strip->thumbnail(state.document.frames.at(frame).thumbnailGadget[layer]);
+        return strip->thumbnail(
+            state.view.thumbnails.gadget(state.document.frames.at(frame).id, layer));
     }
 
     testing::TempFolder program;
