@@ -62,8 +62,7 @@ protected:
             ASSERT_TRUE(
                 SavePictureFile(i == 2 ? GradientPicture(50, 30, 9) : GradientPicture(40, 24, i),
                                 path, PictureFormat::Png));
-            state.document.frames.last();
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             frame.layerSource[0] = path;
             if (i == 1) {
                 frame.maskNumber = state.document.masks.nextNumber++;
@@ -113,7 +112,7 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     EXPECT_EQ(decoded(output.file("render.avi")), fromWindow);
 
     // Frame 2 carries its mask: the decoded frame is the composite.
-    state.document.frames.selectIndex(1);
+    state.session.cache.displayedId = state.document.frames.at(1).id;
     ComposeFrame(state.document, state.session, state.view, state.services, 0);
     const Image& composite = state.session.images.composite;
     std::string expected;

@@ -70,7 +70,7 @@ struct AppFixture {
     // A frame whose layers are pictures of this size, displayed.
     FrameRecord& addFrame(int width = 640, int height = 480) {
         const int n = state.document.frames.size();
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         for (int layer = 0; layer < 2; ++layer) {
             const std::string path =
                 work.file("take" + std::to_string(n) + "_" + std::to_string(layer) + ".png");

@@ -153,10 +153,12 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             call(hooks.showAboutBox, state);
             break;
         case MenuItem::DeleteLayer:
-            DeleteLayer(state.document, state.session, state.view, state.services, layer);
+            DeleteLayer(state.document, state.session, state.view, state.services,
+                        state.session.cache.displayedId, layer);
             break;
         case MenuItem::RepeatLayer:
-            RepeatLayer(state.document, state.session, state.view, state.services, layer, 1);
+            RepeatLayer(state.document, state.session, state.view, state.services,
+                        state.session.cache.displayedId, layer, 1);
             break;
         case MenuItem::Undo:
             UndoFromMenu(state);

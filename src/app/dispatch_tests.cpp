@@ -257,7 +257,7 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     EXPECT_EQ(shell.popupMenus[0].x, 700);
     EXPECT_EQ(shell.popupMenus[0].y, 800);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
-    EXPECT_EQ(state.document.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 1);
     const std::string source = state.document.frames.at(1).layerSource[1];
     dispatch(MenuEvent(+MenuItem::RepeatLayer));  // into frame 3, filled: a new frame before it
     ASSERT_EQ(state.document.frames.size(), 4);

@@ -251,7 +251,7 @@ TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
         shell.frameStripShown.clear();
         menu(k.key);
         EXPECT_EQ(state.session.cache.displayedIndex, k.index);
-        EXPECT_EQ(state.document.frames.index(), k.index);
+        EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), k.index);
         EXPECT_EQ(shell.frameMarkerMoves.back(), k.index * kFrameColumnWidth + kFrameMarkerLeft);
         EXPECT_EQ(shell.frameStripShown, (std::vector<testing::RecordingShell::Columns>{
                                              {k.index * kFrameColumnWidth, kFrameColumnWidth}}));

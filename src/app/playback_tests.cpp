@@ -86,7 +86,8 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
                   (1 + k) % 3 * kFrameColumnWidth + kFrameMarkerLeft);
     }
     EXPECT_EQ(state.session.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
-    EXPECT_EQ(state.document.frames.index(), state.session.cache.displayedIndex);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId),
+              state.session.cache.displayedIndex);
     // The stop's other events are dropped; only the resize comes back.
     ASSERT_EQ(handedBack.size(), 1u);
     EXPECT_EQ(handedBack[0].kind, EventKind::Resize);
@@ -198,11 +199,13 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
     const std::vector<std::function<void()>> operations = {
         [&] {
             SelectFrame(state.document, state.session, state.view, state.services, 1);
-            DeleteLayer(state.document, state.session, state.view, state.services, 0);
+            DeleteLayer(state.document, state.session, state.view, state.services,
+                        state.session.cache.displayedId, 0);
         },
         [&] {
             SelectFrame(state.document, state.session, state.view, state.services, 0);
-            RepeatLayer(state.document, state.session, state.view, state.services, 1, 2);
+            RepeatLayer(state.document, state.session, state.view, state.services,
+                        state.session.cache.displayedId, 1, 2);
         },
         [&] {
             ImportDroppedFiles(state.document, state.session, state.view, state.services, 0, white,

@@ -42,7 +42,7 @@ struct PaintingScene {
         state.session.images.mask.fill(255, 255, 255);
         state.session.images.composite = *Image::create(width, height);
         state.view.canvas = *Image::create(1000, 700);
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
         state.document.masks.nextNumber = 2;

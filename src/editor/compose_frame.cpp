@@ -209,7 +209,7 @@ bool takeComposedAhead(Document& document, EditSession& session, View& view,
 
 int ComposeFrame(Document& document, EditSession& session, View& view, Services& services,
                  int flags) {
-    FrameRecord* frame = document.frames.current();
+    FrameRecord* frame = document.frames.withId(session.cache.displayedId);
     if (!frame) return 0;
     const int loaded = updateLayer(session, services, *frame, 0) |
                        updateLayer(session, services, *frame, 1) |

@@ -26,7 +26,7 @@ struct Scene {
         state.session.images.layer2 = noise(width, height, 2);
         state.session.images.mask = noise(width, height, 3);
         state.session.images.composite = *Image::create(width, height);
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         frame.layerSource = {"layer1", "layer2"};
         frame.maskNumber = 1;
         state.session.cache.layerSource = frame.layerSource;

@@ -40,8 +40,7 @@ protected:
     }
     FrameRecord& frame(const std::string& layer1, const std::string& layer2,
                        std::int32_t maskNumber) {
-        state.document.frames.last();
-        FrameRecord& record = state.document.frames.add();
+        FrameRecord& record = state.document.frames.append();
         record.layerSource = {layer1, layer2};
         record.maskNumber = maskNumber;
         if (maskNumber >= state.document.masks.nextNumber) state.document.masks.nextNumber = maskNumber + 1;
@@ -204,10 +203,7 @@ TEST_F(FrameSelection, AnIndexPastTheEndShowsTheLastFrame) {
     EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 7), 4);
     EXPECT_EQ(shell.frameMarkerMoves.back(), 4 * 65 + 2);
     EXPECT_EQ(state.session.cache.displayedIndex, 4);
-    state.document.frames.selectIndex(2);
-    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, kKeepCurrent),
-              2);
-    state.document.frames.first();
+    EXPECT_EQ(SelectFrame(state.document, state.session, state.view, state.services, 2), 2);
     EXPECT_EQ(
         SelectFrame(state.document, state.session, state.view, state.services, kReselectDisplayed),
         2);

@@ -40,8 +40,7 @@ protected:
     void SetUp() override {
         const std::string shared = write("q.png", 200);
         for (int k = 0; k < 5; ++k) {
-            state.document.frames.last();
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             frame.layerSource = {write("p" + std::to_string(k) + ".png", std::uint8_t(k * 10)),
                                  shared};
             if (k % 2 == 0) {
@@ -135,8 +134,9 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
                 withAhead.document.masks.workingFile(frame.maskNumber), PictureFormat::Png));
         }
         for (EditorTestState* state : {&withAhead, &without}) {
-            state->document.frames.last();
-            state->document.frames.add() = frame;
+            FrameRecord& added = state->document.frames.append();
+            added.layerSource = frame.layerSource;
+            added.maskNumber = frame.maskNumber;
         }
     }
     for (EditorTestState* state : {&withAhead, &without}) {

@@ -46,7 +46,7 @@ struct FilmProject {
         state.view.canvas = *Image::create(kFilmCanvasWidth, kFilmCanvasHeight);
         const std::string data = benchmarkData();
         for (int k = 0; k < frames; ++k) {
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             for (int layer = 0; layer < 2; ++layer) {
                 char name[64];
                 std::snprintf(name, sizeof name, "jpeg6000x4000/big_%03d.jpg",
@@ -61,7 +61,6 @@ struct FilmProject {
                        ::symlink((data + mask).c_str(),
                                  state.document.masks.workingFile(frame.maskNumber).c_str()) == 0;
         }
-        state.document.frames.first();
     }
     ~FilmProject() {
         for (int k = 0; k < state.document.frames.size(); ++k)

@@ -84,8 +84,7 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
     }
     effects.firstChangedFrame = std::min(effects.firstChangedFrame, first);
     for (std::size_t k = 0; k < present.size(); ++k) {
-        frames.selectIndex(first);
-        FrameRecord& frame = *frames.current();
+        FrameRecord& frame = frames.at(first);
         if (frame.id == session.cache.displayedId) {
             session.cache.displayedId = 0;
             session.cache.displayedIndex = -1;
@@ -94,7 +93,7 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
         }
         for (int layer = 0; layer < 2; ++layer)
             ReleaseLayerThumbnail(view.thumbnails, services, frame.id, layer);
-        frames.remove();
+        frames.removeAt(first);
     }
     std::vector<std::string> sources;
     for (const FrameEntry& entry : wanted)
@@ -104,14 +103,7 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
     std::size_t next = 0;
     for (std::size_t k = 0; k < wanted.size(); ++k) {
         const int position = first + static_cast<int>(k);
-        FrameRecord* frame = nullptr;
-        if (position < frames.size()) {
-            frames.selectIndex(position);
-            frame = &frames.insert();
-        } else {
-            frames.last();
-            frame = &frames.add();
-        }
+        FrameRecord* frame = &frames.insertAt(std::min(position, frames.size()));
         frame->id = wanted[k].id;
         frame->layerSource = wanted[k].layerSource;
         frame->maskNumber = wanted[k].maskNumber;

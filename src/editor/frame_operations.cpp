@@ -16,19 +16,17 @@ namespace morvel {
 namespace {
 
 void deleteLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer);
+                 FrameId frame, int layer);
 void repeatLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer, int count);
+                 FrameId frame, int layer, int count);
 
-// The frame and layer row whose thumbnail gadget this is; nullptr when it is no thumbnail.
-FrameRecord* findThumbnail(FrameList& frames, const FrameThumbnails& thumbnails,
-                           GadgetHandle gadget, int& layer) {
+// The position of the frame and the layer row whose thumbnail gadget this is; -1 when it is no
+// thumbnail.
+int findThumbnail(const FrameList& frames, const FrameThumbnails& thumbnails, GadgetHandle gadget,
+                  int& layer) {
     FrameId id = 0;
-    if (!thumbnails.findGadget(gadget, id, layer)) return nullptr;
-    const int index = frames.indexOfId(id);
-    if (index < 0) return nullptr;
-    frames.selectIndex(index);
-    return &frames.at(index);
+    if (!thumbnails.findGadget(gadget, id, layer)) return -1;
+    return frames.indexOfId(id);
 }
 
 // Drags the thumbnail's layer. The drop (on the strip, during the drag) imports the payload;
@@ -43,10 +41,8 @@ void dragLayer(Document& document, EditSession& session, View& view, Services& s
     const DropAction action = services.shell.dragThumbnail(shown ? shown->picture[layer] : Image());
     view.dragPayload.clear();
     if (action != DropAction::Move || view.droppedLayers == 0) return;
-    // The drop changed the list and the current frame; the dragged frame is found by its id.
-    document.frames.selectId(dragged);
-    if (!document.frames.current()) return;
-    DeleteLayer(document, session, view, services, layer);
+    // The drop changed the list; the dragged frame is found by its id.
+    DeleteLayer(document, session, view, services, dragged, layer);
 }
 
 // A copy of the thumbnail, or nothing when the memory cannot be had.
@@ -59,14 +55,17 @@ std::optional<Image> copyOf(const Image& image) {
     }
 }
 
-// The frame after the current one that receives a repeated layer, made current: the next
-// frame when its layer is empty, else a new frame inserted before it; a new frame at the end
-// when the current one is the last.
-FrameRecord& repeatTarget(FrameList& frames, int layer) {
-    if (frames.index() == frames.size() - 1) return frames.add();
-    frames.selectIndex(frames.index() + 1);
-    if (!frames.current()->layerSource[layer].empty()) return frames.insert();
-    return *frames.current();
+// The position of the frame after position that receives a repeated layer: the next frame when
+// its layer is empty, else a new frame inserted before it; a new frame at the end when position
+// is the last.
+int repeatTarget(FrameList& frames, int layer, int position) {
+    ++position;
+    if (position == frames.size()) {
+        frames.append();
+    } else if (!frames.at(position).layerSource[layer].empty()) {
+        frames.insertAt(position);
+    }
+    return position;
 }
 
 }  // namespace
@@ -88,19 +87,19 @@ int ImportDroppedFiles(Document& document, EditSession& session, View& view, Ser
 void ThumbnailEvent(Document& document, EditSession& session, View& view, Services& services,
                     GadgetHandle gadget, ThumbnailAction action, int screenX, int screenY) {
     int layer = 0;
-    FrameRecord* frame = findThumbnail(document.frames, view.thumbnails, gadget, layer);
-    if (frame) {
+    const int index = findThumbnail(document.frames, view.thumbnails, gadget, layer);
+    if (index >= 0) {
         switch (action) {
             case ThumbnailAction::LeftClick:
-                SelectFrame(document, session, view, services, kKeepCurrent);
+                SelectFrame(document, session, view, services, index);
                 break;
             case ThumbnailAction::RightClick:
-                SelectFrame(document, session, view, services, kKeepCurrent);
+                SelectFrame(document, session, view, services, index);
                 services.shell.showPopupMenu(screenX, screenY);
                 break;
             case ThumbnailAction::DragStart:
                 AsFrameOperation(document, session, [&] {
-                    dragLayer(document, session, view, services, *frame, layer);
+                    dragLayer(document, session, view, services, document.frames.at(index), layer);
                 });
                 break;
             case ThumbnailAction::Other:
@@ -112,32 +111,33 @@ void ThumbnailEvent(Document& document, EditSession& session, View& view, Servic
 }
 
 void DeleteLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer) {
+                 FrameId frame, int layer) {
     AsFrameOperation(document, session,
-                     [&] { deleteLayer(document, session, view, services, layer); });
+                     [&] { deleteLayer(document, session, view, services, frame, layer); });
 }
 
 void RepeatLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer, int count) {
+                 FrameId frame, int layer, int count) {
     AsFrameOperation(document, session,
-                     [&] { repeatLayer(document, session, view, services, layer, count); });
+                     [&] { repeatLayer(document, session, view, services, frame, layer, count); });
 }
 
 namespace {
 
 void deleteLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer) {
+                 FrameId id, int layer) {
     layer = layer == 0 ? 0 : 1;
     FrameList& frames = document.frames;
-    FrameRecord* frame = frames.current();
-    if (!frame || frame->layerSource[layer].empty()) return;
+    const int index = frames.indexOfId(id);
+    if (index < 0 || frames.at(index).layerSource[layer].empty()) return;
+    FrameRecord* frame = &frames.at(index);
 
     ReleaseLayerThumbnail(view.thumbnails, services, frame->id, layer);
     frame->layerSource[layer].clear();
-    const bool displayed = frames.index() == session.cache.displayedIndex;
+    const bool displayed = frame->id == session.cache.displayedId;
     if (frame->layerSource[1 - layer].empty()) {
         // The mask working file stays until the project is emptied.
-        frames.remove();
+        frames.removeAt(index);
         RefreshFrameStrip(document, session, view, services,
                           displayed ? kFirstAndForget : kReselectDisplayed);
         return;
@@ -147,14 +147,17 @@ void deleteLayer(Document& document, EditSession& session, View& view, Services&
 }
 
 void repeatLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer, int count) {
+                 FrameId id, int layer, int count) {
     layer = layer == 0 ? 0 : 1;
     FrameList& frames = document.frames;
-    const FrameRecord* source = frames.current();
+    int position = frames.indexOfId(id);
+    if (position < 0) return;
+    const FrameRecord* source = &frames.at(position);
     // An empty layer has nothing to repeat: no frame is added and nothing is reported.
-    if (source && !source->layerSource[layer].empty()) {
+    if (!source->layerSource[layer].empty()) {
         for (int i = 0; i < count; ++i) {
-            FrameRecord& target = repeatTarget(frames, layer);
+            position = repeatTarget(frames, layer, position);
+            FrameRecord& target = frames.at(position);
             target.layerSource[layer] = source->layerSource[layer];
             const FrameThumbnails::Entry* shown = view.thumbnails.find(source->id);
             std::optional<Image> thumbnail = copyOf(shown ? shown->picture[layer] : Image());
@@ -168,7 +171,8 @@ void repeatLayer(Document& document, EditSession& session, View& view, Services&
             }
         }
     }
-    SelectFrame(document, session, view, services, kKeepCurrent);
+    // The last frame that received the layer is shown.
+    SelectFrame(document, session, view, services, position);
     RefreshFrameStrip(document, session, view, services, kReselectDisplayed);
 }
 

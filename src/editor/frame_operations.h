@@ -39,13 +39,13 @@ enum class ThumbnailAction {
 void ThumbnailEvent(Document& document, EditSession& session, View& view, Services& services,
                     GadgetHandle gadget, ThumbnailAction action, int screenX, int screenY);
 
-// Removes the layer from the frame list's current frame; a frame left with no layer is removed.
+// Removes the layer from the frame; a frame left with no layer is removed.
 void DeleteLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer);
+                 FrameId frame, int layer);
 
-// Copies the layer of the frame list's current frame into the next count frames (filling an
+// Copies the layer of the frame into the next count frames (filling an
 // empty layer there, or inserting a new frame before a filled one) and displays the last.
 void RepeatLayer(Document& document, EditSession& session, View& view, Services& services,
-                 int layer, int count);
+                 FrameId frame, int layer, int count);
 
 }  // namespace morvel

@@ -318,8 +318,8 @@ TEST_F(FrameStrip, DeleteLayer) {
         makeFrames("a.png|x.png b.png|-");
         SelectFrame(state.document, state.session, state.view, state.services, c.displayed);
         const FrameRecord* displayed = DisplayedFrame(state.document, state.session);
-        state.document.frames.selectIndex(c.frame);
-        DeleteLayer(state.document, state.session, state.view, state.services, c.layer);
+        DeleteLayer(state.document, state.session, state.view, state.services,
+                    state.document.frames.at(c.frame).id, c.layer);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.session.cache.displayedIndex, c.displayedAfter);
         if (c.frame != c.displayed) {
@@ -335,11 +335,13 @@ TEST_F(FrameStrip, DeletingTheFirstLayerShowsTheSecondAndTheLastLayerEmptiesTheP
     drop(1, {picture("x.png", {0, 0, 200})}, 0);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 200);
     // Ctrl+Delete right after the drops acts on the popup target layer of the last drop.
-    DeleteLayer(state.document, state.session, state.view, state.services, 0);
+    DeleteLayer(state.document, state.session, state.view, state.services,
+                state.session.cache.displayedId, 0);
     EXPECT_EQ(describeFrames(state.document.frames), "-|x.png");
     EXPECT_EQ(state.session.images.composite.red(0, 0), 0);
     EXPECT_EQ(state.session.images.composite.blue(0, 0), 200);
-    DeleteLayer(state.document, state.session, state.view, state.services, 1);
+    DeleteLayer(state.document, state.session, state.view, state.services,
+                state.session.cache.displayedId, 1);
     EXPECT_TRUE(state.document.frames.empty());
     EXPECT_EQ(state.session.cache.displayedIndex, -1);
     EXPECT_EQ(shell.frameMarkerMoves.back(), -200);
@@ -375,10 +377,11 @@ TEST_F(FrameStrip, RepeatLayer) {
         shell.thumbnails.clear();
         makeFrames(c.before);
         SelectFrame(state.document, state.session, state.view, state.services, 0);
-        RepeatLayer(state.document, state.session, state.view, state.services, c.layer, c.count);
+        RepeatLayer(state.document, state.session, state.view, state.services,
+                    state.session.cache.displayedId, c.layer, c.count);
         EXPECT_EQ(describeFrames(state.document.frames), c.after);
         EXPECT_EQ(state.session.cache.displayedIndex, c.displayed);
-        EXPECT_EQ(state.document.frames.index(), c.displayed);
+        EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), c.displayed);
         EXPECT_TRUE(shell.errors.empty());
         expectStripLaidOut();
     }
@@ -386,7 +389,8 @@ TEST_F(FrameStrip, RepeatLayer) {
     state.document.frames.clear();
     state.session.cache = FrameCache{};
     shell.thumbnails.clear();
-    RepeatLayer(state.document, state.session, state.view, state.services, 0, 1);
+    RepeatLayer(state.document, state.session, state.view, state.services,
+                state.session.cache.displayedId, 0, 1);
     EXPECT_TRUE(state.document.frames.empty());
     EXPECT_EQ(state.session.cache.displayedIndex, -1);
 }
@@ -407,16 +411,16 @@ TEST_F(FrameStrip, ClicksSelectTheFrameAndSetThePopupTargetLayer) {
     ASSERT_EQ(shell.popupMenus.size(), 1u);
     EXPECT_EQ(shell.popupMenus[0].x, 400);
     EXPECT_EQ(shell.popupMenus[0].y, 300);
-    EXPECT_EQ(state.document.frames.index(), 2);  // the popup commands act on this frame
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId),
+              2);  // the popup commands act on this frame
 
-    // Other events and other gadgets change nothing, and the list returns to the displayed frame.
-    state.document.frames.selectIndex(0);
+    // Other events and other gadgets change nothing.
     ThumbnailEvent(state.document, state.session, state.view, state.services, gadgetOf(1, 1),
                    ThumbnailAction::Other, 0, 0);
     ThumbnailEvent(state.document, state.session, state.view, state.services, shell.lastHandle + 1,
                    ThumbnailAction::LeftClick, 0, 0);
     EXPECT_EQ(state.session.cache.displayedIndex, 2);
-    EXPECT_EQ(state.document.frames.index(), 2);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 2);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
 }
 
@@ -485,20 +489,20 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
     } cases[] = {
         {"delete one of two layers",
          [&] {
-             state.document.frames.selectIndex(1),
-                 DeleteLayer(state.document, state.session, state.view, state.services, 1);
+             DeleteLayer(state.document, state.session, state.view, state.services,
+                         state.document.frames.at(1).id, 1);
          },
          "a.png|- b.png|- c.png|-"},
         {"delete a frame",
          [&] {
-             state.document.frames.selectIndex(0),
-                 DeleteLayer(state.document, state.session, state.view, state.services, 0);
+             DeleteLayer(state.document, state.session, state.view, state.services,
+                         state.document.frames.at(0).id, 0);
          },
          "b.png|x.png c.png|-"},
         {"repeat",
          [&] {
-             state.document.frames.selectIndex(0),
-                 RepeatLayer(state.document, state.session, state.view, state.services, 0, 1);
+             RepeatLayer(state.document, state.session, state.view, state.services,
+                         state.document.frames.at(0).id, 0, 1);
          },
          "a.png|- a.png|- b.png|x.png c.png|-"},
         {"a drop",
@@ -560,8 +564,8 @@ TEST_F(FrameStrip, MaskEditsOutliveADelete) {
     };
     paint(0, 7);
     paint(2, 9);
-    state.document.frames.selectIndex(0);
-    DeleteLayer(state.document, state.session, state.view, state.services, 0);
+    DeleteLayer(state.document, state.session, state.view, state.services,
+                state.document.frames.at(0).id, 0);
     ASSERT_EQ(describeFrames(state.document.frames), "b.png|- c.png|-");
     ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));  // the delete
     ASSERT_TRUE(UndoEdit(state.document, state.session, state.view,

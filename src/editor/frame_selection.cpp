@@ -39,24 +39,19 @@ int SelectFrame(Document& document, EditSession& session, View& view, Services& 
     if (frames.empty()) return showEmptyProject(document, session, view, services);
 
     if (n <= kFirstAndForget) {
-        frames.first();
+        n = 0;
         cache.displayedId = 0;
-    } else if (n == kReselectDisplayed) {
-        frames.selectId(cache.displayedId);
-    } else if (n >= 0) {
-        if (n < frames.size()) {
-            frames.selectIndex(n);
-        } else {
-            frames.last();
-        }
+    } else if (n < 0) {
+        n = frames.indexOfId(cache.displayedId);
+    } else {
+        n = std::min(n, frames.size() - 1);
     }
-    // No displayed frame to return to, or no current frame to keep: show the first.
-    if (!frames.current()) frames.first();
-    n = frames.index();
+    // No displayed frame to return to: show the first.
+    if (n < 0) n = 0;
 
-    if (frames.current()->id != cache.displayedId) {
+    if (frames.at(n).id != cache.displayedId) {
         StoreDisplayedMask(document, session, services);
-        cache.displayedId = frames.current()->id;
+        cache.displayedId = frames.at(n).id;
         ++cache.displayChanges;
     }
     if (services.composeOnSelect && ComposeFrame(document, session, view, services, 0) != 0)

@@ -17,7 +17,6 @@ constexpr int kFrameMarkerLeft = 2;
 constexpr int kFrameMarkerHidden = -200;
 
 // What SelectFrame is asked to show.
-constexpr int kKeepCurrent = -1;        // the frame list's current frame
 constexpr int kReselectDisplayed = -2;  // the displayed frame again
 constexpr int kFirstAndForget = -3;     // the first frame, forgetting the displayed one
 

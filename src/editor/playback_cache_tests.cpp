@@ -53,8 +53,8 @@ protected:
         NullShell shell;
         EditorTestState state(shell, folder.path(), folder.path());
         state.services.redrawPause = 0;
-        state.document.frames.add().layerSource = film[k].layers;
-        state.document.frames.first();
+        state.document.frames.append().layerSource = film[k].layers;
+        state.session.cache.displayedId = state.document.frames.at(0).id;
         ComposeFrame(state.document, state.session, state.view, state.services, 0);
         state.view.canvas = *Image::create(view.canvasWidth, view.canvasHeight);
         static_cast<ViewGeometry&>(state.view) = view.geometry;

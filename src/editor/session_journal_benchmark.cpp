@@ -87,7 +87,7 @@ void JournalAfterFrameOperation(benchmark::State& run) {
     state.session.record.writer = std::make_shared<SessionWriter>(folder);
     const int frames = static_cast<int>(run.range(0));
     for (int i = 0; i < frames; ++i) {
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         const std::string number = std::to_string(10000 + i);
         frame.layerSource = {
             "/media/film/Aufnahmen/2026-12-07/Szene 4/Take 1/IMG_" + number + ".JPG",

@@ -217,8 +217,7 @@ protected:
     void addFrame(const Image& picture) {
         const std::string path = workingFolder.file(std::to_string(state.document.frames.size()) + "p.png");
         ASSERT_TRUE(SavePictureFile(picture, path, PictureFormat::Png));
-        state.document.frames.last();
-        state.document.frames.add().layerSource[0] = path;
+        state.document.frames.append().layerSource[0] = path;
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
     void exportAs(const std::string& name, const std::string& rate) {
@@ -439,7 +438,7 @@ TEST_P(WrittenVideo, FfprobeReadsItAndFfmpegDecodesTheComposites) {
     ASSERT_EQ(frames.size(), 4u);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        state.document.frames.selectIndex(i);
+        state.session.cache.displayedId = state.document.frames.at(i).id;
         ComposeFrame(state.document, state.session, state.view, state.services, 0);
         Image composite = state.session.images.composite;
         if (composite.width() != 96) composite = StretchPicture(composite, 96, 64);

@@ -64,8 +64,7 @@ protected:
             const auto grey = static_cast<std::uint8_t>(i * 20);
             ASSERT_TRUE(SavePictureFile(UniformPicture(6, 4, {grey, grey, grey}), path,
                                         PictureFormat::Png));
-            state.document.frames.last();
-            state.document.frames.add().layerSource[0] = path;
+            state.document.frames.append().layerSource[0] = path;
         }
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
@@ -93,7 +92,7 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
     }
     EXPECT_FALSE(IsRegularFile(output.file("szene.4.png")));
     EXPECT_EQ(state.session.cache.displayedIndex, 1);
-    EXPECT_EQ(state.document.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 1);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
     EXPECT_TRUE(shell.errors.empty());
 }
@@ -226,8 +225,7 @@ protected:
         return number;
     }
     void frame(const std::string& layer1, const std::string& layer2, std::int32_t maskNumber = 0) {
-        state.document.frames.last();
-        FrameRecord& record = state.document.frames.add();
+        FrameRecord& record = state.document.frames.append();
         record.layerSource[0] = layer1;
         record.layerSource[1] = layer2;
         record.maskNumber = maskNumber;
@@ -364,7 +362,7 @@ TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
     const int redraws = shell.canvasRedraws;
     const auto markers = shell.frameMarkerMoves.size();
     render("seq", PictureFormat::Bmp, 2);
-    EXPECT_EQ(state.document.frames.index(), 2);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 2);
     EXPECT_EQ(state.session.cache.displayedIndex, 2);
     EXPECT_TRUE(state.session.images.composite.samePixels(composite));
     EXPECT_TRUE(state.session.images.layer1.samePixels(layer1));
@@ -376,7 +374,7 @@ TEST_F(Pipeline, FilesAreTheEditorsCompositesAndTheEditorIsLeftAlone) {
     auto black = Image::create(640, 480);
     state.session.images.composite = std::move(*black);
     for (int k = 1; k <= 11; ++k) {
-        state.document.frames.selectIndex(k - 1);
+        state.session.cache.displayedId = state.document.frames.at(k - 1).id;
         ComposeFrame(state.document, state.session, state.view, state.services, 0);
         Image written;
         ASSERT_EQ(LoadPictureFile(output.file("seq." + std::string(k < 10 ? "0" : "") +
@@ -416,8 +414,7 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
               0);
     const int order[] = {0, 1, 2, 2, 5, 3, 11, -1, 4};
     for (int n : order) {
-        state.document.frames.last();
-        state.document.frames.add().layerSource[0] =
+        state.document.frames.append().layerSource[0] =
             n < 0 ? MakeAviReference(0, folder.file("gone.avi")) : MakeAviReference(n, video);
     }
     std::vector<std::string> expected;

@@ -54,7 +54,7 @@ ImportProgress progressFor(Services& services) {
 Added addImageLayer(Document& document, FrameThumbnails& thumbnails, Services& services, int layer,
                     int position, const std::string& path, DecodedThumbnail* decoded) {
     position = ClaimFrameSlot(document, layer, position);
-    FrameRecord& frame = *document.frames.current();
+    FrameRecord& frame = document.frames.at(position);
     frame.layerSource[layer] = path;
     DecodedThumbnail own;
     if (!decoded) {
@@ -84,7 +84,7 @@ Added addAviLayers(Document& document, FrameThumbnails& thumbnails, Services& se
         for (int k = 0; k < count; ++k) {
             if (!progress.step({ImportStep::Unit::VideoFrame, k + 1, count, name})) break;
             position = ClaimFrameSlot(document, layer, position);
-            FrameRecord& frame = *document.frames.current();
+            FrameRecord& frame = document.frames.at(position);
             frame.layerSource[layer] = MakeAviReference(info.firstFrame + k, videoPath);
             const std::optional<Image> picture = frames.take();
             if (picture && !picture->empty()) {
@@ -136,12 +136,10 @@ int ClaimFrameSlot(Document& document, int layer, int position) {
     FrameList& frames = document.frames;
     position = std::max(position, 0);
     if (position < frames.size()) {
-        frames.selectIndex(position);
-        if (!frames.current()->layerSource[layer].empty()) frames.insert();
+        if (!frames.at(position).layerSource[layer].empty()) frames.insertAt(position);
         return position;
     }
-    frames.last();
-    frames.add();
+    frames.append();
     return frames.size() - 1;
 }
 

@@ -24,9 +24,9 @@ DroppedFileKind KindOfDroppedFile(const std::string& path);
 // case-insensitively (A-Z read as a-z).
 std::vector<std::string> SortedDropPaths(const std::string& fileList);
 
-// Makes the frame that receives a layer at position the frame list's current frame: the frame
-// there when its layer is empty, a new frame inserted before it when the layer is filled, a new
-// frame at the end when position is at or behind the end. Returns the position used.
+// Finds the frame that receives a layer at position: the frame there when its layer is empty, a new
+// frame inserted before it when the layer is filled, a new frame at the end when position is at or
+// behind the end. Returns the position used.
 int ClaimFrameSlot(Document& document, int layer, int position);
 
 // Puts a picture file into the layer of the frame claimed at position and returns the position

@@ -30,9 +30,9 @@ TEST(CopyNames, TwoPicturesOnOneNameCollide) {
     for (const auto& row : rows) {
         testing::RecordingShell shell;
         ProjectTestState state(shell, "/w/", "/p/");
-        FrameRecord& one = state.document.frames.add();
+        FrameRecord& one = state.document.frames.append();
         one.layerSource = {"/p/a.png", "/p/b.png"};
-        FrameRecord& two = state.document.frames.add();
+        FrameRecord& two = state.document.frames.append();
         two.layerSource = {"/p/a.png", row.frame2Layer2};
         two.maskNumber = 1;
         EXPECT_EQ(CopyNamesCollide(state.document.frames, "/p/F.mvl", row.maskTemplate, row.frameTemplate),

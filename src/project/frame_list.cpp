@@ -4,40 +4,14 @@
 
 namespace morvel {
 
-FrameRecord* FrameList::next() {
-    if (m_cursor + 1 >= size()) return nullptr;
-    ++m_cursor;
-    return m_records[m_cursor].get();
+FrameRecord& FrameList::insertAt(int position) {
+    const auto at = m_records.insert(m_records.begin() + position, std::make_unique<FrameRecord>());
+    (*at)->id = ++m_lastId;
+    return **at;
 }
 
-void FrameList::selectIndex(int i) {
-    m_cursor = (i >= 0 && i < size()) ? i : -1;
-}
-
-FrameRecord& FrameList::add() {
-    const int position = m_cursor < 0 ? 0 : m_cursor + 1;
-    m_records.insert(m_records.begin() + position, std::make_unique<FrameRecord>());
-    m_records[position]->id = ++m_lastId;
-    m_cursor = position;
-    return *m_records[position];
-}
-
-FrameRecord& FrameList::insert() {
-    const int position = m_cursor < 0 ? 0 : m_cursor;
-    m_records.insert(m_records.begin() + position, std::make_unique<FrameRecord>());
-    m_records[position]->id = ++m_lastId;
-    m_cursor = position;
-    return *m_records[position];
-}
-
-void FrameList::remove() {
-    if (m_cursor < 0) return;
-    m_records.erase(m_records.begin() + m_cursor);
-    if (m_cursor > 0) {
-        --m_cursor;
-    } else if (empty()) {
-        m_cursor = -1;
-    }  // the first was removed: the following record now has index 0
+void FrameList::removeAt(int position) {
+    m_records.erase(m_records.begin() + position);
 }
 
 int FrameList::indexOfId(FrameId id) const {
@@ -60,7 +34,6 @@ FrameRecord* FrameList::withId(FrameId id, int hint) {
 
 void FrameList::clear() {
     m_records.clear();
-    m_cursor = -1;
 }
 
 }  // namespace morvel

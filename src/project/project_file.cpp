@@ -248,7 +248,6 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter) {
             }
         }
     }
-    document.frames.last();  // the walk ends on the last record
 
     StagedFile projectFile;
     if (!projectFile.write(path, SerializeProjectFile(header, entries))) {

@@ -25,7 +25,7 @@ protected:
         state.document.masks.nextNumber = 7;
         const char* sources[][2] = {{"/a 1.png", ""}, {"", "$AVI$1F$/v\nx.avi"}, {"/c.png", "/d"}};
         for (const auto& layers : sources) {
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             frame.layerSource = {layers[0], layers[1]};
         }
         state.document.frames.at(2).maskNumber = 6;

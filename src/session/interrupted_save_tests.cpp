@@ -65,8 +65,7 @@ protected:
             const auto grey = static_cast<std::uint8_t>(60 + 40 * i);
             ASSERT_TRUE(SavePictureFile(UniformPicture(8, 6, {grey, grey, grey}), path,
                                         PictureFormat::Png));
-            state.document.frames.last();
-            state.document.frames.add().layerSource[0] = path;
+            state.document.frames.append().layerSource[0] = path;
         }
         paintMask(0, 200);
         state.document.header = {projectFile, "Film", "", "", "masks/$Nr.mask", ""};

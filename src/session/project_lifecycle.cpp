@@ -160,7 +160,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     const int sourceCount = static_cast<int>(loader.size());
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
-        FrameRecord& frame = document.frames.add();
+        FrameRecord& frame = document.frames.append();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];

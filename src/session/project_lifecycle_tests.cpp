@@ -60,8 +60,7 @@ protected:
     void makeProject(int frames, bool withMasks) {
         const std::string l1 = picture("a.png");
         for (int i = 0; i < frames; ++i) {
-            state.document.frames.last();
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             frame.layerSource[0] = l1;
             AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
                                  UniformPicture(8, 6, {120, 120, 120}));

@@ -80,10 +80,8 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
     ThumbnailLoader loader(services.makeThumbnails ? sources : std::vector<std::string>());
     std::size_t nextSource = 0;
     const ErrorReporter reporter = services.reporter();
-    document.frames.reset();
     for (const JournalFrame& entry : journal->frames) {
-        document.frames.last();
-        FrameRecord& frame = document.frames.add();
+        FrameRecord& frame = document.frames.append();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = entry.layerSource[layer];
             if (entry.layerSource[layer].empty() || !services.makeThumbnails) continue;

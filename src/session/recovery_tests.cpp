@@ -108,8 +108,7 @@ protected:
     void addFrames(Program& program, int count) {
         EditorTestState& state = *program.state;
         for (int i = 0; i < count; ++i) {
-            state.document.frames.last();
-            FrameRecord& frame = state.document.frames.add();
+            FrameRecord& frame = state.document.frames.append();
             frame.layerSource[0] = picture("p" + std::to_string(state.document.frames.size()) + ".png",
                                            static_cast<std::uint8_t>(40 * i + 20));
             AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
@@ -138,9 +137,8 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
         },  // undone on frame 1
         [&](Program& p) { p.stroke(5, 60); },
         [&](Program& p) {
-            p.state->document.frames.selectIndex(1),
-                DeleteLayer(p.state->document, p.state->session, p.state->view, p.state->services,
-                            0),
+            DeleteLayer(p.state->document, p.state->session, p.state->view, p.state->services,
+                        p.state->document.frames.at(1).id, 0),
                 p.settle();
         },
         [&](Program& p) {

@@ -154,7 +154,7 @@ protected:
     void SetUp() override {
         ::setenv("HOME", home.path().c_str(), 1);
         state.services.redrawPause = 0;
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         frame.layerSource[0] = home.file("a.png");
         AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
                              testing::UniformPicture(8, 6, testing::kRed));

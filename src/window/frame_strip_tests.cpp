@@ -123,7 +123,7 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::mouseClick(thumbnailOf(1, 1), Qt::LeftButton, {}, QPoint(5, 5));
     run();
-    EXPECT_EQ(state.document.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 1);
     QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
     run();
     ASSERT_EQ(state.document.frames.size(), 3);
@@ -131,7 +131,7 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
     run();
     ASSERT_EQ(state.document.frames.size(), 2);
-    state.document.frames.selectIndex(1);
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
     QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
     run();
     ASSERT_EQ(state.document.frames.size(), 1);
@@ -153,7 +153,7 @@ TEST_F(FrameStripWindow, KeysAndThePopupMenuActOnTheRowOfTheLastClick) {
     run();
     ASSERT_TRUE(menu->isVisible());
     EXPECT_LE((menu->pos() - upper->mapToGlobal(QPoint(10, 10))).manhattanLength(), 2);
-    EXPECT_EQ(state.document.frames.index(), 1);
+    EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 1);
     menu->actions()[1]->trigger();
     menu->hide();
     ASSERT_EQ(shell.pendingEvents().size(), 1u);

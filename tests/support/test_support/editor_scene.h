@@ -48,8 +48,7 @@ public:
     // optional mask working file under a fresh number.
     FrameRecord& addFrame(const Image& layer1, const Image& layer2, const Image* mask = nullptr) {
         const int n = state.document.frames.size();
-        state.document.frames.last();
-        FrameRecord& frame = state.document.frames.add();
+        FrameRecord& frame = state.document.frames.append();
         for (int layer = 0; layer < 2; ++layer) {
             const Image& picture = layer == 0 ? layer1 : layer2;
             if (picture.empty()) continue;
