@@ -17,7 +17,7 @@ enum ComposeFlags : int {
     kMaskChanged = 32,  // also passed in by a caller that changed the mask image
 };
 
-// Composes the frame list's current frame into the composite image, loading only what differs
+// Composes the displayed frame into the composite image, loading only what differs
 // from what the work images hold. flags is 0, or kMaskChanged after an edit of the mask image.
 // Returns 0 when nothing had to be composed (or the composite could not be made), otherwise the
 // flags: then the canvas needs drawing again.
