@@ -12,8 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/files.h"
 #include "codecs/picture_io.h"
+#include "platform/files.h"
+#include "platform/session_folder.h"
 #include "platform/single_instance.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
@@ -136,6 +137,61 @@ TEST_F(Installed, TheWindowProgramStartsOffscreenAndKeepsItsSettingsInTheUsersFo
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadText(config.file("morvel/morvel_settings.dat")), "Français\r\n");
     EXPECT_FALSE(IsRegularFile(prefix() + "bin/morvel_settings.dat"));
+}
+
+// Told to end by the system, the window program ends within a second without a question,
+// whatever the signal; its session folder stays exactly when the project holds unsaved changes
+// (here: pictures found again beside a moved project, which a save would write).
+TEST_F(Installed, ASignalEndsTheWindowAtOnceKeepingOnlyUnsavedWork) {
+    ASSERT_EQ(s_status, 0);
+    chooseLanguage("English");
+    const auto picture = testing::MakePicture(8, 6, [](int x, int y) {
+        return testing::Rgb{std::uint8_t(x * 20), std::uint8_t(y * 30), 7};
+    });
+    ASSERT_TRUE(SavePictureFile(picture, project.file("take.png"), PictureFormat::Png));
+    const auto projectListing = [&](const std::string& picturePath) {
+        std::string count(4, '\0');
+        count[0] = 1;
+        return "MORVEL 1.0\r\nFilm\r\n\r\n\r\n\r\n\r\n" + count + picturePath + "\r\n" +
+               picturePath + "\r\n" + std::string(1, '\0');
+    };
+    const std::string inPlace =
+        project.write("InPlace.mvl", projectListing(project.file("take.png")));
+    const std::string moved = project.write("Moved.mvl", projectListing("/gone/away/take.png"));
+    const std::string sessions = home.file("state/morvel/");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool changed : {false, true}) {
+            SCOPED_TRACE(std::to_string(signal) + (changed ? " changed" : " unchanged"));
+            const pid_t program = ::fork();
+            if (program == 0) {
+                const std::string command =
+                    environment() + "XDG_STATE_HOME='" + home.file("state") +
+                    "' QT_QPA_PLATFORM=offscreen exec '" + prefix() + "bin/morvel' '" +
+                    (changed ? moved : inPlace) + "' >/dev/null 2>&1";
+                ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            // The journal is written once the project is open.
+            const auto journals = [&] {
+                int count = 0;
+                for (const FolderEntry& entry : ListFolder(sessions))
+                    count += IsRegularFile(sessions + entry.name + "/" + kSessionJournalName);
+                return count;
+            };
+            for (int i = 0; i < 600 && journals() == 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ASSERT_EQ(journals(), 1);
+            const auto told = std::chrono::steady_clock::now();
+            ::kill(program, signal);
+            int status = 0;
+            ASSERT_EQ(::waitpid(program, &status, 0), program);
+            EXPECT_LT(std::chrono::steady_clock::now() - told, std::chrono::seconds(1));
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_EQ(journals(), changed ? 1 : 0);
+            for (const FolderEntry& entry : ListFolder(sessions))
+                RemoveFolderWithFiles(sessions + entry.name + "/");
+        }
+    }
 }
 
 }  // namespace

@@ -226,6 +226,18 @@ void dispatchWheel(Program& state, const Event& event) {
     }
 }
 
+// Told to end by the system: no question is asked. Unsaved work stays in the session folder with
+// its journal, for the next start to offer back; an unchanged project is closed as usual.
+LoopStep endWithoutQuestions(Program& state) {
+    if (!state.document.frames.empty() && ProjectChanged(state.session)) {
+        StoreDisplayedMask(state.document, state.session, state.services);
+        state.session.record.keep = true;
+    } else {
+        CloseProject(state.document, state.session, state.view, state.services);
+    }
+    return state.services.mustEnd ? LoopStep::Fatal : LoopStep::End;
+}
+
 LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& hooks) {
     bool close = false;
     switch (event.kind) {
@@ -255,6 +267,8 @@ LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& 
         case EventKind::Close:
             close = true;
             break;
+        case EventKind::Terminate:
+            return endWithoutQuestions(state);
         case EventKind::Wheel:
             dispatchWheel(state, event);
             break;
@@ -273,7 +287,10 @@ LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& 
 
 LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks) {
     const LoopStep step = dispatchEvent(state, event, hooks);
-    if (step == LoopStep::Continue) UpdateEditMenu(state);
+    if (step == LoopStep::Continue) {
+        UpdateEditMenu(state);
+        UpdateWindowTitle(state.session, state.view, state.services);
+    }
     // Mouse moves change no frame; a stroke is logged when it ends.
     if (event.kind != EventKind::MouseMove) UpdateSessionJournal(state.document, state.session);
     return step;

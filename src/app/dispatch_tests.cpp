@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/app_test_support.h"
+#include "editor/mask_tool_support.h"
 #include "editor/mask_tools.h"
+#include "editor/masks.h"
+#include "editor/undo_history.h"
+#include "platform/files.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -185,6 +191,7 @@ TEST_F(DispatchTest, ReleaseWithoutPressOnTheCanvasDoesNothing) {
 TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
     for (const Event& close : {KindEvent(EventKind::Close), MenuEvent(+MenuItem::Quit)}) {
         addFrame();
+        MarkProjectChanged(state.session);  // a change not saved yet
         shell.questions.clear();
         shell.answers = {Answer::Cancel};
         EXPECT_EQ(dispatch(close), LoopStep::Continue);
@@ -199,6 +206,60 @@ TEST_F(DispatchTest, CloseBoxAndQuitItemAskAndCancelKeepsEverything) {
     shell.questions.clear();
     EXPECT_EQ(dispatch(KindEvent(EventKind::Close)), LoopStep::End);
     EXPECT_TRUE(shell.questions.empty());
+}
+
+// Every change counts until it is saved or undone; the title shows it, and only then does
+// closing ask.
+TEST_F(DispatchTest, UnsavedChangesAreKnownAndOnlyThenAsked) {
+    const std::string a = work.file("a.png");
+    SavePictureFile(GradientPicture(64, 48, 1), a, PictureFormat::Png);
+    Event drop = MouseEvent(EventKind::Drop, 10, 10);
+    drop.drop = {false, a, 0};
+    const struct {
+        std::function<void()> step;
+        bool changed;
+    } steps[] = {
+        {[&] { dispatch(drop); }, true},
+        {[&] { dispatch(MenuEvent(+MenuItem::Undo)); }, false},
+        {[&] { dispatch(MenuEvent(+MenuItem::Redo)); }, true},
+        {[&] { MarkProjectSaved(state.session), dispatch(KindEvent(EventKind::None)); }, false},
+        {[&] { dispatch(MenuEvent(+MenuItem::Undo)); }, true},  // differs from the file again
+        {[&] { dispatch(MenuEvent(+MenuItem::Redo)); }, false},
+    };
+    for (const auto& s : steps) {
+        s.step();
+        EXPECT_EQ(ProjectChanged(state.session), s.changed);
+        ASSERT_FALSE(shell.windowTitles.empty());
+        EXPECT_EQ(shell.windowTitles.back().front() == '*', s.changed) << shell.windowTitles.back();
+    }
+    shell.questions.clear();
+    EXPECT_EQ(dispatch(KindEvent(EventKind::Close)), LoopStep::End);
+    EXPECT_TRUE(shell.questions.empty());
+}
+
+// Told to end by the system, the program asks nothing: unsaved work stays in the session for
+// the next start (the displayed mask stored), an unchanged project is closed.
+TEST_F(DispatchTest, TerminateEndsWithoutQuestionsKeepingOnlyUnsavedWork) {
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed);
+        state.session.record.keep = false;
+        addFrame();
+        if (changed) {
+            ASSERT_TRUE(EnsureMaskToPaint(state.document, state.session, state.services));
+            MarkMaskModified(state.session);
+            MarkProjectChanged(state.session);
+        }
+        shell.questions.clear();
+        shell.answers = {Answer::Cancel};
+        EXPECT_EQ(dispatch(KindEvent(EventKind::Terminate)), LoopStep::End);
+        EXPECT_TRUE(shell.questions.empty());
+        EXPECT_EQ(state.session.record.keep, changed);
+        EXPECT_EQ(state.document.frames.size(), changed ? 1 : 0);
+        if (changed) {
+            EXPECT_TRUE(IsRegularFile(state.document.masks.workingFile(1)));
+            state.document.frames.clear();
+        }
+    }
 }
 
 TEST_F(DispatchTest, DropsGoToTheLayerOfTheirRowAtTheScrolledPosition) {

@@ -14,6 +14,7 @@ enum class EventKind {
     Drop,         // something was dropped on the frame strip
     Menu,         // a menu item or a keyboard shortcut (number in menuItem)
     Close,        // the close box or the system's close command
+    Terminate,    // the system tells the program to end (SIGTERM, SIGINT, SIGHUP): no questions
     Wheel,        // the mouse wheel turned over the canvas (position in x and y)
     Interrupt,    // a key or a mouse button went down while the film plays
 };

@@ -7,6 +7,7 @@
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
 #include "editor/mask_tool.h"
+#include "editor/undo_history.h"
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
 
@@ -250,6 +251,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     ASSERT_TRUE(BuildMainWindow(state));
     ASSERT_EQ(state.services.language.available, std::vector<std::string>{"English"});
     app.addFrame();
+    MarkProjectChanged(state.session);  // not saved: switching asks
     Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
     Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
     state.view.toolSettings.brushSize = 99;
@@ -287,6 +289,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
 
     // Choosing the language in use again still asks, empties and rebuilds.
     app.addFrame();
+    MarkProjectChanged(state.session);
     Dispatch(state, testing::MenuEvent(1001));
     EXPECT_EQ(app.shell.windowsBuilt.size(), 3u);
     EXPECT_EQ(app.shell.questions.size(), 3u);

@@ -74,7 +74,8 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
             if (!untilReady && wait <= 0) return true;
             Event event;
             if (!events.waitEventFor(std::max(0, wait), event)) continue;
-            if (event.kind == EventKind::Resize || event.kind == EventKind::Close) {
+            if (event.kind == EventKind::Resize || event.kind == EventKind::Close ||
+                event.kind == EventKind::Terminate) {
                 afterwards.push_back(event);
                 return false;
             }
@@ -114,7 +115,8 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
     // What the same key press or click raised besides the stop goes too.
     Event event;
     while (events.waitEventFor(0, event)) {
-        if (event.kind == EventKind::Resize || event.kind == EventKind::Close)
+        if (event.kind == EventKind::Resize || event.kind == EventKind::Close ||
+            event.kind == EventKind::Terminate)
             afterwards.push_back(event);
     }
     player.cache.setActiveThreads(1);

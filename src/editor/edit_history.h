@@ -64,6 +64,9 @@ public:
 struct EditTransaction {
     std::vector<std::unique_ptr<const EditCommand>> commands;
     std::size_t bytes = sizeof(EditTransaction);
+    // The project's revision before the step and after it (see EditHistory::revision).
+    std::uint64_t revisionBefore = 0;
+    std::uint64_t revisionAfter = 0;
 
     bool empty() const { return commands.empty(); }
     void add(std::unique_ptr<const EditCommand> command) {
@@ -82,6 +85,13 @@ struct EditHistory {
     std::size_t done = 0;
     std::size_t bytes = 0;
     std::size_t limitBytes = kDefaultLimit;
+
+    // Names the project's contents as they are: every step and every change outside the history
+    // gives a new number, undoing a step brings back the number before it. The project differs
+    // from its file exactly when revision is not savedRevision.
+    std::uint64_t revision = 0;
+    std::uint64_t lastRevision = 0;
+    std::uint64_t savedRevision = 0;
 
     // The mask edit under way (between the press and the end of the drag), and which of its
     // tiles already hold their pixels from before the edit, by tile number.

@@ -45,6 +45,7 @@ bool step(Document& document, EditSession& session, View& view, Services& servic
     const EditTransaction& transaction = history.steps[undo ? history.done - 1 : history.done];
     switch (runStep(document, session, view, services, transaction, direction)) {
         case CommandResult::Done:
+            history.revision = undo ? transaction.revisionBefore : transaction.revisionAfter;
             history.done += undo ? -1 : 1;
             return true;
         case CommandResult::Stale:
@@ -66,6 +67,8 @@ void PushUndoStep(EditSession& session, EditTransaction step) {
         history.steps.pop_back();
     }
     history.bytes += step.bytes;
+    step.revisionBefore = history.revision;
+    step.revisionAfter = history.revision = ++history.lastRevision;
     history.steps.push_back(std::move(step));
     history.done = history.steps.size();
     dropOldSteps(history);
@@ -101,6 +104,18 @@ void ClearEditHistory(EditSession& session) {
     history.editing = false;
     history.current = MaskTileEdit{};
     history.currentTiles.clear();
+}
+
+void MarkProjectChanged(EditSession& session) {
+    session.history.revision = ++session.history.lastRevision;
+}
+
+void MarkProjectSaved(EditSession& session) {
+    session.history.savedRevision = session.history.revision;
+}
+
+bool ProjectChanged(const EditSession& session) {
+    return session.history.revision != session.history.savedRevision;
 }
 
 void SetEditHistoryLimit(EditSession& session, std::size_t bytes) {

@@ -43,6 +43,13 @@ bool RedoEdit(Document& document, EditSession& session, View& view, Services& se
 // Forgets every step: for a new or opened project and a change of language.
 void ClearEditHistory(EditSession& session);
 
+// Whether the project differs from its file: any step, and any change outside the history
+// (MarkProjectChanged), counts until the project is saved (MarkProjectSaved) or the steps since
+// are undone.
+void MarkProjectChanged(EditSession& session);
+void MarkProjectSaved(EditSession& session);
+bool ProjectChanged(const EditSession& session);
+
 // The memory bound in bytes; older steps are dropped at once when the history is larger.
 void SetEditHistoryLimit(EditSession& session, std::size_t bytes);
 

@@ -87,6 +87,10 @@ struct View : ViewGeometry {
     // Whether the previous frame shows faintly over the displayed one (display only).
     bool onionSkin = false;
 
+    // The project's title as the title bar names it, and the whole title bar as last shown.
+    std::string titleText;
+    std::string windowTitle;
+
     Image canvas;  // what the canvas shows (640 x 480 black at first)
     FrameThumbnails thumbnails;  // what the frame strip shows of each frame
     CanvasCache canvasCache;

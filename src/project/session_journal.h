@@ -75,6 +75,8 @@ struct SessionState {
     std::shared_ptr<SessionWriter> writer;  // none: no record is kept (no session folder)
     std::vector<std::uint8_t> journal;
     bool logged = false;
+    // The session folder stays when the program ends: it holds unsaved work for the next start.
+    bool keep = false;
 };
 
 // What the window's thread does after each event: the journal is rewritten when the project

@@ -68,9 +68,42 @@ std::string WindowTitleFor(const std::string& title) {
     return title + " - Morvel";
 }
 
+void UpdateWindowTitle(const EditSession& session, View& view, Services& services) {
+    const std::string title = (ProjectChanged(session) ? "*" : "") + WindowTitleFor(view.titleText);
+    if (title == view.windowTitle) return;
+    view.windowTitle = title;
+    services.shell.setWindowTitle(title);
+}
+
+namespace {
+
+// Shows the title of a project just made, opened, saved or recovered.
+void showTitle(const std::string& text, const EditSession& session, View& view,
+               Services& services) {
+    view.titleText = text;
+    view.windowTitle.clear();  // told again even when it reads the same
+    UpdateWindowTitle(session, view, services);
+}
+
+// Whether the frames are what the file lists: no picture was relinked or left out, no mask lost.
+bool framesAsStored(const FrameList& frames, const std::vector<ProjectFileFrame>& stored) {
+    if (frames.size() != static_cast<int>(stored.size())) return false;
+    for (int i = 0; i < frames.size(); ++i) {
+        const ProjectFileFrame& entry = stored[static_cast<std::size_t>(i)];
+        const FrameRecord& frame = frames.at(i);
+        if (frame.layerSource[0] != entry.layerSource[0] ||
+            frame.layerSource[1] != entry.layerSource[1] ||
+            (frame.maskNumber != 0) != entry.hasMask)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 Answer CloseProject(Document& document, EditSession& session, View& view, Services& services) {
     Answer answer = Answer::No;
-    if (!document.frames.empty()) {
+    if (!document.frames.empty() && ProjectChanged(session)) {
         answer = services.shell.ask(services.language.texts[Text::RequesterSavetitle],
                                     services.language.texts[Text::RequesterSavetext]);
     }
@@ -94,12 +127,13 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     view.offsetX = 0;
     view.offsetY = 0;
     document.masks.nextNumber = 1;
+    MarkProjectSaved(session);  // no project: nothing to lose
     return answer;
 }
 
 void NewProject(Document& document, EditSession& session, View& view, Services& services) {
     if (CloseProject(document, session, view, services) == Answer::Cancel) return;
-    services.shell.setWindowTitle(WindowTitleFor(services.language.texts[Text::ElseNewtitle]));
+    showTitle(services.language.texts[Text::ElseNewtitle], session, view, services);
     auto black = Image::create(640, 480);
     if (!black) {
         services.reporter().report(ErrorKind::CreateImage, ErrorPlace::NewProject, 100, {}, 640,
@@ -148,6 +182,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     header.frameTemplate = contents.frameTemplate;
 
     // Pictures that moved are found again before anything is read.
+    const std::vector<ProjectFileFrame> stored = contents.frames;
     const std::set<std::string> toldMissing = RelinkMovedPictures(document, services, contents);
     const int digits = DigitCount(contents.announcedFrames);
     // The thumbnails are decoded ahead on the worker while the frames are built here.
@@ -201,7 +236,9 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
             }
         }
     }
-    services.shell.setWindowTitle(WindowTitleFor(header.title));
+    // A picture found elsewhere or left out, or a mask lost, is a change a save would write.
+    if (!framesAsStored(document.frames, stored)) MarkProjectChanged(session);
+    showTitle(header.title, session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (contents.cutShort()) {
         services.shell.showMessage(
@@ -249,8 +286,10 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
         showWindow = true;
     }
     StoreDisplayedMask(document, session, services);
-    services.shell.setWindowTitle(WindowTitleFor(header.title));
-    if (!WriteProjectFile(document, services.reporter())) return;
+    const bool written = WriteProjectFile(document, services.reporter());
+    if (written) MarkProjectSaved(session);
+    showTitle(header.title, session, view, services);
+    if (!written) return;
     SelectFrame(document, session, view, services, kReselectDisplayed);
 }
 

@@ -31,4 +31,8 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
 // " - Morvel" after the title: the main window's title.
 std::string WindowTitleFor(const std::string& title);
 
+// Shows view.titleText in the title bar, marked "*" in front while the project differs from its
+// file; the window is told only when that changes.
+void UpdateWindowTitle(const EditSession& session, View& view, Services& services);
+
 }  // namespace morvel

@@ -72,6 +72,7 @@ protected:
             }
         }
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
+        MarkProjectChanged(state.session);  // made here and never saved
     }
 };
 

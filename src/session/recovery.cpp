@@ -4,11 +4,12 @@
 #include <cstring>
 #include <map>
 
+#include "codecs/picture_io.h"
 #include "editor/frame_selection.h"
+#include "editor/undo_history.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
-#include "codecs/picture_io.h"
 #include "platform/session_folder.h"
 #include "platform/text.h"
 #include "project/session_journal.h"
@@ -100,7 +101,11 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
             !recoverMask(document, folder, frame.maskNumber, logByMask[frame.maskNumber]))
             frame.maskNumber = 0;
     }
-    services.shell.setWindowTitle(WindowTitleFor(document.header.title));
+    // What was recovered is not in the project's file.
+    MarkProjectChanged(session);
+    view.titleText = document.header.title;
+    view.windowTitle.clear();
+    UpdateWindowTitle(session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (journal->displayedIndex >= 0 && journal->displayedIndex < document.frames.size())
         SelectFrame(document, session, view, services, journal->displayedIndex);

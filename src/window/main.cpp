@@ -49,6 +49,6 @@ int main(int argc, char** argv) {
         morvel::RunProgram(state, shell, arguments, morvel::InstanceLockFolder(), hooks);
     state.session.record.writer.reset();  // everything asked is written
     // An orderly end tidies up; after a fatal end the session stays to be recovered.
-    if (session && !state.services.mustEnd) session->remove();
+    if (session && !state.services.mustEnd && !state.session.record.keep) session->remove();
     return status;
 }
