@@ -19,6 +19,9 @@ namespace {
 
 // A 128-pixel picture, even with text and alpha, stays far below this.
 constexpr std::size_t kMaxEntryBytes = std::size_t{1} << 20;
+// Its rows unpack to at most 128 x (1 + 128 x 8) bytes (16-bit RGBA), a little more interlaced;
+// a stream that unpacks to more is a decompression bomb, not a thumbnail.
+constexpr std::size_t kMaxUnpackedEntryBytes = std::size_t{256} << 10;
 
 std::string absolutePath(const std::string& path) {
     if (!path.empty() && path[0] == '/') return path;
@@ -99,6 +102,7 @@ std::optional<Image> ThumbnailCache::find(const std::string& path) const {
     if (!bytes || !smallPicture(*bytes)) return std::nullopt;
     if (FindPngText(*bytes, "Thumb::URI") != uri || FindPngText(*bytes, "Thumb::MTime") != *mtime)
         return std::nullopt;
+    if (!PngImageDataFits(*bytes, kMaxUnpackedEntryBytes)) return std::nullopt;
     Image picture;
     if (DecodePng(*bytes, picture) != LoadResult::Ok) return std::nullopt;
     return picture;
