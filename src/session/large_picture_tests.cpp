@@ -1,0 +1,105 @@
+// A layer picture past the size cap is reported as too large, not as moved or deleted, on every
+// path that reads it: opening, composing, a drop and an export.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/canvas_film.h"
+#include "editor/frame_operations.h"
+#include "editor/masks.h"
+#include "export/image_sequence.h"
+#include "platform/files.h"
+#include "project/project_file.h"
+#include "session/project_lifecycle.h"
+#include "test_support/pictures.h"
+#include "test_support/recording_shell.h"
+#include "test_support/temp_folder.h"
+
+namespace morvel {
+namespace {
+
+using testing::TempFolder;
+using Bytes = std::vector<std::uint8_t>;
+
+void putLe(Bytes& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
+}
+
+// The headers of a 24-bit bitmap one pixel wider than the program takes; no pixels follow.
+Bytes tooWideBitmap() {
+    Bytes bmp = {'B', 'M'};
+    putLe(bmp, 54, 4);
+    putLe(bmp, 0, 4);
+    putLe(bmp, 54, 4);
+    putLe(bmp, 40, 4);
+    putLe(bmp, Image::kMaxSide + 1, 4);
+    putLe(bmp, 1, 4);
+    putLe(bmp, 1, 2);
+    putLe(bmp, 24, 2);
+    bmp.resize(54, 0);
+    return bmp;
+}
+
+struct TooLargePicture : ::testing::Test {
+    TempFolder folder;
+    TempFolder working;
+    testing::RecordingShell shell;
+    ProgramState state{shell, working.path(), folder.path()};
+    std::string large = folder.write("large.bmp", tooWideBitmap());
+    std::string small = folder.file("small.png");
+
+    void SetUp() override {
+        ASSERT_TRUE(SavePictureFile(testing::GradientPicture(8, 6), small, PictureFormat::Png));
+    }
+    void open(const std::string& layer1) {
+        const ProjectHeader header{folder.file("P.mvl"), "P", "", "", "$Nr.mask", ""};
+        WriteFileBytes(header.projectFilePath,
+                       SerializeProjectFile(header, {ProjectFileFrame{{layer1, small}, false}}));
+        OpenProject(state, header.projectFilePath);
+    }
+};
+
+TEST_F(TooLargePicture, IsToldAsTooLargeOnEveryPath) {
+    struct Path {
+        const char* name;
+        std::function<void()> read;
+        const char* code;
+    };
+    const Path paths[] = {
+        {"opening", [&] { open(large); }, "ErrorCode = 150-8-1"},
+        {"composing",
+         [&] {
+             state.makeThumbnails = false;
+             open(large);
+         },
+         "ErrorCode = 150-2-1"},
+        {"a drop", [&] { ImportDroppedFiles(state, 0, large, 0); }, "ErrorCode = 150-7-1"},
+        {"an export",
+         [&] {
+             open(small);
+             state.document.frames.at(0).layerSource[0] = large;
+             shell.errors.clear();
+             shell.saveAnswers = {{folder.file("out"), 0}};
+             ExportImageSequence(FilmOf(state), shell, state.language.texts,
+                                 [&] { StoreDisplayedMask(state); });
+         },
+         "ErrorCode = 150-2-1"},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        shell.errors.clear();
+        path.read();
+        ASSERT_EQ(shell.errors.size(), 1u);
+        EXPECT_EQ(shell.errors[0].text,
+                  "Das Bild '" + large +
+                      "' ist zu groß, um geladen zu werden.\r\nEin Bild darf höchstens 65535 "
+                      "Pixel breit und hoch sein und höchstens 268 Millionen Pixel haben.\r\n" +
+                      path.code);
+    }
+}
+
+}  // namespace
+}  // namespace morvel
