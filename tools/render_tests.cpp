@@ -287,8 +287,8 @@ TEST_F(Renderer, MakesTheOutputFolderWithItsParents) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         const std::string folder = std::string("new-") + c.format + "/deeper/";
-        const RenderRun run = render(std::string("-q -f ") + c.format + " '" + projectFile +
-                                         "' '" + output.file(folder + "take") + "'",
+        const RenderRun run = render(std::string("-q -f ") + c.format + " '" + projectFile + "' '" +
+                                         output.file(folder + "take") + "'",
                                      temporary.path());
         EXPECT_EQ(run.status, 0) << run.errors;
         for (const std::string& file : c.files)

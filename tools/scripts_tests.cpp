@@ -25,8 +25,8 @@ TEST(Scripts, SetUpWhatTheyNeed) {
         {"stress-window", "display=${STRESS_DISPLAY:-}", "the display it is given"},
     };
     for (const Need& need : needs) {
-        const std::string text = testing::ReadText(std::string(MORVEL_SOURCE_DIR "/scripts/") +
-                                                   need.script);
+        const std::string text =
+            testing::ReadText(std::string(MORVEL_SOURCE_DIR "/scripts/") + need.script);
         EXPECT_NE(text.find(need.text), std::string::npos) << need.script << ": " << need.why;
     }
 }

@@ -62,8 +62,8 @@ bool PngImageDataFits(std::span<const std::uint8_t> file, std::size_t limit) {
         }
     }
     if (packed.size() < 2) return false;
-    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)>
-        decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!decompressor) return false;
     std::vector<std::uint8_t> unpacked(std::max<std::size_t>(limit, 1));
     std::size_t used = 0;

@@ -71,8 +71,9 @@ Bytes withImageData(const Bytes& entry, const Bytes& data) {
         putBe32(out, static_cast<std::uint32_t>(body.size()));
         putBe32(out, chunk.type);
         out.insert(out.end(), body.begin(), body.end());
-        putBe32(out, static_cast<std::uint32_t>(crc32(crc32(0, &out[out.size() - body.size() - 4], 4),
-                                                      body.data(), static_cast<uInt>(body.size()))));
+        putBe32(out,
+                static_cast<std::uint32_t>(crc32(crc32(0, &out[out.size() - body.size() - 4], 4),
+                                                 body.data(), static_cast<uInt>(body.size()))));
     }
     return out;
 }

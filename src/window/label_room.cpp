@@ -36,8 +36,9 @@ int missingInSpinField(const QSpinBox& spin) {
     if (const auto* edit = spin.findChild<QLineEdit*>()) {
         room -= edit->textMargins().left() + edit->textMargins().right();
     }
-    const int widest = std::max(spin.fontMetrics().horizontalAdvance(QString::number(spin.maximum())),
-                                spin.fontMetrics().horizontalAdvance(QString::number(spin.minimum())));
+    const int widest =
+        std::max(spin.fontMetrics().horizontalAdvance(QString::number(spin.maximum())),
+                 spin.fontMetrics().horizontalAdvance(QString::number(spin.minimum())));
     return spin.fontMetrics().horizontalAdvance(spin.prefix() + spin.suffix()) + widest - room;
 }
 
@@ -48,7 +49,8 @@ int MissingLabelWidth(const QWidget* gadget) {
     if (const auto* button = qobject_cast<const QPushButton*>(gadget)) {
         missing = missingInButton(*button);
     } else if (const auto* spin = qobject_cast<const QSpinBox*>(gadget)) {
-        if (!spin->prefix().isEmpty() || !spin->suffix().isEmpty()) missing = missingInSpinField(*spin);
+        if (!spin->prefix().isEmpty() || !spin->suffix().isEmpty())
+            missing = missingInSpinField(*spin);
     }
     return std::max(missing, 0);
 }
