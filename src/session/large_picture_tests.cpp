@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/canvas_film.h"
+#include "editor/editor_test_state.h"
 #include "editor/frame_operations.h"
 #include "editor/masks.h"
 #include "export/image_sequence.h"
@@ -47,7 +48,7 @@ struct TooLargePicture : ::testing::Test {
     TempFolder folder;
     TempFolder working;
     testing::RecordingShell shell;
-    ProgramState state{shell, working.path(), folder.path()};
+    EditorTestState state{shell, working.path(), folder.path()};
     std::string large = folder.write("large.bmp", tooWideBitmap());
     std::string small = folder.file("small.png");
 
@@ -58,7 +59,8 @@ struct TooLargePicture : ::testing::Test {
         const ProjectHeader header{folder.file("P.mvl"), "P", "", "", "$Nr.mask", ""};
         WriteFileBytes(header.projectFilePath,
                        SerializeProjectFile(header, {ProjectFileFrame{{layer1, small}, false}}));
-        OpenProject(state, header.projectFilePath);
+        OpenProject(state.document, state.session, state.view, state.services,
+                    header.projectFilePath);
     }
 };
 
@@ -72,19 +74,25 @@ TEST_F(TooLargePicture, IsToldAsTooLargeOnEveryPath) {
         {"opening", [&] { open(large); }, "ErrorCode = 150-8-1"},
         {"composing",
          [&] {
-             state.makeThumbnails = false;
+             state.services.makeThumbnails = false;
              open(large);
          },
          "ErrorCode = 150-2-1"},
-        {"a drop", [&] { ImportDroppedFiles(state, 0, large, 0); }, "ErrorCode = 150-7-1"},
+        {"a drop",
+         [&] {
+             ImportDroppedFiles(state.document, state.session, state.view, state.services, 0, large,
+                                0);
+         },
+         "ErrorCode = 150-7-1"},
         {"an export",
          [&] {
              open(small);
              state.document.frames.at(0).layerSource[0] = large;
              shell.errors.clear();
              shell.saveAnswers = {{folder.file("out"), 0}};
-             ExportImageSequence(FilmOf(state), shell, state.language.texts,
-                                 [&] { StoreDisplayedMask(state); });
+             ExportImageSequence(FilmOf(state.document), shell, state.services.language.texts, [&] {
+                 StoreDisplayedMask(state.document, state.session, state.services);
+             });
          },
          "ErrorCode = 150-2-1"},
     };

@@ -9,6 +9,7 @@
 #include <QStyleOptionButton>
 
 #include "app/main_window.h"
+#include "app/program.h"
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
 #include "test_support/temp_folder.h"
@@ -73,10 +74,10 @@ TEST(MainWindowLabels, FitTheirGadgetsInEveryShippedLanguageAndALongerOne) {
         testing::TempFolder program;
         testing::TempFolder work;
         QtShell shell;
-        ProgramState state{shell, work.path(), program.path()};
-        shell.attachCanvas(state.images.canvas);
-        LoadLanguage(state.language, shell, shipped, c.language);
-        for (const auto& [text, value] : c.longer) state.language.texts.set(text, value);
+        Program state{shell, work.path(), program.path()};
+        shell.attachCanvas(state.view.canvas);
+        LoadLanguage(state.services.language, shell, shipped, c.language);
+        for (const auto& [text, value] : c.longer) state.services.language.texts.set(text, value);
         ASSERT_TRUE(BuildMainWindow(state));
         QApplication::processEvents();
         MainWindowWidget& window = *shell.mainWindow();
