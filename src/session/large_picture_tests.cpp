@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/bmp_codec.h"
 #include "editor/canvas_film.h"
 #include "editor/editor_test_state.h"
 #include "editor/frame_operations.h"
@@ -25,22 +26,11 @@ namespace {
 using testing::TempFolder;
 using Bytes = std::vector<std::uint8_t>;
 
-void putLe(Bytes& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-// The headers of a 24-bit bitmap one pixel wider than the program takes; no pixels follow.
+// A bitmap whose header says one pixel wider than the program takes; its one pixel follows.
 Bytes tooWideBitmap() {
-    Bytes bmp = {'B', 'M'};
-    putLe(bmp, 54, 4);
-    putLe(bmp, 0, 4);
-    putLe(bmp, 54, 4);
-    putLe(bmp, 40, 4);
-    putLe(bmp, Image::kMaxSide + 1, 4);
-    putLe(bmp, 1, 4);
-    putLe(bmp, 1, 2);
-    putLe(bmp, 24, 2);
-    bmp.resize(54, 0);
+    Bytes bmp = EncodeBmp(testing::GradientPicture(1, 1));
+    const std::uint32_t width = Image::kMaxSide + 1;
+    for (int i = 0; i < 4; ++i) bmp[18 + i] = std::uint8_t(width >> (8 * i));
     return bmp;
 }
 
