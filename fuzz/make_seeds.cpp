@@ -8,7 +8,9 @@
 #include "codecs/bmp_codec.h"
 #include "platform/files.h"
 #include "codecs/picture_io.h"
+#include "codecs/png_codec.h"
 #include "project/project_file.h"
+#include "project/session_journal.h"
 
 namespace {
 
@@ -107,6 +109,40 @@ int main(int argc, char** argv) {
     write(out + "/language_file", "utf8.language",
           text("\xEF\xBB\xBF[SaveWindow]\nsave = Speichern \xC3\xBC\n[tools]\nZOOM=Zoom\n"));
     write(out + "/language_file", "ansi.language", text("[Else]\rnewtitle=*Neu \xFC*\r"));
+
+    Document document("/tmp/");
+    document.header = {"/film/scene.mvl", "Titel", "Autor", "Zeile\r\nZwei", "$Nr.mask", "$Nr"};
+    for (int i = 0; i < 3; ++i) {
+        FrameRecord& frame = document.frames.add();
+        frame.layerSource[0] = "/film/a" + std::to_string(i) + ".png";
+        if (i == 1) frame.layerSource[1] = MakeAviReference(4, "/film/take.avi");
+        frame.maskNumber = i == 2 ? 0 : i + 1;
+    }
+    document.masks.nextNumber = 3;
+    write(out + "/journal", "three.journal", SerializeJournal(document, 1));
+    write(out + "/journal", "empty.journal", SerializeJournal(Document("/tmp/"), -1));
+
+    // A stroke's record as after it and as before it: one uniform square, one of pixels.
+    MaskTileEdit step;
+    step.maskBefore = step.maskAfter = 1;
+    step.maskWidth = 16;
+    step.maskHeight = 8;
+    step.tiles.resize(2);
+    step.tiles[0] = {0, 0, 8, 8, {true, {9, 9, 9}, {}}, {true, {200, 200, 200}, {}}};
+    step.tiles[1] = {8, 0, 8, 8, {true, {0, 0, 0}, {}}, {false, {}, Bytes(8 * 8 * 3, 77)}};
+    Bytes log;
+    for (const bool after : {true, false}) {
+        Bytes record = TileLogRecord(step, after);
+        SealTileLogRecord(record);
+        log.insert(log.end(), record.begin(), record.end());
+    }
+    write(out + "/tile_log", "stroke.log", log);
+
+    Bytes entry;
+    if (EncodePngWithText(pattern(16, 12),
+                          {{"Thumb::URI", "file:///film/a.png"}, {"Thumb::MTime", "1700000000"}},
+                          entry))
+        write(out + "/thumbnail_entry", "entry.png", entry);
 
     write(out + "/avi_reference", "frame", text(MakeAviReference(26, "/film/take1.avi")));
     write(out + "/avi_reference", "open", text("$AVI$*$/film/take1.avi"));

@@ -149,6 +149,7 @@ int render(const RenderOptions& options) {
         return shell.errorCount() > 0 ? 1 : 0;
     }
     if (options.avi) {
+        makeOutputFolder(options.output);
         RenderAvi(
             document, session, services, options,
             [&](int written, int total) { progress.show(written, total); },

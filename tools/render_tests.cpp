@@ -278,12 +278,21 @@ TEST_F(Renderer, InfoPrintsWhatAScriptNeedsToSplitTheRender) {
 }
 
 TEST_F(Renderer, MakesTheOutputFolderWithItsParents) {
-    const RenderRun run =
-        render("-q -f bmp '" + projectFile + "' '" + output.file("new/deeper/take") + "'",
-               temporary.path());
-    EXPECT_EQ(run.status, 0) << run.errors;
-    for (int k = 1; k <= 3; ++k) {
-        EXPECT_TRUE(IsRegularFile(output.file("new/deeper/take." + std::to_string(k) + ".bmp")));
+    struct Case {
+        const char* format;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {{"bmp", {"take.1.bmp", "take.2.bmp", "take.3.bmp"}},
+                          {"avi", {"take.avi"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string folder = std::string("new-") + c.format + "/deeper/";
+        const RenderRun run = render(std::string("-q -f ") + c.format + " '" + projectFile + "' '" +
+                                         output.file(folder + "take") + "'",
+                                     temporary.path());
+        EXPECT_EQ(run.status, 0) << run.errors;
+        for (const std::string& file : c.files)
+            EXPECT_TRUE(IsRegularFile(output.file(folder + file))) << file;
     }
 }
 

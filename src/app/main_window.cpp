@@ -167,8 +167,10 @@ std::vector<GadgetPlan> gadgets(const Program& state) {
         ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
     transparency.tooltip = t[Text::SettingsTransparency];
     list.push_back(transparency);
+    // Labelled gadgets are as wide as the longest shipped translation needs ("Hardness 100",
+    // "Image entière"); the window widens them further for a language that needs more.
     GadgetPlan hardness =
-        ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 70, 20), 0, 100, 100);
+        ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 100, 20), 0, 100, 100);
     hardness.label = t[Text::SettingsHardness];
     hardness.tooltip = t[Text::SettingsHardnesstip];
     list.push_back(hardness);
@@ -176,10 +178,10 @@ std::vector<GadgetPlan> gadgets(const Program& state) {
                                  t[Text::SettingsZoomin]));
     list.push_back(pictureGadget(Gadget::ZoomOut, K::PictureButton, 60, 4, 22, 22, Picture::ZoomOut,
                                  t[Text::SettingsZoomout]));
-    GadgetPlan fit = gadget(Gadget::ZoomFit, K::PushButton, 85, 5, 80, 20);
+    GadgetPlan fit = gadget(Gadget::ZoomFit, K::PushButton, 85, 5, 90, 20);
     fit.label = t[Text::SettingsZoomfit];
     list.push_back(fit);
-    GadgetPlan oneToOne = gadget(Gadget::ZoomOneToOne, K::PushButton, 165, 5, 30, 20);
+    GadgetPlan oneToOne = gadget(Gadget::ZoomOneToOne, K::PushButton, 175, 5, 30, 20);
     oneToOne.label = t[Text::SettingsZoom1to1];
     list.push_back(oneToOne);
     list.push_back(pictureGadget(Gadget::LayerRowsPicture, K::Picture, kLayerRowsX, 492,

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace morvel {
 
@@ -46,6 +48,30 @@ bool PngChunkWalker::next(PngChunk& chunk) {
     chunk.storedCrc = ReadBigEndian32(p + 8 + length);
     m_position += std::size_t{length} + 12;
     return true;
+}
+
+bool PngImageDataFits(std::span<const std::uint8_t> file, std::size_t limit) {
+    std::vector<std::uint8_t> packed;
+    PngChunkWalker walker(file);
+    PngChunk chunk;
+    while (walker.next(chunk)) {
+        if (chunk.type == PngChunkType("IDAT")) {
+            packed.insert(packed.end(), chunk.data.begin(), chunk.data.end());
+        } else if (!packed.empty()) {
+            break;  // the image data is one run of IDAT chunks
+        }
+    }
+    if (packed.size() < 2) return false;
+    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    if (!decompressor) return false;
+    std::vector<std::uint8_t> unpacked(std::max<std::size_t>(limit, 1));
+    std::size_t used = 0;
+    std::size_t produced = 0;
+    // After the two bytes of the zlib header; the sum after the stream is left to the decoder.
+    return libdeflate_deflate_decompress_ex(decompressor.get(), packed.data() + 2,
+                                            packed.size() - 2, unpacked.data(), limit, &used,
+                                            &produced) == LIBDEFLATE_SUCCESS;
 }
 
 std::string FindPngText(std::span<const std::uint8_t> file, const std::string& keyword) {

@@ -41,6 +41,11 @@ private:
 
 std::uint32_t ReadBigEndian32(const std::uint8_t* p);
 
+// Whether the image data (the zlib stream of the IDAT chunks) unpacks to at most limit bytes.
+// It unpacks no more than that to find out, so a small file claiming gigabytes costs nothing;
+// a stream that is damaged or missing does not fit either.
+bool PngImageDataFits(std::span<const std::uint8_t> file, std::size_t limit);
+
 // The value of a tEXt chunk with this keyword before the image data; empty when none.
 std::string FindPngText(std::span<const std::uint8_t> file, const std::string& keyword);
 

@@ -54,7 +54,7 @@ int updateLayer(EditSession& session, Services& services, const FrameRecord& fra
         }))
         return kChanged[layer] | kPresent[layer];
     cache.layerFailed[layer] = true;
-    services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1, source);
+    services.reporter().report(LayerLoadError(source), ErrorPlace::ComposeFrame, layer + 1, source);
     return kChanged[layer];
 }
 

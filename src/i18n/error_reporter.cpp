@@ -15,6 +15,8 @@ KindInfo kindInfo(ErrorKind kind) {
     switch (kind) {
         case ErrorKind::LoadImage:
             return {Text::ErrorsLoadimage, "$$$ErrorCode = 120-$WHERE-$NR"};
+        case ErrorKind::LargeImage:
+            return {Text::ErrorsLargeimage, "$$$ErrorCode = 150-$WHERE-$NR"};
         case ErrorKind::LoadMask:
             return {Text::ErrorsLoadmask, "$$$ErrorCode = 220-$WHERE-$NR"};
         case ErrorKind::SaveImage:

@@ -20,6 +20,7 @@ enum class ErrorKind : int {
     CreateImage = 10,
     CopyImage = 11,
     OnlyOne = 12,
+    LargeImage = 13,  // a picture past the size cap
 };
 
 // Which operation failed: the second number of the error code.

@@ -31,6 +31,7 @@ protected:
 
 TEST_F(ErrorText, EveryKindHasItsOwnCode) {
     EXPECT_EQ(codeLine(ErrorKind::LoadImage, 2, 3), "ErrorCode = 120-2-3");
+    EXPECT_EQ(codeLine(ErrorKind::LargeImage, 7, 1), "ErrorCode = 150-7-1");
     EXPECT_EQ(codeLine(ErrorKind::LoadMask, 12, 3), "ErrorCode = 220-12-3");
     EXPECT_EQ(codeLine(ErrorKind::SaveImage, 9, 3), "ErrorCode = 130-9-3");
     EXPECT_EQ(codeLine(ErrorKind::SaveProject, 11, 3), "ErrorCode = 330-11-3");

@@ -140,6 +140,10 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "searchfolder", "Ordner mit den fehlenden Bildern"},
     {"Requester", "cutshort",
      "Die Projektdatei ist unvollständig: nur $NR Bilder konnten gelesen werden."},
+    // Pictures past the size cap
+    {"Errors", "largeimage",
+     "Das Bild '$FILE' ist zu groß, um geladen zu werden.$$$Ein Bild darf höchstens 65535 Pixel "
+     "breit und hoch sein und höchstens 268 Millionen Pixel haben."},
 }};
 
 }  // namespace

@@ -113,9 +113,11 @@ enum class Text : int {
     RequesterMissingpictures,
     RequesterSearchfolder,
     RequesterCutshort,
+    // Pictures past the size cap
+    ErrorsLargeimage,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterCutshort) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsLargeimage) + 1;
 
 struct TextEntry {
     std::string_view group;

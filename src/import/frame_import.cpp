@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "import/avi_frames.h"
+#include "import/layer_picture.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
 
@@ -65,7 +66,7 @@ Added addImageLayer(Document& document, FrameThumbnails& thumbnails, Services& s
         AttachThumbnailImage(thumbnails, services, frame, layer, std::move(*decoded->thumbnail));
         return {position + 1, 1};
     }
-    services.reporter().report(ErrorKind::LoadImage, ErrorPlace::ImportLayer, layer + 1, path);
+    services.reporter().report(LayerLoadError(path), ErrorPlace::ImportLayer, layer + 1, path);
     frame.layerSource[layer].clear();
     return {position + 1, 0};
 }

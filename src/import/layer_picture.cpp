@@ -28,6 +28,13 @@ bool ReadLayerPictureNow(Services& services, Image& picture, const std::string& 
     return LoadPictureFile(layerSource, picture) == LoadResult::Ok;
 }
 
+ErrorKind LayerLoadError(const std::string& layerSource) {
+    if (IsAviReference(layerSource)) return ErrorKind::LoadImage;
+    Image picture;
+    return LoadPictureFile(layerSource, picture) == LoadResult::TooLarge ? ErrorKind::LargeImage
+                                                                         : ErrorKind::LoadImage;
+}
+
 LayerRead ReadLayerSource(const std::string& layerSource, VideoPool& pool, Image& picture) {
     LayerRead read;
     Image decoded;

@@ -24,6 +24,11 @@ bool LoadLayerPicture(LayerPictureReader* reader, Services& services, Image& tar
 // picture; false on failure.
 bool ReadLayerPictureNow(Services& services, Image& picture, const std::string& layerSource);
 
+// What a layer source that could not be read is reported as: LargeImage for a picture file
+// whose size is past the program's cap, LoadImage for anything else (missing, damaged, a video
+// frame). It reads the file once more, so it belongs on the failure path only.
+ErrorKind LayerLoadError(const std::string& layerSource);
+
 // What reading a layer source gave, without reporting anything: safe on any thread.
 struct LayerRead {
     bool ok = false;

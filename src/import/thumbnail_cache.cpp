@@ -19,6 +19,9 @@ namespace {
 
 // A 128-pixel picture, even with text and alpha, stays far below this.
 constexpr std::size_t kMaxEntryBytes = std::size_t{1} << 20;
+// Its rows unpack to at most 128 x (1 + 128 x 8) bytes (16-bit RGBA), a little more interlaced;
+// a stream that unpacks to more is a decompression bomb, not a thumbnail.
+constexpr std::size_t kMaxUnpackedEntryBytes = std::size_t{256} << 10;
 
 std::string absolutePath(const std::string& path) {
     if (!path.empty() && path[0] == '/') return path;
@@ -40,7 +43,7 @@ std::string entryName(const std::string& uri) {
 
 // The header's size, read before anything is decoded: a cache picture is never larger.
 bool smallPicture(std::span<const std::uint8_t> png) {
-    if (png.size() < 24) return false;
+    if (png.size() < 24 || ReadBigEndian32(png.data() + 12) != PngChunkType("IHDR")) return false;
     const std::uint32_t width = ReadBigEndian32(png.data() + 16);
     const std::uint32_t height = ReadBigEndian32(png.data() + 20);
     return width >= 1 && height >= 1 && width <= ThumbnailCache::kSide &&
@@ -96,11 +99,19 @@ std::optional<Image> ThumbnailCache::find(const std::string& path) const {
     if (!mtime) return std::nullopt;
     const std::string uri = FileUri(path);
     const auto bytes = ReadOwnFile(m_folder + "/" + entryName(uri), kMaxEntryBytes);
-    if (!bytes || !smallPicture(*bytes)) return std::nullopt;
-    if (FindPngText(*bytes, "Thumb::URI") != uri || FindPngText(*bytes, "Thumb::MTime") != *mtime)
+    if (!bytes) return std::nullopt;
+    return ReadThumbnailEntry(*bytes, uri, *mtime);
+}
+
+std::optional<Image> ReadThumbnailEntry(std::span<const std::uint8_t> png, const std::string& uri,
+                                        const std::string& modificationTime) {
+    if (png.size() > kMaxEntryBytes || !smallPicture(png)) return std::nullopt;
+    if (FindPngText(png, "Thumb::URI") != uri ||
+        FindPngText(png, "Thumb::MTime") != modificationTime)
         return std::nullopt;
+    if (!PngImageDataFits(png, kMaxUnpackedEntryBytes)) return std::nullopt;
     Image picture;
-    if (DecodePng(*bytes, picture) != LoadResult::Ok) return std::nullopt;
+    if (DecodePng(png, picture) != LoadResult::Ok) return std::nullopt;
     return picture;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/image.h"
@@ -32,6 +34,12 @@ public:
 private:
     std::string m_folder;
 };
+
+// The picture of a cache entry's bytes: a PNG of at most 128 x 128 pixels whose keys name this
+// URI and modification time, and whose image data unpacks to no more than such a picture needs.
+// Nothing for anything else.
+std::optional<Image> ReadThumbnailEntry(std::span<const std::uint8_t> png, const std::string& uri,
+                                        const std::string& modificationTime);
 
 // "file://" and the absolute path, with the bytes that a URI path may not hold escaped.
 std::string FileUri(const std::string& path);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "import/thumbnail_loader.h"
@@ -28,6 +30,52 @@ int modeOf(const std::string& path) {
     struct stat info {};
     ::lstat(path.c_str(), &info);
     return info.st_mode & 0777;
+}
+
+void putBe32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(value >> shift));
+}
+
+// A zlib stream of 896 MiB of zeros in under 1 MiB: one flushed deflate segment of 16 MiB of
+// zeros, repeated (each copy refers only to the zeros before it), an empty last block, the sum.
+Bytes zeroBomb() {
+    const Bytes zeros(16 << 20, 0);
+    Bytes segment(64 << 10);
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    z.next_in = const_cast<Bytef*>(zeros.data());
+    z.avail_in = static_cast<uInt>(zeros.size());
+    z.next_out = segment.data();
+    z.avail_out = static_cast<uInt>(segment.size());
+    deflate(&z, Z_FULL_FLUSH);
+    segment.resize(segment.size() - z.avail_out);
+    deflateEnd(&z);
+    Bytes stream = {0x78, 0xDA};
+    for (int i = 0; i < 56; ++i) stream.insert(stream.end(), segment.begin(), segment.end());
+    stream.insert(stream.end(), {0x03, 0x00});
+    putBe32(stream, ((56u * zeros.size()) % 65521) << 16 | 1);  // Adler-32 of zeros
+    return stream;
+}
+
+// The entry with its image data replaced by data, with valid chunk checksums.
+Bytes withImageData(const Bytes& entry, const Bytes& data) {
+    Bytes out(entry.begin(), entry.begin() + 8);
+    PngChunkWalker walker(entry);
+    PngChunk chunk;
+    bool replaced = false;
+    while (walker.next(chunk)) {
+        const bool image = chunk.type == PngChunkType("IDAT");
+        if (image && replaced) continue;
+        const Bytes body = image ? data : Bytes(chunk.data.begin(), chunk.data.end());
+        replaced = replaced || image;
+        putBe32(out, static_cast<std::uint32_t>(body.size()));
+        putBe32(out, chunk.type);
+        out.insert(out.end(), body.begin(), body.end());
+        putBe32(out,
+                static_cast<std::uint32_t>(crc32(crc32(0, &out[out.size() - body.size() - 4], 4),
+                                                 body.data(), static_cast<uInt>(body.size()))));
+    }
+    return out;
 }
 
 struct CacheTest : ::testing::Test {
@@ -102,6 +150,14 @@ TEST_F(CacheTest, IgnoresEntriesThatDoNotQualifyAndNeverWritesThroughALink) {
              WriteFileBytes(entry, validEntry(GradientPicture(8, 8), FileUri(picture)));
              ASSERT_EQ(::chown(entry.c_str(), 65534, 65534), 0);
          }},
+        {"a decompression bomb",
+         [&] {
+             Image black = *Image::create(128, 85);
+             black.fill(0, 0, 0);
+             const Bytes bomb = withImageData(validEntry(black, FileUri(picture)), zeroBomb());
+             ASSERT_LT(bomb.size(), 1u << 20);
+             WriteFileBytes(entry, bomb);
+         }},
         {"a symbolic link", [&] { ASSERT_EQ(::symlink(elsewhere.c_str(), entry.c_str()), 0); }},
     };
     const Bytes elsewhereBefore = *ReadFileBytes(elsewhere);
@@ -109,7 +165,9 @@ TEST_F(CacheTest, IgnoresEntriesThatDoNotQualifyAndNeverWritesThroughALink) {
         SCOPED_TRACE(bad.name);
         ::unlink(entry.c_str());
         bad.make();
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(cache.find(picture));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
         cache.store(picture, GradientPicture(600, 400));
     }
     EXPECT_EQ(*ReadFileBytes(elsewhere), elsewhereBefore);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "import/layer_picture.h"
+
 namespace morvel {
 
 SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, const Film& film)
@@ -21,7 +23,7 @@ FramePictures SequencePictures::bring(const FrameRecord& frame) {
                     m_layer[layer] = std::move(picture);
                 } else {
                     m_layerFailed[layer] = true;
-                    m_reporter.report(ErrorKind::LoadImage, ErrorPlace::ComposeFrame, layer + 1,
+                    m_reporter.report(LayerLoadError(source), ErrorPlace::ComposeFrame, layer + 1,
                                       source);
                 }
             }

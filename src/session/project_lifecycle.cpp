@@ -11,6 +11,7 @@
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "import/import_progress.h"
+#include "import/layer_picture.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
@@ -217,7 +218,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
                     reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
                                     decoded.videoError);
                 }
-                reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1, source);
+                reporter.report(LayerLoadError(source), ErrorPlace::OpenProject, 1, source);
                 frame.layerSource[layer].clear();
             }
         }

@@ -7,6 +7,7 @@
 #include "codecs/picture_io.h"
 #include "editor/frame_selection.h"
 #include "editor/undo_history.h"
+#include "import/layer_picture.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
 #include "platform/files.h"
@@ -91,8 +92,8 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
                 AttachThumbnailImage(view.thumbnails, services, frame, layer,
                                      std::move(*decoded.thumbnail));
             } else {
-                reporter.report(ErrorKind::LoadImage, ErrorPlace::OpenProject, 1,
-                                frame.layerSource[layer]);
+                reporter.report(LayerLoadError(frame.layerSource[layer]), ErrorPlace::OpenProject,
+                                1, frame.layerSource[layer]);
                 frame.layerSource[layer].clear();
             }
         }

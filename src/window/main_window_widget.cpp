@@ -16,6 +16,7 @@
 #include "platform/gadgets.h"
 #include "window/canvas_widget.h"
 #include "window/frame_strip.h"
+#include "window/label_room.h"
 #include "window/pictures.h"
 
 namespace morvel {
@@ -103,6 +104,7 @@ MainWindowWidget::MainWindowWidget(const MainWindowPlan& plan,
     setCentralWidget(client);
     buildMenus(plan);
     for (const GadgetPlan& gadget : plan.gadgets) buildGadget(gadget);
+    WidenToLabels(m_gadgets);  // the plan's widths fit the shipped languages, not every one
     // The client area (menu bar included) of the plan's size, at the plan's place.
     resize(plan.clientWidth, plan.clientHeight);
     move(plan.x, plan.y);
