@@ -19,8 +19,13 @@
 #include <QWindow>
 
 #include "app/main_window.h"
+#include "codecs/picture_io.h"
+#include "export/image_sequence.h"
 #include "i18n/load_language.h"
+#include "platform/files.h"
 #include "platform/gadgets.h"
+#include "sequence/film.h"
+#include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 #include "window/canvas_widget.h"
 #include "window/frame_strip.h"
@@ -347,20 +352,38 @@ TEST_F(QtShellTest, DroppedFilesBecomeADropEvent) {
 }
 
 // The filter picked in the save requester decides an export's format, in every shipped language.
-TEST_F(QtShellTest, SaveRequesterGivesBackThePickedFilter) {
+// The picture export writes the format of the filter picked in the real requester, whatever name
+// is typed, in every shipped language.
+TEST_F(QtShellTest, ThePictureExportWritesTheFormatOfThePickedFilter) {
+    const std::string take = work.file("take.png");
+    ASSERT_TRUE(SavePictureFile(testing::UniformPicture(8, 6, {10, 20, 30}), take,
+                                PictureFormat::Png));
+    state.document.frames.append().layerSource[0] = take;
+    const struct {
+        int filter;
+        std::string magic;
+    } formats[] = {{1, "\x89PNG"}, {2, "\xff\xd8\xff"}, {0, "BM"}};
     for (const char* name : {"Deutsch", "English", "Français"}) {
         Language language;
         LoadLanguage(language, shell, std::string(MORVEL_LANGUAGES_FOLDER) + "/", name);
-        const FileRequest request{"Export", "", language.texts[Text::RequesterImageexporttext], 0};
-        for (int picked : {1, 2, 0}) {
+        for (const auto& format : formats) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(format.filter));
+            testing::TempFolder output;
             QTimer::singleShot(0, [&] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 ASSERT_NE(dialog, nullptr);
-                dialog->selectNameFilter(dialog->nameFilters().at(picked));
-                dialog->selectFile(QString::fromStdString(work.path() + "film"));
+                dialog->selectNameFilter(dialog->nameFilters().at(format.filter));
+                dialog->selectFile(QString::fromStdString(output.path() + "film.bmp"));
                 static_cast<QDialog*>(dialog)->accept();  // as the Save button does
             });
-            EXPECT_EQ(shell.requestSaveFile(request).filterIndex, picked) << name;
+            ExportImageSequence(Film(state.document), shell, language.texts, {});
+            const std::vector<FolderEntry> written = ListFolder(output.path());
+            ASSERT_EQ(written.size(), 1u);
+            const auto bytes = ReadFileBytes(output.path() + written[0].name);
+            ASSERT_TRUE(bytes && bytes->size() > format.magic.size());
+            EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + format.magic.size()),
+                      format.magic)
+                << written[0].name;
         }
     }
 }
