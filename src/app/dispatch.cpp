@@ -5,13 +5,14 @@
 #include "app/edit_keys.h"
 #include "app/main_window.h"
 #include "app/view_menu.h"
+#include "editor/canvas_film.h"
 #include "editor/frame_operations.h"
 #include "editor/mask_tool.h"
-#include "editor/canvas_film.h"
-#include "editor/masks.h"
 #include "editor/mask_tools.h"
+#include "editor/masks.h"
 #include "editor/undo_history.h"
 #include "editor/wheel.h"
+#include "editor/whole_frames.h"
 #include "editor/zoom.h"
 #include "export/image_sequence.h"
 #include "i18n/load_language.h"
@@ -159,6 +160,18 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::RepeatLayer:
             RepeatLayer(state.document, state.session, state.view, state.services,
                         state.session.cache.displayedId, layer, 1);
+            break;
+        case MenuItem::DeleteFrame:
+            DeleteFrame(state.document, state.session, state.view, state.services,
+                        state.session.cache.displayedId);
+            break;
+        case MenuItem::DuplicateFrame:
+            DuplicateFrame(state.document, state.session, state.view, state.services,
+                           state.session.cache.displayedId);
+            break;
+        case MenuItem::InsertFrame:
+            InsertEmptyFrame(state.document, state.session, state.view, state.services,
+                             state.session.cache.displayedId);
             break;
         case MenuItem::Undo:
             UndoFromMenu(state);

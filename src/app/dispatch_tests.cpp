@@ -228,6 +228,9 @@ TEST_F(DispatchTest, UnsavedChangesAreKnownAndOnlyThenAsked) {
     };
     for (const auto& s : steps) {
         s.step();
+        // A project with frames can be saved and exported, and its frames deleted.
+        for (MenuItem item : {MenuItem::Save, MenuItem::ImageExport, MenuItem::DeleteFrame})
+            EXPECT_EQ(shell.menuItemEnabled[+item], !state.document.frames.empty()) << +item;
         EXPECT_EQ(ProjectChanged(state.session), s.changed);
         ASSERT_FALSE(shell.windowTitles.empty());
         EXPECT_EQ(shell.windowTitles.back().front() == '*', s.changed) << shell.windowTitles.back();

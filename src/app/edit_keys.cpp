@@ -35,6 +35,14 @@ void UpdateEditMenu(Program& state) {
     if (redo != view.redoItemEnabled) state.services.shell.enableMenuItem(+MenuItem::Redo, redo);
     view.undoItemEnabled = undo;
     view.redoItemEnabled = redo;
+    // Items that cannot act without frames are greyed.
+    const bool frames = !state.document.frames.empty();
+    if (frames != view.frameItemsEnabled) {
+        for (MenuItem item : {MenuItem::Save, MenuItem::SaveAs, MenuItem::ImageExport,
+                              MenuItem::AviExport, MenuItem::DeleteFrame, MenuItem::DuplicateFrame})
+            state.services.shell.enableMenuItem(+item, frames);
+        view.frameItemsEnabled = frames;
+    }
 }
 
 void FrameKey(Program& state, MenuItem key) {

@@ -13,7 +13,8 @@ namespace morvel {
 void UndoFromMenu(Program& state);
 void RedoFromMenu(Program& state);
 
-// Enables the items Undo and Redo as the history allows; the window is told only of changes.
+// Enables the items Undo and Redo as the history allows, and the items that need frames when
+// there are frames; the window is told only of changes.
 // Called after every event.
 void UpdateEditMenu(Program& state);
 

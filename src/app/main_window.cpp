@@ -80,6 +80,7 @@ std::vector<MenuEntry> viewMenu(const Program& state) {
 
 std::vector<MenuEntry> menuBar(const Program& state) {
     const LanguageTable& t = state.services.language.texts;
+    const bool frames = !state.document.frames.empty();
     std::vector<MenuEntry> languages;
     const auto& available = state.services.language.available;
     for (std::size_t i = 0; i < available.size(); ++i) {
@@ -93,15 +94,18 @@ std::vector<MenuEntry> menuBar(const Program& state) {
         submenu(
             t[Text::MainMenuProject],
             {item(t[Text::MainMenuNew], MenuItem::New), item(t[Text::MainMenuOpen], MenuItem::Open),
-             item(t[Text::MainMenuSave], MenuItem::Save),
-             item(t[Text::MainMenuSaveas], MenuItem::SaveAs), separator(),
+             item(t[Text::MainMenuSave], MenuItem::Save, frames),
+             item(t[Text::MainMenuSaveas], MenuItem::SaveAs, frames), separator(),
              submenu(t[Text::MainMenuExport],
-                     {item(t[Text::MainMenuImageexport], MenuItem::ImageExport),
-                      item(t[Text::MainMenuAviexport], MenuItem::AviExport)}),
+                     {item(t[Text::MainMenuImageexport], MenuItem::ImageExport, frames),
+                      item(t[Text::MainMenuAviexport], MenuItem::AviExport, frames)}),
              separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
         submenu(t[Text::MainMenuEdit],
                 {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state.session)),
-                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session))}),
+                 item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session)),
+                 separator(), item(t[Text::MainMenuDeleteframe], MenuItem::DeleteFrame, frames),
+                 item(t[Text::MainMenuDuplicateframe], MenuItem::DuplicateFrame, frames),
+                 item(t[Text::MainMenuInsertframe], MenuItem::InsertFrame)}),
         submenu(t[Text::MainMenuView], viewMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
@@ -213,17 +217,32 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
     plan.locale = t[Text::LanguageLocale];
     plan.menuBar = menuBar(state);
     plan.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
-                      item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer)};
-    plan.shortcuts = {{"Ctrl+N", +MenuItem::New},         {"Ctrl+O", +MenuItem::Open},
-                      {"Ctrl+S", +MenuItem::Save},        {"Ctrl+Delete", +MenuItem::DeleteLayer},
-                      {"Ctrl+R", +MenuItem::RepeatLayer}, {"Ctrl+Z", +MenuItem::Undo},
-                      {"Ctrl+Shift+Z", +MenuItem::Redo},  {"Ctrl+Y", +MenuItem::Redo},
-                      {"Left", +MenuItem::PreviousFrame}, {"Right", +MenuItem::NextFrame},
-                      {"Home", +MenuItem::FirstFrame},    {"End", +MenuItem::LastFrame},
+                      item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer),
+                      separator(),
+                      item(t[Text::MainMenuDeleteframe], MenuItem::DeleteFrame),
+                      item(t[Text::MainMenuDuplicateframe], MenuItem::DuplicateFrame),
+                      item(t[Text::MainMenuInsertframe], MenuItem::InsertFrame)};
+    plan.shortcuts = {{"Ctrl+N", +MenuItem::New},
+                      {"Ctrl+O", +MenuItem::Open},
+                      {"Ctrl+S", +MenuItem::Save},
+                      {"Ctrl+Delete", +MenuItem::DeleteLayer},
+                      {"Ctrl+R", +MenuItem::RepeatLayer},
+                      {"Ctrl+Z", +MenuItem::Undo},
+                      {"Ctrl+Shift+Z", +MenuItem::Redo},
+                      {"Ctrl+Y", +MenuItem::Redo},
+                      {"Left", +MenuItem::PreviousFrame},
+                      {"Right", +MenuItem::NextFrame},
+                      {"Home", +MenuItem::FirstFrame},
+                      {"End", +MenuItem::LastFrame},
                       {"Space", +MenuItem::Play},
-                      {"1", +MenuItem::ViewLayer1},       {"2", +MenuItem::ViewLayer2},
-                      {"3", +MenuItem::ViewResult},       {"M", +MenuItem::ShowMask},
-                      {"O", +MenuItem::OnionSkin}};
+                      {"1", +MenuItem::ViewLayer1},
+                      {"2", +MenuItem::ViewLayer2},
+                      {"3", +MenuItem::ViewResult},
+                      {"M", +MenuItem::ShowMask},
+                      {"O", +MenuItem::OnionSkin},
+                      {"Shift+Delete", +MenuItem::DeleteFrame},
+                      {"Ctrl+D", +MenuItem::DuplicateFrame},
+                      {"Ctrl+I", +MenuItem::InsertFrame}};
     const std::span<const RegisteredTool> tools = RegisteredTools();
     for (std::size_t i = 0; i < tools.size(); ++i) {
         if (!tools[i].row.shortcut.empty())
@@ -246,6 +265,7 @@ bool BuildMainWindow(Program& state) {
     View& view = state.view;
     view.undoItemEnabled = CanUndoEdit(state.session);  // as the plan built them
     view.redoItemEnabled = CanRedoEdit(state.session);
+    view.frameItemsEnabled = !state.document.frames.empty();
     view.toolSettings = ToolSettings{};  // as the plan's option gadgets show them
     view.zoom = 1.0f;
     view.offsetX = 0;

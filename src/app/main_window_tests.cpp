@@ -138,11 +138,15 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {22, "Ebene 1\t1"},
                                             {23, "Ebene 2\t2"},
                                             {24, "Ergebnis\t3"},
-                                            {25, "Maske zeigen\tM"}};
+                                            {25, "Maske zeigen\tM"},
+                                            {26, "Bild löschen\tUmschalt+Entf"},
+                                            {27, "Bild verdoppeln\tStrg+D"},
+                                            {28, "Leeres Bild einfügen\tStrg+I"}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
-    // Nothing to undo or redo in a new window.
+    // Nothing to undo or redo in a new window, and without frames nothing to save or export
+    // (the popup's frame items show only over a frame).
     for (const auto& [item, label] : labels)
-        EXPECT_EQ(items[item].enabled, item < 13 || item > 14) << item;
+        EXPECT_EQ(items[item].enabled, item != 13 && item != 14 && (item < 3 || item > 6)) << item;
     // The composite shows, without the mask or the onion skin; every view item can carry a
     // check mark.
     for (int item = 21; item <= 25; ++item) {
@@ -187,7 +191,10 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"2", 23},
                                                                    {"3", 24},
                                                                    {"M", 25},
-                                                                   {"O", 21}}));
+                                                                   {"O", 21},
+                                                                   {"Shift+Delete", 26},
+                                                                   {"Ctrl+D", 27},
+                                                                   {"Ctrl+I", 28}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {

@@ -1,5 +1,6 @@
 #include "editor/editor_test_state.h"
 #include "editor/frame_operations.h"
+#include "editor/whole_frames.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -518,6 +519,24 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
                             gadgetOf(0, 0), ThumbnailAction::DragStart, 0, 0);
          },
          "b.png|x.png c.png|a.png"},
+        {"delete a whole frame",
+         [&] {
+             DeleteFrame(state.document, state.session, state.view, state.services,
+                         state.document.frames.at(1).id);
+         },
+         "a.png|- c.png|-"},
+        {"duplicate a frame",
+         [&] {
+             DuplicateFrame(state.document, state.session, state.view, state.services,
+                            state.document.frames.at(0).id);
+         },
+         "a.png|- a.png|- b.png|x.png c.png|-"},
+        {"insert an empty frame",
+         [&] {
+             InsertEmptyFrame(state.document, state.session, state.view, state.services,
+                              state.document.frames.at(0).id);
+         },
+         "a.png|- -|- b.png|x.png c.png|-"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -546,6 +565,34 @@ TEST_F(FrameStrip, EachFrameOperationIsUndoneAndRedone) {
         expectStripLaidOut();
         shell.duringDrag = nullptr;
     }
+}
+
+// Whole frames: the displayed frame goes with its mask and the next one shows; a copy gets its
+// own copy of the mask and shows; an empty frame shows black.
+TEST_F(FrameStrip, WholeFramesGoComeAgainAndShow) {
+    makeFrames("a.png|- b.png|x.png c.png|-");
+    SelectFrame(state.document, state.session, state.view, state.services, 1);
+    ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
+    state.session.images.mask.fill(77, 77, 77);
+    MarkMaskModified(state.session);
+    const FrameId second = state.document.frames.at(1).id;
+    DuplicateFrame(state.document, state.session, state.view, state.services, second);
+    ASSERT_EQ(describeFrames(state.document.frames), "a.png|- b.png|x.png b.png|x.png c.png|-");
+    EXPECT_EQ(state.session.cache.displayedIndex, 2);
+    const FrameRecord& copy = state.document.frames.at(2);
+    ASSERT_NE(copy.maskNumber, 0);
+    EXPECT_NE(copy.maskNumber, state.document.frames.at(1).maskNumber);
+    EXPECT_EQ(state.session.images.mask.blue(0, 0), 77);  // the copy's own mask file
+    InsertEmptyFrame(state.document, state.session, state.view, state.services, copy.id);
+    EXPECT_EQ(state.session.cache.displayedIndex, 3);
+    EXPECT_EQ(state.session.images.composite.red(0, 0), 0);
+    DeleteFrame(state.document, state.session, state.view, state.services,
+                state.document.frames.at(3).id);
+    DeleteFrame(state.document, state.session, state.view, state.services, second);
+    EXPECT_EQ(describeFrames(state.document.frames), "a.png|- b.png|x.png c.png|-");
+    EXPECT_EQ(state.session.cache.displayedIndex, 1);  // the one after it
+    EXPECT_TRUE(shell.errors.empty());
+    expectStripLaidOut();
 }
 
 // A mask edit names its frame by id: deleting another frame keeps it, and after the delete is

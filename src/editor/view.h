@@ -80,6 +80,8 @@ struct View : ViewGeometry {
     // when that changes.
     bool undoItemEnabled = false;
     bool redoItemEnabled = false;
+    // And whether the items that need frames (save, exports, whole frames) are.
+    bool frameItemsEnabled = false;
 
     // What the canvas shows, and whether the mask lies over it as a red tint (display only).
     CanvasPicture canvasPicture = CanvasPicture::Result;

@@ -144,6 +144,10 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Errors", "largeimage",
      "Das Bild '$FILE' ist zu groß, um geladen zu werden.$$$Ein Bild darf höchstens 65535 Pixel "
      "breit und hoch sein und höchstens 268 Millionen Pixel haben."},
+    // Whole frames
+    {"MainMenu", "deleteframe", "Bild löschen\tUmschalt+Entf"},
+    {"MainMenu", "duplicateframe", "Bild verdoppeln\tStrg+D"},
+    {"MainMenu", "insertframe", "Leeres Bild einfügen\tStrg+I"},
 }};
 
 }  // namespace

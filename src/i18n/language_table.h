@@ -115,9 +115,13 @@ enum class Text : int {
     RequesterCutshort,
     // Pictures past the size cap
     ErrorsLargeimage,
+    // Whole frames
+    MainMenuDeleteframe,
+    MainMenuDuplicateframe,
+    MainMenuInsertframe,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ErrorsLargeimage) + 1;
+constexpr int kTextCount = static_cast<int>(Text::MainMenuInsertframe) + 1;
 
 struct TextEntry {
     std::string_view group;

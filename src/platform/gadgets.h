@@ -56,13 +56,17 @@ enum class MenuItem : int {
     FirstFrame = 17,     // Home
     LastFrame = 18,      // End
     // The "Ansicht" menu: playback, then what the canvas shows (display only).
-    Play = 19,          // Space
+    Play = 19,  // Space
     PlaybackRate = 20,
-    OnionSkin = 21,     // O
+    OnionSkin = 21,   // O
     ViewLayer1 = 22,  // 1
     ViewLayer2 = 23,  // 2
     ViewResult = 24,  // 3
     ShowMask = 25,    // M
+    // Whole frames in the "Bearbeiten" menu and the frame strip's popup menu.
+    DeleteFrame = 26,     // Shift+Del
+    DuplicateFrame = 27,  // Ctrl+D
+    InsertFrame = 28,     // Ctrl+I
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -208,7 +208,7 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     ASSERT_EQ(titles.size(), 5);
     EXPECT_EQ(titles[1]->text(), "&Bearbeiten");
     const QList<QAction*> edit = titles[1]->menu()->actions();
-    ASSERT_EQ(edit.size(), 2);
+    ASSERT_EQ(edit.size(), 6);  // and a separator, the whole-frame items
     EXPECT_EQ(edit[0]->text(), "Rückgängig\tStrg+Z");
     EXPECT_EQ(edit[1]->text(), "Wiederherstellen\tStrg+Y");
     EXPECT_FALSE(edit[0]->isEnabled());
@@ -224,10 +224,14 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Delete, Qt::ShiftModifier);
+    QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_I, Qt::ControlModifier);
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1,
                         Qt::Key_2, Qt::Key_3, Qt::Key_M, Qt::Key_O})
         QTest::keyClick(&window, key);
-    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 15, 16, 17, 18, 19, 22, 23, 24, 25, 21}));
+    EXPECT_EQ(menuEvents(),
+              (std::vector<int>{13, 14, 14, 26, 27, 28, 15, 16, 17, 18, 19, 22, 23, 24, 25, 21}));
     // The view items carry check marks that follow the core.
     const QList<QAction*> view = titles[2]->menu()->actions();
     EXPECT_TRUE(view.back()->isCheckable());

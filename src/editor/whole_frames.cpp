@@ -1,0 +1,84 @@
+#include "editor/whole_frames.h"
+
+#include <algorithm>
+
+#include "editor/frame_history.h"
+#include "editor/frame_selection.h"
+#include "editor/masks.h"
+#include "import/thumbnail.h"
+#include "platform/files.h"
+
+namespace morvel {
+
+namespace {
+
+// The frame's record may go: its mask is in its working file, and the work images no longer
+// claim to show it.
+void letGoOfDisplayed(Document& document, EditSession& session, Services& services, FrameId id) {
+    StoreDisplayedMask(document, session, services);
+    if (id != session.cache.displayedId) return;
+    session.cache.displayedId = 0;
+    session.cache.displayedIndex = -1;
+    session.cache.maskModified = false;
+    session.cache.forgetPictures();
+}
+
+}  // namespace
+
+void DeleteFrame(Document& document, EditSession& session, View& view, Services& services,
+                 FrameId frame) {
+    const int index = document.frames.indexOfId(frame);
+    if (index < 0) return;
+    AsFrameOperation(document, session, [&] {
+        letGoOfDisplayed(document, session, services, frame);
+        for (int layer = 0; layer < 2; ++layer)
+            ReleaseLayerThumbnail(view.thumbnails, services, frame, layer);
+        // The mask's working file stays: undo brings the frame back with it.
+        document.frames.removeAt(index);
+        RefreshFrameStrip(document, session, view, services,
+                          std::min(index, document.frames.size() - 1));
+    });
+}
+
+void DuplicateFrame(Document& document, EditSession& session, View& view, Services& services,
+                    FrameId frame) {
+    const int index = document.frames.indexOfId(frame);
+    if (index < 0) return;
+    AsFrameOperation(document, session, [&] {
+        StoreDisplayedMask(document, session, services);
+        const FrameRecord& source = document.frames.at(index);
+        FrameRecord& copy = document.frames.insertAt(index + 1);
+        copy.layerSource = source.layerSource;
+        if (source.maskNumber != 0) {
+            const std::string from = document.masks.workingFile(source.maskNumber);
+            const std::int32_t number = document.masks.nextNumber++;
+            if (CopyFileBytes(from, document.masks.workingFile(number))) {
+                copy.maskNumber = number;
+            } else {
+                services.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300,
+                                           document.masks.workingFile(number));
+            }
+        }
+        if (const FrameThumbnails::Entry* shown = view.thumbnails.find(frame)) {
+            const FrameThumbnails::Entry pictures = *shown;  // the copy's entry may move it
+            for (int layer = 0; layer < 2; ++layer) {
+                if (!pictures.picture[layer].empty())
+                    AttachThumbnailImage(view.thumbnails, services, copy, layer,
+                                         pictures.picture[layer]);
+            }
+        }
+        RefreshFrameStrip(document, session, view, services, index + 1);
+    });
+}
+
+void InsertEmptyFrame(Document& document, EditSession& session, View& view, Services& services,
+                      FrameId frame) {
+    const int index = document.frames.indexOfId(frame);
+    if (index < 0 && !document.frames.empty()) return;
+    AsFrameOperation(document, session, [&] {
+        document.frames.insertAt(index + 1);
+        RefreshFrameStrip(document, session, view, services, index + 1);
+    });
+}
+
+}  // namespace morvel
