@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/canvas.h"
+#include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/zoom.h"
 #include "import/layer_picture.h"
@@ -209,7 +210,7 @@ bool takeComposedAhead(Document& document, EditSession& session, View& view,
 
 int ComposeFrame(Document& document, EditSession& session, View& view, Services& services,
                  int flags) {
-    FrameRecord* frame = document.frames.withId(session.cache.displayedId);
+    FrameRecord* frame = DisplayedFrame(document, session);
     if (!frame) return 0;
     const int loaded = updateLayer(session, services, *frame, 0) |
                        updateLayer(session, services, *frame, 1) |
