@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/about_text.h"
 #include "codecs/picture_io.h"
 #include "editor/canvas_film.h"
 #include "editor/editor_test_state.h"
@@ -360,6 +361,10 @@ TEST_F(Renderer, UsageErrorsGiveStatusTwoAndAMissingProjectOne) {
     EXPECT_EQ(render("--frames 5-2 a b", temporary.path()).status, 2);
     EXPECT_EQ(render("", temporary.path()).status, 2);
     EXPECT_EQ(render("--help", temporary.path()).status, 0);
+    // --version names the version the window's about box shows.
+    const std::string version = temporary.file("version.txt");
+    ASSERT_EQ(std::system(("'" MORVEL_RENDER_PATH "' --version >'" + version + "'").c_str()), 0);
+    EXPECT_EQ(ReadText(version), "morvel-render " + ThisBuild().version + "\n");
     std::string arguments = "'";  // appended: GCC 12's -Wrestrict misreads "'" + ...
     arguments += project.file("none.mvl") + "' '" + output.file("o") + "'";
     const RenderRun run = render(arguments, temporary.path());

@@ -2,26 +2,26 @@
 
 #include <cstdio>
 
-#ifndef MORVEL_BUILD_NUMBER
-#error "the build passes MORVEL_BUILD_NUMBER, MORVEL_BUILD_DATE (yyyymmdd) and MORVEL_PLATFORM"
+#ifndef MORVEL_VERSION
+#error "the build passes MORVEL_VERSION, MORVEL_BUILD_DATE (yyyymmdd) and MORVEL_PLATFORM"
 #endif
 
 namespace morvel {
 
 BuildInfo ThisBuild() {
     constexpr long date = MORVEL_BUILD_DATE;
-    return {MORVEL_BUILD_NUMBER, static_cast<int>(date / 10000), static_cast<int>(date / 100 % 100),
+    return {MORVEL_VERSION, static_cast<int>(date / 10000), static_cast<int>(date / 100 % 100),
             static_cast<int>(date % 100), MORVEL_PLATFORM};
 }
 
 std::string BuildStamp(const BuildInfo& build) {
     char date[32];
     std::snprintf(date, sizeof date, "  (%02d.%02d.%04d) ]", build.day, build.month, build.year);
-    return "[Build " + std::to_string(build.number) + date;
+    return "[Build " + build.version + date;
 }
 
 std::vector<std::string> AboutLines(const BuildInfo& build, std::string_view notices) {
-    std::vector<std::string> lines{"Morvel 1.12 alpha   (" + build.platform + ")",
+    std::vector<std::string> lines{"Morvel " + build.version + "   (" + build.platform + ")",
                                    "Zentor Frame Manipulator", ""};
     for (std::size_t start = 0;;) {
         const std::size_t end = notices.find("$$$", start);

@@ -8,10 +8,10 @@
 
 namespace morvel {
 
-// What the build fixed into the program: its build number and date, and the platform it was
-// built for ("Linux - x86_64").
+// What the build fixed into the program: its version (as --version and the package give it), its
+// date, and the platform it was built for ("Linux - x86_64").
 struct BuildInfo {
-    int number = 0;
+    std::string version;
     int year = 0;
     int month = 0;
     int day = 0;
@@ -21,12 +21,13 @@ struct BuildInfo {
 // This program's build, from the values the build system passes in.
 BuildInfo ThisBuild();
 
-// "[Build " + number + "  (dd.mm.yyyy) ]".
+// "[Build " + version + "  (dd.mm.yyyy) ]".
 std::string BuildStamp(const BuildInfo& build);
 
 // The lines of the about box: name, version and platform, the program's full name, an empty
-// line, the notices of the language in use (lines separated by "$$$"; in German four paragraphs in
-// 15 lines with empty lines between them), and the build stamp.
+// line, the notices of the language in use (lines separated by "$$$"; in German four paragraphs
+// with empty lines between them, the last naming the libraries and their licences), and the
+// build stamp.
 std::vector<std::string> AboutLines(
     const BuildInfo& build = ThisBuild(),
     std::string_view notices = LanguageTable::entry(Text::AboutNotices).germanDefault);

@@ -120,11 +120,11 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "Morvel wird offiziell nur auf seiner Projektseite$$$zum Herunterladen angeboten. Andere "
      "Download-Seiten$$$brauchen dafür die Erlaubnis des Autors.$$$$$$Die Benutzung geschieht auf "
      "eigene Gefahr. Für Schäden$$$an Daten oder Geräten wird keine Haftung übernommen;$$$es "
-     "gelten die beiliegenden Nutzungsbedingungen.$$$$$$Vorschläge und Fehlerberichte bitte mit "
+     "gelten die Bedingungen der Datei copyright.$$$$$$Vorschläge und Fehlerberichte bitte mit "
      "der Version$$$und dem ErrorCode der Meldung an den Autor. Neue$$$Sprachdateien (*.language) "
      "teilen wir gerne mit allen.$$$$$$Dank an alle, die Morvel getestet und übersetzt "
-     "haben,$$$und an die Autoren von libpng, libjpeg, libtiff, zlib,$$$FFmpeg und Qt, auf denen "
-     "Morvel aufbaut."},
+     "haben,$$$und an die Autoren von libpng, libjpeg, libtiff, zlib,$$$FFmpeg und Qt; Lizenzen: "
+     "Datei copyright des Pakets."},
     {"FrameCopies", "none", "Nicht speichern"},
     {"Language", "locale", "de"},
     // Session recovery

@@ -120,7 +120,7 @@ TEST_F(WindowHooksTest, TheAboutBoxShowsLogoTextAndButtonAndLeavesThumbnailsToTh
         EXPECT_EQ(text.toStdString(), ReplaceAll(AboutText(), "\r\n", "\n"));
         const QStringList lines = text.split('\n');
         ASSERT_EQ(lines.size(), 19);
-        EXPECT_EQ(lines.last(), "[Build 1329  (20.09.2008) ]");
+        EXPECT_EQ(lines.last().toStdString(), BuildStamp(ThisBuild()));
         // Every line fits the inner area, and so do all 19 of them.
         const QFontMetrics metrics(label->font());
         for (const QString& line : lines)
