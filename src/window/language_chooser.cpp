@@ -1,5 +1,7 @@
 #include "window/language_chooser.h"
 
+#include <algorithm>
+
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,15 +21,22 @@ std::string RunLanguageChooser(const std::vector<std::string>& languages, std::s
     auto* ok = new QPushButton("OK", &window);
     ok->setGeometry(5, 275, 190, 20);
     ok->setDefault(true);  // Return takes the language shown as chosen
-    auto* prompt = new QLabel("Choose Your Language\nWählen Sie ihre Sprache", &window);
-    prompt->setGeometry(5, 5, 190, 40);
+    // Said in the shipped languages, since none is chosen yet.
+    auto* prompt = new QLabel(
+        "Choose your language\nWählen Sie Ihre Sprache\nChoisissez votre langue", &window);
+    prompt->setGeometry(5, 5, 190, 48);
     auto* list = new QListWidget(&window);
-    list->setGeometry(5, 50, 190, 220);
+    list->setGeometry(5, 56, 190, 214);
     list->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    list->setSortingEnabled(false);
-    for (const std::string& name : languages) list->addItem(QString::fromStdString(name));
-    if (list->count() > 0)
-        list->setCurrentRow(preselected < languages.size() ? static_cast<int>(preselected) : 0);
+    // In alphabetical order, whatever order the folder lists the files in.
+    std::vector<std::string> sorted = languages;
+    std::sort(sorted.begin(), sorted.end());
+    const std::string shown = preselected < languages.size() ? languages[preselected] : "";
+    for (const std::string& name : sorted) list->addItem(QString::fromStdString(name));
+    if (list->count() > 0) {
+        const auto at = std::find(sorted.begin(), sorted.end(), shown);
+        list->setCurrentRow(at == sorted.end() ? 0 : static_cast<int>(at - sorted.begin()));
+    }
     QObject::connect(ok, &QPushButton::clicked, &window, &QDialog::accept);
     QObject::connect(list, &QListWidget::itemActivated, &window, &QDialog::accept);
 
