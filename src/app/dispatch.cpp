@@ -18,6 +18,7 @@
 #include "i18n/load_language.h"
 #include "platform/gadgets.h"
 #include "project/session_journal.h"
+#include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 
 namespace morvel {
@@ -305,7 +306,10 @@ LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks
         UpdateWindowTitle(state.session, state.view, state.services);
     }
     // Mouse moves change no frame; a stroke is logged when it ends.
-    if (event.kind != EventKind::MouseMove) UpdateSessionJournal(state.document, state.session);
+    if (event.kind != EventKind::MouseMove) {
+        UpdateSessionJournal(state.document, state.session);
+        TellSessionWriteFailure(state.session, state.services);
+    }
     return step;
 }
 

@@ -6,6 +6,7 @@
 #include "i18n/settings_file.h"
 #include "platform/single_instance.h"
 #include "project/session_journal.h"
+#include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 #include "session/recovery.h"
 
@@ -61,6 +62,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     }
     if (!createWorkImages(state)) return kExitStatus;
     if (!BuildMainWindow(state)) return kExitStatus;
+    TellCrashProtectionOff(state.services);
     // A session that ended without tidying up is offered before the window takes input.
     OfferRecovery(state.document, state.session, state.view, state.services);
     if (state.services.mustEnd) return kExitStatus;
@@ -70,6 +72,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
         OpenProject(state.document, state.session, state.view, state.services, project);
     if (state.services.mustEnd) return kExitStatus;
     UpdateSessionJournal(state.document, state.session);
+    TellSessionWriteFailure(state.session, state.services);
 
     for (;;) {
         Event event;

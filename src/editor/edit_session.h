@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "editor/edit_history.h"
@@ -57,6 +58,8 @@ struct EditSession {
     FrameCache cache;
     EditHistory history;  // undo and redo of mask edits and frame operations
     SessionState record;
+    // Masks whose working file could not be written (a full disk): kept here until it can.
+    std::map<std::int32_t, Image> unstoredMasks;
 
     // Where the displayed frame's pictures come from: the window's reader of its neighbours
     // decoded ahead; null: each picture is read when it is asked for.
@@ -73,7 +76,7 @@ Image BlackWorkImage();
 // emptied once every mask is stored.
 inline void UpdateSessionJournal(const Document& document, EditSession& session) {
     UpdateSessionJournal(session.record, document, session.cache.displayedId,
-                         session.cache.maskModified);
+                         session.cache.maskModified || !session.unstoredMasks.empty());
 }
 
 }  // namespace morvel

@@ -1,15 +1,21 @@
 #include "editor/masks.h"
 
+#include "codecs/picture_io.h"
 #include "editor/frame_selection.h"
 #include "import/layer_picture.h"
-#include "codecs/picture_io.h"
+
+#include <cstdio>
 
 namespace morvel {
 
 bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
-    if (!LoadLayerPicture(session.pictureReader, services, session.images.mask,
-                          document.masks.workingFile(n)))
+    const auto unstored = session.unstoredMasks.find(n);
+    if (unstored != session.unstoredMasks.end()) {
+        session.images.mask = unstored->second;
+    } else if (!LoadLayerPicture(session.pictureReader, services, session.images.mask,
+                                 document.masks.workingFile(n))) {
         return false;
+    }
     const Image& composite = session.images.composite;
     session.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
     return true;
@@ -17,8 +23,18 @@ bool LoadMask(Document& document, EditSession& session, Services& services, std:
 
 bool StoreMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
     const std::string path = document.masks.workingFile(n);
-    if (SavePictureFile(session.images.mask, path, PictureFormat::Png)) return true;
-    services.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300, path);
+    if (SavePictureFile(session.images.mask, path, PictureFormat::Png)) {
+        session.unstoredMasks.erase(n);
+        return true;
+    }
+    // The mask stays in memory, so that showing another frame does not lose it; the user is
+    // told once that the working files can no longer be written.
+    session.unstoredMasks.insert_or_assign(n, session.images.mask);
+    if (!session.record.failureTold) {
+        session.record.failureTold = true;
+        services.reporter().report(ErrorKind::SessionWrite, ErrorPlace::StoreMask, n,
+                                   document.masks.folder());
+    }
     return false;
 }
 

@@ -9,11 +9,13 @@
 
 namespace morvel {
 
-// Loads mask working file n into the mask image; on success the whole composite becomes dirty.
+// Loads mask working file n (or the mask kept in memory when it could not be stored) into the
+// mask image; on success the whole composite becomes dirty.
 // A missing or unreadable file leaves the mask image as it was and gives false.
 bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n);
 
-// Writes the mask image to mask working file n as PNG; reports saveimage (place 9) on failure.
+// Writes the mask image to mask working file n as PNG. On failure the mask is kept in
+// EditSession::unstoredMasks and the user told once that the working files cannot be written.
 bool StoreMask(Document& document, EditSession& session, Services& services, std::int32_t n);
 
 // Stores the displayed frame's mask when it has one and it was modified.

@@ -35,6 +35,16 @@ KindInfo kindInfo(ErrorKind kind) {
             return {Text::ErrorsCreateimage, "$$$ErrorCode = 110-$WHERE-$NR-$W-$H"};
         case ErrorKind::CopyImage:
             return {Text::ErrorsCopyimage, "$$$ErrorCode = 140-$WHERE-$NR"};
+        case ErrorKind::DamagedSession:
+            return {Text::RequesterDamagedsession, "$$$ErrorCode = 340-$WHERE-$NR"};
+        case ErrorKind::PartlyRecovered:
+            return {Text::ErrorsPartsession, "$$$ErrorCode = 350-$WHERE-$NR"};
+        case ErrorKind::SessionWrite:
+            return {Text::ErrorsSessionwrite, "$$$ErrorCode = 360-$WHERE-$NR"};
+        case ErrorKind::NoSession:
+            return {Text::ErrorsNosession, "$$$ErrorCode = 370-$WHERE-$NR"};
+        case ErrorKind::RecoveryNotWritten:
+            return {Text::ErrorsRecoverwrite, "$$$ErrorCode = 380-$WHERE-$NR"};
         case ErrorKind::OnlyOne:
             return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }

@@ -20,7 +20,12 @@ enum class ErrorKind : int {
     CreateImage = 10,
     CopyImage = 11,
     OnlyOne = 12,
-    LargeImage = 13,  // a picture past the size cap
+    LargeImage = 13,       // a picture past the size cap
+    DamagedSession = 14,   // a crashed session of which nothing could be read
+    PartlyRecovered = 15,  // nr mask edits and w of h frames back from damaged session files
+    SessionWrite = 16,     // the session's files cannot be written any more
+    NoSession = 17,        // no session folder: crash protection is off
+    RecoveryNotWritten = 18,
 };
 
 // Which operation failed: the second number of the error code.
@@ -42,6 +47,8 @@ enum class ErrorPlace : int {
     AboutBoxOrRepeat = 14,
     AviExport = 15,
     ReadVideo = 16,
+    RecoverSession = 17,
+    SessionFiles = 18,
 };
 
 // The message of an error: the translated text of its kind, then the line

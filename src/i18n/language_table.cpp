@@ -148,6 +148,23 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"MainMenu", "deleteframe", "Bild löschen\tUmschalt+Entf"},
     {"MainMenu", "duplicateframe", "Bild verdoppeln\tStrg+D"},
     {"MainMenu", "insertframe", "Leeres Bild einfügen\tStrg+I"},
+    // Session files that are damaged or cannot be written
+    {"Errors", "partsession",
+     "Die letzte Sitzung war beschädigt. Wiederhergestellt wurden $W von $H Bildern und $NR "
+     "Maskenänderungen; was an den beschädigten Stellen stand, ließ sich nicht lesen.$$$Die "
+     "Dateien der Sitzung bleiben in '$FILE'."},
+    {"Errors", "sessionwrite",
+     "Die Sitzungsdateien in '$FILE' können nicht geschrieben werden (Datenträger voll oder "
+     "schreibgeschützt?).$$$Änderungen ab jetzt sind nicht gegen einen Absturz geschützt. Sie "
+     "können weiterarbeiten und das Projekt speichern."},
+    {"Errors", "nosession",
+     "Im Ordner '$FILE' kann keine Sitzung angelegt werden (fehlt er oder ist er "
+     "schreibgeschützt?).$$$Der Absturzschutz ist ausgeschaltet: nach einem Absturz lässt sich "
+     "nichts wiederherstellen."},
+    {"Errors", "recoverwrite",
+     "Die wiederhergestellte Sitzung konnte nicht vollständig geschrieben werden (Datenträger "
+     "voll?).$$$Die abgestürzte Sitzung bleibt unverändert in '$FILE' und wird beim nächsten Start "
+     "wieder angeboten."},
 }};
 
 }  // namespace

@@ -119,9 +119,14 @@ enum class Text : int {
     MainMenuDeleteframe,
     MainMenuDuplicateframe,
     MainMenuInsertframe,
+    // Session files that are damaged or cannot be written
+    ErrorsPartsession,
+    ErrorsSessionwrite,
+    ErrorsNosession,
+    ErrorsRecoverwrite,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::MainMenuInsertframe) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsRecoverwrite) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -30,6 +30,9 @@ struct Services {
     std::string pictureSearchFolder;
     // Where the folders of earlier sessions are looked for at start; empty: no recovery.
     std::string sessionsFolder;
+    // The sessions folder in which no session could be made (missing, full or read-only): the
+    // window says at start that crash protection is off.
+    std::string unprotectedSessions;
 
     // The display mode of the save window's folder list (0 large icons, 1 small icons, 2 list,
     // 3 details): changed by its change-view button, kept while the program runs.

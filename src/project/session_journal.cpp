@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <future>
 
+#include "platform/image.h"
 #include "platform/session_folder.h"
 #include "platform/work_queue.h"
 
@@ -66,6 +69,14 @@ public:
         return literal("\n");
     }
     bool atEnd() const { return m_at == m_bytes.size(); }
+    std::size_t position() const { return m_at; }
+    std::size_t size() const { return m_bytes.size(); }
+    void seek(std::size_t at) { m_at = at; }
+    // The start of the line after position at; the end when there is none.
+    std::size_t nextLine(std::size_t at) const {
+        while (at < m_bytes.size() && m_bytes[at] != '\n') ++at;
+        return at < m_bytes.size() ? at + 1 : m_bytes.size();
+    }
 
 private:
     std::span<const std::uint8_t> m_bytes;
@@ -121,32 +132,78 @@ std::vector<std::uint8_t> SerializeJournal(const Document& document, std::int32_
     return out;
 }
 
-std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes) {
+namespace {
+
+// One frame's entry; on failure the reader stays where it was.
+std::optional<JournalFrame> readFrame(JournalReader& in) {
+    const std::size_t start = in.position();
+    JournalFrame frame;
+    const bool read = in.text(frame.layerSource[0]) && in.text(frame.layerSource[1]);
+    const auto mask = read ? in.number32() : std::nullopt;
+    if (!mask || *mask < 0) {
+        in.seek(start);
+        return std::nullopt;
+    }
+    frame.maskNumber = *mask;
+    return frame;
+}
+
+// Past a damaged place: the whole frames that end the journal, found from the first line after
+// it at which whole entries run up to the end mark.
+std::vector<JournalFrame> framesAfterDamage(JournalReader& in, std::size_t damagedAt) {
+    for (std::size_t at = damagedAt; at < in.size();) {
+        in.seek(at);
+        std::vector<JournalFrame> run;
+        while (auto frame = readFrame(in)) run.push_back(std::move(*frame));
+        if (in.literal(kJournalEnd) && in.atEnd()) return run;
+        // Lines inside this run would only break at the same place again.
+        at = in.nextLine(std::max(at, in.position()));
+    }
+    return {};
+}
+
+}  // namespace
+
+JournalReading ReadJournal(std::span<const std::uint8_t> bytes) {
+    JournalReading reading;
     JournalReader in(bytes);
-    if (!in.literal(kJournalIdentification)) return std::nullopt;
+    if (!in.literal(kJournalIdentification)) return reading;
     JournalContents journal;
     ProjectHeader& h = journal.header;
     for (std::string* text :
          {&h.projectFilePath, &h.title, &h.author, &h.comment, &h.maskTemplate, &h.frameTemplate})
-        if (!in.text(*text)) return std::nullopt;
+        if (!in.text(*text)) return reading;
     const auto next = in.number32();
-    const auto displayed = in.number32();
-    const auto count = in.number32();
-    // Each frame takes at least 8 bytes: a count the file cannot hold is damage.
-    if (!next || !displayed || !count || *count < 0 ||
-        static_cast<std::size_t>(*count) > bytes.size() / 8)
-        return std::nullopt;
+    const auto displayed = next ? in.number32() : std::nullopt;
+    if (!displayed) return reading;
     journal.nextMaskNumber = *next;
     journal.displayedIndex = *displayed;
-    journal.frames.resize(static_cast<std::size_t>(*count));
-    for (JournalFrame& frame : journal.frames) {
-        const bool read = in.text(frame.layerSource[0]) && in.text(frame.layerSource[1]);
-        const auto mask = read ? in.number32() : std::nullopt;
-        if (!mask || *mask < 0) return std::nullopt;
-        frame.maskNumber = *mask;
+    const auto count = in.number32();
+    // Each frame takes at least 8 bytes: a count the file cannot hold is damage.
+    const bool countWhole =
+        count && *count >= 0 && static_cast<std::size_t>(*count) <= bytes.size() / 8;
+    reading.framesWritten = countWhole ? *count : -1;
+    reading.damaged = !countWhole;
+    while (!reading.damaged && journal.frames.size() < static_cast<std::size_t>(*count)) {
+        auto frame = readFrame(in);
+        if (!frame) break;
+        journal.frames.push_back(std::move(*frame));
     }
-    if (!in.literal(kJournalEnd) || !in.atEnd()) return std::nullopt;
-    return journal;
+    if (reading.damaged || !in.literal(kJournalEnd) || !in.atEnd()) {
+        reading.damaged = true;
+        for (JournalFrame& frame : framesAfterDamage(in, in.position()))
+            journal.frames.push_back(std::move(frame));
+        if (journal.displayedIndex >= static_cast<std::int32_t>(journal.frames.size()))
+            journal.displayedIndex = -1;
+    }
+    reading.contents = std::move(journal);
+    return reading;
+}
+
+std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes) {
+    JournalReading reading = ReadJournal(bytes);
+    if (reading.damaged) return std::nullopt;
+    return std::move(reading.contents);
 }
 
 std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after) {
@@ -183,54 +240,81 @@ void SealTileLogRecord(std::vector<std::uint8_t>& record) {
         record[record.size() - 4 + i] = static_cast<std::uint8_t>(sum >> (8 * i));
 }
 
-std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes) {
-    std::vector<LoggedTiles> records;
-    std::size_t at = 0;
-    while (bytes.size() - at >= 12 && get32(&bytes[at]) == kRecordMagic) {
-        const std::size_t size = get32(&bytes[at + 4]);
-        if (size < 16 || bytes.size() - at - 12 < size) break;
-        const std::uint8_t* p = &bytes[at + 8];
-        if (get32(p + size) != checksum(p, size)) break;
-        at += size + 12;
-        LoggedTiles record;
-        record.maskNumber = static_cast<std::int32_t>(get32(p));
-        record.maskWidth = static_cast<std::int32_t>(get32(p + 4));
-        record.maskHeight = static_cast<std::int32_t>(get32(p + 8));
-        const std::uint32_t count = get32(p + 12);
-        std::size_t in = 16;
-        bool whole = record.maskWidth > 0 && record.maskHeight > 0;
-        for (std::uint32_t t = 0; t < count && whole; ++t) {
-            if (size - in < 20) {
-                whole = false;
-                break;
-            }
-            MaskTileChange tile;
-            tile.left = static_cast<std::int32_t>(get32(p + in));
-            tile.top = static_cast<std::int32_t>(get32(p + in + 4));
-            tile.width = static_cast<std::int32_t>(get32(p + in + 8));
-            tile.height = static_cast<std::int32_t>(get32(p + in + 12));
-            tile.after.uniform = p[in + 16] != 0;
-            std::memcpy(tile.after.colour, p + in + 17, 3);
-            in += 20;
-            // Each square must lie inside the mask.
-            whole = tile.left >= 0 && tile.top >= 0 && tile.width > 0 && tile.height > 0 &&
-                    tile.width <= record.maskWidth - tile.left &&
-                    tile.height <= record.maskHeight - tile.top;
-            if (!whole || tile.after.uniform) {
-                record.tiles.push_back(std::move(tile));
-                continue;
-            }
+namespace {
+
+// The record at the start of bytes and its length, when it is whole: its checksum right, its
+// mask no larger than a picture may be, each square inside the mask with all its pixels.
+// Checksums are taken within budget, so that forged marks cannot make the search quadratic.
+std::optional<LoggedTiles> readRecord(std::span<const std::uint8_t> bytes, std::size_t& length,
+                                      std::size_t& budget) {
+    if (bytes.size() < 12 || get32(bytes.data()) != kRecordMagic) return std::nullopt;
+    const std::size_t size = get32(&bytes[4]);
+    if (size < 16 || bytes.size() - 12 < size || size > budget) return std::nullopt;
+    budget -= size;
+    const std::uint8_t* p = &bytes[8];
+    if (get32(p + size) != checksum(p, size)) return std::nullopt;
+    LoggedTiles record;
+    record.maskNumber = static_cast<std::int32_t>(get32(p));
+    record.maskWidth = static_cast<std::int32_t>(get32(p + 4));
+    record.maskHeight = static_cast<std::int32_t>(get32(p + 8));
+    if (record.maskWidth <= 0 || record.maskHeight <= 0 || record.maskWidth > Image::kMaxSide ||
+        record.maskHeight > Image::kMaxSide ||
+        std::int64_t{record.maskWidth} * record.maskHeight > Image::kMaxPixels)
+        return std::nullopt;
+    const std::uint32_t count = get32(p + 12);
+    std::size_t in = 16;
+    for (std::uint32_t t = 0; t < count; ++t) {
+        if (size - in < 20) return std::nullopt;
+        MaskTileChange tile;
+        tile.left = static_cast<std::int32_t>(get32(p + in));
+        tile.top = static_cast<std::int32_t>(get32(p + in + 4));
+        tile.width = static_cast<std::int32_t>(get32(p + in + 8));
+        tile.height = static_cast<std::int32_t>(get32(p + in + 12));
+        tile.after.uniform = p[in + 16] != 0;
+        std::memcpy(tile.after.colour, p + in + 17, 3);
+        in += 20;
+        // Each square must lie inside the mask.
+        if (tile.left < 0 || tile.top < 0 || tile.width <= 0 || tile.height <= 0 ||
+            tile.width > record.maskWidth - tile.left || tile.height > record.maskHeight - tile.top)
+            return std::nullopt;
+        if (!tile.after.uniform) {
             const std::size_t pixelBytes = std::size_t(tile.width) * std::size_t(tile.height) * 3;
-            whole = size - in >= pixelBytes;
-            if (!whole) break;
+            if (size - in < pixelBytes) return std::nullopt;
             tile.after.pixels.assign(p + in, p + in + pixelBytes);
             in += pixelBytes;
-            record.tiles.push_back(std::move(tile));
         }
-        if (!whole) break;
-        records.push_back(std::move(record));
+        record.tiles.push_back(std::move(tile));
     }
-    return records;
+    length = size + 12;
+    return record;
+}
+
+}  // namespace
+
+TileLogReading ReadTileLog(std::span<const std::uint8_t> bytes) {
+    TileLogReading reading;
+    bool inDamage = false;
+    std::size_t budget = 4 * bytes.size();
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t length = 0;
+        if (auto record = readRecord(bytes.subspan(at), length, budget)) {
+            reading.records.push_back(std::move(*record));
+            at += length;
+            inDamage = false;
+            continue;
+        }
+        if (!inDamage) ++reading.damagedPlaces;
+        inDamage = true;
+        // The next whole record, if any, starts at a later mark.
+        std::size_t next = at + 1;
+        while (next + 4 <= bytes.size() && get32(&bytes[next]) != kRecordMagic) ++next;
+        at = next + 4 <= bytes.size() ? next : bytes.size();
+    }
+    return reading;
+}
+
+std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes) {
+    return ReadTileLog(bytes).records;
 }
 
 struct SessionWriter::Worker {
@@ -240,6 +324,7 @@ struct SessionWriter::Worker {
     }
     const std::string folder;
     int logFd = -1;  // only the worker thread touches it
+    std::atomic<bool> failed{false};
     WorkQueue queue{1};
 };
 
@@ -256,10 +341,13 @@ void SessionWriter::writeJournal(std::vector<std::uint8_t> bytes) {
         const std::string target = worker->folder + kSessionJournalName;
         const std::string temporary = target + ".new";
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd < 0) return;
-        const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fdatasync(fd) == 0;
-        ::close(fd);
-        if (written) ::rename(temporary.c_str(), target.c_str());
+        const bool written =
+            fd >= 0 && writeAll(fd, bytes.data(), bytes.size()) && ::fdatasync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+        if (written && ::rename(temporary.c_str(), target.c_str()) == 0) return;
+        // The journal before stays whole; a half-written new one is not left lying.
+        ::unlink(temporary.c_str());
+        worker->failed = true;
     });
 }
 
@@ -271,8 +359,10 @@ void SessionWriter::appendToLog(std::vector<std::uint8_t> record) {
             worker->logFd = ::open((worker->folder + kSessionTileLogName).c_str(),
                                    O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         }
-        if (worker->logFd < 0) return;
-        if (writeAll(worker->logFd, record.data(), record.size())) ::fdatasync(worker->logFd);
+        if (worker->logFd >= 0 && writeAll(worker->logFd, record.data(), record.size()) &&
+            ::fdatasync(worker->logFd) == 0)
+            return;
+        worker->failed = true;
     });
 }
 
@@ -283,6 +373,14 @@ void SessionWriter::clearLog() {
         worker->logFd = -1;
         ::unlink((worker->folder + kSessionTileLogName).c_str());
     });
+}
+
+bool SessionWriter::failed() const {
+    return m_worker->failed;
+}
+
+const std::string& SessionWriter::folder() const {
+    return m_worker->folder;
 }
 
 void SessionWriter::flush() {
@@ -304,6 +402,12 @@ void UpdateSessionJournal(SessionState& session, const Document& document, Frame
         session.writer->clearLog();
         session.logged = false;
     }
+}
+
+bool TakeSessionWriteFailure(SessionState& session) {
+    if (!session.writer || session.failureTold || !session.writer->failed()) return false;
+    session.failureTold = true;
+    return true;
 }
 
 void LogMaskTiles(SessionState& session, const MaskTileEdit& step, bool after) {

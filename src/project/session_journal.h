@@ -32,6 +32,15 @@ std::vector<std::uint8_t> SerializeJournal(const Document& document, std::int32_
 // written by a later version).
 std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes);
 
+// A journal read as far as it is whole: its header, the frames before a damaged place and the
+// whole frames after it up to the end.
+struct JournalReading {
+    std::optional<JournalContents> contents;  // nothing when not even the header can be read
+    bool damaged = false;
+    std::int32_t framesWritten = -1;  // the count the journal gives; -1 when unreadable
+};
+JournalReading ReadJournal(std::span<const std::uint8_t> bytes);
+
 // The tile log: mask squares as they became, appended at every stroke end, undo and redo.
 // One record per edit; a record cut short by a crash is the edit under way and is left out.
 struct LoggedTiles {
@@ -46,6 +55,15 @@ struct LoggedTiles {
 std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after);
 void SealTileLogRecord(std::vector<std::uint8_t>& record);
 std::vector<LoggedTiles> ParseTileLog(std::span<const std::uint8_t> bytes);
+
+// The tile log read past damage: every whole record before and after a damaged place (a bad
+// checksum, an impossible size, bytes that are no record, a record cut short). The records'
+// masks are no larger than a picture may be.
+struct TileLogReading {
+    std::vector<LoggedTiles> records;
+    int damagedPlaces = 0;
+};
+TileLogReading ReadTileLog(std::span<const std::uint8_t> bytes);
 
 // Writes a session's journal and tile log on a worker thread, in the order asked: the window's
 // thread only hands the bytes over. The journal is replaced atomically (temporary file,
@@ -63,6 +81,10 @@ public:
     void clearLog();
     // Waits until everything asked so far is on disk.
     void flush();
+    // A journal or log record could not be written (a full or read-only disk): from then on a
+    // crash loses work.
+    bool failed() const;
+    const std::string& folder() const;
 
 private:
     struct Worker;
@@ -77,7 +99,11 @@ struct SessionState {
     bool logged = false;
     // The session folder stays when the program ends: it holds unsaved work for the next start.
     bool keep = false;
+    bool failureTold = false;  // the user knows the record can no longer be written
 };
+
+// True once, the first time the writer has failed: the caller tells the user.
+bool TakeSessionWriteFailure(SessionState& record);
 
 // What the window's thread does after each event: the journal is rewritten when the project
 // changed, and the tile log emptied once every mask is stored. Nothing without a session.

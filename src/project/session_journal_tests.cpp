@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/files.h"
 #include "platform/session_folder.h"
 #include "test_support/recording_shell.h"
@@ -21,7 +24,8 @@ protected:
     FrameId displayed = 0;  // the frame the window shows
 
     void SetUp() override {
-        state.document.header = {"/film/F.mvl", "Titel", "", "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
+        state.document.header = {"/film/F.mvl",     "Titel",    "",
+                                 "eins\r\ntwo:3\n", "$nr.mask", "$Layer_$Nr"};
         state.document.masks.nextNumber = 7;
         const char* sources[][2] = {{"/a 1.png", ""}, {"", "$AVI$1F$/v\nx.avi"}, {"/c.png", "/d"}};
         for (const auto& layers : sources) {
@@ -94,6 +98,94 @@ TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
         EXPECT_EQ(ParseTileLog({log.data(), log.size() - cut}).size(), 1u) << cut;
     log[log.size() - second.size() + 30] ^= 1;  // a record half on disk
     EXPECT_EQ(ParseTileLog(log).size(), 1u);
+}
+
+// Damaged in one place, a journal still gives its header and every whole frame around it.
+TEST_F(SessionJournal, ADamagedJournalGivesTheWholeFramesAroundTheDamage) {
+    const auto bytes = SerializeJournal(state.document, 1);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t first = text.find("8:/a 1.png");
+    struct Case {
+        const char* what;
+        std::string journal;
+        std::vector<std::string> layers0;  // the frames read, by their first layer
+        std::int32_t written;
+    };
+    const Case cases[] = {
+        {"a frame garbled",
+         text.substr(0, first) + "X" + text.substr(first + 1),
+         {"", "/c.png"},
+         3},
+        {"the count garbled",
+         text.substr(0, first - 2) + "Q\n" + text.substr(first),
+         {"/a 1.png", "", "/c.png"},
+         -1},
+        {"cut short", text.substr(0, text.find("6:/c.png")), {"/a 1.png", ""}, 3},
+        {"bytes added",
+         text.substr(0, first) + "junk\n" + text.substr(first),
+         {"/a 1.png", "", "/c.png"},
+         3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::uint8_t> damaged(c.journal.begin(), c.journal.end());
+        EXPECT_FALSE(ParseJournal(damaged));
+        const JournalReading reading = ReadJournal(damaged);
+        ASSERT_TRUE(reading.contents);
+        EXPECT_TRUE(reading.damaged);
+        EXPECT_EQ(reading.framesWritten, c.written);
+        EXPECT_EQ(reading.contents->header.comment, state.document.header.comment);
+        std::vector<std::string> layers0;
+        for (const JournalFrame& frame : reading.contents->frames)
+            layers0.push_back(frame.layerSource[0]);
+        EXPECT_EQ(layers0, c.layers0);
+    }
+    EXPECT_FALSE(
+        ReadJournal(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 30)).contents);
+}
+
+// Three logged edits with the middle one damaged: the first and the last are read, and the
+// damage counts once.
+TEST(SessionTileLog, RecordsBeforeAndAfterADamagedOneAreRead) {
+    auto record = [](std::int32_t mask, std::int32_t width, std::int32_t height) {
+        MaskTileEdit step;
+        step.maskAfter = mask;
+        step.maskWidth = width;
+        step.maskHeight = height;
+        step.tiles = {MaskTileChange{0, 0, width, height, {}, {}}};
+        std::vector<std::uint8_t> bytes = TileLogRecord(step, true);
+        SealTileLogRecord(bytes);
+        return bytes;
+    };
+    using Bytes = std::vector<std::uint8_t>;
+    const Bytes middle = record(2, 64, 64);
+    struct Case {
+        const char* what;
+        std::function<Bytes(Bytes)> damage;  // of the middle record
+        int read;
+    };
+    const Case cases[] = {
+        {"bad checksum", [](Bytes b) { return b[20] ^= 1, b; }, 2},
+        {"impossible size", [](Bytes b) { return b[7] = 0x7f, b; }, 2},
+        {"cut short", [](Bytes b) { return b.resize(b.size() / 2), b; }, 2},
+        {"no record", [](Bytes b) { return std::fill(b.begin(), b.end(), 0x5a), b; }, 2},
+        {"larger than any picture", [&](Bytes) { return record(2, 70000, 2); }, 2},
+        {"whole", [](Bytes b) { return b; }, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes log = record(1, 10, 10);
+        const Bytes damaged = c.damage(middle);
+        log.insert(log.end(), damaged.begin(), damaged.end());
+        const Bytes last = record(3, 20, 5);
+        log.insert(log.end(), last.begin(), last.end());
+        const TileLogReading reading = ReadTileLog(log);
+        ASSERT_EQ(reading.records.size(), std::size_t(c.read));
+        EXPECT_EQ(reading.damagedPlaces, 3 - c.read);
+        EXPECT_EQ(reading.records.front().maskNumber, 1);
+        EXPECT_EQ(reading.records.back().maskNumber, 3);
+        EXPECT_EQ(reading.records.back().maskWidth, 20);
+    }
 }
 
 TEST(SessionWriterFiles, WritesTheJournalWholeAndAppendsAndClearsTheLog) {

@@ -1,5 +1,8 @@
 #include "session/recovery.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -36,53 +39,102 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
     }
 }
 
+// The size a logged mask must have: that of its working file, else that of the frame's
+// composite (the smallest of its pictures). Nothing when neither can be read: then no logged
+// size can be trusted.
+std::optional<std::pair<int, int>> maskSizeOf(Services& services, const Image& working,
+                                              const JournalFrame& frame) {
+    if (working.width() > 0) return std::pair{working.width(), working.height()};
+    std::optional<std::pair<int, int>> size;
+    for (const std::string& source : frame.layerSource) {
+        Image picture;
+        if (source.empty() || !LoadLayerPicture(nullptr, services, picture, source)) continue;
+        size = size ? std::pair{std::min(size->first, picture.width()),
+                                std::min(size->second, picture.height())}
+                    : std::pair{picture.width(), picture.height()};
+    }
+    return size;
+}
+
 // Mask n as the crashed session last had it: its working file (black when it had none yet)
 // with the logged squares on top, written to this session's working file n. False when there is
-// neither: the mask was made by the stroke under way at the crash, which is lost.
-bool recoverMask(Document& document, const std::string& folder, std::int32_t n,
-                 const std::vector<const LoggedTiles*>& logged) {
+// neither: the mask was made by the stroke under way at the crash, which is lost. Logged
+// records of another size than the mask's are damage and left out.
+bool recoverMask(Document& document, Services& services, const std::string& folder,
+                 const JournalFrame& frame, const std::vector<const LoggedTiles*>& logged,
+                 RecoveryLosses& losses) {
+    const std::int32_t n = frame.maskNumber;
     const std::string target = document.masks.workingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
     if (logged.empty()) return CopyFileBytes(source, target);
     Image mask;
     if (LoadPictureFile(source, mask) != LoadResult::Ok) mask = Image();
+    const auto size = maskSizeOf(services, mask, frame);
     for (const LoggedTiles* record : logged) {
-        if (mask.width() != record->maskWidth || mask.height() != record->maskHeight) {
+        if (!size || record->maskWidth != size->first || record->maskHeight != size->second) {
+            ++losses.recordsRefused;
+            continue;
+        }
+        if (mask.width() == 0) {
             // A mask made by the logged edit: it starts black, as a new mask does.
             auto made = Image::create(record->maskWidth, record->maskHeight);
             if (!made) continue;
             mask = std::move(*made);
         }
         applyTiles(mask, *record);
+        ++losses.recordsApplied;
     }
     return mask.width() > 0 && SavePictureFile(mask, target, PictureFormat::Png);
 }
 
+// A session file's bytes; unreadable when it is there but cannot be read as a file.
+std::optional<std::vector<std::uint8_t>> readSessionFile(const std::string& path,
+                                                         bool& unreadable) {
+    auto bytes = ReadFileBytes(path);
+    struct stat info {};
+    unreadable = !bytes && ::lstat(path.c_str(), &info) == 0;
+    return bytes;
+}
+
+// Renames the folder to <name>.damaged and gives the new name.
+std::string setAside(const std::string& folder) {
+    const std::string kept = folder.substr(0, folder.size() - 1) + kDamagedSuffix;
+    if (std::rename(folder.c_str(), kept.c_str()) != 0) return folder;
+    return kept;
+}
+
 }  // namespace
 
-bool RecoverSession(Document& document, EditSession& session, View& view, Services& services,
-                    const std::string& folder) {
-    const auto bytes = ReadFileBytes(folder + kSessionJournalName);
-    const auto journal = bytes ? ParseJournal(*bytes) : std::nullopt;
-    if (!journal) return false;
+std::optional<RecoveryLosses> RecoverSession(Document& document, EditSession& session, View& view,
+                                             Services& services, const std::string& folder) {
+    bool unreadable = false;
+    const auto bytes = readSessionFile(folder + kSessionJournalName, unreadable);
+    JournalReading reading = bytes ? ReadJournal(*bytes) : JournalReading();
+    if (!reading.contents) return std::nullopt;
+    const JournalContents& journal = *reading.contents;
+    RecoveryLosses losses;
+    losses.journalDamaged = reading.damaged;
+    losses.framesRead = static_cast<int>(journal.frames.size());
+    losses.framesWritten = std::max(reading.framesWritten, losses.framesRead);
     CloseProject(document, session, view, services);
-    document.header = journal->header;
-    document.masks.nextNumber = journal->nextMaskNumber;
+    document.header = journal.header;
+    document.masks.nextNumber = journal.nextMaskNumber;
 
-    const auto logBytes = ReadFileBytes(folder + kSessionTileLogName);
-    const std::vector<LoggedTiles> log =
-        logBytes ? ParseTileLog(*logBytes) : std::vector<LoggedTiles>();
+    bool logUnreadable = false;
+    const auto logBytes = readSessionFile(folder + kSessionTileLogName, logUnreadable);
+    const TileLogReading log = logBytes ? ReadTileLog(*logBytes) : TileLogReading();
+    losses.logDamaged = logUnreadable || log.damagedPlaces > 0;
     std::map<std::int32_t, std::vector<const LoggedTiles*>> logByMask;
-    for (const LoggedTiles& record : log) logByMask[record.maskNumber].push_back(&record);
+    for (const LoggedTiles& record : log.records) logByMask[record.maskNumber].push_back(&record);
 
     std::vector<std::string> sources;
-    for (const JournalFrame& frame : journal->frames)
+    for (const JournalFrame& frame : journal.frames)
         for (const std::string& source : frame.layerSource)
             if (!source.empty()) sources.push_back(source);
     ThumbnailLoader loader(services.makeThumbnails ? sources : std::vector<std::string>());
     std::size_t nextSource = 0;
     const ErrorReporter reporter = services.reporter();
-    for (const JournalFrame& entry : journal->frames) {
+    for (const JournalFrame& entry : journal.frames) {
         FrameRecord& frame = document.frames.append();
         for (int layer = 0; layer < 2; ++layer) {
             frame.layerSource[layer] = entry.layerSource[layer];
@@ -99,7 +151,7 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
         }
         frame.maskNumber = entry.maskNumber;
         if (frame.maskNumber != 0 &&
-            !recoverMask(document, folder, frame.maskNumber, logByMask[frame.maskNumber]))
+            !recoverMask(document, services, folder, entry, logByMask[frame.maskNumber], losses))
             frame.maskNumber = 0;
     }
     // What was recovered is not in the project's file.
@@ -108,9 +160,9 @@ bool RecoverSession(Document& document, EditSession& session, View& view, Servic
     view.windowTitle.clear();
     UpdateWindowTitle(session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
-    if (journal->displayedIndex >= 0 && journal->displayedIndex < document.frames.size())
-        SelectFrame(document, session, view, services, journal->displayedIndex);
-    return true;
+    if (journal.displayedIndex >= 0 && journal.displayedIndex < document.frames.size())
+        SelectFrame(document, session, view, services, journal.displayedIndex);
+    return losses;
 }
 
 RecoveryOutcome OfferRecovery(Document& document, EditSession& session, View& view,
@@ -120,34 +172,45 @@ RecoveryOutcome OfferRecovery(Document& document, EditSession& session, View& vi
     if (sessions.empty()) return RecoveryOutcome::NothingToRecover;
     const std::string& folder = sessions.front();
     const LanguageTable& texts = services.language.texts;
-    const auto bytes = ReadFileBytes(folder + kSessionJournalName);
-    if (!bytes) {
+    const ErrorReporter reporter = services.reporter();
+    bool unreadable = false;
+    const auto bytes = readSessionFile(folder + kSessionJournalName, unreadable);
+    if (!bytes && !unreadable) {
         // It ended before its first journal: nothing was made that could be lost.
         RemoveFolderWithFiles(folder);
         return RecoveryOutcome::NothingToRecover;
     }
-    const auto journal = ParseJournal(*bytes);
-    if (journal && journal->frames.empty()) {
+    const JournalReading journal = bytes ? ReadJournal(*bytes) : JournalReading();
+    if (journal.contents && journal.contents->frames.empty() && !journal.damaged) {
         RemoveFolderWithFiles(folder);  // no frame, nothing to lose
         return RecoveryOutcome::NothingToRecover;
     }
-    if (!journal) {
-        const std::string kept = folder.substr(0, folder.size() - 1) + kDamagedSuffix;
-        std::rename(folder.c_str(), kept.c_str());
-        services.shell.showMessage(texts[Text::RequesterSessiontitle],
-                                   ReplaceAll(texts[Text::RequesterDamagedsession], "$FILE", kept));
+    if (!journal.contents || journal.contents->frames.empty()) {
+        reporter.report(ErrorKind::DamagedSession, ErrorPlace::RecoverSession, 0, setAside(folder));
         return RecoveryOutcome::Damaged;
     }
     switch (services.shell.ask(texts[Text::RequesterSessiontitle],
                                texts[Text::RequesterRecoversession])) {
-        case Answer::Yes:
-            if (!RecoverSession(document, session, view, services, folder))
+        case Answer::Yes: {
+            const auto losses = RecoverSession(document, session, view, services, folder);
+            if (!losses) {
+                reporter.report(ErrorKind::DamagedSession, ErrorPlace::RecoverSession, 0,
+                                setAside(folder));
                 return RecoveryOutcome::Damaged;
+            }
             // The old folder goes only once this session's journal holds the project.
             UpdateSessionJournal(document, session);
             if (session.record.writer) session.record.writer->flush();
-            RemoveFolderWithFiles(folder);
+            if (losses->whole()) {
+                RemoveFolderWithFiles(folder);
+                return RecoveryOutcome::Recovered;
+            }
+            // What was damaged stays for a closer look, and the user hears once what is back.
+            reporter.report(ErrorKind::PartlyRecovered, ErrorPlace::RecoverSession,
+                            losses->recordsApplied, setAside(folder), losses->framesRead,
+                            losses->framesWritten);
             return RecoveryOutcome::Recovered;
+        }
         case Answer::No:
             RemoveFolderWithFiles(folder);
             return RecoveryOutcome::Declined;

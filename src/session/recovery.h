@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "editor/edit_session.h"
 #include "editor/view.h"
 #include "project/document.h"
@@ -22,9 +24,20 @@ enum class RecoveryOutcome {
 RecoveryOutcome OfferRecovery(Document& document, EditSession& session, View& view,
                               Services& services);
 
-// Puts a session's project into this program: what OfferRecovery does on Yes. False when its
-// journal cannot be read.
-bool RecoverSession(Document& document, EditSession& session, View& view, Services& services,
-                    const std::string& folder);
+// What a recovery could not bring back from damaged session files.
+struct RecoveryLosses {
+    bool journalDamaged = false;
+    bool logDamaged = false;
+    int framesRead = 0;
+    int framesWritten = 0;   // as many as the journal says it held, when it says
+    int recordsApplied = 0;  // mask edits of the tile log put back
+    int recordsRefused = 0;  // logged edits whose mask size is impossible for their frame
+    bool whole() const { return !journalDamaged && !logDamaged && recordsRefused == 0; }
+};
+
+// Puts a session's project into this program: what OfferRecovery does on Yes, with the frames
+// and mask edits that could be read. Nothing when not even its journal's header can be read.
+std::optional<RecoveryLosses> RecoverSession(Document& document, EditSession& session, View& view,
+                                             Services& services, const std::string& folder);
 
 }  // namespace morvel

@@ -2,10 +2,15 @@
 #include "session/recovery.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include <functional>
 #include <memory>
 
+#include "codecs/picture_io.h"
 #include "editor/canvas.h"
 #include "editor/frame_operations.h"
 #include "editor/frame_selection.h"
@@ -15,7 +20,6 @@
 #include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/gadgets.h"
-#include "codecs/picture_io.h"
 #include "platform/session_folder.h"
 #include "project/session_journal.h"
 #include "session/project_lifecycle.h"
@@ -86,7 +90,8 @@ Project projectOf(EditorTestState& state) {
         project.sources.push_back(frame.layerSource);
         project.masks.push_back(frame.maskNumber);
         Image mask;
-        if (frame.maskNumber) LoadPictureFile(state.document.masks.workingFile(frame.maskNumber), mask);
+        if (frame.maskNumber)
+            LoadPictureFile(state.document.masks.workingFile(frame.maskNumber), mask);
         project.maskPictures.push_back(std::move(mask));
     }
     project.displayed = state.session.cache.displayedIndex;
@@ -109,8 +114,9 @@ protected:
         EditorTestState& state = *program.state;
         for (int i = 0; i < count; ++i) {
             FrameRecord& frame = state.document.frames.append();
-            frame.layerSource[0] = picture("p" + std::to_string(state.document.frames.size()) + ".png",
-                                           static_cast<std::uint8_t>(40 * i + 20));
+            frame.layerSource[0] =
+                picture("p" + std::to_string(state.document.frames.size()) + ".png",
+                        static_cast<std::uint8_t>(40 * i + 20));
             AttachLayerThumbnail(state.view.thumbnails, state.services, frame, 0,
                                  testing::UniformPicture(120, 90, {1, 2, 3}));
         }
@@ -165,7 +171,8 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
                     frame.maskNumber == before.state->session.cache.maskNumber) {
                     mask = before.state->session.images.mask;
                 } else if (frame.maskNumber) {
-                    LoadPictureFile(before.state->document.masks.workingFile(frame.maskNumber), mask);
+                    LoadPictureFile(before.state->document.masks.workingFile(frame.maskNumber),
+                                    mask);
                 }
                 p.maskPictures.push_back(std::move(mask));
             }
@@ -192,7 +199,8 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
             EXPECT_TRUE(testing::SamePicture(back.maskPictures[i], lost.maskPictures[i])) << i;
         }
         after.crash();
-        for (const std::string& left : AbandonedSessions(sessions.path())) RemoveFolderWithFiles(left);
+        for (const std::string& left : AbandonedSessions(sessions.path()))
+            RemoveFolderWithFiles(left);
     }
 }
 
@@ -211,7 +219,7 @@ TEST_F(Recovery, NoRemovesThatSessionAndADamagedJournalIsSetAsideOnce) {
     EXPECT_EQ(OfferRecovery(next.state->document, next.state->session, next.state->view,
                             next.state->services),
               RecoveryOutcome::Damaged);
-    EXPECT_EQ(next.shell.messages.size(), 1u);
+    EXPECT_EQ(next.shell.errors.size(), 1u);
     EXPECT_TRUE(next.shell.questions.empty());
     ASSERT_EQ(AbandonedSessions(sessions.path()).size(), 1u);
     next.shell.answers = {Answer::No};
@@ -227,6 +235,134 @@ TEST_F(Recovery, NoRemovesThatSessionAndADamagedJournalIsSetAsideOnce) {
     for (const FolderEntry& entry : ListFolder(sessions.path()))
         setAside |= entry.name.find(kDamagedSuffix) != std::string::npos;
     EXPECT_TRUE(setAside);
+}
+
+// A crashed session of three frames whose last frame has three logged strokes, its files
+// damaged in one way each: one message, whatever could be read back, the folder kept aside.
+TEST_F(Recovery, DamagedSessionFilesAreKeptAndToldOnce) {
+    using Bytes = std::vector<std::uint8_t>;
+    // The tile log's records, each as its own bytes.
+    auto records = [](const Bytes& log) {
+        std::vector<Bytes> out;
+        for (std::size_t at = 0; at + 12 <= log.size();) {
+            const std::size_t size = log[at + 4] | log[at + 5] << 8 | log[at + 6] << 16;
+            out.emplace_back(log.begin() + long(at), log.begin() + long(at + size + 12));
+            at += size + 12;
+        }
+        return out;
+    };
+    auto forged = [](std::int32_t mask) {
+        MaskTileEdit step;
+        step.maskAfter = mask;
+        step.maskWidth = step.maskHeight = 16384;
+        step.tiles = {MaskTileChange{0, 0, 16384, 16384, {}, {}}};
+        Bytes bytes = TileLogRecord(step, true);
+        SealTileLogRecord(bytes);
+        return bytes;
+    };
+    auto fifo = [](const std::string& path) {
+        std::remove(path.c_str());
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& folder, std::vector<Bytes>& log)> damage;
+        RecoveryOutcome outcome;
+        int frames;
+        std::array<bool, 3> strokesBack;
+    };
+    const Case cases[] = {
+        {"journal a FIFO",
+         [&](const std::string& f, auto&) { fifo(f + kSessionJournalName); },
+         RecoveryOutcome::Damaged,
+         0,
+         {}},
+        {"journal garbage",
+         [](const std::string& f, auto&) { WriteFileBytes(f + kSessionJournalName, Bytes(99, 7)); },
+         RecoveryOutcome::Damaged,
+         0,
+         {}},
+        {"journal's first frame garbled",
+         [&](const std::string& f, auto&) {
+             auto text = testing::ReadText(f + kSessionJournalName);
+             text[text.find(":" + pictures.file("p1.png"))] = 'X';
+             WriteFileBytes(f + kSessionJournalName, Bytes(text.begin(), text.end()));
+         },
+         RecoveryOutcome::Recovered,
+         2,
+         {true, true, true}},
+        {"tile log a FIFO",
+         [&](const std::string& f, auto& log) { log.clear(), fifo(f + kSessionTileLogName); },
+         RecoveryOutcome::Recovered,
+         3,
+         {false, false, false}},
+        {"bad checksum",
+         [](const std::string&, auto& log) { log[1][30] ^= 1; },
+         RecoveryOutcome::Recovered,
+         3,
+         {true, false, true}},
+        {"impossible size",
+         [](const std::string&, auto& log) { log[1][7] = 0x40; },
+         RecoveryOutcome::Recovered,
+         3,
+         {true, false, true}},
+        {"cut short",
+         [](const std::string&, auto& log) { log[2].resize(40); },
+         RecoveryOutcome::Recovered,
+         3,
+         {true, true, false}},
+        {"a forged 16384 x 16384 edit",
+         [&](const std::string&, auto& log) { log.insert(log.begin() + 1, forged(1)); },
+         RecoveryOutcome::Recovered,
+         3,
+         {true, true, true}},
+    };
+    const int strokes[3][2] = {{5, 5}, {45, 35}, {80, 65}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Program before(sessions.path(), pictures.path());
+        addFrames(before, 3);
+        for (const auto& at : strokes) before.stroke(at[0], at[1]);
+        const Image lost = before.state->session.images.mask;
+        const std::int32_t mask = before.state->document.frames.at(2).maskNumber;
+        const std::string crashed = before.folder->path();
+        before.crash();
+        const std::string logPath = crashed + kSessionTileLogName;
+        std::vector<Bytes> log = records(*ReadFileBytes(logPath));
+        ASSERT_EQ(log.size(), 3u);
+        c.damage(crashed, log);
+        if (!log.empty()) {
+            Bytes joined;
+            for (const Bytes& r : log) joined.insert(joined.end(), r.begin(), r.end());
+            WriteFileBytes(logPath, joined);
+        }
+
+        Program after(sessions.path(), pictures.path());
+        after.shell.answers = {Answer::Yes};
+        EXPECT_EQ(OfferRecovery(after.state->document, after.state->session, after.state->view,
+                                after.state->services),
+                  c.outcome);
+        EXPECT_EQ(after.shell.errors.size(), 1u);
+        const std::string kept = crashed.substr(0, crashed.size() - 1) + kDamagedSuffix;
+        EXPECT_TRUE(IsFolder(kept));
+        EXPECT_FALSE(IsFolder(crashed));
+        ASSERT_EQ(after.state->document.frames.size(), c.frames);
+        if (c.frames > 0) {
+            const FrameRecord& last = after.state->document.frames.at(c.frames - 1);
+            EXPECT_EQ(last.maskNumber, std::ranges::count(c.strokesBack, true) ? mask : 0);
+            Image back;
+            if (last.maskNumber)
+                LoadPictureFile(after.state->document.masks.workingFile(mask), back);
+            for (int i = 0; i < 3 && back.width() > 0; ++i) {
+                const int x = strokes[i][0] + 10, y = strokes[i][1] + 4;
+                EXPECT_EQ(back.row(y)[3 * x] == lost.row(y)[3 * x], c.strokesBack[i]) << i;
+            }
+        }
+        after.crash();
+        RemoveFolderWithFiles(kept);
+        for (const std::string& left : AbandonedSessions(sessions.path()))
+            RemoveFolderWithFiles(left);
+    }
 }
 
 // A running program's session is never offered, and New touches only its own working files.

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     if (session) {
         state.services.sessionsFolder = sessions;
         state.session.record.writer = std::make_shared<morvel::SessionWriter>(session->path());
+    } else {
+        state.services.unprotectedSessions = sessions.empty() ? "~/.local/state/morvel/" : sessions;
     }
     shell.attachCanvas(state.view.canvas);
     // Qt has taken its own options out of argv; the first of the rest names a project.
