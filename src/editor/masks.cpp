@@ -38,6 +38,15 @@ bool StoreMask(Document& document, EditSession& session, Services& services, std
     return false;
 }
 
+void StoreUnstoredMasks(const Document& document, EditSession& session) {
+    for (auto it = session.unstoredMasks.begin(); it != session.unstoredMasks.end();) {
+        if (SavePictureFile(it->second, document.masks.workingFile(it->first), PictureFormat::Png))
+            it = session.unstoredMasks.erase(it);
+        else
+            ++it;
+    }
+}
+
 void MarkMaskModified(EditSession& session) {
     session.cache.maskModified = true;
     ++session.cache.maskEdits;

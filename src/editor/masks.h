@@ -18,6 +18,9 @@ bool LoadMask(Document& document, EditSession& session, Services& services, std:
 // EditSession::unstoredMasks and the user told once that the working files cannot be written.
 bool StoreMask(Document& document, EditSession& session, Services& services, std::int32_t n);
 
+// Tries again to write the masks kept in memory to their working files.
+void StoreUnstoredMasks(const Document& document, EditSession& session);
+
 // Stores the displayed frame's mask when it has one and it was modified.
 void StoreDisplayedMask(Document& document, EditSession& session, Services& services);
 

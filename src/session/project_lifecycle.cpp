@@ -112,6 +112,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     if (answer == Answer::Cancel) return answer;
 
     deleteWorkingFiles(document);
+    session.unstoredMasks.clear();
     for (int i = 0; i < document.frames.size(); ++i) {
         for (int layer = 0; layer < 2; ++layer)
             ReleaseLayerThumbnail(view.thumbnails, services, document.frames.at(i).id, layer);
@@ -287,6 +288,8 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
         showWindow = true;
     }
     StoreDisplayedMask(document, session, services);
+    // The project's masks are copied from the working files: those kept in memory first.
+    StoreUnstoredMasks(document, session);
     const bool written = WriteProjectFile(document, services.reporter());
     if (written) MarkProjectSaved(session);
     showTitle(header.title, session, view, services);

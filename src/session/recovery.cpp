@@ -56,20 +56,22 @@ std::optional<std::pair<int, int>> maskSizeOf(Services& services, const Image& w
     return size;
 }
 
+enum class MaskRecovery { Written, Lost, KeptInMemory };
+
 // Mask n as the crashed session last had it: its working file (black when it had none yet)
-// with the logged squares on top, written to this session's working file n. False when there is
-// neither: the mask was made by the stroke under way at the crash, which is lost. Logged
-// records of another size than the mask's are damage and left out.
-bool recoverMask(Document& document, Services& services, const std::string& folder,
-                 const JournalFrame& frame, const std::vector<const LoggedTiles*>& logged,
-                 RecoveryLosses& losses) {
+// with the logged squares on top, written to this session's working file n. Lost when there is
+// neither: the mask was made by the stroke under way at the crash. Logged records of another
+// size than the mask's are damage and left out. A mask that cannot be written is kept in memory.
+MaskRecovery recoverMask(Document& document, EditSession& session, Services& services,
+                         const std::string& folder, const JournalFrame& frame,
+                         const std::vector<const LoggedTiles*>& logged, RecoveryLosses& losses) {
     const std::int32_t n = frame.maskNumber;
     const std::string target = document.masks.workingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
-    if (logged.empty()) return CopyFileBytes(source, target);
+    if (logged.empty() && CopyFileBytes(source, target)) return MaskRecovery::Written;
     Image mask;
     if (LoadPictureFile(source, mask) != LoadResult::Ok) mask = Image();
-    const auto size = maskSizeOf(services, mask, frame);
+    const auto size = logged.empty() ? std::nullopt : maskSizeOf(services, mask, frame);
     for (const LoggedTiles* record : logged) {
         if (!size || record->maskWidth != size->first || record->maskHeight != size->second) {
             ++losses.recordsRefused;
@@ -84,7 +86,10 @@ bool recoverMask(Document& document, Services& services, const std::string& fold
         applyTiles(mask, *record);
         ++losses.recordsApplied;
     }
-    return mask.width() > 0 && SavePictureFile(mask, target, PictureFormat::Png);
+    if (mask.width() == 0) return MaskRecovery::Lost;
+    if (SavePictureFile(mask, target, PictureFormat::Png)) return MaskRecovery::Written;
+    session.unstoredMasks.insert_or_assign(n, std::move(mask));
+    return MaskRecovery::KeptInMemory;
 }
 
 // A session file's bytes; unreadable when it is there but cannot be read as a file.
@@ -150,9 +155,18 @@ std::optional<RecoveryLosses> RecoverSession(Document& document, EditSession& se
             }
         }
         frame.maskNumber = entry.maskNumber;
-        if (frame.maskNumber != 0 &&
-            !recoverMask(document, services, folder, entry, logByMask[frame.maskNumber], losses))
-            frame.maskNumber = 0;
+        if (frame.maskNumber == 0) continue;
+        switch (recoverMask(document, session, services, folder, entry, logByMask[frame.maskNumber],
+                            losses)) {
+            case MaskRecovery::Lost:
+                frame.maskNumber = 0;
+                break;
+            case MaskRecovery::KeptInMemory:
+                ++losses.masksNotWritten;
+                break;
+            case MaskRecovery::Written:
+                break;
+        }
     }
     // What was recovered is not in the project's file.
     MarkProjectChanged(session);
@@ -201,6 +215,12 @@ RecoveryOutcome OfferRecovery(Document& document, EditSession& session, View& vi
             // The old folder goes only once this session's journal holds the project.
             UpdateSessionJournal(document, session);
             if (session.record.writer) session.record.writer->flush();
+            if (losses->masksNotWritten > 0 || TakeSessionWriteFailure(session.record)) {
+                session.record.failureTold = true;
+                reporter.report(ErrorKind::RecoveryNotWritten, ErrorPlace::RecoverSession,
+                                losses->masksNotWritten, folder);
+                return RecoveryOutcome::Recovered;
+            }
             if (losses->whole()) {
                 RemoveFolderWithFiles(folder);
                 return RecoveryOutcome::Recovered;

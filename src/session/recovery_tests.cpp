@@ -1,13 +1,17 @@
 #include "editor/editor_test_state.h"
 #include "session/recovery.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "codecs/picture_io.h"
@@ -22,6 +26,7 @@
 #include "platform/gadgets.h"
 #include "platform/session_folder.h"
 #include "project/session_journal.h"
+#include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -363,6 +368,104 @@ TEST_F(Recovery, DamagedSessionFilesAreKeptAndToldOnce) {
         for (const std::string& left : AbandonedSessions(sessions.path()))
             RemoveFolderWithFiles(left);
     }
+}
+
+// A tmpfs of a few pages mounted over a folder, to be filled up or mounted read-only. Where
+// mounting is not permitted, the tests that need one are skipped.
+struct SmallDisk {
+    SmallDisk(const std::string& folder, unsigned long flags)
+        : path(folder), mounted(::mount("tmpfs", folder.c_str(), "tmpfs", flags, "size=4m") == 0) {}
+    ~SmallDisk() {
+        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+    }
+    // Takes every free byte.
+    void fill() const {
+        const int fd = ::open((path + "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::vector<char> block(4096, 'x');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        ::close(fd);
+    }
+    std::string path;
+    bool mounted;
+};
+
+// The disk fills up while painting: told once, and the stroke survives frame changes.
+TEST_F(Recovery, APaintedMaskOnAFullDiskIsKeptAndToldOnce) {
+    const SmallDisk disk(sessions.path(), 0);
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs can be mounted here";
+    Program p(sessions.path(), pictures.path());
+    addFrames(p, 2);
+    p.state->session.record.writer->flush();
+    disk.fill();
+    p.stroke(10, 10);
+    p.state->session.record.writer->flush();
+    const Image painted = p.state->session.images.mask;
+    for (const int frame : {1, 0, 1}) {
+        TellSessionWriteFailure(p.state->session, p.state->services);
+        SelectFrame(p.state->document, p.state->session, p.state->view, p.state->services, frame);
+        p.settle();
+    }
+    ASSERT_EQ(p.shell.errors.size(), 1u);
+    EXPECT_NE(p.shell.errors[0].text.find(p.folder->path()), std::string::npos);
+    EXPECT_TRUE(testing::SamePicture(p.state->session.images.mask, painted));
+    p.crash();
+}
+
+// Recovering onto a full disk: the frames and masks are back in memory, the user is told, and
+// the crashed session stays as it was for the next start.
+TEST_F(Recovery, ARecoveryThatCannotBeWrittenKeepsTheCrashedSession) {
+    const SmallDisk disk(sessions.path(), 0);
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs can be mounted here";
+    Program before(sessions.path(), pictures.path());
+    addFrames(before, 3);
+    before.stroke(10, 10);
+    SelectFrame(before.state->document, before.state->session, before.state->view,
+                before.state->services, 0);
+    before.settle();
+    before.stroke(40, 30);
+    std::map<std::int32_t, Image> lost = {{2, before.state->session.images.mask}};
+    LoadPictureFile(before.state->document.masks.workingFile(1), lost[1]);
+    const std::string crashed = before.folder->path();
+    before.crash();
+    const auto journal = ReadFileBytes(crashed + kSessionJournalName);
+    disk.fill();
+
+    Program after(sessions.path(), pictures.path());
+    after.shell.answers = {Answer::Yes};
+    EXPECT_EQ(OfferRecovery(after.state->document, after.state->session, after.state->view,
+                            after.state->services),
+              RecoveryOutcome::Recovered);
+    ASSERT_EQ(after.shell.errors.size(), 1u);
+    EXPECT_NE(after.shell.errors[0].text.find(crashed), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(crashed + kSessionJournalName), journal);
+    EXPECT_EQ(AbandonedSessions(sessions.path()), std::vector<std::string>{crashed});
+    ASSERT_EQ(after.state->document.frames.size(), 3);
+    EXPECT_EQ(after.state->document.frames.at(0).maskNumber, 2);
+    EXPECT_EQ(after.state->document.frames.at(2).maskNumber, 1);
+    for (const auto& [n, mask] : lost) {
+        ASSERT_TRUE(after.state->session.unstoredMasks.contains(n)) << n;
+        EXPECT_TRUE(testing::SamePicture(after.state->session.unstoredMasks.at(n), mask)) << n;
+    }
+    // Told once: the writer's failure is not told again.
+    TellSessionWriteFailure(after.state->session, after.state->services);
+    EXPECT_EQ(after.shell.errors.size(), 1u);
+    after.crash();
+}
+
+// A read-only state folder: no session, and one notice at start that protection is off.
+TEST_F(Recovery, AReadOnlyStateFolderTurnsProtectionOffWithANotice) {
+    const SmallDisk disk(sessions.path(), MS_RDONLY);
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs can be mounted here";
+    EXPECT_FALSE(SessionFolder::create(sessions.path() + "morvel/"));
+    RecordingShell shell;
+    EditorTestState state(shell, pictures.path(), pictures.path());
+    TellCrashProtectionOff(state.services);
+    EXPECT_TRUE(shell.errors.empty());
+    state.services.unprotectedSessions = sessions.path() + "morvel/";
+    TellCrashProtectionOff(state.services);
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find(sessions.path() + "morvel/"), std::string::npos);
 }
 
 // A running program's session is never offered, and New touches only its own working files.
