@@ -250,7 +250,7 @@ TEST_F(FrameSelection, LeavingAFrameStoresItsModifiedMask) {
     EXPECT_FALSE(state.session.cache.maskModified);
 }
 
-TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReported) {
+TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReportedOnceAndKept) {
     const auto l1 = picture("a.png", UniformPicture(6, 6, {200, 200, 200}));
     frame(l1, "", 0);
     SelectFrame(state.document, state.session, state.view, state.services, 0);
@@ -258,9 +258,13 @@ TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReported) {
     // A folder where the mask working file should be cannot be written, not even by root.
     ASSERT_TRUE(MakeFolder(state.document.masks.workingFile(1)));
     EXPECT_FALSE(StoreMask(state.document, state.session, state.services, 1));
+    EXPECT_FALSE(StoreMask(state.document, state.session, state.services, 1));
     ASSERT_EQ(shell.errors.size(), 1u);
-    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 130-9-300"), std::string::npos);
+    EXPECT_NE(shell.errors[0].text.find("ErrorCode = 360-9-1"), std::string::npos);
+    EXPECT_NE(shell.errors[0].text.find(state.document.masks.folder()), std::string::npos);
     EXPECT_TRUE(state.session.cache.maskModified);
+    ASSERT_TRUE(state.session.unstoredMasks.contains(1));
+    EXPECT_TRUE(testing::SamePicture(state.session.unstoredMasks.at(1), state.session.images.mask));
 }
 
 TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {

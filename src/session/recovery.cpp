@@ -70,7 +70,12 @@ MaskRecovery recoverMask(Document& document, EditSession& session, Services& ser
     const std::string source = folder + MaskWorkingFileName(n);
     if (logged.empty() && CopyFileBytes(source, target)) return MaskRecovery::Written;
     Image mask;
-    if (LoadPictureFile(source, mask) != LoadResult::Ok) mask = Image();
+    if (LoadPictureFile(source, mask) != LoadResult::Ok) {
+        mask = Image();
+        // A working file that is there but cannot be read is damage, not a mask yet to be made.
+        struct stat info {};
+        if (::lstat(source.c_str(), &info) == 0) ++losses.masksUnreadable;
+    }
     const auto size = logged.empty() ? std::nullopt : maskSizeOf(services, mask, frame);
     for (const LoggedTiles* record : logged) {
         if (!size || record->maskWidth != size->first || record->maskHeight != size->second) {

@@ -35,7 +35,10 @@ struct RecoveryLosses {
     int recordsApplied = 0;   // mask edits of the tile log put back
     int recordsRefused = 0;   // logged edits whose mask size is impossible for their frame
     int masksNotWritten = 0;  // recovered masks kept in memory: the disk is full
-    bool whole() const { return !journalDamaged && !logDamaged && recordsRefused == 0; }
+    int masksUnreadable = 0;  // working files that are there but cannot be read
+    bool whole() const {
+        return !journalDamaged && !logDamaged && recordsRefused == 0 && masksUnreadable == 0;
+    }
 };
 
 // Puts a session's project into this program: what OfferRecovery does on Yes, with the frames

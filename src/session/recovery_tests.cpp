@@ -316,6 +316,13 @@ TEST_F(Recovery, DamagedSessionFilesAreKeptAndToldOnce) {
          RecoveryOutcome::Recovered,
          3,
          {true, true, false}},
+        {"a mask's working file garbled",
+         [](const std::string& f, auto&) {
+             WriteFileBytes(f + MaskWorkingFileName(1), Bytes(50, 1));
+         },
+         RecoveryOutcome::Recovered,
+         3,
+         {true, true, true}},
         {"a forged 16384 x 16384 edit",
          [&](const std::string&, auto& log) { log.insert(log.begin() + 1, forged(1)); },
          RecoveryOutcome::Recovered,
