@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codecs/picture_io.h"
 #include "platform/files.h"
 #include "project/name_template.h"
 
@@ -178,7 +179,8 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
     return out;
 }
 
-bool WriteProjectFile(Document& document, const ErrorReporter& reporter) {
+bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
+                      const std::map<std::int32_t, Image>* masksInMemory) {
     const ProjectHeader& header = document.header;
     const std::string& path = header.projectFilePath;
 
@@ -199,10 +201,16 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter) {
     };
     std::vector<Copy> copies;
     const auto stage = [&](const std::string& source, const std::string& target, int frame,
-                           int layer) {
+                           int layer, const Image* inMemory = nullptr) {
         makeFolderOf(target);
         Copy copy{{}, frame, layer, source};
-        const auto bytes = ReadFileBytes(source);
+        std::optional<std::vector<std::uint8_t>> bytes;
+        std::vector<std::uint8_t> encoded;
+        if (!inMemory) {
+            bytes = ReadFileBytes(source);
+        } else if (EncodePicture(*inMemory, PictureFormat::Png, encoded)) {
+            bytes = std::move(encoded);
+        }
         if (!bytes || !copy.file.write(target, *bytes)) return false;
         copies.push_back(std::move(copy));
         return true;
@@ -241,7 +249,10 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter) {
             const std::string target =
                 ExpandNameTemplate(header.maskTemplate, k, digits, path, std::nullopt, "");
             const std::string workingFile = document.masks.workingFile(frame.maskNumber);
-            entry.hasMask = stage(workingFile, target, i, -1);
+            const auto kept = masksInMemory ? masksInMemory->find(frame.maskNumber)
+                                            : std::map<std::int32_t, Image>::const_iterator();
+            const bool inMemory = masksInMemory && kept != masksInMemory->end();
+            entry.hasMask = stage(workingFile, target, i, -1, inMemory ? &kept->second : nullptr);
             if (!entry.hasMask) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, 300,
                                 workingFile + "|" + target);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "i18n/error_reporter.h"
+#include "platform/image.h"
 #include "project/document.h"
 
 namespace morvel {
@@ -69,6 +71,8 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 // fails on the way (a full disk, a read-only folder) leaves the old project as it was. A copy
 // that fails is reported and left out (mask flag 0, the old layer source); the rest is saved.
 // Returns false, after reporting it, when the project file itself could not be written.
-bool WriteProjectFile(Document& document, const ErrorReporter& reporter);
+// Masks in masksInMemory (their working file could not be written) are saved from there.
+bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
+                      const std::map<std::int32_t, Image>* masksInMemory = nullptr);
 
 }  // namespace morvel

@@ -288,9 +288,9 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
         showWindow = true;
     }
     StoreDisplayedMask(document, session, services);
-    // The project's masks are copied from the working files: those kept in memory first.
+    // Masks kept in memory because the working files could not be written are saved from there.
     StoreUnstoredMasks(document, session);
-    const bool written = WriteProjectFile(document, services.reporter());
+    const bool written = WriteProjectFile(document, services.reporter(), &session.unstoredMasks);
     if (written) MarkProjectSaved(session);
     showTitle(header.title, session, view, services);
     if (!written) return;

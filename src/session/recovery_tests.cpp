@@ -416,6 +416,13 @@ TEST_F(Recovery, APaintedMaskOnAFullDiskIsKeptAndToldOnce) {
     ASSERT_EQ(p.shell.errors.size(), 1u);
     EXPECT_NE(p.shell.errors[0].text.find(p.folder->path()), std::string::npos);
     EXPECT_TRUE(testing::SamePicture(p.state->session.images.mask, painted));
+    // Saved elsewhere, the project takes the mask from memory.
+    p.state->document.header = {pictures.file("Film.mvl"), "Film", "", "", "$nr.mask", ""};
+    SaveProject(p.state->document, p.state->session, p.state->view, p.state->services, false);
+    EXPECT_EQ(p.shell.errors.size(), 1u);
+    Image saved;
+    EXPECT_EQ(LoadPictureFile(pictures.file("2.mask"), saved), LoadResult::Ok);
+    EXPECT_TRUE(testing::SamePicture(saved, painted));
     p.crash();
 }
 
