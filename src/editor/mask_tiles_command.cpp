@@ -136,6 +136,7 @@ CommandResult MaskTilesCommand::undo(Document& document, EditSession& session, V
         DisplayedFrame(document, session)->maskNumber = edit.maskBefore;
         session.cache.maskModified = false;
         std::remove(document.masks.workingFile(edit.maskAfter).c_str());
+        session.unstoredMasks.erase(edit.maskAfter);
         if (ComposeFrame(document, session, view, services, 0) != 0)
             RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
         return CommandResult::Done;
