@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     Document document("/tmp/");
     document.header = {"/film/scene.mvl", "Titel", "Autor", "Zeile\r\nZwei", "$Nr.mask", "$Nr"};
     for (int i = 0; i < 3; ++i) {
-        FrameRecord& frame = document.frames.add();
+        FrameRecord& frame = document.frames.append();
         frame.layerSource[0] = "/film/a" + std::to_string(i) + ".png";
         if (i == 1) frame.layerSource[1] = MakeAviReference(4, "/film/take.avi");
         frame.maskNumber = i == 2 ? 0 : i + 1;
