@@ -46,6 +46,13 @@ struct FrameCache {
         maskNumber = 0;
         maskFailed = false;
     }
+    // No frame is displayed any more: its record goes (its mask is stored first).
+    void forgetDisplayedFrame() {
+        displayedId = 0;
+        displayedIndex = -1;
+        maskModified = false;
+        forgetPictures();
+    }
 };
 
 // The editing of the document: the displayed frame, its pictures, the undo history and the

@@ -85,12 +85,7 @@ CommandResult FramesCommand::apply(Document& document, EditSession& session, Vie
     effects.firstChangedFrame = std::min(effects.firstChangedFrame, first);
     for (std::size_t k = 0; k < present.size(); ++k) {
         FrameRecord& frame = frames.at(first);
-        if (frame.id == session.cache.displayedId) {
-            session.cache.displayedId = 0;
-            session.cache.displayedIndex = -1;
-            session.cache.maskModified = false;
-            session.cache.forgetPictures();
-        }
+        if (frame.id == session.cache.displayedId) session.cache.forgetDisplayedFrame();
         for (int layer = 0; layer < 2; ++layer)
             ReleaseLayerThumbnail(view.thumbnails, services, frame.id, layer);
         frames.removeAt(first);

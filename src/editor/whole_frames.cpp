@@ -16,11 +16,7 @@ namespace {
 // claim to show it.
 void letGoOfDisplayed(Document& document, EditSession& session, Services& services, FrameId id) {
     StoreDisplayedMask(document, session, services);
-    if (id != session.cache.displayedId) return;
-    session.cache.displayedId = 0;
-    session.cache.displayedIndex = -1;
-    session.cache.maskModified = false;
-    session.cache.forgetPictures();
+    if (id == session.cache.displayedId) session.cache.forgetDisplayedFrame();
 }
 
 }  // namespace
