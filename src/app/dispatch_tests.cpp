@@ -226,6 +226,8 @@ TEST_F(DispatchTest, UnsavedChangesAreKnownAndOnlyThenAsked) {
         {[&] { dispatch(MenuEvent(+MenuItem::Undo)); }, true},  // differs from the file again
         {[&] { dispatch(MenuEvent(+MenuItem::Redo)); }, false},
     };
+    dispatch(KindEvent(EventKind::None));  // a new project keeps its title
+    EXPECT_EQ(shell.windowTitles.back(), "*Neu* - Morvel");
     for (const auto& s : steps) {
         s.step();
         // A project with frames can be saved and exported, and its frames deleted.
@@ -233,7 +235,7 @@ TEST_F(DispatchTest, UnsavedChangesAreKnownAndOnlyThenAsked) {
             EXPECT_EQ(shell.menuItemEnabled[+item], !state.document.frames.empty()) << +item;
         EXPECT_EQ(ProjectChanged(state.session), s.changed);
         ASSERT_FALSE(shell.windowTitles.empty());
-        EXPECT_EQ(shell.windowTitles.back().front() == '*', s.changed) << shell.windowTitles.back();
+        EXPECT_EQ(shell.windowTitles.back(), s.changed ? "**Neu* - Morvel" : "*Neu* - Morvel");
     }
     shell.questions.clear();
     EXPECT_EQ(dispatch(KindEvent(EventKind::Close)), LoopStep::End);

@@ -263,6 +263,11 @@ bool BuildMainWindow(Program& state) {
         return false;
     }
     View& view = state.view;
+    // The plan's title names a new project; an open project's title comes back with the next
+    // event.
+    if (state.document.header.projectFilePath.empty())
+        view.titleText = state.services.language.texts[Text::ElseNewtitle];
+    view.windowTitle.clear();
     view.undoItemEnabled = CanUndoEdit(state.session);  // as the plan built them
     view.redoItemEnabled = CanRedoEdit(state.session);
     view.frameItemsEnabled = !state.document.frames.empty();
