@@ -19,11 +19,17 @@ public:
     std::function<void()> beforeError;
 
     int errorCount() const { return m_errors; }
+    // Whether pictures of a shoot were found only by name, or in several folders: nobody is
+    // there to choose, so the render refuses and names the folders.
+    bool refusedFolders() const { return m_refusedFolders; }
 
     void showError(const std::string& caption, const std::string& text) override;
+    int chooseFolder(const std::string& title, const std::string& text,
+                     const std::vector<FolderCandidate>& candidates) override;
 
 private:
     int m_errors = 0;
+    bool m_refusedFolders = false;
 };
 
 }  // namespace morvel

@@ -157,7 +157,11 @@ TEST_F(Installed, ASignalEndsTheWindowAtOnceKeepingOnlyUnsavedWork) {
     };
     const std::string inPlace =
         project.write("InPlace.mvl", projectListing(project.file("take.png")));
-    const std::string moved = project.write("Moved.mvl", projectListing("/gone/away/take.png"));
+    // The pictures' folder moved with the project: its name is the evidence.
+    std::string folderName = project.path().substr(0, project.path().size() - 1);
+    folderName = folderName.substr(folderName.rfind('/') + 1);
+    const std::string moved =
+        project.write("Moved.mvl", projectListing("/gone/" + folderName + "/take.png"));
     const std::string sessions = home.file("state/morvel/");
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         for (const bool changed : {false, true}) {

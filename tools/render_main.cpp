@@ -22,6 +22,7 @@
 #include "platform/text.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
+#include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 #include "tools/console_shell.h"
 #include "tools/render_avi.h"
@@ -143,6 +144,11 @@ int render(const RenderOptions& options) {
     LoadLanguage(services.language, shell, services.files, "");
 
     OpenProject(document, session, view, services, options.project);
+    TellNotices(session, services);
+    if (shell.refusedFolders()) {  // rendering another shoot would be worse than nothing
+        CloseProject(document, session, view, services);
+        return 1;
+    }
     const int count = document.frames.size();
     if (count == 0) {
         CloseProject(document, session, view, services);

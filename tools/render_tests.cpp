@@ -266,6 +266,42 @@ TEST_F(Renderer, SearchesForMovedPicturesAndWarnsOfAProjectCutShort) {
         << run.errors;
 }
 
+// Cameras name every card's pictures alike: a shoot of the same names beside the project, or two
+// shoots in the folder searched, make the render refuse and name the folders; --search naming
+// one of them takes it and says where the pictures were found.
+TEST_F(Renderer, TakesAShootOnlyOnEvidence) {
+    TempFolder cards;
+    for (const char* folder : {"A", "B"}) MakeFolder(cards.file(folder));
+    MakeFolder(project.file("B"));
+    for (const FolderEntry& entry : ListFolder(project.path())) {
+        if (!entry.isFile || entry.name.rfind("take", 0) != 0) continue;
+        const std::string bytes = ReadText(project.file(entry.name));
+        cards.write("B/" + entry.name, bytes);
+        project.write("B/" + entry.name, bytes);
+        ASSERT_EQ(std::rename(project.file(entry.name).c_str(), cards.file("A/" + entry.name).c_str()), 0);
+    }
+    const struct {
+        std::string search;
+        int status;
+        std::vector<std::string> named;  // folders on standard error
+    } cases[] = {
+        {"", 1, {project.file("B/")}},
+        {cards.path(), 1, {cards.file("A/"), cards.file("B/")}},
+        {cards.file("A"), 0, {cards.file("A/") + " (6)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.search);
+        const RenderRun run = render(
+            "-q " + (c.search.empty() ? "" : "--search '" + c.search + "' ") + "'" + projectFile +
+                "' '" + output.file("out.png") + "'",
+            temporary.path());
+        EXPECT_EQ(run.status, c.status) << run.errors;
+        EXPECT_EQ(IsRegularFile(output.file("out.1.png")), c.status == 0);
+        for (const std::string& folder : c.named)
+            EXPECT_NE(run.errors.find(folder), std::string::npos) << run.errors;
+    }
+}
+
 TEST_F(Renderer, InfoPrintsWhatAScriptNeedsToSplitTheRender) {
     const std::string printed = temporary.file("info.txt");
     const std::string command =

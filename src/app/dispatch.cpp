@@ -309,6 +309,7 @@ LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks
     if (event.kind != EventKind::MouseMove) {
         UpdateSessionJournal(state.document, state.session);
         TellSessionWriteFailure(state.session, state.services);
+        TellNotices(state.session, state.services);
     }
     return step;
 }

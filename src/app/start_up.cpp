@@ -73,6 +73,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     if (state.services.mustEnd) return kExitStatus;
     UpdateSessionJournal(state.document, state.session);
     TellSessionWriteFailure(state.session, state.services);
+    TellNotices(state.session, state.services);
 
     for (;;) {
         Event event;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "editor/edit_history.h"
 #include "platform/image.h"
@@ -67,6 +68,9 @@ struct EditSession {
     SessionState record;
     // Masks whose working file could not be written (a full disk): kept here until it can.
     std::map<std::int32_t, Image> unstoredMasks;
+    // Messages that wait until the session is safe on disk (where moved pictures were found):
+    // a modal box must not hold back the journal.
+    std::vector<std::string> notices;
 
     // Where the displayed frame's pictures come from: the window's reader of its neighbours
     // decoded ahead; null: each picture is read when it is asked for.

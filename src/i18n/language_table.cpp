@@ -165,6 +165,12 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "Die wiederhergestellte Sitzung konnte nicht vollständig geschrieben werden (Datenträger "
      "voll?).$$$Die abgestürzte Sitzung bleibt unverändert in '$FILE' und wird beim nächsten Start "
      "wieder angeboten."},
+    // Pictures found again by their shoot, not by their names alone
+    {"Requester", "chooseshoot",
+     "Bilder mit den Namen von $NR fehlenden Bildern aus '$FILE' liegen in diesen Ordnern. Nur "
+     "die Namen stimmen überein, und Kameras geben jeder Karte dieselben Namen: Welcher Ordner "
+     "hält die Aufnahmen dieses Films?"},
+    {"Requester", "relinked", "Fehlende Bilder wurden wiedergefunden:"},
 }};
 
 }  // namespace

@@ -124,9 +124,12 @@ enum class Text : int {
     ErrorsSessionwrite,
     ErrorsNosession,
     ErrorsRecoverwrite,
+    // Pictures found again by their shoot, not by their names alone
+    RequesterChooseshoot,
+    RequesterRelinked,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ErrorsRecoverwrite) + 1;
+constexpr int kTextCount = static_cast<int>(Text::RequesterRelinked) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -39,6 +39,13 @@ struct SaveWindowFields {
     int viewMode = 0;  // the folder list's explorer view mode, changed by its button
 };
 
+// A folder that may hold a film's missing pictures, with one of them to show.
+struct FolderCandidate {
+    std::string folder;   // ending with "/"
+    std::string picture;  // one picture found there by name
+    int count = 0;        // how many of the missing pictures it holds
+};
+
 // The modal dialogs and requesters: message boxes, questions, file, folder and text requesters,
 // the language chooser and the save window.
 class Dialogs {
@@ -59,6 +66,10 @@ public:
                                     const std::string& defaultText) = 0;
     // The folder requester: the chosen folder ending with "/", "" when cancelled.
     virtual std::string requestFolder(const std::string& title) = 0;
+    // Which of the candidate folders holds the pictures the text speaks of: each shown with its
+    // picture. Returns the chosen one's index, -1 when the user takes none.
+    virtual int chooseFolder(const std::string& title, const std::string& text,
+                             const std::vector<FolderCandidate>& candidates) = 0;
     // The language chooser with the language at position preselected selected: returns the
     // chosen name, or "" when it was closed without choosing.
     virtual std::string chooseLanguage(const std::vector<std::string>& languages,

@@ -18,6 +18,10 @@ public:
         return {};
     }
     std::string requestFolder(const std::string&) override { return {}; }
+    int chooseFolder(const std::string&, const std::string&,
+                     const std::vector<FolderCandidate>&) override {
+        return -1;
+    }
     std::string chooseLanguage(const std::vector<std::string>&, std::size_t) override { return {}; }
     bool runSaveWindow(const SaveWindowPlan&, SaveWindowFields&) override { return false; }
 

@@ -9,6 +9,9 @@ namespace morvel {
 // disk): the user hears that work from now on is not protected against a crash, and where.
 void TellSessionWriteFailure(EditSession& session, Services& services);
 
+// The messages that waited for the journal, each in a message box, once.
+void TellNotices(EditSession& session, Services& services);
+
 // At start, when no session folder could be made: crash protection is off.
 void TellCrashProtectionOff(const Services& services);
 

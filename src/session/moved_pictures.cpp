@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -42,20 +43,116 @@ std::vector<std::string> components(const std::string& path) {
     return parts;
 }
 
-// File name -> path, for the files of folder and of its folders one level below.
-std::map<std::string, std::string> filesIn(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const FolderEntry& entry : ListFolder(folder)) {
-        if (entry.isFile) {
-            files.emplace(entry.name, folder + entry.name);
-            continue;
+// The folder and its folders one level below, each with the names of names it holds.
+std::vector<FolderCandidate> foldersHolding(const std::string& root,
+                                            const std::vector<std::string>& names) {
+    std::vector<std::string> folders{root};
+    for (const FolderEntry& entry : ListFolder(root))
+        if (!entry.isFile) folders.push_back(root + entry.name + "/");
+    std::vector<FolderCandidate> found;
+    for (const std::string& folder : folders) {
+        FolderCandidate candidate{folder, {}, 0};
+        for (const std::string& name : names) {
+            if (!IsRegularFile(folder + name)) continue;
+            if (candidate.count++ == 0) candidate.picture = folder + name;
         }
-        const std::string below = folder + entry.name + "/";
-        for (const FolderEntry& inner : ListFolder(below))
-            if (inner.isFile) files.emplace(inner.name, below + inner.name);
+        if (candidate.count > 0) found.push_back(std::move(candidate));
     }
-    return files;
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.count != b.count ? a.count > b.count : a.folder < b.folder;
+    });
+    return found;
 }
+
+// The missing pictures by the folder they were shot into: one shoot is found again as a whole.
+class ShootSearch {
+public:
+    void add(std::string& source) {
+        const std::string file = SourceFile(source);
+        const std::vector<std::string> parts = components(file);
+        if (parts.empty()) return;
+        const std::size_t nameStart = file.size() - parts.back().size();
+        m_shoots[file.substr(0, nameStart)].push_back(&source);
+        ++m_count;
+    }
+    bool empty() const { return m_count == 0; }
+    int count() const { return m_count; }
+    void tellAll(std::set<std::string>& told) const {
+        for (const auto& [shoot, sources] : m_shoots)
+            for (const std::string* source : sources) told.insert(*source);
+    }
+
+    // Looks for each shoot's pictures by name in root and its folders one level below. A single
+    // folder holding more of them than any other is taken when the user chose root; otherwise
+    // the user chooses among the folders (a program without a window refuses and names them).
+    void offerCandidates(const std::string& root, Services& services, std::set<std::string>& told,
+                         bool chosenRoot) {
+        const LanguageTable& texts = services.language.texts;
+        for (auto shoot = m_shoots.begin(); shoot != m_shoots.end();) {
+            std::vector<std::string> names;
+            for (const std::string* source : shoot->second)
+                names.push_back(components(SourceFile(*source)).back());
+            std::vector<FolderCandidate> candidates = foldersHolding(root, names);
+            if (candidates.empty()) {
+                ++shoot;
+                continue;
+            }
+            int chosen = 0;
+            const bool single = candidates.size() == 1 || candidates[1].count < candidates[0].count;
+            if (!(chosenRoot && single)) {
+                if (chosenRoot) {  // only the best ones are in question
+                    const int best = candidates[0].count;
+                    std::erase_if(candidates, [best](const auto& c) { return c.count < best; });
+                }
+                const std::string text =
+                    ReplaceAll(ReplaceAll(texts[Text::RequesterChooseshoot], "$NR",
+                                          std::to_string(shoot->second.size())),
+                               "$FILE", shoot->first);
+                chosen = services.shell.chooseFolder(texts[Text::RequesterSessiontitle], text,
+                                                     candidates);
+                for (const std::string* source : shoot->second) told.insert(*source);
+                if (chosen < 0 || chosen >= static_cast<int>(candidates.size())) {
+                    ++shoot;
+                    continue;
+                }
+            }
+            const std::string& folder = candidates[chosen].folder;
+            std::vector<std::string*> left;
+            for (std::string* source : shoot->second) {
+                const std::string file = folder + components(SourceFile(*source)).back();
+                if (!IsRegularFile(file)) {
+                    left.push_back(source);
+                    continue;
+                }
+                told.erase(*source);
+                *source = WithSourceFile(*source, file);
+                ++relinked[folder];
+                --m_count;
+            }
+            if (left.empty()) {
+                shoot = m_shoots.erase(shoot);
+            } else {
+                shoot->second = std::move(left);
+                ++shoot;
+            }
+        }
+    }
+
+    // Where pictures were found again, a line per folder; "" when nowhere.
+    std::string report(const LanguageTable& texts) const {
+        if (relinked.empty()) return {};
+        std::string text = texts[Text::RequesterRelinked];
+        for (const auto& [folder, count] : relinked)
+            text += "\r\n" + folder + " (" + std::to_string(count) + ")";
+        return text;
+    }
+
+    std::map<std::string, int> relinked;  // folder -> pictures found there
+
+private:
+    std::map<std::string, std::vector<std::string*>> m_shoots;  // old folder -> its sources
+    int m_count = 0;
+};
 
 }  // namespace
 
@@ -67,54 +164,65 @@ std::string WithSourceFile(const std::string& source, const std::string& file) {
     return source.substr(0, fileStart(source)) + file;
 }
 
+int TrailingMatch(const std::string& path, const std::string& found) {
+    const std::vector<std::string> a = components(path);
+    const std::vector<std::string> b = components(found);
+    int n = 0;
+    while (n < static_cast<int>(std::min(a.size(), b.size())) &&
+           a[a.size() - 1 - n] == b[b.size() - 1 - n])
+        ++n;
+    return n;
+}
+
 std::string FindByTrailingComponents(const std::string& path, const std::string& projectFolder) {
     const std::vector<std::string> parts = components(path);
     for (std::size_t first = 0; first < parts.size(); ++first) {
         std::string candidate = projectFolder;
         for (std::size_t i = first; i < parts.size(); ++i)
             candidate += (i > first ? "/" : "") + parts[i];
-        if (IsRegularFile(candidate)) return candidate;
+        // A file name alone is no evidence: every camera card holds an IMG_0001.JPG.
+        if (IsRegularFile(candidate) && TrailingMatch(path, candidate) >= 2) return candidate;
     }
     return {};
 }
 
-std::set<std::string> RelinkMovedPictures(Document& document, Services& services,
-                                          ProjectFileContents& contents) {
+RelinkResult RelinkMovedPictures(Document& document, Services& services,
+                                 ProjectFileContents& contents) {
     const std::string projectFolder = FolderPart(document.header.projectFilePath);
-    std::vector<std::string*> missing;
+    ShootSearch search;
     for (ProjectFileFrame& frame : contents.frames) {
         for (std::string& source : frame.layerSource) {
             if (source.empty() || present(SourceFile(source))) continue;
             const std::string found = FindByTrailingComponents(SourceFile(source), projectFolder);
             if (found.empty()) {
-                missing.push_back(&source);
+                search.add(source);
             } else {
+                search.relinked[FolderPart(found)] += 1;
                 source = WithSourceFile(source, found);
             }
         }
     }
     std::set<std::string> told;
-    if (missing.empty()) return told;
+    const LanguageTable& texts = services.language.texts;
+    const bool window = services.makeThumbnails;
     std::string folder = services.pictureSearchFolder;
-    if (folder.empty() && services.makeThumbnails) {
-        const LanguageTable& texts = services.language.texts;
-        const std::string question = ReplaceAll(texts[Text::RequesterMissingpictures], "$NR",
-                                                std::to_string(missing.size()));
-        if (services.shell.ask(texts[Text::RequesterSessiontitle], question) == Answer::Yes)
-            folder = services.shell.requestFolder(texts[Text::RequesterSearchfolder]);
-        for (const std::string* source : missing) told.insert(*source);
+    if (!search.empty() && folder.empty()) {
+        // Pictures of the same names beside the project are candidates only: the user says.
+        search.offerCandidates(projectFolder, services, told, false);
+        if (!search.empty() && window) {
+            const std::string question = ReplaceAll(texts[Text::RequesterMissingpictures], "$NR",
+                                                    std::to_string(search.count()));
+            if (services.shell.ask(texts[Text::RequesterSessiontitle], question) == Answer::Yes)
+                folder = services.shell.requestFolder(texts[Text::RequesterSearchfolder]);
+            search.tellAll(told);
+        }
     }
-    if (folder.empty()) return told;
-    if (folder.back() != '/') folder += '/';
-    const std::map<std::string, std::string> files = filesIn(folder);
-    for (std::string* source : missing) {
-        const std::vector<std::string> parts = components(SourceFile(*source));
-        const auto found = parts.empty() ? files.end() : files.find(parts.back());
-        if (found == files.end()) continue;
-        told.erase(*source);
-        *source = WithSourceFile(*source, found->second);
+    if (!search.empty() && !folder.empty()) {
+        if (folder.back() != '/') folder += '/';
+        // The folder the user named is their choice of shoot: a single best folder in it is taken.
+        search.offerCandidates(folder, services, told, true);
     }
-    return told;
+    return {told, search.report(texts)};
 }
 
 }  // namespace morvel

@@ -14,18 +14,30 @@ std::string SourceFile(const std::string& source);
 // The source with its file replaced.
 std::string WithSourceFile(const std::string& source, const std::string& file);
 
+// How many trailing components two paths share ("/a/film/x.png" and "/b/film/x.png": 2).
+int TrailingMatch(const std::string& path, const std::string& found);
+
 // Where a missing file is found again below projectFolder by its path's trailing components,
-// longest first ("/old/film/takes/a.png" in "/new/film/" finds "/new/film/takes/a.png"); ""
-// when nowhere. "\" separates components too, for projects made on Windows.
+// longest first ("/old/film/takes/a.png" in "/new/film/" finds "/new/film/takes/a.png"), when
+// more than its bare name matches (the project folder's own name counts: "/old/film/a.png"
+// is found as "/new/film/a.png"); "" when nowhere. "\" separates components too, for projects
+// made on Windows.
 std::string FindByTrailingComponents(const std::string& path, const std::string& projectFolder);
 
-// Relinks the layer sources of a project just read whose files are missing: first beside the
-// project file by their trailing components, then, when some are still missing, in one folder
-// searched by file name (and its folders one level below): services.pictureSearchFolder when set,
-// else the folder the user chooses after one question (only in a program that shows
-// thumbnails). Returns the files still missing that the user was told about at once, so that
-// they need no message each.
-std::set<std::string> RelinkMovedPictures(Document& document, Services& services,
-                                          ProjectFileContents& contents);
+// Relinks the layer sources of a project just read whose files are missing, a shoot (the
+// pictures of one old folder) at a time and only on evidence: first beside the project file by
+// their trailing components; then pictures of the same names beside the project are offered to
+// the user as candidates (chooseFolder; a program without a window refuses them); then one
+// folder named by the user (services.pictureSearchFolder, or the folder chosen after one
+// question in a program that shows thumbnails) is searched by name with its folders one level
+// below, where a single folder holding the most of the shoot is taken and equal ones are offered.
+struct RelinkResult {
+    // The files still missing that the user was told about at once: they need no message each.
+    std::set<std::string> toldMissing;
+    // Where pictures were found again, a line per folder, for the user; "" when nowhere.
+    std::string report;
+};
+RelinkResult RelinkMovedPictures(Document& document, Services& services,
+                                 ProjectFileContents& contents);
 
 }  // namespace morvel

@@ -28,6 +28,7 @@
 #include "platform/gadgets.h"
 #include "platform/text.h"
 #include "window/canvas_widget.h"
+#include "window/folder_choice_dialog.h"
 #include "window/frame_strip.h"
 #include "window/language_chooser.h"
 #include "window/pictures.h"
@@ -229,6 +230,11 @@ FileChoice QtShell::requestSaveFile(const FileRequest& request) {
 std::string QtShell::chooseLanguage(const std::vector<std::string>& languages,
                                     std::size_t preselected) {
     return RunLanguageChooser(languages, preselected);
+}
+
+int QtShell::chooseFolder(const std::string& title, const std::string& text,
+                          const std::vector<FolderCandidate>& candidates) {
+    return RunFolderChoiceDialog(dialogParent(), title, text, candidates);
 }
 
 std::string QtShell::requestFolder(const std::string& title) {

@@ -55,6 +55,8 @@ public:
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
     std::string requestFolder(const std::string& title) override;
+    int chooseFolder(const std::string& title, const std::string& text,
+                     const std::vector<FolderCandidate>& candidates) override;
     std::string chooseLanguage(const std::vector<std::string>& languages,
                                std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;

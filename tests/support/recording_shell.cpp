@@ -74,6 +74,13 @@ std::string RecordingShell::requestText(const std::string& title, const std::str
     return takeFront(textAnswers, std::string());
 }
 
+int RecordingShell::chooseFolder(const std::string&, const std::string& text,
+                                 const std::vector<FolderCandidate>& candidates) {
+    questions.push_back(text);
+    folderChoices.push_back(candidates);
+    return takeFront(folderChoiceAnswers, -1);
+}
+
 std::string RecordingShell::requestFolder(const std::string& title) {
     folderRequests.push_back(title);
     return takeFront(folderAnswers, std::string());

@@ -39,6 +39,9 @@ public:
     std::deque<std::string> textAnswers;
     std::vector<std::string> folderRequests;  // their titles
     std::deque<std::string> folderAnswers;
+    // chooseFolder: the candidates offered each time, and the indexes given back (-1 when none).
+    std::vector<std::vector<FolderCandidate>> folderChoices;
+    std::deque<int> folderChoiceAnswers;
     std::vector<std::vector<std::string>> languageChoices;
     std::vector<std::size_t> languagePreselections;  // the position chosen for each
     std::deque<std::string> languageAnswers;
@@ -58,6 +61,8 @@ public:
     std::string requestText(const std::string& title, const std::string& message,
                             const std::string& defaultText) override;
     std::string requestFolder(const std::string& title) override;
+    int chooseFolder(const std::string& title, const std::string& text,
+                     const std::vector<FolderCandidate>& candidates) override;
     std::string chooseLanguage(const std::vector<std::string>& languages,
                                std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
