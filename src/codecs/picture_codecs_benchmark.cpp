@@ -65,6 +65,7 @@ void BM_EncodePng(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
     state.counters["bytes"] = static_cast<double>(out.size());
+    state.counters["bytes"] = static_cast<double>(out.size());
     reportPixels(state);
 }
 

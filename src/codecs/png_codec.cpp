@@ -153,57 +153,6 @@ bool tooShortForPicture(std::span<const std::uint8_t> bytes, const PeekedHeader&
     return bytes.size() < pixelBytes / 1032;
 }
 
-// ---- writing -------------------------------------------------------------------------------
-
-constexpr png_size_t kCompressionBufferBytes = png_size_t{256} << 10;
-
-struct PngWriter {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    PngErrorState errors;
-    std::vector<std::uint8_t>* out = nullptr;
-
-    ~PngWriter() {
-        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-    }
-};
-
-bool appendBytes(std::vector<std::uint8_t>& out, const png_byte* data, png_size_t length) noexcept {
-    try {
-        out.insert(out.end(), data, data + length);
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-void writeToVector(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    if (!appendBytes(*out, data, length)) png_error(png, "out of memory");
-}
-
-void flushNothing(png_structp) {}
-
-bool writeImage(PngWriter& writer, const Image& image, png_text* texts, int textCount) {
-    png_structp png = writer.png;
-    png_infop info = writer.info;
-    if (setjmp(png_jmpbuf(png))) return false;
-    if (textCount > 0) png_set_text(png, info, texts, textCount);
-    png_set_write_fn(png, writer.out, writeToVector, flushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
-                 static_cast<png_uint_32>(image.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, 9);
-    // zlib's output is handed over in pieces of this size, each one an IDAT chunk with its CRC
-    // and one append to the output; libpng's default of 8 KiB makes hundreds per frame.
-    png_set_compression_buffer_size(png, kCompressionBufferBytes);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height(); ++y) png_write_row(png, image.row(y));
-    png_write_end(png, nullptr);
-    return true;
-}
-
 }  // namespace
 
 LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out) {
@@ -260,37 +209,7 @@ bool EncodePng(const Image& image, std::vector<std::uint8_t>& out) {
 
 bool EncodePngWithText(const Image& image, const std::vector<PngText>& texts,
                        std::vector<std::uint8_t>& out) {
-    if (image.empty()) return false;
-    std::vector<png_text> entries;
-    try {
-        entries.resize(texts.size());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        entries[i].compression = PNG_TEXT_COMPRESSION_NONE;
-        // libpng copies the texts and never writes through these pointers.
-        entries[i].key = const_cast<char*>(texts[i].key.c_str());
-        entries[i].text = const_cast<char*>(texts[i].value.c_str());
-        entries[i].text_length = texts[i].value.size();
-    }
-    std::vector<std::uint8_t> encoded;
-    try {
-        // A guess at the compressed size that saves most of the regrowth for photographs.
-        encoded.reserve(image.byteCount() / 4 + 1024);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    PngWriter writer;
-    writer.out = &encoded;
-    writer.png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer.errors, onPngError, onPngWarning);
-    if (!writer.png) return false;
-    writer.info = png_create_info_struct(writer.png);
-    if (!writer.info) return false;
-    if (!writeImage(writer, image, entries.data(), static_cast<int>(entries.size()))) return false;
-    out = std::move(encoded);
-    return true;
+    return WritePng(image, texts, out);
 }
 
 }  // namespace morvel

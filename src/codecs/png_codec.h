@@ -7,6 +7,7 @@
 
 #include "platform/image.h"
 #include "codecs/load_result.h"
+#include "codecs/png_writer.h"
 
 namespace morvel {
 
@@ -17,14 +18,9 @@ LoadResult DecodePng(std::span<const std::uint8_t> bytes, Image& out);
 // The same through libpng alone, after the checks of the header that DecodePng makes first.
 LoadResult DecodePngWithLibpng(std::span<const std::uint8_t> bytes, Image& out);
 
-// 8-bit RGB, not interlaced, row filter None only, zlib level 9. False when encoding fails.
+// 8-bit RGB, not interlaced (see WritePng). False when encoding fails.
 bool EncodePng(const Image& image, std::vector<std::uint8_t>& out);
-
 // The same with tEXt chunks (Latin-1 keys and values) before the image data.
-struct PngText {
-    std::string key;
-    std::string value;
-};
 bool EncodePngWithText(const Image& image, const std::vector<PngText>& texts,
                        std::vector<std::uint8_t>& out);
 
