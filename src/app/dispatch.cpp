@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/edit_keys.h"
+#include "app/frame_counter.h"
 #include "app/main_window.h"
 #include "app/view_menu.h"
 #include "editor/canvas_film.h"
@@ -303,6 +304,7 @@ LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks
     const LoopStep step = dispatchEvent(state, event, hooks);
     if (step == LoopStep::Continue) {
         UpdateEditMenu(state);
+        UpdateFrameCounter(state);
         UpdateWindowTitle(state.session, state.view, state.services);
     }
     // Mouse moves change no frame; a stroke is logged when it ends.

@@ -324,9 +324,11 @@ TEST_F(DispatchTest, MenuItemsAndThumbnailsReachTheFrameOperations) {
     EXPECT_EQ(shell.popupMenus[0].y, 800);
     EXPECT_EQ(state.view.popupTargetLayer, 1);
     EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId), 1);
+    EXPECT_EQ(shell.frameCounters.back(), "2 / 3");  // the status line follows
     const std::string source = state.document.frames.at(1).layerSource[1];
     dispatch(MenuEvent(+MenuItem::RepeatLayer));  // into frame 3, filled: a new frame before it
     ASSERT_EQ(state.document.frames.size(), 4);
+    EXPECT_EQ(shell.frameCounters.back().substr(1), " / 4");
     EXPECT_EQ(state.document.frames.at(2).layerSource[1], source);
     EXPECT_TRUE(state.document.frames.at(2).layerSource[0].empty());
     dispatch(MenuEvent(+MenuItem::DeleteLayer));  // the new frame's only layer: it goes

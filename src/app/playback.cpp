@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/frame_counter.h"
 #include "editor/canvas.h"
 #include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
@@ -104,6 +105,7 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
         if (player.cache.take(index, picture)) present(state, picture);
         // The strip's marker follows the film, so that the user sees where it is.
         state.services.shell.moveFrameMarker(index * kFrameColumnWidth + kFrameMarkerLeft);
+        ShowFrameCounter(state.view, state.services, index, state.document.frames.size());
         // Shown more than half a frame after it was due: late too.
         late = late || Clock::now() > due + period / 2;
         if (late) ++player.lateFrames;

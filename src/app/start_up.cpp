@@ -1,5 +1,6 @@
 #include "app/start_up.h"
 
+#include "app/frame_counter.h"
 #include "app/main_window.h"
 #include "editor/mask_tool.h"
 #include "i18n/load_language.h"
@@ -73,6 +74,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     if (state.services.mustEnd) return kExitStatus;
     UpdateSessionJournal(state.document, state.session);
     TellSessionWriteFailure(state.session, state.services);
+    UpdateFrameCounter(state);
     TellNotices(state.session, state.services);
 
     for (;;) {

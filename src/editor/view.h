@@ -92,6 +92,8 @@ struct View : ViewGeometry {
     // The project's title as the title bar names it, and the whole title bar as last shown.
     std::string titleText;
     std::string windowTitle;
+    // The status line's frame counter as last shown.
+    std::string frameCounter;
 
     Image canvas;  // what the canvas shows (640 x 480 black at first)
     FrameThumbnails thumbnails;  // what the frame strip shows of each frame

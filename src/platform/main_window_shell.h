@@ -12,6 +12,12 @@ struct ClientSize {
     int height = 0;
 };
 
+// The parts of the status line under the client area.
+enum class StatusPart {
+    Notice,        // what just happened, left
+    FrameCounter,  // "7 / 24", right
+};
+
 // The main window as a whole: building it, its title and size, the place of its gadgets, its
 // menu bar's items, and the system's handler of addresses.
 class MainWindowShell {
@@ -22,6 +28,8 @@ public:
     // gadgets, and shows it. False when the window cannot be opened.
     virtual bool buildMainWindow(const MainWindowPlan& plan) = 0;
     virtual void setWindowTitle(const std::string& title) = 0;
+    // Shows text in a part of the status line ("" clears it); a notice stays until the next.
+    virtual void showStatus(StatusPart part, const std::string& text) = 0;
     virtual ClientSize clientSize() = 0;
     // Resizes the main window so that its client area below the menu bar has this size.
     virtual void setClientSize(int width, int height) = 0;

@@ -32,6 +32,7 @@ public:
     // MainWindowShell
     bool buildMainWindow(const MainWindowPlan&) override { return true; }
     void setWindowTitle(const std::string&) override {}
+    void showStatus(StatusPart, const std::string&) override {}
     ClientSize clientSize() override { return {680, 600}; }
     void setClientSize(int, int) override {}
     void placeGadget(int, int, int, int, int) override {}

@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QStyleOptionComplex>
 #include <QToolButton>
@@ -105,8 +106,12 @@ MainWindowWidget::MainWindowWidget(const MainWindowPlan& plan,
     buildMenus(plan);
     for (const GadgetPlan& gadget : plan.gadgets) buildGadget(gadget);
     WidenToLabels(m_gadgets);  // the plan's widths fit the shipped languages, not every one
-    // The client area (menu bar included) of the plan's size, at the plan's place.
-    resize(plan.clientWidth, plan.clientHeight);
+    m_frameCounter = new QLabel;
+    statusBar()->addPermanentWidget(m_frameCounter);
+    statusBar()->setSizeGripEnabled(false);
+    // The client area (menu bar included) of the plan's size, at the plan's place; the status
+    // line comes below it.
+    resize(plan.clientWidth, plan.clientHeight + statusLineHeight());
     move(plan.x, plan.y);
 }
 
@@ -311,6 +316,18 @@ void MainWindowWidget::buildGadget(const GadgetPlan& plan) {
     if (!plan.tooltip.empty()) widget->setToolTip(text(plan.tooltip));
     widget->show();
     m_gadgets[number] = widget;
+}
+
+void MainWindowWidget::showNotice(const QString& text) {
+    statusBar()->showMessage(text);
+}
+
+void MainWindowWidget::showFrameCounter(const QString& text) {
+    m_frameCounter->setText(text);
+}
+
+int MainWindowWidget::statusLineHeight() const {
+    return statusBar()->sizeHint().height();
 }
 
 }  // namespace morvel

@@ -8,6 +8,8 @@
 #include "app/event.h"
 #include "platform/main_window_plan.h"
 
+class QLabel;
+
 namespace morvel {
 
 class CanvasWidget;
@@ -32,6 +34,11 @@ public:
     // True when the screen position lies on that menu's title in the menu bar.
     bool onPlayingMenu(QPoint global) const;
 
+    // The status line: a notice on the left, the frame counter on the right.
+    void showNotice(const QString& text);
+    void showFrameCounter(const QString& text);
+    int statusLineHeight() const;
+
     // The gadget property that names a widget's gadget number.
     static constexpr const char* kGadgetProperty = "gadget";
 
@@ -52,6 +59,7 @@ private:
     CanvasWidget* m_canvas = nullptr;
     FrameStrip* m_strip = nullptr;
     QMenu* m_popup = nullptr;
+    QLabel* m_frameCounter = nullptr;
     QStyle* m_compactSpinStyle;
 };
 

@@ -269,6 +269,15 @@ void QtShell::setWindowTitle(const std::string& title) {
     if (m_window) m_window->setWindowTitle(text(title));
 }
 
+void QtShell::showStatus(StatusPart part, const std::string& status) {
+    if (!m_window) return;
+    if (part == StatusPart::Notice) {
+        m_window->showNotice(text(status));
+    } else {
+        m_window->showFrameCounter(text(status));
+    }
+}
+
 bool QtShell::buildMainWindow(const MainWindowPlan& plan) {
     delete m_window.data();
     m_queue.clear();  // what the old window raised has no gadgets any more
@@ -288,7 +297,7 @@ ClientSize QtShell::clientSize() {
 
 void QtShell::setClientSize(int width, int height) {
     if (!m_window) return;
-    m_window->resize(width, height + m_window->menuBar()->height());
+    m_window->resize(width, height + m_window->menuBar()->height() + m_window->statusLineHeight());
     m_window->clientArea()->resize(width, height);
 }
 

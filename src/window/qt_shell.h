@@ -68,6 +68,7 @@ public:
     // MainWindowShell
     bool buildMainWindow(const MainWindowPlan& plan) override;
     void setWindowTitle(const std::string& title) override;
+    void showStatus(StatusPart part, const std::string& status) override;
     ClientSize clientSize() override;
     void setClientSize(int width, int height) override;
     void placeGadget(int gadget, int x, int y, int width, int height) override;

@@ -87,6 +87,8 @@ public:
     std::vector<MainWindowPlan> windowsBuilt;
     bool failWindowBuild = false;
     std::vector<std::string> windowTitles;
+    std::vector<std::string> notices;        // the status line's, in order
+    std::vector<std::string> frameCounters;  // the status line's, in order
     ClientSize client{680, 600};
     std::vector<ClientSize> clientResizes;
     struct Placement {
@@ -103,6 +105,9 @@ public:
 
     bool buildMainWindow(const MainWindowPlan& plan) override;
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
+    void showStatus(StatusPart part, const std::string& text) override {
+        (part == StatusPart::Notice ? notices : frameCounters).push_back(text);
+    }
     ClientSize clientSize() override { return client; }
     void setClientSize(int width, int height) override;
     void placeGadget(int gadget, int x, int y, int width, int height) override;
