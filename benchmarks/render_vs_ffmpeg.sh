@@ -12,8 +12,9 @@
 #   CAMERA_DATA  where the generated camera pictures are kept    [$TMPDIR/morvel-bench]
 #   REALTIME=1 runs both programs at real-time priority (chrt -f 1, needs root), which shields
 #           them from other work on a shared machine; both are treated alike.
-# pictures: two PNG takes and a PNG mask per frame (smooth generated pictures). morvel-render writes PNG at level 9 with
-#   filter None, JPEG at quality 70, BMP; ffmpeg's maskedmerge writes PNG at compression level 9,
+# pictures: two PNG takes and a PNG mask per frame (smooth generated pictures). morvel-render writes PNG
+#   through libdeflate at level 6 with a filter chosen per row, JPEG at quality 70, BMP; ffmpeg's
+#   maskedmerge writes PNG at compression level 9,
 #   JPEG (mjpeg, q 7) and BMP. Shown per format and size: wall time per frame, the ratio of
 #   morvel-render's wall time to ffmpeg's, CPU time (user + system) per frame, peak memory.
 # video: 100 frames of 1920 x 1080 MPEG-4 videos with a key frame every 1 and every 250 frames,
