@@ -79,8 +79,8 @@ void limitToDifference(const cv::Mat& layer1, const cv::Mat& layer2, const Carry
     std::vector<cv::Mat> parts;
     cv::split(difference, parts);
     cv::Mat keep;
-    cv::threshold(cv::max(cv::max(parts[0], parts[1]), parts[2]), keep, options.limitThreshold,
-                  255, cv::THRESH_BINARY);
+    cv::threshold(cv::max(cv::max(parts[0], parts[1]), parts[2]), keep, options.limitThreshold, 255,
+                  cv::THRESH_BINARY);
     if (options.limitWiden > 0) {
         const int side = 2 * options.limitWiden + 1;
         cv::dilate(keep, keep, cv::getStructuringElement(cv::MORPH_ELLIPSE, {side, side}));
@@ -119,11 +119,17 @@ std::optional<Image> CarryMask(const CarryPictures& pictures, int width, int hei
             const cv::Size work = workSize(area.size(), options.workPixels);
             const cv::Mat previousPlatePart = plates ? previousPlate(area) : cv::Mat();
             const cv::Mat platePart = plates ? plate(area) : cv::Mat();
-            const cv::Mat previousPart =
+            cv::Mat previousPart =
                 MotionPicture(previous(area), plates ? &previousPlatePart : nullptr,
                               options.limitThreshold, work);
-            const cv::Mat currentPart = MotionPicture(current(area), plates ? &platePart : nullptr,
-                                                      options.limitThreshold, work);
+            cv::Mat currentPart = MotionPicture(current(area), plates ? &platePart : nullptr,
+                                                options.limitThreshold, work);
+            // Takes that match their plates here show nothing to follow: the takes themselves.
+            if (plates &&
+                (cv::countNonZero(previousPart) == 0 || cv::countNonZero(currentPart) == 0)) {
+                previousPart = MotionPicture(previous(area), nullptr, 0, work);
+                currentPart = MotionPicture(current(area), nullptr, 0, work);
+            }
             if (options.mode == CarryMode::Flow) {
                 cv::Mat mapX;
                 cv::Mat mapY;
@@ -142,8 +148,7 @@ std::optional<Image> CarryMask(const CarryPictures& pictures, int width, int hei
                 const double dx = shift.x * area.width / work.width;
                 const double dy = shift.y * area.height / work.height;
                 const cv::Matx23d move(1, 0, dx, 0, 1, dy);
-                cv::warpAffine(mask, carried, move, result, cv::INTER_LINEAR,
-                               cv::BORDER_REPLICATE);
+                cv::warpAffine(mask, carried, move, result, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
             }
         }
         if (options.limit && !plate.empty()) limitToDifference(current, plate, options, carried);

@@ -110,7 +110,10 @@ void sizesAndModes(benchmark::internal::Benchmark* b) {
         for (int mode : {0, 1, -1}) b->Args({w, h, mode});
 }
 
-BENCHMARK(BM_CarryTenFrames)->Apply(sizesAndModes)->Unit(benchmark::kMillisecond)->Iterations(1)
+BENCHMARK(BM_CarryTenFrames)
+    ->Apply(sizesAndModes)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
     ->UseRealTime();
 
 }  // namespace

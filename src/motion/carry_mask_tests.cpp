@@ -97,8 +97,9 @@ TEST(Carry, NeedsBothLayerOnesAndTheMask) {
         const Image* current;
         int width;
     };
-    for (const Case& c : {Case{nullptr, &picture, &picture, 64}, Case{&picture, &empty, &picture, 64},
-                          Case{&picture, &picture, &empty, 64}, Case{&picture, &picture, &picture, 0}})
+    for (const Case& c :
+         {Case{nullptr, &picture, &picture, 64}, Case{&picture, &empty, &picture, 64},
+          Case{&picture, &picture, &empty, 64}, Case{&picture, &picture, &picture, 0}})
         EXPECT_FALSE(CarryMask({c.previous, c.mask, c.current}, c.width, 48, {}));
 }
 

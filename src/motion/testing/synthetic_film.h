@@ -26,7 +26,8 @@ struct FilmFrame {
 inline cv::Mat FilmTexture(cv::Size size, int cell, unsigned seed) {
     cv::RNG rng(seed);
     cv::Mat sum(size, CV_32FC3, cv::Scalar::all(0));
-    for (const auto& [scale, weight] : {std::pair{1, 0.35}, std::pair{4, 0.35}, std::pair{16, 0.3}}) {
+    for (const auto& [scale, weight] :
+         {std::pair{1, 0.35}, std::pair{4, 0.35}, std::pair{16, 0.3}}) {
         const int side = cell * scale;
         cv::Mat coarse(std::max(2, size.height / side), std::max(2, size.width / side), CV_32FC3);
         rng.fill(coarse, cv::RNG::UNIFORM, 20, 235);
@@ -102,10 +103,10 @@ inline std::vector<FilmFrame> MakeSyntheticFilm(int width, int height, int count
         // The rod: a bending curve from above the picture to the puppet's shoulder.
         const double shoulderX = centre.x + puppetSide * 0.12;
         const double shoulderY = centre.y - puppetSide * 0.2;
-        const cv::Point2d grip(turn.at<double>(0, 0) * shoulderX + turn.at<double>(0, 1) * shoulderY +
-                                   turn.at<double>(0, 2),
-                               turn.at<double>(1, 0) * shoulderX + turn.at<double>(1, 1) * shoulderY +
-                                   turn.at<double>(1, 2));
+        const cv::Point2d grip(turn.at<double>(0, 0) * shoulderX +
+                                   turn.at<double>(0, 1) * shoulderY + turn.at<double>(0, 2),
+                               turn.at<double>(1, 0) * shoulderX +
+                                   turn.at<double>(1, 1) * shoulderY + turn.at<double>(1, 2));
         const cv::Point2d top(grip.x + 220 * k + 25 * k * std::sin(0.4 * t), -20 * k);
         const double bend = 40 * k * std::sin(0.6 * t + 1);
         const cv::Point2d control((grip.x + top.x) / 2 + bend, (grip.y + top.y) / 2);
@@ -113,7 +114,8 @@ inline std::vector<FilmFrame> MakeSyntheticFilm(int width, int height, int count
         constexpr int kShift = 4;  // sub-pixel places of the drawn points
         for (int i = 0; i <= 64; ++i) {
             const double s = i / 64.0;
-            const cv::Point2d p = (1 - s) * (1 - s) * top + 2 * (1 - s) * s * control + s * s * grip;
+            const cv::Point2d p =
+                (1 - s) * (1 - s) * top + 2 * (1 - s) * s * control + s * s * grip;
             curve.emplace_back(static_cast<int>(std::lround(p.x * (1 << kShift))),
                                static_cast<int>(std::lround(p.y * (1 << kShift))));
         }
