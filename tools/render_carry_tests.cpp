@@ -1,8 +1,11 @@
 #include "tools/render_carry.h"
+#include "tools/render_options.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "codecs/picture_io.h"
 #include "editor/carry_mask.h"
@@ -77,6 +80,27 @@ TEST(CarryMasksOfProject, GivesTheWindowsMasks) {
     const ProjectFileContents saved = ParseProjectFile(*bytes);
     ASSERT_EQ(saved.frames.size(), 4u);
     for (const ProjectFileFrame& frame : saved.frames) EXPECT_TRUE(frame.hasMask);
+}
+
+TEST(CarryMasksOption, TakesARangeAndTheProjectAlone) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int first, last;  // 0: a usage error
+    };
+    for (const Case& c :
+         {Case{{"--carry-masks", "1-10", "p.mvl"}, 1, 10},
+          Case{{"--carry-masks=4-6", "p.mvl"}, 4, 6}, Case{{"--carry-masks", "3-3", "p.mvl"}, 0, 0},
+          Case{{"--carry-masks", "5-", "p.mvl"}, 0, 0},
+          Case{{"--carry-masks", "1-10", "p.mvl", "out"}, 0, 0},
+          Case{{"--carry-masks", "1-10"}, 0, 0}}) {
+        const ParsedRenderOptions parsed = ParseRenderOptions(c.arguments);
+        EXPECT_EQ(parsed.error.empty(), c.first != 0) << c.arguments[1];
+        if (c.first == 0) continue;
+        EXPECT_TRUE(parsed.options.carryMasks);
+        EXPECT_EQ(parsed.options.carryFirst, c.first);
+        EXPECT_EQ(parsed.options.carryLast, c.last);
+        EXPECT_EQ(parsed.options.project, "p.mvl");
+    }
 }
 
 }  // namespace
