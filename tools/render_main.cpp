@@ -209,6 +209,11 @@ int carryMasks(const RenderOptions& options) {
     services.pictureSearchFolder = options.search;
     LoadLanguage(services.language, shell, services.files, "");
     OpenProject(document, session, view, services, options.project);
+    TellNotices(session, services);
+    if (shell.refusedFolders()) {  // carrying masks over another shoot's pictures would be worse
+        CloseProject(document, session, view, services);
+        return 1;
+    }
     const int count = document.frames.size();
     int status = shell.errorCount() > 0 ? 1 : 0;
     if (options.carryFirst <= count) {
