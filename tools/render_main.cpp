@@ -25,7 +25,9 @@
 #include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 #include "tools/console_shell.h"
+#include "editor/undo_history.h"
 #include "tools/render_avi.h"
+#include "tools/render_carry.h"
 #include "tools/render_options.h"
 
 namespace {
@@ -188,6 +190,51 @@ int render(const RenderOptions& options) {
     return shell.errorCount() > 0 ? 1 : 0;
 }
 
+// --carry-masks: opens the project as the window does (its masks copied into the working folder,
+// which is where the carried ones are written before the save copies them out).
+int carryMasks(const RenderOptions& options) {
+    PrivateWorkingFolder workingFolder;
+    if (workingFolder.path().empty()) {
+        std::fprintf(stderr, "morvel-render: cannot create a working folder in %s\n",
+                     TemporaryFolder().c_str());
+        return 1;
+    }
+    ConsoleShell shell;
+    Services services(shell, FindProgramFiles(ExecutableFolder()));
+    Document document(workingFolder.path());
+    EditSession session;
+    View view;
+    services.makeThumbnails = false;
+    services.composeOnSelect = false;
+    services.pictureSearchFolder = options.search;
+    LoadLanguage(services.language, shell, services.files, "");
+    OpenProject(document, session, view, services, options.project);
+    TellNotices(session, services);
+    if (shell.refusedFolders()) {  // carrying masks over another shoot's pictures would be worse
+        CloseProject(document, session, view, services);
+        return 1;
+    }
+    const int count = document.frames.size();
+    int status = shell.errorCount() > 0 ? 1 : 0;
+    if (options.carryFirst <= count) {
+        const int last = std::min(options.carryLast, count) - 1;
+        status = std::max(status, CarryMasksOfProject(document, session, services,
+                                                      options.carryFirst - 1, last, CarryOptions{},
+                                                      [] { return g_interrupted.load(); }, stdout));
+    } else if (count > 0) {
+        std::fprintf(stderr, "morvel-render: the project has only %d frames\n", count);
+        status = 1;
+    }
+    // Saved above: closing asks nothing of a console.
+    MarkProjectSaved(session);
+    CloseProject(document, session, view, services);
+    if (g_interrupted) {
+        std::fprintf(stderr, "morvel-render: interrupted\n");
+        return 130;
+    }
+    return status;
+}
+
 }  // namespace
 
 // Every frame allocates and frees pictures of many megabytes, on several threads. By default
@@ -221,5 +268,6 @@ int main(int argc, char** argv) {
     if (parsed.options.info) return printInfo(parsed.options);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
+    if (parsed.options.carryMasks) return carryMasks(parsed.options);
     return render(parsed.options);
 }

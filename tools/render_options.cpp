@@ -10,6 +10,7 @@ namespace morvel {
 const char* const kRenderUsage =
     "Usage: morvel-render [options] PROJECT OUTPUT\n"
     "       morvel-render --info PROJECT\n"
+    "       morvel-render --carry-masks FIRST-LAST PROJECT\n"
     "Renders every frame of a saved project as a numbered image sequence. OUTPUT's folder is\n"
     "created when it does not exist.\n"
     "\n"
@@ -33,6 +34,10 @@ const char* const kRenderUsage =
     "                   its folders one level below\n"
     "      --info       print the project's frame count and the width of the file numbers,\n"
     "                   as \"frames: N\" and \"digits: D\" lines, and write nothing\n"
+    "      --carry-masks FIRST-LAST\n"
+    "                   render nothing: carry the mask of frame FIRST to the frames after it up\n"
+    "                   to LAST, following the motion of layer 1 (a frame's own mask is\n"
+    "                   replaced), and save the project; one line per frame with its time\n"
     "  -h, --help       this help\n"
     "      --version    the program's version\n"
     "\n"
@@ -156,6 +161,17 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
             const auto folder = value(argument);
             if (!folder) return parsed;
             options.search = *folder;
+        } else if (named("--carry-masks")) {
+            const auto range = value(argument);
+            if (!range) return parsed;
+            RenderOptions carried;
+            if (!parseRange(*range, carried) || carried.lastFrame <= carried.firstFrame) {
+                parsed.error = "bad carry range '" + *range + "' (for example 1-10)";
+                return parsed;
+            }
+            options.carryMasks = true;
+            options.carryFirst = carried.firstFrame;
+            options.carryLast = carried.lastFrame;
         } else if (named("--frames")) {
             const auto range = value(argument);
             if (!range) return parsed;
@@ -169,8 +185,10 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
         }
     }
     if (options.help || options.version) return parsed;
-    if (options.info) {
-        if (positional.size() != 1) parsed.error = "--info needs PROJECT alone";
+    if (options.info || options.carryMasks) {
+        if (positional.size() != 1)
+            parsed.error = options.info ? "--info needs PROJECT alone"
+                                        : "--carry-masks needs PROJECT alone";
         if (!positional.empty()) options.project = positional[0];
         return parsed;
     }

@@ -21,6 +21,10 @@ struct RenderOptions {
     bool quiet = false;
     std::string search;  // where pictures missing at their stored paths are looked for by name
     bool info = false;  // print what a script needs to split the render, write nothing
+    // --carry-masks: frame carryFirst's mask carried up to frame carryLast (1-based), no render.
+    bool carryMasks = false;
+    int carryFirst = 1;
+    int carryLast = 0;
     bool help = false;
     bool version = false;
 };

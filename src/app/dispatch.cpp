@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/view_menu.h"
 #include "editor/canvas_film.h"
+#include "editor/carry_mask.h"
 #include "editor/frame_operations.h"
 #include "editor/mask_tool.h"
 #include "editor/mask_tools.h"
@@ -175,6 +176,12 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             InsertEmptyFrame(state.document, state.session, state.view, state.services,
                              state.session.cache.displayedId);
             break;
+        case MenuItem::CarryMask:
+            CarryMaskToDisplayed(state.document, state.session, state.view, state.services);
+            break;
+        case MenuItem::CarryMasks:
+            call(hooks.carryMasks, state);
+            break;
         case MenuItem::Undo:
             UndoFromMenu(state);
             break;
@@ -286,6 +293,9 @@ LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& 
             return endWithoutQuestions(state);
         case EventKind::Wheel:
             dispatchWheel(state, event);
+            break;
+        case EventKind::Background:
+            call(hooks.background, state);
             break;
         case EventKind::None:
         case EventKind::Interrupt:  // only a playing film stops for it

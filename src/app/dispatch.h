@@ -16,6 +16,10 @@ struct DispatchHooks {
     // The "Ansicht" menu's playback and its frame rate.
     std::function<void(Program&)> play;
     std::function<void(Program&)> askPlaybackRate;
+    // "Masken weiterführen ...": the requester and the run on a worker.
+    std::function<void(Program&)> carryMasks;
+    // Takes the results that work on a worker thread has ready (a run of carried masks).
+    std::function<void(Program&)> background;
     // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
     std::function<void(Program&)> idle;
     // Called when the first event after the idle hook comes: the user is at work again.

@@ -17,6 +17,7 @@ enum class EventKind {
     Terminate,    // the system tells the program to end (SIGTERM, SIGINT, SIGHUP): no questions
     Wheel,        // the mouse wheel turned over the canvas (position in x and y)
     Interrupt,    // a key or a mouse button went down while the film plays
+    Background,   // work on a worker thread has results for the main thread
 };
 
 // What happened to a gadget.

@@ -105,7 +105,9 @@ std::vector<MenuEntry> menuBar(const Program& state) {
                  item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session)),
                  separator(), item(t[Text::MainMenuDeleteframe], MenuItem::DeleteFrame, frames),
                  item(t[Text::MainMenuDuplicateframe], MenuItem::DuplicateFrame, frames),
-                 item(t[Text::MainMenuInsertframe], MenuItem::InsertFrame)}),
+                 item(t[Text::MainMenuInsertframe], MenuItem::InsertFrame), separator(),
+                 item(t[Text::MainMenuCarrymask], MenuItem::CarryMask),
+                 item(t[Text::MainMenuCarrymasks], MenuItem::CarryMasks)}),
         submenu(t[Text::MainMenuView], viewMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
@@ -242,7 +244,8 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
                       {"O", +MenuItem::OnionSkin},
                       {"Shift+Delete", +MenuItem::DeleteFrame},
                       {"Ctrl+D", +MenuItem::DuplicateFrame},
-                      {"Ctrl+I", +MenuItem::InsertFrame}};
+                      {"Ctrl+I", +MenuItem::InsertFrame},
+                      {"Ctrl+M", +MenuItem::CarryMask}};
     const std::span<const RegisteredTool> tools = RegisteredTools();
     for (std::size_t i = 0; i < tools.size(); ++i) {
         if (!tools[i].row.shortcut.empty())

@@ -141,7 +141,9 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {25, "Maske zeigen\tM"},
                                             {26, "Bild löschen\tUmschalt+Entf"},
                                             {27, "Bild verdoppeln\tStrg+D"},
-                                            {28, "Leeres Bild einfügen\tStrg+I"}};
+                                            {28, "Leeres Bild einfügen\tStrg+I"},
+                                            {29, "Maske übernehmen\tStrg+M"},
+                                            {30, "Masken weiterführen ..."}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
     // Nothing to undo or redo in a new window, and without frames nothing to save or export
     // (the popup's frame items show only over a frame).
@@ -194,7 +196,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"O", 21},
                                                                    {"Shift+Delete", 26},
                                                                    {"Ctrl+D", 27},
-                                                                   {"Ctrl+I", 28}}));
+                                                                   {"Ctrl+I", 28},
+                                                                   {"Ctrl+M", 29}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {

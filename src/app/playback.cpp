@@ -25,6 +25,7 @@ bool stops(const Event& event) {
         case EventKind::LeftRelease:
         case EventKind::Wheel:
         case EventKind::None:
+        case EventKind::Background:  // taken again after the film; a worker's run goes on
             return false;
         default:
             return true;

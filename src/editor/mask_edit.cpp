@@ -183,6 +183,15 @@ void FillMask(Document& document, EditSession& session, std::uint8_t grey) {
     mask.fill(grey, grey, grey);
 }
 
+void ReplaceMaskPixels(Document& document, EditSession& session, const Image& picture) {
+    Image& mask = session.images.mask;
+    if (mask.empty() || picture.width() != mask.width() || picture.height() != mask.height())
+        return;
+    beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
+    for (int y = 0; y < mask.height(); ++y)
+        std::memcpy(mask.row(y), picture.row(y), static_cast<std::size_t>(mask.width()) * 3);
+}
+
 void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy) {
     Image& mask = session.images.mask;
     if (mask.empty()) return;

@@ -62,6 +62,9 @@ void FillMaskRectangle(Document& document, EditSession& session, const Rect& r, 
 // Fills the whole mask image with grey.
 void FillMask(Document& document, EditSession& session, std::uint8_t grey);
 
+// The mask image becomes picture, of the same size (nothing otherwise).
+void ReplaceMaskPixels(Document& document, EditSession& session, const Image& picture);
+
 // The mask becomes white with `copy` drawn unscaled at (dx, dy) of mask pixels.
 void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy);
 

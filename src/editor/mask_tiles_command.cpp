@@ -172,6 +172,28 @@ CommandResult MaskTilesCommand::redo(Document& document, EditSession& session, V
     return CommandResult::Done;
 }
 
+MaskTileEdit WholeMaskEdit(FrameId frame, std::int32_t maskBefore, std::int32_t maskAfter,
+                           const Image* before, const Image& after) {
+    MaskTileEdit edit;
+    edit.frameId = frame;
+    edit.maskBefore = maskBefore;
+    edit.maskAfter = maskAfter;
+    edit.maskWidth = after.width();
+    edit.maskHeight = after.height();
+    for (std::int32_t row = 0; row * kTile < after.height(); ++row) {
+        for (std::int32_t column = 0; column * kTile < after.width(); ++column) {
+            MaskTileChange tile = tileAt(after, column, row);
+            tile.after = capture(after, tile);
+            if (before) {
+                tile.before = capture(*before, tile);
+                if (samePixels(tile.before, tile.after)) continue;
+            }
+            edit.tiles.push_back(std::move(tile));
+        }
+    }
+    return edit;
+}
+
 void BeginMaskEdit(Document& document, EditSession& session) {
     EndMaskEdit(document, session);
     startEdit(document, session);

@@ -30,4 +30,10 @@ private:
     std::size_t m_bytes = 0;
 };
 
+// The edit that gives the frame `frame` the whole mask `after` outside the recording of the
+// displayed frame's edits (a run over many frames): before is the mask it replaces, of the same
+// size, or null when the frame had none (maskBefore differs from maskAfter then).
+MaskTileEdit WholeMaskEdit(FrameId frame, std::int32_t maskBefore, std::int32_t maskAfter,
+                           const Image* before, const Image& after);
+
 }  // namespace morvel

@@ -49,6 +49,7 @@ enum class ErrorPlace : int {
     ReadVideo = 16,
     RecoverSession = 17,
     SessionFiles = 18,
+    CarryMask = 19,
 };
 
 // The message of an error: the translated text of its kind, then the line

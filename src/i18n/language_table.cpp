@@ -171,6 +171,25 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "die Namen stimmen überein, und Kameras geben jeder Karte dieselben Namen: Welcher Ordner "
      "hält die Aufnahmen dieses Films?"},
     {"Requester", "relinked", "Fehlende Bilder wurden wiedergefunden:"},
+    // Carried masks
+    {"MainMenu", "carrymask", "Maske übernehmen\tStrg+M"},
+    {"MainMenu", "carrymasks", "Masken weiterführen ..."},
+    {"Requester", "carrytitle", "Maske übernehmen"},
+    {"Requester", "carrynolayer1",
+     "Dieses Bild und das Bild davor brauchen ein Bild in Ebene 1, damit die Maske der Bewegung "
+     "folgen kann. Es wurde nichts geändert."},
+    {"Requester", "carrynomask",
+     "Das Bild davor hat keine Maske, die übernommen werden könnte. Es wurde nichts geändert."},
+    {"Requester", "carrymaskstitle", "Masken weiterführen"},
+    {"Requester", "carrylast", "Bis Bild"},
+    {"Requester", "carryflow", "Der Bewegung folgen"},
+    {"Requester", "carryshift", "Nur verschieben"},
+    {"Requester", "carrylimit", "Nur wo Ebene 1 und Ebene 2 sich unterscheiden"},
+    {"Requester", "carryhasmask", "Bild $NR hat schon eine Maske."},
+    {"Requester", "carryreplace", "Ersetzen"},
+    {"Requester", "carryskip", "Überspringen"},
+    {"Requester", "carryreplaceall", "Alle ersetzen"},
+    {"Requester", "carryprogress", "Maske für Bild $NR ($W von $H)"},
 }};
 
 }  // namespace

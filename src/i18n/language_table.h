@@ -127,9 +127,25 @@ enum class Text : int {
     // Pictures found again by their shoot, not by their names alone
     RequesterChooseshoot,
     RequesterRelinked,
+    // Carried masks
+    MainMenuCarrymask,
+    MainMenuCarrymasks,
+    RequesterCarrytitle,
+    RequesterCarrynolayer1,
+    RequesterCarrynomask,
+    RequesterCarrymaskstitle,
+    RequesterCarrylast,
+    RequesterCarryflow,
+    RequesterCarryshift,
+    RequesterCarrylimit,
+    RequesterCarryhasmask,
+    RequesterCarryreplace,
+    RequesterCarryskip,
+    RequesterCarryreplaceall,
+    RequesterCarryprogress,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterRelinked) + 1;
+constexpr int kTextCount = static_cast<int>(Text::RequesterCarryprogress) + 1;
 
 struct TextEntry {
     std::string_view group;

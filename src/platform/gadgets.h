@@ -67,6 +67,9 @@ enum class MenuItem : int {
     DeleteFrame = 26,     // Shift+Del
     DuplicateFrame = 27,  // Ctrl+D
     InsertFrame = 28,     // Ctrl+I
+    // Carried masks in the "Bearbeiten" menu.
+    CarryMask = 29,   // Ctrl+M
+    CarryMasks = 30,
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -208,7 +208,10 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     ASSERT_EQ(titles.size(), 5);
     EXPECT_EQ(titles[1]->text(), "&Bearbeiten");
     const QList<QAction*> edit = titles[1]->menu()->actions();
-    ASSERT_EQ(edit.size(), 6);  // and a separator, the whole-frame items
+    // And a separator, the whole-frame items, a separator, the carried masks' items.
+    ASSERT_EQ(edit.size(), 9);
+    EXPECT_EQ(edit[7]->text(), "Maske übernehmen\tStrg+M");
+    EXPECT_EQ(edit[8]->text(), "Masken weiterführen ...");
     EXPECT_EQ(edit[0]->text(), "Rückgängig\tStrg+Z");
     EXPECT_EQ(edit[1]->text(), "Wiederherstellen\tStrg+Y");
     EXPECT_FALSE(edit[0]->isEnabled());

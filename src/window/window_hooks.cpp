@@ -9,6 +9,7 @@
 #include "export/avi_export.h"
 #include "project/file_association.h"
 #include "window/about_box.h"
+#include "window/carry_masks_in_window.h"
 #include "window/qt_shell.h"
 
 namespace morvel {
@@ -42,6 +43,10 @@ DispatchHooks WindowHooks(QtShell& shell) {
     };
     // While the user works, one core is left to the window and the frames decoded ahead.
     hooks.busy = [player](Program&) { player->cache.setActiveThreads(1); };
+    // One run of carried masks at a time, applied between events as its frames are done.
+    auto carrying = std::make_shared<CarryMasksInWindow>();
+    hooks.carryMasks = [&shell, carrying](Program& state) { carrying->start(state, shell); };
+    hooks.background = [carrying](Program&) { carrying->takeResults(); };
     return hooks;
 }
 
