@@ -26,6 +26,16 @@ enum class ErrorKind : int {
     SessionWrite = 16,     // the session's files cannot be written any more
     NoSession = 17,        // no session folder: crash protection is off
     RecoveryNotWritten = 18,
+    // The camera: opening it, live view, captures.
+    CameraOpen = 19,
+    NotACamera = 20,
+    CameraFormat = 21,
+    CameraGone = 22,
+    CameraBusy = 23,
+    CaptureFailed = 24,
+    CaptureTimeout = 25,
+    CaptureWrite = 26,
+    NoCamera = 27,
 };
 
 // Which operation failed: the second number of the error code.
@@ -49,6 +59,9 @@ enum class ErrorPlace : int {
     ReadVideo = 16,
     RecoverSession = 17,
     SessionFiles = 18,
+    ChooseCamera = 19,
+    LiveView = 20,
+    Capture = 21,
 };
 
 // The message of an error: the translated text of its kind, then the line

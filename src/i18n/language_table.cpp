@@ -171,6 +171,32 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "die Namen stimmen überein, und Kameras geben jeder Karte dieselben Namen: Welcher Ordner "
      "hält die Aufnahmen dieses Films?"},
     {"Requester", "relinked", "Fehlende Bilder wurden wiedergefunden:"},
+    // Shooting
+    {"MainMenu", "shooting", "&Aufnahme"},
+    {"MainMenu", "choosecamera", "Kamera wählen ..."},
+    {"MainMenu", "liveview", "Live-Bild\tL"},
+    {"MainMenu", "capturelayer1", "Ebene 1 aufnehmen\tEingabe"},
+    {"MainMenu", "capturelayer2", "Ebene 2 aufnehmen\tUmschalt+Eingabe"},
+    {"MainMenu", "playlast", "Letzte Bilder abspielen\tK"},
+    {"MainMenu", "shootingsettings", "Aufnahme-Einstellungen ..."},
+    {"MainMenu", "difference", "Unterschied zum Live-Bild\tD"},
+    {"Requester", "cameratitle", "Kamera wählen"},
+    {"Requester", "cameratext", "Nummer oder Adresse der Kamera:$$$$LIST"},
+    {"Requester", "shootingtitle", "Aufnahme-Einstellungen"},
+    {"Requester", "capturefolder", "Ordner der Aufnahmen"},
+    {"Requester", "capturetemplate", "Dateinamen der Aufnahmen ($Nr, $Project und $Layer werden ersetzt):"},
+    {"Requester", "lastframes", "Wie viele Bilder spielt \"Letzte Bilder abspielen\" vor dem Live-Bild (1 bis 50)?"},
+    {"Requester", "onionopacity", "Deckkraft der Zwiebelhaut über dem Live-Bild (0 bis 100):"},
+    {"Requester", "cleanplate", "Die letzte Ebene 2 (Clean Plate) für die folgenden Bilder behalten?"},
+    {"Errors", "cameraopen", "Die Kamera '$FILE' kann nicht geöffnet werden."},
+    {"Errors", "notcamera", "'$FILE' ist keine Kamera, die Bilder liefert."},
+    {"Errors", "cameraformat", "Die Bilder der Kamera '$FILE' haben ein Format, das Morvel nicht lesen kann."},
+    {"Errors", "cameragone", "Die Kamera ist nicht mehr erreichbar; das Live-Bild ist beendet.$$$($FILE)$$$Alle Aufnahmen bis hierher sind gespeichert."},
+    {"Errors", "camerabusy", "Die Kamera ist noch mit der letzten Aufnahme beschäftigt; diese Aufnahme wurde nicht gemacht."},
+    {"Errors", "capturefailed", "Die Aufnahme ist fehlgeschlagen; es wurde kein Bild angelegt.$$$($FILE)"},
+    {"Errors", "capturetimeout", "Die Kamera hat in 10 Sekunden kein Bild geliefert; es wurde kein Bild angelegt."},
+    {"Errors", "capturewrite", "Die Aufnahme kann nicht nach '$FILE' geschrieben werden (Ordner schreibgeschützt oder voll?); es wurde kein Bild angelegt."},
+    {"Errors", "nocamera", "Es ist keine Kamera gewählt (Aufnahme > Kamera wählen)."},
 }};
 
 }  // namespace
