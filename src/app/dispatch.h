@@ -16,6 +16,8 @@ struct DispatchHooks {
     // The "Ansicht" menu's playback and its frame rate.
     std::function<void(Program&)> play;
     std::function<void(Program&)> askPlaybackRate;
+    // "Letzte Bilder abspielen": the last frames played into live view.
+    std::function<void(Program&)> playLastFrames;
     // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
     std::function<void(Program&)> idle;
     // Called when the first event after the idle hook comes: the user is at work again.
