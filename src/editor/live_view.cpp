@@ -7,6 +7,7 @@
 #include "editor/canvas.h"
 #include "editor/capture_flow.h"
 #include "editor/frame_selection.h"
+#include "editor/zoom.h"
 #include "import/thumbnail.h"
 
 namespace morvel {
@@ -74,13 +75,14 @@ void ComposeLiveCanvas(const Image& live, const Image& reference, int onionPerce
 }
 
 bool StartLiveView(Document& document, EditSession& session, View& view, Services& services) {
-    (void)document;
-    (void)session;
     Shooting& shooting = view.shooting;
     if (!shooting.camera) {
         services.reporter().report(ErrorKind::NoCamera, ErrorPlace::LiveView, 0);
         return false;
     }
+    // Frames fit the canvas as the live picture does, so that the last frames played and the
+    // onion skin meet the live picture where it is.
+    if (!shooting.live) ZoomFit(document, session, view, services);
     shooting.camera->startLive(view.canvas.width(), view.canvas.height());
     shooting.liveWidth = view.canvas.width();
     shooting.liveHeight = view.canvas.height();
