@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "codecs/picture_io.h"
 #include "platform/files.h"
 
 namespace morvel {
@@ -53,6 +54,7 @@ bool Camera::beginCapture(const std::string& stem) {
     m_deadline = std::chrono::steady_clock::now() + m_timeout;
     m_worker = std::thread([this, stem] {
         CaptureResult result = captureNow(stem);
+        if (result.fault == CameraFault::None) decodeTake(result);
         std::lock_guard lock(m_captureMutex);
         if (!m_handedOut) m_result = std::move(result);
         m_working = false;
@@ -92,6 +94,17 @@ CaptureResult Camera::waitForCapture() {
         if (std::optional<CaptureResult> result = takeCaptureResult()) return *result;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+void Camera::decodeTake(CaptureResult& result) {
+    // Both at once: the full picture for the canvas, the reduced one for the strip.
+    std::thread reduced([&result] {
+        if (LoadPictureFileReduced(result.picture, result.preview, kPreviewWidth, kPreviewHeight) !=
+            LoadResult::Ok)
+            result.preview = Image();
+    });
+    if (LoadPictureFile(result.picture, result.decoded) != LoadResult::Ok) result.decoded = Image();
+    reduced.join();
 }
 
 void Camera::endCaptureWorker() {

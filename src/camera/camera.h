@@ -38,7 +38,15 @@ struct CaptureResult {
     std::string picture;  // the JPEG written
     std::string raw;      // the camera's raw file kept beside it, "" when there is none
     std::string detail;   // the library's own words or the file concerned, when it failed
+    // The picture as its file holds it, and the same decoded reduced to at least
+    // kPreviewWidth x kPreviewHeight (for a thumbnail), both made on the capture's worker;
+    // empty when the file cannot be read as a picture.
+    Image decoded;
+    Image preview;
 };
+
+constexpr int kPreviewWidth = 60;
+constexpr int kPreviewHeight = 45;
 
 // A camera: live pictures decoded and scaled on the camera's own thread, and captures written
 // to a file on a worker thread, one at a time.
@@ -89,6 +97,8 @@ protected:
     void endCaptureWorker();
 
 private:
+    static void decodeTake(CaptureResult& result);
+
     std::string m_url;
     mutable std::mutex m_liveMutex;
     LiveFrame m_newest;

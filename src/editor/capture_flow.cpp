@@ -2,6 +2,7 @@
 
 #include "codecs/picture_io.h"
 #include "editor/capture_files.h"
+#include "editor/captured_picture_reader.h"
 #include "editor/frame_history.h"
 #include "editor/frame_selection.h"
 #include "import/thumbnail.h"
@@ -105,15 +106,16 @@ bool FinishCapture(Document& document, EditSession& session, View& view, Service
         return true;
     }
     // A take the program cannot read would be a frame without its picture: it stays a file.
-    Image picture;
-    if (LoadPictureFileReduced(result->picture, picture, kThumbnailWidth, kThumbnailHeight) !=
-        LoadResult::Ok) {
+    if (result->decoded.empty() || result->preview.empty()) {
         ReportCameraFault(services, ErrorPlace::Capture, CameraFault::UnsupportedFormat,
                           result->picture);
         return true;
     }
+    CapturedPictureReader reader(session.pictureReader, result->picture, std::move(result->decoded));
+    session.pictureReader = &reader;
     AddCapturedTake(document, session, view, services, pending.layer, pending.frame,
-                    result->picture, picture);
+                    result->picture, result->preview);
+    session.pictureReader = reader.next();
     // The shot is on disk: a crash from now on must not lose it.
     UpdateSessionJournal(document, session);
     return true;

@@ -32,7 +32,8 @@ struct PendingCapture {
 
 // The camera and what shooting needs between events.
 struct Shooting {
-    std::unique_ptr<Camera> camera;
+    // Shared, so that a view stays copyable (a copy shows the same camera).
+    std::shared_ptr<Camera> camera;
     std::string cameraUrl;  // the one named on the command line or chosen last
     CaptureSettings settings;
     // The user's pictures folder: the captures of a project not yet saved go below it.
