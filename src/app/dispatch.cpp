@@ -5,6 +5,7 @@
 #include "app/edit_keys.h"
 #include "app/frame_counter.h"
 #include "app/main_window.h"
+#include "app/shooting_menu.h"
 #include "app/view_menu.h"
 #include "editor/canvas_film.h"
 #include "editor/carry_mask.h"
@@ -200,6 +201,17 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::ShowMask:
         case MenuItem::OnionSkin:
             ViewMenu(state, static_cast<MenuItem>(item));
+            break;
+        case MenuItem::ChooseCamera:
+        case MenuItem::LiveView:
+        case MenuItem::CaptureLayer1:
+        case MenuItem::CaptureLayer2:
+        case MenuItem::PlayLastFrames:
+        case MenuItem::ShootingSettings:
+        case MenuItem::DifferenceView:
+        case MenuItem::CaptureKey1:
+        case MenuItem::CaptureKey2:
+            ShootingMenu(state, static_cast<MenuItem>(item), hooks);
             break;
         case MenuItem::PreviousFrame:
         case MenuItem::NextFrame:

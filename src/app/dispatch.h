@@ -20,6 +20,8 @@ struct DispatchHooks {
     std::function<void(Program&)> carryMasks;
     // Takes the results that work on a worker thread has ready (a run of carried masks).
     std::function<void(Program&)> background;
+    // "Letzte Bilder abspielen": the last frames played into live view.
+    std::function<void(Program&)> playLastFrames;
     // Called when no event has come for kIdleMilliseconds: the playback cache fills meanwhile.
     std::function<void(Program&)> idle;
     // Called when the first event after the idle hook comes: the user is at work again.

@@ -78,6 +78,22 @@ std::vector<MenuEntry> viewMenu(const Program& state) {
             checkItem(t[Text::MainMenuShowmask], MenuItem::ShowMask, state.view.maskOverlay)};
 }
 
+// The camera, live view, both takes and what helps shooting them.
+std::vector<MenuEntry> shootingMenu(const Program& state) {
+    const LanguageTable& t = state.services.language.texts;
+    const Shooting& shooting = state.view.shooting;
+    return {item(t[Text::MainMenuChoosecamera], MenuItem::ChooseCamera),
+            checkItem(t[Text::MainMenuLiveview], MenuItem::LiveView, shooting.live),
+            separator(),
+            item(t[Text::MainMenuCapturelayer1], MenuItem::CaptureLayer1),
+            item(t[Text::MainMenuCapturelayer2], MenuItem::CaptureLayer2),
+            separator(),
+            item(t[Text::MainMenuPlaylast], MenuItem::PlayLastFrames),
+            checkItem(t[Text::MainMenuDifference], MenuItem::DifferenceView, shooting.difference),
+            separator(),
+            item(t[Text::MainMenuShootingsettings], MenuItem::ShootingSettings)};
+}
+
 std::vector<MenuEntry> menuBar(const Program& state) {
     const LanguageTable& t = state.services.language.texts;
     const bool frames = !state.document.frames.empty();
@@ -109,6 +125,7 @@ std::vector<MenuEntry> menuBar(const Program& state) {
                  item(t[Text::MainMenuCarrymask], MenuItem::CarryMask),
                  item(t[Text::MainMenuCarrymasks], MenuItem::CarryMasks)}),
         submenu(t[Text::MainMenuView], viewMenu(state)),
+        submenu(t[Text::MainMenuShooting], shootingMenu(state)),
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
                  item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
@@ -245,7 +262,12 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
                       {"Shift+Delete", +MenuItem::DeleteFrame},
                       {"Ctrl+D", +MenuItem::DuplicateFrame},
                       {"Ctrl+I", +MenuItem::InsertFrame},
-                      {"Ctrl+M", +MenuItem::CarryMask}};
+                      {"Ctrl+M", +MenuItem::CarryMask},
+                      {"L", +MenuItem::LiveView},
+                      {"Return", +MenuItem::CaptureKey1},
+                      {"Shift+Return", +MenuItem::CaptureKey2},
+                      {"K", +MenuItem::PlayLastFrames},
+                      {"D", +MenuItem::DifferenceView}};
     const std::span<const RegisteredTool> tools = RegisteredTools();
     for (std::size_t i = 0; i < tools.size(); ++i) {
         if (!tools[i].row.shortcut.empty())

@@ -110,12 +110,13 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     app.program.write("Deutsch.LANGUAGE", "");
     LoadLanguage(app.state.services.language, app.shell, app.program.path(), "english");
     const MainWindowPlan plan = MainWindowPlanFor(app.state);
-    ASSERT_EQ(plan.menuBar.size(), 5u);
+    ASSERT_EQ(plan.menuBar.size(), 6u);
     EXPECT_EQ(plan.menuBar[0].label, "&Projekt");
     EXPECT_EQ(plan.menuBar[1].label, "&Bearbeiten");
     EXPECT_EQ(plan.menuBar[2].label, "&Ansicht");
-    EXPECT_EQ(plan.menuBar[3].label, "&Einstellungen");
-    EXPECT_EQ(plan.menuBar[4].label, "&Hilfe");
+    EXPECT_EQ(plan.menuBar[3].label, "&Aufnahme");
+    EXPECT_EQ(plan.menuBar[4].label, "&Einstellungen");
+    EXPECT_EQ(plan.menuBar[5].label, "&Hilfe");
     std::map<int, MenuEntry> items;
     collectItems(plan.menuBar, items);
     collectItems(plan.popupMenu, items);
@@ -143,7 +144,14 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {27, "Bild verdoppeln\tStrg+D"},
                                             {28, "Leeres Bild einfügen\tStrg+I"},
                                             {29, "Maske übernehmen\tStrg+M"},
-                                            {30, "Masken weiterführen ..."}};
+                                            {30, "Masken weiterführen ..."},
+                                            {35, "Kamera wählen ..."},
+                                            {36, "Live-Bild\tL"},
+                                            {37, "Ebene 1 aufnehmen\tEingabe"},
+                                            {38, "Ebene 2 aufnehmen\tUmschalt+Eingabe"},
+                                            {39, "Letzte Bilder abspielen\tK"},
+                                            {40, "Aufnahme-Einstellungen ..."},
+                                            {41, "Unterschied zum Live-Bild\tD"}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
     // Nothing to undo or redo in a new window, and without frames nothing to save or export
     // (the popup's frame items show only over a frame).
@@ -197,7 +205,12 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"Shift+Delete", 26},
                                                                    {"Ctrl+D", 27},
                                                                    {"Ctrl+I", 28},
-                                                                   {"Ctrl+M", 29}}));
+                                                                   {"Ctrl+M", 29},
+                                                                   {"L", 36},
+                                                                   {"Return", 42},
+                                                                   {"Shift+Return", 43},
+                                                                   {"K", 39},
+                                                                   {"D", 41}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {
@@ -290,7 +303,7 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(plan.menuBar[0].label, "&Project");
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
-    EXPECT_TRUE(plan.menuBar[3].entries[0].entries[0].checked);
+    EXPECT_TRUE(plan.menuBar[4].entries[0].entries[0].checked);
     EXPECT_EQ(state.view.tool, "eraser");
     EXPECT_EQ(state.view.toolSettings.brushSize, 10);
     EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);

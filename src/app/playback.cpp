@@ -8,6 +8,7 @@
 #include "editor/canvas.h"
 #include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
+#include "editor/live_view.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
 #include "platform/gadgets.h"
@@ -127,6 +128,54 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
     InvalidateCanvas(state.view);
     RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     for (const Event& later : afterwards) dispatch(later);
+}
+
+void PlayLastFrames(Program& state, FilmPlayer& player, EventSource& events, int count,
+                    const std::function<void(const Event&)>& dispatch) {
+    const int frames = state.document.frames.size();
+    if (frames > 0 && !state.view.canvas.empty()) {
+        StoreDisplayedMask(state.document, state.session, state.services);
+        player.cache.setFilm(FilmOf(state.document).allFrameFiles(),
+                             FilmViewOf(state.session, state.view));
+        player.cache.setActiveThreads(2);
+        const int first = std::max(0, frames - std::max(1, count));
+        player.cache.fillFrom(first);
+        const auto period = periodOf(player.rate);
+        Clock::time_point due = Clock::now();
+        Image picture;
+        bool stopped = false;
+        for (int index = first; index < frames && !stopped; ++index) {
+            // Each frame when it is due and ready; an event that stops the film stops this too.
+            while (!stopped && (Clock::now() < due || !player.cache.ready(index))) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+                Event event;
+                if (!events.waitEventFor(std::clamp(static_cast<int>(left.count()), 1, 2), event))
+                    continue;
+                if (event.kind == EventKind::Resize || event.kind == EventKind::Close ||
+                    event.kind == EventKind::Terminate) {
+                    dispatch(event);
+                    stopped = true;
+                } else {
+                    stopped = stops(event);
+                }
+            }
+            if (stopped) break;
+            if (player.cache.take(index, picture)) present(state, picture);
+            state.services.shell.moveFrameMarker(index * kFrameColumnWidth + kFrameMarkerLeft);
+            due += period;
+        }
+        player.cache.setActiveThreads(1);
+        // The last frame stays its period before live view takes over.
+        while (!stopped && Clock::now() < due) {
+            Event event;
+            if (events.waitEventFor(1, event) && stops(event)) stopped = true;
+        }
+        SelectFrame(state.document, state.session, state.view, state.services, kReselectDisplayed);
+    }
+    if (!state.view.shooting.live)
+        StartLiveView(state.document, state.session, state.view, state.services);
+    state.view.shooting.liveNumber = 0;
+    state.services.shell.checkMenuItem(+MenuItem::LiveView, state.view.shooting.live);
 }
 
 void FillWhileIdle(const Document& document, const EditSession& session, const View& view,

@@ -42,6 +42,12 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
 void FillWhileIdle(const Document& document, const EditSession& session, const View& view,
                    FilmPlayer& player);
 
+// "Letzte Bilder abspielen": the last count frames of the film once at the player's rate, then
+// live view again (started if it was off), so that the next frame is judged in the motion. A
+// key, click, menu or drop stops it as it stops the film.
+void PlayLastFrames(Program& state, FilmPlayer& player, EventSource& events, int count,
+                    const std::function<void(const Event&)>& dispatch);
+
 // Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.
 void AskPlaybackRate(Program& state, FilmPlayer& player);
 

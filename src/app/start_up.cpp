@@ -2,6 +2,9 @@
 
 #include "app/frame_counter.h"
 #include "app/main_window.h"
+#include "app/shooting_menu.h"
+#include "editor/capture_flow.h"
+#include "editor/live_view.h"
 #include "editor/mask_tool.h"
 #include "i18n/load_language.h"
 #include "i18n/settings_file.h"
@@ -68,7 +71,9 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     OfferRecovery(state.document, state.session, state.view, state.services);
     if (state.services.mustEnd) return kExitStatus;
 
-    const std::string project = ProjectArgument(arguments);
+    std::vector<std::string> rest = arguments;
+    const std::string camera = TakeCameraArgument(rest);
+    const std::string project = ProjectArgument(rest);
     if (!project.empty())
         OpenProject(state.document, state.session, state.view, state.services, project);
     if (state.services.mustEnd) return kExitStatus;
@@ -76,10 +81,18 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     TellSessionWriteFailure(state.session, state.services);
     UpdateFrameCounter(state);
     TellNotices(state.session, state.services);
+    if (!camera.empty() && ChooseCamera(state.view, state.services, camera))
+        StartLiveView(state.document, state.session, state.view, state.services);
 
     for (;;) {
         Event event;
-        if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
+        // While shooting, the loop looks at the camera between events.
+        if (ShootingNeedsTicks(state)) {
+            if (!events.waitEventFor(kShootingTickMilliseconds, event)) {
+                ShootingTick(state);
+                continue;
+            }
+        } else if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
             if (hooks.idle) hooks.idle(state);
             event = events.waitEvent();
             if (hooks.busy) hooks.busy(state);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/shooting.h"
 #include "import/frame_thumbnails.h"
 #include "platform/image.h"
 #include "project/rect.h"
@@ -98,6 +99,7 @@ struct View : ViewGeometry {
     Image canvas;  // what the canvas shows (640 x 480 black at first)
     FrameThumbnails thumbnails;  // what the frame strip shows of each frame
     CanvasCache canvasCache;
+    Shooting shooting;  // the camera, live view and the capture under way
 
     View();
 };

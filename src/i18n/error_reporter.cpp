@@ -45,6 +45,24 @@ KindInfo kindInfo(ErrorKind kind) {
             return {Text::ErrorsNosession, "$$$ErrorCode = 370-$WHERE-$NR"};
         case ErrorKind::RecoveryNotWritten:
             return {Text::ErrorsRecoverwrite, "$$$ErrorCode = 380-$WHERE-$NR"};
+        case ErrorKind::CameraOpen:
+            return {Text::ErrorsCameraopen, "$$$ErrorCode = 610-$WHERE-$NR"};
+        case ErrorKind::NotACamera:
+            return {Text::ErrorsNotcamera, "$$$ErrorCode = 620-$WHERE-$NR"};
+        case ErrorKind::CameraFormat:
+            return {Text::ErrorsCameraformat, "$$$ErrorCode = 630-$WHERE-$NR"};
+        case ErrorKind::CameraGone:
+            return {Text::ErrorsCameragone, "$$$ErrorCode = 640-$WHERE-$NR"};
+        case ErrorKind::CameraBusy:
+            return {Text::ErrorsCamerabusy, "$$$ErrorCode = 650-$WHERE-$NR"};
+        case ErrorKind::CaptureFailed:
+            return {Text::ErrorsCapturefailed, "$$$ErrorCode = 660-$WHERE-$NR"};
+        case ErrorKind::CaptureTimeout:
+            return {Text::ErrorsCapturetimeout, "$$$ErrorCode = 670-$WHERE-$NR"};
+        case ErrorKind::CaptureWrite:
+            return {Text::ErrorsCapturewrite, "$$$ErrorCode = 680-$WHERE-$NR"};
+        case ErrorKind::NoCamera:
+            return {Text::ErrorsNocamera, "$$$ErrorCode = 690-$WHERE-$NR"};
         case ErrorKind::OnlyOne:
             return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }

@@ -26,6 +26,16 @@ enum class ErrorKind : int {
     SessionWrite = 16,     // the session's files cannot be written any more
     NoSession = 17,        // no session folder: crash protection is off
     RecoveryNotWritten = 18,
+    // The camera: opening it, live view, captures.
+    CameraOpen = 19,
+    NotACamera = 20,
+    CameraFormat = 21,
+    CameraGone = 22,
+    CameraBusy = 23,
+    CaptureFailed = 24,
+    CaptureTimeout = 25,
+    CaptureWrite = 26,
+    NoCamera = 27,
 };
 
 // Which operation failed: the second number of the error code.
@@ -50,6 +60,9 @@ enum class ErrorPlace : int {
     RecoverSession = 17,
     SessionFiles = 18,
     CarryMask = 19,
+    ChooseCamera = 20,
+    LiveView = 21,
+    Capture = 22,
 };
 
 // The message of an error: the translated text of its kind, then the line

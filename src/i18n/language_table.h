@@ -143,9 +143,35 @@ enum class Text : int {
     RequesterCarryskip,
     RequesterCarryreplaceall,
     RequesterCarryprogress,
+    // Shooting: the camera menu, its settings and the camera's errors
+    MainMenuShooting,
+    MainMenuChoosecamera,
+    MainMenuLiveview,
+    MainMenuCapturelayer1,
+    MainMenuCapturelayer2,
+    MainMenuPlaylast,
+    MainMenuShootingsettings,
+    MainMenuDifference,
+    RequesterCameratitle,
+    RequesterCameratext,
+    RequesterShootingtitle,
+    RequesterCapturefolder,
+    RequesterCapturetemplate,
+    RequesterLastframes,
+    RequesterOnionopacity,
+    RequesterCleanplate,
+    ErrorsCameraopen,
+    ErrorsNotcamera,
+    ErrorsCameraformat,
+    ErrorsCameragone,
+    ErrorsCamerabusy,
+    ErrorsCapturefailed,
+    ErrorsCapturetimeout,
+    ErrorsCapturewrite,
+    ErrorsNocamera,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterCarryprogress) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsNocamera) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -70,6 +70,16 @@ enum class MenuItem : int {
     // Carried masks in the "Bearbeiten" menu.
     CarryMask = 29,   // Ctrl+M
     CarryMasks = 30,
+    // The "Aufnahme" menu after "Ansicht".
+    ChooseCamera = 35,
+    LiveView = 36,           // L
+    CaptureLayer1 = 37,      // Return while live
+    CaptureLayer2 = 38,      // Shift+Return while live
+    PlayLastFrames = 39,     // K
+    ShootingSettings = 40,
+    DifferenceView = 41,     // D
+    CaptureKey1 = 42,        // Return: "Ebene 1 aufnehmen" while live
+    CaptureKey2 = 43,        // Shift+Return: "Ebene 2 aufnehmen" while live
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -134,8 +134,9 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     LoadLanguage(state.services.language, shell, program.path(), "English");
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 5);
+    ASSERT_EQ(titles.size(), 6);
     EXPECT_EQ(titles[0]->text(), "&Project");
+    EXPECT_EQ(titles[3]->text(), "&Aufnahme");
     const QList<QAction*> project = titles[0]->menu()->actions();
     EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
     EXPECT_EQ(project[0]->data().toInt(), 1);
@@ -147,7 +148,7 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     EXPECT_EQ(viewItems[2]->text(), "Zwiebelhaut\tO");
     EXPECT_TRUE(viewItems[2]->isCheckable());
     EXPECT_TRUE(viewItems[3]->isSeparator());
-    QAction* language = titles[3]->menu()->actions()[0]->menu()->actions()[0];
+    QAction* language = titles[4]->menu()->actions()[0]->menu()->actions()[0];
     EXPECT_EQ(language->text(), "English");
     EXPECT_EQ(language->data().toInt(), 1001);
     EXPECT_TRUE(language->isChecked());
@@ -205,7 +206,7 @@ TEST_F(QtShellTest, WhilePlayingOnlyTheViewMenuOpensAndAKeyOrClickInterrupts) {
 TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     MainWindowWidget& window = build();
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 5);
+    ASSERT_EQ(titles.size(), 6);
     EXPECT_EQ(titles[1]->text(), "&Bearbeiten");
     const QList<QAction*> edit = titles[1]->menu()->actions();
     // And a separator, the whole-frame items, a separator, the carried masks' items.
@@ -231,10 +232,12 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
     QTest::keyClick(&window, Qt::Key_I, Qt::ControlModifier);
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1,
-                        Qt::Key_2, Qt::Key_3, Qt::Key_M, Qt::Key_O})
+                        Qt::Key_2, Qt::Key_3, Qt::Key_M, Qt::Key_O, Qt::Key_L, Qt::Key_Return,
+                        Qt::Key_K, Qt::Key_D})
         QTest::keyClick(&window, key);
-    EXPECT_EQ(menuEvents(),
-              (std::vector<int>{13, 14, 14, 26, 27, 28, 15, 16, 17, 18, 19, 22, 23, 24, 25, 21}));
+    QTest::keyClick(&window, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(menuEvents(), (std::vector<int>{13, 14, 14, 26, 27, 28, 15, 16, 17, 18, 19, 22, 23,
+                                              24, 25, 21, 36, 42, 39, 41, 43}));
     // The view items carry check marks that follow the core.
     const QList<QAction*> view = titles[2]->menu()->actions();
     EXPECT_TRUE(view.back()->isCheckable());
@@ -246,7 +249,8 @@ TEST_F(QtShellTest, EditMenuItemsFollowTheCoreAndKeysSpareTheSpinFields) {
     size->setFocus();
     ASSERT_TRUE(size->hasFocus());
     for (Qt::Key key :
-         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M, Qt::Key_O})
+         {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_1, Qt::Key_M, Qt::Key_O,
+          Qt::Key_L})
         QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_TRUE(menuEvents().empty());
     // A click on the canvas gives the keys back to the window.

@@ -36,6 +36,12 @@ DispatchHooks WindowHooks(QtShell& shell) {
         PlayFilm(state, *player, shell, [&shell](const Event& event) { shell.post(event); });
         shell.setPlaying(false);
     };
+    hooks.playLastFrames = [&shell, player](Program& state) {
+        shell.setPlaying(true);
+        PlayLastFrames(state, *player, shell, state.view.shooting.settings.lastFrames,
+                       [&shell](const Event& event) { shell.post(event); });
+        shell.setPlaying(false);
+    };
     hooks.askPlaybackRate = [player](Program& state) { AskPlaybackRate(state, *player); };
     hooks.idle = [player](Program& state) {
         state.session.playbackCache = &player->cache;  // the onion skin looks there first

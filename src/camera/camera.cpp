@@ -1,0 +1,133 @@
+#include "camera/camera.h"
+
+#include <utility>
+
+#include "codecs/picture_io.h"
+#include "platform/files.h"
+
+namespace morvel {
+
+Camera::~Camera() {
+    endCaptureWorker();
+}
+
+std::optional<LiveFrame> Camera::newestLive(std::uint64_t after) const {
+    std::lock_guard lock(m_liveMutex);
+    if (!m_newest.picture || m_newest.number <= after) return std::nullopt;
+    return m_newest;
+}
+
+CameraFault Camera::liveFault() const {
+    std::lock_guard lock(m_liveMutex);
+    return m_liveFault;
+}
+
+std::string Camera::liveFaultDetail() const {
+    std::lock_guard lock(m_liveMutex);
+    return m_liveFaultDetail;
+}
+
+void Camera::publishLive(Image picture) {
+    auto shared = std::make_shared<const Image>(std::move(picture));
+    std::lock_guard lock(m_liveMutex);
+    m_newest.picture = std::move(shared);
+    ++m_newest.number;
+}
+
+void Camera::setLiveFault(CameraFault fault, const std::string& detail) {
+    std::lock_guard lock(m_liveMutex);
+    m_liveFault = fault;
+    m_liveFaultDetail = detail;
+}
+
+void Camera::clearLiveFault() {
+    setLiveFault(CameraFault::None, {});
+}
+
+bool Camera::beginCapture(const std::string& stem) {
+    std::lock_guard lock(m_captureMutex);
+    if (m_working) return false;
+    if (m_worker.joinable()) m_worker.join();  // it has ended its work
+    m_working = true;
+    m_handedOut = false;
+    m_result.reset();
+    m_deadline = std::chrono::steady_clock::now() + m_timeout;
+    m_worker = std::thread([this, stem] {
+        CaptureResult result = captureNow(stem);
+        if (result.fault == CameraFault::None) decodeTake(result);
+        std::lock_guard lock(m_captureMutex);
+        if (!m_handedOut) m_result = std::move(result);
+        m_working = false;
+    });
+    return true;
+}
+
+bool Camera::busy() const {
+    std::lock_guard lock(m_captureMutex);
+    return m_working;
+}
+
+std::optional<CaptureResult> Camera::takeCaptureResult() {
+    std::lock_guard lock(m_captureMutex);
+    if (m_handedOut) return std::nullopt;
+    if (m_result) {
+        m_handedOut = true;
+        return std::exchange(m_result, std::nullopt);
+    }
+    if (std::chrono::steady_clock::now() < m_deadline) return std::nullopt;
+    m_handedOut = true;
+    CaptureResult late;
+    late.fault = CameraFault::TimedOut;
+    return late;
+}
+
+CaptureResult Camera::waitForCapture() {
+    for (;;) {
+        {
+            std::lock_guard lock(m_captureMutex);
+            if (m_handedOut) {
+                CaptureResult none;
+                none.fault = CameraFault::CaptureFailed;
+                return none;
+            }
+        }
+        if (std::optional<CaptureResult> result = takeCaptureResult()) return *result;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+void Camera::decodeTake(CaptureResult& result) {
+    // Both at once: the full picture for the canvas, the reduced one for the strip.
+    std::thread reduced([&result] {
+        if (LoadPictureFileReduced(result.picture, result.preview, kPreviewWidth, kPreviewHeight) !=
+            LoadResult::Ok)
+            result.preview = Image();
+    });
+    if (LoadPictureFile(result.picture, result.decoded) != LoadResult::Ok) result.decoded = Image();
+    reduced.join();
+}
+
+void Camera::endCaptureWorker() {
+    std::thread worker;
+    {
+        std::lock_guard lock(m_captureMutex);
+        m_handedOut = true;
+        worker = std::move(m_worker);
+    }
+    if (worker.joinable()) worker.join();
+}
+
+CaptureResult WriteCapturedFile(const std::string& stem, const std::string& extension,
+                                const std::uint8_t* bytes, std::size_t size) {
+    CaptureResult result;
+    result.picture = stem + "." + extension;
+    StagedFile file;
+    if (!file.write(result.picture, {bytes, size}) || !file.commit()) {
+        result.fault = CameraFault::CannotWrite;
+        result.detail = result.picture;
+        result.picture.clear();
+    }
+    return result;
+}
+
+}  // namespace morvel
