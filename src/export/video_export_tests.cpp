@@ -1,5 +1,6 @@
 #include "editor/editor_test_state.h"
 #include "export/video_export.h"
+#include "export/video_export_dialog.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -256,6 +257,55 @@ TEST_F(VideoExport, FailuresLeaveNothingUnderTheTargetsName) {
     write(job);
     ASSERT_EQ(shell.errorTexts().size(), 1u);
     EXPECT_NE(shell.errorTexts()[0].find(output.file("x/y.mp4")), std::string::npos);
+}
+
+// The menu entry: the filter chooses the format, the rate offered is the playback rate, the
+// progress dialog's cancel abandons the video, and a finished video is announced.
+TEST_F(VideoExport, TheMenuEntryAsksWritesAndAnnounces) {
+    for (int i = 0; i < 3; ++i) addFrame(GradientPicture(32, 16, i + 1));
+    struct Case {
+        int filter;
+        const char* answer;
+        int cancelAt;  // the progress step whose cancel button is pressed; 0 none
+        const char* written;
+        int messages;
+    };
+    const Case cases[] = {
+        {0, "15", 0, "clip.mp4", 1},
+        {1, "15", 0, "clip.mov", 1},
+        {1, "", 0, nullptr, 0},    // the rate requester cancelled
+        {0, "15", 2, nullptr, 0},  // Cancel in the progress dialog
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        ::unlink(output.file("clip.mp4").c_str());
+        ::unlink(output.file("clip.mov").c_str());
+        shell.messages.clear();
+        shell.progressSteps.clear();
+        shell.cancelProgressAtStep = c.cancelAt;
+        shell.saveAnswers.push_back({output.file("clip.x"), c.filter});
+        shell.textAnswers.push_back(c.answer);
+        ExportVideo(FilmOf(state.document), shell, shell, state.services.language.texts, 8, {},
+                    nullptr);
+        EXPECT_EQ(shell.textRequests.back().defaultText, "8");
+        EXPECT_EQ(shell.messages.size(), std::size_t(c.messages));
+        EXPECT_EQ(onlyFiles(c.written ? std::vector<std::string>{c.written}
+                                      : std::vector<std::string>{}),
+                  true);
+        EXPECT_FALSE(shell.progressShown);
+        if (!c.written) continue;
+        EXPECT_EQ(shell.progressSteps.size(), 3u);
+        EXPECT_EQ(shell.progressSteps.back().label, "Video: Bild 3 von 3");
+        EXPECT_EQ(shell.messages[0].text, "Das Video '" + output.file(c.written) + "' ist fertig.");
+        if (testing::HaveTool("ffprobe")) {
+            EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-show_entries",
+                                                      "stream=r_frame_rate", "-of", "csv=p=0",
+                                                      output.file(c.written)}),
+                      "15/1\n");
+        }
+    }
+    EXPECT_EQ(shell.saveRequests.back().title, "Video speichern");
+    EXPECT_TRUE(shell.errors.empty());
 }
 
 }  // namespace

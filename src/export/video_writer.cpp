@@ -58,7 +58,6 @@ struct VideoWriter::Streams {
     // The encoders' notes about every video would go to the program's standard error.
     Streams() : logLevel(av_log_get_level()) { av_log_set_level(AV_LOG_ERROR); }
     ~Streams() {
-        av_log_set_level(logLevel);
         sws_freeContext(scaler);
         av_frame_free(&picture);
         av_frame_free(&sound);
@@ -69,6 +68,7 @@ struct VideoWriter::Streams {
             if (format->pb) avio_closep(&format->pb);
             avformat_free_context(format);
         }
+        av_log_set_level(logLevel);  // after the encoders' closing notes
     }
 
     bool openVideo(const VideoSettings& settings, const Encoding& encoding) {

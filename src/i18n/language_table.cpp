@@ -171,6 +171,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "die Namen stimmen überein, und Kameras geben jeder Karte dieselben Namen: Welcher Ordner "
      "hält die Aufnahmen dieses Films?"},
     {"Requester", "relinked", "Fehlende Bilder wurden wiedergefunden:"},
+    // Video delivery
+    {"MainMenu", "videoexport", "Als Video ..."},
+    {"Requester", "videoexporttitle", "Video speichern"},
+    {"Requester", "videoexporttext",
+     "MP4-Video zum Weitergeben (*.mp4)|*.mp4|MOV-Video für den Schnitt (ProRes) (*.mov)|*.mov"},
+    {"Progress", "videoexport", "Video: Bild $K von $N"},
+    {"Requester", "videoexportdone", "Das Video '$FILE' ist fertig."},
 }};
 
 }  // namespace

@@ -127,9 +127,15 @@ enum class Text : int {
     // Pictures found again by their shoot, not by their names alone
     RequesterChooseshoot,
     RequesterRelinked,
+    // Video delivery
+    MainMenuVideoexport,
+    RequesterVideoexporttitle,
+    RequesterVideoexporttext,
+    ProgressVideoexport,
+    RequesterVideoexportdone,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterRelinked) + 1;
+constexpr int kTextCount = static_cast<int>(Text::RequesterVideoexportdone) + 1;
 
 struct TextEntry {
     std::string_view group;

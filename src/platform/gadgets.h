@@ -67,6 +67,8 @@ enum class MenuItem : int {
     DeleteFrame = 26,     // Shift+Del
     DuplicateFrame = 27,  // Ctrl+D
     InsertFrame = 28,     // Ctrl+I
+    // "Projekt" > "Exportieren" after the AVI video.
+    VideoExport = 45,
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,
