@@ -28,9 +28,7 @@
 #include "tools/render_avi.h"
 #include "tools/render_options.h"
 #include "tools/render_video.h"
-#if __has_include("sound/sound_decoder.h")
 #include "sound/sound_decoder.h"
-#endif
 
 namespace {
 
@@ -127,12 +125,8 @@ int printInfo(const RenderOptions& options) {
 
 // The sound file of --sound, decoded whole; false (with a message) when it cannot be read.
 bool loadSound(const std::string& path, SoundSamples& sound) {
-    std::string error = "sound files cannot be read by this build";
-#if __has_include("sound/sound_decoder.h")
+    std::string error;
     if (DecodeSoundFile(path, sound, error)) return true;
-#else
-    (void)sound;
-#endif
     std::fprintf(stderr, "morvel-render: %s: %s\n", path.c_str(), error.c_str());
     return false;
 }

@@ -98,6 +98,32 @@ TEST_F(RenderVideo, WritesEachFormatAtTheRate) {
     }
 }
 
+// Ten seconds of sound against a quarter second of film: only the film's span goes in.
+TEST_F(RenderVideo, TheSoundGoesInAsLongAsTheFilm) {
+    if (!testing::HaveTool("ffprobe") || !testing::HaveTool("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are not installed";
+    const std::string wav = project.file("tone.wav");
+    ASSERT_TRUE(testing::RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                            "sine=frequency=440:duration=10", wav}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"mp4", "aac"}, {"mov", "pcm_s16le"}, {"avi", "pcm_s16le"}};
+    for (const auto& [format, codec] : cases) {
+        SCOPED_TRACE(format);
+        ASSERT_EQ(render(std::string("--fps 12 -f ") + format + " --sound '" + wav + "'"), 0);
+        const std::string path = output.file(std::string("film.") + format);
+        EXPECT_EQ(ToolOutput("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type",
+                                         "-of", "csv=p=0", path}),
+                  "video\naudio\n");
+        EXPECT_EQ(ToolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0",
+                                         "-show_entries", "stream=codec_name", "-of", "csv=p=0",
+                                         path}),
+                  std::string(codec) + "\n");
+        const std::string pcm =
+            ToolOutput("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "s16le", "-"});
+        EXPECT_NEAR(double(pcm.size()) / 4 / 48000, 3.0 / 12, 1.0 / 12);
+    }
+}
+
 TEST_F(RenderVideo, ASoundFileThatCannotBeReadWritesNoVideo) {
     ASSERT_TRUE(WriteFileBytes(project.file("noise.wav"), std::vector<std::uint8_t>(100, 7)));
     for (const char* format : {"mp4", "avi"}) {
