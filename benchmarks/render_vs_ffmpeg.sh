@@ -20,8 +20,8 @@
 # video: 100 frames of 1920 x 1080 MPEG-4 videos with a key frame every 1 and every 250 frames,
 #   rendered as JPEG: as layer 1 alone, and both layers from two videos; ffmpeg decodes the same
 #   videos and writes JPEG.
-# delivery: MP4 (H.264, preset medium, CRF 18, 4:2:0) and MOV (ProRes 422 HQ, 4:2:2 10-bit)
-#   videos at 24 fps of camera-like frames (DELIVERY_SIZE [1920x1080], DELIVERY_FRAMES [24]):
+# delivery: MP4 (H.264, preset medium, CRF 18, 4:2:0) and MOV (ProRes 422 HQ, 4:2:2 10-bit, 1500
+#   bits a macroblock) videos (DELIVERY_FORMATS [mp4 mov]) at 24 fps of camera-like frames (DELIVERY_SIZE [1920x1080], DELIVERY_FRAMES [24]):
 #   morvel-render --format mp4|mov against ffmpeg composing the same PNG layers with maskedmerge
 #   and encoding with the same codec settings.
 # memory: peak memory of morvel-render for 20 and for 200 frames of 1920 x 1080 (the 200 frames
@@ -247,10 +247,10 @@ if [[ $parts == *delivery* ]]; then
     write_project "$in/Bench.mvl" "$in/masks" "$frames" "${list[@]}"
     printf '\n%-28s | %9s %9s %6s | %9s %9s\n' "delivery, $size x $frames" "morvel s" "ffmpeg s" ratio \
         "morvel MB" "ffmpeg MB"
-    for format in mp4 mov; do
+    for format in ${DELIVERY_FORMATS:-mp4 mov}; do
         case $format in
             mp4) codec=(-c:v libx264 -preset medium -crf 18 -g 48 -pix_fmt yuv420p) ;;
-            mov) codec=(-c:v prores_ks -profile:v hq -vendor apl0 -pix_fmt yuv422p10le) ;;
+            mov) codec=(-c:v prores_ks -profile:v hq -vendor apl0 -bits_per_mb 1500 -pix_fmt yuv422p10le) ;;
         esac
         : >"$work/m.txt"
         : >"$work/f.txt"
