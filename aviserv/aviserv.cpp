@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -90,12 +91,30 @@ public:
         // A seekable file: the muxer goes back to complete the headers and, past 1 GB, the
         // OpenDML index that keeps large videos playable.
         if (avio_open(&m_format->pb, path, AVIO_FLAG_WRITE) < 0) return false;
-        if (avformat_write_header(m_format, nullptr) < 0) {
-            avio_closep(&m_format->pb);
-            std::remove(path);
+        m_path = path;
+        return true;
+    }
+
+    // A PCM stream for the whole track; only before the first frame, while the header waits.
+    bool addSound(const AviSound& sound) {
+        if (m_headerWritten || m_soundStream || sound.sampleRate <= 0 || sound.channels < 1 ||
+            sound.channels > 2 || sound.frames < 0 || (sound.frames > 0 && !sound.samples)) {
             return false;
         }
-        m_headerWritten = true;
+        m_soundStream = avformat_new_stream(m_format, nullptr);
+        if (!m_soundStream) return false;
+        AVCodecParameters* p = m_soundStream->codecpar;
+        p->codec_type = AVMEDIA_TYPE_AUDIO;
+        p->codec_id = AV_CODEC_ID_PCM_S16LE;
+        p->sample_rate = sound.sampleRate;
+        av_channel_layout_default(&p->ch_layout, sound.channels);
+        p->bits_per_coded_sample = 16;
+        p->block_align = 2 * sound.channels;
+        p->bit_rate = static_cast<std::int64_t>(sound.sampleRate) * 16 * sound.channels;
+        m_soundStream->time_base = AVRational{1, sound.sampleRate};
+        m_sound = sound;
+        m_soundSamples.assign(sound.samples, sound.samples + sound.frames * sound.channels);
+        m_sound.samples = nullptr;
         return true;
     }
 
@@ -108,13 +127,14 @@ public:
         const std::uint8_t* source[1] = {bitmap.pixels};
         const int sourceStride[1] = {bitmap.stride};
         sws_scale(m_scaler, source, sourceStride, 0, m_height, m_frame->data, m_frame->linesize);
+        if (!writeHeader()) return false;
         m_frame->pts = m_nextPts++;
-        return encode(m_frame);
+        return encode(m_frame) && writeSoundUpTo(m_nextPts);
     }
 
     // Sends what the encoder still holds and completes the file.
     bool finish() {
-        bool ok = m_headerWritten && encode(nullptr);
+        bool ok = writeHeader() && encode(nullptr) && writeSoundUpTo(-1);
         if (m_headerWritten) ok = av_write_trailer(m_format) == 0 && ok;
         if (m_format && m_format->pb) ok = avio_closep(&m_format->pb) == 0 && ok;
         release();
@@ -122,6 +142,43 @@ public:
     }
 
 private:
+    bool writeHeader() {
+        if (m_headerWritten) return true;
+        if (!m_format || !m_format->pb || avformat_write_header(m_format, nullptr) < 0) {
+            if (m_format && m_format->pb) avio_closep(&m_format->pb);
+            std::remove(m_path.c_str());
+            return false;
+        }
+        m_headerWritten = true;
+        return true;
+    }
+
+    // The sound up to the end of frame `frames` (-1: all of it), in packets of a tenth of a
+    // second at most, so that the muxer interleaves it with the pictures.
+    bool writeSoundUpTo(std::int64_t frames) {
+        if (!m_soundStream) return true;
+        const std::int64_t end =
+            frames < 0 ? m_sound.frames
+                       : std::min(m_sound.frames,
+                                  av_rescale(frames, std::int64_t{m_sound.sampleRate} *
+                                                         m_codec->framerate.den,
+                                             m_codec->framerate.num));
+        const std::int64_t chunk = std::max(1, m_sound.sampleRate / 10);
+        while (m_soundWritten < end) {
+            const std::int64_t count = std::min(chunk, end - m_soundWritten);
+            const int bytes = static_cast<int>(count * m_sound.channels * 2);
+            if (av_new_packet(m_packet, bytes) < 0) return false;
+            std::memcpy(m_packet->data,
+                        m_soundSamples.data() + m_soundWritten * m_sound.channels, bytes);
+            m_packet->pts = m_packet->dts = m_soundWritten;
+            m_packet->duration = count;
+            m_packet->stream_index = m_soundStream->index;
+            m_soundWritten += count;
+            if (av_interleaved_write_frame(m_format, m_packet) < 0) return false;
+        }
+        return true;
+    }
+
     bool encode(const AVFrame* frame) {
         if (avcodec_send_frame(m_codec, frame) < 0) return false;
         for (;;) {
@@ -158,6 +215,11 @@ private:
     SwsContext* m_scaler = nullptr;
     std::int64_t m_nextPts = 0;
     bool m_headerWritten = false;
+    std::string m_path;
+    AVStream* m_soundStream = nullptr;
+    AviSound m_sound{};
+    std::vector<std::int16_t> m_soundSamples;
+    std::int64_t m_soundWritten = 0;
 };
 
 // The library's state between the calls: ready after AVI_Init, a writer while a video is open.
@@ -192,6 +254,11 @@ AVISERV_ENTRY int32_t OpenAVIforWrite(const char* path, const AviWriterRecord* r
 AVISERV_ENTRY int32_t AddFrameToAVI(const AviBitmap* bitmap, int32_t) {
     if (!g_writer || !bitmap) return 0;
     return g_writer->add(*bitmap) ? 1 : 0;
+}
+
+AVISERV_ENTRY int32_t AddSoundToAVI(const AviSound* sound) {
+    if (!g_writer || !sound) return 0;
+    return g_writer->addSound(*sound) ? 1 : 0;
 }
 
 AVISERV_ENTRY int32_t CloseAVIStreams(void) {

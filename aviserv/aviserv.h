@@ -1,7 +1,8 @@
 /* The interface of the AVIServ library, shared by the library and the programs that load it.
  * The programs load AVIServ.so with dlopen, look up the five entries by name and call them in
  * this order: AVI_Init, OpenAVIforWrite, AddFrameToAVI for every frame, CloseAVIStreams,
- * AVI_Quit. Plain C so that any language can call it. */
+ * AVI_Quit. Plain C so that any language can call it. A library may also offer AddSoundToAVI
+ * (looked up by name; older libraries lack it and write pictures only). */
 #ifndef MORVEL_AVISERV_H
 #define MORVEL_AVISERV_H
 
@@ -37,6 +38,14 @@ typedef struct AviBitmap {
     const uint8_t* pixels;
 } AviBitmap;
 
+/* The sound track handed to AddSoundToAVI: interleaved 16-bit samples of the whole video. */
+typedef struct AviSound {
+    int32_t sampleRate; /* sample frames per second */
+    int32_t channels;   /* 1 or 2 */
+    int64_t frames;     /* sample frames */
+    const int16_t* samples;
+} AviSound;
+
 /* Every entry returns 0 when the call failed or came in the wrong order. */
 
 /* Prepares the library: non-zero = ready. */
@@ -45,6 +54,10 @@ int32_t AVI_Init(void);
 int32_t OpenAVIforWrite(const char* path, const AviWriterRecord* record);
 /* Adds one frame of the record's size; flags is -1. Exactly 1 = added. */
 int32_t AddFrameToAVI(const AviBitmap* bitmap, int32_t flags);
+/* Optional: gives the video opened last a PCM sound stream holding the whole track, written
+ * beside the frames as they are added. Only between OpenAVIforWrite and the first frame; the
+ * library keeps its own copy. 1 = the video will carry the sound. */
+int32_t AddSoundToAVI(const AviSound* sound);
 /* Finishes and closes the video: 1 = the file is complete. */
 int32_t CloseAVIStreams(void);
 /* Releases the library (closing a video still open): 1 = it was ready. */
@@ -53,6 +66,7 @@ int32_t AVI_Quit(void);
 typedef int32_t (*AVI_InitFunction)(void);
 typedef int32_t (*OpenAVIforWriteFunction)(const char*, const AviWriterRecord*);
 typedef int32_t (*AddFrameToAVIFunction)(const AviBitmap*, int32_t);
+typedef int32_t (*AddSoundToAVIFunction)(const AviSound*);
 typedef int32_t (*CloseAVIStreamsFunction)(void);
 typedef int32_t (*AVI_QuitFunction)(void);
 

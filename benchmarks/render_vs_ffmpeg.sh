@@ -7,7 +7,8 @@
 #   FORMATS output formats                     [png jpg bmp]
 #   FRAMES  frames per size, same order as SIZES [20 6]
 #   ROUNDS  interleaved rounds; medians shown  [3]
-#   PARTS   which parts run                    [pictures camera video memory]
+#   PARTS   which parts run                    [pictures camera video memory]; delivery runs
+#           only when named
 #   CAMERA_SIZES, CAMERA_FRAMES  sizes and frame counts of the camera part [1920x1080 6000x4000] [20 6]
 #   CAMERA_DATA  where the generated camera pictures are kept    [$TMPDIR/morvel-bench]
 #   REALTIME=1 runs both programs at real-time priority (chrt -f 1, needs root), which shields
@@ -20,6 +21,10 @@
 # video: 100 frames of 1920 x 1080 MPEG-4 videos with a key frame every 1 and every 250 frames,
 #   rendered as JPEG: as layer 1 alone, and both layers from two videos; ffmpeg decodes the same
 #   videos and writes JPEG.
+# delivery: MP4 (H.264, preset medium, CRF 18, 4:2:0) and MOV (ProRes 422 HQ, 4:2:2 10-bit, 1500
+#   bits a macroblock) videos (DELIVERY_FORMATS [mp4 mov]) at 24 fps of camera-like frames (DELIVERY_SIZE [1920x1080], DELIVERY_FRAMES [24]):
+#   morvel-render --format mp4|mov against ffmpeg composing the same PNG layers with maskedmerge
+#   and encoding with the same codec settings.
 # memory: peak memory of morvel-render for 20 and for 200 frames of 1920 x 1080 (the 200 frames
 #   cycle through the 20 takes, each frame reads its own pictures).
 set -euo pipefail
@@ -225,5 +230,46 @@ if [[ $parts == *memory* ]]; then
         done
         echo "$line"
     done
+fi
+if [[ $parts == *delivery* ]]; then
+    scripts/install-deps python3-numpy python3-pil
+    size=${DELIVERY_SIZE:-1920x1080}
+    frames=${DELIVERY_FRAMES:-24}
+    data=${CAMERA_DATA:-${TMPDIR:-/tmp}/morvel-bench}
+    /usr/bin/python3 "${GEN_DATA:-../shared/bench/gen_data.py}" --size "$size" -n "$frames" --root "$data" >/dev/null
+    in=$work/delivery
+    mkdir -p "$in"
+    list=()
+    for i in $(seq 1 "$frames"); do
+        from=$(printf %03d $((i - 1))) to=$(printf %03d "$i")
+        for f in layer1 layer2 mask; do ln -sf "$data/$size/${f}_$from.png" "$in/${f}_$to.png"; done
+        list+=("$in/layer1_$to.png|$in/layer2_$to.png|$in/mask_$to.png")
+    done
+    write_project "$in/Bench.mvl" "$in/masks" "$frames" "${list[@]}"
+    printf '\n%-28s | %9s %9s %6s | %9s %9s\n' "delivery, $size x $frames" "morvel s" "ffmpeg s" ratio \
+        "morvel MB" "ffmpeg MB"
+    for format in ${DELIVERY_FORMATS:-mp4 mov}; do
+        case $format in
+            mp4) codec=(-c:v libx264 -preset medium -crf 18 -g 48 -pix_fmt yuv420p) ;;
+            mov) codec=(-c:v prores_ks -profile:v hq -vendor apl0 -bits_per_mb 1500 -pix_fmt yuv422p10le) ;;
+        esac
+        : >"$work/m.txt"
+        : >"$work/f.txt"
+        for _ in $(seq "$rounds"); do
+            rm -rf "$work/out"
+            mkdir -p "$work/out"
+            measure "$render" -q --format "$format" --fps 24 "$in/Bench.mvl" "$work/out/film" >>"$work/m.txt"
+            echo >>"$work/m.txt"
+            measure ffmpeg -v error -framerate 24 -start_number 1 -i "$in/layer2_%03d.png" -framerate 24 \
+                -start_number 1 -i "$in/layer1_%03d.png" -framerate 24 -start_number 1 -i "$in/mask_%03d.png" \
+                -filter_complex "[0:v][1:v][2:v]maskedmerge" "${codec[@]}" "$work/out/ff.$format" >>"$work/f.txt"
+            echo >>"$work/f.txt"
+        done
+        col() { awk -v c="$2" 'NF { print $c }' "$1" | median; }
+        awk -v l="$format" -v mw="$(col "$work/m.txt" 1)" -v fw="$(col "$work/f.txt" 1)" \
+            -v mm="$(col "$work/m.txt" 3)" -v fm="$(col "$work/f.txt" 3)" 'BEGIN {
+            printf "%-28s | %9.2f %9.2f %6.2f | %9.0f %9.0f\n", l, mw, fw, mw / fw, mm / 1024, fm / 1024 }'
+    done
+    rm -rf "$in"
 fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

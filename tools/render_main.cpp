@@ -29,6 +29,8 @@
 #include "tools/render_avi.h"
 #include "tools/render_carry.h"
 #include "tools/render_options.h"
+#include "tools/render_video.h"
+#include "sound/sound_decoder.h"
 
 namespace {
 
@@ -123,6 +125,14 @@ int printInfo(const RenderOptions& options) {
     return 0;
 }
 
+// The sound file of --sound, decoded whole; false (with a message) when it cannot be read.
+bool loadSound(const std::string& path, SoundSamples& sound) {
+    std::string error;
+    if (DecodeSoundFile(path, sound, error)) return true;
+    std::fprintf(stderr, "morvel-render: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
 int render(const RenderOptions& options) {
     PrivateWorkingFolder workingFolder;
     if (workingFolder.path().empty()) {
@@ -156,12 +166,21 @@ int render(const RenderOptions& options) {
         CloseProject(document, session, view, services);
         return shell.errorCount() > 0 ? 1 : 0;
     }
-    if (options.avi) {
+    if (options.avi || options.video) {
+        SoundSamples sound;
+        if (!options.sound.empty() && !loadSound(options.sound, sound)) {
+            CloseProject(document, session, view, services);
+            return 1;
+        }
+        const SoundSamples* track = options.sound.empty() ? nullptr : &sound;
         makeOutputFolder(options.output);
-        RenderAvi(
-            document, session, services, options,
-            [&](int written, int total) { progress.show(written, total); },
-            [] { return g_interrupted.load(); });
+        const auto show = [&](int written, int total) { progress.show(written, total); };
+        const auto stop = [] { return g_interrupted.load(); };
+        if (options.video) {
+            RenderVideo(document, session, services, options, track, show, stop);
+        } else {
+            RenderAvi(document, session, services, options, track, show, stop);
+        }
         progress.clear();
         CloseProject(document, session, view, services);
         if (g_interrupted) std::fprintf(stderr, "morvel-render: interrupted\n");

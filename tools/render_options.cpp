@@ -21,9 +21,12 @@ const char* const kRenderUsage =
     "  -f, --format F   bmp, png or jpg (jpeg too), or avi: one AVI video OUTPUT.avi written\n"
     "                   through AVIServ.so, beside this program or in ../lib/morvel/ when\n"
     "                   installed (Motion-JPEG; the variable AVISERV_CODEC=ffv1 or rgb makes\n"
-    "                   it lossless); default: OUTPUT's\n"
-    "                   extension when it is one of these, else png\n"
-    "      --fps N      frames per second of an AVI video, 1 to 127 (default 30)\n"
+    "                   it lossless), or mp4: OUTPUT.mp4 (H.264, AAC sound) for sharing, or\n"
+    "                   mov: OUTPUT.mov (ProRes 422 HQ, PCM sound) for editors; default:\n"
+    "                   OUTPUT's extension when it is one of these, else png\n"
+    "      --fps N      frames per second of a video, 1 to 127 (default 30)\n"
+    "      --sound FILE the video's sound track (WAV, FLAC, MP3, Ogg, M4A...), starting with\n"
+    "                   the project's first frame; only the rendered frames' span is used\n"
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
     "                   file numbers stay those of the whole project\n"
     "  -j, --threads N  threads that read pictures and encode beside the composing one\n"
@@ -45,6 +48,12 @@ const char* const kRenderUsage =
     "error, 130 when interrupted.\n";
 
 namespace {
+
+std::optional<VideoFormat> videoFormatNamed(const std::string& name) {
+    if (EqualsIgnoreCase(name, "mp4")) return VideoFormat::Mp4;
+    if (EqualsIgnoreCase(name, "mov")) return VideoFormat::Mov;
+    return std::nullopt;
+}
 
 std::optional<PictureFormat> formatNamed(const std::string& name) {
     if (EqualsIgnoreCase(name, "bmp")) return PictureFormat::Bmp;
@@ -129,10 +138,11 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
             const auto name = value(argument);
             if (!name) return parsed;
             options.avi = EqualsIgnoreCase(*name, "avi");
-            if (options.avi) continue;
+            options.video = videoFormatNamed(*name);
+            if (options.avi || options.video) continue;
             format = formatNamed(*name);
             if (!format) {
-                parsed.error = "unknown format '" + *name + "' (bmp, png, jpg or avi)";
+                parsed.error = "unknown format '" + *name + "' (bmp, png, jpg, avi, mp4 or mov)";
                 return parsed;
             }
         } else if (named("--fps")) {
@@ -157,6 +167,10 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
                 return parsed;
             }
             options.threads = threads;
+        } else if (named("--sound")) {
+            const auto file = value(argument);
+            if (!file) return parsed;
+            options.sound = *file;
         } else if (named("--search")) {
             const auto folder = value(argument);
             if (!folder) return parsed;
@@ -199,8 +213,13 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
     }
     options.project = positional[0];
     options.output = positional[1];
-    if (!format && EqualsIgnoreCase(FileExtension(options.output), "avi")) options.avi = true;
+    if (!format && !options.video && !options.avi) {
+        options.avi = EqualsIgnoreCase(FileExtension(options.output), "avi");
+        options.video = videoFormatNamed(FileExtension(options.output));
+    }
     if (!format) format = formatNamed(FileExtension(options.output));
+    if (!options.sound.empty() && !options.avi && !options.video)
+        parsed.error = "--sound needs a video (avi, mp4 or mov)";
     options.format = format.value_or(PictureFormat::Png);
     return parsed;
 }

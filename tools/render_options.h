@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "codecs/picture_io.h"
+#include "export/video_writer.h"
 
 namespace morvel {
 
@@ -14,7 +15,9 @@ struct RenderOptions {
     std::string output;
     PictureFormat format = PictureFormat::Png;
     bool avi = false;            // one AVI video through AVIServ.so instead of an image sequence
+    std::optional<VideoFormat> video;  // one MP4 or MOV video instead of an image sequence
     int fps = 30;                // the video's frames per second, 1 to 127
+    std::string sound;           // a sound file for the video's sound track
     int firstFrame = 1;          // 1-based, inclusive
     int lastFrame = 0;           // 1-based, inclusive; 0: the project's last frame
     std::optional<int> threads;  // worker threads beside the composing one; none: one per core

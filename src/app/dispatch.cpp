@@ -146,6 +146,9 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::AviExport:
             call(hooks.exportAviVideo, state);
             break;
+        case MenuItem::VideoExport:
+            call(hooks.exportVideo, state);
+            break;
         case MenuItem::Quit:
             return true;
         case MenuItem::AssociateFiles:

@@ -11,6 +11,7 @@ namespace morvel {
 // Operations of windows that plug into the dispatch; one that is not set does nothing.
 struct DispatchHooks {
     std::function<void(Program&)> exportAviVideo;
+    std::function<void(Program&)> exportVideo;  // MP4 or MOV, at the playback rate
     std::function<void(Program&)> associateProjectFiles;
     std::function<void(Program&)> showAboutBox;
     // The "Ansicht" menu's playback and its frame rate.

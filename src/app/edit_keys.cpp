@@ -39,7 +39,8 @@ void UpdateEditMenu(Program& state) {
     const bool frames = !state.document.frames.empty();
     if (frames != view.frameItemsEnabled) {
         for (MenuItem item : {MenuItem::Save, MenuItem::SaveAs, MenuItem::ImageExport,
-                              MenuItem::AviExport, MenuItem::DeleteFrame, MenuItem::DuplicateFrame})
+                              MenuItem::AviExport, MenuItem::VideoExport, MenuItem::DeleteFrame,
+                              MenuItem::DuplicateFrame})
             state.services.shell.enableMenuItem(+item, frames);
         view.frameItemsEnabled = frames;
     }

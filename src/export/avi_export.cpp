@@ -1,6 +1,7 @@
 #include "export/avi_export.h"
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "export/stretch_picture.h"
@@ -83,6 +84,7 @@ AviServer::Start AviServer::start(const std::string& folder) {
     }
     m_open = m_library.function<OpenAVIforWriteFunction>("OpenAVIforWrite");
     m_add = m_library.function<AddFrameToAVIFunction>("AddFrameToAVI");
+    m_addSound = m_library.function<AddSoundToAVIFunction>("AddSoundToAVI");
     m_close = m_library.function<CloseAVIStreamsFunction>("CloseAVIStreams");
     m_quit = m_library.function<AVI_QuitFunction>("AVI_Quit");
     return Start::Ready;
@@ -99,6 +101,17 @@ bool AviServer::addFrame(const Image& picture) {
     return m_add(&bitmap, -1) == 1;
 }
 
+bool AviServer::addSound(const std::vector<float>& samples) {
+    if (!m_addSound) return false;
+    std::vector<std::int16_t> pcm(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(std::lround(std::clamp(samples[i], -1.0f, 1.0f) * 32767));
+    const AviSound sound{SoundSamples::kRate, SoundSamples::kChannels,
+                         static_cast<std::int64_t>(pcm.size() / SoundSamples::kChannels),
+                         pcm.data()};
+    return m_addSound(&sound) == 1;
+}
+
 void AviServer::close() {
     if (m_close) m_close();
 }
@@ -108,6 +121,7 @@ void AviServer::quit() {
     if (m_quit) m_quit();
     m_open = nullptr;
     m_add = nullptr;
+    m_addSound = nullptr;
     m_close = nullptr;
     m_quit = nullptr;
     m_library.unload();
@@ -131,6 +145,12 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
                 reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 0);
                 return false;
             }
+            if (job.sound.sound && server.takesSound()) {
+                std::vector<float> span;
+                SoundSpan(job.sound, rate, job.first, 0, SoundFramesBefore(total, rate), span);
+                if (!server.addSound(span))
+                    reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 2);
+            }
         }
         bool added = false;
         if (composite.width() == record.width && composite.height() == record.height) {
@@ -147,7 +167,8 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 }
 
 void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                    const std::string& libraryFolder, const std::function<void()>& beforeWriting) {
+                    const std::string& libraryFolder, const std::function<void()>& beforeWriting,
+                    SoundPlacement sound) {
     const ErrorReporter reporter(texts, dialogs);
     AviServer server;
     if (!started(reporter, libraryFolder, server)) return;
@@ -157,6 +178,7 @@ void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& tex
         if (beforeWriting) beforeWriting();
         AviVideoJob job;
         job.path = ReplaceExtension(choice.path, ".avi");
+        job.sound = sound;
         job.readers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         job.frameRate = [&] {
             return FrameRateFromAnswer(dialogs.requestText(texts[Text::RequesterAviframerate],

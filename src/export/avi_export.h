@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "aviserv/aviserv.h"
+#include "export/video_export.h"
 #include "i18n/error_reporter.h"
 #include "i18n/language_table.h"
 #include "platform/dialogs.h"
@@ -44,6 +45,10 @@ public:
     bool open(const std::string& path, const AviWriterRecord& record);
     // AddFrameToAVI with the picture, which has the record's size: true when it returned 1.
     bool addFrame(const Image& picture);
+    // True when the library offers AddSoundToAVI (older ones write pictures only).
+    bool takesSound() const { return m_addSound != nullptr; }
+    // AddSoundToAVI with interleaved stereo samples at 48000 Hz: true when it returned 1.
+    bool addSound(const std::vector<float>& samples);
     void close();
     // AVI_Quit and unload; nothing when the library is not loaded.
     void quit();
@@ -52,6 +57,7 @@ private:
     SharedLibrary m_library;
     OpenAVIforWriteFunction m_open = nullptr;
     AddFrameToAVIFunction m_add = nullptr;
+    AddSoundToAVIFunction m_addSound = nullptr;
     CloseAVIStreamsFunction m_close = nullptr;
     AVI_QuitFunction m_quit = nullptr;
 };
@@ -66,6 +72,8 @@ struct AviVideoJob {
     // How many threads read the pictures of the next frames while a frame is composed and added
     // (0: each frame's pictures are read as it is composed).
     int readers = 1;
+    // The sound's span of the frames, as PCM, when the library takes sound.
+    SoundPlacement sound;
     std::function<void(int written, int total)> progress;
     // Asked before each frame; true ends the video after the frames already added.
     std::function<bool()> stopRequested;
@@ -73,7 +81,8 @@ struct AviVideoJob {
 
 // Composes every frame of the job in turn and adds it to the video of a started server: the
 // first frame's composite sets the video's size and the video is opened then; later frames of
-// another size are stretched to it; the video is closed after the last frame. A video that
+// another size are stretched to it; the video is closed after the last frame. The job's sound
+// goes in as PCM when the library offers that (a refusal is reported, number 2). A video that
 // cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
 // library refuses is reported (number 1) and the next one follows. The frames come from a
 // FrameSequence of the film, so a range holds the same pictures as in the whole film. Returns
@@ -83,9 +92,11 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 
 // The menu entry: loads the library from libraryFolder, asks for the file name, calls
 // beforeWriting (which brings the masks' working files up to date) and, once the first frame is
-// composed, asks for the frame rate; writes every frame of the film.
+// composed, asks for the frame rate; writes every frame of the film, with the sound when the
+// library takes it.
 void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                    const std::string& libraryFolder, const std::function<void()>& beforeWriting);
+                    const std::string& libraryFolder, const std::function<void()>& beforeWriting,
+                    SoundPlacement sound = {});
 
 // The same without requesters, for programs without a window: the library from libraryFolder,
 // the job names the file and the rate. Returns false when the library could not be started or

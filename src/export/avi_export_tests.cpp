@@ -220,12 +220,13 @@ protected:
         state.document.frames.append().layerSource[0] = path;
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
-    void exportAs(const std::string& name, const std::string& rate) {
+    void exportAs(const std::string& name, const std::string& rate, SoundPlacement sound = {}) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
         ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
                        state.services.files.libraryFolder,
-                       [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+                       sound);
     }
     std::vector<std::string> calls() {
         std::vector<std::string> lines;
@@ -353,6 +354,53 @@ TEST_F(AviExport, AVideoThatCannotBeOpenedIsNotClosed) {
     EXPECT_EQ(log[2], "AVI_Quit");
     EXPECT_EQ(state.session.cache.displayedIndex, 1);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
+}
+
+// A library with the sound entry writes the sound as PCM beside the frames; one without it (as
+// every library before it) is called as before and writes the frames alone.
+TEST_F(AviExport, TheSoundGoesInWhereTheLibraryTakesIt) {
+    if (!testing::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+    SoundSamples sound;
+    sound.samples.assign(SoundSamples::kRate * 2 * 2, 0.25f);  // 2 s, longer than the film
+    for (int i = 0; i < 5; ++i) addFrame(GradientPicture(32, 16, i + 1));
+    struct Case {
+        const char* library;
+        const char* streams;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"fake_aviserv_ok", "", true},
+        {AVISERV_LIBRARY_PATH, "video\naudio\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.library);
+        if (c.logged) {
+            installFake(c.library);
+        } else {
+            install(c.library);
+        }
+        exportAs("talk", "10", {&sound, 0});
+        EXPECT_TRUE(shell.errors.empty());
+        if (c.logged) {
+            EXPECT_EQ(calls().size(), 9u);  // init, open, five frames, close, quit
+            continue;
+        }
+        const std::string path = output.file("talk.avi");
+        EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-show_entries",
+                                                  "stream=codec_type", "-of", "csv=p=0", path}),
+                  c.streams);
+        EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0",
+                                                  "-show_entries",
+                                                  "stream=codec_name,sample_rate,channels", "-of",
+                                                  "csv=p=0", path}),
+                  "pcm_s16le,48000,2\n");
+        // As long as the five frames at 10 per second, the level kept.
+        const std::string pcm = testing::ToolOutput(
+            "ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "s16le", "-"});
+        EXPECT_NEAR(double(pcm.size()) / 4 / SoundSamples::kRate, 0.5, 0.1);
+        ASSERT_GE(pcm.size(), 2u);
+        EXPECT_EQ(std::int16_t(std::uint8_t(pcm[0]) | std::uint8_t(pcm[1]) << 8), 8192);
+    }
 }
 
 // ---- the videos the library writes, read back by FFmpeg's own tools ---------------------------

@@ -216,6 +216,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Errors", "capturetimeout", "Die Kamera hat in 10 Sekunden kein Bild geliefert; es wurde kein Bild angelegt."},
     {"Errors", "capturewrite", "Die Aufnahme kann nicht nach '$FILE' geschrieben werden (Ordner schreibgeschützt oder voll?); es wurde kein Bild angelegt."},
     {"Errors", "nocamera", "Es ist keine Kamera gewählt (Aufnahme > Kamera wählen)."},
+    // Video delivery
+    {"MainMenu", "videoexport", "Als Video ..."},
+    {"Requester", "videoexporttitle", "Video speichern"},
+    {"Requester", "videoexporttext",
+     "MP4-Video zum Weitergeben (*.mp4)|*.mp4|MOV-Video für den Schnitt (ProRes) (*.mov)|*.mov"},
+    {"Progress", "videoexport", "Video: Bild $K von $N"},
+    {"Requester", "videoexportdone", "Das Video '$FILE' ist fertig."},
 }};
 
 }  // namespace

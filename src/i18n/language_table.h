@@ -169,9 +169,15 @@ enum class Text : int {
     ErrorsCapturetimeout,
     ErrorsCapturewrite,
     ErrorsNocamera,
+    // Video delivery
+    MainMenuVideoexport,
+    RequesterVideoexporttitle,
+    RequesterVideoexporttext,
+    ProgressVideoexport,
+    RequesterVideoexportdone,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ErrorsNocamera) + 1;
+constexpr int kTextCount = static_cast<int>(Text::RequesterVideoexportdone) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -80,6 +80,8 @@ enum class MenuItem : int {
     DifferenceView = 41,     // D
     CaptureKey1 = 42,        // Return: "Ebene 1 aufnehmen" while live
     CaptureKey2 = 43,        // Shift+Return: "Ebene 2 aufnehmen" while live
+    // "Projekt" > "Exportieren" after the AVI video.
+    VideoExport = 45,
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -7,6 +7,7 @@
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
+#include "export/video_export_dialog.h"
 #include "project/file_association.h"
 #include "window/about_box.h"
 #include "window/carry_masks_in_window.h"
@@ -43,6 +44,11 @@ DispatchHooks WindowHooks(QtShell& shell) {
         shell.setPlaying(false);
     };
     hooks.askPlaybackRate = [player](Program& state) { AskPlaybackRate(state, *player); };
+    hooks.exportVideo = [player](Program& state) {
+        ExportVideo(FilmOf(state.document), state.services.shell, state.services.shell,
+                    state.services.language.texts, player->rate, {},
+                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+    };
     hooks.idle = [player](Program& state) {
         state.session.playbackCache = &player->cache;  // the onion skin looks there first
         FillWhileIdle(state.document, state.session, state.view, *player);
