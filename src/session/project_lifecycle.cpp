@@ -208,8 +208,10 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
                            FilePart(source), false});
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
+                // Made at the frame's column: the strip need not show them all in one place.
                 AttachThumbnailImage(view.thumbnails, services, frame, layer,
-                                     std::move(*decoded.thumbnail));
+                                     std::move(*decoded.thumbnail),
+                                     static_cast<int>(i) * kFrameColumnWidth + kThumbnailLeft);
             } else {
                 // A video that cannot be opened is reported as the video reader does; a file
                 // the user was already told is missing is not reported again.
