@@ -1,11 +1,12 @@
-// Opening for a range of frames (the batch renderer): only the range and the frames whose size
-// it carries are looked at.
+// What a long film costs: opening for a range of frames (the batch renderer) looks only at the
+// range and the frames whose size it carries; a save writes only the masks that changed.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "codecs/picture_io.h"
 #include "editor/editor_test_state.h"
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "project/project_file.h"
 #include "session/project_lifecycle.h"
@@ -20,7 +21,7 @@ using testing::TempFolder;
 
 // 100 frames, a mask on every tenth; pictures only for frames 40 and 50 on (those between are
 // missing, so a range from 50 carries the size of frame 40).
-class OpenRange : public ::testing::Test {
+class LongFilm : public ::testing::Test {
 protected:
     void SetUp() override {
         std::vector<ProjectFileFrame> entries(100);
@@ -63,7 +64,7 @@ protected:
     std::string path;
 };
 
-TEST_F(OpenRange, PlacesOnlyTheMasksOfTheRangeAndOfTheFrameItCarries) {
+TEST_F(LongFilm, PlacesOnlyTheMasksOfTheRangeAndOfTheFrameItCarries) {
     const struct {
         int first, last;
         std::vector<int> placed;
@@ -85,6 +86,21 @@ TEST_F(OpenRange, PlacesOnlyTheMasksOfTheRangeAndOfTheFrameItCarries) {
         EXPECT_EQ(shell.errors.size(), 0u);
         CloseProject(state.document, state.session, state.view, state.services);
     }
+}
+
+TEST_F(LongFilm, ASaveLeavesTheMasksThatHoldTheirBytesAlready) {
+    state.services.linkMasksOnOpen = false;  // the window's copies
+    OpenProject(state.document, state.session, state.view, state.services, path);
+    ASSERT_EQ(state.document.frames.size(), 100);
+    const std::string kept = project.file("m001.png"), changed = project.file("m011.png");
+    const FileStamp before = StampOf(kept);
+    const std::vector<std::uint8_t> newBytes = {'n', 'e', 'w'};
+    WriteFileBytes(state.document.masks.workingFile(state.document.frames.at(10).maskNumber),
+                   newBytes);
+    ASSERT_TRUE(WriteProjectFile(state.document, state.services.reporter()));
+    EXPECT_EQ(StampOf(kept), before);  // not written again
+    EXPECT_EQ(ReadFileBytes(changed), newBytes);
+    EXPECT_TRUE(shell.errors.empty());
 }
 
 }  // namespace
