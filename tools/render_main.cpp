@@ -153,6 +153,9 @@ int render(const RenderOptions& options) {
     services.composeOnSelect = false;
     services.linkMasksOnOpen = true;  // masks are only read here
     services.pictureSearchFolder = options.search;
+    // Only the range is composed: the rest of a long project is not looked at.
+    services.openFirst = options.firstFrame - 1;
+    services.openLast = options.lastFrame - 1;  // -1: to the end
     LoadLanguage(services.language, shell, services.files, "");
 
     OpenProject(document, session, view, services, options.project);

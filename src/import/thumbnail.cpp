@@ -69,13 +69,14 @@ void AttachLayerThumbnail(FrameThumbnails& thumbnails, Services& services, const
 }
 
 void AttachThumbnailImage(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
-                          int layer, Image thumbnail) {
+                          int layer, Image thumbnail, int x) {
     ReleaseLayerThumbnail(thumbnails, services, frame.id, layer);
     FrameThumbnails::Entry& entry = thumbnails.of(frame.id);
     entry.picture[layer] = std::move(thumbnail);
-    // Created in the layer's row at the first column; RefreshFrameStrip moves it to its frame.
+    // Created in the layer's row at x; RefreshFrameStrip moves it to its frame's column. The
+    // shell shows the picture where it lies here, until the gadget is destroyed.
     entry.gadget[layer] = services.shell.createThumbnailGadget(
-        entry.picture[layer], 5, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
+        entry.picture[layer], x, 2 + 49 * layer, ThumbnailTooltip(frame.layerSource[layer]));
 }
 
 void ReleaseLayerThumbnail(FrameThumbnails& thumbnails, Services& services, FrameId frame,

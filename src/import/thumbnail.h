@@ -22,9 +22,10 @@ Image MakeThumbnail(const Image& picture);
 void AttachLayerThumbnail(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
                           int layer, const Image& picture);
 
-// The same for a thumbnail made already (60 x 45), which the frame takes over.
+// The same for a thumbnail made already (60 x 45), which the frame takes over; its gadget at x
+// in the strip when the frame's column is known already.
 void AttachThumbnailImage(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
-                          int layer, Image thumbnail);
+                          int layer, Image thumbnail, int x = 5);
 
 // The tooltip of a layer: the text after the last "/" or "\" of its source (for a video frame,
 // the video's file name).

@@ -20,7 +20,8 @@ public:
     virtual ~FrameStripShell() = default;
 
     // A thumbnail gadget shows a 60 x 45 picture at (x, y) inside the strip, with a tooltip; the
-    // core moves it to its frame's column and frees it with its layer.
+    // core moves it to its frame's column and frees it with its layer. The window may show the
+    // picture without a copy: it stays as it is until the gadget is destroyed.
     virtual GadgetHandle createThumbnailGadget(const Image& thumbnail, int x, int y,
                                                const std::string& tooltip) = 0;
     virtual void moveThumbnailGadget(GadgetHandle gadget, int x) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codecs/picture_io.h"
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "project/name_template.h"
 
@@ -211,7 +212,14 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
         } else if (EncodePicture(*inMemory, PictureFormat::Png, encoded)) {
             bytes = std::move(encoded);
         }
-        if (!bytes || !copy.file.write(target, *bytes)) return false;
+        if (!bytes) return false;
+        // A file that holds these bytes already (a mask not edited since it was opened) stays:
+        // saving a long film then writes what changed, not every mask again.
+        const FileStamp old = StampOf(target);
+        if (old.seconds >= 0 && old.size == static_cast<long long>(bytes->size()) &&
+            IsRegularFile(target) && ReadFileBytes(target) == bytes)
+            return true;
+        if (!copy.file.write(target, *bytes)) return false;
         copies.push_back(std::move(copy));
         return true;
     };

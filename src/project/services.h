@@ -48,6 +48,13 @@ struct Services {
     // need not copy every mask of a long project for each range it renders.
     bool linkMasksOnOpen = false;
 
+    // The frames a program without a frame strip will compose (0-based, inclusive; last -1: to
+    // the end). Opening looks for moved pictures and places masks only for these and for the
+    // frames before them back to the last one with a picture, whose size a range carries: a
+    // range of a long project costs the range. The batch renderer sets its range.
+    int openFirst = 0;
+    int openLast = -1;
+
     // Whether opening a project decodes every picture for the frame strip's thumbnails (and so
     // finds unreadable pictures at once). A program without a frame strip turns it off: the
     // pictures are then read only when a frame is composed, which reports what cannot be read.

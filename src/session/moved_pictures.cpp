@@ -186,12 +186,27 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
     return {};
 }
 
+int LastFrameWithPictureBefore(const ProjectFileContents& contents, int first,
+                               const std::string& projectFolder) {
+    const int count = static_cast<int>(contents.frames.size());
+    for (int j = std::min(first, count) - 1; j > 0; --j) {
+        for (const std::string& source : contents.frames[static_cast<std::size_t>(j)].layerSource) {
+            if (source.empty()) continue;
+            const std::string file = SourceFile(source);
+            if (present(file) || !FindByTrailingComponents(file, projectFolder).empty()) return j;
+        }
+    }
+    return 0;
+}
+
 RelinkResult RelinkMovedPictures(Document& document, Services& services,
-                                 ProjectFileContents& contents) {
+                                 ProjectFileContents& contents, int from, int to) {
     const std::string projectFolder = FolderPart(document.header.projectFilePath);
     ShootSearch search;
-    for (ProjectFileFrame& frame : contents.frames) {
-        for (std::string& source : frame.layerSource) {
+    const int count = static_cast<int>(contents.frames.size());
+    const int end = to < 0 ? count : std::min(to + 1, count);
+    for (int i = std::max(from, 0); i < end; ++i) {
+        for (std::string& source : contents.frames[static_cast<std::size_t>(i)].layerSource) {
             if (source.empty() || present(SourceFile(source))) continue;
             const std::string found = FindByTrailingComponents(SourceFile(source), projectFolder);
             if (found.empty()) {

@@ -37,7 +37,13 @@ struct RelinkResult {
     // Where pictures were found again, a line per folder, for the user; "" when nowhere.
     std::string report;
 };
+// Only frames from..to (0-based, inclusive; to -1: to the end) are looked at.
 RelinkResult RelinkMovedPictures(Document& document, Services& services,
-                                 ProjectFileContents& contents);
+                                 ProjectFileContents& contents, int from = 0, int to = -1);
+
+// The last frame before `first` with a layer file that is there or found again beside the
+// project (the one whose size a range starting at first carries); 0 when there is none.
+int LastFrameWithPictureBefore(const ProjectFileContents& contents, int first,
+                               const std::string& projectFolder);
 
 }  // namespace morvel

@@ -183,9 +183,18 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     header.maskTemplate = contents.maskTemplate;
     header.frameTemplate = contents.frameTemplate;
 
-    // Pictures that moved are found again before anything is read.
+    // Pictures that moved are found again before anything is read, in the frames that will be
+    // composed and those whose size they carry.
     const std::vector<ProjectFileFrame> stored = contents.frames;
-    RelinkResult relinked = RelinkMovedPictures(document, services, contents);
+    const int from = services.openFirst > 0
+                         ? LastFrameWithPictureBefore(contents, services.openFirst,
+                                                      FolderPart(header.projectFilePath))
+                         : 0;
+    const int to = services.openLast;
+    const auto used = [from, to](std::size_t i) {
+        return static_cast<int>(i) >= from && (to < 0 || static_cast<int>(i) <= to);
+    };
+    RelinkResult relinked = RelinkMovedPictures(document, services, contents, from, to);
     const std::set<std::string>& toldMissing = relinked.toldMissing;
     if (!relinked.report.empty()) session.notices.push_back(std::move(relinked.report));
     const int digits = DigitCount(contents.announcedFrames);
@@ -208,8 +217,10 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
                            FilePart(source), false});
             DecodedThumbnail decoded = loader.take(nextSource++);
             if (decoded.thumbnail) {
+                // Made at the frame's column: the strip need not show them all in one place.
                 AttachThumbnailImage(view.thumbnails, services, frame, layer,
-                                     std::move(*decoded.thumbnail));
+                                     std::move(*decoded.thumbnail),
+                                     static_cast<int>(i) * kFrameColumnWidth + kThumbnailLeft);
             } else {
                 // A video that cannot be opened is reported as the video reader does; a file
                 // the user was already told is missing is not reported again.
@@ -227,6 +238,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
         }
         if (entry.hasMask) {
             frame.maskNumber = document.masks.nextNumber++;
+            if (!used(i)) continue;  // never composed: its working file is never read
             const std::string maskFile =
                 ExpandNameTemplate(header.maskTemplate, static_cast<int>(i) + 1, digits,
                                    header.projectFilePath, std::nullopt, "");

@@ -7,9 +7,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 
 namespace morvel {
+
+namespace {
+
+// The least width counted as visible, for a strip not yet laid out.
+constexpr int kLeastVisibleWidth = 1000;
+
+}  // namespace
 
 class FrameStrip::Content : public QWidget {
 public:
@@ -88,6 +96,7 @@ FrameStrip::FrameStrip(QWidget* parent, int innerHeight, int scrollStep)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setContentWidth(0);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { showVisible(); });
 }
 
 void FrameStrip::setRow(int row, int top, int height, QColor colour) {
@@ -133,39 +142,85 @@ void FrameStrip::fitContent() {
 void FrameStrip::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
     fitContent();
+    showVisibleSoon();
 }
 
 GadgetHandle FrameStrip::createThumbnail(const Image& picture, int x, int y,
                                          const QString& tooltip) {
     const GadgetHandle handle = m_nextHandle++;
-    auto* thumbnail = new Thumbnail(m_content, handle, this);
-    const QImage wrapped(picture.data(), picture.width(), picture.height(),
-                         static_cast<qsizetype>(picture.stride()), QImage::Format_RGB888);
-    thumbnail->setPixmap(QPixmap::fromImage(wrapped.copy()));
-    thumbnail->setGeometry(x, y, picture.width(), picture.height());
-    thumbnail->setToolTip(tooltip);
-    thumbnail->show();
-    m_thumbnails[handle] = thumbnail;
+    m_thumbnails.emplace(handle, Record{&picture, QPoint(x, y), tooltip});
+    showVisibleSoon();
     return handle;
 }
 
 void FrameStrip::moveThumbnail(GadgetHandle handle, int x) {
     auto found = m_thumbnails.find(handle);
-    if (found != m_thumbnails.end()) found->second->move(x, found->second->y());
+    if (found == m_thumbnails.end() || found->second.at.x() == x) return;
+    Record& record = found->second;
+    record.at.setX(x);
+    if (record.widget) record.widget->move(record.at);
+    showVisibleSoon();
 }
 
 void FrameStrip::destroyThumbnail(GadgetHandle handle) {
     auto found = m_thumbnails.find(handle);
     if (found == m_thumbnails.end()) return;
-    // Later: the thumbnail may be the one whose event is being handled (a drag it started).
-    found->second->hide();
-    found->second->deleteLater();
+    dropWidget(found->second);
     m_thumbnails.erase(found);
 }
 
-QWidget* FrameStrip::thumbnail(GadgetHandle handle) const {
+QWidget* FrameStrip::thumbnail(GadgetHandle handle) {
     auto found = m_thumbnails.find(handle);
-    return found == m_thumbnails.end() ? nullptr : found->second;
+    if (found == m_thumbnails.end()) return nullptr;
+    Record& record = found->second;
+    record.kept = true;
+    if (!record.widget) makeWidget(handle, record);
+    return record.widget;
+}
+
+void FrameStrip::makeWidget(GadgetHandle handle, Record& record) {
+    const Image& picture = *record.picture;
+    auto* widget = new Thumbnail(m_content, handle, this);
+    const QImage wrapped(picture.data(), picture.width(), picture.height(),
+                         static_cast<qsizetype>(picture.stride()), QImage::Format_RGB888);
+    widget->setPixmap(QPixmap::fromImage(wrapped));
+    widget->setGeometry(QRect(record.at, QSize(picture.width(), picture.height())));
+    widget->setToolTip(record.tooltip);
+    if (m_marker) widget->stackUnder(m_marker);  // the marker stays in front
+    widget->show();
+    record.widget = widget;
+    ++m_widgets;
+}
+
+void FrameStrip::dropWidget(Record& record) {
+    if (!record.widget) return;
+    // Later: the thumbnail may be the one whose event is being handled (a drag it started).
+    record.widget->hide();
+    record.widget->deleteLater();
+    record.widget = nullptr;
+    --m_widgets;
+}
+
+void FrameStrip::showVisibleSoon() {
+    if (m_showPending) return;
+    m_showPending = true;
+    QTimer::singleShot(0, this, [this] { showVisible(); });
+}
+
+void FrameStrip::showVisible() {
+    m_showPending = false;
+    // A screen's width either side, so that a scroll finds its thumbnails made.
+    const int visible = std::max(viewport()->width(), kLeastVisibleWidth);
+    const int left = horizontalScrollBar()->value() - visible;
+    const int right = horizontalScrollBar()->value() + 2 * visible;
+    for (auto& [handle, record] : m_thumbnails) {
+        const bool near = record.at.x() + record.picture->width() > left && record.at.x() < right;
+        if (near && !record.widget) {
+            makeWidget(handle, record);
+        } else if (!near && record.widget && !record.kept) {
+            dropWidget(record);
+        }
+    }
 }
 
 namespace {

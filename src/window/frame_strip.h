@@ -35,10 +35,17 @@ public:
     void setContentWidth(int width);
     int contentWidth() const { return m_contentWidth; }
 
+    // A thumbnail shows the picture without a copy: it must stay as it is until the thumbnail is
+    // destroyed. Only the thumbnails near the visible columns have a widget, so that a film of
+    // many thousand frames costs the strip no more than the frames on screen.
     GadgetHandle createThumbnail(const Image& picture, int x, int y, const QString& tooltip);
     void moveThumbnail(GadgetHandle handle, int x);
     void destroyThumbnail(GadgetHandle handle);
-    QWidget* thumbnail(GadgetHandle handle) const;
+    // The thumbnail's widget, made when it has none (and kept from then on); nullptr when the
+    // handle names no thumbnail.
+    QWidget* thumbnail(GadgetHandle handle);
+    // How many thumbnails have a widget now.
+    int thumbnailWidgets() const { return m_widgets; }
 
     // A drop, as the program's event; a gadget event of a thumbnail, at the pointer's screen
     // position.
@@ -54,13 +61,29 @@ protected:
 private:
     class Content;
     class Thumbnail;
+    // A thumbnail, with the widget showing it while it is near the visible columns.
+    struct Record {
+        const Image* picture;
+        QPoint at;
+        QString tooltip;
+        Thumbnail* widget = nullptr;
+        bool kept = false;  // asked for by thumbnail(): stays made
+    };
     void fitContent();
+    void makeWidget(GadgetHandle handle, Record& record);
+    void dropWidget(Record& record);
+    // Gives the thumbnails near the visible columns a widget and takes it from the others; later
+    // calls in the same turn of the event loop are one.
+    void showVisibleSoon();
+    void showVisible();
 
     Content* m_content;
     QLabel* m_marker = nullptr;
     int m_contentWidth = 0;
     int m_innerHeight;
-    std::map<GadgetHandle, Thumbnail*> m_thumbnails;
+    std::map<GadgetHandle, Record> m_thumbnails;
+    int m_widgets = 0;
+    bool m_showPending = false;
     // Handles start above every fixed gadget number, so that a thumbnail's gadget events can
     // never be taken for those of another gadget.
     GadgetHandle m_nextHandle = 1000;

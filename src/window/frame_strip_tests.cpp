@@ -16,6 +16,9 @@
 #include "app/main_window.h"
 #include "editor/frame_selection.h"
 #include "codecs/picture_io.h"
+#include "platform/files.h"
+#include "project/project_file.h"
+#include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 #include "window/qt_shell.h"
@@ -221,6 +224,51 @@ TEST_F(FrameStripWindow, TheProgressDialogCancelsAndSurvivesTheWindowsRebuild) {
     EXPECT_TRUE(shell.showProgress(step));
     EXPECT_TRUE(dialog->isVisible());
     shell.hideProgress();
+}
+
+// Opening a long film costs the strip what is on screen: widgets for the visible columns only,
+// and each painted about once, however many pictures the progress dialog counts through.
+TEST_F(FrameStripWindow, OpeningALongFilmPaintsOnlyTheVisibleThumbnails) {
+    constexpr int kFrames = 400;
+    const std::string a = picture("a.png"), b = picture("b.png");
+    std::vector<ProjectFileFrame> entries(kFrames);
+    for (ProjectFileFrame& entry : entries) {
+        entry.layerSource[0] = a;
+        entry.layerSource[1] = b;
+    }
+    const std::string path = work.file("Long.mvl");
+    WriteFileBytes(path, SerializeProjectFile(ProjectHeader{}, entries));
+    struct PaintCounter : QObject {
+        QWidget* strip = nullptr;
+        int paints = 0;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* widget = qobject_cast<QWidget*>(object);
+            if (event->type() == QEvent::Paint && widget && strip->isAncestorOf(widget)) ++paints;
+            return false;
+        }
+    } counter;
+    counter.strip = strip;
+    qApp->installEventFilter(&counter);
+    state.services.progressDelay = 0;  // the dialog from the first picture on
+    OpenProject(state.document, state.session, state.view, state.services, path);
+    QApplication::processEvents();
+    qApp->removeEventFilter(&counter);
+    ASSERT_EQ(state.document.frames.size(), kFrames);
+    // A screen's width either side of the visible columns, two rows.
+    const int near = 2 * (3 * std::max(strip->viewport()->width(), 1000) / kFrameColumnWidth + 2);
+    EXPECT_LE(strip->thumbnailWidgets(), near);
+    EXPECT_LE(counter.paints, 2 * near);
+    // Scrolled to the end, the last frames have their widgets and the first ones none.
+    strip->horizontalScrollBar()->setValue(strip->horizontalScrollBar()->maximum());
+    EXPECT_LE(strip->thumbnailWidgets(), near);
+    const auto widgetOf = [&](int frame) {
+        for (QLabel* label : strip->widget()->findChildren<QLabel*>())
+            if (!label->isHidden() && label->x() == frame * kFrameColumnWidth + kThumbnailLeft)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(widgetOf(kFrames - 1));
+    EXPECT_FALSE(widgetOf(0));
 }
 
 }  // namespace

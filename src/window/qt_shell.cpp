@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -456,6 +457,11 @@ DropAction QtShell::dragThumbnail(const Image& thumbnail) {
 }
 
 bool QtShell::showProgress(const ImportStep& step) {
+    // Painting costs what the window holds, not what the step did: a few times a second is
+    // enough for the eye and for the cancel button, however many files go by.
+    constexpr auto kPaintInterval = std::chrono::milliseconds(100);
+    const auto now = std::chrono::steady_clock::now();
+    const bool first = !m_progress;
     if (!m_progress) {
         m_progress = new QProgressDialog(dialogParent());
         m_progress->setWindowModality(Qt::ApplicationModal);
@@ -469,13 +475,22 @@ bool QtShell::showProgress(const ImportStep& step) {
             m_progress->setCancelButton(nullptr);
     }
     if (step.cancellable && m_progress->wasCanceled()) return false;
+    // Item k begins: k - 1 are done. Shown without waiting (the caller waited already).
+    const int done = std::clamp(step.k - 1, 0, std::max(step.n, 1));
+    if (!first && m_progress->isVisible() && step.k < step.n &&
+        m_progress->maximum() == std::max(step.n, 1) && now - m_progressPainted < kPaintInterval) {
+        // The dialog's own setValue lets the window paint; its bar alone does not. The label
+        // waits for the next painting.
+        if (auto* bar = m_progress->findChild<QProgressBar*>()) bar->setValue(done);
+        return true;
+    }
     m_progress->setMaximum(std::max(step.n, 1));
     m_progress->setLabelText(text(step.label));
-    // Item k begins: k - 1 are done. Shown without waiting (the caller waited already).
-    m_progress->setValue(std::clamp(step.k - 1, 0, std::max(step.n, 1)));
+    m_progress->setValue(done);
     if (!m_progress->isVisible()) m_progress->show();
     // Paint it and take a press of its cancel button; the rest of the window takes no input.
     QApplication::processEvents();
+    m_progressPainted = std::chrono::steady_clock::now();
     return !step.cancellable || (m_progress && !m_progress->wasCanceled());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -112,6 +113,8 @@ private:
     QEventLoop* m_waiting = nullptr;
     // Deleted with the main window when that is built anew while the dialog is up.
     QPointer<QProgressDialog> m_progress;
+    // When the progress dialog last let the window paint and take input.
+    std::chrono::steady_clock::time_point m_progressPainted;
     QtTexts m_qtTexts;  // Qt's own texts in the language in use
     std::function<void(const Event&)> m_ownDropHandler;
     bool m_dragging = false;

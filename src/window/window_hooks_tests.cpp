@@ -137,8 +137,8 @@ TEST_F(WindowHooksTest, TheAboutBoxShowsLogoTextAndButtonAndLeavesThumbnailsToTh
     whenOpen<AboutBox>([](AboutBox& box) { box.close(); });
     Dispatch(state, testing::MenuEvent(+MenuItem::About), hooks);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    const GadgetHandle thumbnail =
-        shell.createThumbnailGadget(testing::UniformPicture(60, 45, testing::kRed), 5, 2, "a");
+    const Image red = testing::UniformPicture(60, 45, testing::kRed);  // shown, not copied
+    const GadgetHandle thumbnail = shell.createThumbnailGadget(red, 5, 2, "a");
     FrameStrip* strip = shell.mainWindow()->frameStrip();
     ASSERT_NE(strip->thumbnail(thumbnail), nullptr);
     EXPECT_TRUE(strip->isAncestorOf(strip->thumbnail(thumbnail)));
