@@ -45,6 +45,8 @@ KindInfo kindInfo(ErrorKind kind) {
             return {Text::ErrorsNosession, "$$$ErrorCode = 370-$WHERE-$NR"};
         case ErrorKind::RecoveryNotWritten:
             return {Text::ErrorsRecoverwrite, "$$$ErrorCode = 380-$WHERE-$NR"};
+        case ErrorKind::LoadSound:
+            return {Text::ErrorsLoadsound, "$$$ErrorCode = 610-$WHERE-$NR"};
         case ErrorKind::OnlyOne:
             return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }
@@ -57,7 +59,7 @@ std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where
                            const std::string& file, int w, int h) {
     const KindInfo info = kindInfo(kind);
     std::string text = texts[info.message] + info.codeLine;
-    if (kind == ErrorKind::CopyImage) {
+    if (kind == ErrorKind::CopyImage || kind == ErrorKind::LoadSound) {
         const auto bar = file.find('|');
         const std::string source = file.substr(0, bar);
         const std::string target = bar == std::string::npos ? std::string() : file.substr(bar + 1);

@@ -26,6 +26,7 @@ enum class ErrorKind : int {
     SessionWrite = 16,     // the session's files cannot be written any more
     NoSession = 17,        // no session folder: crash protection is off
     RecoveryNotWritten = 18,
+    LoadSound = 21,  // file: the sound file and the reason, joined by "|"
 };
 
 // Which operation failed: the second number of the error code.
@@ -50,11 +51,12 @@ enum class ErrorPlace : int {
     RecoverSession = 17,
     SessionFiles = 18,
     CarryMask = 19,
+    SoundTrack = 21,
 };
 
 // The message of an error: the translated text of its kind, then the line
 // "ErrorCode = <code>-<place>-<number>", with the placeholders filled in. For CopyImage, file
-// holds the source and the target joined by "|".
+// holds the source and the target joined by "|"; for LoadSound the file and the reason.
 std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where, int nr,
                            const std::string& file, int w, int h);
 

@@ -143,9 +143,27 @@ enum class Text : int {
     RequesterCarryskip,
     RequesterCarryreplaceall,
     RequesterCarryprogress,
+    // Sound
+    MainMenuLoadsound,
+    MainMenuRemovesound,
+    MainMenuSoundoffset,
+    MainMenuMutesound,
+    RequesterLoadsound,
+    RequesterLoadsoundtext,
+    RequesterSoundoffset,
+    RequesterSoundoffsettext,
+    ErrorsLoadsound,
+    ErrorsSoundnotsound,
+    ErrorsSoundnosound,
+    ErrorsSounddamaged,
+    ErrorsSoundempty,
+    ErrorsSoundlayout,
+    ErrorsSoundcodec,
+    ErrorsSoundmissing,
+    ElseSoundnodevice,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterCarryprogress) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseSoundnodevice) + 1;
 
 struct TextEntry {
     std::string_view group;

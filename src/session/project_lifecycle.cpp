@@ -129,6 +129,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     view.offsetX = 0;
     view.offsetY = 0;
     document.masks.nextNumber = 1;
+    document.sound = {};
     MarkProjectSaved(session);  // no project: nothing to lose
     return answer;
 }
@@ -150,6 +151,14 @@ void NewProject(Document& document, EditSession& session, View& view, Services& 
     document.masks.nextNumber = 1;
     document.header = ProjectHeader{};
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
+}
+
+void TakeSoundTrackIfPresent(Document& document, Services& services) {
+    if (document.sound.empty() || IsRegularFile(document.sound.file)) return;
+    services.reporter().report(ErrorKind::LoadSound, ErrorPlace::OpenProject, 1,
+                               document.sound.file + "|" +
+                                   services.language.texts[Text::ErrorsSoundmissing]);
+    document.sound = {};
 }
 
 void OpenProject(Document& document, EditSession& session, View& view, Services& services,
@@ -188,6 +197,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     RelinkResult relinked = RelinkMovedPictures(document, services, contents);
     const std::set<std::string>& toldMissing = relinked.toldMissing;
     if (!relinked.report.empty()) session.notices.push_back(std::move(relinked.report));
+    const SoundTrack storedSound = contents.sound;
     const int digits = DigitCount(contents.announcedFrames);
     // The thumbnails are decoded ahead on the worker while the frames are built here.
     ThumbnailLoader loader(services.makeThumbnails ? thumbnailSources(contents)
@@ -240,8 +250,12 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
             }
         }
     }
-    // A picture found elsewhere or left out, or a mask lost, is a change a save would write.
-    if (!framesAsStored(document.frames, stored)) MarkProjectChanged(session);
+    document.sound = contents.sound;
+    TakeSoundTrackIfPresent(document, services);
+    // A picture or sound found elsewhere or left out, or a mask lost, is a change a save would
+    // write.
+    if (!framesAsStored(document.frames, stored) || !(document.sound == storedSound))
+        MarkProjectChanged(session);
     showTitle(header.title, session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (contents.cutShort()) {
