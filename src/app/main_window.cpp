@@ -68,6 +68,7 @@ std::vector<MenuEntry> viewMenu(const Program& state) {
     return {item(t[Text::MainMenuPlay], MenuItem::Play),
             item(t[Text::MainMenuPlaybackrate], MenuItem::PlaybackRate),
             checkItem(t[Text::MainMenuOnionskin], MenuItem::OnionSkin, state.view.onionSkin),
+            checkItem(t[Text::MainMenuMutesound], MenuItem::MuteSound, state.sound.muted),
             separator(),
             checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
                       shown == CanvasPicture::Layer1),
@@ -99,7 +100,10 @@ std::vector<MenuEntry> menuBar(const Program& state) {
              submenu(t[Text::MainMenuExport],
                      {item(t[Text::MainMenuImageexport], MenuItem::ImageExport, frames),
                       item(t[Text::MainMenuAviexport], MenuItem::AviExport, frames)}),
-             separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
+             separator(), item(t[Text::MainMenuLoadsound], MenuItem::LoadSound),
+             item(t[Text::MainMenuRemovesound], MenuItem::RemoveSound),
+             item(t[Text::MainMenuSoundoffset], MenuItem::SoundOffset), separator(),
+             item(t[Text::MainMenuQuit], MenuItem::Quit)}),
         submenu(t[Text::MainMenuEdit],
                 {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state.session)),
                  item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session)),
@@ -245,7 +249,8 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
                       {"Shift+Delete", +MenuItem::DeleteFrame},
                       {"Ctrl+D", +MenuItem::DuplicateFrame},
                       {"Ctrl+I", +MenuItem::InsertFrame},
-                      {"Ctrl+M", +MenuItem::CarryMask}};
+                      {"Ctrl+M", +MenuItem::CarryMask},
+                      {"S", +MenuItem::MuteSound}};
     const std::span<const RegisteredTool> tools = RegisteredTools();
     for (std::size_t i = 0; i < tools.size(); ++i) {
         if (!tools[i].row.shortcut.empty())
@@ -297,8 +302,10 @@ void LayoutMainWindow(Program& state) {
     const int w = client.width;
     const int h = client.height;
 
+    // A sound track's waveform row takes its height from the canvas.
+    const int waveform = state.sound.shown ? kWaveformRowHeight : 0;
     const int canvasWidth = w - 55;
-    const int canvasHeight = h - 180;
+    const int canvasHeight = h - 180 - waveform;
     state.view.canvas = Image();
     auto canvas = Image::create(canvasWidth, canvasHeight);
     if (!canvas) {
@@ -315,9 +322,10 @@ void LayoutMainWindow(Program& state) {
                        kScrollBarThickness);
     UpdateScrollBars(state.session, state.view, state.services);
     RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
-    window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
-                       kLayerRowsHeight);
-    window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);
+    window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123 - waveform,
+                       kLayerRowsWidth, kLayerRowsHeight);
+    window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125 - waveform, w - 40,
+                       kFrameStripHeight + waveform);
 }
 
 }  // namespace morvel

@@ -143,7 +143,11 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {27, "Bild verdoppeln\tStrg+D"},
                                             {28, "Leeres Bild einfügen\tStrg+I"},
                                             {29, "Maske übernehmen\tStrg+M"},
-                                            {30, "Masken weiterführen ..."}};
+                                            {30, "Masken weiterführen ..."},
+                                            {31, "Ton laden ..."},
+                                            {32, "Ton entfernen"},
+                                            {33, "Tonversatz ..."},
+                                            {34, "Ton aus\tS"}};
     for (const auto& [item, label] : labels) EXPECT_EQ(items[item].label, label) << item;
     // Nothing to undo or redo in a new window, and without frames nothing to save or export
     // (the popup's frame items show only over a frame).
@@ -155,6 +159,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
         EXPECT_TRUE(items[item].checkable) << item;
         EXPECT_EQ(items[item].checked, item == 24) << item;
     }
+    EXPECT_TRUE(items[34].checkable);  // the sound plays unless muted
+    EXPECT_FALSE(items[34].checked);
     EXPECT_EQ(items[9].label, app.state.services.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.services.language.available;
@@ -197,7 +203,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"Shift+Delete", 26},
                                                                    {"Ctrl+D", 27},
                                                                    {"Ctrl+I", 28},
-                                                                   {"Ctrl+M", 29}}));
+                                                                   {"Ctrl+M", 29},
+                                                                   {"S", 34}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {

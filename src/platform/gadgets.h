@@ -70,6 +70,11 @@ enum class MenuItem : int {
     // Carried masks in the "Bearbeiten" menu.
     CarryMask = 29,   // Ctrl+M
     CarryMasks = 30,
+    // The sound track: in "Projekt", and its mute in "Ansicht".
+    LoadSound = 31,
+    RemoveSound = 32,
+    SoundOffset = 33,
+    MuteSound = 34,  // S
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -32,6 +32,11 @@ int main(int argc, char** argv) {
     morvel::Program state(shell, session ? session->path() : morvel::TemporaryFolder(),
                           morvel::FindProgramFiles(morvel::ExecutableFolder()));
     state.session.pictureReader = &decodeAhead;
+    // A sound track decoded on a worker wakes the loop, which takes it in.
+    state.sound.wake = [&shell] {
+        QMetaObject::invokeMethod(
+            &shell, [&shell] { shell.post(morvel::Event{}); }, Qt::QueuedConnection);
+    };
     if (session) {
         state.services.sessionsFolder = sessions;
         state.session.record.writer = std::make_shared<morvel::SessionWriter>(session->path());

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/about_text.h"
+#include "app/film_sound.h"
 #include "app/playback.h"
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
@@ -36,8 +37,13 @@ DispatchHooks WindowHooks(QtShell& shell) {
         PlayFilm(state, *player, shell, [&shell](const Event& event) { shell.post(event); });
         shell.setPlaying(false);
     };
-    hooks.askPlaybackRate = [player](Program& state) { AskPlaybackRate(state, *player); };
+    hooks.askPlaybackRate = [player](Program& state) {
+        AskPlaybackRate(state, *player);
+        state.sound.rate = player->rate;  // the waveform's bars follow it
+    };
     hooks.idle = [player](Program& state) {
+        state.sound.rate = player->rate;
+        SyncFilmSound(state);
         state.session.playbackCache = &player->cache;  // the onion skin looks there first
         FillWhileIdle(state.document, state.session, state.view, *player);
     };
