@@ -66,7 +66,7 @@ private:
         }
         // The frame marker runs on across the row.
         if (w.markerX >= 0) {
-            painter.setPen(QPen(QColor(0xE0, 0x20, 0x20), 2));
+            painter.setPen(QPen(QColor(0xFF, 0xB4, 0x00), 2));  // the marker's own colour
             painter.drawRect(QRect(w.markerX + 1, w.top + 1, columnWidth - 4, w.height - 2));
         }
     }
