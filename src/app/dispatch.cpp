@@ -222,6 +222,9 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::FirstFrame:
         case MenuItem::LastFrame:
             FrameKey(state, static_cast<MenuItem>(item));
+            // A step lets the frame's sound be heard.
+            if (item == +MenuItem::PreviousFrame || item == +MenuItem::NextFrame)
+                ScrubFilmSound(state, state.session.cache.displayedIndex);
             break;
         case MenuItem::LoadSound:
         case MenuItem::RemoveSound:

@@ -140,8 +140,61 @@ void AskSoundOffset(Program& state) {
     MarkProjectChanged(state.session);
 }
 
+namespace {
+
+// The samples to play now: the document's track decoded, unmuted, with a device.
+const std::shared_ptr<const SoundSamples>* audible(Program& state) {
+    FilmSound& sound = state.sound;
+    if (!sound.output || sound.muted || !sound.samples ||
+        sound.decodedFor.file != state.document.sound.file)
+        return nullptr;
+    return &sound.samples;
+}
+
+bool startOutput(Program& state, long long first, long long count, bool holdClock) {
+    FilmSound& sound = state.sound;
+    const auto* samples = audible(state);
+    if (!samples) return false;
+    if (sound.output->start(*samples, first, count, holdClock)) return true;
+    if (!sound.noDeviceTold) {
+        sound.noDeviceTold = true;
+        const LanguageTable& texts = state.services.language.texts;
+        state.services.shell.showMessage(texts[Text::RequesterSessiontitle],
+                                         texts[Text::ElseSoundnodevice]);
+    }
+    return false;
+}
+
+// Where frame `index` begins in the sound, in sample frames (negative before its start).
+long long frameStart(const Program& state, int index) {
+    const long long n = static_cast<long long>(index) - state.document.sound.offset;
+    return n * SoundSamples::kRate / std::max(state.sound.rate, 1);
+}
+
+}  // namespace
+
+bool StartFilmSound(Program& state, int index) {
+    const auto* samples = audible(state);
+    if (!samples) return false;
+    const long long first = frameStart(state, index);
+    // Past the sound's end the device plays silence, so that its clock still leads the film.
+    return startOutput(state, first, std::max((*samples)->frameCount() - first, 0LL), true);
+}
+
+void ScrubFilmSound(Program& state, int index) {
+    const auto* samples = audible(state);
+    if (!samples || index < 0) return;
+    const SoundSlice slice = FrameSlice(**samples, index, state.sound.rate, state.document.sound.offset);
+    if (slice.count > 0) startOutput(state, slice.first, slice.count, false);
+}
+
+void StopFilmSound(Program& state) {
+    if (state.sound.output) state.sound.output->stop();
+}
+
 void ToggleMuteSound(Program& state) {
     state.sound.muted = !state.sound.muted;
+    if (state.sound.muted) StopFilmSound(state);
     state.services.shell.checkMenuItem(+MenuItem::MuteSound, state.sound.muted);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sound_output.h"
 #include "platform/gadgets.h"
 #include "project/document.h"
 #include "sound/sound_samples.h"
@@ -32,6 +33,9 @@ struct FilmSound {
     std::string pendingFile;
     bool adopt = false;
     bool muted = false;
+    // The window's audio output; none: the film plays silent (tests, the batch renderer).
+    SoundOutput* output = nullptr;
+    bool noDeviceTold = false;  // the user knows once that no device plays
     int rate = 12;  // the playback rate the bars are cut at
     // Called on the worker when a decode ends, so that the loop takes the result (the window
     // posts an empty event); none in tests, which wait.
@@ -66,6 +70,14 @@ bool SoundMenu(Program& state, MenuItem item);
 // is not the one decoded, drops the samples when it has none, and brings the waveform up to the
 // track, the frames and the rate. `wait` waits for a decode under way (tests, the batch).
 void SyncFilmSound(Program& state, bool wait = false);
+
+// Starts the sound with the film at frame `index` when there is a track, it is not muted and a
+// device plays; plays on to the end of the sound. Tells once when no device can play. False
+// when no sound plays (the film follows its own clock then).
+bool StartFilmSound(Program& state, int index);
+// A frame step's sound: the slice of frame `index` alone.
+void ScrubFilmSound(Program& state, int index);
+void StopFilmSound(Program& state);
 
 // True for the files a drop loads as the sound track, by name: sound files are not pictures.
 bool IsSoundFileName(const std::string& path);

@@ -115,5 +115,56 @@ TEST_F(FilmSoundTest, MuteIsAViewMenuItemThatToggles) {
     EXPECT_FALSE(IsSoundFileName("/a/wav"));
 }
 
+// A device that records what it was asked to play.
+class RecordingOutput : public SoundOutput {
+public:
+    bool device = true;
+    struct Start {
+        long long first, count;
+        bool holdClock;
+    };
+    std::vector<Start> starts;
+    int stops = 0;
+    bool start(std::shared_ptr<const SoundSamples>, long long first, long long count,
+               bool holdClock) override {
+        if (device) starts.push_back({first, count, holdClock});
+        return device;
+    }
+    double playedSeconds() const override { return 0; }
+    void stop() override { ++stops; }
+};
+
+TEST_F(FilmSoundTest, TheFilmAndAStepPlayFromTheirFramesTime) {
+    RecordingOutput output;
+    state.sound.output = &output;
+    state.sound.rate = 4;  // 12000 sample frames a frame
+    state.document.sound = {toneFile("voice.wav"), 1};
+    SyncFilmSound(state, true);
+    ASSERT_TRUE(StartFilmSound(state, 3));
+    ASSERT_EQ(output.starts.size(), 1u);
+    EXPECT_EQ(output.starts[0].first, 24000);
+    EXPECT_EQ(output.starts[0].count, 48000 - 24000);
+    EXPECT_TRUE(output.starts[0].holdClock);
+    ASSERT_TRUE(StartFilmSound(state, 0));  // before the sound starts: silence first
+    EXPECT_EQ(output.starts[1].first, -12000);
+    menu(MenuItem::NextFrame);
+    ASSERT_EQ(output.starts.size(), 3u);
+    EXPECT_EQ(output.starts[2].first, (state.session.cache.displayedIndex - 1) * 12000);
+    EXPECT_EQ(output.starts[2].count, 12000);
+    EXPECT_FALSE(output.starts[2].holdClock);
+
+    menu(MenuItem::MuteSound);
+    EXPECT_FALSE(StartFilmSound(state, 1));
+    EXPECT_EQ(output.starts.size(), 3u);
+    menu(MenuItem::MuteSound);
+
+    output.device = false;  // no device: told once, however often the film starts
+    EXPECT_FALSE(StartFilmSound(state, 1));
+    EXPECT_FALSE(StartFilmSound(state, 1));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].text.find("ohne Ton"), std::string::npos);
+    EXPECT_TRUE(shell.errors.empty());
+}
+
 }  // namespace
 }  // namespace morvel
