@@ -194,10 +194,10 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
 
     // Pictures that moved are found again before anything is read.
     const std::vector<ProjectFileFrame> stored = contents.frames;
+    const SoundTrack storedSound = contents.sound;
     RelinkResult relinked = RelinkMovedPictures(document, services, contents);
     const std::set<std::string>& toldMissing = relinked.toldMissing;
     if (!relinked.report.empty()) session.notices.push_back(std::move(relinked.report));
-    const SoundTrack storedSound = contents.sound;
     const int digits = DigitCount(contents.announcedFrames);
     // The thumbnails are decoded ahead on the worker while the frames are built here.
     ThumbnailLoader loader(services.makeThumbnails ? thumbnailSources(contents)
