@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/edit_keys.h"
+#include "app/film_sound.h"
 #include "app/frame_counter.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
@@ -102,8 +103,23 @@ void dispatchDrop(Program& state, const Event& event) {
     const std::string fileList =
         event.drop.privateFormat ? state.view.dragPayload : event.drop.fileList;
     if (fileList.empty()) return;  // e.g. our drag type from another instance of the program
+    // A sound file among them becomes the sound track; the rest are imported as frames.
+    std::string pictures;
+    std::string soundFile;
+    for (std::size_t at = 0; at <= fileList.size();) {
+        const std::size_t end = std::min(fileList.find('\n', at), fileList.size());
+        const std::string path = fileList.substr(at, end - at);
+        at = end + 1;
+        if (!event.drop.privateFormat && IsSoundFileName(path)) {
+            if (soundFile.empty()) soundFile = path;
+        } else if (!path.empty()) {
+            pictures += (pictures.empty() ? "" : "\n") + path;
+        }
+    }
+    if (!soundFile.empty()) LoadSoundFile(state, soundFile);
+    if (pictures.empty()) return;
     ImportDroppedFiles(state.document, state.session, state.view, state.services,
-                       DropLayerAt(event.y), fileList, event.x + event.drop.stripScroll);
+                       DropLayerAt(event.y), pictures, event.x + event.drop.stripScroll);
 }
 
 // A language of the submenu: close the project and build the window anew in that language.
@@ -221,6 +237,15 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::FirstFrame:
         case MenuItem::LastFrame:
             FrameKey(state, static_cast<MenuItem>(item));
+            // A step lets the frame's sound be heard.
+            if (item == +MenuItem::PreviousFrame || item == +MenuItem::NextFrame)
+                ScrubFilmSound(state, state.session.cache.displayedIndex);
+            break;
+        case MenuItem::LoadSound:
+        case MenuItem::RemoveSound:
+        case MenuItem::SoundOffset:
+        case MenuItem::MuteSound:
+            SoundMenu(state, static_cast<MenuItem>(item));
             break;
         default:
             // A tool's key while the button is up: a drag under way keeps its tool.
@@ -328,6 +353,7 @@ LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& 
 LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks) {
     const LoopStep step = dispatchEvent(state, event, hooks);
     if (step == LoopStep::Continue) {
+        SyncFilmSound(state);
         UpdateEditMenu(state);
         UpdateFrameCounter(state);
         UpdateWindowTitle(state.session, state.view, state.services);

@@ -68,6 +68,7 @@ std::vector<MenuEntry> viewMenu(const Program& state) {
     return {item(t[Text::MainMenuPlay], MenuItem::Play),
             item(t[Text::MainMenuPlaybackrate], MenuItem::PlaybackRate),
             checkItem(t[Text::MainMenuOnionskin], MenuItem::OnionSkin, state.view.onionSkin),
+            checkItem(t[Text::MainMenuMutesound], MenuItem::MuteSound, state.sound.muted),
             separator(),
             checkItem(t[Text::MainMenuViewlayer1], MenuItem::ViewLayer1,
                       shown == CanvasPicture::Layer1),
@@ -116,7 +117,10 @@ std::vector<MenuEntry> menuBar(const Program& state) {
                      {item(t[Text::MainMenuImageexport], MenuItem::ImageExport, frames),
                       item(t[Text::MainMenuAviexport], MenuItem::AviExport, frames),
                       item(t[Text::MainMenuVideoexport], MenuItem::VideoExport, frames)}),
-             separator(), item(t[Text::MainMenuQuit], MenuItem::Quit)}),
+             separator(), item(t[Text::MainMenuLoadsound], MenuItem::LoadSound),
+             item(t[Text::MainMenuRemovesound], MenuItem::RemoveSound),
+             item(t[Text::MainMenuSoundoffset], MenuItem::SoundOffset), separator(),
+             item(t[Text::MainMenuQuit], MenuItem::Quit)}),
         submenu(t[Text::MainMenuEdit],
                 {item(t[Text::MainMenuUndo], MenuItem::Undo, CanUndoEdit(state.session)),
                  item(t[Text::MainMenuRedo], MenuItem::Redo, CanRedoEdit(state.session)),
@@ -268,7 +272,8 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
                       {"Return", +MenuItem::CaptureKey1},
                       {"Shift+Return", +MenuItem::CaptureKey2},
                       {"K", +MenuItem::PlayLastFrames},
-                      {"D", +MenuItem::DifferenceView}};
+                      {"D", +MenuItem::DifferenceView},
+                      {"S", +MenuItem::MuteSound}};
     const std::span<const RegisteredTool> tools = RegisteredTools();
     for (std::size_t i = 0; i < tools.size(); ++i) {
         if (!tools[i].row.shortcut.empty())
@@ -320,8 +325,10 @@ void LayoutMainWindow(Program& state) {
     const int w = client.width;
     const int h = client.height;
 
+    // A sound track's waveform row takes its height from the canvas.
+    const int waveform = state.sound.shown ? kWaveformRowHeight : 0;
     const int canvasWidth = w - 55;
-    const int canvasHeight = h - 180;
+    const int canvasHeight = h - 180 - waveform;
     state.view.canvas = Image();
     auto canvas = Image::create(canvasWidth, canvasHeight);
     if (!canvas) {
@@ -338,9 +345,10 @@ void LayoutMainWindow(Program& state) {
                        kScrollBarThickness);
     UpdateScrollBars(state.session, state.view, state.services);
     RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
-    window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123, kLayerRowsWidth,
-                       kLayerRowsHeight);
-    window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125, w - 40, kFrameStripHeight);
+    window.placeGadget(+Gadget::LayerRowsPicture, kLayerRowsX, h - 123 - waveform,
+                       kLayerRowsWidth, kLayerRowsHeight);
+    window.placeGadget(+Gadget::FrameStrip, kCanvasX, h - 125 - waveform, w - 40,
+                       kFrameStripHeight + waveform);
 }
 
 }  // namespace morvel

@@ -145,6 +145,10 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                             {28, "Leeres Bild einfügen\tStrg+I"},
                                             {29, "Maske übernehmen\tStrg+M"},
                                             {30, "Masken weiterführen ..."},
+                                            {31, "Ton laden ..."},
+                                            {32, "Ton entfernen"},
+                                            {33, "Tonversatz ..."},
+                                            {34, "Ton aus\tS"},
                                             {35, "Kamera wählen ..."},
                                             {36, "Live-Bild\tL"},
                                             {37, "Ebene 1 aufnehmen\tEingabe"},
@@ -163,6 +167,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
         EXPECT_TRUE(items[item].checkable) << item;
         EXPECT_EQ(items[item].checked, item == 24) << item;
     }
+    EXPECT_TRUE(items[34].checkable);  // the sound plays unless muted
+    EXPECT_FALSE(items[34].checked);
     EXPECT_EQ(items[9].label, app.state.services.language.texts[Text::MainMenuTutorial]);
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.services.language.available;
@@ -210,7 +216,8 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
                                                                    {"Return", 42},
                                                                    {"Shift+Return", 43},
                                                                    {"K", 39},
-                                                                   {"D", 41}}));
+                                                                   {"D", 41},
+                                                                   {"S", 34}}));
 }
 
 TEST(LayoutMainWindow, KeepsTheMinimumSizeAndPlacesTheGadgetsAroundTheCanvas) {

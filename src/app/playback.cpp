@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/film_sound.h"
 #include "app/frame_counter.h"
 #include "editor/canvas.h"
 #include "editor/canvas_film.h"
@@ -61,6 +62,11 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
     int index = std::max(0, state.session.cache.displayedIndex);
     int shown = index;
     auto period = periodOf(player.rate);
+    // With a sound track the pictures follow the audio device's clock: frame k after the start
+    // is due when the device has played k periods.
+    state.sound.rate = player.rate;
+    bool withSound = StartFilmSound(state, index);
+    int sinceStart = 0;
     Clock::time_point due = Clock::now();
     std::vector<Event> afterwards;
     Image picture;
@@ -87,6 +93,11 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
             if (event.kind == EventKind::Menu && event.menuItem == +MenuItem::PlaybackRate) {
                 AskPlaybackRate(state, player);
                 period = periodOf(player.rate);
+                state.sound.rate = player.rate;
+                if (withSound) {
+                    withSound = StartFilmSound(state, index);
+                    sinceStart = 0;
+                }
                 continue;
             }
             if (event.kind == EventKind::Menu && event.menuItem >= +MenuItem::OnionSkin &&
@@ -113,9 +124,22 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
         if (late) ++player.lateFrames;
         ++player.framesShown;
         shown = index;
+        ++sinceStart;
         due = std::max(due + period, Clock::now());
+        if (withSound) {
+            const double ahead = static_cast<double>(sinceStart) / std::clamp(player.rate, 1, 60) -
+                                 state.sound.output->playedSeconds();
+            due = Clock::now() + std::chrono::microseconds(static_cast<long long>(
+                                     std::clamp(ahead, 0.0, 1.0) * 1e6));
+        }
         index = (index + 1) % count;
+        if (index == 0 && withSound) {
+            // Round to the first frame: the sound starts again with it.
+            withSound = StartFilmSound(state, 0);
+            sinceStart = 0;
+        }
     }
+    StopFilmSound(state);
     // What the same key press or click raised besides the stop goes too.
     Event event;
     while (events.waitEventFor(0, event)) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/film_sound.h"
 #include "editor/edit_session.h"
 #include "editor/view.h"
 #include "platform/program_files.h"
@@ -26,6 +27,7 @@ struct Program {
     Document document;
     EditSession session;
     View view;
+    FilmSound sound;  // the track's samples and waveform while the program runs
 };
 
 }  // namespace morvel

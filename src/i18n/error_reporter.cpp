@@ -63,6 +63,8 @@ KindInfo kindInfo(ErrorKind kind) {
             return {Text::ErrorsCapturewrite, "$$$ErrorCode = 680-$WHERE-$NR"};
         case ErrorKind::NoCamera:
             return {Text::ErrorsNocamera, "$$$ErrorCode = 690-$WHERE-$NR"};
+        case ErrorKind::LoadSound:
+            return {Text::ErrorsLoadsound, "$$$ErrorCode = 710-$WHERE-$NR"};
         case ErrorKind::OnlyOne:
             return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }
@@ -75,7 +77,7 @@ std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where
                            const std::string& file, int w, int h) {
     const KindInfo info = kindInfo(kind);
     std::string text = texts[info.message] + info.codeLine;
-    if (kind == ErrorKind::CopyImage) {
+    if (kind == ErrorKind::CopyImage || kind == ErrorKind::LoadSound) {
         const auto bar = file.find('|');
         const std::string source = file.substr(0, bar);
         const std::string target = bar == std::string::npos ? std::string() : file.substr(bar + 1);

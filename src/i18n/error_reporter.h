@@ -36,6 +36,7 @@ enum class ErrorKind : int {
     CaptureTimeout = 25,
     CaptureWrite = 26,
     NoCamera = 27,
+    LoadSound = 28,  // file: the sound file and the reason, joined by "|"
 };
 
 // Which operation failed: the second number of the error code.
@@ -63,11 +64,12 @@ enum class ErrorPlace : int {
     ChooseCamera = 20,
     LiveView = 21,
     Capture = 22,
+    SoundTrack = 23,
 };
 
 // The message of an error: the translated text of its kind, then the line
 // "ErrorCode = <code>-<place>-<number>", with the placeholders filled in. For CopyImage, file
-// holds the source and the target joined by "|".
+// holds the source and the target joined by "|"; for LoadSound the file and the reason.
 std::string BuildErrorText(const LanguageTable& texts, ErrorKind kind, int where, int nr,
                            const std::string& file, int w, int h);
 

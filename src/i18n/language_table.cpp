@@ -223,6 +223,26 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
      "MP4-Video zum Weitergeben (*.mp4)|*.mp4|MOV-Video für den Schnitt (ProRes) (*.mov)|*.mov"},
     {"Progress", "videoexport", "Video: Bild $K von $N"},
     {"Requester", "videoexportdone", "Das Video '$FILE' ist fertig."},
+    // Sound
+    {"MainMenu", "loadsound", "Ton laden ..."},
+    {"MainMenu", "removesound", "Ton entfernen"},
+    {"MainMenu", "soundoffset", "Tonversatz ..."},
+    {"MainMenu", "mutesound", "Ton aus\tS"},
+    {"Requester", "loadsound", "Ton laden"},
+    {"Requester", "loadsoundtext",
+     "Tondateien (*.wav *.flac *.mp3 *.ogg *.m4a)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.aif;*.aiff"},
+    {"Requester", "soundoffset", "Tonversatz ?"},
+    {"Requester", "soundoffsettext",
+     "Bei welchem Bild beginnt der Ton? 0 ist das erste Bild; negativ beginnt der Film so viele Bilder nach dem Anfang des Tons."},
+    {"Errors", "loadsound", "Die Tondatei '$FILE1' kann nicht geladen werden:$$$$FILE2"},
+    {"Errors", "soundnotsound", "Sie ist keine Tondatei oder kann nicht gelesen werden."},
+    {"Errors", "soundnosound", "Sie enthält keinen Ton."},
+    {"Errors", "sounddamaged", "Sie ist beschädigt oder unvollständig."},
+    {"Errors", "soundempty", "Der Ton ist leer."},
+    {"Errors", "soundlayout", "Ihre Kanäle lassen sich nicht zu Stereo mischen."},
+    {"Errors", "soundcodec", "Ihr Tonformat kann nicht dekodiert werden."},
+    {"Errors", "soundmissing", "Die Datei fehlt. Das Projekt wird ohne Ton geöffnet."},
+    {"Else", "soundnodevice", "Kein Audiogerät: der Film spielt ohne Ton."},
 }};
 
 }  // namespace

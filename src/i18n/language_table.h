@@ -175,9 +175,27 @@ enum class Text : int {
     RequesterVideoexporttext,
     ProgressVideoexport,
     RequesterVideoexportdone,
+    // Sound
+    MainMenuLoadsound,
+    MainMenuRemovesound,
+    MainMenuSoundoffset,
+    MainMenuMutesound,
+    RequesterLoadsound,
+    RequesterLoadsoundtext,
+    RequesterSoundoffset,
+    RequesterSoundoffsettext,
+    ErrorsLoadsound,
+    ErrorsSoundnotsound,
+    ErrorsSoundnosound,
+    ErrorsSounddamaged,
+    ErrorsSoundempty,
+    ErrorsSoundlayout,
+    ErrorsSoundcodec,
+    ErrorsSoundmissing,
+    ElseSoundnodevice,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::RequesterVideoexportdone) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseSoundnodevice) + 1;
 
 struct TextEntry {
     std::string_view group;

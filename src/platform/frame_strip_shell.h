@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/image.h"
 
@@ -12,6 +13,13 @@ using GadgetHandle = std::uint64_t;
 
 // What the drop target did with a dragged thumbnail.
 enum class DropAction { None, Copy, Move };
+
+// One frame's bar of the waveform: the peak and the RMS of its slice of sound, in [0, 1].
+struct WaveformBar {
+    float peak = 0;
+    float rms = 0;
+    bool operator==(const WaveformBar&) const = default;
+};
 
 // The frame strip: its thumbnail gadgets, the marker of the displayed frame, its popup menu and
 // the drag of a thumbnail.
@@ -38,6 +46,13 @@ public:
     // end and returns what the drop target did. A drop on the frame strip reaches the program
     // during the drag as a drop event whose file list is the drag payload.
     virtual DropAction dragThumbnail(const Image& thumbnail) = 0;
+    // Shows the waveform row of the sound track under the rows, at [top, top + height) inside
+    // the strip: bar n in the column of frame n (columnWidth wide), scrolling with the strip, the
+    // frame marker across it. No bars and height 0: no row. A window without one ignores it.
+    virtual void showWaveform(const std::vector<WaveformBar>& bars, int columnWidth, int top,
+                              int height) {
+        (void)bars, (void)columnWidth, (void)top, (void)height;
+    }
 };
 
 }  // namespace morvel

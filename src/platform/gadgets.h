@@ -70,6 +70,11 @@ enum class MenuItem : int {
     // Carried masks in the "Bearbeiten" menu.
     CarryMask = 29,   // Ctrl+M
     CarryMasks = 30,
+    // The sound track: in "Projekt", and its mute in "Ansicht".
+    LoadSound = 31,
+    RemoveSound = 32,
+    SoundOffset = 33,
+    MuteSound = 34,  // S
     // The "Aufnahme" menu after "Ansicht".
     ChooseCamera = 35,
     LiveView = 36,           // L

@@ -53,13 +53,27 @@ struct FrameFiles {
     bool operator==(const FrameFiles&) const = default;
 };
 
-// What a project is: its header, its frames and their masks.
+// The film's sound track: a sound file and the film frame (from 0) its start plays with; a
+// negative offset starts the film that many frames into the sound. No track when file is empty.
+struct SoundTrack {
+    std::string file;
+    std::int32_t offset = 0;
+
+    bool empty() const { return file.empty(); }
+    bool operator==(const SoundTrack&) const = default;
+};
+
+// The largest offset either way: as many frames as a project may have.
+constexpr std::int32_t kMaxSoundOffset = 1000000;
+
+// What a project is: its header, its frames and their masks, and its sound track.
 struct Document {
     explicit Document(std::string workingFolder) : masks(std::move(workingFolder)) {}
 
     ProjectHeader header;
     FrameList frames;
     MaskStore masks;
+    SoundTrack sound;
 };
 
 // The one place that names a frame's files.

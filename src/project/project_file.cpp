@@ -1,6 +1,7 @@
 #include "project/project_file.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "codecs/picture_io.h"
 #include "platform/file_stamp.h"
@@ -124,6 +125,14 @@ void appendLine(std::vector<std::uint8_t>& out, const std::string& text) {
     out.push_back('\n');
 }
 
+// An offset line: a decimal number within the offset's range; anything else is 0.
+std::int32_t parseOffset(const std::string& line) {
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (error != std::errc() || end != line.data() + line.size()) return 0;
+    return std::clamp(value, -kMaxSoundOffset, kMaxSoundOffset);
+}
+
 // Creates the folder of a target file (one level); an existing folder is fine.
 void makeFolderOf(const std::string& target) {
     const auto separator = target.find_last_of("/\\");
@@ -158,11 +167,18 @@ ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes) {
         frame.hasMask = reader.byte() != 0;
         contents.frames.push_back(std::move(frame));
     }
+    if (!contents.cutShort() && !reader.atEnd() && reader.line() == kSoundSectionIdentification) {
+        contents.sound.file = reader.line();
+        contents.sound.offset = parseOffset(reader.line());
+        // A path cut off at the line limit names no file.
+        if (contents.sound.file.size() >= kMaxProjectLineBytes) contents.sound = {};
+    }
     return contents;
 }
 
 std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
-                                               const std::vector<ProjectFileFrame>& frames) {
+                                               const std::vector<ProjectFileFrame>& frames,
+                                               const SoundTrack& sound) {
     std::vector<std::uint8_t> out;
     appendLine(out, kProjectIdentification);
     appendLine(out, singleLine(header.title));
@@ -176,6 +192,11 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
         appendLine(out, singleLine(frame.layerSource[0]));
         appendLine(out, singleLine(frame.layerSource[1]));
         out.push_back(frame.hasMask ? 1 : 0);
+    }
+    if (!sound.empty()) {
+        appendLine(out, kSoundSectionIdentification);
+        appendLine(out, singleLine(sound.file));
+        appendLine(out, std::to_string(sound.offset));
     }
     return out;
 }
@@ -269,7 +290,7 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
     }
 
     StagedFile projectFile;
-    if (!projectFile.write(path, SerializeProjectFile(header, entries))) {
+    if (!projectFile.write(path, SerializeProjectFile(header, entries, document.sound))) {
         reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
         return false;  // the staged copies are removed
     }
@@ -287,7 +308,7 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
             entry.layerSource[copy.layer] = document.frames.at(copy.frame).layerSource[copy.layer];
         }
     }
-    if (entriesChanged && !projectFile.write(path, SerializeProjectFile(header, entries))) {
+    if (entriesChanged && !projectFile.write(path, SerializeProjectFile(header, entries, document.sound))) {
         reporter.report(ErrorKind::SaveProject, ErrorPlace::SaveProject, 1, path);
         return false;
     }

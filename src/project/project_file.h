@@ -51,8 +51,16 @@ struct ProjectFileContents {
     // short (the rest are empty).
     std::int32_t framesRead = 0;
 
+    // The sound track, from the section after the last frame (which readers that know nothing
+    // of it never look at); none in a file without that section.
+    SoundTrack sound;
+
     bool cutShort() const { return framesRead < static_cast<std::int32_t>(frames.size()); }
 };
+
+// The first line of the sound track's section after the last frame entry; its path and its
+// offset in frames (decimal) follow on a line each.
+inline constexpr const char* kSoundSectionIdentification = "MORVEL-SOUND 1";
 
 // Reads the bytes of a project file: every frame entry up to the announced count, whatever the
 // line ends (CR LF, CR, LF or NUL). A file that ends early gives the missing frames empty layers
@@ -60,9 +68,11 @@ struct ProjectFileContents {
 // entries, else it is refused, so a damaged count cannot make millions of records.
 ProjectFileContents ParseProjectFile(std::span<const std::uint8_t> bytes);
 
-// The bytes of a project file for this header and these frames.
+// The bytes of a project file for this header and these frames, and the sound track's section
+// when there is a track (a project without one is written as before sound tracks existed).
 std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
-                                               const std::vector<ProjectFileFrame>& frames);
+                                               const std::vector<ProjectFileFrame>& frames,
+                                               const SoundTrack& sound = {});
 
 // Writes the project file at the header's project file path and copies the masks and, under a
 // frame template, the pictures beside it; layer sources become the paths of successful copies.

@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::string_view kJournalIdentification = "MORVEL-JOURNAL 1\n";
 constexpr std::string_view kJournalEnd = "end\n";
+// Before the end mark, only in a project with a sound track: its path and offset follow.
+constexpr std::string_view kJournalSound = "sound\n";
 constexpr std::uint32_t kRecordMagic = 0x4D4C4F47;  // "GOLM"
 
 // Journal items: "<length>:<bytes>\n" for a text, "<number>\n" for a number.
@@ -128,6 +130,11 @@ std::vector<std::uint8_t> SerializeJournal(const Document& document, std::int32_
         putText(out, frame.layerSource[1]);
         putNumber(out, frame.maskNumber);
     }
+    if (!document.sound.empty()) {
+        out.insert(out.end(), kJournalSound.begin(), kJournalSound.end());
+        putText(out, document.sound.file);
+        putNumber(out, document.sound.offset);
+    }
     out.insert(out.end(), kJournalEnd.begin(), kJournalEnd.end());
     return out;
 }
@@ -148,14 +155,34 @@ std::optional<JournalFrame> readFrame(JournalReader& in) {
     return frame;
 }
 
+// The sound track's item when it stands here; on failure the reader stays where it was.
+void readSound(JournalReader& in, SoundTrack& sound) {
+    const std::size_t start = in.position();
+    if (!in.literal(kJournalSound)) return;
+    SoundTrack read;
+    const auto offset = in.text(read.file) ? in.number32() : std::nullopt;
+    if (!offset || read.file.empty() || *offset < -kMaxSoundOffset || *offset > kMaxSoundOffset) {
+        in.seek(start);
+        return;
+    }
+    read.offset = *offset;
+    sound = std::move(read);
+}
+
 // Past a damaged place: the whole frames that end the journal, found from the first line after
 // it at which whole entries run up to the end mark.
-std::vector<JournalFrame> framesAfterDamage(JournalReader& in, std::size_t damagedAt) {
+std::vector<JournalFrame> framesAfterDamage(JournalReader& in, std::size_t damagedAt,
+                                           SoundTrack& sound) {
     for (std::size_t at = damagedAt; at < in.size();) {
         in.seek(at);
         std::vector<JournalFrame> run;
         while (auto frame = readFrame(in)) run.push_back(std::move(*frame));
-        if (in.literal(kJournalEnd) && in.atEnd()) return run;
+        SoundTrack runSound;
+        readSound(in, runSound);
+        if (in.literal(kJournalEnd) && in.atEnd()) {
+            sound = std::move(runSound);
+            return run;
+        }
         // Lines inside this run would only break at the same place again.
         at = in.nextLine(std::max(at, in.position()));
     }
@@ -189,9 +216,10 @@ JournalReading ReadJournal(std::span<const std::uint8_t> bytes) {
         if (!frame) break;
         journal.frames.push_back(std::move(*frame));
     }
+    if (!reading.damaged) readSound(in, journal.sound);
     if (reading.damaged || !in.literal(kJournalEnd) || !in.atEnd()) {
         reading.damaged = true;
-        for (JournalFrame& frame : framesAfterDamage(in, in.position()))
+        for (JournalFrame& frame : framesAfterDamage(in, in.position(), journal.sound))
             journal.frames.push_back(std::move(frame));
         if (journal.displayedIndex >= static_cast<std::int32_t>(journal.frames.size()))
             journal.displayedIndex = -1;

@@ -24,6 +24,7 @@ struct JournalContents {
     std::int32_t nextMaskNumber = 1;
     std::int32_t displayedIndex = -1;
     std::vector<JournalFrame> frames;
+    SoundTrack sound;
 };
 
 // displayedIndex: the position of the frame the window shows, -1 when none.

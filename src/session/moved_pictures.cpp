@@ -217,6 +217,12 @@ RelinkResult RelinkMovedPictures(Document& document, Services& services,
             }
         }
     }
+    // The sound track is found again beside the project; one still missing is told on its own.
+    std::string& sound = contents.sound.file;
+    if (!sound.empty() && !present(sound)) {
+        const std::string found = FindByTrailingComponents(sound, projectFolder);
+        if (!found.empty()) sound = found;
+    }
     std::set<std::string> told;
     const LanguageTable& texts = services.language.texts;
     const bool window = services.makeThumbnails;

@@ -31,6 +31,7 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
 // folder named by the user (services.pictureSearchFolder, or the folder chosen after one
 // question in a program that shows thumbnails) is searched by name with its folders one level
 // below, where a single folder holding the most of the shoot is taken and equal ones are offered.
+// The sound track is looked for beside the project by its trailing components only.
 struct RelinkResult {
     // The files still missing that the user was told about at once: they need no message each.
     std::set<std::string> toldMissing;

@@ -129,6 +129,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     view.offsetX = 0;
     view.offsetY = 0;
     document.masks.nextNumber = 1;
+    document.sound = {};
     MarkProjectSaved(session);  // no project: nothing to lose
     return answer;
 }
@@ -150,6 +151,14 @@ void NewProject(Document& document, EditSession& session, View& view, Services& 
     document.masks.nextNumber = 1;
     document.header = ProjectHeader{};
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
+}
+
+void TakeSoundTrackIfPresent(Document& document, Services& services) {
+    if (document.sound.empty() || IsRegularFile(document.sound.file)) return;
+    services.reporter().report(ErrorKind::LoadSound, ErrorPlace::OpenProject, 1,
+                               document.sound.file + "|" +
+                                   services.language.texts[Text::ErrorsSoundmissing]);
+    document.sound = {};
 }
 
 void OpenProject(Document& document, EditSession& session, View& view, Services& services,
@@ -186,6 +195,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     // Pictures that moved are found again before anything is read, in the frames that will be
     // composed and those whose size they carry.
     const std::vector<ProjectFileFrame> stored = contents.frames;
+    const SoundTrack storedSound = contents.sound;
     const int from = services.openFirst > 0
                          ? LastFrameWithPictureBefore(contents, services.openFirst,
                                                       FolderPart(header.projectFilePath))
@@ -252,8 +262,12 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
             }
         }
     }
-    // A picture found elsewhere or left out, or a mask lost, is a change a save would write.
-    if (!framesAsStored(document.frames, stored)) MarkProjectChanged(session);
+    document.sound = contents.sound;
+    TakeSoundTrackIfPresent(document, services);
+    // A picture or sound found elsewhere or left out, or a mask lost, is a change a save would
+    // write.
+    if (!framesAsStored(document.frames, stored) || !(document.sound == storedSound))
+        MarkProjectChanged(session);
     showTitle(header.title, session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (contents.cutShort()) {

@@ -23,6 +23,10 @@ void NewProject(Document& document, EditSession& session, View& view, Services& 
 void OpenProject(Document& document, EditSession& session, View& view, Services& services,
                  const std::string& path);
 
+// Keeps document.sound only when its file is there; else tells the user once and leaves the
+// project without sound.
+void TakeSoundTrackIfPresent(Document& document, Services& services);
+
 // Saves the project: through the save window when saveAs is set or the project was never saved,
 // otherwise straight to its project file.
 void SaveProject(Document& document, EditSession& session, View& view, Services& services,

@@ -129,6 +129,8 @@ std::optional<RecoveryLosses> RecoverSession(Document& document, EditSession& se
     CloseProject(document, session, view, services);
     document.header = journal.header;
     document.masks.nextNumber = journal.nextMaskNumber;
+    document.sound = journal.sound;
+    TakeSoundTrackIfPresent(document, services);
 
     bool logUnreadable = false;
     const auto logBytes = readSessionFile(folder + kSessionTileLogName, logUnreadable);

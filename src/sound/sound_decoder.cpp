@@ -86,8 +86,7 @@ private:
     bool configure(const AVFrame* frame, std::string& error) {
         AVChannelLayout input{};
         if (!usableLayout(frame->ch_layout, input)) {
-            error = "its channel layout (" + std::to_string(frame->ch_layout.nb_channels) +
-                    " channels) cannot be mixed down to stereo";
+            error = sound_error::kLayout;
             return false;
         }
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
@@ -103,7 +102,7 @@ private:
         m_context.reset(context);
         if (made < 0 || swr_init(context) < 0) {
             m_context.reset();
-            error = "its sample format cannot be converted";
+            error = sound_error::kFormat;
             return false;
         }
         m_rate = frame->sample_rate;
@@ -186,29 +185,29 @@ bool DecodeSoundFile(const std::string& path, SoundSamples& sound, std::string& 
     silenceLibraryLog();
     AVFormatContext* opened = nullptr;
     if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) {
-        error = "it is not a file whose format is known, or it cannot be read";
+        error = sound_error::kNotSound;
         return false;
     }
     FormatPtr format(opened);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) {
-        error = "the file is damaged or cut short";
+        error = sound_error::kDamaged;
         return false;
     }
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
-        error = "the file holds no sound";
+        error = sound_error::kNoSound;
         return false;
     }
     AVStream* stream = format->streams[index];
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder) {
-        error = "its sound is in a coding that cannot be decoded";
+        error = sound_error::kCoding;
         return false;
     }
     CodecPtr codec(avcodec_alloc_context3(decoder));
     if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0 ||
         avcodec_open2(codec.get(), decoder, nullptr) < 0) {
-        error = "its sound is in a coding that cannot be decoded";
+        error = sound_error::kCoding;
         return false;
     }
     for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -246,19 +245,19 @@ bool DecodeSoundFile(const std::string& path, SoundSamples& sound, std::string& 
 
     const long long decoded = static_cast<long long>(out.size()) / SoundSamples::kChannels;
     if (decoded == 0) {
-        error = decodeErrors > 0 || readError ? "the file is damaged or cut short" : "the sound is empty";
+        error = decodeErrors > 0 || readError ? sound_error::kDamaged : sound_error::kEmpty;
         return false;
     }
     // A damaged stream decodes partly; a few bad packets in a long file (a cut at the end)
     // are borne, more are not.
     if (readError || decodeErrors > 2 + packets / 100) {
-        error = "the file is damaged or cut short";
+        error = sound_error::kDamaged;
         return false;
     }
     // A truncated file ends well before the length its header states.
     const double seconds = static_cast<double>(decoded) / SoundSamples::kRate;
     if ((stated > 0 && seconds + 0.1 < stated * 0.98) || wavCutShort(path)) {
-        error = "the file is damaged or cut short";
+        error = sound_error::kDamaged;
         return false;
     }
     for (float& value : out) value = std::clamp(value, -1.0f, 1.0f);

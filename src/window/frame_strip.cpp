@@ -28,6 +28,15 @@ public:
         QColor colour;
     };
     Row rows[2];
+    struct Waveform {
+        std::vector<WaveformBar> bars;
+        int columnWidth = 0;
+        int top = 0;
+        int height = 0;
+        int markerX = -1;  // the displayed frame's column
+    } waveform;
+
+    QRect waveformRect() const { return QRect(0, waveform.top, width(), waveform.height); }
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -38,6 +47,35 @@ protected:
             if (row.height > 0)
                 painter.fillRect(QRect(area.left(), row.top, area.width(), row.height) & area,
                                  row.colour);
+        }
+        if (waveform.height > 0 && area.intersects(waveformRect())) paintWaveform(painter, area);
+    }
+
+private:
+    // One bar per frame around the row's middle line: the peak light, the RMS dark within it.
+    void paintWaveform(QPainter& painter, const QRect& area) {
+        const Waveform& w = waveform;
+        painter.fillRect(waveformRect() & area, QColor(0x26, 0x2B, 0x33));
+        const int middle = w.top + w.height / 2;
+        const int half = w.height / 2 - 1;
+        painter.fillRect(QRect(area.left(), middle, area.width(), 1), QColor(0x4A, 0x52, 0x5E));
+        const int columnWidth = std::max(w.columnWidth, 1);
+        const int first = std::max(area.left() / columnWidth, 0);
+        const int last = std::min<int>(area.right() / columnWidth, static_cast<int>(w.bars.size()) - 1);
+        for (int n = first; n <= last; ++n) {
+            const WaveformBar& bar = w.bars[static_cast<std::size_t>(n)];
+            const int x = n * columnWidth + 1;
+            const int peak = static_cast<int>(bar.peak * half + 0.5f);
+            const int rms = static_cast<int>(bar.rms * half + 0.5f);
+            painter.fillRect(QRect(x, middle - peak, columnWidth - 2, 2 * peak + 1),
+                             QColor(0x7F, 0xC8, 0xF8));
+            painter.fillRect(QRect(x, middle - rms, columnWidth - 2, 2 * rms + 1),
+                             QColor(0x1E, 0x78, 0xC8));
+        }
+        // The frame marker runs on across the row.
+        if (w.markerX >= 0) {
+            painter.setPen(QPen(QColor(0xFF, 0xB4, 0x00), 2));  // the marker's own colour
+            painter.drawRect(QRect(w.markerX + 1, w.top + 1, columnWidth - 4, w.height - 2));
         }
     }
 };
@@ -117,6 +155,24 @@ void FrameStrip::moveMarker(int x) {
     if (!m_marker) return;
     m_marker->move(x, m_marker->y());
     m_marker->raise();  // in front of the thumbnails
+    if (m_content->waveform.height > 0) {
+        const int columnWidth = std::max(m_content->waveform.columnWidth, 1);
+        m_content->waveform.markerX = x < 0 ? -1 : x / columnWidth * columnWidth;
+        m_content->update(m_content->waveformRect());
+    }
+}
+
+void FrameStrip::setWaveform(std::vector<WaveformBar> bars, int columnWidth, int top,
+                             int height) {
+    Content::Waveform& waveform = m_content->waveform;
+    waveform.bars = std::move(bars);
+    waveform.columnWidth = columnWidth;
+    waveform.top = top;
+    waveform.height = height;
+    if (m_marker && m_marker->x() >= 0 && columnWidth > 0)
+        waveform.markerX = m_marker->x() / columnWidth * columnWidth;
+    fitContent();
+    m_content->update();
 }
 
 void FrameStrip::showColumns(int x, int width) {
@@ -136,7 +192,9 @@ void FrameStrip::setContentWidth(int width) {
 
 void FrameStrip::fitContent() {
     // The rows reach across the whole visible strip even when there are few frames.
-    m_content->resize(std::max(m_contentWidth, viewport()->width()), m_innerHeight);
+    const Content::Waveform& waveform = m_content->waveform;
+    const int height = waveform.height > 0 ? waveform.top + waveform.height : m_innerHeight;
+    m_content->resize(std::max(m_contentWidth, viewport()->width()), std::max(height, m_innerHeight));
 }
 
 void FrameStrip::resizeEvent(QResizeEvent* event) {

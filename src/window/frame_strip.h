@@ -5,6 +5,7 @@
 #include <QScrollArea>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "app/event.h"
 #include "platform/frame_strip_shell.h"
@@ -31,6 +32,9 @@ public:
 
     // Scrolls as little as needed to show the content's columns [x, x + width).
     void showColumns(int x, int width);
+
+    // The sound track's waveform row at [top, top + height) under the rows; height 0: none.
+    void setWaveform(std::vector<WaveformBar> bars, int columnWidth, int top, int height);
 
     void setContentWidth(int width);
     int contentWidth() const { return m_contentWidth; }

@@ -15,6 +15,7 @@
 #include "platform/single_instance.h"
 #include "project/session_journal.h"
 #include "window/qt_shell.h"
+#include "window/qt_sound_output.h"
 #include "window/termination.h"
 #include "window/window_hooks.h"
 
@@ -32,6 +33,13 @@ int main(int argc, char** argv) {
     morvel::Program state(shell, session ? session->path() : morvel::TemporaryFolder(),
                           morvel::FindProgramFiles(morvel::ExecutableFolder()));
     state.session.pictureReader = &decodeAhead;
+    morvel::QtSoundOutput soundOutput;
+    state.sound.output = &soundOutput;
+    // A sound track decoded on a worker wakes the loop, which takes it in.
+    state.sound.wake = [&shell] {
+        QMetaObject::invokeMethod(
+            &shell, [&shell] { shell.post(morvel::Event{}); }, Qt::QueuedConnection);
+    };
     if (session) {
         state.services.sessionsFolder = sessions;
         state.session.record.writer = std::make_shared<morvel::SessionWriter>(session->path());

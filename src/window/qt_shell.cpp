@@ -398,6 +398,11 @@ void QtShell::moveFrameMarker(int x) {
     if (m_window) m_window->frameStrip()->moveMarker(x);
 }
 
+void QtShell::showWaveform(const std::vector<WaveformBar>& bars, int columnWidth, int top,
+                           int height) {
+    if (m_window) m_window->frameStrip()->setWaveform(bars, columnWidth, top, height);
+}
+
 void QtShell::ensureFrameVisible(int x, int width) {
     if (m_window) m_window->frameStrip()->showColumns(x, width);
 }

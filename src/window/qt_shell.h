@@ -92,6 +92,8 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override;
     void moveFrameMarker(int x) override;
+    void showWaveform(const std::vector<WaveformBar>& bars, int columnWidth, int top,
+                      int height) override;
     void ensureFrameVisible(int x, int width) override;
     void showPopupMenu(int x, int y) override;
     DropAction dragThumbnail(const Image& thumbnail) override;

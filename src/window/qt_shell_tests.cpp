@@ -141,13 +141,16 @@ TEST_F(QtShellTest, MenusCarryTheirLabelsAndShortcutsRaiseMenuEvents) {
     EXPECT_EQ(project[0]->text(), "New\tCtrl+N");
     EXPECT_EQ(project[0]->data().toInt(), 1);
     const QList<QAction*> viewItems = titles[2]->menu()->actions();
-    ASSERT_EQ(viewItems.size(), 8);  // three playback items, a separator, four views
+    // three playback items and the sound's mute, a separator, four views
+    ASSERT_EQ(viewItems.size(), 9);
     EXPECT_EQ(titles[2]->text(), "&Ansicht");
     EXPECT_EQ(viewItems[0]->text(), "Abspielen\tLeertaste");
     EXPECT_EQ(viewItems[1]->data().toInt(), +MenuItem::PlaybackRate);
     EXPECT_EQ(viewItems[2]->text(), "Zwiebelhaut\tO");
     EXPECT_TRUE(viewItems[2]->isCheckable());
-    EXPECT_TRUE(viewItems[3]->isSeparator());
+    EXPECT_EQ(viewItems[3]->text(), "Ton aus\tS");
+    EXPECT_TRUE(viewItems[3]->isCheckable());
+    EXPECT_TRUE(viewItems[4]->isSeparator());
     QAction* language = titles[4]->menu()->actions()[0]->menu()->actions()[0];
     EXPECT_EQ(language->text(), "English");
     EXPECT_EQ(language->data().toInt(), 1001);

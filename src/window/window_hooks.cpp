@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/about_text.h"
+#include "app/film_sound.h"
 #include "app/playback.h"
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
@@ -20,7 +21,8 @@ DispatchHooks WindowHooks(QtShell& shell) {
     hooks.exportAviVideo = [](Program& state) {
         ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
                        state.services.files.libraryFolder,
-                       [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+                       FilmSoundPlacement(state));
     };
     hooks.associateProjectFiles = [](Program& state) {
         AssociateProjectFilesWithThisProgram(state.services);
@@ -43,13 +45,18 @@ DispatchHooks WindowHooks(QtShell& shell) {
                        [&shell](const Event& event) { shell.post(event); });
         shell.setPlaying(false);
     };
-    hooks.askPlaybackRate = [player](Program& state) { AskPlaybackRate(state, *player); };
+    hooks.askPlaybackRate = [player](Program& state) {
+        AskPlaybackRate(state, *player);
+        state.sound.rate = player->rate;  // the waveform's bars follow it
+    };
     hooks.exportVideo = [player](Program& state) {
         ExportVideo(FilmOf(state.document), state.services.shell, state.services.shell,
-                    state.services.language.texts, player->rate, {},
+                    state.services.language.texts, player->rate, FilmSoundPlacement(state),
                     [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     };
     hooks.idle = [player](Program& state) {
+        state.sound.rate = player->rate;
+        SyncFilmSound(state);
         state.session.playbackCache = &player->cache;  // the onion skin looks there first
         FillWhileIdle(state.document, state.session, state.view, *player);
     };

@@ -148,6 +148,8 @@ public:
     GadgetHandle lastHandle = 999;
     int frameStripWidth = 0;
     std::vector<int> frameMarkerMoves;
+    std::vector<WaveformBar> waveform;  // the sound track's bars last shown
+    int waveformHeight = 0;
     struct Columns {
         int x = 0;
         int width = 0;
@@ -171,6 +173,10 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override { frameStripWidth = width; }
     void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
+    void showWaveform(const std::vector<WaveformBar>& bars, int, int, int height) override {
+        waveform = bars;
+        waveformHeight = height;
+    }
     void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
     void showPopupMenu(int x, int y) override { popupMenus.push_back({x, y}); }
     DropAction dragThumbnail(const Image& thumbnail) override;
