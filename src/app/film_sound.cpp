@@ -158,9 +158,9 @@ bool startOutput(Program& state, long long first, long long count, bool holdCloc
     if (sound.output->start(*samples, first, count, holdClock)) return true;
     if (!sound.noDeviceTold) {
         sound.noDeviceTold = true;
-        const LanguageTable& texts = state.services.language.texts;
-        state.services.shell.showMessage(texts[Text::RequesterSessiontitle],
-                                         texts[Text::ElseSoundnodevice]);
+        // In the status line: a box at every Space would be worse than silence.
+        state.services.shell.showStatus(StatusPart::Notice,
+                                        state.services.language.texts[Text::ElseSoundnodevice]);
     }
     return false;
 }
