@@ -152,7 +152,7 @@ TEST_F(Shoot, BadInputIsToldOnceAndAddsNoFrame) {
         std::string code;
         std::size_t filesLeft = 0;  // taken but not added: an unreadable take stays on disk
     } cases[] = {
-        {"no camera", [](Shoot&) {}, "690-21-0"},
+        {"no camera", [](Shoot&) {}, "690-22-0"},
         {"folder is a file",
          [](Shoot& t) {
              t.useFolderCamera();
@@ -164,21 +164,21 @@ TEST_F(Shoot, BadInputIsToldOnceAndAddsNoFrame) {
              t.useCamera("lavfi:testsrc2=size=64x48:rate=200:duration=0.01");
              std::this_thread::sleep_for(std::chrono::milliseconds(300));
          },
-         "640-21-"},
+         "640-22-"},
         {"a take that is no picture",
          [](Shoot& t) {
              MakeFolder(t.source.file("broken"));
              t.source.write("broken/x.jpg", "not a picture");
              t.useCamera("folder:" + t.source.file("broken"));
          },
-         "630-21-", 1},
+         "630-22-", 1},
         // Last: its late file comes after the check.
         {"times out",
          [](Shoot& t) {
              t.useCamera("lavfi:testsrc2=size=64x48:rate=1");
              t.state.view.shooting.camera->setCaptureTimeout(std::chrono::milliseconds(0));
          },
-         "670-21-"},
+         "670-22-"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
