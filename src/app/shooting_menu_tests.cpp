@@ -8,9 +8,12 @@
 #include "app/dispatch.h"
 #include "codecs/picture_io.h"
 #include "platform/files.h"
+#include "test_support/no_camera_drivers.h"
 
 namespace morvel {
 namespace {
+
+[[maybe_unused]] const bool kUnloadedCameraDrivers = testing::UnloadedCameraDrivers();
 
 using testing::MenuEvent;
 

@@ -10,9 +10,12 @@
 #include "platform/files.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
+#include "test_support/no_camera_drivers.h"
 
 namespace morvel {
 namespace {
+
+[[maybe_unused]] const bool kUnloadedCameraDrivers = testing::UnloadedCameraDrivers();
 
 using testing::TempFolder;
 
