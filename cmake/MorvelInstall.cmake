@@ -40,8 +40,18 @@ foreach(file morvel.1 morvel-render.1 changelog.Debian)
         VERBATIM)
     list(APPEND compressed_files ${compressed}/${file}.gz)
 endforeach()
+# The project file's format, for users and scripts: the man page points here.
+foreach(file project-file.md sound-track.md)
+    add_custom_command(OUTPUT ${compressed}/${file}.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed}
+        COMMAND sh -c "gzip -9n -c '${PROJECT_SOURCE_DIR}/docs/${file}' > '${compressed}/${file}.gz'"
+        DEPENDS ${PROJECT_SOURCE_DIR}/docs/${file}
+        VERBATIM)
+    list(APPEND compressed_files ${compressed}/${file}.gz)
+endforeach()
 add_custom_target(morvel_compressed_docs ALL DEPENDS ${compressed_files})
 install(FILES ${compressed}/morvel.1.gz ${compressed}/morvel-render.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${compressed}/changelog.Debian.gz ${packaging}/copyright
+        ${compressed}/project-file.md.gz ${compressed}/sound-track.md.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/morvel)

@@ -7,6 +7,7 @@
 #include "app/frame_counter.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
+#include "app/tutorial.h"
 #include "app/view_menu.h"
 #include "editor/canvas_film.h"
 #include "editor/carry_mask.h"
@@ -258,17 +259,6 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
     }
     return false;
 }
-
-}  // namespace
-
-std::string TutorialAddress(const Program& state) {
-    const std::string& link = state.services.language.texts[Text::ElseTutoriallink];
-    if (link == LanguageTable::entry(Text::ElseTutoriallink).germanDefault)
-        return "file://" + state.services.files.dataFolder + kTutorialPage;
-    return link;
-}
-
-namespace {
 
 void dispatchWheel(Program& state, const Event& event) {
     if (state.view.buttonDown) return;  // a drag keeps the view it started with

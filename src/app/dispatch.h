@@ -47,11 +47,4 @@ enum class LoopStep {
 // project unless the user cancels.
 LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks = {});
 
-// The address the tutorial item opens: the text of "tutoriallink", or, while that is the
-// built-in one, the tutorial page shipped beside the program.
-std::string TutorialAddress(const Program& state);
-
-// The tutorial page shipped beside the program, relative to its folder.
-constexpr const char* kTutorialPage = "tutorial/index.html";
-
 }  // namespace morvel

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/tutorial.h"
+
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
 #include "editor/mask_tool.h"
@@ -134,7 +136,7 @@ std::vector<MenuEntry> menuBar(const Program& state) {
         submenu(t[Text::MainMenuOptions],
                 {submenu(t[Text::MainMenuLanguage], std::move(languages)),
                  item(t[Text::MainMenuOpenmvl], MenuItem::AssociateFiles)}),
-        submenu(t[Text::MainMenuHelp], {item(t[Text::MainMenuTutorial], MenuItem::Tutorial),
+        submenu(t[Text::MainMenuHelp], {item(TutorialLabel(state), MenuItem::Tutorial),
                                         item(t[Text::MainMenuAbout], MenuItem::About)}),
     };
 }

@@ -169,7 +169,13 @@ TEST(MainWindowPlan, MenusShortcutsAndTheLanguageSubmenu) {
     }
     EXPECT_TRUE(items[34].checkable);  // the sound plays unless muted
     EXPECT_FALSE(items[34].checked);
-    EXPECT_EQ(items[9].label, app.state.services.language.texts[Text::MainMenuTutorial]);
+    // The tutorial opens the page shipped beside the program, so its label names no web site;
+    // a language that gives a real address keeps the host in the label.
+    EXPECT_EQ(items[9].label, "Tutorial");
+    app.state.services.language.texts.set(Text::ElseTutoriallink, "https://film.example/tutorial");
+    std::map<int, MenuEntry> linked;
+    collectItems(MainWindowPlanFor(app.state).menuBar, linked);
+    EXPECT_EQ(linked[9].label, "Tutorial (morvel.example.org)");
     // One language item per file, in the listing's order, the one in use checked.
     const auto& available = app.state.services.language.available;
     ASSERT_EQ(available.size(), 2u);

@@ -243,6 +243,9 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Errors", "soundcodec", "Ihr Tonformat kann nicht dekodiert werden."},
     {"Errors", "soundmissing", "Die Datei fehlt. Das Projekt wird ohne Ton geöffnet."},
     {"Else", "soundnodevice", "Kein Audiogerät: der Film spielt ohne Ton."},
+    // Project files opened by the program: the answer of the menu item
+    {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
+    {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
 }};
 
 }  // namespace

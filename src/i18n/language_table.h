@@ -193,9 +193,12 @@ enum class Text : int {
     ErrorsSoundcodec,
     ErrorsSoundmissing,
     ElseSoundnodevice,
+    // Project files opened by the program: the answer of the menu item
+    ElseAssociated,
+    ElseNotassociated,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseSoundnodevice) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseNotassociated) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "codecs/picture_io.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "project/program_icon.h"
 
 namespace morvel {
@@ -201,42 +202,54 @@ std::string DesktopEntryName(const std::string& programPath) {
     return (name.empty() ? std::string("program") : name) + ".desktop";
 }
 
-void AssociateProjectFiles(const std::string& extension, const std::string& description,
-                           const std::string& programPath) {
+std::string AssociateProjectFiles(const std::string& extension, const std::string& description,
+                                  const std::string& programPath) {
     const std::string data = UserDataFolder();
     const std::string config = UserConfigFolder();
-    if (data.empty() || config.empty() || extension.empty() || programPath.empty()) return;
+    if (data.empty() || config.empty()) return data.empty() ? "$XDG_DATA_HOME" : "$XDG_CONFIG_HOME";
+    if (extension.empty() || programPath.empty()) return programPath;
     const std::string type = ProjectMimeType(extension);
     const std::string entryName = DesktopEntryName(programPath);
     const std::string iconName = entryName.substr(0, entryName.size() - 8);
+    std::string failed;
+    const auto write = [&failed](const std::string& path, const std::string& text) {
+        if (!writeText(path, text) && failed.empty()) failed = path;
+    };
 
     // The icon where icon themes look for it; the entry names it by its full path, so that it
     // shows without a theme cache.
     const std::string iconFolder = data + "icons/hicolor/" + std::to_string(kIconSize) + "x" +
                                    std::to_string(kIconSize) + "/apps/";
     const std::string iconPath = iconFolder + iconName + ".png";
-    if (makeFolders(iconFolder))
-        SavePictureFile(ProgramIcon(kIconSize), iconPath, PictureFormat::Png);
+    if (!makeFolders(iconFolder) ||
+        !SavePictureFile(ProgramIcon(kIconSize), iconPath, PictureFormat::Png))
+        failed = iconPath;
 
     if (!description.empty()) {
-        writeText(data + "mime/packages/" + type.substr(type.find('/') + 1) + ".xml",
-                  mimePackage(type, extension, description, iconName));
+        write(data + "mime/packages/" + type.substr(type.find('/') + 1) + ".xml",
+              mimePackage(type, extension, description, iconName));
         RunProgram("update-mime-database", {data + "mime"});
     }
 
-    writeText(data + "applications/" + entryName,
-              desktopEntry(programPath, description, iconPath, type));
+    write(data + "applications/" + entryName,
+          desktopEntry(programPath, description, iconPath, type));
     RunProgram("update-desktop-database", {data + "applications"});
 
     const std::string mimeApps = config + "mimeapps.list";
     const auto old = ReadFileBytes(mimeApps);
-    writeText(mimeApps, mimeAppsWith(old ? std::string(old->begin(), old->end()) : std::string(),
-                                     type, entryName));
+    write(mimeApps, mimeAppsWith(old ? std::string(old->begin(), old->end()) : std::string(), type,
+                                 entryName));
+    return failed;
 }
 
 void AssociateProjectFilesWithThisProgram(const Services& services) {
-    AssociateProjectFiles("mvl", services.language.texts[Text::ElseMvldescription],
-                          ExecutablePath());
+    const LanguageTable& texts = services.language.texts;
+    const std::string failed =
+        AssociateProjectFiles("mvl", texts[Text::ElseMvldescription], ExecutablePath());
+    services.shell.showStatus(StatusPart::Notice,
+                              failed.empty() ? texts[Text::ElseAssociated]
+                                             : ReplaceAll(texts[Text::ElseNotassociated], "$FILE",
+                                                          failed));
 }
 
 }  // namespace morvel

@@ -23,12 +23,13 @@ std::string DesktopEntryName(const std::string& programPath);
 //   - that entry as the default application of the type in mimeapps.list (other entries kept),
 // all under the user's data and configuration folders; update-mime-database and
 // update-desktop-database run when installed. Written again every time with the same content,
-// so a moved program is found at its new place. Failures are silent.
-void AssociateProjectFiles(const std::string& extension, const std::string& description,
-                           const std::string& programPath);
+// so a moved program is found at its new place. Returns "" when every file was written, else the
+// first path that could not be (or the unset folder's variable).
+std::string AssociateProjectFiles(const std::string& extension, const std::string& description,
+                                  const std::string& programPath);
 
 // The menu item "MVL-Dateien mit Morvel öffnen": project files ("mvl") with the description of
-// the text mvldescription, opened by the running program.
+// the text mvldescription, opened by the running program; the status line says whether it worked.
 void AssociateProjectFilesWithThisProgram(const Services& services);
 
 }  // namespace morvel

@@ -161,6 +161,16 @@ TEST_F(Association, TheMenuItemRegistersTheRunningProgramWithTheLanguagesDescrip
     EXPECT_NE(text.find("Exec=\"" + ExecutablePath() + "\" %f\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nComment=Ein Morvel-Projekt\n"), std::string::npos);
     EXPECT_TRUE(shell.errors.empty());
+    EXPECT_EQ(shell.notices, (std::vector<std::string>{"MVL-Dateien öffnen jetzt mit Morvel."}));
+
+    // A configuration folder that cannot be written is said, naming the file.
+    ::setenv("XDG_CONFIG_HOME", home.file("config/blocked").c_str(), 1);
+    ASSERT_TRUE(WriteFileBytes(home.file("config/blocked"), {}));  // a file where a folder must be
+    AssociateProjectFilesWithThisProgram(state.services);
+    ASSERT_EQ(shell.notices.size(), 2u);
+    EXPECT_EQ(shell.notices[1], "MVL-Dateien konnten nicht mit Morvel verbunden werden: " +
+                                    home.file("config/blocked/") + "mimeapps.list" +
+                                    " ist nicht beschreibbar.");
 }
 
 TEST(DesktopEntryName, KeepsOnlyTheCharactersAnIdMayHave) {
