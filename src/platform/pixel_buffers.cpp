@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <utility>
 
 namespace morvel {
@@ -42,7 +43,21 @@ std::vector<std::uint8_t> TakePixelBuffer(std::size_t bytes) {
             return buffer;
         }
     }
-    return std::vector<std::uint8_t>(bytes, 0);
+    try {
+        return std::vector<std::uint8_t>(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        // Little memory left: what the pool keeps goes back first.
+        std::deque<std::vector<std::uint8_t>> released;
+        {
+            Pool& p = pool();
+            std::lock_guard lock(p.mutex);
+            released.swap(p.buffers);
+            p.bytes = 0;
+        }
+        if (released.empty()) throw;
+        released.clear();
+        return std::vector<std::uint8_t>(bytes, 0);
+    }
 }
 
 void ReturnPixelBuffer(std::vector<std::uint8_t>&& buffer) noexcept {
@@ -52,7 +67,8 @@ void ReturnPixelBuffer(std::vector<std::uint8_t>&& buffer) noexcept {
     try {
         Pool& p = pool();
         std::lock_guard lock(p.mutex);
-        while (p.bytes + bytes > kPixelPoolBytes) {
+        const std::size_t bound = std::min(kPixelPoolBytes, kPooledBuffersOfOneSize * bytes);
+        while (p.bytes + bytes > bound) {
             p.bytes -= p.buffers.front().size();
             released.push_back(std::move(p.buffers.front()));
             p.buffers.pop_front();

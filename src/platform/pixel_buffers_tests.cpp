@@ -31,6 +31,9 @@ TEST(PixelBuffers, LargeBuffersComeBackZeroedAndThePoolKeepsItsBound) {
     for (std::size_t k = 0; k <= kPixelPoolBytes / kPooledBufferBytes; ++k)
         ReturnPixelBuffer(std::vector<std::uint8_t>(kPooledBufferBytes));
     EXPECT_LE(PooledPixelBytes(), kPixelPoolBytes);
+    // Of larger buffers it keeps fewer: a few of the size it takes in.
+    for (int k = 0; k < 5; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(2000u * 6000u));
+    EXPECT_EQ(PooledPixelBytes(), kPooledBuffersOfOneSize * 2000u * 6000u);
 }
 
 TEST(PixelBuffers, ThreadsTakeAndReturnAtOnce) {
