@@ -9,6 +9,7 @@
 #include "app/shooting_menu.h"
 #include "app/tutorial.h"
 #include "app/view_menu.h"
+#include "editor/awaited_frame.h"
 #include "editor/canvas_film.h"
 #include "editor/carry_mask.h"
 #include "editor/frame_operations.h"
@@ -340,7 +341,28 @@ LoopStep dispatchEvent(Program& state, const Event& event, const DispatchHooks& 
 
 }  // namespace
 
+namespace {
+
+bool isFrameStep(const Event& event) {
+    if (event.kind != EventKind::Menu) return false;
+    switch (static_cast<MenuItem>(event.menuItem)) {
+        case MenuItem::PreviousFrame:
+        case MenuItem::NextFrame:
+        case MenuItem::FirstFrame:
+        case MenuItem::LastFrame:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks) {
+    // Only another step passes a frame still awaited: anything else (a stroke begun, a menu)
+    // waits for its pictures, so that it works on the frame it sees.
+    if (!isFrameStep(event) && event.kind != EventKind::None)
+        FinishAwaitedFrame(state.document, state.session, state.view, state.services, true);
     const LoopStep step = dispatchEvent(state, event, hooks);
     if (step == LoopStep::Continue) {
         SyncFilmSound(state);

@@ -69,7 +69,7 @@ void FrameKey(Program& state, MenuItem key) {
     }
     target = std::clamp(target, 0, count - 1);
     if (target != shown)
-        SelectFrame(state.document, state.session, state.view, state.services, target);
+        StepToFrame(state.document, state.session, state.view, state.services, target);
     ShowDisplayedFrameInStrip(state);
 }
 

@@ -8,11 +8,14 @@
 
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
+#include "editor/canvas_film.h"
 #include "editor/masks.h"
+#include "editor/playback_cache.h"
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "i18n/load_language.h"
 #include "codecs/load_result.h"
+#include "import/layer_picture.h"
 
 namespace morvel {
 namespace {
@@ -263,6 +266,41 @@ TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
     Image stored;
     ASSERT_EQ(LoadPictureFile(state.document.masks.workingFile(painted), stored), LoadResult::Ok);
     EXPECT_EQ(stored.blue(100, 100), 0);
+}
+
+// Says it has the pictures ready only when told so; reads them when asked.
+class SlowReader : public LayerPictureReader {
+public:
+    bool ready = false;
+    bool read(Services& services, const std::string& source, Image& picture) override {
+        return ReadLayerPictureNow(services, picture, source);
+    }
+    bool readyFor(const FrameFiles&) override { return ready; }
+};
+
+TEST_F(EditKeysTest, AStrokeBegunWhileAStepWaitsPaintsTheFrameItSteppedTo) {
+    for (int i = 0; i < 2; ++i) addFrame();
+    menu(MenuItem::FirstFrame);
+    PlaybackCache cache(PlaybackCache::kDefaultMemoryBound, 1);
+    cache.setFilm(FilmOf(state.document).allFrameFiles(), FilmViewOf(state.session, state.view));
+    cache.fillFrom(0);
+    cache.waitIdle();
+    SlowReader reader;
+    state.session.pictureReader = &reader;
+    state.session.playbackCache = &cache;
+    dispatch(GadgetEvent(+Gadget::Eraser));
+    menu(MenuItem::NextFrame);
+    ASSERT_TRUE(state.session.cache.awaited);
+    // The press waits for frame 1's pictures; the stroke lands on frame 1 whole.
+    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
+    EXPECT_FALSE(state.session.cache.awaited);
+    dispatch(MouseEvent(EventKind::MouseMove, 140, 100));
+    dispatch(MouseEvent(EventKind::LeftRelease, 140, 100));
+    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
+    ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
+    EXPECT_EQ(state.session.images.mask.blue(120, 100), 0);
+    state.session.pictureReader = nullptr;
+    state.session.playbackCache = nullptr;
 }
 
 // The composite pixel under canvas position c, by the canvas's mapping: canvas coordinate u

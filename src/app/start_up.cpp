@@ -3,6 +3,7 @@
 #include "app/frame_counter.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
+#include "editor/awaited_frame.h"
 #include "editor/capture_flow.h"
 #include "editor/live_view.h"
 #include "editor/mask_tool.h"
@@ -43,6 +44,9 @@ bool createWorkImages(Program& state) {
 }
 
 constexpr int kExitStatus = 0;
+
+// How often the loop looks whether an awaited frame's pictures are ready.
+constexpr int kAwaitedFrameMilliseconds = 10;
 
 }  // namespace
 
@@ -86,8 +90,15 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
 
     for (;;) {
         Event event;
-        // While shooting, the loop looks at the camera between events.
-        if (ShootingNeedsTicks(state)) {
+        // A frame shown by a stand-in is composed as soon as its pictures are ready.
+        if (state.session.cache.awaited) {
+            if (!events.waitEventFor(kAwaitedFrameMilliseconds, event)) {
+                FinishAwaitedFrame(state.document, state.session, state.view, state.services,
+                                   false);
+                continue;
+            }
+        } else if (ShootingNeedsTicks(state)) {
+            // While shooting, the loop looks at the camera between events.
             if (!events.waitEventFor(kShootingTickMilliseconds, event)) {
                 ShootingTick(state);
                 continue;

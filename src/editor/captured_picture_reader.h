@@ -23,9 +23,10 @@ public:
         return m_next ? m_next->read(services, layerSource, picture)
                       : ReadLayerPictureNow(services, picture, layerSource);
     }
+    using LayerPictureReader::frameShown;
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index) override {
-        if (m_next) m_next->frameShown(document, view, canvasWidth, canvasHeight, index);
+                    int canvasHeight, int index, const FrameFiles& held) override {
+        if (m_next) m_next->frameShown(document, view, canvasWidth, canvasHeight, index, held);
     }
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override {
         return m_next && m_next->takeComposed(files, out);

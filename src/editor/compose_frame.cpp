@@ -210,6 +210,11 @@ bool takeComposedAhead(Document& document, EditSession& session, View& view,
 
 int ComposeFrame(Document& document, EditSession& session, View& view, Services& services,
                  int flags) {
+    if (session.cache.awaited) {
+        // The canvas shows a stand-in: once composed, the frame is drawn anew.
+        session.cache.awaited = false;
+        InvalidateCanvas(view);
+    }
     FrameRecord* frame = DisplayedFrame(document, session);
     if (!frame) return 0;
     const int loaded = updateLayer(session, services, *frame, 0) |

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -51,10 +52,16 @@ struct DecodeAhead::Neighbour {
     Image canvas;
 };
 
+struct DecodeAhead::Measure {
+    std::atomic<std::size_t> neighbourBytes{0};
+    std::atomic<int> memoryShortages{0};
+};
+
 namespace {
 
 // Decodes what the slot's file holds, unless the slot was dropped meanwhile.
-bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp) {
+bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp,
+            DecodeAhead::Measure& measure) {
     {
         std::lock_guard lock(slot.mutex);
         if (slot.stage != DecodeAhead::Slot::Stage::Waiting) return false;
@@ -67,15 +74,19 @@ bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, Fi
     }
     stamp = StampOf(file);
     try {
-        return LoadPictureFile(file, picture) == LoadResult::Ok && !picture.empty();
+        const LoadResult result = LoadPictureFile(file, picture);
+        if (result == LoadResult::OutOfMemory) ++measure.memoryShortages;
+        return result == LoadResult::Ok && !picture.empty();
     } catch (...) {  // memory that could not be had: read it when it is asked for
+        ++measure.memoryShortages;
         return false;
     }
 }
 
 // Composes the neighbour from its pictures and scales it into a canvas of the view's size.
 void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& pictures,
-             const std::array<bool, 3>& ok, Image& composite, Image& canvas) {
+             const std::array<bool, 3>& ok, Image& composite, Image& canvas,
+             DecodeAhead::Measure& measure) {
     FramePictures taking;
     if (ok[0]) taking.layer1 = &pictures[0];
     if (ok[1]) taking.layer2 = &pictures[1];
@@ -92,12 +103,29 @@ void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& pict
     } catch (...) {  // memory that could not be had: the window composes it itself
         composite = Image();
         canvas = Image();
+        ++measure.memoryShortages;
     }
 }
 
 }  // namespace
 
-DecodeAhead::DecodeAhead() = default;
+DecodeAhead::DecodeAhead(std::size_t budget)
+    : m_budget(budget), m_measure(std::make_shared<Measure>()) {}
+
+std::size_t DecodeAhead::NeighbourBytes(int width, int height) {
+    // Two layers, the mask and the composite; the canvas is small beside them.
+    return std::size_t{4} * Image::strideFor(width) * static_cast<std::size_t>(height);
+}
+
+int DecodeAhead::NeighboursWithin(std::size_t budget, std::size_t neighbourBytes) {
+    if (neighbourBytes == 0) return 2;
+    return static_cast<int>(std::min<std::size_t>(2, budget / neighbourBytes));
+}
+
+int DecodeAhead::mostNeighbours() const {
+    return std::max(0, NeighboursWithin(m_budget, m_measure->neighbourBytes.load()) -
+                           m_memoryShortages);
+}
 
 DecodeAhead::~DecodeAhead() {
     for (auto& [source, slot] : m_slots) {
@@ -107,18 +135,25 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                             int canvasHeight, int index) {
+                             int canvasHeight, int index, const FrameFiles& held) {
     const FrameList& frames = document.frames;
     std::set<std::string> shown;
-    if (index >= 0 && index < frames.size()) {
-        const FrameFiles files = FilesOf(document, frames.at(index));
-        for (int k = 0; k < 3; ++k) shown.insert(files[k]);
-    }
+    for (int k = 0; k < 3; ++k) shown.insert(held[k]);
     // The neighbour in the direction of the last step first: the user is likely to go on.
-    const int ahead = index < m_shown ? index - 1 : index + 1;
+    if (index != m_shown) m_forward = index > m_shown;
+    const int ahead = m_forward ? index + 1 : index - 1;
     m_shown = index;
+    // Memory that could not be had leaves one neighbour fewer from then on.
+    if (const int shortages = m_measure->memoryShortages.exchange(0); shortages > 0)
+        m_memoryShortages = std::min(2, m_memoryShortages + 1);
     std::vector<FrameFiles> wanted;
+    // A displayed frame the window does not hold yet comes first, then only the frame ahead.
+    const bool awaited = index >= 0 && index < frames.size() &&
+                         FilesOf(document, frames.at(index)) != held;
+    if (awaited) wanted.push_back(FilesOf(document, frames.at(index)));
+    const int most = awaited ? std::min(1, mostNeighbours()) : mostNeighbours();
     for (int i : {ahead, 2 * index - ahead}) {
+        if (static_cast<int>(wanted.size()) - (awaited ? 1 : 0) >= most) break;
         if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(document, frames.at(i)));
     }
     const auto isWanted = [&](const std::string& file) {
@@ -176,19 +211,24 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->canvasWidth = canvasWidth;
         neighbour->canvasHeight = canvasHeight;
         m_neighbours.push_back(neighbour);
-        m_queue.post([neighbour] {
+        m_queue.post([neighbour, measure = m_measure] {
             std::array<Image, 3> pictures;
             std::array<FileStamp, 3> stamps;
             std::array<bool, 3> ok{false, false, false};
             bool whole = neighbour->composes;
             for (int k = 0; k < 3; ++k) {
                 if (!neighbour->slots[k]) continue;
-                ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k]);
+                ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k],
+                               *measure);
                 whole = whole && ok[k];
             }
             Image composite;
             Image canvas;
-            if (whole) compose(*neighbour, pictures, ok, composite, canvas);
+            if (whole) compose(*neighbour, pictures, ok, composite, canvas, *measure);
+            for (const Image& picture : pictures) {
+                if (!picture.empty())
+                    measure->neighbourBytes = NeighbourBytes(picture.width(), picture.height());
+            }
             {
                 std::lock_guard lock(neighbour->mutex);
                 neighbour->composite = std::move(composite);
@@ -261,6 +301,19 @@ bool DecodeAhead::read(Services& services, const std::string& layerSource, Image
     const FileStamp stamp = StampOf(layerSource);
     if (!ReadLayerPictureNow(services, picture, layerSource)) return false;
     given(layerSource, stamp);
+    return true;
+}
+
+bool DecodeAhead::readyFor(const FrameFiles& files) {
+    for (int k = 0; k < 3; ++k) {
+        // A file not prepared here is read when it is asked for: waiting would not bring it.
+        const auto it = m_slots.find(files[k]);
+        if (files[k].empty() || it == m_slots.end()) continue;
+        Slot& slot = *it->second;
+        std::lock_guard lock(slot.mutex);
+        const bool presetWaits = slot.stage == Slot::Stage::Waiting && !slot.preset.empty();
+        if (slot.stage != Slot::Stage::Done && !presetWaits) return false;
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,17 +20,24 @@ namespace morvel {
 // frame, also what is still being made. At most the two neighbours are held. A picture whose
 // file changed since it was decoded is read again (and its composite is not used); one that
 // could not be decoded ahead is read when it is asked for, which reports as usual. Video frames
-// are always read when asked for.
+// are always read when asked for. While the window waits for the displayed frame's own pictures
+// (it shows a stand-in meanwhile), they are made first, then the neighbour ahead only.
 class DecodeAhead : public LayerPictureReader {
 public:
-    DecodeAhead();
+    // The bytes the neighbours' pictures and composites may take together: two neighbours of 12
+    // megapixels, one of 24, none of 45 (the displayed frame's own pictures are still made).
+    static constexpr std::size_t kDefaultBudget = std::size_t{320} << 20;
+
+    explicit DecodeAhead(std::size_t budget = kDefaultBudget);
     ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
+    using LayerPictureReader::frameShown;
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index) override;
+                    int canvasHeight, int index, const FrameFiles& held) override;
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
+    bool readyFor(const FrameFiles& files) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
     void setAside(const std::string& file, Image&& picture) override;
 
@@ -37,11 +45,21 @@ public:
     int pending() const { return static_cast<int>(m_slots.size()); }
     // Waits until all that was asked for so far is made.
     void settle();
+    // How many neighbours are made: as many as the budget holds at the size of the last one
+    // made, at most two, and one fewer each time memory could not be had for one.
+    int mostNeighbours() const;
+
+    // What one neighbour takes in memory: its pictures and composite.
+    static std::size_t NeighbourBytes(int width, int height);
+    // Neighbours of neighbourBytes each that budget holds, at most two.
+    static int NeighboursWithin(std::size_t budget, std::size_t neighbourBytes);
 
     // A picture being decoded, and a neighbour's pictures with its composite (shared with the
     // thread).
     struct Slot;
     struct Neighbour;
+    // What the thread learns: the size of the last neighbour made, memory that could not be had.
+    struct Measure;
 
 private:
     std::map<std::string, std::shared_ptr<Slot>> m_slots;
@@ -55,6 +73,10 @@ private:
     void given(const std::string& file, const FileStamp& stamp);
 
     int m_shown = -1;  // the displayed frame
+    bool m_forward = true;  // the direction of the last step
+    std::size_t m_budget;
+    int m_memoryShortages = 0;
+    std::shared_ptr<Measure> m_measure;
     WorkQueue m_queue{1};
 };
 

@@ -172,5 +172,42 @@ TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
     EXPECT_TRUE(shell.errors.empty());
 }
 
+TEST_F(DecodeAheadTest, TheBudgetHoldsFewerNeighboursOfLargerPictures) {
+    const struct {
+        int width;
+        int height;
+        int neighbours;
+    } sizes[] = {{4000, 3000, 2}, {6000, 4000, 1}, {8256, 5504, 0}};
+    for (const auto& size : sizes) {
+        EXPECT_EQ(DecodeAhead::NeighboursWithin(DecodeAhead::kDefaultBudget,
+                                                DecodeAhead::NeighbourBytes(size.width, size.height)),
+                  size.neighbours)
+            << size.width << " x " << size.height;
+    }
+    EXPECT_EQ(DecodeAhead::NeighboursWithin(DecodeAhead::kDefaultBudget, 0), 2);  // none made yet
+    // Room for one neighbour of these pictures: once one is made, only the one ahead is.
+    DecodeAhead small(DecodeAhead::NeighbourBytes(8, 6));
+    const auto show = [&](int index) {
+        small.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                         state.view.canvas.height(), index);
+    };
+    show(2);
+    small.settle();
+    EXPECT_EQ(small.mostNeighbours(), 1);
+    show(3);
+    EXPECT_EQ(small.pending(), 2);  // frame 4's picture and mask, nothing of frame 2
+}
+
+TEST_F(DecodeAheadTest, ADisplayedFrameTheWindowDoesNotHoldYetIsMadeFirst) {
+    const FrameFiles held = FilesOf(state.document, state.document.frames.at(1));
+    const FrameFiles shown = FilesOf(state.document, state.document.frames.at(2));
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 2, held);
+    EXPECT_EQ(ahead.pending(), 3);  // frame 2's picture and mask, frame 3's picture: q.png is held
+    ahead.settle();
+    EXPECT_TRUE(ahead.readyFor(shown));
+    EXPECT_EQ(greyOf(shown.layers[0]), 20);
+}
+
 }  // namespace
 }  // namespace morvel

@@ -38,6 +38,9 @@ struct FrameCache {
     FrameId displayedId = 0;  // the displayed frame (0: none); found again by id
     std::int32_t displayedIndex = -1;
     std::uint64_t displayChanges = 0;  // how often another frame came to the screen
+    // The canvas shows a stand-in for the displayed frame: the work images and the fields above
+    // still hold an earlier frame's pictures (see awaited_frame.h).
+    bool awaited = false;
 
     // Forgets which sources and mask the work images hold, so that the next composition loads
     // its pictures again.
@@ -52,6 +55,7 @@ struct FrameCache {
         displayedId = 0;
         displayedIndex = -1;
         maskModified = false;
+        awaited = false;
         forgetPictures();
     }
 };

@@ -1,5 +1,6 @@
 #include "editor/frame_selection.h"
 
+#include "editor/awaited_frame.h"
 #include "editor/canvas.h"
 #include "editor/compose_frame.h"
 #include "editor/masks.h"
@@ -31,9 +32,8 @@ int showEmptyProject(Document& document, EditSession& session, View& view, Servi
     return -1;
 }
 
-}  // namespace
-
-int SelectFrame(Document& document, EditSession& session, View& view, Services& services, int n) {
+int selectFrame(Document& document, EditSession& session, View& view, Services& services, int n,
+                bool mayAwait) {
     FrameList& frames = document.frames;
     FrameCache& cache = session.cache;
     if (frames.empty()) return showEmptyProject(document, session, view, services);
@@ -49,20 +49,36 @@ int SelectFrame(Document& document, EditSession& session, View& view, Services& 
     // No displayed frame to return to: show the first.
     if (n < 0) n = 0;
 
+    const bool wasAwaited = cache.awaited;
     if (frames.at(n).id != cache.displayedId) {
-        StoreDisplayedMask(document, session, services);
+        // An awaited frame's work images hold the mask of the frame left before it, stored then
+        // and not edited since.
+        if (!wasAwaited) StoreDisplayedMask(document, session, services);
         cache.displayedId = frames.at(n).id;
         ++cache.displayChanges;
     }
-    if (services.composeOnSelect && ComposeFrame(document, session, view, services, 0) != 0)
+    const bool awaits = services.composeOnSelect && mayAwait &&
+                        ShowStandInWhileAwaited(document, session, view, services, n);
+    if (!awaits && services.composeOnSelect &&
+        (ComposeFrame(document, session, view, services, 0) != 0 || wasAwaited))
         RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
 
     services.shell.moveFrameMarker(n * kFrameColumnWidth + kFrameMarkerLeft);
     cache.displayedIndex = n;
-    if (session.pictureReader)
+    if (session.pictureReader && !awaits)
         session.pictureReader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
                                           view.canvas.height(), n);
     return n;
+}
+
+}  // namespace
+
+int SelectFrame(Document& document, EditSession& session, View& view, Services& services, int n) {
+    return selectFrame(document, session, view, services, n, false);
+}
+
+int StepToFrame(Document& document, EditSession& session, View& view, Services& services, int n) {
+    return selectFrame(document, session, view, services, n, true);
 }
 
 void RefreshFrameStrip(Document& document, EditSession& session, View& view, Services& services,

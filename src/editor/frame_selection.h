@@ -33,6 +33,10 @@ inline const FrameRecord* DisplayedFrame(const Document& document, const EditSes
 // is stored first. Returns the displayed index, -1 when the project has no frame.
 int SelectFrame(Document& document, EditSession& session, View& view, Services& services, int n);
 
+// SelectFrame for a frame step (the frame keys): when the frame's pictures are not ready, a
+// stand-in shows at once and the frame is composed later (FinishAwaitedFrame).
+int StepToFrame(Document& document, EditSession& session, View& view, Services& services, int n);
+
 // Moves every thumbnail to its frame's column, sizes the strip, then SelectFrame(n).
 void RefreshFrameStrip(Document& document, EditSession& session, View& view, Services& services,
                        int n);

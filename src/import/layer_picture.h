@@ -57,9 +57,24 @@ public:
     virtual ~LayerPictureReader() = default;
     virtual bool read(Services& services, const std::string& layerSource, Image& picture) = 0;
     // Frame index is now the displayed frame (a reader may prepare the frames around it).
-    // canvasWidth x canvasHeight is the canvas the frames are shown on, in view.
+    // canvasWidth x canvasHeight is the canvas the frames are shown on, in view. held names the
+    // pictures the window holds: the displayed frame's, or, while the window still waits for
+    // them (see readyFor), those of the frame it showed before; the displayed frame's own
+    // pictures are then prepared first.
     virtual void frameShown(const Document& /*document*/, const ViewGeometry& /*view*/,
-                            int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/) {}
+                            int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/,
+                            const FrameFiles& /*held*/) {}
+    // The same when the window holds the displayed frame's pictures.
+    void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
+                    int canvasHeight, int index) {
+        FrameFiles held;
+        if (index >= 0 && index < document.frames.size())
+            held = FilesOf(document, document.frames.at(index));
+        frameShown(document, view, canvasWidth, canvasHeight, index, held);
+    }
+    // Whether read() gives each of files (empty names are left out) at once, without reading
+    // or waiting: false lets the window show something else meanwhile.
+    virtual bool readyFor(const FrameFiles& /*files*/) { return true; }
     // The composite of the frame of files, made ahead from the very pictures this reader has
     // just given out for each of them; false when there is none.
     virtual bool takeComposed(const FrameFiles& /*files*/, ComposedAhead& /*out*/) { return false; }
