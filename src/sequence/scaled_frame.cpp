@@ -11,6 +11,7 @@
 #include "import/layer_picture.h"
 #include "import/video_pool.h"
 #include "platform/files.h"
+#include "sequence/read_factor.h"
 #include "sequence/scale_picture.h"
 
 namespace morvel {
@@ -50,8 +51,7 @@ bool readReduced(const std::string& source, int factor, Image& picture) {
 }  // namespace
 
 bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out) {
-    int factor = 1;
-    while (factor < 8 && view.geometry.zoom * static_cast<float>(factor * 2) <= 1.0f) factor *= 2;
+    const int factor = ReadFactorFor(view.geometry.zoom);
     Image layer1;
     Image layer2;
     Image mask;
