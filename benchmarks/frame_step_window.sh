@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The frame step and playback in the real window, under Xvfb and openbox:
 #  - the time from a key press (XTest, as a keyboard gives it) to the canvas's pixels on the
-#    screen changing, for Right and Left steps with 0.6 s between them, at 1:1 and at
-#    "Ganzes Bild" (benchmarks/key_to_pixels.c measures it);
+#    screen changing, for Right and Left steps with 0.6 s between them and with 0.1 s (as a
+#    held-down key gives them), at 1:1 and at "Ganzes Bild" (benchmarks/key_to_pixels.c
+#    measures it);
 #  - screenshots of the film playing (Space) a tenth of a second apart, and after it stopped.
 #
 #   benchmarks/frame_step_window.sh [OUT_DIR]      (default: a new folder under /tmp)
+#
+# MORVEL_PROGRAM names another build of the program to measure (default: the build folder's).
 #
 # The project has 12 frames of two 6000 x 4000 camera-like JPEGs each and a 6000 x 4000 mask,
 # made by ../shared/bench/gen_data.py --size 6000x4000 -n 1 --jpegs 12 into $MORVEL_BENCH_DATA
@@ -13,7 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-program=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel
+program=${MORVEL_PROGRAM:-$root/${MORVEL_BUILD_DIR:-build}/bin/morvel}
 data=${MORVEL_BENCH_DATA:-/tmp/morvel-bench}
 out=${1:-$(mktemp -d /tmp/morvel-window.XXXXXX)}
 mkdir -p "$out"
@@ -39,7 +42,7 @@ project=$out/steps.mvl
 
 # ---- The display and the program ----
 pids=()
-settings=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel_settings.dat
+settings=$(dirname "$program")/morvel_settings.dat
 had_settings=0
 [ -e "$settings" ] && had_settings=1
 cleanup() {
@@ -73,18 +76,23 @@ done
 xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0 windowactivate "$main"
 sleep 3
 xdotool mousemove 1700 1100  # the pointer off the canvas: no brush outline in the pixels
-probe() { "$out/key_to_pixels" 400 300 300 200 "$1" 11 600 | tail -n 1; }
+probe() { "$out/key_to_pixels" 400 300 300 200 "$1" 11 "${2:-600}" | tail -n 1; }
+# Both directions 0.6 s apart, then as a held key: 0.1 s apart.
+probes() {
+    echo "$1, 11 steps Right: $(probe Right)"
+    echo "$1, 11 steps Left:  $(probe Left)"
+    echo "$1, 11 steps Right 0.1 s apart: $(probe Right 100)"
+    echo "$1, 11 steps Left 0.1 s apart:  $(probe Left 100)"
+}
 
-echo "1:1, 11 steps Right: $(probe Right)"
-echo "1:1, 11 steps Left:  $(probe Left)"
+probes "1:1"
 # The zoom tool's options hold "Ganzes Bild".
 xdotool mousemove 18 82 click 1
 sleep 0.5
 xdotool mousemove 125 53 click 1 mousemove 1700 1100
 sleep 2
 import -window root "$out/fit.png"
-echo "Ganzes Bild, 11 steps Right: $(probe Right)"
-echo "Ganzes Bild, 11 steps Left:  $(probe Left)"
+probes "Ganzes Bild"
 
 # ---- Playback at 12 frames a second: a screenshot every 0.1 s (xwd is quick enough) ----
 sleep 8  # the playback cache fills meanwhile
