@@ -5,7 +5,6 @@
 
 #include "codecs/jpeg_codec.h"
 #include "platform/file_stamp.h"
-#include "sequence/read_factor.h"
 
 namespace morvel {
 
@@ -116,21 +115,13 @@ void PlaybackCache::drop(int index) {
     pump(lock);
 }
 
-int PlaybackCache::ThreadsWithin(const FilmView& view, int threads) {
-    const std::size_t bytes =
-        FrameWorkingBytes(view.carriedWidth, view.carriedHeight, view.geometry.zoom);
-    if (bytes == 0) return threads;
-    return std::clamp(static_cast<int>(kWorkingBudget / bytes), 1, std::max(1, threads));
-}
-
 void PlaybackCache::pump(std::unique_lock<std::mutex>& lock) {
     (void)lock;
     Shared& s = *m_shared;
     const int count = static_cast<int>(s.entries.size());
     if (s.ending || count == 0) return;
     const auto order = [&](int index) { return (index - s.from % count + count) % count; };
-    const int threads = ThreadsWithin(s.view, s.active);
-    for (int step = 0; step < count && s.making < threads; ++step) {
+    for (int step = 0; step < count && s.making < s.active; ++step) {
         const int index = (s.from + step) % count;
         Entry& entry = s.entries[index];
         if (entry.ready || entry.making) continue;

@@ -23,13 +23,6 @@ namespace morvel {
 class PlaybackCache {
 public:
     static constexpr std::size_t kDefaultMemoryBound = std::size_t{512} << 20;
-    // What the frames being composed may hold at once: two threads of 12 megapixels read at
-    // full size, one of 24 (reduced reads leave room for both).
-    static constexpr std::size_t kWorkingBudget = std::size_t{320} << 20;
-
-    // Threads that may compose frames of the film's composite size in view at once: as many as
-    // the working budget holds, at least one, at most threads.
-    static int ThreadsWithin(const FilmView& view, int threads);
 
     explicit PlaybackCache(std::size_t memoryBound = kDefaultMemoryBound, int threads = 2);
     ~PlaybackCache();

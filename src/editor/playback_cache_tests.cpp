@@ -123,23 +123,5 @@ TEST_F(PlaybackCacheTest, FillsWithinItsBoundAndMakesAgainWhatChanged) {
     EXPECT_LT(ready, 6);
 }
 
-TEST(PlaybackCacheThreads, LargePicturesReadAtFullSizeAreMadeOneAtATime) {
-    const struct {
-        int width;
-        int height;
-        float zoom;
-        int threads;
-    } cases[] = {{6000, 4000, 1.0f, 1}, {6000, 4000, 0.2f, 2}, {4000, 3000, 1.0f, 2},
-                 {640, 480, 2.0f, 2}};
-    for (const auto& c : cases) {
-        FilmView view;
-        view.geometry.zoom = c.zoom;
-        view.carriedWidth = c.width;
-        view.carriedHeight = c.height;
-        EXPECT_EQ(PlaybackCache::ThreadsWithin(view, 2), c.threads) << c.width << " at " << c.zoom;
-        EXPECT_EQ(PlaybackCache::ThreadsWithin(view, 1), 1);
-    }
-}
-
 }  // namespace
 }  // namespace morvel

@@ -51,7 +51,7 @@ bool readReduced(const std::string& source, int factor, Image& picture) {
 }  // namespace
 
 bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out) {
-    const int factor = ReadFactorFor(view.geometry.zoom);
+    const int factor = FilmReadFactor(view.carriedWidth, view.carriedHeight, view.geometry.zoom);
     Image layer1;
     Image layer2;
     Image mask;

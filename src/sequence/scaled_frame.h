@@ -19,8 +19,8 @@ struct FilmView {
 };
 
 // Composes frame into a canvas-sized picture for view, reading its pictures reduced by the
-// largest power of two (up to 8) that the zoom still shows; what cannot be read is left out,
-// without a message. False when the pictures of the sizes needed could not be made.
+// largest power of two (up to 8) that the zoom still shows, or further for pictures too large
+// for a frame's budget (FilmReadFactor); what cannot be read is left out, without a message. False when the pictures of the sizes needed could not be made.
 bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out);
 
 }  // namespace morvel
