@@ -55,13 +55,13 @@ void WriteStagedAvi(const Film& film, ExportLink& link, AviServer& server, AviVi
     }
     ::fchmod(fd, 0644);
     ::close(fd);
-    int refused = 0;
+    int damaged = 0;
     job.path = staged;
     job.progress = [&link](int, int) { link.frameDone(); };
     job.stopRequested = [&link] { return link.stopRequested(); };
-    job.frameRefused = [&refused] { ++refused; };
+    job.damaged = [&damaged] { ++damaged; };
     const bool opened = WriteAviVideo(film, reporter, server, job);
-    const bool complete = opened && refused == 0 && link.framesDone() == total;
+    const bool complete = opened && damaged == 0 && link.framesDone() == total;
     if (complete && ::rename(staged.c_str(), target.c_str()) == 0) {
         link.wrote(target);
         return;
@@ -146,8 +146,8 @@ bool AviServer::addSound(const std::vector<float>& samples) {
     return m_addSound(&sound) == 1;
 }
 
-void AviServer::close() {
-    if (m_close) m_close();
+bool AviServer::close() {
+    return m_close && m_close() == 1;
 }
 
 void AviServer::quit() {
@@ -195,11 +195,14 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
         }
         if (!added) {
             reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 1);
-            if (job.frameRefused) job.frameRefused();
+            if (job.damaged) job.damaged();
         }
         if (job.progress) job.progress(i - frames.first() + 1, total);
     }
-    server.close();
+    if (!server.close() && record.width != 0) {
+        reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 3);
+        if (job.damaged) job.damaged();
+    }
     return true;
 }
 

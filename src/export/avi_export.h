@@ -54,7 +54,8 @@ public:
     bool takesSound() const { return m_addSound != nullptr; }
     // AddSoundToAVI with interleaved stereo samples at 48000 Hz: true when it returned 1.
     bool addSound(const std::vector<float>& samples);
-    void close();
+    // CloseAVIStreams: true when it completed the video.
+    bool close();
     // AVI_Quit and unload; nothing when the library is not loaded.
     void quit();
 
@@ -82,8 +83,9 @@ struct AviVideoJob {
     std::function<void(int written, int total)> progress;
     // Asked before each frame; true ends the video after the frames already added.
     std::function<bool()> stopRequested;
-    // Told of each frame the library refused (after its report).
-    std::function<void()> frameRefused;
+    // Told when the video lacks something, after its report: a frame the library refused, or a
+    // close that could not complete it.
+    std::function<void()> damaged;
 };
 
 // Composes every frame of the job in turn and adds it to the video of a started server: the
@@ -91,7 +93,8 @@ struct AviVideoJob {
 // another size are stretched to it; the video is closed after the last frame. The job's sound
 // goes in as PCM when the library offers that (a refusal is reported, number 2). A video that
 // cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
-// library refuses is reported (number 1) and the next one follows. The frames come from a
+// library refuses is reported (number 1) and the next one follows; a video that the close cannot
+// complete (a full disk) is reported (number 3). The frames come from a
 // FrameSequence of the film, so a range holds the same pictures as in the whole film. Returns
 // false when the video could not be opened.
 bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
@@ -101,8 +104,9 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 // rate (offering the playback rate; Cancel ends the export), calls beforeWriting (which brings
 // the masks' working files up to date) and writes every frame of the film as it is then, with
 // the sound when the library takes it, on a worker that watch looks after (none: it is waited
-// for). The video is written beside its name and put in place only when complete: Cancel or a
-// refused frame leave nothing under its name. The status line tells the end.
+// for). The video is written beside its name and put in place only when complete: Cancel, a
+// refused frame or a close that fails (a full disk) leave nothing under its name. The status
+// line tells the end.
 void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
                     const std::string& libraryFolder, int playbackRate,
                     const std::function<void()>& beforeWriting, SoundPlacement sound = {},

@@ -18,6 +18,9 @@ BackgroundProgress::BackgroundProgress(QtShell& shell, BackgroundJob& job, const
         new QProgressDialog(QString::fromStdString(m_label(0, job.total())),
                             QString::fromStdString(cancel), 0, job.total(), shell.mainWindow());
     m_dialog->setWindowTitle(QString::fromStdString(title));
+    // Wide enough for its title and a line with the time left.
+    m_dialog->setMinimumWidth(m_dialog->fontMetrics().horizontalAdvance(m_dialog->windowTitle()) +
+                              m_dialog->fontMetrics().averageCharWidth() * 24);
     // Else the film can still be looked at.
     m_dialog->setWindowModality(holdsMainWindow ? Qt::WindowModal : Qt::NonModal);
     m_dialog->setMinimumDuration(0);
