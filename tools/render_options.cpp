@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "export/avi_export.h"
 #include "platform/text.h"
 #include "project/name_template.h"
 
@@ -24,7 +25,7 @@ const char* const kRenderUsage =
     "                   it lossless), or mp4: OUTPUT.mp4 (H.264, AAC sound) for sharing, or\n"
     "                   mov: OUTPUT.mov (ProRes 422 HQ, PCM sound) for editors; default:\n"
     "                   OUTPUT's extension when it is one of these, else png\n"
-    "      --fps N      frames per second of a video, 1 to 127 (default 30)\n"
+    "      --fps N      frames per second of a video, 1 to 60 (default 30)\n"
     "      --sound FILE the video's sound track (WAV, FLAC, MP3, Ogg, M4A...), starting with\n"
     "                   the project's first frame; only the rendered frames' span is used\n"
     "      --frames A-B only frames A to B (1-based, inclusive; either end may be left out);\n"
@@ -151,8 +152,8 @@ ParsedRenderOptions ParseRenderOptions(const std::vector<std::string>& arguments
             const auto result =
                 std::from_chars(rate->data(), rate->data() + rate->size(), options.fps);
             if (result.ec != std::errc() || result.ptr != rate->data() + rate->size() ||
-                options.fps < 1 || options.fps > 127) {
-                parsed.error = "bad frame rate '" + *rate + "' (1 to 127 frames per second)";
+                options.fps < kMinFrameRate || options.fps > kMaxFrameRate) {
+                parsed.error = "bad frame rate '" + *rate + "' (1 to 60 frames per second)";
                 return parsed;
             }
         } else if (argument == "-j" || named("--threads")) {

@@ -157,6 +157,10 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             SaveProject(state.document, state.session, state.view, state.services, true);
             break;
         case MenuItem::ImageExport:
+            if (hooks.exportImageSequence) {
+                hooks.exportImageSequence(state);
+                break;
+            }
             ExportImageSequence(
                 FilmOf(state.document), state.services.shell, state.services.language.texts,
                 [&] { StoreDisplayedMask(state.document, state.session, state.services); });

@@ -10,6 +10,8 @@ namespace morvel {
 
 // Operations of windows that plug into the dispatch; one that is not set does nothing.
 struct DispatchHooks {
+    // The picture sequence's export on a worker; without it, the export is waited for.
+    std::function<void(Program&)> exportImageSequence;
     std::function<void(Program&)> exportAviVideo;
     std::function<void(Program&)> exportVideo;  // MP4 or MOV, at the playback rate
     std::function<void(Program&)> associateProjectFiles;
@@ -19,7 +21,8 @@ struct DispatchHooks {
     std::function<void(Program&)> askPlaybackRate;
     // "Masken weiterführen ...": the requester and the run on a worker.
     std::function<void(Program&)> carryMasks;
-    // Takes the results that work on a worker thread has ready (a run of carried masks).
+    // Takes the results that work on a worker thread has ready (a run of carried masks, an
+    // export).
     std::function<void(Program&)> background;
     // "Letzte Bilder abspielen": the last frames played into live view.
     std::function<void(Program&)> playLastFrames;

@@ -35,7 +35,7 @@ bool stops(const Event& event) {
 }
 
 std::chrono::microseconds periodOf(int rate) {
-    return std::chrono::microseconds(1000000 / std::clamp(rate, 1, 60));
+    return std::chrono::microseconds(1000000 / std::clamp(rate, kMinFrameRate, kMaxFrameRate));
 }
 
 // Shows the cache's picture of frame index on the canvas.
@@ -127,7 +127,7 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
         ++sinceStart;
         due = std::max(due + period, Clock::now());
         if (withSound) {
-            const double ahead = static_cast<double>(sinceStart) / std::clamp(player.rate, 1, 60) -
+            const double ahead = static_cast<double>(sinceStart) / std::clamp(player.rate, kMinFrameRate, kMaxFrameRate) -
                                  state.sound.output->playedSeconds();
             due = Clock::now() + std::chrono::microseconds(static_cast<long long>(
                                      std::clamp(ahead, 0.0, 1.0) * 1e6));
@@ -228,8 +228,7 @@ void AskPlaybackRate(Program& state, FilmPlayer& player) {
         texts[Text::RequesterPlaybackrate], texts[Text::RequesterPlaybackratetext],
         std::to_string(player.rate));
     if (answer.empty()) return;
-    const std::int32_t rate = ReadRequesterInteger(answer);
-    if (rate >= 1 && rate <= 60) player.rate = rate;
+    player.rate = FrameRateFromAnswer(answer, player.rate);
 }
 
 }  // namespace morvel

@@ -48,7 +48,8 @@ void FillWhileIdle(const Document& document, const EditSession& session, const V
 void PlayLastFrames(Program& state, FilmPlayer& player, EventSource& events, int count,
                     const std::function<void(const Event&)>& dispatch);
 
-// Asks for the rate (whole numbers 1 to 60) with the frame-rate requester; other answers keep it.
+// Asks for the rate (kMinFrameRate to kMaxFrameRate) with the frame-rate requester; other
+// answers keep it.
 void AskPlaybackRate(Program& state, FilmPlayer& player);
 
 }  // namespace morvel

@@ -1,10 +1,17 @@
 #include "export/avi_export.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <thread>
 
+#include "export/export_on_worker.h"
+#include "export/film_snapshot.h"
 #include "export/stretch_picture.h"
+#include "platform/files.h"
 #include "platform/work_queue.h"
 #include "project/name_template.h"
 #include "sequence/frame_sequence.h"
@@ -35,6 +42,34 @@ bool started(const ErrorReporter& reporter, const std::string& libraryFolder, Av
     return false;
 }
 
+// Writes the video beside target and puts it in place when every frame went in.
+void WriteStagedAvi(const Film& film, ExportLink& link, AviServer& server, AviVideoJob job,
+                    const std::string& target, int total) {
+    const ErrorReporter reporter = link.reporter();
+    RemoveLeftoverStagingFiles(FolderPart(target));
+    std::string staged = StagingPattern(target);
+    const int fd = ::mkostemp(staged.data(), O_CLOEXEC);
+    if (fd < 0) {  // the folder is gone or takes no files: as a video that cannot be opened
+        reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 0);
+        return;
+    }
+    ::fchmod(fd, 0644);
+    ::close(fd);
+    int damaged = 0;
+    job.path = staged;
+    job.progress = [&link](int, int) { link.frameDone(); };
+    job.stopRequested = [&link] { return link.stopRequested(); };
+    job.damaged = [&damaged] { ++damaged; };
+    const bool opened = WriteAviVideo(film, reporter, server, job);
+    const bool complete = opened && damaged == 0 && link.framesDone() == total;
+    if (complete && ::rename(staged.c_str(), target.c_str()) == 0) {
+        link.wrote(target);
+        return;
+    }
+    ::unlink(staged.c_str());
+    if (complete) reporter.report(ErrorKind::SaveImage, ErrorPlace::AviExport, 22, target);
+}
+
 }  // namespace
 
 std::int32_t ReadRequesterInteger(std::string_view text) {
@@ -60,10 +95,9 @@ std::int32_t ReadRequesterInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-int FrameRateFromAnswer(std::string_view answer) {
-    const auto low = static_cast<std::int8_t>(
-        static_cast<std::uint8_t>(static_cast<std::uint32_t>(ReadRequesterInteger(answer))));
-    return low > 0 ? low : kDefaultFrameRate;
+int FrameRateFromAnswer(std::string_view answer, int offered) {
+    const std::int32_t rate = ReadRequesterInteger(answer);
+    return rate >= kMinFrameRate && rate <= kMaxFrameRate ? rate : offered;
 }
 
 AviWriterRecord MakeAviWriterRecord(int width, int height, int frameRate) {
@@ -112,8 +146,8 @@ bool AviServer::addSound(const std::vector<float>& samples) {
     return m_addSound(&sound) == 1;
 }
 
-void AviServer::close() {
-    if (m_close) m_close();
+bool AviServer::close() {
+    return m_close && m_close() == 1;
 }
 
 void AviServer::quit() {
@@ -159,35 +193,53 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
             const Image stretched = StretchPicture(composite, record.width, record.height);
             added = !stretched.empty() && server.addFrame(stretched);
         }
-        if (!added) reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 1);
+        if (!added) {
+            reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 1);
+            if (job.damaged) job.damaged();
+        }
         if (job.progress) job.progress(i - frames.first() + 1, total);
     }
-    server.close();
+    if (!server.close() && record.width != 0) {
+        reporter.report(ErrorKind::UseAviExport, ErrorPlace::AviExport, 3);
+        if (job.damaged) job.damaged();
+    }
     return true;
 }
 
-void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                    const std::string& libraryFolder, const std::function<void()>& beforeWriting,
-                    SoundPlacement sound) {
-    const ErrorReporter reporter(texts, dialogs);
-    AviServer server;
-    if (!started(reporter, libraryFolder, server)) return;
-    const FileChoice choice = dialogs.requestSaveFile(
-        {texts[Text::RequesterAviexporttitle], "frame", texts[Text::RequesterAviexporttext], 0});
-    if (!choice.path.empty()) {
+void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
+                    const std::string& libraryFolder, int playbackRate,
+                    const std::function<void()>& beforeWriting, SoundPlacement sound,
+                    BackgroundWatch* watch) {
+    auto server = std::make_shared<AviServer>();
+    if (!started(ErrorReporter(texts, shell), libraryFolder, *server)) return;
+    const FileChoice choice = shell.requestSaveFile(
+        {texts[Text::RequesterAviexporttitle], "film", texts[Text::RequesterAviexporttext], 0});
+    if (choice.path.empty()) return;
+    if (film.size() == 0) {  // no video, but the library is closed as after one
         if (beforeWriting) beforeWriting();
-        AviVideoJob job;
-        job.path = ReplaceExtension(choice.path, ".avi");
-        job.sound = sound;
-        job.readers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-        job.frameRate = [&] {
-            return FrameRateFromAnswer(dialogs.requestText(texts[Text::RequesterAviframerate],
-                                                           texts[Text::RequesterAviframeratetext],
-                                                           std::to_string(kDefaultFrameRate)));
-        };
-        WriteAviVideo(film, reporter, server, job);
+        server->close();
+        return;
     }
-    server.quit();
+    const std::string answer =
+        shell.requestText(texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
+                          std::to_string(playbackRate));
+    if (answer.empty()) return;
+    if (beforeWriting) beforeWriting();
+    AviVideoJob job;
+    job.sound = sound;
+    job.readers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    job.frameRate = [rate = FrameRateFromAnswer(answer, playbackRate)] { return rate; };
+    const int total = film.size();
+    RunExportOnWorker(
+        watch, shell, texts, texts[Text::RequesterAviexporttitle], total,
+        [server, snapshot = std::make_shared<const FilmSnapshot>(film), job,
+         target = ReplaceExtension(choice.path, ".avi"), total](ExportLink& link) {
+            WriteStagedAvi(snapshot->film(), link, *server, job, target, total);
+            server->quit();
+        },
+        [&shell, &texts](const ExportOutcome& outcome) {
+            shell.showStatus(StatusPart::Notice, ExportEndNotice(texts, outcome));
+        });
 }
 
 bool RenderAviVideo(const Film& film, ErrorReporter reporter, const std::string& libraryFolder,

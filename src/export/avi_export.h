@@ -9,7 +9,8 @@
 #include "export/video_export.h"
 #include "i18n/error_reporter.h"
 #include "i18n/language_table.h"
-#include "platform/dialogs.h"
+#include "platform/background_watch.h"
+#include "platform/shell.h"
 #include "platform/image.h"
 #include "platform/shared_library.h"
 #include "sequence/film.h"
@@ -24,9 +25,13 @@ constexpr int kDefaultFrameRate = 30;
 // No digits give 0; digits beyond 32 bits wrap around.
 std::int32_t ReadRequesterInteger(std::string_view text);
 
-// The frame rate an answer of the frame-rate requester gives: the low 8 bits of its integer as
-// a signed byte; 0 or negative gives 30. So 25 gives 25, 300 gives 44, 128 and 256 give 30.
-int FrameRateFromAnswer(std::string_view answer);
+// The frame rates a film plays and is exported at: whole frames per second.
+constexpr int kMinFrameRate = 1;
+constexpr int kMaxFrameRate = 60;
+
+// The frame rate an answer of a frame-rate requester gives: its integer when that is a rate from
+// kMinFrameRate to kMaxFrameRate, otherwise the rate offered.
+int FrameRateFromAnswer(std::string_view answer, int offered);
 
 // The writer record for a video of width x height at frameRate frames per second.
 AviWriterRecord MakeAviWriterRecord(int width, int height, int frameRate);
@@ -49,7 +54,8 @@ public:
     bool takesSound() const { return m_addSound != nullptr; }
     // AddSoundToAVI with interleaved stereo samples at 48000 Hz: true when it returned 1.
     bool addSound(const std::vector<float>& samples);
-    void close();
+    // CloseAVIStreams: true when it completed the video.
+    bool close();
     // AVI_Quit and unload; nothing when the library is not loaded.
     void quit();
 
@@ -77,6 +83,9 @@ struct AviVideoJob {
     std::function<void(int written, int total)> progress;
     // Asked before each frame; true ends the video after the frames already added.
     std::function<bool()> stopRequested;
+    // Told when the video lacks something, after its report: a frame the library refused, or a
+    // close that could not complete it.
+    std::function<void()> damaged;
 };
 
 // Composes every frame of the job in turn and adds it to the video of a started server: the
@@ -84,19 +93,24 @@ struct AviVideoJob {
 // another size are stretched to it; the video is closed after the last frame. The job's sound
 // goes in as PCM when the library offers that (a refusal is reported, number 2). A video that
 // cannot be opened is reported (useaviexport, place 15, number 0) and not closed; a frame the
-// library refuses is reported (number 1) and the next one follows. The frames come from a
+// library refuses is reported (number 1) and the next one follows; a video that the close cannot
+// complete (a full disk) is reported (number 3). The frames come from a
 // FrameSequence of the film, so a range holds the same pictures as in the whole film. Returns
 // false when the video could not be opened.
 bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
                    const AviVideoJob& job);
 
-// The menu entry: loads the library from libraryFolder, asks for the file name, calls
-// beforeWriting (which brings the masks' working files up to date) and, once the first frame is
-// composed, asks for the frame rate; writes every frame of the film, with the sound when the
-// library takes it.
-void ExportAviVideo(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                    const std::string& libraryFolder, const std::function<void()>& beforeWriting,
-                    SoundPlacement sound = {});
+// The menu entry: loads the library from libraryFolder, asks for the file name and the frame
+// rate (offering the playback rate; Cancel ends the export), calls beforeWriting (which brings
+// the masks' working files up to date) and writes every frame of the film as it is then, with
+// the sound when the library takes it, on a worker that watch looks after (none: it is waited
+// for). The video is written beside its name and put in place only when complete: Cancel, a
+// refused frame or a close that fails (a full disk) leave nothing under its name. The status
+// line tells the end.
+void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
+                    const std::string& libraryFolder, int playbackRate,
+                    const std::function<void()>& beforeWriting, SoundPlacement sound = {},
+                    BackgroundWatch* watch = nullptr);
 
 // The same without requesters, for programs without a window: the library from libraryFolder,
 // the job names the file and the rate. Returns false when the library could not be started or

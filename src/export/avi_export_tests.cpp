@@ -2,6 +2,7 @@
 #include "export/avi_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "export/stretch_picture.h"
+#include "export/testing/acting_watch.h"
 #include "platform/files.h"
 #include "codecs/picture_io.h"
 #include "platform/shared_library.h"
@@ -24,6 +26,7 @@
 namespace morvel {
 namespace {
 
+using testing::ActingWatch;
 using testing::GradientPicture;
 using testing::ReadText;
 using testing::RecordingShell;
@@ -33,13 +36,15 @@ using testing::UniformPicture;
 
 // ---- the frame-rate answer and the writer record -------------------------------------------
 
-TEST(FrameRate, AnswersGiveTheLowByteOrThirty) {
+// One range for playing and exporting: a rate outside it, or no rate, keeps the one offered.
+TEST(FrameRate, AnswersFromOneToSixtyAreTakenOthersKeepTheOfferedRate) {
     const std::pair<const char*, int> cases[] = {
-        {"25", 25},  {"127", 127}, {"128", 30}, {"256", 30}, {"300", 44},        {"abc", 30},
-        {"-5", 30},  {"$1E", 30},  {"%11", 3},  {"", 30},    {"0", 30},          {" \t24fps", 24},
-        {"+12", 12}, {"$7f", 127}, {"%", 30},   {"1e3", 1},  {"4294967321", 25},
+        {"25", 25}, {"60", 60},  {"1", 1},          {"61", 12}, {"127", 12},      {"300", 12},
+        {"abc", 12}, {"-5", 12}, {"$1E", 30},       {"%11", 3}, {"", 12},         {"0", 12},
+        {" \t24fps", 24}, {"+12", 12}, {"$3c", 60}, {"1e3", 1}, {"4294967321", 25},
     };
-    for (const auto& [answer, rate] : cases) EXPECT_EQ(FrameRateFromAnswer(answer), rate) << answer;
+    for (const auto& [answer, rate] : cases)
+        EXPECT_EQ(FrameRateFromAnswer(answer, 12), rate) << answer;
     EXPECT_EQ(ReadRequesterInteger("  -$10"), -16);
     EXPECT_EQ(ReadRequesterInteger("%1012"), 5);
     EXPECT_EQ(ReadRequesterInteger("x12"), 0);
@@ -220,13 +225,16 @@ protected:
         state.document.frames.append().layerSource[0] = path;
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
-    void exportAs(const std::string& name, const std::string& rate, SoundPlacement sound = {}) {
+    // The playback rate that the rate requester offers.
+    static constexpr int kPlaybackRate = 24;
+    void exportAs(const std::string& name, const std::string& rate, SoundPlacement sound = {},
+                  BackgroundWatch* watch = nullptr) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
         ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                       state.services.files.libraryFolder,
+                       state.services.files.libraryFolder, kPlaybackRate,
                        [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                       sound);
+                       sound, watch);
     }
     std::vector<std::string> calls() {
         std::vector<std::string> lines;
@@ -250,26 +258,37 @@ TEST_F(AviExport, CallsTheLibraryInOrderWithTheRecordAndEveryFrameAtTheFirstSize
     addFrame(UniformPicture(12, 8, {20, 20, 20}));
     addFrame(UniformPicture(3, 3, {30, 30, 30}));
     SelectFrame(state.document, state.session, state.view, state.services, 1);
-    exportAs("clip.mpg", "300");
+    exportAs("clip.mpg", "300");  // past the rates a film plays at: the offered one
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].title, "AVI-Video speichern");
-    EXPECT_EQ(shell.saveRequests[0].initialName, "frame");
+    EXPECT_EQ(shell.saveRequests[0].initialName, "film");
     EXPECT_EQ(shell.saveRequests[0].filter, "AVI-Videos (*.avi)|*.avi");
     ASSERT_EQ(shell.textRequests.size(), 1u);
     EXPECT_EQ(shell.textRequests[0].title, "Bildrate ?");
     EXPECT_EQ(shell.textRequests[0].message,
-              "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll.");
-    EXPECT_EQ(shell.textRequests[0].defaultText, "30");
+              "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll (1 bis 60).");
+    EXPECT_EQ(shell.textRequests[0].defaultText, "24");
+    // The video is written beside its name and put in place once complete.
+    std::vector<std::string> log = calls();
+    ASSERT_GE(log.size(), 2u);
+    const std::string staged = log[1].substr(16, log[1].find(' ', 16) - 16);
+    EXPECT_EQ(FolderPart(staged), output.path());
+    EXPECT_TRUE(IsStagingName(FilePart(staged))) << staged;
+    EXPECT_NE(FilePart(staged).find("clip.avi"), std::string::npos);
+    EXPECT_FALSE(IsRegularFile(staged));
+    EXPECT_TRUE(IsRegularFile(output.file("clip.avi")));
+    log[1].replace(16, staged.size(), output.file("clip.avi"));
     const std::vector<std::string> expected = {"AVI_Init",
                                                "OpenAVIforWrite " + output.file("clip.avi") +
-                                                   " 06000000040000000000000000000000" + "2c000000",
+                                                   " 06000000040000000000000000000000" + "18000000",
                                                "AddFrameToAVI 6x4 10 -1",
                                                "AddFrameToAVI 6x4 20 -1",
                                                "AddFrameToAVI 6x4 30 -1",
                                                "CloseAVIStreams",
                                                "AVI_Quit"};
-    EXPECT_EQ(calls(), expected);
+    EXPECT_EQ(log, expected);
     EXPECT_TRUE(shell.errors.empty());
+    EXPECT_EQ(shell.notices.back(), "Export fertig: clip.avi in " + output.path());
     // Unloaded at the end: nothing of the program folder's library is mapped any more.
     EXPECT_EQ(ReadText("/proc/self/maps").find(programFolder.path()), std::string::npos);
     EXPECT_EQ(state.session.cache.displayedIndex, 1);
@@ -289,7 +308,7 @@ TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
     installFake("fake_aviserv_ok");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
     ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                   state.services.files.libraryFolder,
+                   state.services.files.libraryFolder, kPlaybackRate,
                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(shell.textRequests.empty());
     EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "AVI_Quit"}));
@@ -328,7 +347,7 @@ TEST_F(AviExport, LibraryFailuresGiveTheirErrors) {
         shell.errors.clear();
         shell.saveRequests.clear();
         SelectFrame(state.document, state.session, state.view, state.services, 1);
-        exportAs("v", "");
+        exportAs("v", "25");
         EXPECT_EQ(codes(), c.codes);
         std::vector<std::string> names;
         for (const std::string& call : calls()) names.push_back(call.substr(0, call.find(' ')));
@@ -344,16 +363,85 @@ TEST_F(AviExport, AVideoThatCannotBeOpenedIsNotClosed) {
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
     addFrame(UniformPicture(6, 4, {20, 20, 20}));
     SelectFrame(state.document, state.session, state.view, state.services, 1);
-    exportAs("v", "");
+    exportAs("v", "30");
     EXPECT_EQ(codes(), std::vector<std::string>{"530-15-0"});
     const auto log = calls();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0], "AVI_Init");
     EXPECT_EQ(log[1].substr(0, 16), "OpenAVIforWrite ");
-    EXPECT_EQ(log[1].substr(log[1].size() - 8), "1e000000");  // the empty answer gives 30
+    EXPECT_EQ(log[1].substr(log[1].size() - 8), "1e000000");
     EXPECT_EQ(log[2], "AVI_Quit");
     EXPECT_EQ(state.session.cache.displayedIndex, 1);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 20);
+}
+
+// The video goes in place only when complete: Cancel or a refused frame leave nothing under its
+// name nor beside it, and the library is closed and quit all the same.
+TEST_F(AviExport, CancelOrARefusedFrameLeaveNoVideo) {
+    const struct {
+        const char* library;
+        bool cancel;
+        std::size_t errors;
+        const char* notice;
+    } cases[] = {
+        {"fake_aviserv_ok", true, 0, "Export abgebrochen: keine Datei geschrieben."},
+        {"fake_aviserv_add_fails", false, 12, "Export beendet: keine Datei geschrieben."},
+    };
+    for (int i = 0; i < 12; ++i) addFrame(UniformPicture(6, 4, {10, 10, 10}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.library);
+        ::unlink(logFile.c_str());
+        installFake(c.library);
+        shell.errors.clear();
+        ActingWatch watch;
+        if (c.cancel) watch.act = [](BackgroundJob& job) { job.cancel(); };
+        exportAs("v", "25", {}, &watch);
+        EXPECT_EQ(shell.errors.size(), c.errors);
+        EXPECT_EQ(shell.notices.back(), c.notice);
+        const auto log = calls();
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 2], "CloseAVIStreams");
+        EXPECT_EQ(log.back(), "AVI_Quit");
+        EXPECT_TRUE(!c.cancel || log.size() < 12u + 4u);
+        ASSERT_EQ(ListFolder(output.path()).size(), 1u);  // the log alone
+    }
+}
+
+// A tmpfs of a few pages as the target, filled up (skipped where mounting is refused): the
+// library's failures are reported and nothing is left, under the video's name or beside it.
+TEST_F(AviExport, AFullDiskLeavesNoVideo) {
+    install(AVISERV_LIBRARY_PATH);
+    for (int i = 0; i < 8; ++i) addFrame(GradientPicture(320, 240, i + 1, 64));
+    const std::string target = output.file("full/");
+    ASSERT_TRUE(MakeFolder(target));
+    if (::mount("tmpfs", target.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    exportAs("full/v", "25");
+    const auto left = ListFolder(target);
+    ::umount2(target.c_str(), MNT_DETACH);
+    EXPECT_TRUE(left.empty()) << left.front().name;
+    ASSERT_FALSE(codes().empty());
+    for (const std::string& code : codes()) EXPECT_EQ(code.substr(0, 7), "530-15-") << code;
+    EXPECT_EQ(shell.notices.back(), "Export beendet: keine Datei geschrieben.");
+}
+
+// Written on the worker, the video has the bytes the same frames give written on this thread.
+TEST_F(AviExport, TheWorkerWritesTheBytesOfAVideoWrittenHere) {
+    install(AVISERV_LIBRARY_PATH);
+    for (int i = 0; i < 4; ++i) addFrame(GradientPicture(64, 48, i + 1));
+    ActingWatch watch;
+    exportAs("worker", "25", {}, &watch);
+    AviVideoJob job;
+    job.path = output.file("here.avi");
+    job.frameRate = [] { return 25; };
+    job.readers = 0;
+    ASSERT_TRUE(RenderAviVideo(FilmOf(state.document), state.services.reporter(),
+                               state.services.files.libraryFolder, job));
+    const std::string written = ReadText(output.file("worker.avi"));
+    EXPECT_GT(written.size(), 4000u);
+    EXPECT_EQ(written, ReadText(output.file("here.avi")));
+    EXPECT_TRUE(shell.errors.empty());
+    EXPECT_EQ(watch.labels.front().substr(0, 12), "Bild 1 von 4");
 }
 
 // A library with the sound entry writes the sound as PCM beside the frames; one without it (as

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "export/export_on_worker.h"
+#include "export/film_snapshot.h"
 #include "platform/text.h"
 #include "platform/work_queue.h"
 #include "project/name_template.h"
@@ -90,10 +92,12 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
     const auto finishOldest = [&] {
         std::shared_ptr<Encoding> frame = std::move(pending.front());
         pending.pop_front();
-        if (!frame->wait()) {
+        const bool saved = frame->wait();
+        if (!saved) {
             ++failures;
             reporter.report(ErrorKind::SaveImage, ErrorPlace::ImageExport, 400, frame->name);
         }
+        if (job.fileDone) job.fileDone(frame->name, saved);
         spare.push_back(std::move(frame->picture));
         ++written;
         if (job.progress) job.progress(written, total);
@@ -131,19 +135,34 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
     return failures;
 }
 
-void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                         const std::function<void()>& beforeWriting) {
+void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
+                         const std::function<void()>& beforeWriting, BackgroundWatch* watch) {
     const FileChoice choice =
-        dialogs.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
-                                 texts[Text::RequesterImageexporttext], 0});
+        shell.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
+                               texts[Text::RequesterImageexporttext], 0});
     if (choice.path.empty()) return;
     const SequenceFormat format = SequenceFormatForFilter(choice.filterIndex);
     if (beforeWriting) beforeWriting();
+    if (film.size() == 0) return;
     SequenceJob job;
     job.pattern = SequencePattern(choice.path, format);
     job.format = format.format;
     job.encoders = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    WriteImageSequence(film, ErrorReporter(texts, dialogs), job);
+    auto snapshot = std::make_shared<const FilmSnapshot>(film);
+    RunExportOnWorker(
+        watch, shell, texts, texts[Text::RequesterImageexporttitle], film.size(),
+        [snapshot, job](ExportLink& link) {
+            SequenceJob linked = job;
+            linked.stopRequested = [&link] { return link.stopRequested(); };
+            linked.fileDone = [&link](const std::string& file, bool written) {
+                if (written) link.wrote(file);
+                link.frameDone();
+            };
+            WriteImageSequence(snapshot->film(), link.reporter(), linked);
+        },
+        [&shell, &texts](const ExportOutcome& outcome) {
+            shell.showStatus(StatusPart::Notice, ExportEndNotice(texts, outcome));
+        });
 }
 
 }  // namespace morvel

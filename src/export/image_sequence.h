@@ -6,7 +6,8 @@
 #include "codecs/picture_io.h"
 #include "i18n/error_reporter.h"
 #include "i18n/language_table.h"
-#include "platform/dialogs.h"
+#include "platform/background_watch.h"
+#include "platform/shell.h"
 #include "sequence/film.h"
 
 namespace morvel {
@@ -42,6 +43,8 @@ struct SequenceJob {
     std::function<void(int written, int total)> progress;
     // Asked before each frame; true stops the export after the frames already under way.
     std::function<bool()> stopRequested;
+    // Told of each frame's file once it is done (after its reports): whether it was written.
+    std::function<void(const std::string& file, bool written)> fileDone;
 };
 
 // Writes the film's frames of the job as a FrameSequence composes them: the pictures of the next
@@ -53,8 +56,10 @@ struct SequenceJob {
 int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJob& job);
 
 // The menu entry: asks for a name and a format, calls beforeWriting (which brings the masks'
-// working files up to date) and writes every frame of the film.
-void ExportImageSequence(const Film& film, Dialogs& dialogs, const LanguageTable& texts,
-                         const std::function<void()>& beforeWriting);
+// working files up to date) and writes every frame of the film as it is then on a worker, which
+// watch looks after (none: it is waited for); the status line tells the end.
+void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
+                         const std::function<void()>& beforeWriting,
+                         BackgroundWatch* watch = nullptr);
 
 }  // namespace morvel

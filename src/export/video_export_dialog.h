@@ -4,17 +4,18 @@
 
 #include "export/video_export.h"
 #include "i18n/language_table.h"
-#include "platform/dialogs.h"
-#include "platform/progress.h"
+#include "platform/background_watch.h"
+#include "platform/shell.h"
 
 namespace morvel {
 
 // The menu entry: asks for the file (its filter choosing MP4 or MOV) and the rate, offering
-// playbackRate; calls beforeWriting (which brings the masks' working files up to date); writes
-// every frame of the film with the sound, showing the progress dialog, whose cancel button
-// abandons the video; says when the video is done.
-void ExportVideo(const Film& film, Dialogs& dialogs, Progress& progress, const LanguageTable& texts,
-                 int playbackRate, SoundPlacement sound,
-                 const std::function<void()>& beforeWriting);
+// playbackRate (Cancel ends the export); calls beforeWriting (which brings the masks' working
+// files up to date); writes every frame of the film as it is then, with the sound, on a worker
+// that watch looks after (none: it is waited for), whose Cancel abandons the video; the status
+// line tells the end.
+void ExportVideo(const Film& film, Shell& shell, const LanguageTable& texts, int playbackRate,
+                 SoundPlacement sound, const std::function<void()>& beforeWriting,
+                 BackgroundWatch* watch = nullptr);
 
 }  // namespace morvel

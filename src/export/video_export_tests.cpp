@@ -14,6 +14,7 @@
 #include "editor/compose_frame.h"
 #include "editor/frame_selection.h"
 #include "export/stretch_picture.h"
+#include "export/testing/acting_watch.h"
 #include "platform/files.h"
 #include "project/name_template.h"
 #include "test_support/external_tools.h"
@@ -260,43 +261,45 @@ TEST_F(VideoExport, FailuresLeaveNothingUnderTheTargetsName) {
 }
 
 // The menu entry: the filter chooses the format, the rate offered is the playback rate, the
-// progress dialog's cancel abandons the video, and a finished video is announced.
+// video is written on a worker whose Cancel abandons it, and the status line tells the end.
 TEST_F(VideoExport, TheMenuEntryAsksWritesAndAnnounces) {
-    for (int i = 0; i < 3; ++i) addFrame(GradientPicture(32, 16, i + 1));
+    for (int i = 0; i < 6; ++i) addFrame(GradientPicture(32, 16, i + 1));
     struct Case {
         int filter;
         const char* answer;
-        int cancelAt;  // the progress step whose cancel button is pressed; 0 none
+        bool cancel;  // Cancel in the progress window once the first frame is in
         const char* written;
-        int messages;
+        const char* notice;
     };
     const Case cases[] = {
-        {0, "15", 0, "clip.mp4", 1},
-        {1, "15", 0, "clip.mov", 1},
-        {1, "", 0, nullptr, 0},    // the rate requester cancelled
-        {0, "15", 2, nullptr, 0},  // Cancel in the progress dialog
+        {0, "15", false, "clip.mp4", "Export fertig: clip.mp4 in "},
+        {1, "15", false, "clip.mov", "Export fertig: clip.mov in "},
+        {1, "", false, nullptr, nullptr},  // the rate requester cancelled
+        {0, "15", true, nullptr, "Export abgebrochen: keine Datei geschrieben."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.filter);
         ::unlink(output.file("clip.mp4").c_str());
         ::unlink(output.file("clip.mov").c_str());
-        shell.messages.clear();
-        shell.progressSteps.clear();
-        shell.cancelProgressAtStep = c.cancelAt;
+        shell.notices.clear();
         shell.saveAnswers.push_back({output.file("clip.x"), c.filter});
         shell.textAnswers.push_back(c.answer);
-        ExportVideo(FilmOf(state.document), shell, shell, state.services.language.texts, 8, {},
-                    nullptr);
+        testing::ActingWatch watch;
+        if (c.cancel) watch.act = [](BackgroundJob& job) { job.cancel(); };
+        ExportVideo(FilmOf(state.document), shell, state.services.language.texts, 8, {}, nullptr,
+                    &watch);
         EXPECT_EQ(shell.textRequests.back().defaultText, "8");
-        EXPECT_EQ(shell.messages.size(), std::size_t(c.messages));
         EXPECT_EQ(onlyFiles(c.written ? std::vector<std::string>{c.written}
                                       : std::vector<std::string>{}),
                   true);
-        EXPECT_FALSE(shell.progressShown);
+        if (!c.notice) {
+            EXPECT_TRUE(shell.notices.empty());
+            continue;
+        }
+        ASSERT_EQ(shell.notices.size(), 1u);
+        EXPECT_EQ(shell.notices[0], c.notice + (c.written ? output.path() : std::string()));
+        EXPECT_EQ(watch.labels.front().substr(0, 12), "Bild 1 von 6");
         if (!c.written) continue;
-        EXPECT_EQ(shell.progressSteps.size(), 3u);
-        EXPECT_EQ(shell.progressSteps.back().label, "Video: Bild 3 von 3");
-        EXPECT_EQ(shell.messages[0].text, "Das Video '" + output.file(c.written) + "' ist fertig.");
         if (testing::HaveTool("ffprobe")) {
             EXPECT_EQ(testing::ToolOutput("ffprobe", {"-v", "error", "-show_entries",
                                                       "stream=r_frame_rate", "-of", "csv=p=0",

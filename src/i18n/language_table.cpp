@@ -96,7 +96,7 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "aviexporttext", "AVI-Videos (*.avi)|*.avi"},
     {"Requester", "aviframerate", "Bildrate ?"},
     {"Requester", "aviframeratetext",
-     "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll."},
+     "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll (1 bis 60)."},
     // Playback
     {"MainMenu", "play", "Abspielen\tLeertaste"},
     {"MainMenu", "playbackrate", "Bildrate ..."},
@@ -246,6 +246,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // Project files opened by the program: the answer of the menu item
     {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
     {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
+    // Exports on a worker
+    {"Progress", "exportframe", "Bild $K von $N"},
+    {"Progress", "exportframeleft", "Bild $K von $N, noch $TIME"},
+    {"Else", "exportdone", "Export fertig: $FILES in $FOLDER"},
+    {"Else", "exportnone", "Export beendet: keine Datei geschrieben."},
+    {"Else", "exportcancelled", "Export abgebrochen. Geschrieben: $FILES in $FOLDER"},
+    {"Else", "exportcancellednone", "Export abgebrochen: keine Datei geschrieben."},
 }};
 
 }  // namespace

@@ -196,9 +196,16 @@ enum class Text : int {
     // Project files opened by the program: the answer of the menu item
     ElseAssociated,
     ElseNotassociated,
+    // Exports on a worker
+    ProgressExportframe,
+    ProgressExportframeleft,
+    ElseExportdone,
+    ElseExportnone,
+    ElseExportcancelled,
+    ElseExportcancellednone,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseNotassociated) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseExportcancellednone) + 1;
 
 struct TextEntry {
     std::string_view group;

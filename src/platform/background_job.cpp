@@ -1,6 +1,9 @@
 #include "platform/background_job.h"
 
+#include <chrono>
 #include <utility>
+
+#include "platform/background_watch.h"
 
 namespace morvel {
 
@@ -54,6 +57,11 @@ bool BackgroundJob::poll() {
     if (m_thread.joinable()) m_thread.join();
     const std::lock_guard lock(m_mutex);
     return !m_pieces.empty();
+}
+
+void WaitForJob(BackgroundJob& job, const std::function<void()>& over) {
+    while (job.poll()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (over) over();
 }
 
 }  // namespace morvel

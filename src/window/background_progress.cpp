@@ -11,13 +11,18 @@ namespace morvel {
 
 BackgroundProgress::BackgroundProgress(QtShell& shell, BackgroundJob& job, const std::string& title,
                                        const std::string& cancel,
-                                       std::function<std::string(int, int)> label)
+                                       std::function<std::string(int, int)> label,
+                                       bool holdsMainWindow)
     : m_shell(shell), m_job(job), m_label(std::move(label)) {
     m_dialog =
         new QProgressDialog(QString::fromStdString(m_label(0, job.total())),
                             QString::fromStdString(cancel), 0, job.total(), shell.mainWindow());
     m_dialog->setWindowTitle(QString::fromStdString(title));
-    m_dialog->setWindowModality(Qt::NonModal);  // the film can still be looked at
+    // Wide enough for its title and a line with the time left.
+    m_dialog->setMinimumWidth(m_dialog->fontMetrics().horizontalAdvance(m_dialog->windowTitle()) +
+                              m_dialog->fontMetrics().averageCharWidth() * 24);
+    // Else the film can still be looked at.
+    m_dialog->setWindowModality(holdsMainWindow ? Qt::WindowModal : Qt::NonModal);
     m_dialog->setMinimumDuration(0);
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);

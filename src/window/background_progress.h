@@ -21,9 +21,11 @@ class QtShell;
 // two events, never inside another operation. Reusable for any long work (exports, videos).
 class BackgroundProgress : public QObject {
 public:
-    // label(done, total) is the line above the bar.
+    // label(done, total) is the line above the bar. A window that holds the main window keeps it
+    // repainting but takes its input, so that nothing changes what the job reads.
     BackgroundProgress(QtShell& shell, BackgroundJob& job, const std::string& title,
-                       const std::string& cancel, std::function<std::string(int, int)> label);
+                       const std::string& cancel, std::function<std::string(int, int)> label,
+                       bool holdsMainWindow = false);
     ~BackgroundProgress() override;
 
     // Call on the Background event: runs the results ready (BackgroundJob::poll) and shows the

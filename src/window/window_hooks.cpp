@@ -8,22 +8,18 @@
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
+#include "export/image_sequence.h"
 #include "export/video_export_dialog.h"
 #include "project/file_association.h"
 #include "window/about_box.h"
 #include "window/carry_masks_in_window.h"
+#include "window/export_watch.h"
 #include "window/qt_shell.h"
 
 namespace morvel {
 
 DispatchHooks WindowHooks(QtShell& shell) {
     DispatchHooks hooks;
-    hooks.exportAviVideo = [](Program& state) {
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                       state.services.files.libraryFolder,
-                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                       FilmSoundPlacement(state));
-    };
     hooks.associateProjectFiles = [](Program& state) {
         AssociateProjectFilesWithThisProgram(state.services);
     };
@@ -49,10 +45,28 @@ DispatchHooks WindowHooks(QtShell& shell) {
         AskPlaybackRate(state, *player);
         state.sound.rate = player->rate;  // the waveform's bars follow it
     };
-    hooks.exportVideo = [player](Program& state) {
-        ExportVideo(FilmOf(state.document), state.services.shell, state.services.shell,
-                    state.services.language.texts, player->rate, FilmSoundPlacement(state),
-                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+    // The exports run on a worker, one at a time, while the window repaints.
+    auto exports = std::make_shared<ExportWatch>(shell);
+    hooks.exportImageSequence = [exports](Program& state) {
+        if (exports->busy()) return;
+        ExportImageSequence(
+            FilmOf(state.document), state.services.shell, state.services.language.texts,
+            [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+            exports.get());
+    };
+    hooks.exportAviVideo = [exports, player](Program& state) {
+        if (exports->busy()) return;
+        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                       state.services.files.libraryFolder, player->rate,
+                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+                       FilmSoundPlacement(state), exports.get());
+    };
+    hooks.exportVideo = [exports, player](Program& state) {
+        if (exports->busy()) return;
+        ExportVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+                    player->rate, FilmSoundPlacement(state),
+                    [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+                    exports.get());
     };
     hooks.idle = [player](Program& state) {
         state.sound.rate = player->rate;
@@ -65,7 +79,10 @@ DispatchHooks WindowHooks(QtShell& shell) {
     // One run of carried masks at a time, applied between events as its frames are done.
     auto carrying = std::make_shared<CarryMasksInWindow>();
     hooks.carryMasks = [&shell, carrying](Program& state) { carrying->start(state, shell); };
-    hooks.background = [carrying](Program&) { carrying->takeResults(); };
+    hooks.background = [carrying, exports](Program&) {
+        carrying->takeResults();
+        exports->takeResults();
+    };
     return hooks;
 }
 

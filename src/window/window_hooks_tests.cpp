@@ -153,7 +153,7 @@ TEST_F(WindowHooksTest, TheFrameRateRequesterProposesThirtySelectedAndGivesTheTy
         whenOpen<QInputDialog>([&](QInputDialog& dialog) {
             EXPECT_EQ(dialog.windowTitle(), "Bildrate ?");
             EXPECT_EQ(dialog.labelText(),
-                      "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll.");
+                      "Geben sie an wie viele Bilder pro Sekunde (FPS) das Video abspielen soll (1 bis 60).");
             auto* line = dialog.findChild<QLineEdit*>();
             ASSERT_NE(line, nullptr);
             EXPECT_EQ(line->text(), "30");

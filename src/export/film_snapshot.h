@@ -1,0 +1,22 @@
+#pragma once
+
+#include "project/document.h"
+#include "sequence/film.h"
+
+namespace morvel {
+
+// A copy of a film's frames and its masks' folder, so that a worker composes the film as it was
+// when the export began whatever the project does meanwhile.
+class FilmSnapshot {
+public:
+    explicit FilmSnapshot(const Film& film);
+    FilmSnapshot(const FilmSnapshot&) = delete;
+    FilmSnapshot& operator=(const FilmSnapshot&) = delete;
+
+    Film film() const { return Film(m_copy); }
+
+private:
+    Document m_copy;
+};
+
+}  // namespace morvel
