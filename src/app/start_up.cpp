@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/frame_counter.h"
+#include "app/remembered_workplace.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
 #include "editor/capture_flow.h"
@@ -65,6 +66,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
         return kExitStatus;
     }
     if (!createWorkImages(state)) return kExitStatus;
+    LoadWorkplace(state);
     if (!BuildMainWindow(state)) return kExitStatus;
     TellCrashProtectionOff(state.services);
     // A session that ended without tidying up is offered before the window takes input.
@@ -74,9 +76,12 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     std::vector<std::string> rest = arguments;
     const std::string camera = TakeCameraArgument(rest);
     const std::string project = ProjectArgument(rest);
-    if (!project.empty())
+    if (!project.empty()) {
         OpenProject(state.document, state.session, state.view, state.services, project);
+        ShowRememberedZoom(state);
+    }
     if (state.services.mustEnd) return kExitStatus;
+    FollowWorkplace(state);
     UpdateSessionJournal(state.document, state.session);
     TellSessionWriteFailure(state.session, state.services);
     UpdateFrameCounter(state);
@@ -102,6 +107,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
         if (step == LoopStep::End) break;
     }
     WriteSettingsFile(state.services.files.settingsFolder, state.services.language.current);
+    SaveWorkplace(state);
     return kExitStatus;
 }
 

@@ -246,6 +246,9 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // Project files opened by the program: the answer of the menu item
     {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
     {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
+    // A remembered workplace
+    {"MainMenu", "recentprojects", "Zuletzt geöffnet"},
+    {"MainMenu", "norecentprojects", "(keine)"},
 }};
 
 }  // namespace

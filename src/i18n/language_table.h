@@ -196,9 +196,12 @@ enum class Text : int {
     // Project files opened by the program: the answer of the menu item
     ElseAssociated,
     ElseNotassociated,
+    // A remembered workplace
+    MainMenuRecentprojects,
+    MainMenuNorecentprojects,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseNotassociated) + 1;
+constexpr int kTextCount = static_cast<int>(Text::MainMenuNorecentprojects) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -17,6 +17,11 @@ namespace {
 // The least width counted as visible, for a strip not yet laid out.
 constexpr int kLeastVisibleWidth = 1000;
 
+// A frame number sits at the left of its column's foot, over the lower row's bottom edge.
+constexpr int kNumberLeft = 6;
+constexpr int kNumberBottom = 96;
+constexpr int kNumberPixelSize = 9;
+
 }  // namespace
 
 class FrameStrip::Content : public QWidget {
@@ -236,6 +241,55 @@ QWidget* FrameStrip::thumbnail(GadgetHandle handle) {
     return record.widget;
 }
 
+void FrameStrip::setFrameNumbers(int count, int columnWidth) {
+    if (count == m_numberCount && columnWidth == m_numberColumnWidth) return;
+    // Columns past the end lose their number; the others keep theirs, as it stays the same.
+    const int kept = columnWidth == m_numberColumnWidth ? std::max(count, 0) : 0;
+    m_numberCount = std::max(count, 0);
+    m_numberColumnWidth = columnWidth;
+    for (auto it = m_numbers.lower_bound(kept);
+         it != m_numbers.end();) {
+        it->second->deleteLater();
+        it = m_numbers.erase(it);
+    }
+    showVisibleSoon();
+}
+
+QLabel* FrameStrip::frameNumber(int column) const {
+    const auto found = m_numbers.find(column);
+    return found == m_numbers.end() ? nullptr : found->second;
+}
+
+void FrameStrip::showVisibleNumbers(int left, int right) {
+    if (m_numberColumnWidth <= 0) return;
+    const int first = std::max(left / m_numberColumnWidth, 0);
+    const int last = std::min(right / m_numberColumnWidth, m_numberCount - 1);
+    for (auto it = m_numbers.begin(); it != m_numbers.end();) {
+        if (it->first >= first && it->first <= last) {
+            ++it;
+            continue;
+        }
+        it->second->deleteLater();
+        it = m_numbers.erase(it);
+    }
+    for (int column = first; column <= last; ++column) {
+        if (m_numbers.count(column)) continue;
+        auto* number = new QLabel(QString::number(column + 1), m_content);
+        QFont font = number->font();
+        font.setPixelSize(kNumberPixelSize);
+        number->setFont(font);
+        number->setMargin(1);
+        // Light on a dark ground, legible over any picture; clicks reach the thumbnail below.
+        number->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 150); }");
+        number->setAttribute(Qt::WA_TransparentForMouseEvents);
+        number->adjustSize();
+        number->move(column * m_numberColumnWidth + kNumberLeft, kNumberBottom - number->height());
+        if (m_marker) number->stackUnder(m_marker);
+        number->show();
+        m_numbers[column] = number;
+    }
+}
+
 void FrameStrip::makeWidget(GadgetHandle handle, Record& record) {
     const Image& picture = *record.picture;
     auto* widget = new Thumbnail(m_content, handle, this);
@@ -244,7 +298,7 @@ void FrameStrip::makeWidget(GadgetHandle handle, Record& record) {
     widget->setPixmap(QPixmap::fromImage(wrapped));
     widget->setGeometry(QRect(record.at, QSize(picture.width(), picture.height())));
     widget->setToolTip(record.tooltip);
-    if (m_marker) widget->stackUnder(m_marker);  // the marker stays in front
+    widget->lower();  // the frame numbers and the marker stay in front
     widget->show();
     record.widget = widget;
     ++m_widgets;
@@ -279,6 +333,7 @@ void FrameStrip::showVisible() {
             dropWidget(record);
         }
     }
+    showVisibleNumbers(left, right);
 }
 
 namespace {

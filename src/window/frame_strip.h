@@ -51,6 +51,13 @@ public:
     // How many thumbnails have a widget now.
     int thumbnailWidgets() const { return m_widgets; }
 
+    // Columns 0 to count - 1 (columnWidth wide) numbered from 1 at the foot of the lower row. A
+    // number has a widget only while its column is near the visible ones, as the thumbnails.
+    void setFrameNumbers(int count, int columnWidth);
+    // The widget numbering a column, nullptr while it has none; how many have one now.
+    QLabel* frameNumber(int column) const;
+    int frameNumberWidgets() const { return static_cast<int>(m_numbers.size()); }
+
     // A drop, as the program's event; a gadget event of a thumbnail, at the pointer's screen
     // position.
     std::function<void(const Event&)> onDrop;
@@ -81,7 +88,12 @@ private:
     void showVisibleSoon();
     void showVisible();
 
+    void showVisibleNumbers(int left, int right);
+
     Content* m_content;
+    int m_numberCount = 0;
+    int m_numberColumnWidth = 0;
+    std::map<int, QLabel*> m_numbers;  // by column
     QLabel* m_marker = nullptr;
     int m_contentWidth = 0;
     int m_innerHeight;

@@ -5,6 +5,7 @@
 #include "app/about_text.h"
 #include "app/film_sound.h"
 #include "app/playback.h"
+#include "app/remembered_workplace.h"
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
@@ -19,7 +20,8 @@ namespace morvel {
 DispatchHooks WindowHooks(QtShell& shell) {
     DispatchHooks hooks;
     hooks.exportAviVideo = [](Program& state) {
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+        FolderKeepingDialogs dialogs = RequesterDialogs(state, kAviRequester);
+        ExportAviVideo(FilmOf(state.document), dialogs, state.services.language.texts,
                        state.services.files.libraryFolder,
                        [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                        FilmSoundPlacement(state));
@@ -50,7 +52,8 @@ DispatchHooks WindowHooks(QtShell& shell) {
         state.sound.rate = player->rate;  // the waveform's bars follow it
     };
     hooks.exportVideo = [player](Program& state) {
-        ExportVideo(FilmOf(state.document), state.services.shell, state.services.shell,
+        FolderKeepingDialogs dialogs = RequesterDialogs(state, kVideoRequester);
+        ExportVideo(FilmOf(state.document), dialogs, state.services.shell,
                     state.services.language.texts, player->rate, FilmSoundPlacement(state),
                     [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     };
