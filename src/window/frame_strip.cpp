@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QFontMetrics>
 #include <QFile>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -124,6 +125,32 @@ private:
     QPoint m_pressAt;
     bool m_pressed = false;
     bool m_dragStarted = false;
+};
+
+// A frame's number, light on a dark ground so that it reads over any picture; clicks go through
+// it to the thumbnail below.
+class FrameStrip::Number : public QWidget {
+public:
+    Number(QWidget* parent, int number) : QWidget(parent), m_text(QString::number(number)) {
+        QFont small = font();
+        small.setPixelSize(kNumberPixelSize);
+        setFont(small);
+        const QFontMetrics metrics(small);
+        resize(metrics.horizontalAdvance(m_text) + 4, metrics.height());
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    const QString& text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(0, 0, 0, 150));
+        painter.setPen(Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter, m_text);
+    }
+
+private:
+    QString m_text;
 };
 
 FrameStrip::FrameStrip(QWidget* parent, int innerHeight, int scrollStep)
@@ -249,15 +276,21 @@ void FrameStrip::setFrameNumbers(int count, int columnWidth) {
     m_numberColumnWidth = columnWidth;
     for (auto it = m_numbers.lower_bound(kept);
          it != m_numbers.end();) {
+        it->second->hide();
         it->second->deleteLater();
         it = m_numbers.erase(it);
     }
     showVisibleSoon();
 }
 
-QLabel* FrameStrip::frameNumber(int column) const {
+QWidget* FrameStrip::frameNumber(int column) const {
     const auto found = m_numbers.find(column);
     return found == m_numbers.end() ? nullptr : found->second;
+}
+
+QString FrameStrip::frameNumberText(int column) const {
+    const auto found = m_numbers.find(column);
+    return found == m_numbers.end() ? QString() : found->second->text();
 }
 
 void FrameStrip::showVisibleNumbers(int left, int right) {
@@ -269,20 +302,13 @@ void FrameStrip::showVisibleNumbers(int left, int right) {
             ++it;
             continue;
         }
+        it->second->hide();
         it->second->deleteLater();
         it = m_numbers.erase(it);
     }
     for (int column = first; column <= last; ++column) {
         if (m_numbers.count(column)) continue;
-        auto* number = new QLabel(QString::number(column + 1), m_content);
-        QFont font = number->font();
-        font.setPixelSize(kNumberPixelSize);
-        number->setFont(font);
-        number->setMargin(1);
-        // Light on a dark ground, legible over any picture; clicks reach the thumbnail below.
-        number->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 150); }");
-        number->setAttribute(Qt::WA_TransparentForMouseEvents);
-        number->adjustSize();
+        auto* number = new Number(m_content, column + 1);
         number->move(column * m_numberColumnWidth + kNumberLeft, kNumberBottom - number->height());
         if (m_marker) number->stackUnder(m_marker);
         number->show();

@@ -288,13 +288,12 @@ TEST_F(FrameStripWindow, FrameNumbersFollowTheVisibleColumnsAndADelete) {
     const int near = 3 * std::max(strip->viewport()->width(), 1000) / kFrameColumnWidth + 2;
     EXPECT_LE(strip->frameNumberWidgets(), near);
     ASSERT_NE(strip->frameNumber(0), nullptr);
-    EXPECT_EQ(strip->frameNumber(0)->text(), "1");
+    EXPECT_EQ(strip->frameNumberText(0), "1");
     EXPECT_EQ(strip->frameNumber(0)->x(), kThumbnailLeft + 1);
 
     strip->horizontalScrollBar()->setValue(strip->horizontalScrollBar()->maximum());
     EXPECT_EQ(strip->frameNumber(0), nullptr);
-    ASSERT_NE(strip->frameNumber(kFrames - 1), nullptr);
-    EXPECT_EQ(strip->frameNumber(kFrames - 1)->text(), QString::number(kFrames));
+    EXPECT_EQ(strip->frameNumberText(kFrames - 1), QString::number(kFrames));
     SelectFrame(state.document, state.session, state.view, state.services, kFrames - 2);
     Dispatch(state, [] {
         Event event;
@@ -305,8 +304,7 @@ TEST_F(FrameStripWindow, FrameNumbersFollowTheVisibleColumnsAndADelete) {
     QApplication::processEvents();
     ASSERT_EQ(state.document.frames.size(), kFrames - 1);
     EXPECT_EQ(strip->frameNumber(kFrames - 1), nullptr);
-    ASSERT_NE(strip->frameNumber(kFrames - 2), nullptr);
-    EXPECT_EQ(strip->frameNumber(kFrames - 2)->text(), QString::number(kFrames - 1));
+    EXPECT_EQ(strip->frameNumberText(kFrames - 2), QString::number(kFrames - 1));
 }
 
 // Another language changes the window's texts in place: the window, its thumbnails and the
