@@ -137,6 +137,7 @@ TEST_F(Workplaces, DamagedFieldsFallBackToTheirDefaults) {
     EXPECT_EQ(gadgetOf(plan, Gadget::Hardness).state, 55);  // the good field next to them stays
     ASSERT_EQ(shell.openRequests.size(), 1u);
     EXPECT_EQ(shell.openRequests[0].folder, work.path());  // the project's folder
+    EXPECT_EQ(shell.frameNumbers, 0);  // closed for the requester: no column is numbered
     // A zoom out of range shows the whole picture.
     ASSERT_NE(state.services.workplace.zoomOf(project), nullptr);
     EXPECT_TRUE(state.services.workplace.zoomOf(project)->fit);

@@ -119,6 +119,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
             ReleaseLayerThumbnail(view.thumbnails, services, document.frames.at(i).id, layer);
     }
     document.frames.clear();
+    services.shell.showFrameNumbers(0, kFrameColumnWidth);  // the strip numbers no frame now
     // Undo steps name frames and mask numbers of the project that is gone.
     ClearEditHistory(session);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached

@@ -321,6 +321,7 @@ TEST_F(FrameStripWindow, TheLanguageChangesInPlace) {
     run();
     const QWidget* thumbnail = thumbnailOf(0, 0);
     const QRect place = window->geometry();
+    const QPoint marker = strip->marker()->pos();
 
     const auto& available = state.services.language.available;
     const int english = static_cast<int>(
@@ -338,6 +339,7 @@ TEST_F(FrameStripWindow, TheLanguageChangesInPlace) {
     EXPECT_EQ(qobject_cast<QPushButton*>(window->gadget(+Gadget::ZoomFit))->text(), "Fit");
     EXPECT_EQ(size->value(), 33);
     EXPECT_EQ(thumbnailOf(0, 0), thumbnail);
+    EXPECT_EQ(strip->marker()->pos(), marker);
     EXPECT_EQ(state.document.frames.size(), 1);
     // The menus made anew still raise their items.
     ASSERT_NE(window->menuItem(+MenuItem::Open), nullptr);

@@ -227,10 +227,11 @@ void MainWindowWidget::retext(const MainWindowPlan& plan) {
         if (auto* spin = qobject_cast<QSpinBox*>(widget); spin && !gadget.label.empty())
             spin->setPrefix(text(gadget.label) + " ");
         if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(text(gadget.label));
-        // The tool bar's row as planned, widened below for the new labels.
-        if (gadget.y < kToolBarBottom) widget->move(gadget.x, gadget.y);
-        if (gadget.y < kToolBarBottom && !gadget.label.empty())
-            widget->resize(gadget.width, gadget.height);
+        // The tool bar's row as planned, widened below for the new labels; the gadgets inside
+        // the strip (the marker) stay where the program put them.
+        if (gadget.y >= kToolBarBottom || widget->parentWidget() != centralWidget()) continue;
+        widget->move(gadget.x, gadget.y);
+        if (!gadget.label.empty()) widget->resize(gadget.width, gadget.height);
     }
     WidenToLabels(m_gadgets);
 }
