@@ -5,6 +5,7 @@
 #include "app/edit_keys.h"
 #include "app/film_sound.h"
 #include "app/frame_counter.h"
+#include "app/remembered_workplace.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
 #include "app/tutorial.h"
@@ -124,16 +125,15 @@ void dispatchDrop(Program& state, const Event& event) {
                        DropLayerAt(event.y), pictures, event.x + event.drop.stripScroll);
 }
 
-// A language of the submenu: close the project and build the window anew in that language.
+// A language of the submenu: the window's texts change in place; the project stays open with
+// its history.
 void switchLanguage(Program& state, int item) {
     const auto& languages = state.services.language.available;
     const int index = item - +MenuItem::FirstLanguage;
     if (index < 0 || index >= static_cast<int>(languages.size())) return;  // no such item
     const std::string name = languages[static_cast<std::size_t>(index)];
-    if (CloseProject(state.document, state.session, state.view, state.services) == Answer::Cancel)
-        return;
     LoadLanguage(state.services.language, state.services.shell, state.services.files, name);
-    BuildMainWindow(state);
+    RetextMainWindow(state);
 }
 
 void call(const std::function<void(Program&)>& operation, Program& state) {
@@ -149,6 +149,7 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             break;
         case MenuItem::Open:
             OpenProject(state.document, state.session, state.view, state.services, "");
+            ShowRememberedZoom(state);
             break;
         case MenuItem::Save:
             SaveProject(state.document, state.session, state.view, state.services, false);
@@ -156,15 +157,18 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::SaveAs:
             SaveProject(state.document, state.session, state.view, state.services, true);
             break;
-        case MenuItem::ImageExport:
+        case MenuItem::ImageExport: {
             if (hooks.exportImageSequence) {
                 hooks.exportImageSequence(state);
                 break;
             }
+            FolderKeepingDialogs requesters = RequesterDialogs(state, kImagesRequester);
             ExportImageSequence(
                 FilmOf(state.document), state.services.shell, state.services.language.texts,
-                [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+                [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+                nullptr, &requesters);
             break;
+        }
         case MenuItem::AviExport:
             call(hooks.exportAviVideo, state);
             break;
@@ -259,6 +263,8 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
                 if (!state.view.buttonDown) SelectTool(state.view, state.services, tool);
                 break;
             }
+            if (item >= +MenuItem::FirstRecentProject && item <= +MenuItem::LastRecentProject)
+                OpenRecentProject(state, item - +MenuItem::FirstRecentProject);
             if (item >= +MenuItem::FirstLanguage - 1) switchLanguage(state, item);
             break;  // the other numbers up to 999: nothing
     }
@@ -373,6 +379,7 @@ LoopStep Dispatch(Program& state, const Event& event, const DispatchHooks& hooks
         UpdateEditMenu(state);
         UpdateFrameCounter(state);
         UpdateWindowTitle(state.session, state.view, state.services);
+        if (event.kind != EventKind::MouseMove) FollowWorkplace(state);
     }
     // Mouse moves change no frame; a stroke is logged when it ends.
     if (event.kind != EventKind::MouseMove) {

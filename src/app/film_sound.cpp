@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/remembered_workplace.h"
 #include "editor/frame_selection.h"
 #include "editor/undo_history.h"
 #include "export/avi_export.h"
@@ -107,7 +108,7 @@ void LoadSoundFile(Program& state, const std::string& path) {
 
 void AskSoundFile(Program& state) {
     const LanguageTable& texts = state.services.language.texts;
-    const FileChoice choice = state.services.shell.requestOpenFile(
+    const FileChoice choice = RequesterDialogs(state, kSoundRequester).requestOpenFile(
         {texts[Text::RequesterLoadsound], "", texts[Text::RequesterLoadsoundtext], 0});
     if (!choice.path.empty()) LoadSoundFile(state, choice.path);
 }

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/remembered_workplace.h"
 #include "app/tutorial.h"
 
 #include "editor/canvas.h"
@@ -97,6 +98,24 @@ std::vector<MenuEntry> shootingMenu(const Program& state) {
             item(t[Text::MainMenuShootingsettings], MenuItem::ShootingSettings)};
 }
 
+// The recent projects, newest first, numbered for the keyboard ("&" doubled in their paths).
+std::vector<MenuEntry> recentProjects(const Program& state) {
+    const std::vector<std::string>& recent = state.services.workplace.recentProjects;
+    std::vector<MenuEntry> entries;
+    for (std::size_t i = 0; i < recent.size() && i < kRecentProjectCount; ++i) {
+        std::string path;
+        for (char c : recent[i]) path += c == '&' ? std::string("&&") : std::string(1, c);
+        const std::string number = i < 9 ? "&" + std::to_string(i + 1) : std::to_string(i + 1);
+        entries.push_back(item(number + "  " + path,
+                               static_cast<MenuItem>(+MenuItem::FirstRecentProject +
+                                                     static_cast<int>(i))));
+    }
+    if (entries.empty())
+        entries.push_back(item(state.services.language.texts[Text::MainMenuNorecentprojects],
+                               MenuItem::FirstRecentProject, false));
+    return entries;
+}
+
 std::vector<MenuEntry> menuBar(const Program& state) {
     const LanguageTable& t = state.services.language.texts;
     const bool frames = !state.document.frames.empty();
@@ -113,6 +132,7 @@ std::vector<MenuEntry> menuBar(const Program& state) {
         submenu(
             t[Text::MainMenuProject],
             {item(t[Text::MainMenuNew], MenuItem::New), item(t[Text::MainMenuOpen], MenuItem::Open),
+             submenu(t[Text::MainMenuRecentprojects], recentProjects(state)),
              item(t[Text::MainMenuSave], MenuItem::Save, frames),
              item(t[Text::MainMenuSaveas], MenuItem::SaveAs, frames), separator(),
              submenu(t[Text::MainMenuExport],
@@ -186,21 +206,26 @@ std::vector<GadgetPlan> gadgets(const Program& state) {
         list.push_back(button);
         y += 30;
     }
-    list.push_back(
-        pictureGadget(Gadget::BrushShape, K::ClickablePicture, 35, 5, 20, 20, Picture::RoundBrush));
-    GadgetPlan size = ranged(gadget(Gadget::BrushSize, K::SpinField, 55, 5, 35, 20), 1, 150, 10);
+    // The tool bar starts as the user left it.
+    const ToolSettings tools = StartToolSettings(state.services.workplace);
+    list.push_back(pictureGadget(
+        Gadget::BrushShape, K::ClickablePicture, 35, 5, 20, 20,
+        tools.brushShape == kSquareBrushImage ? Picture::SquareBrush : Picture::RoundBrush));
+    GadgetPlan size = ranged(gadget(Gadget::BrushSize, K::SpinField, 55, 5, 35, 20), kMinBrushSize,
+                             kMaxBrushSize, tools.brushSize);
     size.tooltip = t[Text::SettingsSize];
     list.push_back(size);
     list.push_back(
         pictureGadget(Gadget::TransparencyIcon, K::Picture, 100, 5, 20, 20, Picture::Transparency));
     GadgetPlan transparency =
-        ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100, 100);
+        ranged(gadget(Gadget::Transparency, K::SpinField, 120, 5, 35, 20), 0, 100,
+               TransparencyOfEraseGrey(tools.eraseGrey));
     transparency.tooltip = t[Text::SettingsTransparency];
     list.push_back(transparency);
     // Labelled gadgets are as wide as the longest shipped translation needs ("Hardness 100",
     // "Image entière"); the window widens them further for a language that needs more.
     GadgetPlan hardness =
-        ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 100, 20), 0, 100, 100);
+        ranged(gadget(Gadget::Hardness, K::SpinField, 160, 5, 100, 20), 0, 100, tools.hardness);
     hardness.label = t[Text::SettingsHardness];
     hardness.tooltip = t[Text::SettingsHardnesstip];
     list.push_back(hardness);
@@ -241,6 +266,13 @@ MainWindowPlan MainWindowPlanFor(const Program& state) {
     MainWindowPlan plan;
     plan.title = WindowTitleFor(t[Text::ElseNewtitle]);
     plan.locale = t[Text::LanguageLocale];
+    if (const auto place =
+            StartWindowPlace(state.services.workplace, state.services.shell.screenAreas())) {
+        plan.x = place->x;
+        plan.y = place->y;
+        plan.clientWidth = place->width;
+        plan.clientHeight = place->height;
+    }
     plan.menuBar = menuBar(state);
     plan.popupMenu = {item(t[Text::PopUpMenuDelete], MenuItem::DeleteLayer),
                       item(t[Text::PopUpMenuRepeat], MenuItem::RepeatLayer),
@@ -304,7 +336,8 @@ bool BuildMainWindow(Program& state) {
     view.undoItemEnabled = CanUndoEdit(state.session);  // as the plan built them
     view.redoItemEnabled = CanRedoEdit(state.session);
     view.frameItemsEnabled = !state.document.frames.empty();
-    view.toolSettings = ToolSettings{};  // as the plan's option gadgets show them
+    // As the plan's option gadgets show them.
+    view.toolSettings = StartToolSettings(state.services.workplace);
     view.zoom = 1.0f;
     view.offsetX = 0;
     view.offsetY = 0;
@@ -315,6 +348,17 @@ bool BuildMainWindow(Program& state) {
     if (state.services.mustEnd) return false;
     RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     return !state.services.mustEnd;
+}
+
+void RetextMainWindow(Program& state) {
+    state.services.shell.retextMainWindow(MainWindowPlanFor(state));
+    View& view = state.view;
+    if (state.document.header.projectFilePath.empty())
+        view.titleText = state.services.language.texts[Text::ElseNewtitle];
+    view.windowTitle.clear();  // shown again in the new language by the next update
+    view.undoItemEnabled = CanUndoEdit(state.session);  // as the plan set them
+    view.redoItemEnabled = CanRedoEdit(state.session);
+    view.frameItemsEnabled = !state.document.frames.empty();
 }
 
 void LayoutMainWindow(Program& state) {

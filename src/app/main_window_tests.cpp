@@ -277,7 +277,7 @@ TEST(BuildMainWindow, AWindowThatCannotBeOpenedIsReported) {
     EXPECT_NE(app.shell.errors[0].text.find("ErrorCode = 410-13-0"), std::string::npos);
 }
 
-TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
+TEST(LanguageSwitch, ChangesTheTextsInPlaceKeepingTheProjectAndTheTools) {
     AppFixture app;
     app.program.write("English.language",
                       "[MainMenu]\nproject = &Project\n[Tools]\neraser = Eraser\n"
@@ -288,28 +288,21 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     ASSERT_TRUE(BuildMainWindow(state));
     ASSERT_EQ(state.services.language.available, std::vector<std::string>{"English"});
     app.addFrame();
-    MarkProjectChanged(state.session);  // not saved: switching asks
+    MarkProjectChanged(state.session);  // not saved: still nothing is asked
     Dispatch(state, testing::GadgetEvent(+Gadget::SelectionTool));
     Dispatch(state, testing::GadgetEvent(+Gadget::BrushShape));
     state.view.toolSettings.brushSize = 99;
     state.view.toolSettings.eraseGrey = 200;
     state.view.zoom = 3.0f;
-    app.shell.gadgetStates[+Gadget::Transparency] = 20;
 
-    // Cancelled: nothing changes.
-    app.shell.answers = {Answer::Cancel};
-    Dispatch(state, testing::MenuEvent(1001));
-    EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
-    EXPECT_EQ(state.document.frames.size(), 1);
-    EXPECT_EQ(state.view.tool, "selection");
-
-    app.shell.answers = {Answer::No};
     EXPECT_EQ(Dispatch(state, testing::MenuEvent(1001)), LoopStep::Continue);
-    ASSERT_EQ(app.shell.windowsBuilt.size(), 2u);
-    EXPECT_EQ(app.shell.questions.size(), 2u);
-    EXPECT_EQ(state.document.frames.size(), 0);
+    EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);  // the same window
+    EXPECT_TRUE(app.shell.questions.empty());
+    EXPECT_EQ(state.document.frames.size(), 1);
+    EXPECT_TRUE(ProjectChanged(state.session));
     EXPECT_EQ(state.services.language.current, "English");
-    const MainWindowPlan& plan = app.shell.windowsBuilt.back();
+    ASSERT_EQ(app.shell.windowsRetexted.size(), 1u);
+    const MainWindowPlan& plan = app.shell.windowsRetexted.back();
     EXPECT_EQ(plan.title, "*New* - Morvel");
     EXPECT_EQ(app.shell.windowsBuilt.front().locale, "de");  // Qt's texts follow the language
     EXPECT_EQ(plan.locale, "en");
@@ -317,20 +310,19 @@ TEST(LanguageSwitch, RebuildsTheWindowWithNewTextsAndStartValues) {
     EXPECT_EQ(findGadget(plan, Gadget::Eraser)->tooltip, "Eraser");
     EXPECT_EQ(findGadget(plan, Gadget::ZoomFit)->label, "Fit");
     EXPECT_TRUE(plan.menuBar[4].entries[0].entries[0].checked);
-    EXPECT_EQ(state.view.tool, "eraser");
-    EXPECT_EQ(state.view.toolSettings.brushSize, 10);
-    EXPECT_EQ(state.view.toolSettings.brushShape, kRoundBrushImage);
-    EXPECT_EQ(state.view.toolSettings.eraseGrey, 0);
-    EXPECT_FLOAT_EQ(state.view.zoom, 1.0f);
-    EXPECT_EQ(app.shell.gadgetStates[+Gadget::Transparency], 100);
+    EXPECT_NE(app.shell.windowTitles.back().find("*New*"), std::string::npos);
+    // The tools and the view stay as the user left them.
+    EXPECT_EQ(state.view.tool, "selection");
+    EXPECT_EQ(state.view.toolSettings.brushSize, 99);
+    EXPECT_EQ(state.view.toolSettings.brushShape, kSquareBrushImage);
+    EXPECT_EQ(state.view.toolSettings.eraseGrey, 200);
+    EXPECT_FLOAT_EQ(state.view.zoom, 3.0f);
 
-    // Choosing the language in use again still asks, empties and rebuilds.
-    app.addFrame();
-    MarkProjectChanged(state.session);
+    // Choosing the language in use again gives the same texts again, and keeps the rest.
     Dispatch(state, testing::MenuEvent(1001));
-    EXPECT_EQ(app.shell.windowsBuilt.size(), 3u);
-    EXPECT_EQ(app.shell.questions.size(), 3u);
-    EXPECT_EQ(state.document.frames.size(), 0);
+    EXPECT_EQ(app.shell.windowsRetexted.size(), 2u);
+    EXPECT_EQ(app.shell.windowsBuilt.size(), 1u);
+    EXPECT_EQ(state.document.frames.size(), 1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/frame_counter.h"
+#include "app/remembered_workplace.h"
 #include "app/main_window.h"
 #include "app/shooting_menu.h"
 #include "editor/awaited_frame.h"
@@ -69,6 +70,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
         return kExitStatus;
     }
     if (!createWorkImages(state)) return kExitStatus;
+    LoadWorkplace(state);
     if (!BuildMainWindow(state)) return kExitStatus;
     TellCrashProtectionOff(state.services);
     // A session that ended without tidying up is offered before the window takes input.
@@ -78,9 +80,12 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     std::vector<std::string> rest = arguments;
     const std::string camera = TakeCameraArgument(rest);
     const std::string project = ProjectArgument(rest);
-    if (!project.empty())
+    if (!project.empty()) {
         OpenProject(state.document, state.session, state.view, state.services, project);
+        ShowRememberedZoom(state);
+    }
     if (state.services.mustEnd) return kExitStatus;
+    FollowWorkplace(state);
     UpdateSessionJournal(state.document, state.session);
     TellSessionWriteFailure(state.session, state.services);
     UpdateFrameCounter(state);
@@ -113,6 +118,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
         if (step == LoopStep::End) break;
     }
     WriteSettingsFile(state.services.files.settingsFolder, state.services.language.current);
+    SaveWorkplace(state);
     return kExitStatus;
 }
 

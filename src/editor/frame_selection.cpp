@@ -93,6 +93,7 @@ void RefreshFrameStrip(Document& document, EditSession& session, View& view, Ser
         }
     }
     services.shell.setFrameStripWidth(document.frames.size() * kFrameColumnWidth + 20);
+    services.shell.showFrameNumbers(document.frames.size(), kFrameColumnWidth);
     SelectFrame(document, session, view, services, n);
 }
 

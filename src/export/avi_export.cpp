@@ -209,10 +209,11 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
                     const std::string& libraryFolder, int playbackRate,
                     const std::function<void()>& beforeWriting, SoundPlacement sound,
-                    BackgroundWatch* watch) {
+                    BackgroundWatch* watch, Dialogs* requesters) {
+    Dialogs& ask = requesters ? *requesters : shell;
     auto server = std::make_shared<AviServer>();
     if (!started(ErrorReporter(texts, shell), libraryFolder, *server)) return;
-    const FileChoice choice = shell.requestSaveFile(
+    const FileChoice choice = ask.requestSaveFile(
         {texts[Text::RequesterAviexporttitle], "film", texts[Text::RequesterAviexporttext], 0});
     if (choice.path.empty()) return;
     if (film.size() == 0) {  // no video, but the library is closed as after one
@@ -221,8 +222,8 @@ void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
         return;
     }
     const std::string answer =
-        shell.requestText(texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
-                          std::to_string(playbackRate));
+        ask.requestText(texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
+                        std::to_string(playbackRate));
     if (answer.empty()) return;
     if (beforeWriting) beforeWriting();
     AviVideoJob job;

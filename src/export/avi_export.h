@@ -107,10 +107,12 @@ bool WriteAviVideo(const Film& film, ErrorReporter reporter, AviServer& server,
 // for). The video is written beside its name and put in place only when complete: Cancel, a
 // refused frame or a close that fails (a full disk) leave nothing under its name. The status
 // line tells the end.
+// requesters (none: the shell's own) asks for the file and the rate, so that a caller can have
+// its requesters open where they were last left.
 void ExportAviVideo(const Film& film, Shell& shell, const LanguageTable& texts,
                     const std::string& libraryFolder, int playbackRate,
                     const std::function<void()>& beforeWriting, SoundPlacement sound = {},
-                    BackgroundWatch* watch = nullptr);
+                    BackgroundWatch* watch = nullptr, Dialogs* requesters = nullptr);
 
 // The same without requesters, for programs without a window: the library from libraryFolder,
 // the job names the file and the rate. Returns false when the library could not be started or

@@ -136,9 +136,10 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
 }
 
 void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
-                         const std::function<void()>& beforeWriting, BackgroundWatch* watch) {
+                         const std::function<void()>& beforeWriting, BackgroundWatch* watch,
+                         Dialogs* requesters) {
     const FileChoice choice =
-        shell.requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
+        (requesters ? *requesters : shell).requestSaveFile({texts[Text::RequesterImageexporttitle], "frame",
                                texts[Text::RequesterImageexporttext], 0});
     if (choice.path.empty()) return;
     const SequenceFormat format = SequenceFormatForFilter(choice.filterIndex);

@@ -58,8 +58,10 @@ int WriteImageSequence(const Film& film, ErrorReporter reporter, const SequenceJ
 // The menu entry: asks for a name and a format, calls beforeWriting (which brings the masks'
 // working files up to date) and writes every frame of the film as it is then on a worker, which
 // watch looks after (none: it is waited for); the status line tells the end.
+// requesters (none: the shell's own) asks for the file, so that a caller can have its requesters
+// open where they were last left.
 void ExportImageSequence(const Film& film, Shell& shell, const LanguageTable& texts,
                          const std::function<void()>& beforeWriting,
-                         BackgroundWatch* watch = nullptr);
+                         BackgroundWatch* watch = nullptr, Dialogs* requesters = nullptr);
 
 }  // namespace morvel

@@ -13,13 +13,14 @@ namespace morvel {
 
 void ExportVideo(const Film& film, Shell& shell, const LanguageTable& texts, int playbackRate,
                  SoundPlacement sound, const std::function<void()>& beforeWriting,
-                 BackgroundWatch* watch) {
-    const FileChoice choice = shell.requestSaveFile(
+                 BackgroundWatch* watch, Dialogs* requesters) {
+    Dialogs& ask = requesters ? *requesters : shell;
+    const FileChoice choice = ask.requestSaveFile(
         {texts[Text::RequesterVideoexporttitle], "film", texts[Text::RequesterVideoexporttext], 0});
     if (choice.path.empty()) return;
     const std::string rate =
-        shell.requestText(texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
-                          std::to_string(playbackRate));
+        ask.requestText(texts[Text::RequesterAviframerate], texts[Text::RequesterAviframeratetext],
+                        std::to_string(playbackRate));
     if (rate.empty()) return;
     VideoJob job;
     job.format = choice.filterIndex == 1 ? VideoFormat::Mov : VideoFormat::Mp4;

@@ -14,8 +14,10 @@ namespace morvel {
 // files up to date); writes every frame of the film as it is then, with the sound, on a worker
 // that watch looks after (none: it is waited for), whose Cancel abandons the video; the status
 // line tells the end.
+// requesters (none: the shell's own) asks for the file and the rate, so that a caller can have
+// its requesters open where they were last left.
 void ExportVideo(const Film& film, Shell& shell, const LanguageTable& texts, int playbackRate,
                  SoundPlacement sound, const std::function<void()>& beforeWriting,
-                 BackgroundWatch* watch = nullptr);
+                 BackgroundWatch* watch = nullptr, Dialogs* requesters = nullptr);
 
 }  // namespace morvel

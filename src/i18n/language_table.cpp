@@ -253,6 +253,9 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Else", "exportnone", "Export beendet: keine Datei geschrieben."},
     {"Else", "exportcancelled", "Export abgebrochen. Geschrieben: $FILES in $FOLDER"},
     {"Else", "exportcancellednone", "Export abgebrochen: keine Datei geschrieben."},
+    // A remembered workplace
+    {"MainMenu", "recentprojects", "Zuletzt geöffnet"},
+    {"MainMenu", "norecentprojects", "(keine)"},
 }};
 
 }  // namespace

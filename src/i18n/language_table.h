@@ -203,9 +203,12 @@ enum class Text : int {
     ElseExportnone,
     ElseExportcancelled,
     ElseExportcancellednone,
+    // A remembered workplace
+    MainMenuRecentprojects,
+    MainMenuNorecentprojects,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseExportcancellednone) + 1;
+constexpr int kTextCount = static_cast<int>(Text::MainMenuNorecentprojects) + 1;
 
 struct TextEntry {
     std::string_view group;

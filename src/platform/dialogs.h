@@ -12,12 +12,13 @@ namespace morvel {
 enum class Answer : int { Cancel = 2, Yes = 6, No = 7 };
 
 // An open or save requester: title, proposed file name, filter text ("description|pattern|..."),
-// and the filter selected at first.
+// the filter selected at first, and the folder it opens in (empty: the window system's choice).
 struct FileRequest {
     std::string title;
     std::string initialName;
     std::string filter;
     int filterIndex = 0;
+    std::string folder{};
 };
 
 // The user's answer to a requester; an empty path means the requester was cancelled.

@@ -46,6 +46,9 @@ public:
     // end and returns what the drop target did. A drop on the frame strip reaches the program
     // during the drag as a drop event whose file list is the drag payload.
     virtual DropAction dragThumbnail(const Image& thumbnail) = 0;
+    // Numbers the strip's columns 1 to count, each under its frame's thumbnails (columnWidth
+    // wide). A window without a strip ignores it.
+    virtual void showFrameNumbers(int count, int columnWidth) { (void)count, (void)columnWidth; }
     // Shows the waveform row of the sound track under the rows, at [top, top + height) inside
     // the strip: bar n in the column of frame n (columnWidth wide), scrolling with the strip, the
     // frame marker across it. No bars and height 0: no row. A window without one ignores it.

@@ -87,6 +87,9 @@ enum class MenuItem : int {
     CaptureKey2 = 43,        // Shift+Return: "Ebene 2 aufnehmen" while live
     // "Projekt" > "Exportieren" after the AVI video.
     VideoExport = 45,
+    // "Projekt" > "Zuletzt geöffnet": the remembered projects, newest first.
+    FirstRecentProject = 46,
+    LastRecentProject = 55,
     // A tool's shortcut: the tool's place in the registry added to this number.
     FirstToolKey = 501,
     FirstLanguage = 1001,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/main_window_plan.h"
 
@@ -10,6 +11,16 @@ namespace morvel {
 struct ClientSize {
     int width = 0;
     int height = 0;
+};
+
+// A rectangle on the screen: the main window's place in the plan's terms (outer top-left corner,
+// the client area with the menu bar), or a screen's usable area.
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const ScreenRect&) const = default;
 };
 
 // The parts of the status line under the client area.
@@ -27,6 +38,13 @@ public:
     // Builds the main window as the plan says, replacing the one that exists with its menus and
     // gadgets, and shows it. False when the window cannot be opened.
     virtual bool buildMainWindow(const MainWindowPlan& plan) = 0;
+    // Gives the window built before the plan's texts (menus, labels, tooltips, the window
+    // system's own texts) and its menus' states, keeping its gadgets, place and contents.
+    virtual void retextMainWindow(const MainWindowPlan& plan) { (void)plan; }
+    // Where the main window lies now; all 0 without one.
+    virtual ScreenRect windowPlace() { return {}; }
+    // The usable areas of the screens; none when the window system cannot tell.
+    virtual std::vector<ScreenRect> screenAreas() { return {}; }
     virtual void setWindowTitle(const std::string& title) = 0;
     // Shows text in a part of the status line ("" clears it); a notice stays until the next.
     virtual void showStatus(StatusPart part, const std::string& text) = 0;

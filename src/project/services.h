@@ -7,6 +7,7 @@
 #include "i18n/language.h"
 #include "platform/program_files.h"
 #include "platform/shell.h"
+#include "project/workplace.h"
 
 namespace morvel {
 
@@ -66,6 +67,8 @@ struct Services {
     // Milliseconds a drop or a video import runs before it shows its progress dialog.
     int progressDelay = 500;
 
+    // The window's workplace as the user left it: read at start, written at the end.
+    Workplace workplace;
     // Set by an operation whose failure must end the program (after reporting it).
     bool mustEnd = false;
 };

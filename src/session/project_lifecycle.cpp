@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "project/copy_names.h"
+#include "project/folder_keeping_dialogs.h"
 #include "project/name_template.h"
 #include "project/project_file.h"
 #include "session/moved_pictures.h"
@@ -118,6 +119,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
             ReleaseLayerThumbnail(view.thumbnails, services, document.frames.at(i).id, layer);
     }
     document.frames.clear();
+    services.shell.showFrameNumbers(0, kFrameColumnWidth);  // the strip numbers no frame now
     // Undo steps name frames and mask numbers of the project that is gone.
     ClearEditHistory(session);
     // The work images no longer belong to any frame: mask numbers start again at 1, so a cached
@@ -163,11 +165,14 @@ void TakeSoundTrackIfPresent(Document& document, Services& services) {
 
 void OpenProject(Document& document, EditSession& session, View& view, Services& services,
                  const std::string& path) {
+    // The requester opens where the last project was chosen, else beside the one now open.
+    FolderKeepingDialogs dialogs(services.shell, services.workplace, kProjectRequester,
+                                 document.header.projectFilePath);
     if (CloseProject(document, session, view, services) == Answer::Cancel) return;
     const LanguageTable& texts = services.language.texts;
     ProjectHeader& header = document.header;
     if (path.empty()) {
-        const FileChoice choice = services.shell.requestOpenFile(
+        const FileChoice choice = dialogs.requestOpenFile(
             {texts[Text::RequesterOpentitle], "*.mvl", texts[Text::RequesterOpentext], 0});
         header.projectFilePath = choice.path;
         if (choice.path.empty()) return;
@@ -293,9 +298,12 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
             SaveWindowFields fields{
                 header.projectFilePath, header.maskTemplate, header.frameTemplate,     header.title,
                 header.author,          header.comment,      services.explorerViewMode};
-            if (fields.projectFilePath.empty())
-                fields.projectFilePath =
-                    homeFolder() + services.language.texts[Text::ElseStandardprojectname];
+            if (fields.projectFilePath.empty()) {
+                // A new project is saved where the last one was, else in the home folder.
+                const std::string kept = services.workplace.folderFor(kSaveRequester, "");
+                fields.projectFilePath = (kept.empty() ? homeFolder() : kept) +
+                                         services.language.texts[Text::ElseStandardprojectname];
+            }
             const bool confirmed = services.shell.runSaveWindow(plan, fields);
             services.explorerViewMode =
                 fields.viewMode;  // kept for the next window, also on cancel
@@ -303,6 +311,7 @@ void SaveProject(Document& document, EditSession& session, View& view, Services&
                 SelectFrame(document, session, view, services, kReselectDisplayed);
                 return;
             }
+            services.workplace.rememberFolder(kSaveRequester, fields.projectFilePath);
             header =
                 ProjectHeader{fields.projectFilePath, fields.title,        fields.author,
                               fields.comment,         fields.maskTemplate, fields.frameTemplate};

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QFontMetrics>
 #include <QFile>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -16,6 +17,11 @@ namespace {
 
 // The least width counted as visible, for a strip not yet laid out.
 constexpr int kLeastVisibleWidth = 1000;
+
+// A frame number sits at the left of its column's foot, over the lower row's bottom edge.
+constexpr int kNumberLeft = 6;
+constexpr int kNumberBottom = 96;
+constexpr int kNumberPixelSize = 9;
 
 }  // namespace
 
@@ -119,6 +125,32 @@ private:
     QPoint m_pressAt;
     bool m_pressed = false;
     bool m_dragStarted = false;
+};
+
+// A frame's number, light on a dark ground so that it reads over any picture; clicks go through
+// it to the thumbnail below.
+class FrameStrip::Number : public QWidget {
+public:
+    Number(QWidget* parent, int number) : QWidget(parent), m_text(QString::number(number)) {
+        QFont small = font();
+        small.setPixelSize(kNumberPixelSize);
+        setFont(small);
+        const QFontMetrics metrics(small);
+        resize(metrics.horizontalAdvance(m_text) + 4, metrics.height());
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    const QString& text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(0, 0, 0, 150));
+        painter.setPen(Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter, m_text);
+    }
+
+private:
+    QString m_text;
 };
 
 FrameStrip::FrameStrip(QWidget* parent, int innerHeight, int scrollStep)
@@ -236,6 +268,54 @@ QWidget* FrameStrip::thumbnail(GadgetHandle handle) {
     return record.widget;
 }
 
+void FrameStrip::setFrameNumbers(int count, int columnWidth) {
+    if (count == m_numberCount && columnWidth == m_numberColumnWidth) return;
+    // Columns past the end lose their number; the others keep theirs, as it stays the same.
+    const int kept = columnWidth == m_numberColumnWidth ? std::max(count, 0) : 0;
+    m_numberCount = std::max(count, 0);
+    m_numberColumnWidth = columnWidth;
+    for (auto it = m_numbers.lower_bound(kept);
+         it != m_numbers.end();) {
+        it->second->hide();
+        it->second->deleteLater();
+        it = m_numbers.erase(it);
+    }
+    showVisibleSoon();
+}
+
+QWidget* FrameStrip::frameNumber(int column) const {
+    const auto found = m_numbers.find(column);
+    return found == m_numbers.end() ? nullptr : found->second;
+}
+
+QString FrameStrip::frameNumberText(int column) const {
+    const auto found = m_numbers.find(column);
+    return found == m_numbers.end() ? QString() : found->second->text();
+}
+
+void FrameStrip::showVisibleNumbers(int left, int right) {
+    if (m_numberColumnWidth <= 0) return;
+    const int first = std::max(left / m_numberColumnWidth, 0);
+    const int last = std::min(right / m_numberColumnWidth, m_numberCount - 1);
+    for (auto it = m_numbers.begin(); it != m_numbers.end();) {
+        if (it->first >= first && it->first <= last) {
+            ++it;
+            continue;
+        }
+        it->second->hide();
+        it->second->deleteLater();
+        it = m_numbers.erase(it);
+    }
+    for (int column = first; column <= last; ++column) {
+        if (m_numbers.count(column)) continue;
+        auto* number = new Number(m_content, column + 1);
+        number->move(column * m_numberColumnWidth + kNumberLeft, kNumberBottom - number->height());
+        if (m_marker) number->stackUnder(m_marker);
+        number->show();
+        m_numbers[column] = number;
+    }
+}
+
 void FrameStrip::makeWidget(GadgetHandle handle, Record& record) {
     const Image& picture = *record.picture;
     auto* widget = new Thumbnail(m_content, handle, this);
@@ -244,7 +324,7 @@ void FrameStrip::makeWidget(GadgetHandle handle, Record& record) {
     widget->setPixmap(QPixmap::fromImage(wrapped));
     widget->setGeometry(QRect(record.at, QSize(picture.width(), picture.height())));
     widget->setToolTip(record.tooltip);
-    if (m_marker) widget->stackUnder(m_marker);  // the marker stays in front
+    widget->lower();  // the frame numbers and the marker stay in front
     widget->show();
     record.widget = widget;
     ++m_widgets;
@@ -279,6 +359,7 @@ void FrameStrip::showVisible() {
             dropWidget(record);
         }
     }
+    showVisibleNumbers(left, right);
 }
 
 namespace {

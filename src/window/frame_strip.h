@@ -51,6 +51,15 @@ public:
     // How many thumbnails have a widget now.
     int thumbnailWidgets() const { return m_widgets; }
 
+    // Columns 0 to count - 1 (columnWidth wide) numbered from 1 at the foot of the lower row. A
+    // number has a widget only while its column is near the visible ones, as the thumbnails.
+    void setFrameNumbers(int count, int columnWidth);
+    // The widget numbering a column, nullptr while it has none, and its text ("" then); how
+    // many have one now.
+    QWidget* frameNumber(int column) const;
+    QString frameNumberText(int column) const;
+    int frameNumberWidgets() const { return static_cast<int>(m_numbers.size()); }
+
     // A drop, as the program's event; a gadget event of a thumbnail, at the pointer's screen
     // position.
     std::function<void(const Event&)> onDrop;
@@ -65,6 +74,7 @@ protected:
 private:
     class Content;
     class Thumbnail;
+    class Number;
     // A thumbnail, with the widget showing it while it is near the visible columns.
     struct Record {
         const Image* picture;
@@ -81,7 +91,12 @@ private:
     void showVisibleSoon();
     void showVisible();
 
+    void showVisibleNumbers(int left, int right);
+
     Content* m_content;
+    int m_numberCount = 0;
+    int m_numberColumnWidth = 0;
+    std::map<int, Number*> m_numbers;  // by column
     QLabel* m_marker = nullptr;
     int m_contentWidth = 0;
     int m_innerHeight;

@@ -8,13 +8,17 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QMenuBar>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QUrl>
 
 #include "app/dispatch.h"
 #include "app/main_window.h"
 #include "editor/frame_selection.h"
+#include "i18n/load_language.h"
+#include "platform/gadgets.h"
 #include "codecs/picture_io.h"
 #include "platform/files.h"
 #include "project/project_file.h"
@@ -269,6 +273,79 @@ TEST_F(FrameStripWindow, OpeningALongFilmPaintsOnlyTheVisibleThumbnails) {
     };
     EXPECT_TRUE(widgetOf(kFrames - 1));
     EXPECT_FALSE(widgetOf(0));
+}
+
+// The numbers under the thumbnails are made near the visible columns only and follow a delete.
+TEST_F(FrameStripWindow, FrameNumbersFollowTheVisibleColumnsAndADelete) {
+    constexpr int kFrames = 300;
+    const std::string a = picture("a.png");
+    std::vector<ProjectFileFrame> entries(kFrames);
+    for (ProjectFileFrame& entry : entries) entry.layerSource[0] = a;
+    const std::string path = work.file("Numbered.mvl");
+    WriteFileBytes(path, SerializeProjectFile(ProjectHeader{}, entries));
+    OpenProject(state.document, state.session, state.view, state.services, path);
+    QApplication::processEvents();
+    const int near = 3 * std::max(strip->viewport()->width(), 1000) / kFrameColumnWidth + 2;
+    EXPECT_LE(strip->frameNumberWidgets(), near);
+    ASSERT_NE(strip->frameNumber(0), nullptr);
+    EXPECT_EQ(strip->frameNumberText(0), "1");
+    EXPECT_EQ(strip->frameNumber(0)->x(), kThumbnailLeft + 1);
+
+    strip->horizontalScrollBar()->setValue(strip->horizontalScrollBar()->maximum());
+    EXPECT_EQ(strip->frameNumber(0), nullptr);
+    EXPECT_EQ(strip->frameNumberText(kFrames - 1), QString::number(kFrames));
+    SelectFrame(state.document, state.session, state.view, state.services, kFrames - 2);
+    Dispatch(state, [] {
+        Event event;
+        event.kind = EventKind::Menu;
+        event.menuItem = +MenuItem::DeleteFrame;
+        return event;
+    }());
+    QApplication::processEvents();
+    ASSERT_EQ(state.document.frames.size(), kFrames - 1);
+    EXPECT_EQ(strip->frameNumber(kFrames - 1), nullptr);
+    EXPECT_EQ(strip->frameNumberText(kFrames - 2), QString::number(kFrames - 1));
+}
+
+// Another language changes the window's texts in place: the window, its thumbnails and the
+// tool bar's values stay.
+TEST_F(FrameStripWindow, TheLanguageChangesInPlace) {
+    program.write("English.language", "[MainMenu]\nproject = &Project\n[Settings]\nzoomfit = Fit\n");
+    program.write("Deutsch.language", "");
+    LoadLanguage(state.services.language, shell, program.path(), "Deutsch");
+    RetextMainWindow(state);
+    dropUrls({QUrl::fromLocalFile(QString::fromStdString(picture("one.png")))}, QPoint(5, 47));
+    MainWindowWidget* window = shell.mainWindow();
+    auto* size = qobject_cast<QSpinBox*>(window->gadget(+Gadget::BrushSize));
+    size->setValue(33);
+    run();
+    const QWidget* thumbnail = thumbnailOf(0, 0);
+    const QRect place = window->geometry();
+    const QPoint marker = strip->marker()->pos();
+
+    const auto& available = state.services.language.available;
+    const int english = static_cast<int>(
+        std::find(available.begin(), available.end(), "English") - available.begin());
+    Dispatch(state, [&] {
+        Event event;
+        event.kind = EventKind::Menu;
+        event.menuItem = +MenuItem::FirstLanguage + english;
+        return event;
+    }());
+    QApplication::processEvents();
+    EXPECT_EQ(shell.mainWindow(), window);
+    EXPECT_EQ(window->geometry(), place);
+    EXPECT_EQ(window->menuBar()->actions().first()->text(), "&Project");
+    EXPECT_EQ(qobject_cast<QPushButton*>(window->gadget(+Gadget::ZoomFit))->text(), "Fit");
+    EXPECT_EQ(size->value(), 33);
+    EXPECT_EQ(thumbnailOf(0, 0), thumbnail);
+    EXPECT_EQ(strip->marker()->pos(), marker);
+    EXPECT_EQ(state.document.frames.size(), 1);
+    // The menus made anew still raise their items.
+    ASSERT_NE(window->menuItem(+MenuItem::Open), nullptr);
+    window->menuItem(+MenuItem::Open)->trigger();
+    ASSERT_FALSE(shell.pendingEvents().empty());
+    EXPECT_EQ(shell.pendingEvents().back().menuItem, +MenuItem::Open);
 }
 
 }  // namespace

@@ -82,6 +82,9 @@ public:
     }
 };
 
+// The tool bar's row of gadgets ends above this line; the canvas and the tools start on it.
+constexpr int kToolBarBottom = 30;
+
 QColor colourOf(std::uint32_t rgb) {
     return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -104,6 +107,7 @@ MainWindowWidget::MainWindowWidget(const MainWindowPlan& plan,
     auto* client = new ClientArea(this, m_post);
     setCentralWidget(client);
     buildMenus(plan);
+    buildShortcuts(plan);
     for (const GadgetPlan& gadget : plan.gadgets) buildGadget(gadget);
     WidenToLabels(m_gadgets);  // the plan's widths fit the shipped languages, not every one
     m_frameCounter = new QLabel;
@@ -193,6 +197,9 @@ void MainWindowWidget::buildMenus(const MainWindowPlan& plan) {
         addEntries(menuBar()->addMenu(text(title.label)), title.entries, &m_menuItems);
     m_popup = new QMenu(this);
     addEntries(m_popup, plan.popupMenu);
+}
+
+void MainWindowWidget::buildShortcuts(const MainWindowPlan& plan) {
     for (const ShortcutPlan& shortcut : plan.shortcuts) {
         auto* keys = new QShortcut(keysOf(shortcut.keys), this);
         const int item = shortcut.item;
@@ -203,6 +210,30 @@ void MainWindowWidget::buildMenus(const MainWindowPlan& plan) {
             m_post(event);
         });
     }
+}
+
+void MainWindowWidget::retext(const MainWindowPlan& plan) {
+    // Later: the old menus may still be closing.
+    for (QAction* title : menuBar()->actions())
+        if (QMenu* menu = title->menu()) menu->deleteLater();
+    menuBar()->clear();
+    m_menuItems.clear();
+    m_popup->deleteLater();
+    buildMenus(plan);
+    for (const GadgetPlan& gadget : plan.gadgets) {
+        QWidget* widget = this->gadget(gadget.number);
+        if (!widget) continue;
+        widget->setToolTip(text(gadget.tooltip));
+        if (auto* spin = qobject_cast<QSpinBox*>(widget); spin && !gadget.label.empty())
+            spin->setPrefix(text(gadget.label) + " ");
+        if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(text(gadget.label));
+        // The tool bar's row as planned, widened below for the new labels; the gadgets inside
+        // the strip (the marker) stay where the program put them.
+        if (gadget.y >= kToolBarBottom || widget->parentWidget() != centralWidget()) continue;
+        widget->move(gadget.x, gadget.y);
+        if (!gadget.label.empty()) widget->resize(gadget.width, gadget.height);
+    }
+    WidenToLabels(m_gadgets);
 }
 
 void MainWindowWidget::buildGadget(const GadgetPlan& plan) {

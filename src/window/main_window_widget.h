@@ -22,6 +22,10 @@ class MainWindowWidget : public QMainWindow {
 public:
     MainWindowWidget(const MainWindowPlan& plan, std::function<void(const Event&)> post);
 
+    // Gives the window the plan's texts: its menus are made anew (with the plan's states), its
+    // gadgets take their labels and tooltips; gadgets, places and contents stay.
+    void retext(const MainWindowPlan& plan);
+
     QWidget* clientArea() const { return centralWidget(); }
     QWidget* gadget(int number) const;
     CanvasWidget* canvas() const { return m_canvas; }
@@ -47,6 +51,7 @@ protected:
 
 private:
     void buildMenus(const MainWindowPlan& plan);
+    void buildShortcuts(const MainWindowPlan& plan);
     QMenu* playingMenu() const;
     void addEntries(QMenu* menu, const std::vector<MenuEntry>& entries,
                     std::map<int, QAction*>* actions = nullptr);

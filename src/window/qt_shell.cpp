@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QThread>
@@ -65,6 +66,7 @@ FileChoice runFileDialog(QWidget* parent, const FileRequest& request, bool save)
     if (request.filterIndex >= 0 && request.filterIndex < filters.size())
         dialog.selectNameFilter(filters[request.filterIndex]);
     const QString initial = QFile::decodeName(request.initialName.c_str());
+    if (!request.folder.empty()) dialog.setDirectory(QFile::decodeName(request.folder.c_str()));
     if (!initial.isEmpty() && !initial.contains('*')) dialog.selectFile(initial);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     FileChoice choice;
@@ -290,6 +292,28 @@ bool QtShell::buildMainWindow(const MainWindowPlan& plan) {
     return m_window->isVisible();
 }
 
+void QtShell::retextMainWindow(const MainWindowPlan& plan) {
+    if (!m_window) return;
+    m_qtTexts.use(QString::fromStdString(plan.locale));
+    m_window->retext(plan);
+}
+
+ScreenRect QtShell::windowPlace() {
+    if (!m_window) return {};
+    // As the plan places it: the outer corner, the height without the status line.
+    return {m_window->x(), m_window->y(), m_window->width(),
+            m_window->height() - m_window->statusLineHeight()};
+}
+
+std::vector<ScreenRect> QtShell::screenAreas() {
+    std::vector<ScreenRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    return areas;
+}
+
 ClientSize QtShell::clientSize() {
     if (!m_window) return {};
     const QSize size = m_window->clientArea()->size();
@@ -392,6 +416,10 @@ void QtShell::destroyThumbnailGadget(GadgetHandle gadget) {
 
 void QtShell::setFrameStripWidth(int width) {
     if (m_window) m_window->frameStrip()->setContentWidth(width);
+}
+
+void QtShell::showFrameNumbers(int count, int columnWidth) {
+    if (m_window) m_window->frameStrip()->setFrameNumbers(count, columnWidth);
 }
 
 void QtShell::moveFrameMarker(int x) {

@@ -68,6 +68,9 @@ public:
 
     // MainWindowShell
     bool buildMainWindow(const MainWindowPlan& plan) override;
+    void retextMainWindow(const MainWindowPlan& plan) override;
+    ScreenRect windowPlace() override;
+    std::vector<ScreenRect> screenAreas() override;
     void setWindowTitle(const std::string& title) override;
     void showStatus(StatusPart part, const std::string& status) override;
     ClientSize clientSize() override;
@@ -91,6 +94,7 @@ public:
     void moveThumbnailGadget(GadgetHandle gadget, int x) override;
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override;
+    void showFrameNumbers(int count, int columnWidth) override;
     void moveFrameMarker(int x) override;
     void showWaveform(const std::vector<WaveformBar>& bars, int columnWidth, int top,
                       int height) override;

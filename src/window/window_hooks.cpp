@@ -5,6 +5,7 @@
 #include "app/about_text.h"
 #include "app/film_sound.h"
 #include "app/playback.h"
+#include "app/remembered_workplace.h"
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "export/avi_export.h"
@@ -45,28 +46,32 @@ DispatchHooks WindowHooks(QtShell& shell) {
         AskPlaybackRate(state, *player);
         state.sound.rate = player->rate;  // the waveform's bars follow it
     };
-    // The exports run on a worker, one at a time, while the window repaints.
+    // The exports run on a worker, one at a time, while the window repaints; their file
+    // requesters open where each was last left.
     auto exports = std::make_shared<ExportWatch>(shell);
     hooks.exportImageSequence = [exports](Program& state) {
         if (exports->busy()) return;
+        FolderKeepingDialogs requesters = RequesterDialogs(state, kImagesRequester);
         ExportImageSequence(
             FilmOf(state.document), state.services.shell, state.services.language.texts,
             [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-            exports.get());
+            exports.get(), &requesters);
     };
     hooks.exportAviVideo = [exports, player](Program& state) {
         if (exports->busy()) return;
+        FolderKeepingDialogs requesters = RequesterDialogs(state, kAviRequester);
         ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
                        state.services.files.libraryFolder, player->rate,
                        [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                       FilmSoundPlacement(state), exports.get());
+                       FilmSoundPlacement(state), exports.get(), &requesters);
     };
     hooks.exportVideo = [exports, player](Program& state) {
         if (exports->busy()) return;
+        FolderKeepingDialogs requesters = RequesterDialogs(state, kVideoRequester);
         ExportVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
                     player->rate, FilmSoundPlacement(state),
                     [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                    exports.get());
+                    exports.get(), &requesters);
     };
     hooks.idle = [player](Program& state) {
         state.sound.rate = player->rate;

@@ -103,7 +103,18 @@ public:
     std::map<int, bool> menuItemChecked;  // check marks the core set or cleared
     std::vector<std::string> openedAddresses;
 
+    // Every plan the window was given new texts by; the window's place and the screens' areas
+    // it answers.
+    std::vector<MainWindowPlan> windowsRetexted;
+    ScreenRect place;
+    std::vector<ScreenRect> screens;
+
     bool buildMainWindow(const MainWindowPlan& plan) override;
+    void retextMainWindow(const MainWindowPlan& plan) override {
+        windowsRetexted.push_back(plan);
+    }
+    ScreenRect windowPlace() override { return place; }
+    std::vector<ScreenRect> screenAreas() override { return screens; }
     void setWindowTitle(const std::string& title) override { windowTitles.push_back(title); }
     void showStatus(StatusPart part, const std::string& text) override {
         (part == StatusPart::Notice ? notices : frameCounters).push_back(text);
@@ -150,6 +161,7 @@ public:
     std::vector<int> frameMarkerMoves;
     std::vector<WaveformBar> waveform;  // the sound track's bars last shown
     int waveformHeight = 0;
+    int frameNumbers = 0;  // the columns numbered last
     struct Columns {
         int x = 0;
         int width = 0;
@@ -173,6 +185,7 @@ public:
     void destroyThumbnailGadget(GadgetHandle gadget) override;
     void setFrameStripWidth(int width) override { frameStripWidth = width; }
     void moveFrameMarker(int x) override { frameMarkerMoves.push_back(x); }
+    void showFrameNumbers(int count, int) override { frameNumbers = count; }
     void showWaveform(const std::vector<WaveformBar>& bars, int, int, int height) override {
         waveform = bars;
         waveformHeight = height;
