@@ -246,6 +246,8 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // Project files opened by the program: the answer of the menu item
     {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
     {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
+    // Sound, a device lost while the film plays
+    {"Else", "soundlost", "Das Audiogerät ist weg: der Film spielt ohne Ton weiter."},
 }};
 
 }  // namespace

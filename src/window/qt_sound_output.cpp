@@ -79,6 +79,12 @@ double QtSoundOutput::playedSeconds() const {
     return m_sink ? static_cast<double>(m_sink->processedUSecs()) / 1e6 : 0.0;
 }
 
+bool QtSoundOutput::lost() const {
+    // Stopped without stop(): the backend gave up the stream (the device went away).
+    return m_sink && (m_sink->state() == QAudio::StoppedState ||
+                      m_sink->error() == QAudio::IOError || m_sink->error() == QAudio::FatalError);
+}
+
 void QtSoundOutput::stop() {
     if (m_sink) m_sink->stop();
     m_sink.reset();

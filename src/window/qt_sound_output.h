@@ -18,6 +18,7 @@ public:
     bool start(std::shared_ptr<const SoundSamples> sound, long long first, long long count,
                bool holdClock) override;
     double playedSeconds() const override;
+    bool lost() const override;
     void stop() override;
 
 private:
