@@ -10,6 +10,9 @@
 #
 #   benchmarks/sound_sync.sh [OUT_DIR]      (default: a new folder under /tmp)
 #
+# SYNC_SECONDS=N plays N seconds instead of 60; LOSE_DEVICE_AFTER=N removes the null sink N
+# seconds into the film (the film should play on silent with one notice, see lost.png).
+#
 # PulseAudio runs only for this measurement (its own daemon, in OUT_DIR); the program needs
 # none. The recording stays in OUT_DIR/recording.raw (48 kHz mono s16le) beside screenshots.
 set -euo pipefail
@@ -88,7 +91,7 @@ for _ in $(seq 600); do
     sleep 0.1
 done
 [ -n "$main" ] || { echo "the main window did not come" >&2; exit 1; }
-xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0 windowactivate "$main"
+xdotool windowsize "$main" 1600 960 windowmove "$main" 0 0 windowactivate "$main"  # the status line on the screen
 sleep 2
 # "Ansicht" > "Bildrate ...": 24.
 xdotool key alt+a
@@ -99,7 +102,7 @@ xdotool key ctrl+a
 xdotool type "$fps"
 xdotool key Return
 sleep 6  # the sound decoded, the waveform drawn, the playback cache filled
-xdotool mousemove 1590 990
+xdotool mousemove 1500 45  # no tooltip, no brush outline
 import -window root "$out/before.png"
 
 # ---- Play, record, step ----
@@ -107,6 +110,13 @@ parec -d film.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-m
     "$out/sound_sync_probe" 400 300 "$seconds" 20 500 "$fps" "$out/recording.raw" |
     tee "$out/result.txt" &
 probe=$!
+if [ -n "${LOSE_DEVICE_AFTER:-}" ]; then
+    # The device goes away while the film plays: it should play on silent, told once.
+    sleep "$LOSE_DEVICE_AFTER"
+    pactl unload-module module-null-sink
+    sleep 2
+    import -window root "$out/lost.png"
+fi
 sleep $((seconds / 2))
 import -window root "$out/playing.png"
 wait "$probe" || true

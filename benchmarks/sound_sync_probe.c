@@ -161,7 +161,10 @@ int main(int argc, char** argv) {
     int paired = 0;
     for (int k = 0; k < flashCount; ++k) {
         const double click = firstLouder(flashes[k] - 0.5, flashes[k] + 0.5, clickLevel);
-        if (click < 0) continue;
+        if (click < 0) {
+            printf("flash at %7.3f s, no click\n", flashes[k] - start);
+            continue;
+        }
         offsets[paired] = click - flashes[k];
         times[paired] = flashes[k] - start;
         ++paired;

@@ -43,7 +43,7 @@ struct FilmSound {
     // value: a clock standing still longer than stallSeconds means the device is gone.
     double clockSeen = -1;
     std::chrono::steady_clock::time_point clockSince;
-    double stallSeconds = 1.0;
+    double stallSeconds = 0.5;
     int rate = 12;  // the playback rate the bars are cut at
     // Called on the worker when a decode ends, so that the loop takes the result (the window
     // posts an empty event); none in tests, which wait.
