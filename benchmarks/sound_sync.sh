@@ -57,8 +57,11 @@ settings=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel_settings.dat
 had_settings=0
 [ -e "$settings" ] && had_settings=1
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
+    # The program first (it may write its settings as it ends), then its display and sound.
+    for ((k = ${#pids[@]} - 1; k >= 0; k--)); do
+        kill "${pids[k]}" 2>/dev/null || true
+        wait "${pids[k]}" 2>/dev/null || true
+    done
     [ "$had_settings" = 1 ] || rm -f "$settings"
 }
 trap cleanup EXIT
