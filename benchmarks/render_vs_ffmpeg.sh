@@ -24,7 +24,9 @@
 # delivery: MP4 (H.264, preset medium, CRF 18, 4:2:0) and MOV (ProRes 422 HQ, 4:2:2 10-bit, 1500
 #   bits a macroblock) videos (DELIVERY_FORMATS [mp4 mov]) at 24 fps of camera-like frames (DELIVERY_SIZE [1920x1080], DELIVERY_FRAMES [24]):
 #   morvel-render --format mp4|mov against ffmpeg composing the same PNG layers with maskedmerge
-#   and encoding with the same codec settings.
+#   and encoding with the same codec settings. Shown: wall time, ratio, peak memory and CPU time
+#   (user + system, both whole runs): on a busy machine the CPU time tells the work apart from the
+#   wait.
 # memory: peak memory of morvel-render for 20 and for 200 frames of 1920 x 1080 (the 200 frames
 #   cycle through the 20 takes, each frame reads its own pictures).
 set -euo pipefail
@@ -246,8 +248,8 @@ if [[ $parts == *delivery* ]]; then
         list+=("$in/layer1_$to.png|$in/layer2_$to.png|$in/mask_$to.png")
     done
     write_project "$in/Bench.mvl" "$in/masks" "$frames" "${list[@]}"
-    printf '\n%-28s | %9s %9s %6s | %9s %9s\n' "delivery, $size x $frames" "morvel s" "ffmpeg s" ratio \
-        "morvel MB" "ffmpeg MB"
+    printf '\n%-28s | %9s %9s %6s | %9s %9s | %9s %9s\n' "delivery, $size x $frames" "morvel s" "ffmpeg s" \
+        ratio "morvel MB" "ffmpeg MB" "morvel cpu" "ffmpeg cpu"
     for format in ${DELIVERY_FORMATS:-mp4 mov}; do
         case $format in
             mp4) codec=(-c:v libx264 -preset medium -crf 18 -g 48 -pix_fmt yuv420p) ;;
@@ -267,8 +269,10 @@ if [[ $parts == *delivery* ]]; then
         done
         col() { awk -v c="$2" 'NF { print $c }' "$1" | median; }
         awk -v l="$format" -v mw="$(col "$work/m.txt" 1)" -v fw="$(col "$work/f.txt" 1)" \
-            -v mm="$(col "$work/m.txt" 3)" -v fm="$(col "$work/f.txt" 3)" 'BEGIN {
-            printf "%-28s | %9.2f %9.2f %6.2f | %9.0f %9.0f\n", l, mw, fw, mw / fw, mm / 1024, fm / 1024 }'
+            -v mm="$(col "$work/m.txt" 3)" -v fm="$(col "$work/f.txt" 3)" \
+            -v mc="$(col "$work/m.txt" 2)" -v fc="$(col "$work/f.txt" 2)" 'BEGIN {
+            printf "%-28s | %9.2f %9.2f %6.2f | %9.0f %9.0f | %9.2f %9.2f\n", l, mw, fw, mw / fw, mm / 1024,
+                fm / 1024, mc, fc }'
     done
     rm -rf "$in"
 fi

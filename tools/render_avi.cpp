@@ -9,7 +9,7 @@
 namespace morvel {
 
 void RenderAvi(Document& document, EditSession& session, Services& services,
-               const RenderOptions& options, const SoundSamples* sound,
+               const RenderOptions& options, SoundPlacement sound,
                std::function<void(int written, int total)> progress,
                std::function<bool()> stopRequested) {
     const int count = document.frames.size();
@@ -18,7 +18,7 @@ void RenderAvi(Document& document, EditSession& session, Services& services,
     job.frameRate = [&] { return options.fps; };
     job.first = options.firstFrame - 1;
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
-    job.sound = {sound, 0};
+    job.sound = sound;
     job.progress = std::move(progress);
     job.stopRequested = std::move(stopRequested);
     if (job.first > job.last) return;

@@ -24,6 +24,7 @@
 #include "project/project_file.h"
 #include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
+#include "session/sound_fault.h"
 #include "tools/console_shell.h"
 #include "editor/undo_history.h"
 #include "tools/render_avi.h"
@@ -171,11 +172,23 @@ int render(const RenderOptions& options) {
     }
     if (options.avi || options.video) {
         SoundSamples sound;
-        if (!options.sound.empty() && !loadSound(options.sound, sound)) {
-            CloseProject(document, session, view, services);
-            return 1;
+        SoundPlacement track;
+        if (!options.sound.empty()) {
+            if (!loadSound(options.sound, sound)) {
+                CloseProject(document, session, view, services);
+                return 1;
+            }
+            track = {&sound, 0};
+        } else if (!document.sound.empty()) {
+            // The project's own track at its offset. One that cannot be read is told and the
+            // video goes without it, as the window's export does after the same message.
+            std::string error;
+            if (DecodeSoundFile(document.sound.file, sound, error)) {
+                track = {&sound, document.sound.offset};
+            } else {
+                ReportSoundFault(services, document.sound.file, error, 2);
+            }
         }
-        const SoundSamples* track = options.sound.empty() ? nullptr : &sound;
         makeOutputFolder(options.output);
         const auto show = [&](int written, int total) { progress.show(written, total); };
         const auto stop = [] { return g_interrupted.load(); };

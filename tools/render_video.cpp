@@ -11,7 +11,7 @@
 namespace morvel {
 
 bool RenderVideo(Document& document, EditSession& session, Services& services,
-                 const RenderOptions& options, const SoundSamples* sound,
+                 const RenderOptions& options, SoundPlacement sound,
                  std::function<void(int written, int total)> progress,
                  std::function<bool()> stopRequested) {
     const int count = document.frames.size();
@@ -21,8 +21,8 @@ bool RenderVideo(Document& document, EditSession& session, Services& services,
     job.fps = options.fps;
     job.first = options.firstFrame - 1;
     job.last = options.lastFrame == 0 ? count - 1 : std::min(options.lastFrame, count) - 1;
-    // The sound starts with the project's first frame, so that a range carries its own span.
-    job.sound = {sound, 0};
+    // Placed against the project's first frame, so that a range carries its own span.
+    job.sound = sound;
     job.readers = std::max(1, options.threads.value_or(
                                   static_cast<int>(std::thread::hardware_concurrency())));
     if (options.threads && *options.threads == 0) job.readers = 0;

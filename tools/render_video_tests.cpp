@@ -135,5 +135,61 @@ TEST_F(RenderVideo, ASoundFileThatCannotBeReadWritesNoVideo) {
     EXPECT_EQ(render("--sound '" + project.file("missing.wav") + "' -f mov"), 1);
 }
 
+// The first sample frame of a video's sound louder than a whisper, from its decoded PCM.
+long long FirstHeard(const std::string& video) {
+    const std::string pcm =
+        ToolOutput("ffmpeg", {"-v", "error", "-i", video, "-map", "0:a", "-ac", "1", "-f", "s16le", "-"});
+    for (std::size_t i = 0; i + 1 < pcm.size(); i += 2) {
+        const auto value = static_cast<std::int16_t>(static_cast<std::uint8_t>(pcm[i]) |
+                                                     static_cast<std::uint8_t>(pcm[i + 1]) << 8);
+        if (std::abs(value) > 1000) return static_cast<long long>(i / 2);
+    }
+    return -1;
+}
+
+// Without --sound a video carries the project's own track at its offset; --sound replaces it
+// and starts with the first frame.
+TEST_F(RenderVideo, TheProjectsOwnTrackGoesInAtItsOffset) {
+    if (!testing::HaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string track = project.file("voice.wav");
+    const std::string other = project.file("music.wav");
+    ASSERT_TRUE(testing::RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                            "sine=frequency=440:duration=2", track}));
+    ASSERT_TRUE(testing::RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                            "sine=frequency=660:duration=2", other}));
+    state.document.sound = {track, 2};
+    SaveProject(state.document, state.session, state.view, state.services, false);
+    struct Case {
+        const char* format;
+        std::string sound;
+        long long heardFrom;  // sample frames at 48 kHz
+    };
+    const Case cases[] = {
+        {"mp4", "", 8000}, {"mov", "", 8000}, {"avi", "", 8000},
+        {"mov", " --sound '" + other + "'", 0}, {"avi", " --sound '" + other + "'", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + c.sound);
+        ASSERT_EQ(render(std::string("--fps 12 -f ") + c.format + c.sound), 0);
+        // Within a tenth of a frame; AAC's first block fades in.
+        EXPECT_NEAR(FirstHeard(output.file(std::string("film.") + c.format)), c.heardFrom, 400);
+    }
+}
+
+// The project's track, damaged after the save: told, and the video is written without sound.
+TEST_F(RenderVideo, AnUnreadableProjectTrackIsToldAndLeftOut) {
+    if (!testing::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+    const std::string track = project.file("voice.wav");
+    ASSERT_TRUE(WriteFileBytes(track, std::vector<std::uint8_t>(100, 7)));
+    state.document.sound = {track, 0};
+    SaveProject(state.document, state.session, state.view, state.services, false);
+    for (const char* format : {"mp4", "avi"}) {
+        EXPECT_EQ(render(std::string("--fps 12 -f ") + format), 1);
+        EXPECT_EQ(ToolOutput("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type",
+                                         "-of", "csv=p=0", output.file(std::string("film.") + format)}),
+                  "video\n");
+    }
+}
+
 }  // namespace
 }  // namespace morvel

@@ -246,10 +246,10 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
         case MenuItem::NextFrame:
         case MenuItem::FirstFrame:
         case MenuItem::LastFrame:
-            FrameKey(state, static_cast<MenuItem>(item));
-            // A step lets the frame's sound be heard.
+            // A step lets the frame's sound be heard, started before the frame is composed.
             if (item == +MenuItem::PreviousFrame || item == +MenuItem::NextFrame)
-                ScrubFilmSound(state, state.session.cache.displayedIndex);
+                ScrubFilmSound(state, FrameKeyTarget(state, static_cast<MenuItem>(item)));
+            FrameKey(state, static_cast<MenuItem>(item));
             break;
         case MenuItem::LoadSound:
         case MenuItem::RemoveSound:

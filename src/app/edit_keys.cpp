@@ -46,10 +46,11 @@ void UpdateEditMenu(Program& state) {
     }
 }
 
-void FrameKey(Program& state, MenuItem key) {
+int FrameKeyTarget(const Program& state, MenuItem key) {
     const int count = state.document.frames.size();
     const int shown = state.session.cache.displayedIndex;
-    if (count == 0 || shown < 0 || state.view.buttonDown) return;
+    if (count == 0 || shown < 0) return -1;
+    if (state.view.buttonDown) return shown;
     int target = shown;
     switch (key) {
         case MenuItem::PreviousFrame:
@@ -65,10 +66,15 @@ void FrameKey(Program& state, MenuItem key) {
             target = count - 1;
             break;
         default:
-            return;
+            break;
     }
-    target = std::clamp(target, 0, count - 1);
-    if (target != shown)
+    return std::clamp(target, 0, count - 1);
+}
+
+void FrameKey(Program& state, MenuItem key) {
+    const int target = FrameKeyTarget(state, key);
+    if (target < 0 || state.view.buttonDown) return;
+    if (target != state.session.cache.displayedIndex)
         StepToFrame(state.document, state.session, state.view, state.services, target);
     ShowDisplayedFrameInStrip(state);
 }

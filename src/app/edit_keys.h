@@ -23,6 +23,8 @@ void UpdateEditMenu(Program& state);
 // end of the list keeps the frame. The frame strip then scrolls so that the displayed frame's
 // column is visible. Nothing happens while a drag on the canvas is under way.
 void FrameKey(Program& state, MenuItem key);
+// The frame a frame key goes to (the displayed one while a button is held); -1 without frames.
+int FrameKeyTarget(const Program& state, MenuItem key);
 
 // Scrolls the frame strip as little as needed to show the displayed frame's column.
 void ShowDisplayedFrameInStrip(Program& state);

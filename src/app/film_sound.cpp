@@ -9,9 +9,11 @@
 #include "app/program.h"
 #include "app/remembered_workplace.h"
 #include "editor/frame_selection.h"
+#include "editor/sound_track_command.h"
 #include "editor/undo_history.h"
 #include "export/avi_export.h"
 #include "project/name_template.h"
+#include "session/sound_fault.h"
 #include "sound/sound_decoder.h"
 
 namespace morvel {
@@ -21,30 +23,8 @@ namespace {
 // The window's row for the waveform under the strip's two rows.
 constexpr int kWaveformTop = 98;
 
-// The language table's text for a reason of DecodeSoundFile.
-Text reasonText(const std::string& error) {
-    struct Reason {
-        const char* error;
-        Text text;
-    };
-    static const Reason reasons[] = {
-        {sound_error::kNotSound, Text::ErrorsSoundnotsound},
-        {sound_error::kNoSound, Text::ErrorsSoundnosound},
-        {sound_error::kCoding, Text::ErrorsSoundcodec},
-        {sound_error::kFormat, Text::ErrorsSoundcodec},
-        {sound_error::kDamaged, Text::ErrorsSounddamaged},
-        {sound_error::kEmpty, Text::ErrorsSoundempty},
-        {sound_error::kLayout, Text::ErrorsSoundlayout},
-    };
-    for (const Reason& reason : reasons)
-        if (error == reason.error) return reason.text;
-    return Text::ErrorsSoundnotsound;
-}
-
 void reportSound(Program& state, const std::string& file, const std::string& error, int nr) {
-    state.services.reporter().report(
-        ErrorKind::LoadSound, ErrorPlace::SoundTrack, nr,
-        file + "|" + state.services.language.texts[reasonText(error)]);
+    ReportSoundFault(state.services, file, error, nr);
 }
 
 void startDecoding(Program& state, const std::string& path, bool adopt) {
@@ -77,10 +57,7 @@ void takeDecoded(Program& state) {
         }
         return;
     }
-    if (sound.adopt) {
-        track = {file, 0};
-        MarkProjectChanged(state.session);
-    }
+    if (sound.adopt) ChangeSoundTrack(state.document, state.session, {file, 0});
     sound.samples = std::move(result.samples);
     sound.decodedFor = track;
 }
@@ -114,9 +91,7 @@ void AskSoundFile(Program& state) {
 }
 
 void RemoveSoundTrack(Program& state) {
-    if (state.document.sound.empty()) return;
-    state.document.sound = {};
-    MarkProjectChanged(state.session);
+    ChangeSoundTrack(state.document, state.session, {});
 }
 
 void AskSoundOffset(Program& state) {
@@ -135,10 +110,8 @@ void AskSoundOffset(Program& state) {
         return;  // cancelled, or no whole number: the offset stays
     const std::int32_t magnitude = std::min(ReadRequesterInteger(digits), kMaxSoundOffset);
     const std::int32_t offset = negative ? -magnitude : magnitude;
-    if (offset == track.offset) return;
-    track.offset = offset;
+    ChangeSoundTrack(state.document, state.session, {track.file, offset});
     state.sound.decodedFor.offset = offset;
-    MarkProjectChanged(state.session);
 }
 
 namespace {
@@ -177,9 +150,28 @@ long long frameStart(const Program& state, int index) {
 bool StartFilmSound(Program& state, int index) {
     const auto* samples = audible(state);
     if (!samples) return false;
+    state.sound.clockSeen = -1;
     const long long first = frameStart(state, index);
     // Past the sound's end the device plays silence, so that its clock still leads the film.
     return startOutput(state, first, std::max((*samples)->frameCount() - first, 0LL), true);
+}
+
+std::optional<double> FilmSoundClock(Program& state) {
+    FilmSound& sound = state.sound;
+    if (!sound.output) return std::nullopt;
+    const auto now = std::chrono::steady_clock::now();
+    const double played = sound.output->playedSeconds();
+    if (played != sound.clockSeen) {
+        sound.clockSeen = played;
+        sound.clockSince = now;
+    }
+    const bool stalled =
+        std::chrono::duration<double>(now - sound.clockSince).count() > sound.stallSeconds;
+    if (!sound.output->lost() && !stalled) return played;
+    sound.output->stop();
+    state.services.shell.showStatus(StatusPart::Notice,
+                                    state.services.language.texts[Text::ElseSoundlost]);
+    return std::nullopt;
 }
 
 void ScrubFilmSound(Program& state, int index) {

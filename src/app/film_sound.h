@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <future>
 #include <memory>
 #include <string>
@@ -37,6 +39,11 @@ struct FilmSound {
     // The window's audio output; none: the film plays silent (tests, the batch renderer).
     SoundOutput* output = nullptr;
     bool noDeviceTold = false;  // the user knows once that no device plays
+    // The device's clock as last seen while the film plays, and since when it stood at that
+    // value: a clock standing still longer than stallSeconds means the device is gone.
+    double clockSeen = -1;
+    std::chrono::steady_clock::time_point clockSince;
+    double stallSeconds = 0.5;
     int rate = 12;  // the playback rate the bars are cut at
     // Called on the worker when a decode ends, so that the loop takes the result (the window
     // posts an empty event); none in tests, which wait.
@@ -76,6 +83,10 @@ void SyncFilmSound(Program& state, bool wait = false);
 // device plays; plays on to the end of the sound. Tells once when no device can play. False
 // when no sound plays (the film follows its own clock then).
 bool StartFilmSound(Program& state, int index);
+// While the film plays with sound: the seconds the device has played since StartFilmSound, or
+// nothing when it is gone (it failed, or its clock stood still): the sound stops, the status
+// line tells it once, and the film goes on by its own clock; nothing else changes.
+std::optional<double> FilmSoundClock(Program& state);
 // A frame step's sound: the slice of frame `index` alone.
 void ScrubFilmSound(Program& state, int index);
 void StopFilmSound(Program& state);

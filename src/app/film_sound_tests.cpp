@@ -75,6 +75,37 @@ TEST_F(FilmSoundTest, LoadedFromTheMenuTheWaveformShowsTheToneByFrame) {
     EXPECT_EQ(stripY(), stripBefore);
 }
 
+// Loading, moving and removing the track are steps of the history: undone in reverse order,
+// each brings back the track before it (and its waveform), and redone in order.
+TEST_F(FilmSoundTest, EachChangeOfTheTrackIsAnUndoStep) {
+    const std::string first = toneFile("voice.wav");
+    const std::string second = toneFile("music.wav");
+    shell.openAnswers.push_back({first, 0});
+    menu(MenuItem::LoadSound);
+    shell.textAnswers.push_back("2");
+    menu(MenuItem::SoundOffset);
+    shell.openAnswers.push_back({second, 0});
+    menu(MenuItem::LoadSound);
+    menu(MenuItem::RemoveSound);
+    const SoundTrack tracks[] = {{}, {first, 0}, {first, 2}, {second, 0}, {}};
+    for (int i = 3; i >= 0; --i) {
+        menu(MenuItem::Undo);
+        EXPECT_EQ(state.document.sound, tracks[i]) << "undo to " << i;
+        EXPECT_EQ(shell.waveform.size(), tracks[i].empty() ? 0u : 4u);
+    }
+    EXPECT_FALSE(ProjectChanged(state.session));
+    for (int i = 1; i <= 4; ++i) {
+        menu(MenuItem::Redo);
+        EXPECT_EQ(state.document.sound, tracks[i]) << "redo to " << i;
+    }
+    EXPECT_TRUE(shell.errors.empty());
+    // Undone to the first file, its samples are what plays and what a video carries.
+    menu(MenuItem::Undo);
+    menu(MenuItem::Undo);
+    EXPECT_EQ(state.sound.decodedFor, (SoundTrack{first, 2}));
+    EXPECT_EQ(FilmSoundPlacement(state).offsetFrames, 2);
+}
+
 TEST_F(FilmSoundTest, AFileThatIsNoSoundIsToldAndChangesNothing) {
     shell.openAnswers.push_back({work.write("notes.wav", "kein Ton"), 0});
     menu(MenuItem::LoadSound);
@@ -131,6 +162,7 @@ public:
         return device;
     }
     double playedSeconds() const override { return 0; }
+    bool lost() const override { return false; }
     void stop() override { ++stops; }
 };
 

@@ -126,9 +126,15 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
         shown = index;
         ++sinceStart;
         due = std::max(due + period, Clock::now());
+        // A device that went away leaves the film on its own clock from here on.
+        const std::optional<double> played =
+            withSound ? FilmSoundClock(state) : std::optional<double>();
+        withSound = played.has_value();
         if (withSound) {
-            const double ahead = static_cast<double>(sinceStart) / std::clamp(player.rate, kMinFrameRate, kMaxFrameRate) -
-                                 state.sound.output->playedSeconds();
+            const double ahead =
+                static_cast<double>(sinceStart) /
+                    std::clamp(player.rate, kMinFrameRate, kMaxFrameRate) -
+                *played;
             due = Clock::now() + std::chrono::microseconds(static_cast<long long>(
                                      std::clamp(ahead, 0.0, 1.0) * 1e6));
         }

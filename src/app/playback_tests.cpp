@@ -9,10 +9,12 @@
 
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
+#include "app/film_sound.h"
 #include "editor/canvas.h"
 #include "editor/frame_operations.h"
 #include "editor/frame_selection.h"
 #include "platform/gadgets.h"
+#include "test_support/tone_wav.h"
 
 namespace morvel {
 namespace {
@@ -227,6 +229,65 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
             EXPECT_LT(meanDifference(entry, expected), 3.0) << "operation " << k << ", frame " << i;
         }
     }
+}
+
+// A device whose clock runs with the wall clock from its start until `after` seconds; then it
+// either reports itself lost or its clock stands still.
+class FadingOutput : public SoundOutput {
+public:
+    double after = 0.1;
+    bool reportsLoss = true;
+    int stops = 0;
+    bool start(std::shared_ptr<const SoundSamples>, long long, long long, bool) override {
+        m_start = std::chrono::steady_clock::now();
+        return true;
+    }
+    double playedSeconds() const override { return std::min(elapsed(), after); }
+    bool lost() const override { return reportsLoss && elapsed() > after; }
+    void stop() override { ++stops; }
+
+private:
+    double elapsed() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    std::chrono::steady_clock::time_point m_start;
+};
+
+// The device goes away while the film plays: the film plays on silent to the key that stops
+// it, told once in the status line; no box, no change to the project.
+TEST_F(Playback, ADeviceThatGoesAwayLeavesTheFilmPlayingSilent) {
+    ASSERT_TRUE(BuildMainWindow(state));
+    for (int k = 0; k < 12; ++k) addFrame(64, 48);  // the sound starts again after 0.2 s
+    state.document.sound = {
+        work.write("voice.wav", testing::WavBytes(testing::ToneSamples(440, 0.5, 48000, 2, 96000),
+                                                  48000, 2)),
+        0};
+    SyncFilmSound(state, true);
+    ASSERT_TRUE(state.sound.samples);
+    for (const bool reportsLoss : {true, false}) {
+        SCOPED_TRACE(reportsLoss ? "lost" : "clock stands still");
+        FadingOutput output;
+        output.reportsLoss = reportsLoss;
+        state.sound.output = &output;
+        state.sound.stallSeconds = 0.05;
+        shell.notices.clear();
+        player.rate = 60;
+        player.framesShown = 0;
+        TimedEvents events(shell, 30);  // a quarter second of sound, then half a second silent
+        events.script = {MenuEvent(+MenuItem::Play)};
+        const auto begin = std::chrono::steady_clock::now();
+        play(events);
+        EXPECT_GE(player.framesShown, 30);
+        // Not held back to one frame a second by a clock that no longer runs.
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+        ASSERT_EQ(shell.notices.size(), 1u);
+        EXPECT_NE(shell.notices[0].find("weg"), std::string::npos);
+        EXPECT_GE(output.stops, 1);
+    }
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_TRUE(shell.errors.empty());
+    EXPECT_FALSE(state.document.sound.empty());
+    state.sound.output = nullptr;
 }
 
 TEST_F(Playback, TheRateIsAWholeNumberFromOneToSixty) {

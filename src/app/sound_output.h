@@ -19,6 +19,8 @@ public:
                        bool holdClock) = 0;
     // Seconds the device has played since start: the clock the pictures follow.
     virtual double playedSeconds() const = 0;
+    // True when the device stopped playing by itself since start: it went away or failed.
+    virtual bool lost() const = 0;
     virtual void stop() = 0;
 };
 

@@ -256,6 +256,8 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // A remembered workplace
     {"MainMenu", "recentprojects", "Zuletzt geöffnet"},
     {"MainMenu", "norecentprojects", "(keine)"},
+    // Sound, a device lost while the film plays
+    {"Else", "soundlost", "Das Audiogerät ist weg: der Film spielt ohne Ton weiter."},
 }};
 
 }  // namespace

@@ -206,9 +206,11 @@ enum class Text : int {
     // A remembered workplace
     MainMenuRecentprojects,
     MainMenuNorecentprojects,
+    // Sound, a device lost while the film plays
+    ElseSoundlost,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::MainMenuNorecentprojects) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseSoundlost) + 1;
 
 struct TextEntry {
     std::string_view group;

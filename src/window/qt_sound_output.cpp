@@ -46,7 +46,18 @@ private:
     bool m_holdClock;
 };
 
-QtSoundOutput::QtSoundOutput() = default;
+namespace {
+
+constexpr qint64 kFrameBytes = SoundSamples::kChannels * sizeof(float);
+constexpr double kBytesPerSecond = double(SoundSamples::kRate) * kFrameBytes;
+
+}  // namespace
+
+QtSoundOutput::QtSoundOutput() {
+    m_feeder.setTimerType(Qt::PreciseTimer);
+    m_feeder.setInterval(10);
+    QObject::connect(&m_feeder, &QTimer::timeout, [this] { feed(); });
+}
 
 QtSoundOutput::~QtSoundOutput() {
     stop();
@@ -66,20 +77,44 @@ bool QtSoundOutput::start(std::shared_ptr<const SoundSamples> sound, long long f
     m_source->open(QIODevice::ReadOnly);
     m_sink = std::make_unique<QAudioSink>(device, format);
     // A short buffer: a step's slice is heard at once and the clock is close to the speaker.
-    m_sink->setBufferSize(SoundSamples::kRate / 20 * SoundSamples::kChannels * sizeof(float));
-    m_sink->start(m_source.get());
-    if (m_sink->error() != QAudio::NoError) {
+    m_sink->setBufferSize(static_cast<qsizetype>(kBytesPerSecond / 20));
+    m_device = m_sink->start();
+    if (!m_device || m_sink->error() != QAudio::NoError) {
         stop();
         return false;
     }
+    feed();
+    m_feeder.start();
     return true;
 }
 
+void QtSoundOutput::feed() const {
+    if (!m_device || !m_source) return;
+    qint64 room = m_sink->bytesFree();
+    room -= room % kFrameBytes;
+    if (room <= 0) return;
+    m_chunk.resize(static_cast<std::size_t>(room));
+    const qint64 got = m_source->read(m_chunk.data(), room);
+    if (got > 0) m_device->write(m_chunk.data(), got);
+}
+
 double QtSoundOutput::playedSeconds() const {
-    return m_sink ? static_cast<double>(m_sink->processedUSecs()) / 1e6 : 0.0;
+    if (!m_sink) return 0.0;
+    feed();  // the film asks every frame: the device never waits for the timer
+    // What the device has played: the backend counts what left its buffer, not what was
+    // written to it (subtracting the buffer put the pictures 37 ms behind the speaker).
+    return static_cast<double>(m_sink->processedUSecs()) / 1e6;
+}
+
+bool QtSoundOutput::lost() const {
+    // Stopped without stop(): the backend gave up the stream (the device went away).
+    return m_sink && (m_sink->state() == QAudio::StoppedState ||
+                      m_sink->error() == QAudio::IOError || m_sink->error() == QAudio::FatalError);
 }
 
 void QtSoundOutput::stop() {
+    m_feeder.stop();
+    m_device = nullptr;
     if (m_sink) m_sink->stop();
     m_sink.reset();
     m_source.reset();
