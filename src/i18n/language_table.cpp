@@ -243,6 +243,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Errors", "soundcodec", "Ihr Tonformat kann nicht dekodiert werden."},
     {"Errors", "soundmissing", "Die Datei fehlt. Das Projekt wird ohne Ton geöffnet."},
     {"Else", "soundnodevice", "Kein Audiogerät: der Film spielt ohne Ton."},
+    // Shooting: the camera chooser and the shooting settings' dialog
+    {"Requester", "cameralist", "Gefundene Kameras:"},
+    {"Requester", "cameranone", "(keine Kamera gefunden)"},
+    {"Requester", "cameraurl", "Adresse der Kamera (z. B. gphoto2:, v4l2:/dev/video0, lavfi:testsrc2):"},
+    {"Requester", "capturefolderbutton", "Ordner ..."},
+    {"Requester", "capturefolderdefault", "neben der Projektdatei"},
+    {"Errors", "capturetemplate", "Die Dateinamen der Aufnahmen '$FILE' brauchen $Nr und $Layer, sonst überschreiben sich die Aufnahmen; die bisherigen Dateinamen bleiben."},
 }};
 
 }  // namespace

@@ -193,9 +193,16 @@ enum class Text : int {
     ErrorsSoundcodec,
     ErrorsSoundmissing,
     ElseSoundnodevice,
+    // Shooting: the camera chooser and the shooting settings' dialog
+    RequesterCameralist,
+    RequesterCameranone,
+    RequesterCameraurl,
+    RequesterCapturefolderbutton,
+    RequesterCapturefolderdefault,
+    ErrorsCapturetemplate,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseSoundnodevice) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsCapturetemplate) + 1;
 
 struct TextEntry {
     std::string_view group;
