@@ -6,10 +6,15 @@
 #include <string>
 
 #include "camera/camera.h"
+#include "import/layer_picture.h"
 #include "platform/image.h"
 #include "project/frame_id.h"
 
 namespace morvel {
+
+// How many frames "Letzte Bilder abspielen" may play.
+constexpr int kLeastLastFrames = 1;
+constexpr int kMostLastFrames = 50;
 
 // The choices of the "Aufnahme-Einstellungen".
 struct CaptureSettings {
@@ -28,6 +33,9 @@ struct PendingCapture {
     int layer = 0;
     FrameId frame = 0;  // the displayed frame when the key was pressed (0: none)
     std::chrono::steady_clock::time_point started;
+    // The frame's composite and canvas, made on the capture's worker when the take alone makes
+    // the composite (read only once the result was handed out).
+    std::shared_ptr<ComposedAhead> ahead;
 };
 
 // The camera and what shooting needs between events.

@@ -258,6 +258,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"MainMenu", "norecentprojects", "(keine)"},
     // Sound, a device lost while the film plays
     {"Else", "soundlost", "Das Audiogerät ist weg: der Film spielt ohne Ton weiter."},
+    // Shooting: the camera chooser and the shooting settings' dialog
+    {"Requester", "cameralist", "Gefundene Kameras:"},
+    {"Requester", "cameranone", "(keine Kamera gefunden)"},
+    {"Requester", "cameraurl", "Adresse der Kamera (z. B. gphoto2:, v4l2:/dev/video0, lavfi:testsrc2):"},
+    {"Requester", "capturefolderbutton", "Ordner ..."},
+    {"Requester", "capturefolderdefault", "neben der Projektdatei"},
+    {"Errors", "capturetemplate", "Die Dateinamen der Aufnahmen '$FILE' brauchen $Nr und $Layer, sonst überschreiben sich die Aufnahmen; die bisherigen Dateinamen bleiben."},
 }};
 
 }  // namespace

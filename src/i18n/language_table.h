@@ -208,9 +208,16 @@ enum class Text : int {
     MainMenuNorecentprojects,
     // Sound, a device lost while the film plays
     ElseSoundlost,
+    // Shooting: the camera chooser and the shooting settings' dialog
+    RequesterCameralist,
+    RequesterCameranone,
+    RequesterCameraurl,
+    RequesterCapturefolderbutton,
+    RequesterCapturefolderdefault,
+    ErrorsCapturetemplate,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseSoundlost) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsCapturetemplate) + 1;
 
 struct TextEntry {
     std::string_view group;
