@@ -59,6 +59,13 @@ public:
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override {
         return m_dialogs.runSaveWindow(plan, fields);
     }
+    std::string chooseCamera(const CameraChooser& chooser) override {
+        return m_dialogs.chooseCamera(chooser);
+    }
+    bool editShootingSettings(const ShootingSettingsDialog& dialog,
+                              ShootingSettingsFields& fields) override {
+        return m_dialogs.editShootingSettings(dialog, fields);
+    }
 
 private:
     FileRequest placed(FileRequest request) const {
