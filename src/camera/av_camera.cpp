@@ -213,7 +213,7 @@ CaptureResult AvCamera::captureNow(const std::string& stem) {
         result.detail = url();
         return result;
     }
-    return WriteCapturedFile(stem, "jpg", jpeg.data(), jpeg.size());
+    return StoreCapturedPicture(stem, "jpg", jpeg);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "camera/camera.h"
 
+#include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "codecs/picture_io.h"
+#include "codecs/shrink_picture.h"
 #include "platform/files.h"
 
 namespace morvel {
@@ -44,7 +47,7 @@ void Camera::clearLiveFault() {
     setLiveFault(CameraFault::None, {});
 }
 
-bool Camera::beginCapture(const std::string& stem) {
+bool Camera::beginCapture(const std::string& stem, CaptureFollowUp followUp) {
     std::lock_guard lock(m_captureMutex);
     if (m_working) return false;
     if (m_worker.joinable()) m_worker.join();  // it has ended its work
@@ -52,9 +55,9 @@ bool Camera::beginCapture(const std::string& stem) {
     m_handedOut = false;
     m_result.reset();
     m_deadline = std::chrono::steady_clock::now() + m_timeout;
-    m_worker = std::thread([this, stem] {
+    m_worker = std::thread([this, stem, followUp = std::move(followUp)] {
         CaptureResult result = captureNow(stem);
-        if (result.fault == CameraFault::None) decodeTake(result);
+        if (result.fault == CameraFault::None) finishTake(result, followUp);
         std::lock_guard lock(m_captureMutex);
         if (!m_handedOut) m_result = std::move(result);
         m_working = false;
@@ -96,15 +99,23 @@ CaptureResult Camera::waitForCapture() {
     }
 }
 
-void Camera::decodeTake(CaptureResult& result) {
-    // Both at once: the full picture for the canvas, the reduced one for the strip.
-    std::thread reduced([&result] {
-        if (LoadPictureFileReduced(result.picture, result.preview, kPreviewWidth, kPreviewHeight) !=
-            LoadResult::Ok)
-            result.preview = Image();
-    });
-    if (LoadPictureFile(result.picture, result.decoded) != LoadResult::Ok) result.decoded = Image();
-    reduced.join();
+void Camera::finishTake(CaptureResult& result, const CaptureFollowUp& followUp) {
+    if (result.decoded.empty()) return;
+    const Image& decoded = result.decoded;
+    std::thread other;
+    if (followUp) {
+        try {
+            other = std::thread([&followUp, &decoded] { followUp(decoded); });
+        } catch (const std::system_error&) {  // no thread to be had: one after the other
+            followUp(decoded);
+        }
+    }
+    // The thumbnail's picture from the decoded one: a second decode, even reduced, costs more.
+    const int factor = std::max(1, std::min(decoded.width() / kPreviewWidth,
+                                            decoded.height() / kPreviewHeight));
+    result.preview = ShrinkPicture(decoded, factor);
+    if (other.joinable()) other.join();
+    if (result.preview.empty()) result.decoded = Image();
 }
 
 void Camera::endCaptureWorker() {
@@ -127,6 +138,24 @@ CaptureResult WriteCapturedFile(const std::string& stem, const std::string& exte
         result.detail = result.picture;
         result.picture.clear();
     }
+    return result;
+}
+
+CaptureResult StoreCapturedPicture(const std::string& stem, const std::string& extension,
+                                   std::span<const std::uint8_t> bytes) {
+    Image decoded;
+    const auto decode = [&] {
+        if (DecodePicture(bytes, decoded) != LoadResult::Ok) decoded = Image();
+    };
+    std::thread decoding;
+    try {
+        decoding = std::thread(decode);
+    } catch (const std::system_error&) {  // no thread to be had: one after the other
+        decode();
+    }
+    CaptureResult result = WriteCapturedFile(stem, extension, bytes.data(), bytes.size());
+    if (decoding.joinable()) decoding.join();
+    if (result.fault == CameraFault::None) result.decoded = std::move(decoded);
     return result;
 }
 

@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -38,12 +40,16 @@ struct CaptureResult {
     std::string picture;  // the JPEG written
     std::string raw;      // the camera's raw file kept beside it, "" when there is none
     std::string detail;   // the library's own words or the file concerned, when it failed
-    // The picture as its file holds it, and the same decoded reduced to at least
-    // kPreviewWidth x kPreviewHeight (for a thumbnail), both made on the capture's worker;
-    // empty when the file cannot be read as a picture.
+    // The picture as its file holds it, and the same reduced to at least
+    // kPreviewWidth x kPreviewHeight (for a thumbnail), both made on the capture's worker from
+    // the bytes written; empty when they cannot be read as a picture.
     Image decoded;
     Image preview;
 };
+
+// Work a capture's requester wants done with the decoded take on the capture's worker (beside
+// the making of its preview), before the result is handed out; only when the take decoded.
+using CaptureFollowUp = std::function<void(const Image& decoded)>;
 
 constexpr int kPreviewWidth = 60;
 constexpr int kPreviewHeight = 45;
@@ -70,8 +76,9 @@ public:
     std::string liveFaultDetail() const;
 
     // Starts writing a picture to stem + ".jpg" (a raw file, if any, to stem + its own
-    // extension). False, doing nothing, while a capture is under way.
-    bool beginCapture(const std::string& stem);
+    // extension), then runs followUp, if any, on the same worker. False, doing nothing, while a
+    // capture is under way.
+    bool beginCapture(const std::string& stem, CaptureFollowUp followUp = {});
     // True from beginCapture until the capture's work has ended (also past its time-out).
     bool busy() const;
     // The result once the capture finished, or TimedOut once timeout has passed since it began
@@ -97,7 +104,9 @@ protected:
     void endCaptureWorker();
 
 private:
-    static void decodeTake(CaptureResult& result);
+    // Makes the take's preview and runs followUp meanwhile; a take that cannot be shrunk for
+    // its thumbnail is left undecoded.
+    static void finishTake(CaptureResult& result, const CaptureFollowUp& followUp);
 
     std::string m_url;
     mutable std::mutex m_liveMutex;
@@ -117,6 +126,11 @@ private:
 // Writes a captured file at stem + "." + extension, whole or not at all.
 CaptureResult WriteCapturedFile(const std::string& stem, const std::string& extension,
                                 const std::uint8_t* bytes, std::size_t size);
+
+// The same for the take's picture, decoded from the very bytes while they are written (the
+// file is never read back): CaptureResult::decoded is filled when they decode.
+CaptureResult StoreCapturedPicture(const std::string& stem, const std::string& extension,
+                                   std::span<const std::uint8_t> bytes);
 
 // The camera named by url, opened:
 //   "lavfi:<filter graph>"   FFmpeg's test sources (through libavdevice, as a webcam);

@@ -74,7 +74,9 @@ TEST_P(CameraInterface, LivePicturesComeScaledToFit) {
 TEST_P(CameraInterface, CaptureWritesAFullSizeJpegAndIsRefusedWhileBusy) {
     auto camera = open();
     ASSERT_TRUE(camera);
-    ASSERT_TRUE(camera->beginCapture(target.file("shot")));
+    Image followed;  // what the follow-up saw, on the capture's worker
+    ASSERT_TRUE(camera->beginCapture(target.file("shot"),
+                                     [&followed](const Image& decoded) { followed = decoded; }));
     EXPECT_FALSE(camera->beginCapture(target.file("second")) && camera->busy());
     const CaptureResult result = camera->waitForCapture();
     ASSERT_EQ(result.fault, CameraFault::None) << result.detail;
@@ -83,6 +85,12 @@ TEST_P(CameraInterface, CaptureWritesAFullSizeJpegAndIsRefusedWhileBusy) {
     ASSERT_EQ(LoadPictureFile(result.picture, picture), LoadResult::Ok);
     EXPECT_EQ(picture.width(), 64);
     EXPECT_EQ(picture.height(), 48);
+    // Decoded from the bytes written, as the file reads.
+    EXPECT_TRUE(testing::SamePicture(result.decoded, picture));
+    EXPECT_TRUE(testing::SamePicture(followed, picture));
+    EXPECT_GE(result.preview.width(), kPreviewWidth);
+    EXPECT_GE(result.preview.height(), kPreviewHeight);
+    EXPECT_LT(result.preview.width(), 2 * kPreviewWidth);
     EXPECT_FALSE(IsRegularFile(target.file("second.jpg")));
     EXPECT_FALSE(camera->busy());
 }

@@ -141,7 +141,7 @@ CaptureResult FolderCamera::captureNow(const std::string& stem) {
         return result;
     }
     const std::string extension = lowerExtension(name) == "png" ? "png" : "jpg";
-    result = WriteCapturedFile(stem, extension, bytes->data(), bytes->size());
+    result = StoreCapturedPicture(stem, extension, *bytes);
     if (result.fault != CameraFault::None) return result;
     if (const std::string raw = rawBeside(name); !raw.empty()) {
         const auto rawBytes = ReadFileBytes(m_folder + raw);

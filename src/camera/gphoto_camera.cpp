@@ -205,9 +205,15 @@ CaptureResult GphotoCamera::fetch(const CameraFilePath& path, const std::string&
     } else {
         const std::string extension = lowerExtension(path.name);
         const bool jpeg = extension == "jpg" || extension == "jpeg";
-        written = WriteCapturedFile(stem, jpeg ? "jpg" : extension,
-                                    reinterpret_cast<const std::uint8_t*>(data), size);
-        if (written.fault == CameraFault::None) (jpeg ? result.picture : result.raw) = written.picture;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
+        written = jpeg ? StoreCapturedPicture(stem, "jpg", {bytes, size})
+                       : WriteCapturedFile(stem, extension, bytes, size);
+        if (written.fault == CameraFault::None && jpeg) {
+            result.picture = written.picture;
+            result.decoded = std::move(written.decoded);
+        } else if (written.fault == CameraFault::None) {
+            result.raw = written.picture;
+        }
     }
     gp_file_unref(file);
     return written;

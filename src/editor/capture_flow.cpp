@@ -1,5 +1,7 @@
 #include "editor/capture_flow.h"
 
+#include <thread>
+
 #include "codecs/picture_io.h"
 #include "editor/capture_files.h"
 #include "editor/captured_picture_reader.h"
@@ -7,6 +9,8 @@
 #include "editor/frame_selection.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
+#include "sequence/composition.h"
+#include "sequence/scale_picture.h"
 
 namespace morvel {
 
@@ -25,6 +29,27 @@ ErrorKind kindOf(CameraFault fault) {
         case CameraFault::CaptureFailed: break;
     }
     return ErrorKind::CaptureFailed;
+}
+
+// The composite of a frame that shows picture alone, and the canvas of width x height showing
+// it in ahead's view; ahead stays without a composite when memory fails.
+void ComposeAhead(const Image& picture, int width, int height, ComposedAhead& ahead) {
+    if (picture.empty()) return;
+    try {
+        // The composite is the picture itself: the canvas scales it while it is copied.
+        auto canvas = Image::create(width, height);
+        if (!canvas) return;
+        std::thread scaling([&] { DrawScaledPicture(picture, ahead.view, *canvas); });
+        Image composite;
+        FramePictures pictures;
+        pictures.layer1 = &picture;
+        const bool composed = ComposePictures(pictures, 0, 0, composite);
+        scaling.join();
+        if (!composed) return;
+        ahead.composite = std::move(composite);
+        ahead.canvas = std::move(*canvas);
+    } catch (...) {  // memory or a thread that could not be had: the window composes it itself
+    }
 }
 
 bool makeFolders(const std::string& captureFolder, const std::string& stem) {
@@ -85,11 +110,26 @@ bool BeginCapture(Document& document, EditSession& session, View& view, Services
         ReportCameraFault(services, ErrorPlace::Capture, CameraFault::CannotWrite, stem + ".jpg");
         return false;
     }
-    if (!shooting.camera->beginCapture(stem)) {
+    // A take that alone makes its frame's composite (nothing above it, no mask) is composed and
+    // scaled for the canvas on the worker too: the window's thread then only shows it.
+    const bool alone = newFrame || (frame->maskNumber == 0 &&
+                                    (layer == 0 || frame->layerSource[0].empty()));
+    std::shared_ptr<ComposedAhead> ahead =
+        alone && !view.canvas.empty() ? std::make_shared<ComposedAhead>() : nullptr;
+    CaptureFollowUp followUp;
+    if (ahead) {
+        ahead->view = ViewGeometry::of(view);
+        followUp = [ahead, width = view.canvas.width(),
+                    height = view.canvas.height()](const Image& decoded) {
+            ComposeAhead(decoded, width, height, *ahead);
+        };
+    }
+    if (!shooting.camera->beginCapture(stem, std::move(followUp))) {
         ReportCameraFault(services, ErrorPlace::Capture, CameraFault::Busy, shooting.cameraUrl);
         return false;
     }
-    shooting.pending = {true, layer, frame ? frame->id : 0, std::chrono::steady_clock::now()};
+    shooting.pending = {true, layer, frame ? frame->id : 0, std::chrono::steady_clock::now(),
+                        std::move(ahead)};
     return true;
 }
 
@@ -111,7 +151,8 @@ bool FinishCapture(Document& document, EditSession& session, View& view, Service
                           result->picture);
         return true;
     }
-    CapturedPictureReader reader(session.pictureReader, result->picture, std::move(result->decoded));
+    CapturedPictureReader reader(session.pictureReader, result->picture, std::move(result->decoded),
+                                 pending.ahead);
     session.pictureReader = &reader;
     AddCapturedTake(document, session, view, services, pending.layer, pending.frame,
                     result->picture, result->preview);

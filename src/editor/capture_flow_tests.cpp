@@ -6,12 +6,14 @@
 #include <thread>
 
 #include "codecs/picture_io.h"
+#include "editor/canvas.h"
 #include "editor/capture_files.h"
 #include "editor/editor_test_state.h"
 #include "editor/frame_selection.h"
 #include "editor/undo_history.h"
 #include "editor/whole_frames.h"
 #include "platform/files.h"
+#include "sequence/composition.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
@@ -115,6 +117,54 @@ TEST_F(Shoot, ATakeInsertsAfterTheDisplayedFrameWithItsThumbnail) {
     ASSERT_EQ(LoadPictureFile(state.document.frames.at(1).layerSource[0], picture), LoadResult::Ok);
     EXPECT_EQ(picture.width(), 16);
     EXPECT_GT(picture.red(8, 6), 120);
+}
+
+TEST_F(Shoot, TheTakeShowsOnTheCanvasAsItsFramesPicturesComposeIt) {
+    // The composite and canvas made on the camera's worker stand for the take alone: a take
+    // beneath another layer or beside a mask must show what its frame's pictures make.
+    const struct {
+        std::vector<int> takes;
+        bool mask;  // the displayed frame gets a mask before the last take
+    } cases[] = {{{0}, false}, {{0, 1}, false}, {{1}, false}, {{1, 0}, false}, {{1, 0}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.takes) + (c.mask ? " mask" : ""));
+        TempFolder folder;
+        state.view.shooting = {};
+        state.view.shooting.settings = {folder.path(), "$Nr_$Layer", 6, 30, false};
+        state.view.canvas = *Image::create(40, 30);
+        state.document.frames.clear();
+        state.session.cache.forgetDisplayedFrame();
+        useFolderCamera();
+        for (std::size_t i = 0; i < c.takes.size(); ++i) {
+            if (c.mask && i + 1 == c.takes.size()) {
+                FrameRecord& frame = state.document.frames.at(displayed());
+                frame.maskNumber = state.document.masks.nextNumber++;
+                ASSERT_TRUE(SavePictureFile(testing::UniformPicture(16, 12, {0, 0, 255}),
+                                            state.document.masks.workingFile(frame.maskNumber),
+                                            PictureFormat::Png));
+            }
+            capture(c.takes[i]);
+        }
+        const FrameRecord& frame = state.document.frames.at(displayed());
+        std::array<Image, 3> pictures;
+        FramePictures taking;
+        const FrameFiles files = FilesOf(state.document, frame);
+        for (int k = 0; k < 3; ++k) {
+            if (files[k].empty()) continue;
+            ASSERT_EQ(LoadPictureFile(files[k], pictures[k]), LoadResult::Ok);
+        }
+        if (!files[0].empty()) taking.layer1 = &pictures[0];
+        if (!files[1].empty()) taking.layer2 = &pictures[1];
+        if (!files[2].empty()) taking.mask = &pictures[2];
+        Image expected;
+        ASSERT_TRUE(ComposePictures(taking, 0, 0, expected));
+        EXPECT_TRUE(testing::SamePicture(state.session.images.composite, expected));
+        const Image shown = state.view.canvas;
+        InvalidateCanvas(state.view);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
+        EXPECT_TRUE(testing::SamePicture(shown, state.view.canvas));
+        EXPECT_TRUE(shell.errors.empty()) << errors();
+    }
 }
 
 TEST_F(Shoot, EachCaptureIsOneUndoStepAndItsFileStays) {

@@ -264,6 +264,10 @@ bool DecodeAhead::read(Services& services, const std::string& layerSource, Image
     return true;
 }
 
+void DecodeAhead::givenElsewhere(const std::string& file) {
+    given(file, StampOf(file));
+}
+
 void DecodeAhead::given(const std::string& file, const FileStamp& stamp) {
     // The window holds three pictures: more entries belong to pictures it has let go.
     constexpr std::size_t kMostGiven = 16;

@@ -32,6 +32,7 @@ public:
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
     void setAside(const std::string& file, Image&& picture) override;
+    void givenElsewhere(const std::string& file) override;
 
     // Pictures held, being decoded or waiting to be.
     int pending() const { return static_cast<int>(m_slots.size()); }

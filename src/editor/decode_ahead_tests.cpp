@@ -95,6 +95,23 @@ TEST_F(DecodeAheadTest, AFileWrittenAgainAfterItsDecodeIsReadAgain) {
     EXPECT_TRUE(shell.errors.empty());
 }
 
+TEST_F(DecodeAheadTest, APictureGivenElsewhereIsKeptWhenSetAside) {
+    // A take the window got from the camera is not decoded again when the window lets it go:
+    // the picture set aside (here told apart from its file by its grey) comes back.
+    for (const bool given : {true, false}) {
+        DecodeAhead reader;
+        reader.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                          state.view.canvas.height(), 1);
+        if (given) reader.givenElsewhere(folder.file("p1.png"));
+        reader.setAside(folder.file("p1.png"), UniformPicture(8, 6, {99, 99, 99}));
+        reader.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                          state.view.canvas.height(), 2);
+        Image picture;
+        ASSERT_TRUE(reader.read(state.services, folder.file("p1.png"), picture));
+        EXPECT_EQ(picture.red(0, 0), given ? 99 : 10);
+    }
+}
+
 // Counts the composites taken from what was made ahead.
 class CountingAhead : public DecodeAhead {
 public:

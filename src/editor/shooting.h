@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camera/camera.h"
+#include "import/layer_picture.h"
 #include "platform/image.h"
 #include "project/frame_id.h"
 
@@ -28,6 +29,9 @@ struct PendingCapture {
     int layer = 0;
     FrameId frame = 0;  // the displayed frame when the key was pressed (0: none)
     std::chrono::steady_clock::time_point started;
+    // The frame's composite and canvas, made on the capture's worker when the take alone makes
+    // the composite (read only once the result was handed out).
+    std::shared_ptr<ComposedAhead> ahead;
 };
 
 // The camera and what shooting needs between events.

@@ -66,6 +66,9 @@ public:
     // A picture the window no longer shows, as file holds it now: the reader may keep it for a
     // neighbour instead of decoding the file again.
     virtual void setAside(const std::string& /*file*/, Image&& /*picture*/) {}
+    // The window got file's picture, as the file is now, from somewhere else (a capture): it
+    // counts as given out by this reader when it is set aside later.
+    virtual void givenElsewhere(const std::string& /*file*/) {}
 };
 
 }  // namespace morvel
