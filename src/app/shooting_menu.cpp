@@ -20,23 +20,8 @@ void checkItems(Program& state) {
 
 void chooseCamera(Program& state) {
     Shooting& shooting = state.view.shooting;
-    std::vector<std::string> urls;
-    std::string list;
-    std::vector<CameraChoice> choices = FindCameras();
-    if (!shooting.cameraUrl.empty() &&
-        std::none_of(choices.begin(), choices.end(),
-                     [&](const CameraChoice& c) { return c.url == shooting.cameraUrl; }))
-        choices.insert(choices.begin(), {shooting.cameraUrl, shooting.cameraUrl});
-    for (const CameraChoice& choice : choices) {
-        urls.push_back(choice.url);
-        list += std::to_string(urls.size()) + ": " + choice.label + "$$$";
-    }
-    const LanguageTable& t = state.services.language.texts;
-    const std::string message =
-        ReplaceAll(ReplaceAll(t[Text::RequesterCameratext], "$LIST", list), "$$$", "\n");
-    const std::string answer = state.services.shell.requestText(
-        t[Text::RequesterCameratitle], message, urls.empty() ? shooting.cameraUrl : "1");
-    const std::string url = CameraAnswerUrl(answer, urls);
+    const std::string url = state.services.shell.chooseCamera(
+        CameraChooserFor(state.services.language.texts, shooting.cameraUrl, FindCameras()));
     if (url.empty()) return;
     const bool wasLive = shooting.live;
     if (wasLive) StopLiveView(state.document, state.session, state.view, state.services);
@@ -51,19 +36,6 @@ void toggleLive(Program& state) {
     else
         StartLiveView(state.document, state.session, state.view, state.services);
     checkItems(state);
-}
-
-int askNumber(Program& state, Text message, int current, int low, int high) {
-    const LanguageTable& t = state.services.language.texts;
-    const std::string answer = state.services.shell.requestText(
-        t[Text::RequesterShootingtitle], t[message], std::to_string(current));
-    try {
-        std::size_t used = 0;
-        const int value = std::stoi(answer, &used);
-        if (used == answer.size() && value >= low && value <= high) return value;
-    } catch (const std::exception&) {
-    }
-    return current;
 }
 
 }  // namespace
@@ -85,31 +57,60 @@ std::string TakeCameraArgument(std::vector<std::string>& arguments) {
     return url;
 }
 
-std::string CameraAnswerUrl(const std::string& answer, const std::vector<std::string>& urls) {
-    if (answer.empty()) return {};
-    if (answer.find_first_not_of("0123456789") == std::string::npos && answer.size() < 4) {
-        const std::size_t n = std::stoul(answer);
-        return n >= 1 && n <= urls.size() ? urls[n - 1] : std::string();
-    }
-    return answer;
+CameraChooser CameraChooserFor(const LanguageTable& texts, const std::string& inUse,
+                               const std::vector<CameraChoice>& found) {
+    CameraChooser chooser;
+    chooser.title = texts[Text::RequesterCameratitle];
+    chooser.listLabel = texts[Text::RequesterCameralist];
+    chooser.noneFound = texts[Text::RequesterCameranone];
+    chooser.urlLabel = texts[Text::RequesterCameraurl];
+    chooser.url = inUse;
+    if (!inUse.empty() && std::none_of(found.begin(), found.end(),
+                                       [&](const CameraChoice& c) { return c.url == inUse; }))
+        chooser.cameras.push_back({inUse, inUse});
+    for (const CameraChoice& choice : found) chooser.cameras.push_back({choice.url, choice.label});
+    return chooser;
 }
 
 void AskShootingSettings(Program& state) {
-    CaptureSettings& settings = state.view.shooting.settings;
     const LanguageTable& t = state.services.language.texts;
-    Dialogs& dialogs = state.services.shell;
-    const std::string folder = dialogs.requestFolder(t[Text::RequesterCapturefolder]);
-    if (!folder.empty()) settings.folder = folder;
-    const std::string names = dialogs.requestText(t[Text::RequesterShootingtitle],
-                                                  t[Text::RequesterCapturetemplate], settings.nameTemplate);
+    ShootingSettingsDialog dialog;
+    dialog.title = t[Text::RequesterShootingtitle];
+    dialog.folderLabel = t[Text::RequesterCapturefolder];
+    dialog.folderButton = t[Text::RequesterCapturefolderbutton];
+    dialog.folderDefault = t[Text::RequesterCapturefolderdefault];
+    dialog.templateLabel = t[Text::RequesterCapturetemplate];
+    dialog.lastFramesLabel = t[Text::RequesterLastframes];
+    dialog.onionOpacityLabel = t[Text::RequesterOnionopacity];
+    dialog.cleanPlateLabel = t[Text::RequesterCleanplate];
+    dialog.lastFramesMin = kLeastLastFrames;
+    dialog.lastFramesMax = kMostLastFrames;
+    CaptureSettings& settings = state.view.shooting.settings;
+    ShootingSettingsFields fields{settings.folder, settings.nameTemplate, settings.lastFrames,
+                                  settings.onionOpacity, settings.keepCleanPlate};
+    if (state.services.shell.editShootingSettings(dialog, fields))
+        TakeShootingSettings(state.services, fields, settings);
+}
+
+void TakeShootingSettings(Services& services, const ShootingSettingsFields& fields,
+                          CaptureSettings& settings) {
+    const std::string& typed = fields.folder;
+    const std::size_t first = typed.find_first_not_of(" \t");
+    std::string folder;
+    if (first != std::string::npos)
+        folder = typed.substr(first, typed.find_last_not_of(" \t") + 1 - first);
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    settings.folder = folder;
+    settings.lastFrames = std::clamp(fields.lastFrames, kLeastLastFrames, kMostLastFrames);
+    settings.onionOpacity = std::clamp(fields.onionOpacity, 0, 100);
+    settings.keepCleanPlate = fields.keepCleanPlate;
+    const std::string& names = fields.nameTemplate;
     // A template must tell the takes and the frames apart, or captures would overwrite each other.
-    if (!names.empty() && ReplaceAllIgnoreCase(names, "$Nr", "") != names &&
+    if (ReplaceAllIgnoreCase(names, "$Nr", "") != names &&
         ReplaceAllIgnoreCase(names, "$Layer", "") != names)
         settings.nameTemplate = names;
-    settings.lastFrames = askNumber(state, Text::RequesterLastframes, settings.lastFrames, 1, 50);
-    settings.onionOpacity = askNumber(state, Text::RequesterOnionopacity, settings.onionOpacity, 0, 100);
-    const Answer keep = dialogs.ask(t[Text::RequesterShootingtitle], t[Text::RequesterCleanplate]);
-    if (keep != Answer::Cancel) settings.keepCleanPlate = keep == Answer::Yes;
+    else
+        services.reporter().report(ErrorKind::CaptureTemplate, ErrorPlace::Capture, 0, names);
 }
 
 void ShootingMenu(Program& state, MenuItem item, const DispatchHooks& hooks) {

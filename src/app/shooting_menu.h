@@ -5,6 +5,7 @@
 
 #include "app/dispatch.h"
 #include "app/program.h"
+#include "camera/gphoto_camera.h"
 #include "platform/gadgets.h"
 
 namespace morvel {
@@ -23,11 +24,18 @@ constexpr int kShootingTickMilliseconds = 4;
 // "--camera URL" taken out of the arguments: the URL, "" when none is given.
 std::string TakeCameraArgument(std::vector<std::string>& arguments);
 
-// The cameras offered by "Kamera wählen ...": those found and the one named on the command line.
-// The answer is a number of the list or a URL; "" keeps the camera in use.
-std::string CameraAnswerUrl(const std::string& answer, const std::vector<std::string>& urls);
+// The camera chooser of "Kamera wählen ...": the cameras found, and before them the camera in
+// use (the one named on the command line or chosen last) when it is not among them; its field
+// starts with the camera in use.
+CameraChooser CameraChooserFor(const LanguageTable& texts, const std::string& inUse,
+                               const std::vector<CameraChoice>& found);
 
-// The settings asked one after the other; a cancelled question keeps its setting.
+// The settings' dialog; its fields, when confirmed, are taken as TakeShootingSettings says.
 void AskShootingSettings(Program& state);
+
+// Takes confirmed fields into settings: numbers are held to their ranges, and a name template
+// without $Nr and $Layer (captures would overwrite each other) is told and the old one kept.
+void TakeShootingSettings(Services& services, const ShootingSettingsFields& fields,
+                          CaptureSettings& settings);
 
 }  // namespace morvel

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 #include "app/app_test_support.h"
@@ -55,12 +56,26 @@ TEST(TakeCameraArgument, LeavesTheProjectArgument) {
     }
 }
 
-TEST(CameraAnswerUrl, TakesANumberOfTheListOrAUrl) {
-    const std::vector<std::string> urls = {"gphoto2:Cam@usb:1,2", "v4l2:/dev/video0"};
-    EXPECT_EQ(CameraAnswerUrl("2", urls), "v4l2:/dev/video0");
-    EXPECT_EQ(CameraAnswerUrl("3", urls), "");
-    EXPECT_EQ(CameraAnswerUrl("", urls), "");
-    EXPECT_EQ(CameraAnswerUrl("lavfi:testsrc2", urls), "lavfi:testsrc2");
+TEST(CameraChooserFor, ListsTheCameraInUseFirstWhenNotFound) {
+    const LanguageTable texts;
+    const std::vector<CameraChoice> found = {{"gphoto2:Cam@usb:1,2", "Cam"},
+                                             {"v4l2:/dev/video0", "Webcam"}};
+    const struct {
+        std::string inUse;
+        std::vector<std::string> urls;
+    } cases[] = {
+        {"", {"gphoto2:Cam@usb:1,2", "v4l2:/dev/video0"}},
+        {"lavfi:testsrc2", {"lavfi:testsrc2", "gphoto2:Cam@usb:1,2", "v4l2:/dev/video0"}},
+        {"v4l2:/dev/video0", {"gphoto2:Cam@usb:1,2", "v4l2:/dev/video0"}},
+    };
+    for (const auto& c : cases) {
+        const CameraChooser chooser = CameraChooserFor(texts, c.inUse, found);
+        std::vector<std::string> urls;
+        for (const CameraOffer& offer : chooser.cameras) urls.push_back(offer.url);
+        EXPECT_EQ(urls, c.urls) << c.inUse;
+        EXPECT_EQ(chooser.url, c.inUse);
+        EXPECT_EQ(chooser.title, "Kamera wählen");
+    }
 }
 
 class ShootingThroughTheMenu : public ::testing::Test, public testing::AppFixture {
@@ -73,7 +88,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             SavePictureFile(testing::GradientPicture(64, 48, 3 + i), pictures.file(std::to_string(i) + ".jpg"),
                             PictureFormat::Jpeg);
-        shell.textAnswers.push_back("folder:" + pictures.path());
+        shell.cameraAnswers.push_back("folder:" + pictures.path());
         Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));
         state.view.shooting.settings.folder = captures.path();
     }
@@ -110,17 +125,52 @@ TEST_F(ShootingThroughTheMenu, ReturnCapturesOnlyWhileLive) {
     EXPECT_FALSE(state.view.shooting.live);
 }
 
-TEST_F(ShootingThroughTheMenu, TheSettingsAreAskedOneAfterTheOther) {
-    shell.folderAnswers.push_back("/somewhere/else/");
-    shell.textAnswers = {"$Nr", "12", "55"};  // a template without $Layer is refused
-    shell.answers.push_back(Answer::Yes);
-    Dispatch(state, MenuEvent(+MenuItem::ShootingSettings));
-    const CaptureSettings& settings = state.view.shooting.settings;
-    EXPECT_EQ(settings.folder, "/somewhere/else/");
-    EXPECT_EQ(settings.nameTemplate, "$Project_$Nr_$Layer");
-    EXPECT_EQ(settings.lastFrames, 12);
-    EXPECT_EQ(settings.onionOpacity, 55);
-    EXPECT_TRUE(settings.keepCleanPlate);
+TEST_F(ShootingThroughTheMenu, TheChooserOffersTheCameraInUseAndACancelKeepsIt) {
+    const std::string inUse = "folder:" + pictures.path();
+    ASSERT_EQ(shell.cameraChoosers.size(), 1u);
+    Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));  // cancelled
+    ASSERT_EQ(shell.cameraChoosers.size(), 2u);
+    EXPECT_EQ(shell.cameraChoosers[1].url, inUse);
+    EXPECT_EQ(shell.cameraChoosers[1].cameras.front().url, inUse);
+    EXPECT_EQ(state.view.shooting.cameraUrl, inUse);
+    shell.cameraAnswers.push_back("lavfi:no_such_source");
+    Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));
+    ASSERT_EQ(shell.errors.size(), 1u);
+    EXPECT_NE(shell.errors[0].text.find("lavfi:no_such_source"), std::string::npos);
+    EXPECT_EQ(state.view.shooting.cameraUrl, inUse);
+}
+
+TEST_F(ShootingThroughTheMenu, TheSettingsDialogTakesWhatFitsAndTellsWhatDoesNot) {
+    const CaptureSettings before = state.view.shooting.settings;
+    const struct {
+        std::optional<ShootingSettingsFields> answer;  // nothing: cancelled
+        CaptureSettings settings;
+        std::size_t errors;
+    } cases[] = {
+        {std::nullopt, before, 0},
+        {ShootingSettingsFields{" /else/where ", "$Nr-$Layer", 12, 55, true},
+         {"/else/where/", "$Nr-$Layer", 12, 55, true}, 0},
+        // Captures named alike would overwrite each other: the template stays.
+        {ShootingSettingsFields{"", "$Nr", 0, 150, false}, {"", "$Nr-$Layer", 1, 100, false}, 1},
+        {ShootingSettingsFields{"/f/", "take_$layer_$NR", 99, -5, false},
+         {"/f/", "take_$layer_$NR", 50, 0, false}, 0},
+    };
+    for (const auto& c : cases) {
+        shell.errors.clear();
+        shell.shootingSettingsAnswers.push_back(c.answer);
+        Dispatch(state, MenuEvent(+MenuItem::ShootingSettings));
+        const CaptureSettings& s = state.view.shooting.settings;
+        SCOPED_TRACE(c.settings.nameTemplate);
+        EXPECT_EQ(s.folder, c.settings.folder);
+        EXPECT_EQ(s.nameTemplate, c.settings.nameTemplate);
+        EXPECT_EQ(s.lastFrames, c.settings.lastFrames);
+        EXPECT_EQ(s.onionOpacity, c.settings.onionOpacity);
+        EXPECT_EQ(s.keepCleanPlate, c.settings.keepCleanPlate);
+        EXPECT_EQ(shell.errors.size(), c.errors);
+    }
+    // The dialog opens on the settings in use.
+    EXPECT_EQ(shell.shootingSettingsShown.back().nameTemplate, "$Nr-$Layer");
+    EXPECT_EQ(shell.shootingSettingsShown.back().lastFrames, 1);
 }
 
 }  // namespace

@@ -12,6 +12,10 @@
 
 namespace morvel {
 
+// How many frames "Letzte Bilder abspielen" may play.
+constexpr int kLeastLastFrames = 1;
+constexpr int kMostLastFrames = 50;
+
 // The choices of the "Aufnahme-Einstellungen".
 struct CaptureSettings {
     std::string folder;  // where captures go; empty: the default beside the project

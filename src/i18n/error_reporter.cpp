@@ -65,6 +65,8 @@ KindInfo kindInfo(ErrorKind kind) {
             return {Text::ErrorsNocamera, "$$$ErrorCode = 690-$WHERE-$NR"};
         case ErrorKind::LoadSound:
             return {Text::ErrorsLoadsound, "$$$ErrorCode = 710-$WHERE-$NR"};
+        case ErrorKind::CaptureTemplate:
+            return {Text::ErrorsCapturetemplate, "$$$ErrorCode = 695-$WHERE-$NR"};
         case ErrorKind::OnlyOne:
             return {Text::ErrorsOnlyone, "$$$ErrorCode = 0-0-0"};
     }

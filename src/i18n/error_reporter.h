@@ -37,6 +37,7 @@ enum class ErrorKind : int {
     CaptureWrite = 26,
     NoCamera = 27,
     LoadSound = 28,  // file: the sound file and the reason, joined by "|"
+    CaptureTemplate = 29,  // captures' file names that would overwrite each other
 };
 
 // Which operation failed: the second number of the error code.

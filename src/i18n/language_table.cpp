@@ -246,6 +246,13 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // Project files opened by the program: the answer of the menu item
     {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
     {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
+    // Shooting: the camera chooser and the shooting settings' dialog
+    {"Requester", "cameralist", "Gefundene Kameras:"},
+    {"Requester", "cameranone", "(keine Kamera gefunden)"},
+    {"Requester", "cameraurl", "Adresse der Kamera (z. B. gphoto2:, v4l2:/dev/video0, lavfi:testsrc2):"},
+    {"Requester", "capturefolderbutton", "Ordner ..."},
+    {"Requester", "capturefolderdefault", "neben der Projektdatei"},
+    {"Errors", "capturetemplate", "Die Dateinamen der Aufnahmen '$FILE' brauchen $Nr und $Layer, sonst überschreiben sich die Aufnahmen; die bisherigen Dateinamen bleiben."},
 }};
 
 }  // namespace

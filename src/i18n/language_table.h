@@ -196,9 +196,16 @@ enum class Text : int {
     // Project files opened by the program: the answer of the menu item
     ElseAssociated,
     ElseNotassociated,
+    // Shooting: the camera chooser and the shooting settings' dialog
+    RequesterCameralist,
+    RequesterCameranone,
+    RequesterCameraurl,
+    RequesterCapturefolderbutton,
+    RequesterCapturefolderdefault,
+    ErrorsCapturetemplate,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseNotassociated) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ErrorsCapturetemplate) + 1;
 
 struct TextEntry {
     std::string_view group;

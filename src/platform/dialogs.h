@@ -46,6 +46,49 @@ struct FolderCandidate {
     int count = 0;        // how many of the missing pictures it holds
 };
 
+// A camera the camera chooser lists: its URL and the name shown for it.
+struct CameraOffer {
+    std::string url;
+    std::string label;
+};
+
+// The camera chooser: the cameras found (with the one named on the command line) and a field
+// for any camera's URL, which starts with url (the camera in use) and takes the URL of the
+// camera picked in the list.
+struct CameraChooser {
+    std::string title;
+    std::string listLabel;
+    std::string noneFound;  // the list's only line when it is empty
+    std::string urlLabel;
+    std::vector<CameraOffer> cameras;
+    std::string url;
+};
+
+// What the shooting settings' dialog shows and lets the user change; folder "" means the
+// default beside the project.
+struct ShootingSettingsFields {
+    std::string folder;
+    std::string nameTemplate;
+    int lastFrames = 0;
+    int onionOpacity = 0;
+    bool keepCleanPlate = false;
+};
+
+// The shooting settings' dialog: its texts (the folder button opens a folder requester titled
+// folderLabel) and the ranges of its numbers.
+struct ShootingSettingsDialog {
+    std::string title;
+    std::string folderLabel;
+    std::string folderButton;
+    std::string folderDefault;  // shown in the empty folder field
+    std::string templateLabel;
+    std::string lastFramesLabel;
+    std::string onionOpacityLabel;
+    std::string cleanPlateLabel;
+    int lastFramesMin = 1;
+    int lastFramesMax = 50;
+};
+
 // The modal dialogs and requesters: message boxes, questions, file, folder and text requesters,
 // the language chooser and the save window.
 class Dialogs {
@@ -77,6 +120,12 @@ public:
     // The save window built from its plan: true when the user confirmed it, with the fields as
     // they left them. The view mode comes back as the user left it also when cancelled.
     virtual bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) = 0;
+    // The camera chooser: the URL in its field when confirmed (trimmed), "" when cancelled.
+    virtual std::string chooseCamera(const CameraChooser& chooser) = 0;
+    // The shooting settings' dialog: true when confirmed, with the fields as the user left
+    // them (unchecked: the caller keeps what it cannot take).
+    virtual bool editShootingSettings(const ShootingSettingsDialog& dialog,
+                                      ShootingSettingsFields& fields) = 0;
 };
 
 }  // namespace morvel

@@ -24,6 +24,10 @@ public:
     }
     std::string chooseLanguage(const std::vector<std::string>&, std::size_t) override { return {}; }
     bool runSaveWindow(const SaveWindowPlan&, SaveWindowFields&) override { return false; }
+    std::string chooseCamera(const CameraChooser&) override { return {}; }
+    bool editShootingSettings(const ShootingSettingsDialog&, ShootingSettingsFields&) override {
+        return false;
+    }
 
     // Progress
     bool showProgress(const ImportStep&) override { return true; }

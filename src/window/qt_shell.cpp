@@ -28,12 +28,14 @@
 
 #include "platform/gadgets.h"
 #include "platform/text.h"
+#include "window/camera_chooser_dialog.h"
 #include "window/canvas_widget.h"
 #include "window/folder_choice_dialog.h"
 #include "window/frame_strip.h"
 #include "window/language_chooser.h"
 #include "window/pictures.h"
 #include "window/save_window_dialog.h"
+#include "window/shooting_settings_dialog.h"
 
 namespace morvel {
 
@@ -264,6 +266,15 @@ std::string QtShell::requestText(const std::string& title, const std::string& me
 
 bool QtShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) {
     return RunSaveWindow(plan, fields, dialogParent());
+}
+
+std::string QtShell::chooseCamera(const CameraChooser& chooser) {
+    return RunCameraChooser(dialogParent(), chooser);
+}
+
+bool QtShell::editShootingSettings(const ShootingSettingsDialog& dialog,
+                                   ShootingSettingsFields& fields) {
+    return RunShootingSettingsDialog(dialogParent(), dialog, fields);
 }
 
 void QtShell::setWindowTitle(const std::string& title) {

@@ -61,6 +61,9 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages,
                                std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
+    std::string chooseCamera(const CameraChooser& chooser) override;
+    bool editShootingSettings(const ShootingSettingsDialog& dialog,
+                              ShootingSettingsFields& fields) override;
 
     // Progress
     bool showProgress(const ImportStep& step) override;

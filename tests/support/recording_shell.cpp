@@ -68,6 +68,20 @@ bool RecordingShell::runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields&
     return true;
 }
 
+std::string RecordingShell::chooseCamera(const CameraChooser& chooser) {
+    cameraChoosers.push_back(chooser);
+    return takeFront(cameraAnswers, std::string());
+}
+
+bool RecordingShell::editShootingSettings(const ShootingSettingsDialog&,
+                                          ShootingSettingsFields& fields) {
+    shootingSettingsShown.push_back(fields);
+    const auto answer = takeFront(shootingSettingsAnswers, std::optional<ShootingSettingsFields>());
+    if (!answer) return false;
+    fields = *answer;
+    return true;
+}
+
 std::string RecordingShell::requestText(const std::string& title, const std::string& message,
                                         const std::string& defaultText) {
     textRequests.push_back({title, message, defaultText});

@@ -50,6 +50,12 @@ public:
     std::deque<std::optional<SaveWindowFields>> saveWindowAnswers;
     std::vector<SaveWindowFields> saveWindowsShown;
     std::vector<SaveWindowPlan> saveWindowPlans;
+    // The camera choosers shown and the URLs they answer (an empty queue cancels); the shooting
+    // settings' dialogs shown (with the fields as they came) and the fields they confirm.
+    std::vector<CameraChooser> cameraChoosers;
+    std::deque<std::string> cameraAnswers;
+    std::vector<ShootingSettingsFields> shootingSettingsShown;
+    std::deque<std::optional<ShootingSettingsFields>> shootingSettingsAnswers;
 
     void showError(const std::string& caption, const std::string& text) override;
     void showMessage(const std::string& caption, const std::string& text) override {
@@ -66,6 +72,9 @@ public:
     std::string chooseLanguage(const std::vector<std::string>& languages,
                                std::size_t preselected) override;
     bool runSaveWindow(const SaveWindowPlan& plan, SaveWindowFields& fields) override;
+    std::string chooseCamera(const CameraChooser& chooser) override;
+    bool editShootingSettings(const ShootingSettingsDialog& dialog,
+                              ShootingSettingsFields& fields) override;
 
     // The error texts only, for short assertions.
     std::vector<std::string> errorTexts() const;
