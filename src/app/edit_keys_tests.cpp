@@ -210,12 +210,6 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
             shell.openAnswers = {{work.file("saved.mvl"), 0}};
             menu(MenuItem::Open);
         },
-        [&] {
-            program.write("english.language", "");
-            LoadLanguage(state.services.language, shell, program.path(), "english");
-            shell.answers = {Answer::No};
-            dispatch(MenuEvent(+MenuItem::FirstLanguage));
-        },
     };
     for (const auto& replace : replacements) {
         const int n = static_cast<int>(&replace - replacements);
@@ -236,6 +230,17 @@ TEST_F(EditKeysTest, SavingKeepsTheHistoryReplacingTheProjectClearsIt) {
         EXPECT_FALSE(CanRedoEdit(state.session));
         expectItems(false, false);
     }
+    // Another language keeps the project and both directions of its history.
+    stroke(100, 300);
+    stroke(200, 300);
+    menu(MenuItem::Undo);
+    expectItems(true, true);
+    program.write("english.language", "");
+    LoadLanguage(state.services.language, shell, program.path(), "english");
+    const std::size_t asked = shell.questions.size();
+    dispatch(MenuEvent(+MenuItem::FirstLanguage));
+    EXPECT_EQ(shell.questions.size(), asked);  // nothing to save first
+    expectItems(true, true);
 }
 
 TEST_F(EditKeysTest, FrameKeysStopAtBothEndsOfTheList) {
