@@ -103,8 +103,8 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     ASSERT_TRUE(WriteFileBytes(project.file("AVIServ.so"), *library));
     shell.saveAnswers.push_back({output.file("window"), 0});
     shell.textAnswers.push_back("12");
-    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                   state.services.files.libraryFolder,
+    ExportAviVideo(FilmOf(state.document, state.session), state.services.shell,
+                   state.services.language.texts, state.services.files.libraryFolder,
                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_TRUE(shell.errors.empty());
     const std::string fromWindow = decoded(output.file("window.avi"));

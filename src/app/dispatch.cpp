@@ -157,7 +157,8 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             break;
         case MenuItem::ImageExport:
             ExportImageSequence(
-                FilmOf(state.document), state.services.shell, state.services.language.texts,
+                FilmOf(state.document, state.session), state.services.shell,
+                state.services.language.texts,
                 [&] { StoreDisplayedMask(state.document, state.session, state.services); });
             break;
         case MenuItem::AviExport:

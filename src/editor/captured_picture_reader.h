@@ -24,8 +24,8 @@ public:
                       : ReadLayerPictureNow(services, picture, layerSource);
     }
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index) override {
-        if (m_next) m_next->frameShown(document, view, canvasWidth, canvasHeight, index);
+                    int canvasHeight, int index, const MasksInMemory* inMemory = nullptr) override {
+        if (m_next) m_next->frameShown(document, view, canvasWidth, canvasHeight, index, inMemory);
     }
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override {
         return m_next && m_next->takeComposed(files, out);

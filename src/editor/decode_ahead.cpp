@@ -10,6 +10,7 @@
 
 #include "codecs/picture_io.h"
 #include "import/avi_frames.h"
+#include "import/frame_mask.h"
 #include "platform/file_stamp.h"
 #include "sequence/composition.h"
 #include "sequence/film.h"
@@ -107,11 +108,11 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                             int canvasHeight, int index) {
+                             int canvasHeight, int index, const MasksInMemory* inMemory) {
     const FrameList& frames = document.frames;
     std::set<std::string> shown;
     if (index >= 0 && index < frames.size()) {
-        const FrameFiles files = FilesOf(document, frames.at(index));
+        const FrameFiles files = FilesOf(document, frames.at(index), inMemory);
         for (int k = 0; k < 3; ++k) shown.insert(files[k]);
     }
     // The neighbour in the direction of the last step first: the user is likely to go on.
@@ -119,7 +120,8 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
     m_shown = index;
     std::vector<FrameFiles> wanted;
     for (int i : {ahead, 2 * index - ahead}) {
-        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(document, frames.at(i)));
+        if (i >= 0 && i < frames.size())
+            wanted.push_back(FilesOf(document, frames.at(i), inMemory));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {
@@ -157,7 +159,8 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->composes = true;
         for (int k = 0; k < 3; ++k) {
             const std::string& file = files[k];
-            if (file.empty()) continue;
+            // A mask kept in memory is taken from there, not decoded.
+            if (file.empty() || (k == 2 && files.maskInMemory)) continue;
             // Video frames, the displayed frame's pictures and those another neighbour reads
             // are not this neighbour's own: the window composes it itself.
             if (IsAviReference(file) || shown.contains(file) || m_slots.contains(file)) {
@@ -181,6 +184,13 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
             std::array<FileStamp, 3> stamps;
             std::array<bool, 3> ok{false, false, false};
             bool whole = neighbour->composes;
+            if (neighbour->files.maskInMemory) {
+                try {
+                    ok[2] = ReadFrameMask(neighbour->files, pictures[2]);
+                } catch (...) {  // memory that could not be had: the window composes it itself
+                }
+                whole = whole && ok[2];
+            }
             for (int k = 0; k < 3; ++k) {
                 if (!neighbour->slots[k]) continue;
                 ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k]);

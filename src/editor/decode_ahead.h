@@ -28,7 +28,7 @@ public:
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index) override;
+                    int canvasHeight, int index, const MasksInMemory* inMemory = nullptr) override;
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
     void setAside(const std::string& file, Image&& picture) override;

@@ -61,7 +61,7 @@ int SelectFrame(Document& document, EditSession& session, View& view, Services& 
     cache.displayedIndex = n;
     if (session.pictureReader)
         session.pictureReader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
-                                          view.canvas.height(), n);
+                                          view.canvas.height(), n, &session.unstoredMasks);
     return n;
 }
 

@@ -223,10 +223,10 @@ protected:
     void exportAs(const std::string& name, const std::string& rate, SoundPlacement sound = {}) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                       state.services.files.libraryFolder,
-                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                       sound);
+        ExportAviVideo(
+            FilmOf(state.document, state.session), state.services.shell,
+            state.services.language.texts, state.services.files.libraryFolder,
+            [&] { StoreDisplayedMask(state.document, state.session, state.services); }, sound);
     }
     std::vector<std::string> calls() {
         std::vector<std::string> lines;
@@ -288,8 +288,8 @@ TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
 TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
     installFake("fake_aviserv_ok");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
-    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                   state.services.files.libraryFolder,
+    ExportAviVideo(FilmOf(state.document, state.session), state.services.shell,
+                   state.services.language.texts, state.services.files.libraryFolder,
                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(shell.textRequests.empty());
     EXPECT_EQ(calls(), (std::vector<std::string>{"AVI_Init", "AVI_Quit"}));

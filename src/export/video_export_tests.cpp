@@ -129,7 +129,7 @@ protected:
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
     VideoResult write(VideoJob job) {
-        return WriteVideo(FilmOf(state.document), state.services.reporter(), job);
+        return WriteVideo(FilmOf(state.document, state.session), state.services.reporter(), job);
     }
     std::vector<std::string> codes() {
         std::vector<std::string> found;
@@ -285,8 +285,8 @@ TEST_F(VideoExport, TheMenuEntryAsksWritesAndAnnounces) {
         shell.cancelProgressAtStep = c.cancelAt;
         shell.saveAnswers.push_back({output.file("clip.x"), c.filter});
         shell.textAnswers.push_back(c.answer);
-        ExportVideo(FilmOf(state.document), shell, shell, state.services.language.texts, 8, {},
-                    nullptr);
+        ExportVideo(FilmOf(state.document, state.session), shell, shell,
+                    state.services.language.texts, 8, {}, nullptr);
         EXPECT_EQ(shell.textRequests.back().defaultText, "8");
         EXPECT_EQ(shell.messages.size(), std::size_t(c.messages));
         EXPECT_EQ(onlyFiles(c.written ? std::vector<std::string>{c.written}

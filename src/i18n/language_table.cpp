@@ -246,6 +246,9 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     // Project files opened by the program: the answer of the menu item
     {"Else", "associated", "MVL-Dateien öffnen jetzt mit Morvel."},
     {"Else", "notassociated", "MVL-Dateien konnten nicht mit Morvel verbunden werden: $FILE ist nicht beschreibbar."},
+    // Films made before pictures were turned upright
+    {"Else", "storedorientation",
+     "Bilder mit Masken aus der Zeit vor dem Aufrichten gedrehter Fotos bleiben ungedreht."},
 }};
 
 }  // namespace

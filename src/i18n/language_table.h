@@ -196,9 +196,11 @@ enum class Text : int {
     // Project files opened by the program: the answer of the menu item
     ElseAssociated,
     ElseNotassociated,
+    // Films made before pictures were turned upright
+    ElseStoredorientation,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ElseNotassociated) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseStoredorientation) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -57,9 +57,11 @@ public:
     virtual ~LayerPictureReader() = default;
     virtual bool read(Services& services, const std::string& layerSource, Image& picture) = 0;
     // Frame index is now the displayed frame (a reader may prepare the frames around it).
-    // canvasWidth x canvasHeight is the canvas the frames are shown on, in view.
+    // canvasWidth x canvasHeight is the canvas the frames are shown on, in view; the masks kept
+    // in memory stand for their working files.
     virtual void frameShown(const Document& /*document*/, const ViewGeometry& /*view*/,
-                            int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/) {}
+                            int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/,
+                            const MasksInMemory* /*inMemory*/ = nullptr) {}
     // The composite of the frame of files, made ahead from the very pictures this reader has
     // just given out for each of them; false when there is none.
     virtual bool takeComposed(const FrameFiles& /*files*/, ComposedAhead& /*out*/) { return false; }

@@ -19,10 +19,11 @@ namespace morvel {
 DispatchHooks WindowHooks(QtShell& shell) {
     DispatchHooks hooks;
     hooks.exportAviVideo = [](Program& state) {
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
-                       state.services.files.libraryFolder,
-                       [&] { StoreDisplayedMask(state.document, state.session, state.services); },
-                       FilmSoundPlacement(state));
+        ExportAviVideo(
+            FilmOf(state.document, state.session), state.services.shell,
+            state.services.language.texts, state.services.files.libraryFolder,
+            [&] { StoreDisplayedMask(state.document, state.session, state.services); },
+            FilmSoundPlacement(state));
     };
     hooks.associateProjectFiles = [](Program& state) {
         AssociateProjectFilesWithThisProgram(state.services);
@@ -50,8 +51,9 @@ DispatchHooks WindowHooks(QtShell& shell) {
         state.sound.rate = player->rate;  // the waveform's bars follow it
     };
     hooks.exportVideo = [player](Program& state) {
-        ExportVideo(FilmOf(state.document), state.services.shell, state.services.shell,
-                    state.services.language.texts, player->rate, FilmSoundPlacement(state),
+        ExportVideo(FilmOf(state.document, state.session), state.services.shell,
+                    state.services.shell, state.services.language.texts, player->rate,
+                    FilmSoundPlacement(state),
                     [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     };
     hooks.idle = [player](Program& state) {
