@@ -103,7 +103,7 @@ TEST_F(RenderAvi, WritesTheSameFramesAsTheWindowsExport) {
     ASSERT_TRUE(WriteFileBytes(project.file("AVIServ.so"), *library));
     shell.saveAnswers.push_back({output.file("window"), 0});
     shell.textAnswers.push_back("12");
-    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportAviVideo(FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                    state.services.files.libraryFolder, 12,
                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_TRUE(shell.errors.empty());

@@ -4,19 +4,23 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/about_text.h"
+#include "codecs/jpeg_codec.h"
 #include "codecs/picture_io.h"
 #include "editor/canvas_film.h"
 #include "editor/editor_test_state.h"
+#include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "export/image_sequence.h"
 #include "platform/files.h"
 #include "sequence/blend.h"
 #include "session/project_lifecycle.h"
+#include "test_support/exif_jpeg.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
@@ -181,7 +185,8 @@ TEST_F(Renderer, WritesTheSameBytesAsTheWindowsExport) {
     EditorTestState state(shell, working.path(), working.path());
     OpenProject(state.document, state.session, state.view, state.services, projectFile);
     shell.saveAnswers.push_back({output.file("window.png"), 2});
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_TRUE(shell.errors.empty());
     for (int k = 1; k <= 3; ++k) {
@@ -209,6 +214,51 @@ TEST_F(Renderer, EveryFormatIsTheSameWithAnyNumberOfThreads) {
             EXPECT_EQ(ReadText(output.file("t3" + suffix)), one) << suffix;
         }
     }
+}
+
+// A film whose first mask was painted on a sideways picture before pictures were turned upright
+// (the mask has its stored size) renders that frame as it did, unturned, and the window shows
+// it the same; the second frame's mask fits the upright picture.
+TEST(OldFilm, RendersAsBeforeInTheRendererAndTheWindow) {
+    TempFolder project;
+    TempFolder output;
+    TempFolder temporary;
+    std::vector<std::uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(testing::PatternPicture(32, 24), jpeg));
+    const std::string sideways = project.write("side.jpg", testing::WithExifOrientation(jpeg, 6));
+    MakeFolder(project.file("masks"));
+    const int sizes[2][2] = {{32, 24}, {24, 32}};
+    std::string frames;
+    for (int f = 0; f < 2; ++f) {
+        ASSERT_TRUE(SavePictureFile(GreyMask(sizes[f][0], sizes[f][1],
+                                             [](int x, int y) { return std::uint8_t(x * 9 + y); }),
+                                    project.file("masks/Film_" + std::to_string(f + 1) + ".mask"),
+                                    PictureFormat::Png));
+        frames += sideways + "\r\n\r\n\x01";
+    }
+    const std::string projectFile =
+        project.write("Film.mvl", "MORVEL 1.0\r\nFilm\r\n\r\n\r\nmasks\\$Project_$Nr.mask\r\n\r\n" +
+                                      countBytes(2) + frames);
+    const RenderRun run =
+        render("-q '" + projectFile + "' '" + output.file("out.png") + "'", temporary.path());
+    ASSERT_EQ(run.status, 0) << run.errors;
+
+    TempFolder working;
+    testing::RecordingShell shell;
+    EditorTestState state(shell, working.path(), working.path());
+    OpenProject(state.document, state.session, state.view, state.services, projectFile);
+    for (int f = 0; f < 2; ++f) {
+        Image rendered;
+        ASSERT_EQ(LoadPictureFile(output.file("out." + std::to_string(f + 1) + ".png"), rendered),
+                  LoadResult::Ok);
+        EXPECT_EQ(rendered.width(), sizes[f][0]) << f;
+        EXPECT_EQ(rendered.height(), sizes[f][1]) << f;
+        SelectFrame(state.document, state.session, state.view, state.services, f);
+        EXPECT_TRUE(testing::SamePicture(state.session.images.composite, rendered)) << f;
+    }
+    const std::string& notice = state.services.language.texts[Text::ElseStoredorientation];
+    EXPECT_EQ(std::count(shell.notices.begin(), shell.notices.end(), notice), 1);
+    EXPECT_TRUE(shell.errors.empty());
 }
 
 TEST_F(Renderer, ARangeWritesOnlyItsFramesUnderTheirProjectNumbers) {

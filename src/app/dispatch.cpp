@@ -164,7 +164,7 @@ bool dispatchMenu(Program& state, int item, const DispatchHooks& hooks) {
             }
             FolderKeepingDialogs requesters = RequesterDialogs(state, kImagesRequester);
             ExportImageSequence(
-                FilmOf(state.document), state.services.shell, state.services.language.texts,
+                FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                 [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                 nullptr, &requesters);
             break;

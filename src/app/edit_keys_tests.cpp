@@ -287,7 +287,7 @@ TEST_F(EditKeysTest, AStrokeBegunWhileAStepWaitsPaintsTheFrameItSteppedTo) {
     for (int i = 0; i < 2; ++i) addFrame();
     menu(MenuItem::FirstFrame);
     PlaybackCache cache(PlaybackCache::kDefaultMemoryBound, 1);
-    cache.setFilm(FilmOf(state.document).allFrameFiles(), FilmViewOf(state.session, state.view));
+    cache.setFilm(FilmOf(state.document, state.session).allFrameFiles(), FilmViewOf(state.session, state.view));
     cache.fillFrom(0);
     cache.waitIdle();
     SlowReader reader;

@@ -55,7 +55,7 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
     if (count == 0 || state.view.canvas.empty()) return;
     // The workers read the displayed frame's mask from its file.
     StoreDisplayedMask(state.document, state.session, state.services);
-    player.cache.setFilm(FilmOf(state.document).allFrameFiles(),
+    player.cache.setFilm(FilmOf(state.document, state.session).allFrameFiles(),
                          FilmViewOf(state.session, state.view));
     // Both cores fill while the film plays.
     player.cache.setActiveThreads(2);
@@ -165,7 +165,7 @@ void PlayLastFrames(Program& state, FilmPlayer& player, EventSource& events, int
     const int frames = state.document.frames.size();
     if (frames > 0 && !state.view.canvas.empty()) {
         StoreDisplayedMask(state.document, state.session, state.services);
-        player.cache.setFilm(FilmOf(state.document).allFrameFiles(),
+        player.cache.setFilm(FilmOf(state.document, state.session).allFrameFiles(),
                              FilmViewOf(state.session, state.view));
         player.cache.setActiveThreads(2);
         const int first = std::max(0, frames - std::max(1, count));
@@ -212,7 +212,7 @@ void FillWhileIdle(const Document& document, const EditSession& session, const V
                    FilmPlayer& player) {
     if (document.frames.size() == 0 || view.canvas.empty()) return;
     player.cache.setActiveThreads(2);
-    player.cache.setFilm(FilmOf(document).allFrameFiles(), FilmViewOf(session, view));
+    player.cache.setFilm(FilmOf(document, session).allFrameFiles(), FilmViewOf(session, view));
     // The displayed frame's mask was edited (its file is written only when the frame is left):
     // its entry is what the canvas shows, else made anew.
     const int displayed = session.cache.displayedIndex;

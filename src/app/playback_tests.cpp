@@ -139,7 +139,7 @@ TEST_F(Playback, TheCacheFillsWhileIdleAndRemakesFramesWhoseFilesChanged) {
     Image after;
     ASSERT_TRUE(player.cache.take(0, after));
     Image expected;
-    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state.document).frameFiles(0),
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state.document, state.session).frameFiles(0),
                                  FilmViewOf(state.session, state.view), expected));
     // JPEG-kept: close to the composed frame, not exact.
     EXPECT_GT(meanDifference(after, before), 1.0);
@@ -220,7 +220,7 @@ TEST_F(Playback, AfterAFrameOperationEveryEntryShowsTheFrameNowAtItsPlace) {
         operations[k]();
         FillWhileIdle(state.document, state.session, state.view, player);
         player.cache.waitIdle();
-        const std::vector<FrameFiles> film = FilmOf(state.document).allFrameFiles();
+        const std::vector<FrameFiles> film = FilmOf(state.document, state.session).allFrameFiles();
         for (int i = 0; i < state.document.frames.size(); ++i) {
             Image entry;
             Image expected;

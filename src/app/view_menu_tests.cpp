@@ -70,7 +70,7 @@ TEST_F(OnionSkin, ShowsThePreviousFrameFaintlyOnTheCanvasOnly) {
     EXPECT_TRUE(shell.menuItemChecked[+MenuItem::OnionSkin]);
     // The previous frame, composed as the canvas shows it, laid over at 30 %.
     Image previous;
-    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state.document).frameFiles(0),
+    ASSERT_TRUE(ComposeFilmFrame(FilmOf(state.document, state.session).frameFiles(0),
                                  FilmViewOf(state.session, state.view), previous));
     Image expected = plain;
     BlendOnionSkin(previous, expected, 0, 0, expected.width(), expected.height());

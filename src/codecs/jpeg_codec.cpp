@@ -385,6 +385,7 @@ LoadResult decode(std::span<const std::uint8_t> bytes, Image& out, int scaleDeno
     }
     if (!readRows(reader, *image, cmykRow.data())) return failureResult(reader.errors);
     TurnUpright(*image, orientation);
+    image->setStoredOrientation(orientation, false);
     out = std::move(*image);
     return LoadResult::Ok;
 }

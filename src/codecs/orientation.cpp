@@ -95,13 +95,13 @@ int JpegExifOrientation(std::span<const std::uint8_t> jpeg) {
     return kUpright;
 }
 
-void TurnUpright(Image& picture, int orientation) {
-    if (orientation < 2 || orientation > 8 || picture.empty()) return;
+bool TurnUpright(Image& picture, int orientation) {
+    if (orientation < 2 || orientation > 8 || picture.empty()) return true;
     const int w = picture.width();
     const int h = picture.height();
     std::optional<Image> upright =
         SwapsSides(orientation) ? Image::create(h, w) : Image::create(w, h);
-    if (!upright) return;
+    if (!upright) return false;
     // In tiles, so that the columns read by the quarter turns stay in the cache.
     constexpr int kTile = 32;
     const int uw = upright->width();
@@ -117,7 +117,19 @@ void TurnUpright(Image& picture, int orientation) {
             }
         }
     }
+    upright->setStoredOrientation(picture.storedOrientation(), picture.asStored());
     picture = std::move(*upright);
+    return true;
+}
+
+bool TurnToForm(Image& picture, bool asStored) {
+    const int stored = picture.storedOrientation();
+    if (stored == kUpright || picture.asStored() == asStored) return true;
+    // The quarter turns undo each other; every other orientation undoes itself.
+    const int back = stored == 6 ? 8 : stored == 8 ? 6 : stored;
+    if (!TurnUpright(picture, asStored ? back : stored)) return false;
+    picture.setStoredOrientation(stored, asStored);
+    return true;
 }
 
 }  // namespace morvel

@@ -22,7 +22,13 @@ inline bool SwapsSides(int orientation) {
 }
 
 // The picture turned upright from the given orientation; kUpright or an unknown value leaves
-// it as it is. On lack of memory the picture stays as it is.
-void TurnUpright(Image& picture, int orientation);
+// it as it is. On lack of memory the picture stays as it is and false is given.
+bool TurnUpright(Image& picture, int orientation);
+
+// A picture a decoder turned upright (Image::storedOrientation) turned to its stored form, as
+// pictures were read before they were turned (asStored true), or upright again (false). Other
+// pictures and a picture already in that form stay as they are; so does one on lack of memory,
+// which gives false.
+bool TurnToForm(Image& picture, bool asStored);
 
 }  // namespace morvel

@@ -4,9 +4,10 @@
 
 #include <string>
 
-#include "platform/files.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/picture_io.h"
+#include "platform/files.h"
+#include "test_support/exif_jpeg.h"
 #include "test_support/external_tools.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
@@ -15,34 +16,10 @@ namespace morvel {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::ExifOrientationSegment;
 using testing::GradientPicture;
 using testing::TempFolder;
-
-// An APP1 Exif segment holding one directory entry: the orientation tag with this value, in
-// either byte order.
-Bytes exifSegment(int orientation, bool intel) {
-    auto put16 = [&](Bytes& b, unsigned v) {
-        intel ? b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)})
-              : b.insert(b.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-    };
-    Bytes tiff = {std::uint8_t(intel ? 'I' : 'M'), std::uint8_t(intel ? 'I' : 'M')};
-    put16(tiff, 42);
-    put16(tiff, intel ? 8 : 0), put16(tiff, intel ? 0 : 8);  // the directory follows
-    put16(tiff, 1);                                          // one entry
-    put16(tiff, 0x0112), put16(tiff, 3), put16(tiff, intel ? 1 : 0), put16(tiff, intel ? 0 : 1);
-    put16(tiff, orientation), put16(tiff, 0);
-    put16(tiff, 0), put16(tiff, 0);  // no further directory
-    Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    for (std::uint8_t byte : tiff) segment.push_back(byte);
-    segment[2] = std::uint8_t((segment.size() - 2) >> 8);
-    segment[3] = std::uint8_t(segment.size() - 2);
-    return segment;
-}
-
-Bytes withSegment(Bytes jpeg, const Bytes& segment) {
-    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
-    return jpeg;
-}
+using testing::WithSegment;
 
 Image convertedBack(const std::string& input, TempFolder& folder) {
     const std::string output = folder.file("upright.ppm");
@@ -63,7 +40,8 @@ TEST(Orientation, EveryJpegAndTiffOrientationMatchesImageMagicksAutoOrient) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
         const std::string jpegFile = folder.write(
-            "tagged.jpg", withSegment(jpeg, exifSegment(orientation, orientation % 2 == 0)));
+            "tagged.jpg",
+            WithSegment(jpeg, ExifOrientationSegment(orientation, orientation % 2 == 0)));
         Image ours;
         ASSERT_EQ(LoadPictureFile(jpegFile, ours), LoadResult::Ok);
         EXPECT_TRUE(testing::SamePicture(ours, convertedBack(jpegFile, folder)));
@@ -79,8 +57,9 @@ TEST(Orientation, AReducedJpegIsTurnedAndStaysLargeEnough) {
     Bytes jpeg;
     ASSERT_TRUE(EncodeJpeg(GradientPicture(320, 192), jpeg));
     Image reduced;
-    ASSERT_EQ(DecodeJpegReduced(withSegment(jpeg, exifSegment(6, true)), reduced, 60, 45),
-              LoadResult::Ok);
+    ASSERT_EQ(
+        DecodeJpegReduced(WithSegment(jpeg, ExifOrientationSegment(6, true)), reduced, 60, 45),
+        LoadResult::Ok);
     // Halved, not quartered: a quarter would be 48 wide once turned.
     EXPECT_EQ(reduced.width(), 96);
     EXPECT_EQ(reduced.height(), 160);
@@ -89,14 +68,14 @@ TEST(Orientation, AReducedJpegIsTurnedAndStaysLargeEnough) {
 TEST(Orientation, DamagedOrAbsurdTagsAreIgnored) {
     Bytes jpeg;
     ASSERT_TRUE(EncodeJpeg(GradientPicture(20, 10), jpeg));
-    const Bytes good = exifSegment(6, false);
-    EXPECT_EQ(JpegExifOrientation(withSegment(jpeg, good)), 6);
+    const Bytes good = ExifOrientationSegment(6, false);
+    EXPECT_EQ(JpegExifOrientation(WithSegment(jpeg, good)), 6);
     auto changed = [&](std::size_t at, std::uint8_t value) {
         Bytes segment = good;
         segment[at] = value;
-        return withSegment(jpeg, segment);
+        return WithSegment(jpeg, segment);
     };
-    const Bytes tagged = withSegment(jpeg, good);
+    const Bytes tagged = WithSegment(jpeg, good);
     const Bytes damaged[] = {
         changed(29, 0),                              // orientation 0
         changed(29, 9),                              // orientation 9

@@ -249,6 +249,8 @@ LoadResult DecodeTiff(std::span<const std::uint8_t> bytes, Image& out) {
     if (SwapsSides(orientation)) {
         TurnUpright(*image, orientation - 4);
         TurnUpright(*image, orientation);
+        // Read before orientation was applied, it stood as mirrored above: that is its stored form.
+        image->setStoredOrientation(orientation, false);
     }
     out = std::move(*image);
     return LoadResult::Ok;

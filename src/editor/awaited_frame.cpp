@@ -19,7 +19,7 @@ namespace {
 bool standIn(const Document& document, const EditSession& session, const View& view, int index,
              Image& out) {
     if (!session.playbackCache || !CanvasShowsComposite(view) || view.onionSkin) return false;
-    const FrameFiles files = FilesOf(document, document.frames.at(index));
+    const FrameFiles files = FilesOf(document, document.frames.at(index), &session.unstoredMasks);
     return session.playbackCache->take(index, files, FilmViewOf(session, view), out) &&
            out.width() == view.canvas.width() && out.height() == view.canvas.height();
 }
@@ -27,7 +27,7 @@ bool standIn(const Document& document, const EditSession& session, const View& v
 void tellShown(const Document& document, EditSession& session, const View& view, int index,
                const FrameFiles& held) {
     session.pictureReader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
-                                      view.canvas.height(), index, held);
+                                      view.canvas.height(), index, held, &session.unstoredMasks);
 }
 
 }  // namespace
@@ -37,15 +37,19 @@ FrameFiles HeldFiles(const Document& document, const EditSession& session) {
     FrameFiles held;
     for (int layer = 0; layer < 2; ++layer)
         if (!cache.layerFailed[layer]) held.layers[layer] = cache.layerSource[layer];
-    if (cache.maskNumber != 0 && !cache.maskFailed)
+    if (cache.maskNumber != 0 && !cache.maskFailed) {
         held.mask = document.masks.workingFile(cache.maskNumber);
+        if (const auto kept = session.unstoredMasks.find(cache.maskNumber);
+            kept != session.unstoredMasks.end())
+            held.maskInMemory = kept->second;
+    }
     return held;
 }
 
 FrameFiles FilesToLoad(const Document& document, const EditSession& session,
                        const FrameRecord& frame) {
     const FrameCache& cache = session.cache;
-    FrameFiles files = FilesOf(document, frame);
+    FrameFiles files = FilesOf(document, frame, &session.unstoredMasks);
     for (int layer = 0; layer < 2; ++layer)
         if (frame.layerSource[layer] == cache.layerSource[layer]) files.layers[layer].clear();
     // A mask kept in memory (its file could not be written) is not read either.
@@ -86,7 +90,7 @@ bool FinishAwaitedFrame(Document& document, EditSession& session, View& view, Se
     RedrawCanvas(document, session, view, services, -1, -1, 0, 0);
     if (reader && cache.displayedIndex >= 0)
         reader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
-                           view.canvas.height(), cache.displayedIndex);
+                           view.canvas.height(), cache.displayedIndex, &session.unstoredMasks);
     return true;
 }
 

@@ -57,7 +57,7 @@ protected:
         }
         state.session.pictureReader = &reader;
         select(0);
-        cache.setFilm(FilmOf(state.document).allFrameFiles(),
+        cache.setFilm(FilmOf(state.document, state.session).allFrameFiles(),
                       FilmViewOf(state.session, state.view));
         cache.fillFrom(0);
         cache.waitIdle();

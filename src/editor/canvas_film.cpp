@@ -2,8 +2,8 @@
 
 namespace morvel {
 
-Film FilmOf(const Document& document) {
-    return Film(document);
+Film FilmOf(const Document& document, const EditSession& session) {
+    return Film(document, &session.unstoredMasks);
 }
 
 FilmView FilmViewOf(const EditSession& session, const View& view) {

@@ -9,8 +9,8 @@
 
 namespace morvel {
 
-// The program's frames as a film.
-Film FilmOf(const Document& document);
+// The program's frames as a film: a mask kept in memory is taken from there.
+Film FilmOf(const Document& document, const EditSession& session);
 
 // The view the canvas shows the film in now: its geometry and size, and the displayed
 // composite's size, which a frame without pictures keeps.

@@ -31,8 +31,10 @@ public:
     }
     using LayerPictureReader::frameShown;
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index, const FrameFiles& held) override {
-        if (m_next) m_next->frameShown(document, view, canvasWidth, canvasHeight, index, held);
+                    int canvasHeight, int index, const FrameFiles& held,
+                    const MasksInMemory* inMemory) override {
+        if (m_next)
+            m_next->frameShown(document, view, canvasWidth, canvasHeight, index, held, inMemory);
     }
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override {
         // Made from the take alone: right for a frame that shows it on top without a mask.

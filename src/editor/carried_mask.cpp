@@ -4,11 +4,17 @@
 #include <cstring>
 
 #include "codecs/picture_io.h"
+#include "import/frame_mask.h"
 
 namespace morvel {
 
-CarryOutcome CarryFrameMask(const FramePictures& previous, const FramePictures& current,
+CarryOutcome CarryFrameMask(const FramePictures& previousRead, const FramePictures& currentRead,
                             const CarryOptions& options, Image& mask) {
+    // Each frame's pictures in the form it is composed in, as the mask sits on them.
+    std::array<Image, 2> previousSpare;
+    std::array<Image, 2> currentSpare;
+    const FramePictures previous = InComposedForm(previousRead, previousSpare);
+    const FramePictures current = InComposedForm(currentRead, currentSpare);
     if (!previous.mask) return CarryOutcome::NoPreviousMask;
     if (!previous.layer1 || !current.layer1) return CarryOutcome::NoLayer1;
     int width = 0;
@@ -48,8 +54,8 @@ bool ReadCarryPictures(const FrameFiles& files, std::int32_t maskNumber, VideoPo
         }
         *targets[k] = layers[k];
     }
-    if (maskNumber != 0 && !files.mask.empty()) {
-        if (LoadPictureFile(files.mask, out.mask) != LoadResult::Ok || out.mask.empty()) {
+    if (maskNumber != 0 && (!files.mask.empty() || files.maskInMemory)) {
+        if (!ReadFrameMask(files, out.mask)) {
             out.failedFile = files.mask;
             out.failure = ErrorKind::LoadMask;
             out.failedNumber = maskNumber;

@@ -7,6 +7,7 @@
 #include "editor/mask_edit.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 
 namespace morvel {
@@ -83,11 +84,10 @@ void CarryMaskToDisplayed(Document& document, EditSession& session, View& view, 
         previous.layer2 = &layer2;
     }
     // The frame before's mask as it is now: kept in memory when its file could not be written.
-    const auto unstored = session.unstoredMasks.find(before.maskNumber);
-    if (unstored != session.unstoredMasks.end()) {
-        previous.mask = &unstored->second;
-    } else if (LoadLayerPicture(session.pictureReader, services, mask,
-                                document.masks.workingFile(before.maskNumber))) {
+    const auto read = [&](const std::string& file, Image& picture) {
+        return LoadLayerPicture(session.pictureReader, services, picture, file);
+    };
+    if (ReadFrameMask(MaskFiles(document, session, before.maskNumber), mask, read)) {
         previous.mask = &mask;
     } else {
         services.reporter().report(ErrorKind::LoadMask, ErrorPlace::CarryMask, before.maskNumber,

@@ -11,6 +11,7 @@
 #include "editor/mask_tiles_command.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
+#include "import/frame_mask.h"
 #include "import/video_pool.h"
 
 namespace morvel {
@@ -28,11 +29,6 @@ CarryMasksRun::CarryMasksRun(Document& document, EditSession& session, View& vie
     // The worker reads the masks' working files: they must hold what the window shows.
     EndMaskEdit(document, session);
     StoreDisplayedMask(document, session, services);
-    const auto keep = [&](std::int32_t number) -> const Image* {
-        const auto unstored = session.unstoredMasks.find(number);
-        if (number == 0 || unstored == session.unstoredMasks.end()) return nullptr;
-        return &m_unstored.emplace(number, unstored->second).first->second;
-    };
     bool replaceAll = false;
     const int last = std::min(lastIndex, document.frames.size() - 1);
     for (int index = first + 1; index <= last; ++index) {
@@ -41,10 +37,10 @@ CarryMasksRun::CarryMasksRun(Document& document, EditSession& session, View& vie
         Planned planned;
         planned.id = frame.id;
         planned.number = index + 1;
-        planned.step.previous = FilesOf(document, before);
+        // Masks kept in memory come with the files: the worker reads them from there.
+        planned.step.previous = FilesOf(document, before, &session.unstoredMasks);
         planned.step.previousMask = before.maskNumber;
-        planned.previousMask = keep(before.maskNumber);
-        planned.step.current = FilesOf(document, frame);
+        planned.step.current = FilesOf(document, frame, &session.unstoredMasks);
         planned.step.currentMask = frame.maskNumber;
         if (frame.maskNumber != 0 && !replaceAll) {
             const MaskAnswer answer = ask(index + 1);
@@ -67,7 +63,7 @@ void CarryMasksRun::work(BackgroundJob& job) {
             continue;
         }
         CarryStep step = planned.step;
-        step.previousMaskPicture = carriedBefore ? &carried : planned.previousMask;
+        step.previousMaskPicture = carriedBefore ? &carried : nullptr;
         if (carriedBefore) step.previousMask = -1;  // carried in this run
         Image mask;
         CarryPicturesRead read;
@@ -101,12 +97,9 @@ void CarryMasksRun::apply(const Planned& planned, Image mask) {
     Image read;
     const Image* old = nullptr;
     if (before != 0) {
-        const auto unstored = m_session.unstoredMasks.find(before);
         if (displayed && DisplayedMaskUsable(m_document, m_session))
             old = &m_session.images.mask;
-        else if (unstored != m_session.unstoredMasks.end())
-            old = &unstored->second;
-        else if (LoadPictureFile(m_document.masks.workingFile(before), read) == LoadResult::Ok)
+        else if (ReadFrameMask(MaskFiles(m_document, m_session, before), read))
             old = &read;
         if (old && (old->width() != mask.width() || old->height() != mask.height())) old = nullptr;
     }
@@ -126,7 +119,8 @@ void CarryMasksRun::apply(const Planned& planned, Image mask) {
     } else if (SavePictureFile(mask, m_document.masks.workingFile(after), PictureFormat::Png)) {
         m_session.unstoredMasks.erase(after);
     } else {
-        m_session.unstoredMasks.insert_or_assign(after, std::move(mask));
+        m_session.unstoredMasks.insert_or_assign(after,
+                                                 std::make_shared<const Image>(std::move(mask)));
     }
     LogMaskTiles(m_session.record, edit, true);
     m_step.add(std::make_unique<MaskTilesCommand>(std::move(edit)));

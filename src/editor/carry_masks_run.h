@@ -46,7 +46,6 @@ private:
         int number = 0;  // 1-based, for messages
         CarryStep step;
         bool skip = false;
-        const Image* previousMask = nullptr;  // the frame before's mask kept in memory
     };
     void apply(const Planned& planned, Image mask);
 
@@ -56,7 +55,6 @@ private:
     Services& m_services;
     CarryOptions m_options;
     std::vector<Planned> m_plan;
-    std::map<std::int32_t, Image> m_unstored;  // masks of the plan kept in memory, copied
     EditTransaction m_step;
 };
 

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/orientation.h"
 #include "editor/canvas.h"
+#include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/zoom.h"
@@ -92,6 +94,28 @@ FramePictures takingPart(const EditSession& session, int flags) {
 
 Rect wholeImage(const Image& image) {
     return Rect{0, image.width(), 0, image.height()};
+}
+
+// Turns the layers' work images into the form the frame is composed in (upright, or stored for a
+// film made before pictures were turned); the window says once per project that it keeps such
+// frames as they were. A layer that cannot be turned (memory) takes no part.
+int bringLayersToForm(EditSession& session, Services& services, int flags) {
+    const FramePictures pictures = takingPart(session, flags);
+    const bool asStored = ComposedAsStored(pictures);
+    if (asStored && !session.storedFormTold) {
+        session.storedFormTold = true;
+        services.shell.showStatus(StatusPart::Notice,
+                                  services.language.texts[Text::ElseStoredorientation]);
+    }
+    Image* layers[2] = {&session.images.layer1, &session.images.layer2};
+    for (int k = 0; k < 2; ++k) {
+        if (!(flags & kPresent[k]) || layers[k]->storedOrientation() == 1 ||
+            layers[k]->asStored() == asStored)
+            continue;
+        flags |= kChanged[k];
+        if (!TurnToForm(*layers[k], asStored)) flags &= ~kPresent[k];
+    }
+    return flags;
 }
 
 // Tells the canvas which composite pixels of rows [top, bottom) changed: per band of rows, the
@@ -189,10 +213,9 @@ bool takeComposedAhead(Document& document, EditSession& session, View& view,
                        const FrameRecord& frame, int loaded) {
     if (!session.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
         return false;
-    const FrameFiles files = Film(document).frameFiles(frame);
+    const FrameFiles files = FilmOf(document, session).frameFiles(frame);
     ComposedAhead ahead;
-    if (!session.pictureReader->takeComposed({files.layers[0], files.layers[1], files.mask}, ahead))
-        return false;
+    if (!session.pictureReader->takeComposed(files, ahead)) return false;
     Image& composite = session.images.composite;
     if (ahead.composite.width() != composite.width() ||
         ahead.composite.height() != composite.height())
@@ -222,6 +245,7 @@ int ComposeFrame(Document& document, EditSession& session, View& view, Services&
                        updateMask(document, session, services, *frame);
     flags |= loaded;
     if (!(flags & (kLayer1Changed | kLayer2Changed | kMaskChanged))) return 0;
+    flags = bringLayersToForm(session, services, flags);
 
     Image& composite = session.images.composite;
     bool resizedComposite = false;

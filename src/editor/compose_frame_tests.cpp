@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include "sequence/blend.h"
+#include <algorithm>
+
+#include "codecs/jpeg_codec.h"
+#include "codecs/picture_io.h"
+#include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
-#include "codecs/picture_io.h"
+#include "sequence/blend.h"
+#include "sequence/frame_sequence.h"
+#include "test_support/exif_jpeg.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
 #include "test_support/temp_folder.h"
@@ -48,6 +54,58 @@ protected:
     }
     const Image& composite() const { return state.session.images.composite; }
 };
+
+// A frame whose mask was painted on sideways pictures before they were turned upright (the mask
+// has their stored size) is composed from them as stored, here and in every export; any other
+// frame is composed upright. The window says so once.
+TEST_F(Composition, AMaskOfTheStoredSizeKeepsItsFrameUnturned) {
+    std::vector<std::uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(testing::PatternPicture(32, 24), jpeg));
+    Image asStored;  // as pictures were read before they were turned
+    ASSERT_EQ(DecodePicture(jpeg, asStored), LoadResult::Ok);
+    struct Row {
+        int orientation;
+        int maskWidth;  // 0: no mask
+        int maskHeight;
+        bool unturned;
+    };
+    const Row rows[] = {{6, 0, 0, false},   {6, 24, 32, false}, {3, 32, 24, false},
+                        {6, 32, 24, true},  {8, 32, 24, true},  {7, 32, 24, true},
+                        {6, 24, 24, false}, {1, 32, 24, false}};
+    std::vector<Image> expected;
+    for (const Row& row : rows) {
+        const std::string file = "t" + std::to_string(expected.size()) + ".jpg";
+        const auto tagged = testing::WithExifOrientation(jpeg, row.orientation);
+        Image upright;
+        ASSERT_EQ(DecodePicture(tagged, upright), LoadResult::Ok);
+        const std::int32_t n = row.maskWidth ? static_cast<std::int32_t>(expected.size()) + 1 : 0;
+        const Image maskPicture =
+            n ? GreyMask(row.maskWidth, row.maskHeight,
+                         [](int x, int y) { return std::uint8_t(x * 7 + y * 5); })
+              : Image();
+        if (n) mask(n, maskPicture);
+        frame(folder.write(file, std::string(tagged.begin(), tagged.end())), "", n);
+        Image composed;
+        ASSERT_TRUE(ComposePictures(
+            {row.unturned ? &asStored : &upright, nullptr, n ? &maskPicture : nullptr}, 640, 480,
+            composed));
+        expected.push_back(std::move(composed));
+    }
+    for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
+        SelectFrame(state.document, state.session, state.view, state.services, i);
+        EXPECT_TRUE(testing::SamePicture(composite(), expected[i])) << i;
+    }
+    const std::string& notice = state.services.language.texts[Text::ElseStoredorientation];
+    EXPECT_EQ(std::count(shell.notices.begin(), shell.notices.end(), notice), 1);
+    WorkQueue queue(2);
+    FrameSequence sequence(FilmOf(state.document, state.session), 0, -1, queue,
+                           state.services.reporter());
+    for (const Image& frame : expected) {
+        ASSERT_TRUE(sequence.nextReadable());
+        EXPECT_TRUE(testing::SamePicture(sequence.composeNext(), frame));
+    }
+    EXPECT_TRUE(shell.errors.empty());
+}
 
 TEST_F(Composition, BothLayersThroughTheMask) {
     const auto l1 = picture("a.png", UniformPicture(8, 6, {200, 100, 0}));
@@ -264,7 +322,8 @@ TEST_F(FrameSelection, AMaskThatCannotBeStoredIsReportedOnceAndKept) {
     EXPECT_NE(shell.errors[0].text.find(state.document.masks.folder()), std::string::npos);
     EXPECT_TRUE(state.session.cache.maskModified);
     ASSERT_TRUE(state.session.unstoredMasks.contains(1));
-    EXPECT_TRUE(testing::SamePicture(state.session.unstoredMasks.at(1), state.session.images.mask));
+    EXPECT_TRUE(
+        testing::SamePicture(*state.session.unstoredMasks.at(1), state.session.images.mask));
 }
 
 TEST_F(FrameSelection, RefreshPlacesEveryThumbnailInItsFramesColumn) {

@@ -11,6 +11,7 @@
 
 #include "codecs/picture_io.h"
 #include "import/avi_frames.h"
+#include "import/frame_mask.h"
 #include "platform/file_stamp.h"
 #include "sequence/composition.h"
 #include "sequence/film.h"
@@ -135,7 +136,8 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                             int canvasHeight, int index, const FrameFiles& held) {
+                             int canvasHeight, int index, const FrameFiles& held,
+                             const MasksInMemory* inMemory) {
     const FrameList& frames = document.frames;
     std::set<std::string> shown;
     for (int k = 0; k < 3; ++k) shown.insert(held[k]);
@@ -149,12 +151,13 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
     std::vector<FrameFiles> wanted;
     // A displayed frame the window does not hold yet comes first, then only the frame ahead.
     const bool awaited = index >= 0 && index < frames.size() &&
-                         FilesOf(document, frames.at(index)) != held;
-    if (awaited) wanted.push_back(FilesOf(document, frames.at(index)));
+                         FilesOf(document, frames.at(index), inMemory) != held;
+    if (awaited) wanted.push_back(FilesOf(document, frames.at(index), inMemory));
     const int most = awaited ? std::min(1, mostNeighbours()) : mostNeighbours();
     for (int i : {ahead, 2 * index - ahead}) {
         if (static_cast<int>(wanted.size()) - (awaited ? 1 : 0) >= most) break;
-        if (i >= 0 && i < frames.size()) wanted.push_back(FilesOf(document, frames.at(i)));
+        if (i >= 0 && i < frames.size())
+            wanted.push_back(FilesOf(document, frames.at(i), inMemory));
     }
     const auto isWanted = [&](const std::string& file) {
         for (const FrameFiles& files : wanted) {
@@ -192,7 +195,8 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->composes = true;
         for (int k = 0; k < 3; ++k) {
             const std::string& file = files[k];
-            if (file.empty()) continue;
+            // A mask kept in memory is taken from there, not decoded.
+            if (file.empty() || (k == 2 && files.maskInMemory)) continue;
             // Video frames, the displayed frame's pictures and those another neighbour reads
             // are not this neighbour's own: the window composes it itself.
             if (IsAviReference(file) || shown.contains(file) || m_slots.contains(file)) {
@@ -216,6 +220,13 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
             std::array<FileStamp, 3> stamps;
             std::array<bool, 3> ok{false, false, false};
             bool whole = neighbour->composes;
+            if (neighbour->files.maskInMemory) {
+                try {
+                    ok[2] = ReadFrameMask(neighbour->files, pictures[2]);
+                } catch (...) {  // memory that could not be had: the window composes it itself
+                }
+                whole = whole && ok[2];
+            }
             for (int k = 0; k < 3; ++k) {
                 if (!neighbour->slots[k]) continue;
                 ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k],

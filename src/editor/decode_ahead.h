@@ -35,7 +35,8 @@ public:
 
     using LayerPictureReader::frameShown;
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index, const FrameFiles& held) override;
+                    int canvasHeight, int index, const FrameFiles& held,
+                    const MasksInMemory* inMemory) override;
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
     bool readyFor(const FrameFiles& files) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;

@@ -8,6 +8,7 @@
 
 #include "editor/edit_history.h"
 #include "platform/image.h"
+#include "project/document.h"
 #include "project/frame_id.h"
 #include "project/rect.h"
 #include "project/session_journal.h"
@@ -71,10 +72,14 @@ struct EditSession {
     EditHistory history;  // undo and redo of mask edits and frame operations
     SessionState record;
     // Masks whose working file could not be written (a full disk): kept here until it can.
-    std::map<std::int32_t, Image> unstoredMasks;
+    // Every reader of a frame's mask takes them first (ReadFrameMask).
+    MasksInMemory unstoredMasks;
     // Messages that wait until the session is safe on disk (where moved pictures were found):
     // a modal box must not hold back the journal.
     std::vector<std::string> notices;
+    // The user was told that this project's frames made before pictures were turned upright
+    // stay as they were.
+    bool storedFormTold = false;
 
     // Where the displayed frame's pictures come from: the window's reader of its neighbours
     // decoded ahead; null: each picture is read when it is asked for.

@@ -67,7 +67,7 @@ int selectFrame(Document& document, EditSession& session, View& view, Services& 
     cache.displayedIndex = n;
     if (session.pictureReader && !awaits)
         session.pictureReader->frameShown(document, ViewGeometry::of(view), view.canvas.width(),
-                                          view.canvas.height(), n);
+                                          view.canvas.height(), n, &session.unstoredMasks);
     return n;
 }
 

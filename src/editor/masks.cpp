@@ -2,20 +2,24 @@
 
 #include "codecs/picture_io.h"
 #include "editor/frame_selection.h"
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 
 #include <cstdio>
 
 namespace morvel {
 
+FrameFiles MaskFiles(const Document& document, const EditSession& session, std::int32_t n) {
+    FrameRecord frame;
+    frame.maskNumber = n;
+    return FilesOf(document, frame, &session.unstoredMasks);
+}
+
 bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
-    const auto unstored = session.unstoredMasks.find(n);
-    if (unstored != session.unstoredMasks.end()) {
-        session.images.mask = unstored->second;
-    } else if (!LoadLayerPicture(session.pictureReader, services, session.images.mask,
-                                 document.masks.workingFile(n))) {
-        return false;
-    }
+    const auto read = [&](const std::string& file, Image& picture) {
+        return LoadLayerPicture(session.pictureReader, services, picture, file);
+    };
+    if (!ReadFrameMask(MaskFiles(document, session, n), session.images.mask, read)) return false;
     const Image& composite = session.images.composite;
     session.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
     return true;
@@ -29,7 +33,7 @@ bool StoreMask(Document& document, EditSession& session, Services& services, std
     }
     // The mask stays in memory, so that showing another frame does not lose it; the user is
     // told once that the working files can no longer be written.
-    session.unstoredMasks.insert_or_assign(n, session.images.mask);
+    session.unstoredMasks.insert_or_assign(n, std::make_shared<const Image>(session.images.mask));
     if (!session.record.failureTold) {
         session.record.failureTold = true;
         services.reporter().report(ErrorKind::SessionWrite, ErrorPlace::StoreMask, n,
@@ -40,7 +44,7 @@ bool StoreMask(Document& document, EditSession& session, Services& services, std
 
 void StoreUnstoredMasks(const Document& document, EditSession& session) {
     for (auto it = session.unstoredMasks.begin(); it != session.unstoredMasks.end();) {
-        if (SavePictureFile(it->second, document.masks.workingFile(it->first), PictureFormat::Png))
+        if (SavePictureFile(*it->second, document.masks.workingFile(it->first), PictureFormat::Png))
             it = session.unstoredMasks.erase(it);
         else
             ++it;

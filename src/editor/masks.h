@@ -9,6 +9,9 @@
 
 namespace morvel {
 
+// The files of mask n alone (no layers): its working file, or its picture kept in memory.
+FrameFiles MaskFiles(const Document& document, const EditSession& session, std::int32_t n);
+
 // Loads mask working file n (or the mask kept in memory when it could not be stored) into the
 // mask image; on success the whole composite becomes dirty.
 // A missing or unreadable file leaves the mask image as it was and gives false.

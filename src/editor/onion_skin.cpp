@@ -30,7 +30,7 @@ bool UpdateOnionSkin(Document& document, EditSession& session, View& view) {
     FilmView filmView;
     const Image& canvas = view.canvas;
     if (view.onionSkin && previous >= 0 && previous < document.frames.size() && !canvas.empty()) {
-        frame = FilmOf(document).frameFiles(previous);
+        frame = FilmOf(document, session).frameFiles(previous);
         filmView = FilmViewOf(session, view);
         source = sourceOf(frame, filmView);
     }

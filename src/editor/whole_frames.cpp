@@ -48,7 +48,12 @@ void DuplicateFrame(Document& document, EditSession& session, View& view, Servic
         if (source.maskNumber != 0) {
             const std::string from = document.masks.workingFile(source.maskNumber);
             const std::int32_t number = document.masks.nextNumber++;
-            if (CopyFileBytes(from, document.masks.workingFile(number))) {
+            const auto kept = session.unstoredMasks.find(source.maskNumber);
+            if (kept != session.unstoredMasks.end()) {
+                // Its file is out of date: the copy shares the picture kept in memory.
+                session.unstoredMasks.insert_or_assign(number, kept->second);
+                copy.maskNumber = number;
+            } else if (CopyFileBytes(from, document.masks.workingFile(number))) {
                 copy.maskNumber = number;
             } else {
                 services.reporter().report(ErrorKind::SaveImage, ErrorPlace::StoreMask, 300,

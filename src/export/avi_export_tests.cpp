@@ -231,7 +231,7 @@ protected:
                   BackgroundWatch* watch = nullptr) {
         shell.saveAnswers.push_back({output.file(name), 0});
         shell.textAnswers.push_back(rate);
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+        ExportAviVideo(FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                        state.services.files.libraryFolder, kPlaybackRate,
                        [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                        sound, watch);
@@ -307,7 +307,7 @@ TEST_F(AviExport, AProjectWithoutFramesOpensNoVideoButClosesAndQuits) {
 TEST_F(AviExport, CancellingTheRequesterQuitsTheLibrary) {
     installFake("fake_aviserv_ok");
     addFrame(UniformPicture(6, 4, {10, 10, 10}));
-    ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportAviVideo(FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                    state.services.files.libraryFolder, kPlaybackRate,
                    [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(shell.textRequests.empty());
@@ -435,7 +435,7 @@ TEST_F(AviExport, TheWorkerWritesTheBytesOfAVideoWrittenHere) {
     job.path = output.file("here.avi");
     job.frameRate = [] { return 25; };
     job.readers = 0;
-    ASSERT_TRUE(RenderAviVideo(FilmOf(state.document), state.services.reporter(),
+    ASSERT_TRUE(RenderAviVideo(FilmOf(state.document, state.session), state.services.reporter(),
                                state.services.files.libraryFolder, job));
     const std::string written = ReadText(output.file("worker.avi"));
     EXPECT_GT(written.size(), 4000u);

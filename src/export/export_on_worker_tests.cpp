@@ -81,7 +81,7 @@ protected:
     }
     void exportTo(const std::string& path, int filter, BackgroundWatch* watch = nullptr) {
         shell.saveAnswers.push_back({path, filter});
-        ExportImageSequence(FilmOf(state.document), shell, state.services.language.texts,
+        ExportImageSequence(FilmOf(state.document, state.session), shell, state.services.language.texts,
                             [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                             watch);
     }
@@ -103,7 +103,7 @@ TEST_F(WorkerExport, WritesTheBytesOfAnExportOnThisThread) {
         job.format = format.format;
         job.pattern = SequencePattern(output.file("d" + std::to_string(filter)), format);
         job.encoders = 0;
-        ASSERT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+        ASSERT_EQ(WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job), 0);
         for (int k = 1; k <= 5; ++k) {
             const std::string name = SequenceFileName(format.suffix, k, 5);
             EXPECT_EQ(ReadText(output.file("w" + std::to_string(filter) + name)),

@@ -77,7 +77,8 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
     makeFrames(3);
     SelectFrame(state.document, state.session, state.view, state.services, 1);
     choose(output.file("szene.bmp"), 1);
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].title, "Bilder speichern");
@@ -99,7 +100,8 @@ TEST_F(Export, WritesEveryFrameInTheChosenFormatAndShowsTheDisplayedFrameAgain) 
 
 TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
     choose(output.file("frame"), 0);
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_TRUE(ListFolder(output.path()).empty());
@@ -108,7 +110,8 @@ TEST_F(Export, AProjectWithoutFramesWritesNothingAndSaysNothing) {
 
 TEST_F(Export, ACancelledRequesterDoesNothing) {
     makeFrames(2);
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_TRUE(ListFolder(output.path()).empty());
 }
@@ -116,7 +119,8 @@ TEST_F(Export, ACancelledRequesterDoesNothing) {
 TEST_F(Export, AFolderThatIsGoneGivesOneMessagePerFrameInFrameOrder) {
     makeFrames(3);
     choose(output.file("gone/take"), 0);
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     const auto texts = shell.errorTexts();
     ASSERT_EQ(texts.size(), 3u);
@@ -138,7 +142,8 @@ TEST_F(Export, TheDisplayedFramesFreshMaskIsExportedAndKept) {
     state.session.images.mask.setPixel(0, 0, 0, 0, 0);
     ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     choose(output.file("m"), 1);
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     Image written;
     ASSERT_EQ(LoadPictureFile(output.file("m.2.png"), written), LoadResult::Ok);
@@ -154,7 +159,9 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
     job.format = PictureFormat::Png;
     job.pattern = output.file("one.<\?\?\?>.png");
     job.encoders = 1;
-    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+    EXPECT_EQ(
+        WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job),
+        0);
     job.pattern = output.file("two.<\?\?\?>.png");
     job.encoders = 3;
     int calls = 0;
@@ -162,7 +169,9 @@ TEST_F(Export, ParallelEncodingWritesTheSameBytesAsOneEncoder) {
         EXPECT_EQ(written, ++calls);
         EXPECT_EQ(total, 5);
     };
-    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+    EXPECT_EQ(
+        WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job),
+        0);
     EXPECT_EQ(calls, 5);
     for (int k = 1; k <= 5; ++k) {
         EXPECT_EQ(ReadText(output.file("one." + std::to_string(k) + ".png")),
@@ -177,7 +186,9 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("r.<\?\?\?>.bmp");
     job.first = 9;
     job.last = 20;
-    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+    EXPECT_EQ(
+        WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job),
+        0);
     EXPECT_EQ(ListFolder(output.path()).size(), 3u);
     EXPECT_TRUE(IsRegularFile(output.file("r.10.bmp")));
     EXPECT_TRUE(IsRegularFile(output.file("r.12.bmp")));
@@ -187,7 +198,9 @@ TEST_F(Export, ARangeKeepsTheNumbersOfTheWholeProject) {
     job.pattern = output.file("s.<\?\?\?>.bmp");
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 2; };
-    EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+    EXPECT_EQ(
+        WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job),
+        0);
     EXPECT_TRUE(IsRegularFile(output.file("s.02.bmp")));
     EXPECT_FALSE(IsRegularFile(output.file("s.03.bmp")));
 }
@@ -265,7 +278,7 @@ protected:
         job.encoders = workers;
         job.first = first - 1;
         job.last = last - 1;
-        WriteImageSequence(FilmOf(state.document), state.services.reporter(), job);
+        WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job);
         return shell.errorTexts();
     }
     std::string file(const std::string& name, int k, const char* extension) {
@@ -393,7 +406,7 @@ TEST_F(Pipeline, AStopFinishesTheFramesUnderWay) {
     job.encoders = 2;
     int asked = 0;
     job.stopRequested = [&] { return ++asked > 4; };
-    WriteImageSequence(FilmOf(state.document), state.services.reporter(), job);
+    WriteImageSequence(FilmOf(state.document, state.session), state.services.reporter(), job);
     EXPECT_EQ(ListFolder(output.path()).size(), 4u);
     EXPECT_TRUE(IsRegularFile(output.file("s.04.png")));
 }
@@ -438,7 +451,9 @@ TEST(VideoExport, VideoFramesAreTheFramesReadOneByOne) {
         job.format = PictureFormat::Bmp;
         job.encoders = workers;
         job.pattern = output.file(std::to_string(workers) + ".<\?\?\?>.bmp");
-        EXPECT_EQ(WriteImageSequence(FilmOf(state.document), state.services.reporter(), job), 0);
+        EXPECT_EQ(WriteImageSequence(FilmOf(state.document, state.session),
+                                     state.services.reporter(), job),
+                  0);
         for (int k = 1; k <= 9; ++k) {
             EXPECT_EQ(
                 ReadText(output.file(std::to_string(workers) + "." + std::to_string(k) + ".bmp")),

@@ -130,7 +130,7 @@ protected:
         RefreshFrameStrip(state.document, state.session, state.view, state.services, 0);
     }
     VideoResult write(VideoJob job) {
-        return WriteVideo(FilmOf(state.document), state.services.reporter(), job);
+        return WriteVideo(FilmOf(state.document, state.session), state.services.reporter(), job);
     }
     std::vector<std::string> codes() {
         std::vector<std::string> found;
@@ -286,7 +286,7 @@ TEST_F(VideoExport, TheMenuEntryAsksWritesAndAnnounces) {
         shell.textAnswers.push_back(c.answer);
         testing::ActingWatch watch;
         if (c.cancel) watch.act = [](BackgroundJob& job) { job.cancel(); };
-        ExportVideo(FilmOf(state.document), shell, state.services.language.texts, 8, {}, nullptr,
+        ExportVideo(FilmOf(state.document, state.session), shell, state.services.language.texts, 8, {}, nullptr,
                     &watch);
         EXPECT_EQ(shell.textRequests.back().defaultText, "8");
         EXPECT_EQ(onlyFiles(c.written ? std::vector<std::string>{c.written}

@@ -265,6 +265,9 @@ constexpr std::array<TextEntry, kTextCount> kEntries{{
     {"Requester", "capturefolderbutton", "Ordner ..."},
     {"Requester", "capturefolderdefault", "neben der Projektdatei"},
     {"Errors", "capturetemplate", "Die Dateinamen der Aufnahmen '$FILE' brauchen $Nr und $Layer, sonst überschreiben sich die Aufnahmen; die bisherigen Dateinamen bleiben."},
+    // Films made before pictures were turned upright
+    {"Else", "storedorientation",
+     "Bilder mit Masken aus der Zeit vor dem Aufrichten gedrehter Fotos bleiben ungedreht."},
 }};
 
 }  // namespace

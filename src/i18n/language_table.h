@@ -215,9 +215,11 @@ enum class Text : int {
     RequesterCapturefolderbutton,
     RequesterCapturefolderdefault,
     ErrorsCapturetemplate,
+    // Films made before pictures were turned upright
+    ElseStoredorientation,
 };
 
-constexpr int kTextCount = static_cast<int>(Text::ErrorsCapturetemplate) + 1;
+constexpr int kTextCount = static_cast<int>(Text::ElseStoredorientation) + 1;
 
 struct TextEntry {
     std::string_view group;

@@ -60,17 +60,17 @@ public:
     // canvasWidth x canvasHeight is the canvas the frames are shown on, in view. held names the
     // pictures the window holds: the displayed frame's, or, while the window still waits for
     // them (see readyFor), those of the frame it showed before; the displayed frame's own
-    // pictures are then prepared first.
+    // pictures are then prepared first. The masks kept in memory stand for their working files.
     virtual void frameShown(const Document& /*document*/, const ViewGeometry& /*view*/,
                             int /*canvasWidth*/, int /*canvasHeight*/, int /*index*/,
-                            const FrameFiles& /*held*/) {}
+                            const FrameFiles& /*held*/, const MasksInMemory* /*inMemory*/) {}
     // The same when the window holds the displayed frame's pictures.
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
-                    int canvasHeight, int index) {
+                    int canvasHeight, int index, const MasksInMemory* inMemory = nullptr) {
         FrameFiles held;
         if (index >= 0 && index < document.frames.size())
-            held = FilesOf(document, document.frames.at(index));
-        frameShown(document, view, canvasWidth, canvasHeight, index, held);
+            held = FilesOf(document, document.frames.at(index), inMemory);
+        frameShown(document, view, canvasWidth, canvasHeight, index, held, inMemory);
     }
     // Whether read() gives each of files (empty names are left out) at once, without reading
     // or waiting: false lets the window show something else meanwhile.

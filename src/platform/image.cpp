@@ -35,7 +35,9 @@ Image::Image(Image&& other) noexcept
     : m_width(std::exchange(other.m_width, 0)),
       m_height(std::exchange(other.m_height, 0)),
       m_stride(std::exchange(other.m_stride, 0)),
-      m_pixels(std::move(other.m_pixels)) {
+      m_pixels(std::move(other.m_pixels)),
+      m_storedOrientation(std::exchange(other.m_storedOrientation, 1)),
+      m_asStored(std::exchange(other.m_asStored, false)) {
     other.m_pixels.clear();
 }
 
@@ -47,6 +49,8 @@ Image& Image::operator=(Image&& other) noexcept {
     m_stride = std::exchange(other.m_stride, 0);
     m_pixels = std::move(other.m_pixels);
     other.m_pixels.clear();
+    m_storedOrientation = std::exchange(other.m_storedOrientation, 1);
+    m_asStored = std::exchange(other.m_asStored, false);
     return *this;
 }
 

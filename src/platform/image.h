@@ -60,11 +60,23 @@ public:
     // True when both pictures have the same size and the same pixels (padding is ignored).
     bool samePixels(const Image& other) const;
 
+    // The orientation tag (2 to 8) a decoder turned the picture upright from, where pictures were
+    // read as stored before orientation was applied; 1 when it was not turned. asStored: the
+    // pixels have been turned back to that stored form since.
+    int storedOrientation() const { return m_storedOrientation; }
+    bool asStored() const { return m_asStored; }
+    void setStoredOrientation(int orientation, bool asStored) {
+        m_storedOrientation = orientation;
+        m_asStored = asStored;
+    }
+
 private:
     int m_width = 0;
     int m_height = 0;
     std::size_t m_stride = 0;
     std::vector<std::uint8_t> m_pixels;
+    int m_storedOrientation = 1;
+    bool m_asStored = false;
 };
 
 }  // namespace morvel

@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "platform/image.h"
 #include "project/frame_id.h"
 #include "project/frame_list.h"
 
@@ -39,11 +42,17 @@ private:
     std::string m_folder;
 };
 
+// Masks whose working file could not be written (a full disk), by number. The pictures are
+// never changed once kept, so worker threads may read them while the session keeps others.
+using MasksInMemory = std::map<std::int32_t, std::shared_ptr<const Image>>;
+
 // The files one frame is composed from (empty: none): its layer sources and its mask's working
-// file. Plain strings, so that worker threads never look at the frame list.
+// file. Plain strings, so that worker threads never look at the frame list; and the mask's
+// picture when it is kept in memory, which stands for what the working file holds.
 struct FrameFiles {
     std::array<std::string, 2> layers;
     std::string mask;
+    std::shared_ptr<const Image> maskInMemory;
 
     // File k: 0 and 1 the layers, 2 the mask.
     const std::string& operator[](int k) const { return k < 2 ? layers[k] : mask; }
@@ -76,10 +85,13 @@ struct Document {
     SoundTrack sound;
 };
 
-// The one place that names a frame's files.
-FrameFiles FilesOf(const MaskStore& masks, const FrameRecord& frame);
-inline FrameFiles FilesOf(const Document& document, const FrameRecord& frame) {
-    return FilesOf(document.masks, frame);
+// The one place that names a frame's files; with the masks kept in memory, a kept mask's
+// picture comes with its working file.
+FrameFiles FilesOf(const MaskStore& masks, const FrameRecord& frame,
+                   const MasksInMemory* inMemory = nullptr);
+inline FrameFiles FilesOf(const Document& document, const FrameRecord& frame,
+                          const MasksInMemory* inMemory = nullptr) {
+    return FilesOf(document.masks, frame, inMemory);
 }
 
 }  // namespace morvel

@@ -202,7 +202,7 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 }
 
 bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
-                      const std::map<std::int32_t, Image>* masksInMemory) {
+                      const MasksInMemory* masksInMemory) {
     const ProjectHeader& header = document.header;
     const std::string& path = header.projectFilePath;
 
@@ -279,9 +279,10 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
                 ExpandNameTemplate(header.maskTemplate, k, digits, path, std::nullopt, "");
             const std::string workingFile = document.masks.workingFile(frame.maskNumber);
             const auto kept = masksInMemory ? masksInMemory->find(frame.maskNumber)
-                                            : std::map<std::int32_t, Image>::const_iterator();
+                                            : MasksInMemory::const_iterator();
             const bool inMemory = masksInMemory && kept != masksInMemory->end();
-            entry.hasMask = stage(workingFile, target, i, -1, inMemory ? &kept->second : nullptr);
+            entry.hasMask =
+                stage(workingFile, target, i, -1, inMemory ? kept->second.get() : nullptr);
             if (!entry.hasMask) {
                 reporter.report(ErrorKind::CopyImage, ErrorPlace::SaveProject, 300,
                                 workingFile + "|" + target);

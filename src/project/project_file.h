@@ -83,6 +83,6 @@ std::vector<std::uint8_t> SerializeProjectFile(const ProjectHeader& header,
 // Returns false, after reporting it, when the project file itself could not be written.
 // Masks in masksInMemory (their working file could not be written) are saved from there.
 bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
-                      const std::map<std::int32_t, Image>* masksInMemory = nullptr);
+                      const MasksInMemory* masksInMemory = nullptr);
 
 }  // namespace morvel

@@ -3,9 +3,59 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codecs/orientation.h"
 #include "sequence/blend.h"
 
 namespace morvel {
+
+namespace {
+
+struct Size {
+    int width = Image::kMaxSide;
+    int height = Image::kMaxSide;
+    bool operator==(const Size&) const = default;
+};
+
+// The size of a picture in its stored form (asStored) or upright.
+Size sizeInForm(const Image& picture, bool asStored) {
+    const bool turned = picture.asStored() != asStored && SwapsSides(picture.storedOrientation());
+    return turned ? Size{picture.height(), picture.width()}
+                  : Size{picture.width(), picture.height()};
+}
+
+// The smallest width and height of the layers in one form.
+Size layersInForm(const FramePictures& pictures, bool asStored) {
+    Size size;
+    for (const Image* layer : {pictures.layer1, pictures.layer2}) {
+        if (!layer) continue;
+        const Size in = sizeInForm(*layer, asStored);
+        size = {std::min(size.width, in.width), std::min(size.height, in.height)};
+    }
+    return size;
+}
+
+}  // namespace
+
+bool ComposedAsStored(const FramePictures& pictures) {
+    if (!pictures.mask || (!pictures.layer1 && !pictures.layer2)) return false;
+    const Size mask{pictures.mask->width(), pictures.mask->height()};
+    const Size stored = layersInForm(pictures, true);
+    return mask == stored && !(mask == layersInForm(pictures, false));
+}
+
+FramePictures InComposedForm(const FramePictures& pictures, std::array<Image, 2>& spare) {
+    const bool asStored = ComposedAsStored(pictures);
+    FramePictures inForm = pictures;
+    const Image** layers[2] = {&inForm.layer1, &inForm.layer2};
+    for (int k = 0; k < 2; ++k) {
+        const Image* layer = *layers[k];
+        if (!layer || layer->storedOrientation() == kUpright || layer->asStored() == asStored)
+            continue;
+        spare[k] = *layer;
+        *layers[k] = TurnToForm(spare[k], asStored) ? &spare[k] : nullptr;
+    }
+    return inForm;
+}
 
 void CompositeSizeOf(const FramePictures& pictures, int& width, int& height) {
     if (!pictures.layer1 && !pictures.layer2) return;
@@ -18,8 +68,11 @@ void CompositeSizeOf(const FramePictures& pictures, int& width, int& height) {
     }
 }
 
-bool ComposePictures(const FramePictures& pictures, int carriedWidth, int carriedHeight,
-                     Image& out) {
+bool ComposePictures(const FramePictures& taking, int carriedWidth, int carriedHeight, Image& out) {
+    // Pictures in the other form are turned into copies: only ever for a film made before
+    // pictures were turned upright.
+    std::array<Image, 2> spare;
+    const FramePictures pictures = InComposedForm(taking, spare);
     int width = carriedWidth;
     int height = carriedHeight;
     CompositeSizeOf(pictures, width, height);

@@ -89,7 +89,9 @@ void FrameReader::readAhead(int index) {
     }
     if (frame.maskNumber != m_maskNumber) {
         m_maskNumber = frame.maskNumber;
-        if (m_maskNumber != 0) queueRead(index, m_film.masks.workingFile(m_maskNumber));
+        // A mask kept in memory is not read from its file (ReadFrameMask takes it from there).
+        const FrameFiles files = m_film.frameFiles(frame);
+        if (m_maskNumber != 0 && !files.maskInMemory) queueRead(index, files.mask);
     }
 }
 

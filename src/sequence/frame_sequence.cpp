@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 
 namespace morvel {
@@ -26,8 +27,9 @@ Image carryCompositionBefore(const Film& film, int first, VideoPool& pool) {
         if (read(files.layers[0], pictures[0])) taking.layer1 = &pictures[0];
         if (read(files.layers[1], pictures[1])) taking.layer2 = &pictures[1];
         if (!taking.layer1 && !taking.layer2) continue;
-        if (read(files.mask, pictures[2])) taking.mask = &pictures[2];
-        CompositeSizeOf(taking, width, height);
+        if (ReadFrameMask(files, pictures[2], read)) taking.mask = &pictures[2];
+        std::array<Image, 2> spare;
+        CompositeSizeOf(InComposedForm(taking, spare), width, height);
         break;
     }
     auto black = Image::create(width, height);

@@ -8,6 +8,7 @@
 #include "codecs/png_fast_reader.h"
 #include "codecs/shrink_picture.h"
 #include "import/avi_frames.h"
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 #include "import/video_pool.h"
 #include "platform/files.h"
@@ -42,6 +43,7 @@ bool readReduced(const std::string& source, int factor, Image& picture) {
             if (!ReadLayerSource(source, videos, full).ok) return false;
         }
         picture = ShrinkPicture(full, factor);
+        picture.setStoredOrientation(full.storedOrientation(), full.asStored());
     } catch (...) {  // memory that could not be had: the picture is left out
         return false;
     }
@@ -58,7 +60,13 @@ bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out)
     FramePictures pictures;
     if (readReduced(frame.layers[0], factor, layer1)) pictures.layer1 = &layer1;
     if (readReduced(frame.layers[1], factor, layer2)) pictures.layer2 = &layer2;
-    if (readReduced(frame.mask, factor, mask)) pictures.mask = &mask;
+    const auto readMask = [factor](const std::string& file, Image& picture) {
+        return readReduced(file, factor, picture);
+    };
+    try {
+        if (ReadFrameMask(frame, mask, readMask, factor)) pictures.mask = &mask;
+    } catch (...) {  // memory that could not be had: the mask is left out
+    }
     Image composite;
     if (!ComposePictures(pictures, (view.carriedWidth + factor - 1) / factor,
                          (view.carriedHeight + factor - 1) / factor, composite)) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 
 namespace morvel {
@@ -37,7 +38,7 @@ FramePictures SequencePictures::bring(const FrameRecord& frame) {
         m_maskFailed = false;
         if (m_maskNumber != 0) {
             Image mask;
-            if (m_reader(m_film.masks.workingFile(m_maskNumber), mask) && !mask.empty()) {
+            if (ReadFrameMask(m_film.frameFiles(frame), mask, m_reader)) {
                 m_mask = std::move(mask);
             } else {
                 m_maskFailed = true;

@@ -630,9 +630,10 @@ protected:
         shell.errors.clear();
         shell.saveAnswers = {FileChoice{projectFolder.file("out/frame"), filter}};
         MakeFolder(projectFolder.file("out"));
-        ExportImageSequence(
-            FilmOf(state.document), state.services.shell, state.services.language.texts,
-            [&] { StoreDisplayedMask(state.document, state.session, state.services); });
+        ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                            state.services.language.texts, [&] {
+                                StoreDisplayedMask(state.document, state.session, state.services);
+                            });
         return codes();
     }
     Image written(const std::string& name) {
@@ -860,7 +861,8 @@ protected:
 TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
     const std::string file = projectFolder.write("notes.txt", "text");
     shell.saveAnswers = {FileChoice{file + "/frame", 1}};
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(codes(), (std::vector<std::string>{"130-10-400", "130-10-400"}));
     EXPECT_NE(shell.errors[0].text.find("'" + file + "/frame.1.png'"), std::string::npos);
@@ -872,7 +874,8 @@ TEST_F(Unwritable, AnExportBelowARegularFileReportsEveryFrame) {
 TEST_F(Unwritable, AnExportWhereAFolderHasTheFramesNameReportsThatFrameOnly) {
     ASSERT_TRUE(MakeFolder(projectFolder.file("frame.1.bmp")));
     shell.saveAnswers = {FileChoice{projectFolder.file("frame.png"), 0}};
-    ExportImageSequence(FilmOf(state.document), state.services.shell, state.services.language.texts,
+    ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
+                        state.services.language.texts,
                         [&] { StoreDisplayedMask(state.document, state.session, state.services); });
     EXPECT_EQ(codes(), std::vector<std::string>{"130-10-400"});
     EXPECT_TRUE(IsFolder(projectFolder.file("frame.1.bmp")));

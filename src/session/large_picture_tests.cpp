@@ -80,9 +80,9 @@ TEST_F(TooLargePicture, IsToldAsTooLargeOnEveryPath) {
              state.document.frames.at(0).layerSource[0] = large;
              shell.errors.clear();
              shell.saveAnswers = {{folder.file("out"), 0}};
-             ExportImageSequence(FilmOf(state.document), shell, state.services.language.texts, [&] {
-                 StoreDisplayedMask(state.document, state.session, state.services);
-             });
+             ExportImageSequence(
+                 FilmOf(state.document, state.session), shell, state.services.language.texts,
+                 [&] { StoreDisplayedMask(state.document, state.session, state.services); });
          },
          "ErrorCode = 150-2-1"},
     };

@@ -114,6 +114,7 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
 
     deleteWorkingFiles(document);
     session.unstoredMasks.clear();
+    session.storedFormTold = false;
     for (int i = 0; i < document.frames.size(); ++i) {
         for (int layer = 0; layer < 2; ++layer)
             ReleaseLayerThumbnail(view.thumbnails, services, document.frames.at(i).id, layer);

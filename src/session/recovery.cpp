@@ -93,7 +93,7 @@ MaskRecovery recoverMask(Document& document, EditSession& session, Services& ser
     }
     if (mask.width() == 0) return MaskRecovery::Lost;
     if (SavePictureFile(mask, target, PictureFormat::Png)) return MaskRecovery::Written;
-    session.unstoredMasks.insert_or_assign(n, std::move(mask));
+    session.unstoredMasks.insert_or_assign(n, std::make_shared<const Image>(std::move(mask)));
     return MaskRecovery::KeptInMemory;
 }
 

@@ -16,6 +16,7 @@
 
 #include "codecs/picture_io.h"
 #include "editor/canvas.h"
+#include "editor/canvas_film.h"
 #include "editor/frame_operations.h"
 #include "editor/frame_selection.h"
 #include "editor/mask_tools.h"
@@ -26,6 +27,8 @@
 #include "platform/gadgets.h"
 #include "platform/session_folder.h"
 #include "project/session_journal.h"
+#include "sequence/frame_sequence.h"
+#include "sequence/scaled_frame.h"
 #include "session/crash_protection.h"
 #include "session/project_lifecycle.h"
 #include "test_support/pictures.h"
@@ -426,6 +429,36 @@ TEST_F(Recovery, APaintedMaskOnAFullDiskIsKeptAndToldOnce) {
     p.crash();
 }
 
+// A mask that could not be stored is what every reader of the frame takes: the sequence that
+// all exports compose holds the stroke, and so does the frame composed for playback.
+TEST_F(Recovery, AStrokeKeptInMemoryIsInTheExportedFrames) {
+    const SmallDisk disk(sessions.path(), 0);
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs can be mounted here";
+    Program p(sessions.path(), pictures.path());
+    addFrames(p, 2);
+    p.state->session.record.writer->flush();
+    disk.fill();
+    p.stroke(10, 10);
+    const Image shown = p.state->session.images.composite;
+    SelectFrame(p.state->document, p.state->session, p.state->view, p.state->services, 0);
+    ASSERT_EQ(p.state->session.unstoredMasks.size(), 1u);
+    const std::size_t told = p.shell.errors.size();
+
+    const Film film = FilmOf(p.state->document, p.state->session);
+    WorkQueue queue(2);
+    FrameSequence sequence(film, 1, 1, queue, p.state->services.reporter());
+    ASSERT_TRUE(sequence.nextReadable());
+    EXPECT_TRUE(testing::SamePicture(sequence.composeNext(), shown));
+    FilmView view;
+    view.canvasWidth = shown.width();
+    view.canvasHeight = shown.height();
+    Image played;
+    ASSERT_TRUE(ComposeFilmFrame(film.frameFiles(1), view, played));
+    EXPECT_TRUE(testing::SamePicture(played, shown));
+    EXPECT_EQ(p.shell.errors.size(), told);  // nothing was missing
+    p.crash();
+}
+
 // Recovering onto a full disk: the frames and masks are back in memory, the user is told, and
 // the crashed session stays as it was for the next start.
 TEST_F(Recovery, ARecoveryThatCannotBeWrittenKeepsTheCrashedSession) {
@@ -459,7 +492,7 @@ TEST_F(Recovery, ARecoveryThatCannotBeWrittenKeepsTheCrashedSession) {
     EXPECT_EQ(after.state->document.frames.at(2).maskNumber, 1);
     for (const auto& [n, mask] : lost) {
         ASSERT_TRUE(after.state->session.unstoredMasks.contains(n)) << n;
-        EXPECT_TRUE(testing::SamePicture(after.state->session.unstoredMasks.at(n), mask)) << n;
+        EXPECT_TRUE(testing::SamePicture(*after.state->session.unstoredMasks.at(n), mask)) << n;
     }
     // Told once: the writer's failure is not told again.
     TellSessionWriteFailure(after.state->session, after.state->services);

@@ -53,14 +53,14 @@ DispatchHooks WindowHooks(QtShell& shell) {
         if (exports->busy()) return;
         FolderKeepingDialogs requesters = RequesterDialogs(state, kImagesRequester);
         ExportImageSequence(
-            FilmOf(state.document), state.services.shell, state.services.language.texts,
+            FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
             [&] { StoreDisplayedMask(state.document, state.session, state.services); },
             exports.get(), &requesters);
     };
     hooks.exportAviVideo = [exports, player](Program& state) {
         if (exports->busy()) return;
         FolderKeepingDialogs requesters = RequesterDialogs(state, kAviRequester);
-        ExportAviVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+        ExportAviVideo(FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                        state.services.files.libraryFolder, player->rate,
                        [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                        FilmSoundPlacement(state), exports.get(), &requesters);
@@ -68,7 +68,7 @@ DispatchHooks WindowHooks(QtShell& shell) {
     hooks.exportVideo = [exports, player](Program& state) {
         if (exports->busy()) return;
         FolderKeepingDialogs requesters = RequesterDialogs(state, kVideoRequester);
-        ExportVideo(FilmOf(state.document), state.services.shell, state.services.language.texts,
+        ExportVideo(FilmOf(state.document, state.session), state.services.shell, state.services.language.texts,
                     player->rate, FilmSoundPlacement(state),
                     [&] { StoreDisplayedMask(state.document, state.session, state.services); },
                     exports.get(), &requesters);
