@@ -219,7 +219,7 @@ TEST_F(DecodeAheadTest, ADisplayedFrameTheWindowDoesNotHoldYetIsMadeFirst) {
     const FrameFiles held = FilesOf(state.document, state.document.frames.at(1));
     const FrameFiles shown = FilesOf(state.document, state.document.frames.at(2));
     ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
-                     state.view.canvas.height(), 2, held);
+                     state.view.canvas.height(), 2, held, nullptr);
     EXPECT_EQ(ahead.pending(), 3);  // frame 2's picture and mask, frame 3's picture: q.png is held
     ahead.settle();
     EXPECT_TRUE(ahead.readyFor(shown));

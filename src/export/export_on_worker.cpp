@@ -41,6 +41,10 @@ public:
         return {};
     }
     bool runSaveWindow(const SaveWindowPlan&, SaveWindowFields&) override { return false; }
+    std::string chooseCamera(const CameraChooser&) override { return {}; }
+    bool editShootingSettings(const ShootingSettingsDialog&, ShootingSettingsFields&) override {
+        return false;
+    }
 };
 
 ExportLink::ExportLink(BackgroundJob& job, const LanguageTable& texts, Dialogs& dialogs,
