@@ -22,6 +22,7 @@
 #include "editor/mask_tools.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
+#include "export/film_snapshot.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
 #include "platform/gadgets.h"
@@ -456,6 +457,9 @@ TEST_F(Recovery, AStrokeKeptInMemoryIsInTheExportedFrames) {
     ASSERT_TRUE(ComposeFilmFrame(film.frameFiles(1), view, played));
     EXPECT_TRUE(testing::SamePicture(played, shown));
     EXPECT_EQ(p.shell.errors.size(), told);  // nothing was missing
+    // The copy an export on a worker composes keeps it too.
+    const FilmSnapshot snapshot(film);
+    EXPECT_EQ(snapshot.film().frameFiles(1), film.frameFiles(1));
     p.crash();
 }
 
