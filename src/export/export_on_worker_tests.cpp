@@ -170,9 +170,10 @@ TEST_F(WorkerExport, AFolderThatVanishesGivesTheMessagesOfTheFramesAfterIt) {
 }
 
 // A tmpfs of a few pages as the target, filled up (skipped where mounting is refused): the
-// frames that did not fit are reported and leave nothing behind.
+// frames that did not fit are reported and leave nothing behind. Frames are encoded side by
+// side, so which of them found room depends on the order they finished in.
 TEST_F(WorkerExport, AFullDiskLeavesNoPartialFile) {
-    makeFrames(4, 100, 80);  // bitmaps of 24054 bytes: two fit in 64 KiB
+    makeFrames(4, 100, 80);  // bitmaps of 24054 bytes: at most two fit in 64 KiB
     const std::string target = output.file("full/");
     ASSERT_TRUE(MakeFolder(target));
     if (::mount("tmpfs", target.c_str(), "tmpfs", 0, "size=64k") != 0)
@@ -183,13 +184,24 @@ TEST_F(WorkerExport, AFullDiskLeavesNoPartialFile) {
     std::vector<std::size_t> sizes;
     for (const std::string& name : written) sizes.push_back(ReadText(target + name).size());
     ::umount2(target.c_str(), MNT_DETACH);
-    EXPECT_EQ(written, (std::vector<std::string>{"f.1.bmp", "f.2.bmp"}));
-    EXPECT_EQ(sizes, (std::vector<std::size_t>{24054, 24054}));
+    ASSERT_LE(written.size(), 2u);
+    EXPECT_EQ(sizes, std::vector<std::size_t>(written.size(), 24054));
     const auto texts = shell.errorTexts();
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_NE(texts[0].find("f.3.bmp"), std::string::npos);
-    EXPECT_NE(texts[1].find("f.4.bmp"), std::string::npos);
-    EXPECT_EQ(shell.notices.back(), "Export fertig: f.1.bmp, f.2.bmp in " + target);
+    ASSERT_EQ(texts.size(), 4 - written.size());
+    std::string listed;
+    std::size_t reported = 0;
+    for (int k = 1; k <= 4; ++k) {
+        const std::string name = "f." + std::to_string(k) + ".bmp";
+        const bool kept = std::find(written.begin(), written.end(), name) != written.end();
+        if (kept) {
+            listed += (listed.empty() ? "" : ", ") + name;
+        } else {  // reported in frame order
+            ASSERT_LT(reported, texts.size());
+            EXPECT_NE(texts[reported++].find(name), std::string::npos) << name;
+        }
+    }
+    if (written.size() == 2)
+        EXPECT_EQ(shell.notices.back(), "Export fertig: " + listed + " in " + target);
 }
 
 }  // namespace
