@@ -40,6 +40,12 @@ void toggleLive(Program& state) {
 
 }  // namespace
 
+void StartWithCamera(Program& state, const std::string& url) {
+    if (ChooseCamera(state.view, state.services, url))
+        StartLiveView(state.document, state.session, state.view, state.services);
+    checkItems(state);
+}
+
 std::string TakeCameraArgument(std::vector<std::string>& arguments) {
     std::string url;
     for (std::size_t i = 0; i < arguments.size();) {

@@ -21,6 +21,9 @@ bool ShootingNeedsTicks(const Program& state);
 // How long the loop waits for an event between ticks.
 constexpr int kShootingTickMilliseconds = 4;
 
+// The camera named on the command line, opened and live at start-up, its menu items checked.
+void StartWithCamera(Program& state, const std::string& url);
+
 // "--camera URL" taken out of the arguments: the URL, "" when none is given.
 std::string TakeCameraArgument(std::vector<std::string>& arguments);
 

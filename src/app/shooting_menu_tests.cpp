@@ -88,8 +88,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             SavePictureFile(testing::GradientPicture(64, 48, 3 + i), pictures.file(std::to_string(i) + ".jpg"),
                             PictureFormat::Jpeg);
-        shell.cameraAnswers.push_back("folder:" + pictures.path());
-        Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));
+        StartWithCamera(state, "folder:" + pictures.path());  // as --camera does
         state.view.shooting.settings.folder = captures.path();
     }
     void settle() {
@@ -103,6 +102,7 @@ protected:
 TEST_F(ShootingThroughTheMenu, ReturnCapturesOnlyWhileLive) {
     ASSERT_TRUE(state.view.shooting.camera) << (shell.errors.empty() ? "" : shell.errors[0].text);
     EXPECT_TRUE(state.view.shooting.live);  // a camera chosen shows its picture
+    EXPECT_TRUE(shell.menuItemChecked[+MenuItem::LiveView]);
     Dispatch(state, MenuEvent(+MenuItem::LiveView));
     EXPECT_FALSE(state.view.shooting.live);
     Dispatch(state, MenuEvent(+MenuItem::CaptureKey1));
@@ -127,17 +127,21 @@ TEST_F(ShootingThroughTheMenu, ReturnCapturesOnlyWhileLive) {
 
 TEST_F(ShootingThroughTheMenu, TheChooserOffersTheCameraInUseAndACancelKeepsIt) {
     const std::string inUse = "folder:" + pictures.path();
-    ASSERT_EQ(shell.cameraChoosers.size(), 1u);
     Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));  // cancelled
-    ASSERT_EQ(shell.cameraChoosers.size(), 2u);
-    EXPECT_EQ(shell.cameraChoosers[1].url, inUse);
-    EXPECT_EQ(shell.cameraChoosers[1].cameras.front().url, inUse);
+    ASSERT_EQ(shell.cameraChoosers.size(), 1u);
+    EXPECT_EQ(shell.cameraChoosers[0].url, inUse);
+    EXPECT_EQ(shell.cameraChoosers[0].cameras.front().url, inUse);
     EXPECT_EQ(state.view.shooting.cameraUrl, inUse);
     shell.cameraAnswers.push_back("lavfi:no_such_source");
     Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));
     ASSERT_EQ(shell.errors.size(), 1u);
     EXPECT_NE(shell.errors[0].text.find("lavfi:no_such_source"), std::string::npos);
     EXPECT_EQ(state.view.shooting.cameraUrl, inUse);
+    Dispatch(state, MenuEvent(+MenuItem::LiveView));
+    shell.cameraAnswers.push_back(inUse);  // chosen again: live and checked
+    Dispatch(state, MenuEvent(+MenuItem::ChooseCamera));
+    EXPECT_TRUE(state.view.shooting.live);
+    EXPECT_TRUE(shell.menuItemChecked[+MenuItem::LiveView]);
 }
 
 TEST_F(ShootingThroughTheMenu, TheSettingsDialogTakesWhatFitsAndTellsWhatDoesNot) {

@@ -90,8 +90,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     TellSessionWriteFailure(state.session, state.services);
     UpdateFrameCounter(state);
     TellNotices(state.session, state.services);
-    if (!camera.empty() && ChooseCamera(state.view, state.services, camera))
-        StartLiveView(state.document, state.session, state.view, state.services);
+    if (!camera.empty()) StartWithCamera(state, camera);
 
     for (;;) {
         Event event;
