@@ -76,9 +76,15 @@ done
 xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0 windowactivate "$main"
 sleep 3
 xdotool mousemove 1700 1100  # the pointer off the canvas: no brush outline in the pixels
-probe() { "$out/key_to_pixels" 400 300 300 200 "$1" 11 "${2:-600}" | tail -n 1; }
+# Each step's time is kept in steps.txt; the median line is printed.
+probe() {
+    "$out/key_to_pixels" 400 300 300 200 "$1" 11 "${2:-600}" >"$out/probe.txt"
+    sed "s/^/$zoom $1 ${2:-600} ms apart: /" "$out/probe.txt" >>"$out/steps.txt"
+    tail -n 1 "$out/probe.txt"
+}
 # Both directions 0.6 s apart, then as a held key: 0.1 s apart.
 probes() {
+    zoom=$1
     echo "$1, 11 steps Right: $(probe Right)"
     echo "$1, 11 steps Left:  $(probe Left)"
     echo "$1, 11 steps Right 0.1 s apart: $(probe Right 100)"
