@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 #include "platform/image.h"
 
@@ -34,6 +35,12 @@ TEST(PixelBuffers, LargeBuffersComeBackZeroedAndThePoolKeepsItsBound) {
     // Of larger buffers it keeps fewer: a few of the size it takes in.
     for (int k = 0; k < 5; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(2000u * 6000u));
     EXPECT_EQ(PooledPixelBytes(), kPooledBuffersOfOneSize * 2000u * 6000u);
+    // Of camera pictures, two at 24 megapixels and one at 45.
+    for (const auto& [width, height, kept] : {std::tuple{6000, 4000, 2u}, {8256, 5504, 1u}}) {
+        const std::size_t bytes = Image::strideFor(width) * static_cast<std::size_t>(height);
+        for (int k = 0; k < 3; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(bytes));
+        EXPECT_EQ(PooledPixelBytes(), kept * bytes) << width;
+    }
 }
 
 TEST(PixelBuffers, ThreadsTakeAndReturnAtOnce) {
