@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
     step.maskWidth = 16;
     step.maskHeight = 8;
     step.tiles.resize(2);
-    step.tiles[0] = {0, 0, 8, 8, {true, {9, 9, 9}, {}}, {true, {200, 200, 200}, {}}};
-    step.tiles[1] = {8, 0, 8, 8, {true, {0, 0, 0}, {}}, {false, {}, Bytes(8 * 8 * 3, 77)}};
+    step.tiles[0] = {0, 0, 8, 8, {true, 9, {}}, {true, 200, {}}};
+    step.tiles[1] = {8, 0, 8, 8, {true, 0, {}}, {false, 0, Bytes(8 * 8, 77)}};
     Bytes log;
     for (const bool after : {true, false}) {
         Bytes record = TileLogRecord(step, after);

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 tile.height > 0 && tile.width <= record.maskWidth - tile.left &&
                                 tile.height <= record.maskHeight - tile.top;
             const std::size_t pixels =
-                tile.after.uniform ? 0 : std::size_t(tile.width) * std::size_t(tile.height) * 3;
+                tile.after.uniform ? 0 : std::size_t(tile.width) * std::size_t(tile.height);
             if (!inside || tile.after.pixels.size() != pixels) std::abort();
         }
     }

@@ -34,7 +34,7 @@ int CarryMasksOfProject(Document& document, EditSession& session, Services& serv
                         std::FILE* out) {
     const ErrorReporter reporter = services.reporter();
     VideoPool videos;
-    Image carried;  // the mask carried to the frame before, when it was
+    GreyImage carried;  // the mask carried to the frame before, when it was
     bool carriedBefore = false;
     bool changed = false;
     bool failed = false;
@@ -49,7 +49,7 @@ int CarryMasksOfProject(Document& document, EditSession& session, Services& serv
         step.previousMaskPicture = carriedBefore ? &carried : nullptr;
         step.current = FilesOf(document, frame);
         step.currentMask = frame.maskNumber;
-        Image mask;
+        GreyImage mask;
         CarryPicturesRead read;
         const CarryOutcome outcome = CarryStepMask(step, videos, options, mask, read);
         carriedBefore = false;
@@ -64,7 +64,7 @@ int CarryMasksOfProject(Document& document, EditSession& session, Services& serv
         const std::int32_t number =
             frame.maskNumber != 0 ? frame.maskNumber : document.masks.nextNumber;
         const std::string file = document.masks.workingFile(number);
-        if (!SavePictureFile(mask, file, PictureFormat::Png)) {
+        if (!SaveMaskFile(mask, file)) {
             reporter.report(ErrorKind::SaveImage, ErrorPlace::CarryMask, number, file);
             std::fprintf(out, "frame %d: skipped, the mask could not be written\n", index + 1);
             failed = true;

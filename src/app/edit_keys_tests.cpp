@@ -30,7 +30,7 @@ using testing::SamePicture;
 struct Snapshot {
     int index;
     std::int32_t maskNumber;
-    Image mask;
+    GreyImage mask;
     Image composite;
 };
 
@@ -180,8 +180,8 @@ TEST_F(EditKeysTest, TheMemoryBoundDropsTheOldestSteps) {
     expectItems(false, true);
     // The mask keeps what the dropped steps painted.
     EXPECT_NE(state.document.frames.at(0).maskNumber, 0);
-    EXPECT_EQ(state.session.images.mask.blue(120, 300), 0);
-    EXPECT_EQ(state.session.images.mask.blue(420, 300), 255);
+    EXPECT_EQ(state.session.images.mask.grey(120, 300), 0);
+    EXPECT_EQ(state.session.images.mask.grey(420, 300), 255);
 }
 
 TEST_F(EditKeysTest, UndoingTheFirstDabExportsLayerOneOnly) {
@@ -303,7 +303,7 @@ TEST_F(EditKeysTest, AStrokeBegunWhileAStepWaitsPaintsTheFrameItSteppedTo) {
     dispatch(MouseEvent(EventKind::LeftRelease, 140, 100));
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
     ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
-    EXPECT_EQ(state.session.images.mask.blue(120, 100), 0);
+    EXPECT_EQ(state.session.images.mask.grey(120, 100), 0);
     state.session.pictureReader = nullptr;
     state.session.playbackCache = nullptr;
 }

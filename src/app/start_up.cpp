@@ -29,8 +29,7 @@ bool createWorkImages(Program& state) {
     } order[] = {{&images.composite, 100},
                  {&state.view.canvas, 200},
                  {&images.layer1, 1},
-                 {&images.layer2, 2},
-                 {&images.mask, 0}};
+                 {&images.layer2, 2}};
     for (const auto& work : order) {
         *work.image = Image();
         auto image = Image::create(640, 480);
@@ -41,6 +40,14 @@ bool createWorkImages(Program& state) {
         }
         *work.image = std::move(*image);
     }
+    images.mask = GreyImage();
+    auto mask = GreyImage::create(640, 480);
+    if (!mask) {
+        state.services.reporter().report(ErrorKind::CreateImage, ErrorPlace::StartUp, 0, {}, 640,
+                                         480);
+        return false;
+    }
+    images.mask = std::move(*mask);
     return true;
 }
 

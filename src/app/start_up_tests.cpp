@@ -49,10 +49,12 @@ TEST_F(StartUp, BuildsTheWindowRunsTheLoopAndWritesTheSettingsAtAnOrderlyEnd) {
     EXPECT_EQ(state.view.tool, "mask-mover");
     EXPECT_EQ(ReadSettingsFile(program.path()), "English");
     for (const Image* image : {&state.session.images.composite, &state.session.images.layer1,
-                               &state.session.images.layer2, &state.session.images.mask}) {
+                               &state.session.images.layer2}) {
         EXPECT_EQ(image->width(), 640);
         EXPECT_EQ(image->height(), 480);
     }
+    EXPECT_EQ(state.session.images.mask.width(), 640);
+    EXPECT_EQ(state.session.images.mask.height(), 480);
     EXPECT_TRUE(shell.errors.empty());
 }
 

@@ -94,4 +94,16 @@ bool SavePictureFile(const Image& image, const std::string& path, PictureFormat 
     return WriteFileBytes(path, bytes);
 }
 
+bool EncodeMaskPng(const GreyImage& mask, std::vector<std::uint8_t>& out) {
+    // The expanded picture lives only while it is encoded.
+    const auto picture = ExpandGrey(mask);
+    return picture && EncodePicture(*picture, PictureFormat::Png, out);
+}
+
+bool SaveMaskFile(const GreyImage& mask, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (!EncodeMaskPng(mask, bytes)) return false;
+    return WriteFileBytes(path, bytes);
+}
+
 }  // namespace morvel

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "codecs/load_result.h"
 
@@ -31,5 +32,10 @@ bool EncodePicture(const Image& image, PictureFormat format, std::vector<std::ui
 
 // Encodes and writes the file, replacing it. False when anything fails.
 bool SavePictureFile(const Image& image, const std::string& path, PictureFormat format);
+
+// A mask's file: its grey as red = green = blue in a PNG, the bytes a 24-bit picture of the same
+// pixels gives. False when anything fails (also the memory of the expanded picture).
+bool EncodeMaskPng(const GreyImage& mask, std::vector<std::uint8_t>& out);
+bool SaveMaskFile(const GreyImage& mask, const std::string& path);
 
 }  // namespace morvel

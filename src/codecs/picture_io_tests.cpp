@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/png_codec.h"
+#include "codecs/shrink_picture.h"
 #include "test_support/pictures.h"
 #include "test_support/temp_folder.h"
 
@@ -227,6 +228,34 @@ TEST(PictureIo, BitmapsWrittenInPiecesAreTheBitmapsEncodedWhole) {
         Image back;
         ASSERT_EQ(DecodePicture(whole, back), LoadResult::Ok);
         EXPECT_TRUE(SamePicture(back, picture));
+    }
+}
+
+// A mask's file holds the bytes a 24-bit picture of red = green = blue gives, and its blue reads
+// back as the grey; reduced, the grey is what each component of the picture reduces to.
+TEST(PictureIo, MaskFilesAreTheBytesOfTheirGreyPicture) {
+    TempFolder folder;
+    for (const auto& [width, height] : {std::pair{1, 1}, {5, 3}, {67, 41}}) {
+        auto grey = GreyImage::create(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                grey->setGrey(x, y, static_cast<std::uint8_t>(x * 37 + y * 11));
+        auto picture = Image::create(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t v = grey->grey(x, y);
+                picture->setPixel(x, y, v, v, v);
+            }
+        const std::string path = folder.file("mask.tmp");
+        ASSERT_TRUE(SaveMaskFile(*grey, path));
+        EXPECT_EQ(*ReadFileBytes(path), encodedAs(*picture, PictureFormat::Png)) << width;
+        Image back;
+        ASSERT_EQ(LoadPictureFile(path, back), LoadResult::Ok);
+        EXPECT_TRUE(GreyFromBlue(back)->samePixels(*grey));
+        for (const int factor : {2, 3}) {
+            const GreyImage shrunk = ShrinkGrey(*grey, factor);
+            EXPECT_TRUE(shrunk.samePixels(*GreyFromBlue(ShrinkPicture(*picture, factor))));
+        }
     }
 }
 

@@ -121,9 +121,7 @@ TEST_F(AwaitedFrameTest, AStepShowsAStandInAtOnceAndTheFullPictureWhenItIsReady)
 }
 
 TEST_F(AwaitedFrameTest, StepsPastAwaitedFramesStoreOnlyTheMaskOfTheFrameLeft) {
-    Image& mask = state.session.images.mask;
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x) mask.row(y)[x * 3 + 2] = 7;
+    state.session.images.mask.fill(7);
     MarkMaskModified(state.session);
     reader.ready = false;
     step(1);
@@ -132,7 +130,7 @@ TEST_F(AwaitedFrameTest, StepsPastAwaitedFramesStoreOnlyTheMaskOfTheFrameLeft) {
     EXPECT_EQ(maskGreyOf(0), 7);
     EXPECT_EQ(maskGreyOf(1), 255);
     EXPECT_TRUE(finish(true));
-    EXPECT_EQ(state.session.images.mask.blue(0, 0), 255);
+    EXPECT_EQ(state.session.images.mask.grey(0, 0), 255);
     EXPECT_NEAR(state.session.images.composite.red(5, 5), greyOf(2), 1);
     // Any selection composes the frame it shows.
     step(0);

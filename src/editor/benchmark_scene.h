@@ -30,6 +30,11 @@ inline Image noise(int width, int height, unsigned seed) {
     return image;
 }
 
+// A noisy mask: the blue of noise(), as a mask's file of those pixels reads.
+inline GreyImage greyNoise(int width, int height, unsigned seed) {
+    return *GreyFromBlue(noise(width, height, seed));
+}
+
 struct PaintingScene {
     NullShell shell;
     EditorTestState state{shell, "/nonexistent/", "/nonexistent/"};
@@ -38,8 +43,8 @@ struct PaintingScene {
         state.services.redrawPause = 0;
         state.session.images.layer1 = noise(width, height, 1);
         state.session.images.layer2 = noise(width, height, 2);
-        state.session.images.mask = *Image::create(width, height);
-        state.session.images.mask.fill(255, 255, 255);
+        state.session.images.mask = *GreyImage::create(width, height);
+        state.session.images.mask.fill(255);
         state.session.images.composite = *Image::create(width, height);
         state.view.canvas = *Image::create(1000, 700);
         FrameRecord& frame = state.document.frames.append();

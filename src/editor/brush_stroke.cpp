@@ -72,7 +72,7 @@ void DabStroke::extend(ToolContext& context, int ix, int iy, std::uint8_t grey) 
     const std::int64_t n = static_cast<std::int64_t>(std::ceil(length / spacing));
     // Only dabs that can reach the mask matter; the mask lies in composite rows
     // [composite height - mask height, composite height).
-    const Image& mask = context.mask();
+    const GreyImage& mask = context.mask();
     const int maskTop = context.compositeHeight() - mask.height();
     const Rect reach{-s - 2, mask.width() + s + 2, maskTop - s - 2,
                      maskTop + mask.height() + s + 2};

@@ -21,7 +21,7 @@ protected:
         show(0, 200, 150);
     }
     // The mask after a click at (x, y) with the brush as set, on a white mask.
-    Image click(int x, int y) {
+    GreyImage click(int x, int y) {
         FillMask(state.document, state.session, 255);
         drag({{x, y}, {x, y}});
         return state.session.images.mask;
@@ -51,7 +51,7 @@ TEST_F(BrushStroke, HardnessHundredPaintsTheHardDab) {
         state.view.toolSettings.brushShape = shape;
         state.view.toolSettings.brushSize = 7;
         state.view.toolSettings.eraseGrey = 90;
-        const Image painted = click(40, 30);
+        const GreyImage painted = click(40, 30);
         FillMask(state.document, state.session, 255);
         PaintMaskDab(state.document, state.session, 40, 30, 7, shape, 90);
         EXPECT_TRUE(testing::SamePicture(painted, state.session.images.mask)) << shape;
@@ -85,13 +85,13 @@ TEST_F(BrushStroke, ASoftDabFallsMonotonicallyFromTheToolGreyToTheOldValue) {
 TEST_F(BrushStroke, OverlappingSoftDabsAreNoDarkerThanTheStrongestAlone) {
     state.view.toolSettings.brushSize = 20;
     state.view.toolSettings.hardness = 20;
-    const Image first = click(50, 40);
-    const Image second = click(53, 41);
+    const GreyImage first = click(50, 40);
+    const GreyImage second = click(53, 41);
     FillMask(state.document, state.session, 255);
     drag({{50, 40}, {53, 41}, {50, 40}});  // both dabs, the first twice
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x)
-            ASSERT_EQ(mask(x, y), std::min(first.blue(x, y), second.blue(x, y))) << x << "," << y;
+            ASSERT_EQ(mask(x, y), std::min(first.grey(x, y), second.grey(x, y))) << x << "," << y;
 }
 
 TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
@@ -99,9 +99,9 @@ TEST_F(BrushStroke, UndoAndRedoOfASoftStrokeAreExact) {
     state.view.toolSettings.brushSize = 15;
     state.view.toolSettings.eraseGrey = 40;
     drag({{20, 20}, {60, 50}});
-    const Image before = state.session.images.mask;
+    const GreyImage before = state.session.images.mask;
     drag({{90, 20}, {30, 70}, {100, 80}});
-    const Image after = state.session.images.mask;
+    const GreyImage after = state.session.images.mask;
     ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     EXPECT_TRUE(testing::SamePicture(state.session.images.mask, before));
     ASSERT_TRUE(RedoEdit(state.document, state.session, state.view, state.services));

@@ -153,9 +153,10 @@ TEST_F(Shoot, TheTakeShowsOnTheCanvasAsItsFramesPicturesComposeIt) {
             if (files[k].empty()) continue;
             ASSERT_EQ(LoadPictureFile(files[k], pictures[k]), LoadResult::Ok);
         }
+        GreyImage mask;
         if (!files[0].empty()) taking.layer1 = &pictures[0];
         if (!files[1].empty()) taking.layer2 = &pictures[1];
-        if (!files[2].empty()) taking.mask = &pictures[2];
+        if (!files[2].empty()) taking.mask = &(mask = testing::GreyOf(pictures[2]));
         Image expected;
         ASSERT_TRUE(ComposePictures(taking, 0, 0, expected));
         EXPECT_TRUE(testing::SamePicture(state.session.images.composite, expected));

@@ -29,6 +29,10 @@ public:
         return m_next ? m_next->read(services, layerSource, picture)
                       : ReadLayerPictureNow(services, picture, layerSource);
     }
+    bool readMask(Services& services, const std::string& file, GreyImage& mask) override {
+        return m_next ? m_next->readMask(services, file, mask)
+                      : LayerPictureReader::readMask(services, file, mask);
+    }
     using LayerPictureReader::frameShown;
     void frameShown(const Document& document, const ViewGeometry& view, int canvasWidth,
                     int canvasHeight, int index, const FrameFiles& held,
@@ -49,6 +53,9 @@ public:
     }
     void setAside(const std::string& file, Image&& picture) override {
         if (m_next) m_next->setAside(file, std::move(picture));
+    }
+    void setAsideMask(const std::string& file, GreyImage&& mask) override {
+        if (m_next) m_next->setAsideMask(file, std::move(mask));
     }
     void givenElsewhere(const std::string& file) override {
         if (m_next) m_next->givenElsewhere(file);

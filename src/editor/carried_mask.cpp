@@ -9,7 +9,7 @@
 namespace morvel {
 
 CarryOutcome CarryFrameMask(const FramePictures& previousRead, const FramePictures& currentRead,
-                            const CarryOptions& options, Image& mask) {
+                            const CarryOptions& options, GreyImage& mask) {
     // Each frame's pictures in the form it is composed in, as the mask sits on them.
     std::array<Image, 2> previousSpare;
     std::array<Image, 2> currentSpare;
@@ -29,11 +29,11 @@ CarryOutcome CarryFrameMask(const FramePictures& previousRead, const FramePictur
         return CarryOutcome::Carried;
     }
     // The composite is never larger than the mask: its rows lie at the mask's bottom.
-    Image kept = *current.mask;
+    GreyImage kept = *current.mask;
     if (kept.empty()) return CarryOutcome::NoMemory;
     const int shift = kept.height() - height;
     for (int y = 0; y < height; ++y)
-        std::memcpy(kept.row(y + shift), carried->row(y), static_cast<std::size_t>(width) * 3);
+        std::memcpy(kept.row(y + shift), carried->row(y), static_cast<std::size_t>(width));
     mask = std::move(kept);
     return CarryOutcome::Carried;
 }
@@ -67,7 +67,7 @@ bool ReadCarryPictures(const FrameFiles& files, std::int32_t maskNumber, VideoPo
 }
 
 CarryOutcome CarryStepMask(const CarryStep& step, VideoPool& videos, const CarryOptions& options,
-                           Image& mask, CarryPicturesRead& read) {
+                           GreyImage& mask, CarryPicturesRead& read) {
     if (step.previousMask == 0) return CarryOutcome::NoPreviousMask;
     if (step.previous.layers[0].empty() || step.current.layers[0].empty())
         return CarryOutcome::NoLayer1;

@@ -30,14 +30,14 @@ enum class CarryOutcome {
 // size. A frame that has a mask (current.mask) keeps its size: the carried mask replaces its
 // bottom-left part, which is what the composition shows. Any thread may call it.
 CarryOutcome CarryFrameMask(const FramePictures& previous, const FramePictures& current,
-                            const CarryOptions& options, Image& mask);
+                            const CarryOptions& options, GreyImage& mask);
 
 // A frame's pictures read from its files for a carry; failedFile names the one that could not be
 // read. The mask is read when maskNumber (the frame's) is not 0; nothing after a failure.
 struct CarryPicturesRead {
     Image layer1;
     Image layer2;
-    Image mask;
+    GreyImage mask;
     FramePictures pictures;  // into the members above
     std::string failedFile;
     ErrorKind failure = ErrorKind::LoadImage;
@@ -57,7 +57,7 @@ bool ReadCarryPictures(const FrameFiles& files, std::int32_t maskNumber, VideoPo
 struct CarryStep {
     FrameFiles previous;
     std::int32_t previousMask = 0;
-    const Image* previousMaskPicture = nullptr;
+    const GreyImage* previousMaskPicture = nullptr;
     FrameFiles current;
     std::int32_t currentMask = 0;
 };
@@ -65,7 +65,7 @@ struct CarryStep {
 // Reads the step's pictures and carries the mask (CarryFrameMask). On Unreadable, read tells
 // what could not be read.
 CarryOutcome CarryStepMask(const CarryStep& step, VideoPool& videos, const CarryOptions& options,
-                           Image& mask, CarryPicturesRead& read);
+                           GreyImage& mask, CarryPicturesRead& read);
 
 // Reports what ReadCarryPictures could not read.
 void ReportCarryRead(const ErrorReporter& reporter, const CarryPicturesRead& read);

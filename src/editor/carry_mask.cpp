@@ -31,7 +31,7 @@ bool loadLayer(EditSession& session, Services& services, const std::string& sour
 }  // namespace
 
 void SetDisplayedMask(Document& document, EditSession& session, View& view, Services& services,
-                      const Image& mask) {
+                      const GreyImage& mask) {
     BeginMaskEdit(document, session);
     if (!DisplayedMaskUsable(document, session) && !CreateMask(document, session, services)) {
         EndMaskEdit(document, session);
@@ -75,7 +75,7 @@ void CarryMaskToDisplayed(Document& document, EditSession& session, View& view, 
 
     Image layer1;
     Image layer2;
-    Image mask;
+    GreyImage mask;
     FramePictures previous;
     if (!loadLayer(session, services, before.layerSource[0], 1, layer1)) return;
     previous.layer1 = &layer1;
@@ -84,8 +84,8 @@ void CarryMaskToDisplayed(Document& document, EditSession& session, View& view, 
         previous.layer2 = &layer2;
     }
     // The frame before's mask as it is now: kept in memory when its file could not be written.
-    const auto read = [&](const std::string& file, Image& picture) {
-        return LoadLayerPicture(session.pictureReader, services, picture, file);
+    const auto read = [&](const std::string& file, GreyImage& picture) {
+        return ReadWorkingMask(session, services, file, picture);
     };
     if (ReadFrameMask(MaskFiles(document, session, before.maskNumber), mask, read)) {
         previous.mask = &mask;
@@ -95,7 +95,7 @@ void CarryMaskToDisplayed(Document& document, EditSession& session, View& view, 
         return;
     }
 
-    Image carried;
+    GreyImage carried;
     const CarryOutcome outcome = CarryFrameMask(previous, current, options, carried);
     if (outcome == CarryOutcome::NoMemory) {
         services.reporter().report(ErrorKind::CreateImage, ErrorPlace::CarryMask, 0, {},

@@ -18,6 +18,6 @@ void CarryMaskToDisplayed(Document& document, EditSession& session, View& view, 
 // The displayed frame's mask becomes mask as one step of the history (a new mask when it had
 // none; mask then has the composite's size), and is shown.
 void SetDisplayedMask(Document& document, EditSession& session, View& view, Services& services,
-                      const Image& mask);
+                      const GreyImage& mask);
 
 }  // namespace morvel

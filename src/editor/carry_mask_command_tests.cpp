@@ -69,7 +69,7 @@ TEST_F(CarryMaskCommand, ReplacesAMaskTheFrameHasAndUndoBringsItBack) {
     EXPECT_EQ(mask(120, 90), 255);
     ASSERT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     EXPECT_EQ(state.document.frames.at(1).maskNumber, number);
-    EXPECT_TRUE(state.session.images.mask.samePixels(own));
+    EXPECT_TRUE(testing::SamePicture(state.session.images.mask, own));
 }
 
 // Nothing to carry: the user is told, and no mask or step is made.

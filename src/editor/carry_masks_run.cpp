@@ -53,7 +53,7 @@ CarryMasksRun::CarryMasksRun(Document& document, EditSession& session, View& vie
 
 void CarryMasksRun::work(BackgroundJob& job) {
     VideoPool videos;
-    Image carried;  // the mask carried to the frame before, when it was
+    GreyImage carried;  // the mask carried to the frame before, when it was
     bool carriedBefore = false;
     for (const Planned& planned : m_plan) {
         if (job.cancelRequested()) return;
@@ -65,7 +65,7 @@ void CarryMasksRun::work(BackgroundJob& job) {
         CarryStep step = planned.step;
         step.previousMaskPicture = carriedBefore ? &carried : nullptr;
         if (carriedBefore) step.previousMask = -1;  // carried in this run
-        Image mask;
+        GreyImage mask;
         CarryPicturesRead read;
         const CarryOutcome outcome = CarryStepMask(step, videos, m_options, mask, read);
         carriedBefore = outcome == CarryOutcome::Carried;
@@ -89,13 +89,13 @@ void CarryMasksRun::work(BackgroundJob& job) {
     }
 }
 
-void CarryMasksRun::apply(const Planned& planned, Image mask) {
+void CarryMasksRun::apply(const Planned& planned, GreyImage mask) {
     FrameRecord* frame = m_document.frames.withId(planned.id);
     if (!frame) return;  // deleted meanwhile
     const bool displayed = m_session.cache.displayedId == planned.id;
     const std::int32_t before = frame->maskNumber;
-    Image read;
-    const Image* old = nullptr;
+    GreyImage read;
+    const GreyImage* old = nullptr;
     if (before != 0) {
         if (displayed && DisplayedMaskUsable(m_document, m_session))
             old = &m_session.images.mask;
@@ -116,11 +116,11 @@ void CarryMasksRun::apply(const Planned& planned, Image mask) {
         m_session.cache.dirty = Rect{0, composite.width(), 0, composite.height()};
         ComposeFrame(m_document, m_session, m_view, m_services, kMaskChanged);
         RedrawCanvas(m_document, m_session, m_view, m_services, -1, -1, 0, 0);
-    } else if (SavePictureFile(mask, m_document.masks.workingFile(after), PictureFormat::Png)) {
+    } else if (SaveMaskFile(mask, m_document.masks.workingFile(after))) {
         m_session.unstoredMasks.erase(after);
     } else {
         m_session.unstoredMasks.insert_or_assign(after,
-                                                 std::make_shared<const Image>(std::move(mask)));
+                                                 std::make_shared<const GreyImage>(std::move(mask)));
     }
     LogMaskTiles(m_session.record, edit, true);
     m_step.add(std::make_unique<MaskTilesCommand>(std::move(edit)));

@@ -47,7 +47,7 @@ private:
         CarryStep step;
         bool skip = false;
     };
-    void apply(const Planned& planned, Image mask);
+    void apply(const Planned& planned, GreyImage mask);
 
     Document& m_document;
     EditSession& m_session;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "codecs/orientation.h"
@@ -26,15 +27,19 @@ constexpr int kChanged[2] = {kLayer1Changed, kLayer2Changed};
 // Loads a work image through load(); the picture it held before, still what file `was` holds
 // (empty: none), is handed to the picture reader, which may keep it for a neighbour. On failure
 // the work image keeps it.
-template <typename Load>
-bool loadSettingAside(EditSession& session, Image& work, const std::string& was, Load load) {
-    Image previous = std::move(work);  // leaves work empty
+template <typename Picture, typename Load>
+bool loadSettingAside(EditSession& session, Picture& work, const std::string& was, Load load) {
+    Picture previous = std::move(work);  // leaves work empty
     if (!load()) {
         work = std::move(previous);
         return false;
     }
-    if (session.pictureReader && !was.empty() && !previous.empty())
-        session.pictureReader->setAside(was, std::move(previous));
+    if (session.pictureReader && !was.empty() && !previous.empty()) {
+        if constexpr (std::is_same_v<Picture, GreyImage>)
+            session.pictureReader->setAsideMask(was, std::move(previous));
+        else
+            session.pictureReader->setAside(was, std::move(previous));
+    }
     return true;
 }
 
@@ -162,7 +167,7 @@ void blend(EditSession& session, View& view, bool withLayer2, bool onlyMaskEdite
     Image& composite = session.images.composite;
     const Image& layer1 = session.images.layer1;
     const Image& layer2 = session.images.layer2;
-    const Image& mask = session.images.mask;
+    const GreyImage& mask = session.images.mask;
     const Rect& dirty = session.cache.dirty;
     const int left = std::max(0, dirty.left);
     const int right = std::min(composite.width(), dirty.right);
@@ -182,7 +187,7 @@ void blend(EditSession& session, View& view, bool withLayer2, bool onlyMaskEdite
     for (int y = top; y < bottom; ++y) {
         std::uint8_t* row = composite.row(y) + offset;
         std::uint8_t* out = onlyMaskEdited ? aside.data() : row;
-        const std::uint8_t* maskRow = mask.row(y + shiftMask) + offset;
+        const std::uint8_t* maskRow = mask.row(y + shiftMask) + left;
         if (withLayer2) {
             BlendTwoLayersRow(layer1.row(y + shift1) + offset, layer2.row(y + shift2) + offset,
                               maskRow, out, pixels);

@@ -13,6 +13,7 @@
 namespace morvel {
 namespace {
 
+using benchmarks::greyNoise;
 using benchmarks::noise;
 
 // A displayed frame with both layers and a mask already in the work images, as after the
@@ -24,7 +25,7 @@ struct Scene {
     Scene(int width, int height) {
         state.session.images.layer1 = noise(width, height, 1);
         state.session.images.layer2 = noise(width, height, 2);
-        state.session.images.mask = noise(width, height, 3);
+        state.session.images.mask = greyNoise(width, height, 3);
         state.session.images.composite = *Image::create(width, height);
         FrameRecord& frame = state.document.frames.append();
         frame.layerSource = {"layer1", "layer2"};

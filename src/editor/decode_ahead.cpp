@@ -25,16 +25,22 @@ struct DecodeAhead::Slot {
     std::condition_variable done;
     Stage stage = Stage::Waiting;
     FileStamp stamp;
+    bool isMask = false;  // a mask's working file: its grey is kept, not the picture
     Image picture;
+    GreyImage mask;
     bool ok = false;
     bool givenOut = false;  // read() gave its picture out as it was decoded
     // A picture set aside by the window, taken instead of decoding the file.
     Image preset;
+    GreyImage presetMask;
     FileStamp presetStamp;
+
+    bool hasPreset() const { return isMask ? !presetMask.empty() : !preset.empty(); }
 };
 
 struct DecodeAhead::Aside {
     Image picture;
+    GreyImage mask;
     FileStamp stamp;
 };
 
@@ -60,24 +66,38 @@ struct DecodeAhead::Measure {
 
 namespace {
 
-// Decodes what the slot's file holds, unless the slot was dropped meanwhile.
-bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, FileStamp& stamp,
-            DecodeAhead::Measure& measure) {
+// Decodes what the slot's file holds, unless the slot was dropped meanwhile: a picture, or for a
+// mask its grey.
+bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, GreyImage& mask,
+            FileStamp& stamp, DecodeAhead::Measure& measure) {
     {
         std::lock_guard lock(slot.mutex);
         if (slot.stage != DecodeAhead::Slot::Stage::Waiting) return false;
         slot.stage = DecodeAhead::Slot::Stage::Decoding;
-        if (!slot.preset.empty()) {
+        if (slot.hasPreset()) {
             picture = std::move(slot.preset);
+            mask = std::move(slot.presetMask);
             stamp = slot.presetStamp;
             return true;
         }
     }
     stamp = StampOf(file);
     try {
-        const LoadResult result = LoadPictureFile(file, picture);
+        Image decoded;
+        const LoadResult result = LoadPictureFile(file, decoded);
         if (result == LoadResult::OutOfMemory) ++measure.memoryShortages;
-        return result == LoadResult::Ok && !picture.empty();
+        if (result != LoadResult::Ok || decoded.empty()) return false;
+        if (!slot.isMask) {
+            picture = std::move(decoded);
+            return true;
+        }
+        auto grey = GreyFromBlue(decoded);
+        if (!grey) {
+            ++measure.memoryShortages;
+            return false;
+        }
+        mask = std::move(*grey);
+        return true;
     } catch (...) {  // memory that could not be had: read it when it is asked for
         ++measure.memoryShortages;
         return false;
@@ -85,13 +105,13 @@ bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, Fi
 }
 
 // Composes the neighbour from its pictures and scales it into a canvas of the view's size.
-void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& pictures,
-             const std::array<bool, 3>& ok, Image& composite, Image& canvas,
+void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& layers,
+             const GreyImage& mask, const std::array<bool, 3>& ok, Image& composite, Image& canvas,
              DecodeAhead::Measure& measure) {
     FramePictures taking;
-    if (ok[0]) taking.layer1 = &pictures[0];
-    if (ok[1]) taking.layer2 = &pictures[1];
-    if (ok[2]) taking.mask = &pictures[2];
+    if (ok[0]) taking.layer1 = &layers[0];
+    if (ok[1]) taking.layer2 = &layers[1];
+    if (ok[2]) taking.mask = &mask;
     // Without a layer the composite has the size of the one before it, unknown here.
     if (!taking.layer1 && !taking.layer2) return;
     try {
@@ -114,8 +134,9 @@ DecodeAhead::DecodeAhead(std::size_t budget)
     : m_budget(budget), m_measure(std::make_shared<Measure>()) {}
 
 std::size_t DecodeAhead::NeighbourBytes(int width, int height) {
-    // Two layers, the mask and the composite; the canvas is small beside them.
-    return std::size_t{4} * Image::strideFor(width) * static_cast<std::size_t>(height);
+    // Two layers, the composite and the grey mask; the canvas is small beside them.
+    return (std::size_t{3} * Image::strideFor(width) + GreyImage::strideFor(width)) *
+           static_cast<std::size_t>(height);
 }
 
 int DecodeAhead::NeighboursWithin(std::size_t budget, std::size_t neighbourBytes) {
@@ -204,10 +225,12 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
                 continue;
             }
             neighbour->slots[k] = std::make_shared<Slot>();
+            neighbour->slots[k]->isMask = k == 2;
             m_slots.emplace(file, neighbour->slots[k]);
             const auto aside = m_aside.find(file);
             if (aside != m_aside.end() && aside->second->stamp == StampOf(file)) {
                 neighbour->slots[k]->preset = std::move(aside->second->picture);
+                neighbour->slots[k]->presetMask = std::move(aside->second->mask);
                 neighbour->slots[k]->presetStamp = aside->second->stamp;
             }
         }
@@ -216,29 +239,31 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->canvasHeight = canvasHeight;
         m_neighbours.push_back(neighbour);
         m_queue.post([neighbour, measure = m_measure] {
-            std::array<Image, 3> pictures;
+            std::array<Image, 3> pictures;  // the layers' (a mask's slot leaves its own empty)
+            GreyImage mask;
             std::array<FileStamp, 3> stamps;
             std::array<bool, 3> ok{false, false, false};
             bool whole = neighbour->composes;
             if (neighbour->files.maskInMemory) {
                 try {
-                    ok[2] = ReadFrameMask(neighbour->files, pictures[2]);
+                    ok[2] = ReadFrameMask(neighbour->files, mask);
                 } catch (...) {  // memory that could not be had: the window composes it itself
                 }
                 whole = whole && ok[2];
             }
             for (int k = 0; k < 3; ++k) {
                 if (!neighbour->slots[k]) continue;
-                ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], stamps[k],
-                               *measure);
+                ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], mask,
+                               stamps[k], *measure);
                 whole = whole && ok[k];
             }
             Image composite;
             Image canvas;
-            if (whole) compose(*neighbour, pictures, ok, composite, canvas, *measure);
-            for (const Image& picture : pictures) {
-                if (!picture.empty())
-                    measure->neighbourBytes = NeighbourBytes(picture.width(), picture.height());
+            if (whole) compose(*neighbour, pictures, mask, ok, composite, canvas, *measure);
+            for (int k = 0; k < 2; ++k) {
+                if (!pictures[k].empty())
+                    measure->neighbourBytes =
+                        NeighbourBytes(pictures[k].width(), pictures[k].height());
             }
             {
                 std::lock_guard lock(neighbour->mutex);
@@ -254,6 +279,7 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
                     if (slot->stage != Slot::Stage::Decoding) continue;  // dropped before it began
                     slot->stamp = stamps[k];
                     slot->picture = std::move(pictures[k]);
+                    if (slot->isMask) slot->mask = std::move(mask);
                     slot->ok = ok[k];
                     slot->stage = Slot::Stage::Done;
                 }
@@ -285,30 +311,62 @@ void DecodeAhead::setAside(const std::string& file, Image&& picture) {
     m_aside[file] = std::move(aside);
 }
 
-bool DecodeAhead::read(Services& services, const std::string& layerSource, Image& picture) {
-    const auto it = m_slots.find(layerSource);
-    if (it != m_slots.end()) {
-        const std::shared_ptr<Slot> slot = it->second;
-        m_slots.erase(it);
-        std::unique_lock lock(slot->mutex);
-        if (slot->stage == Slot::Stage::Waiting) {
-            // Not started: reading it here is quicker than waiting for the pictures before it.
-            slot->stage = Slot::Stage::Dropped;
-            if (!slot->preset.empty() && slot->presetStamp == StampOf(layerSource)) {
-                picture = std::move(slot->preset);
-                given(layerSource, slot->presetStamp);
-                return true;
-            }
-        } else {
-            slot->done.wait(lock, [&] { return slot->stage == Slot::Stage::Done; });
-            if (slot->ok && slot->stamp == StampOf(layerSource)) {
-                picture = std::move(slot->picture);
-                slot->givenOut = true;
-                given(layerSource, slot->stamp);
-                return true;
-            }
-        }
+void DecodeAhead::setAsideMask(const std::string& file, GreyImage&& mask) {
+    const auto read = m_given.find(file);
+    if (read == m_given.end()) return;
+    auto aside = std::make_shared<Aside>();
+    aside->stamp = read->second;
+    m_given.erase(read);
+    aside->mask = std::move(mask);
+    m_aside[file] = std::move(aside);
+}
+
+bool DecodeAhead::takePrepared(const std::string& file, Image* picture, GreyImage* mask) {
+    const auto it = m_slots.find(file);
+    if (it == m_slots.end()) return false;
+    const std::shared_ptr<Slot> slot = it->second;
+    m_slots.erase(it);
+    std::unique_lock lock(slot->mutex);
+    // A file prepared as the other kind (a mask's file named as a layer) is read again.
+    if (slot->isMask != (mask != nullptr)) {
+        if (slot->stage == Slot::Stage::Waiting) slot->stage = Slot::Stage::Dropped;
+        return false;
     }
+    if (slot->stage == Slot::Stage::Waiting) {
+        // Not started: reading it here is quicker than waiting for the pictures before it.
+        slot->stage = Slot::Stage::Dropped;
+        if (!slot->hasPreset() || slot->presetStamp != StampOf(file)) return false;
+        if (mask)
+            *mask = std::move(slot->presetMask);
+        else
+            *picture = std::move(slot->preset);
+        given(file, slot->presetStamp);
+        return true;
+    }
+    slot->done.wait(lock, [&] { return slot->stage == Slot::Stage::Done; });
+    if (!slot->ok || slot->stamp != StampOf(file)) return false;
+    if (mask)
+        *mask = std::move(slot->mask);
+    else
+        *picture = std::move(slot->picture);
+    slot->givenOut = true;
+    given(file, slot->stamp);
+    return true;
+}
+
+bool DecodeAhead::readMask(Services& services, const std::string& file, GreyImage& mask) {
+    if (takePrepared(file, nullptr, &mask)) return true;
+    const FileStamp stamp = StampOf(file);
+    if (!ReadMaskFile(file, mask, [&](const std::string& source, Image& picture) {
+            return ReadLayerPictureNow(services, picture, source);
+        }))
+        return false;
+    given(file, stamp);
+    return true;
+}
+
+bool DecodeAhead::read(Services& services, const std::string& layerSource, Image& picture) {
+    if (takePrepared(layerSource, &picture, nullptr)) return true;
     const FileStamp stamp = StampOf(layerSource);
     if (!ReadLayerPictureNow(services, picture, layerSource)) return false;
     given(layerSource, stamp);
@@ -322,7 +380,7 @@ bool DecodeAhead::readyFor(const FrameFiles& files) {
         if (files[k].empty() || it == m_slots.end()) continue;
         Slot& slot = *it->second;
         std::lock_guard lock(slot.mutex);
-        const bool presetWaits = slot.stage == Slot::Stage::Waiting && !slot.preset.empty();
+        const bool presetWaits = slot.stage == Slot::Stage::Waiting && slot.hasPreset();
         if (slot.stage != Slot::Stage::Done && !presetWaits) return false;
     }
     return true;

@@ -40,7 +40,9 @@ public:
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
     bool readyFor(const FrameFiles& files) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
+    bool readMask(Services& services, const std::string& file, GreyImage& mask) override;
     void setAside(const std::string& file, Image&& picture) override;
+    void setAsideMask(const std::string& file, GreyImage&& mask) override;
     void givenElsewhere(const std::string& file) override;
 
     // Pictures held, being decoded or waiting to be.
@@ -51,7 +53,7 @@ public:
     // made, at most two, and one fewer each time memory could not be had for one.
     int mostNeighbours() const;
 
-    // What one neighbour takes in memory: its pictures and composite.
+    // What one neighbour takes in memory: its pictures, its mask and its composite.
     static std::size_t NeighbourBytes(int width, int height);
     // Neighbours of neighbourBytes each that budget holds, at most two.
     static int NeighboursWithin(std::size_t budget, std::size_t neighbourBytes);
@@ -73,6 +75,9 @@ private:
     // set aside is only kept as its file was then.
     std::map<std::string, FileStamp> m_given;
     void given(const std::string& file, const FileStamp& stamp);
+    // Gives out what the slot prepared for file (its picture, or a mask's grey) when it is
+    // still what the file holds; false: the caller reads the file itself.
+    bool takePrepared(const std::string& file, Image* picture, GreyImage* mask);
 
     int m_shown = -1;  // the displayed frame
     bool m_forward = true;  // the direction of the last step

@@ -13,7 +13,7 @@ EditSession::EditSession() {
     images.composite = BlackWorkImage();
     images.layer1 = BlackWorkImage();
     images.layer2 = BlackWorkImage();
-    images.mask = BlackWorkImage();
+    if (auto mask = GreyImage::create(640, 480)) images.mask = std::move(*mask);
 }
 
 }  // namespace morvel

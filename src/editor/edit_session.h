@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/edit_history.h"
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "project/document.h"
 #include "project/frame_id.h"
@@ -21,7 +22,7 @@ class PlaybackCache;
 // The pictures of the displayed frame. Each exists from start to end; 640 x 480 black at first.
 struct WorkImages {
     Image composite;  // the composed picture of the displayed frame
-    Image mask;       // the displayed frame's mask (grey; only blue is read)
+    GreyImage mask;   // the displayed frame's mask
     Image layer1;     // the picture of the displayed frame's layer 1
     Image layer2;     // the picture of layer 2
     Image shown;      // what the canvas scales when it does not show the composite alone

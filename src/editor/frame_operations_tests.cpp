@@ -573,7 +573,7 @@ TEST_F(FrameStrip, WholeFramesGoComeAgainAndShow) {
     makeFrames("a.png|- b.png|x.png c.png|-");
     SelectFrame(state.document, state.session, state.view, state.services, 1);
     ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
-    state.session.images.mask.fill(77, 77, 77);
+    state.session.images.mask.fill(77);
     MarkMaskModified(state.session);
     const FrameId second = state.document.frames.at(1).id;
     DuplicateFrame(state.document, state.session, state.view, state.services, second);
@@ -582,7 +582,7 @@ TEST_F(FrameStrip, WholeFramesGoComeAgainAndShow) {
     const FrameRecord& copy = state.document.frames.at(2);
     ASSERT_NE(copy.maskNumber, 0);
     EXPECT_NE(copy.maskNumber, state.document.frames.at(1).maskNumber);
-    EXPECT_EQ(state.session.images.mask.blue(0, 0), 77);  // the copy's own mask file
+    EXPECT_EQ(state.session.images.mask.grey(0, 0), 77);  // the copy's own mask file
     InsertEmptyFrame(state.document, state.session, state.view, state.services, copy.id);
     EXPECT_EQ(state.session.cache.displayedIndex, 3);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 0);

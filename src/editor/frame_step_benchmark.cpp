@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,6 +20,15 @@
 
 namespace morvel {
 namespace {
+
+// The most memory the process has held so far, in megabytes: run one case per process to see
+// what the work images and the neighbours take.
+double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
+    return 0;
+}
 
 void FrameStep(benchmark::State& bench) {
     const bool fit = bench.range(0) != 0;
@@ -46,6 +57,7 @@ void FrameStep(benchmark::State& bench) {
     }
     state.session.pictureReader = nullptr;
     bench.counters["median_ms"] = benchmarks::median(steps);
+    bench.counters["vmhwm_mb"] = peakMegabytes();
 }
 
 // Arguments: zoom (0 1:1, 1 "Ganzes Bild"), decode ahead (0 off, 1 on).

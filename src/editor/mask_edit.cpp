@@ -21,7 +21,7 @@ int maskRowShift(const EditSession& session) {
 
 // r (composite pixels) as mask pixels, clipped to the mask.
 Rect onMask(const EditSession& session, const Rect& r) {
-    const Image& mask = session.images.mask;
+    const GreyImage& mask = session.images.mask;
     const int shift = maskRowShift(session);
     Rect m{std::max(r.left, 0), std::min(r.right, mask.width()), std::max(r.top + shift, 0),
            std::min(r.bottom + shift, mask.height())};
@@ -40,9 +40,7 @@ void beginChange(Document& document, EditSession& session, const Rect& r) {
 }
 
 void fillRun(std::uint8_t* row, int first, int end, std::uint8_t grey) {
-    if (first < end)
-        std::memset(row + static_cast<std::size_t>(first) * 3, grey,
-                    static_cast<std::size_t>(end - first) * 3);
+    if (first < end) std::memset(row + first, grey, static_cast<std::size_t>(end - first));
 }
 
 }  // namespace
@@ -61,7 +59,7 @@ Rect PaintMaskDab(Document& document, EditSession& session, int ix, int iy, int 
     const Rect m = onMask(session, box);
     if (isEmpty(m)) return box;
     beginChange(document, session, m);
-    Image& mask = session.images.mask;
+    GreyImage& mask = session.images.mask;
     const int shift = maskRowShift(session);
     for (int y = m.top; y < m.bottom; ++y) {
         int first = m.left;
@@ -123,7 +121,7 @@ Rect PaintSoftMaskDab(Document& document, EditSession& session, SoftStrokeMemory
     const Rect m = onMask(session, box);
     if (isEmpty(m)) return box;
     beginChange(document, session, m);
-    Image& mask = session.images.mask;
+    GreyImage& mask = session.images.mask;
     const int shift = maskRowShift(session);
     constexpr int kSide = 64;
     auto& squares = stroke.squares;
@@ -133,12 +131,11 @@ Rect PaintSoftMaskDab(Document& document, EditSession& session, SoftStrokeMemory
             const std::int64_t key = (std::int64_t{top / kSide} << 32) | (left / kSide);
             std::vector<std::uint8_t>& square = squares[key];
             if (square.empty()) {
-                square.assign(kSide * kSide * 4, 0);
+                square.assign(kSide * kSide * 2, 0);
                 const int width = std::min(kSide, mask.width() - left);
                 for (int r = top; r < std::min(top + kSide, mask.height()); ++r)
-                    std::memcpy(&square[static_cast<std::size_t>(r - top) * kSide * 3],
-                                mask.row(r) + static_cast<std::size_t>(left) * 3,
-                                static_cast<std::size_t>(width) * 3);
+                    std::memcpy(&square[static_cast<std::size_t>(r - top) * kSide],
+                                mask.row(r) + left, static_cast<std::size_t>(width));
             }
             const int rowEnd = std::min(m.bottom, top + kSide);
             for (int y = std::max(m.top, top); y < rowEnd; ++y) {
@@ -149,18 +146,15 @@ Rect PaintSoftMaskDab(Document& document, EditSession& session, SoftStrokeMemory
                 const std::uint8_t* dabWeights =
                     &dab.weights[static_cast<std::size_t>(j) * 2 * s] - box.left;
                 const std::size_t rowStart = static_cast<std::size_t>(y - top) * kSide;
-                const std::uint8_t* before = &square[rowStart * 3] - left * 3;
-                std::uint8_t* weights = &square[kSide * kSide * 3 + rowStart] - left;
+                const std::uint8_t* before = &square[rowStart] - left;
+                std::uint8_t* weights = &square[kSide * kSide + rowStart] - left;
                 std::uint8_t* row = mask.row(y);
                 for (int x = x0; x < x1; ++x) {
                     const int w = dabWeights[x];
                     if (w <= weights[x]) continue;  // an earlier dab was as strong
                     weights[x] = static_cast<std::uint8_t>(w);
-                    for (int c = 0; c < 3; ++c) {
-                        const int b = before[x * 3 + c];
-                        row[x * 3 + c] =
-                            static_cast<std::uint8_t>((b * (255 - w) + grey * w + 127) / 255);
-                    }
+                    row[x] =
+                        static_cast<std::uint8_t>((before[x] * (255 - w) + grey * w + 127) / 255);
                 }
             }
         }
@@ -177,23 +171,24 @@ void FillMaskRectangle(Document& document, EditSession& session, const Rect& r, 
 }
 
 void FillMask(Document& document, EditSession& session, std::uint8_t grey) {
-    Image& mask = session.images.mask;
+    GreyImage& mask = session.images.mask;
     if (mask.empty()) return;
     beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
-    mask.fill(grey, grey, grey);
+    mask.fill(grey);
 }
 
-void ReplaceMaskPixels(Document& document, EditSession& session, const Image& picture) {
-    Image& mask = session.images.mask;
+void ReplaceMaskPixels(Document& document, EditSession& session, const GreyImage& picture) {
+    GreyImage& mask = session.images.mask;
     if (mask.empty() || picture.width() != mask.width() || picture.height() != mask.height())
         return;
     beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
     for (int y = 0; y < mask.height(); ++y)
-        std::memcpy(mask.row(y), picture.row(y), static_cast<std::size_t>(mask.width()) * 3);
+        std::memcpy(mask.row(y), picture.row(y), static_cast<std::size_t>(mask.width()));
 }
 
-void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy) {
-    Image& mask = session.images.mask;
+void DrawShiftedMask(Document& document, EditSession& session, const GreyImage& copy, int dx,
+                     int dy) {
+    GreyImage& mask = session.images.mask;
     if (mask.empty()) return;
     beginChange(document, session, Rect{0, mask.width(), 0, mask.height()});
     const int left = std::clamp(dx, 0, mask.width());
@@ -206,9 +201,8 @@ void DrawShiftedMask(Document& document, EditSession& session, const Image& copy
             continue;
         }
         fillRun(row, 0, left, 255);
-        std::memcpy(row + static_cast<std::size_t>(left) * 3,
-                    copy.row(from) + static_cast<std::size_t>(left - dx) * 3,
-                    static_cast<std::size_t>(right - left) * 3);
+        std::memcpy(row + left, copy.row(from) + (left - dx),
+                    static_cast<std::size_t>(right - left));
         fillRun(row, right, mask.width(), 255);
     }
 }

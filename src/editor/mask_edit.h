@@ -29,7 +29,7 @@ Rect PaintMaskDab(Document& document, EditSession& session, int ix, int iy, int 
                   std::uint8_t grey);
 
 // What a soft stroke needs to paint each pixel once by its strongest dab: per 64 x 64 square of
-// the mask it touched (key: row << 32 | column), the square's pixels before the stroke (3 bytes
+// the mask it touched (key: row << 32 | column), the square's grey before the stroke (a byte
 // each), then the strongest weight (0..255) any dab gave each pixel; and the weights of the soft
 // dab last painted, 2 size x 2 size, with in each of its rows the columns [first, end) of weights
 // above 0: every dab of a stroke has the same.
@@ -63,9 +63,10 @@ void FillMaskRectangle(Document& document, EditSession& session, const Rect& r, 
 void FillMask(Document& document, EditSession& session, std::uint8_t grey);
 
 // The mask image becomes picture, of the same size (nothing otherwise).
-void ReplaceMaskPixels(Document& document, EditSession& session, const Image& picture);
+void ReplaceMaskPixels(Document& document, EditSession& session, const GreyImage& picture);
 
 // The mask becomes white with `copy` drawn unscaled at (dx, dy) of mask pixels.
-void DrawShiftedMask(Document& document, EditSession& session, const Image& copy, int dx, int dy);
+void DrawShiftedMask(Document& document, EditSession& session, const GreyImage& copy, int dx,
+                     int dy);
 
 }  // namespace morvel

@@ -57,7 +57,7 @@ private:
     }
 
     void end(ToolContext& context) {
-        m_copy = Image();
+        m_copy = GreyImage();
         context.endEdit();
     }
 
@@ -67,7 +67,7 @@ private:
     int m_lastY = 0;
     int m_shiftX = 0;
     int m_shiftY = 0;
-    Image m_copy;
+    GreyImage m_copy;
 };
 
 }  // namespace

@@ -17,15 +17,14 @@ namespace {
 
 constexpr std::int32_t kTile = EditHistory::kTileSide;
 
-MaskTilePixels capture(const Image& mask, const MaskTileChange& tile) {
+MaskTilePixels capture(const GreyImage& mask, const MaskTileChange& tile) {
     MaskTilePixels out;
-    const std::uint8_t* first = mask.row(tile.top) + static_cast<std::size_t>(tile.left) * 3;
-    std::memcpy(out.colour, first, 3);
-    const std::size_t rowBytes = static_cast<std::size_t>(tile.width) * 3;
+    out.grey = mask.row(tile.top)[tile.left];
+    const std::size_t rowBytes = static_cast<std::size_t>(tile.width);
     for (int y = 0; y < tile.height && out.uniform; ++y) {
-        const std::uint8_t* p = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
-        for (std::size_t i = 0; i < rowBytes; i += 3) {
-            if (p[i] != out.colour[0] || p[i + 1] != out.colour[1] || p[i + 2] != out.colour[2]) {
+        const std::uint8_t* p = mask.row(tile.top + y) + tile.left;
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+            if (p[i] != out.grey) {
                 out.uniform = false;
                 break;
             }
@@ -35,30 +34,30 @@ MaskTilePixels capture(const Image& mask, const MaskTileChange& tile) {
     out.pixels.resize(rowBytes * static_cast<std::size_t>(tile.height));
     for (int y = 0; y < tile.height; ++y) {
         std::memcpy(out.pixels.data() + rowBytes * static_cast<std::size_t>(y),
-                    mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3, rowBytes);
+                    mask.row(tile.top + y) + tile.left, rowBytes);
     }
     return out;
 }
 
-void restore(Image& mask, const MaskTileChange& tile, const MaskTilePixels& from) {
-    const std::size_t rowBytes = static_cast<std::size_t>(tile.width) * 3;
+void restore(GreyImage& mask, const MaskTileChange& tile, const MaskTilePixels& from) {
+    const std::size_t rowBytes = static_cast<std::size_t>(tile.width);
     for (int y = 0; y < tile.height; ++y) {
-        std::uint8_t* row = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
+        std::uint8_t* row = mask.row(tile.top + y) + tile.left;
         if (!from.uniform) {
             std::memcpy(row, from.pixels.data() + rowBytes * static_cast<std::size_t>(y), rowBytes);
             continue;
         }
-        for (std::size_t i = 0; i < rowBytes; i += 3) std::memcpy(row + i, from.colour, 3);
+        std::memset(row, from.grey, rowBytes);
     }
 }
 
 bool samePixels(const MaskTilePixels& a, const MaskTilePixels& b) {
     if (a.uniform != b.uniform) return false;
-    if (a.uniform) return std::memcmp(a.colour, b.colour, 3) == 0;
+    if (a.uniform) return a.grey == b.grey;
     return a.pixels == b.pixels;
 }
 
-MaskTileChange tileAt(const Image& mask, std::int32_t column, std::int32_t row) {
+MaskTileChange tileAt(const GreyImage& mask, std::int32_t column, std::int32_t row) {
     MaskTileChange tile;
     tile.left = column * kTile;
     tile.top = row * kTile;
@@ -154,7 +153,7 @@ CommandResult MaskTilesCommand::redo(Document& document, EditSession& session, V
     if (!showEditFrame(document, session, view, services, edit, edit.maskBefore, !edit.madeMask()))
         return CommandResult::Stale;
     if (edit.madeMask()) {
-        auto mask = Image::create(edit.maskWidth, edit.maskHeight);
+        auto mask = GreyImage::create(edit.maskWidth, edit.maskHeight);
         if (!mask) {
             services.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {},
                                        edit.maskWidth, edit.maskHeight);
@@ -173,7 +172,7 @@ CommandResult MaskTilesCommand::redo(Document& document, EditSession& session, V
 }
 
 MaskTileEdit WholeMaskEdit(FrameId frame, std::int32_t maskBefore, std::int32_t maskAfter,
-                           const Image* before, const Image& after) {
+                           const GreyImage* before, const GreyImage& after) {
     MaskTileEdit edit;
     edit.frameId = frame;
     edit.maskBefore = maskBefore;
@@ -201,7 +200,7 @@ void BeginMaskEdit(Document& document, EditSession& session) {
 
 void RecordMaskChange(Document& document, EditSession& session, const Rect& r) {
     EditHistory& history = session.history;
-    const Image& mask = session.images.mask;
+    const GreyImage& mask = session.images.mask;
     if (history.editing && history.current.frameId != session.cache.displayedId) {
         EndMaskEdit(document, session);
     }
@@ -244,7 +243,7 @@ void EndMaskEdit(Document& document, EditSession& session) {
     const FrameRecord* frame = DisplayedFrame(document, session);
     if (edit.frameId == 0 || !frame || frame->id != edit.frameId) return;
     edit.maskAfter = frame->maskNumber;
-    const Image& mask = session.images.mask;
+    const GreyImage& mask = session.images.mask;
     if (edit.madeMask()) {
         // The whole new mask; its white squares cost no pixel memory.
         edit.maskWidth = mask.width();

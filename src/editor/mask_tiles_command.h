@@ -34,6 +34,6 @@ private:
 // displayed frame's edits (a run over many frames): before is the mask it replaces, of the same
 // size, or null when the frame had none (maskBefore differs from maskAfter then).
 MaskTileEdit WholeMaskEdit(FrameId frame, std::int32_t maskBefore, std::int32_t maskAfter,
-                           const Image* before, const Image& after);
+                           const GreyImage* before, const GreyImage& after);
 
 }  // namespace morvel

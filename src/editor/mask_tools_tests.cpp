@@ -65,10 +65,10 @@ protected:
     // The mask pixels that are not white.
     std::set<std::pair<int, int>> painted() const {
         std::set<std::pair<int, int>> out;
-        const Image& m = state.session.images.mask;
+        const GreyImage& m = state.session.images.mask;
         for (int y = 0; y < m.height(); ++y)
             for (int x = 0; x < m.width(); ++x)
-                if (m.blue(x, y) != 255) out.insert({x, y});
+                if (m.grey(x, y) != 255) out.insert({x, y});
         return out;
     }
     void click(int x, int y) { drag({{x, y}, {x, y}}); }
@@ -199,9 +199,9 @@ TEST_F(MaskTools, SelectionAtZoomHalfFillsTwiceTheDraggedPixels) {
 
 TEST_F(MaskTools, MoverShiftsTheMaskAndLosesWhatLeftIt) {
     ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
-    Image& m = state.session.images.mask;
+    GreyImage& m = state.session.images.mask;
     for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < 120; ++x) m.setPixel(x, y, x, x, x);
+        for (int x = 0; x < 120; ++x) m.setGrey(x, y, x);
     SelectTool(state.view, state.services, "mask-mover");
     drag({{50, 50}, {70, 50}, {80, 50}});
     EXPECT_EQ(mask(0, 10), 255);

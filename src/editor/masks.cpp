@@ -15,9 +15,17 @@ FrameFiles MaskFiles(const Document& document, const EditSession& session, std::
     return FilesOf(document, frame, &session.unstoredMasks);
 }
 
+bool ReadWorkingMask(EditSession& session, Services& services, const std::string& file,
+                     GreyImage& mask) {
+    if (session.pictureReader) return session.pictureReader->readMask(services, file, mask);
+    return ReadMaskFile(file, mask, [&](const std::string& source, Image& picture) {
+        return ReadLayerPictureNow(services, picture, source);
+    });
+}
+
 bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
-    const auto read = [&](const std::string& file, Image& picture) {
-        return LoadLayerPicture(session.pictureReader, services, picture, file);
+    const auto read = [&](const std::string& file, GreyImage& mask) {
+        return ReadWorkingMask(session, services, file, mask);
     };
     if (!ReadFrameMask(MaskFiles(document, session, n), session.images.mask, read)) return false;
     const Image& composite = session.images.composite;
@@ -27,13 +35,13 @@ bool LoadMask(Document& document, EditSession& session, Services& services, std:
 
 bool StoreMask(Document& document, EditSession& session, Services& services, std::int32_t n) {
     const std::string path = document.masks.workingFile(n);
-    if (SavePictureFile(session.images.mask, path, PictureFormat::Png)) {
+    if (SaveMaskFile(session.images.mask, path)) {
         session.unstoredMasks.erase(n);
         return true;
     }
     // The mask stays in memory, so that showing another frame does not lose it; the user is
     // told once that the working files can no longer be written.
-    session.unstoredMasks.insert_or_assign(n, std::make_shared<const Image>(session.images.mask));
+    session.unstoredMasks.insert_or_assign(n, std::make_shared<const GreyImage>(session.images.mask));
     if (!session.record.failureTold) {
         session.record.failureTold = true;
         services.reporter().report(ErrorKind::SessionWrite, ErrorPlace::StoreMask, n,
@@ -44,7 +52,7 @@ bool StoreMask(Document& document, EditSession& session, Services& services, std
 
 void StoreUnstoredMasks(const Document& document, EditSession& session) {
     for (auto it = session.unstoredMasks.begin(); it != session.unstoredMasks.end();) {
-        if (SavePictureFile(*it->second, document.masks.workingFile(it->first), PictureFormat::Png))
+        if (SaveMaskFile(*it->second, document.masks.workingFile(it->first)))
             it = session.unstoredMasks.erase(it);
         else
             ++it;
@@ -68,7 +76,7 @@ bool CreateMask(Document& document, EditSession& session, Services& services) {
     if (!displayed) return false;
     const int width = session.images.composite.width();
     const int height = session.images.composite.height();
-    auto mask = Image::create(width, height);
+    auto mask = GreyImage::create(width, height);
     if (!mask) {
         services.reporter().report(ErrorKind::CreateImage, ErrorPlace::CreateMask, 0, {}, width,
                                    height);

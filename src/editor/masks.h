@@ -12,6 +12,11 @@ namespace morvel {
 // The files of mask n alone (no layers): its working file, or its picture kept in memory.
 FrameFiles MaskFiles(const Document& document, const EditSession& session, std::int32_t n);
 
+// Reads a mask's working file as its grey through the window's picture reader (which decodes
+// the neighbours ahead), or at once without one. False when it cannot be read.
+bool ReadWorkingMask(EditSession& session, Services& services, const std::string& file,
+                     GreyImage& mask);
+
 // Loads mask working file n (or the mask kept in memory when it could not be stored) into the
 // mask image; on success the whole composite becomes dirty.
 // A missing or unreadable file leaves the mask image as it was and gives false.

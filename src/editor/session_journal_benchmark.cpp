@@ -48,7 +48,7 @@ void StrokeEnd(benchmark::State& run) {
     std::size_t tiles = 0;
     for (auto _ : run) {
         ClearEditHistory(state.session);
-        state.session.images.mask.fill(255, 255, 255);  // every stroke changes the mask
+        state.session.images.mask.fill(255);  // every stroke changes the mask
         state.view.buttonDown = true;
         MouseAction(state.document, state.session, state.view, state.services, kMousePressed, x, y);
         for (int i = 1; i <= 100; ++i)

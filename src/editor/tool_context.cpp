@@ -46,7 +46,7 @@ void ToolContext::redraw(int cx, int cy, int w, int h) {
     RedrawCanvas(m_document, m_session, m_view, m_services, cx, cy, w, h);
 }
 
-const Image& ToolContext::mask() const {
+const GreyImage& ToolContext::mask() const {
     return m_session.images.mask;
 }
 
@@ -71,10 +71,10 @@ std::optional<int> ToolContext::maskGreyAt(int ix, int iy) const {
         return 255;
     }
     if (!maskUsable()) return std::nullopt;
-    const Image& mask = m_session.images.mask;
+    const GreyImage& mask = m_session.images.mask;
     const int y = iy + mask.height() - composite.height();
     if (ix < 0 || y < 0 || ix >= mask.width() || y >= mask.height()) return std::nullopt;
-    return mask.blue(ix, y);
+    return mask.grey(ix, y);
 }
 
 bool ToolContext::ensureMask() {
@@ -106,7 +106,7 @@ void ToolContext::fillRectangle(const Rect& r, std::uint8_t grey) {
     FillMaskRectangle(m_document, m_session, r, grey);
 }
 
-void ToolContext::drawShiftedMask(const Image& copy, int dx, int dy) {
+void ToolContext::drawShiftedMask(const GreyImage& copy, int dx, int dy) {
     DrawShiftedMask(m_document, m_session, copy, dx, dy);
 }
 

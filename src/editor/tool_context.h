@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "project/view_geometry.h"
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "project/rect.h"
 #include "project/tool_settings.h"
@@ -43,7 +44,7 @@ public:
     void redrawAll() { redraw(-1, -1, 0, 0); }
 
     // The displayed frame's mask.
-    const Image& mask() const;
+    const GreyImage& mask() const;
     // The composite's height: the mask lies under it aligned at their bottom-left corners.
     int compositeHeight() const;
     // Whether the mask image holds the displayed frame's mask, so that it may be edited.
@@ -67,7 +68,7 @@ public:
     Rect paintSoftDab(SoftStrokeMemory& stroke, int ix, int iy, int size, int shape,
                       std::uint8_t grey, int hardness);
     void fillRectangle(const Rect& r, std::uint8_t grey);
-    void drawShiftedMask(const Image& copy, int dx, int dy);
+    void drawShiftedMask(const GreyImage& copy, int dx, int dy);
     // Composes the composite pixels `dirty` again after an edit of the mask; recomposeAll the
     // whole mask.
     void recompose(const Rect& dirty);

@@ -20,7 +20,7 @@ using testing::SamePicture;
 // What an edit must bring back: the mask, its working file once stored, and the composite.
 struct Snapshot {
     std::int32_t maskNumber;
-    Image mask;
+    GreyImage mask;
     Image composite;
 };
 
@@ -86,8 +86,8 @@ TEST_F(UndoHistory, EachKindOfEditIsUndoneAndRedoneExactly) {
     // Everything back, oldest last.
     while (UndoEdit(state.document, state.session, state.view, state.services)) {
     }
-    EXPECT_EQ(state.session.images.mask.blue(10, 20), 30);
-    EXPECT_EQ(state.session.images.mask.blue(150, 100), 250);
+    EXPECT_EQ(state.session.images.mask.grey(10, 20), 30);
+    EXPECT_EQ(state.session.images.mask.grey(150, 100), 250);
 }
 
 TEST_F(UndoHistory, UndoingTheFirstDabLeavesTheFrameWithoutMask) {
@@ -158,7 +158,7 @@ TEST_F(UndoHistory, KeepsOnlyTheChangedSquaresAndDropsTheOldestStepsBeyondTheBou
     EXPECT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     EXPECT_TRUE(UndoEdit(state.document, state.session, state.view, state.services));
     EXPECT_FALSE(UndoEdit(state.document, state.session, state.view, state.services));
-    EXPECT_EQ(state.session.images.mask.blue(20, 20), 40);  // the oldest stroke stays
+    EXPECT_EQ(state.session.images.mask.grey(20, 20), 40);  // the oldest stroke stays
 }
 
 TEST_F(UndoHistory, ClearingForgetsEveryStep) {

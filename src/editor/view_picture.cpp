@@ -44,7 +44,7 @@ void DrawViewPicture(const Document& document, const EditSession& session, const
     const Image* source = &composite;
     if (view.canvasPicture != CanvasPicture::Result)
         source = takeShown(session, view.canvasPicture == CanvasPicture::Layer1 ? 0 : 1);
-    const Image& mask = session.images.mask;
+    const GreyImage& mask = session.images.mask;
     const bool tint = view.maskOverlay && DisplayedMaskUsable(document, session) &&
                       mask.width() >= composite.width() && mask.height() >= composite.height();
     const std::size_t offset = static_cast<std::size_t>(left) * 3;
@@ -59,8 +59,8 @@ void DrawViewPicture(const Document& document, const EditSession& session, const
             std::memset(row, 0, bytes);
         }
         if (!tint) continue;
-        const std::uint8_t* m = mask.row(y + mask.height() - composite.height()) + offset;
-        for (std::size_t i = 0; i < bytes; i += 3) TintByMask(row + i, m[i + 2]);
+        const std::uint8_t* m = mask.row(y + mask.height() - composite.height()) + left;
+        for (std::size_t i = 0; i < bytes; i += 3) TintByMask(row + i, m[i / 3]);
     }
 }
 

@@ -138,8 +138,8 @@ TEST_F(Export, TheDisplayedFramesFreshMaskIsExportedAndKept) {
     makeFrames(2);
     SelectFrame(state.document, state.session, state.view, state.services, 1);
     ASSERT_TRUE(CreateMask(state.document, state.session, state.services));
-    state.session.images.mask.fill(255, 255, 255);
-    state.session.images.mask.setPixel(0, 0, 0, 0, 0);
+    state.session.images.mask.fill(255);
+    state.session.images.mask.setGrey(0, 0, 0);
     ComposeFrame(state.document, state.session, state.view, state.services, kMaskChanged);
     choose(output.file("m"), 1);
     ExportImageSequence(FilmOf(state.document, state.session), state.services.shell,
@@ -149,7 +149,7 @@ TEST_F(Export, TheDisplayedFramesFreshMaskIsExportedAndKept) {
     ASSERT_EQ(LoadPictureFile(output.file("m.2.png"), written), LoadResult::Ok);
     EXPECT_EQ(written.red(0, 0), 0);
     EXPECT_EQ(written.red(1, 0), MixComponents(20, 0, 255));
-    EXPECT_EQ(state.session.images.mask.blue(0, 0), 0);
+    EXPECT_EQ(state.session.images.mask.grey(0, 0), 0);
     EXPECT_EQ(state.session.images.composite.red(0, 0), 0);
 }
 

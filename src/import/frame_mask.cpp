@@ -5,19 +5,41 @@
 
 namespace morvel {
 
-bool ReadFrameMask(const FrameFiles& files, Image& mask, const MaskFileReader& readFile,
+bool ReadMaskFile(const std::string& file, GreyImage& mask, const PictureFileReader& readPicture) {
+    Image picture;
+    const bool read = readPicture ? readPicture(file, picture)
+                                  : LoadPictureFile(file, picture) == LoadResult::Ok;
+    if (!read || picture.empty()) return false;
+    auto grey = GreyFromBlue(picture);
+    if (!grey) return false;
+    mask = std::move(*grey);
+    return true;
+}
+
+MaskFileReader MaskReaderOf(PictureFileReader readPicture) {
+    return [readPicture = std::move(readPicture)](const std::string& file, GreyImage& mask) {
+        return ReadMaskFile(file, mask, readPicture);
+    };
+}
+
+bool ReadFrameMask(const FrameFiles& files, GreyImage& mask, const MaskFileReader& readFile,
                    int factor) {
     if (files.maskInMemory) {
         if (files.maskInMemory->empty()) return false;
-        mask = factor > 1 ? ShrinkPicture(*files.maskInMemory, factor) : *files.maskInMemory;
-        return !mask.empty();
+        if (factor <= 1) {
+            mask = *files.maskInMemory;
+            return true;
+        }
+        GreyImage shrunk = ShrinkGrey(*files.maskInMemory, factor);
+        if (shrunk.empty()) return false;
+        mask = std::move(shrunk);
+        return true;
     }
     if (files.mask.empty()) return false;
-    Image picture;
-    const bool read = readFile ? readFile(files.mask, picture)
-                               : LoadPictureFile(files.mask, picture) == LoadResult::Ok;
-    if (!read || picture.empty()) return false;
-    mask = std::move(picture);
+    GreyImage read;
+    if (!(readFile ? readFile(files.mask, read) : ReadMaskFile(files.mask, read)) || read.empty())
+        return false;
+    mask = std::move(read);
     return true;
 }
 

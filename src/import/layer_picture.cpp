@@ -3,10 +3,17 @@
 #include <utility>
 
 #include "import/avi_frames.h"
+#include "import/frame_mask.h"
 #include "import/video_pool.h"
 #include "codecs/picture_io.h"
 
 namespace morvel {
+
+bool LayerPictureReader::readMask(Services& services, const std::string& file, GreyImage& mask) {
+    return ReadMaskFile(file, mask, [&](const std::string& source, Image& picture) {
+        return read(services, source, picture);
+    });
+}
 
 bool LoadLayerPicture(LayerPictureReader* reader, Services& services, Image& target,
                       const std::string& layerSource) {

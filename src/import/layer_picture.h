@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "project/document.h"
 #include "project/services.h"
@@ -56,6 +57,8 @@ class LayerPictureReader {
 public:
     virtual ~LayerPictureReader() = default;
     virtual bool read(Services& services, const std::string& layerSource, Image& picture) = 0;
+    // A mask's working file as its grey: by default the blue of what read() gives.
+    virtual bool readMask(Services& services, const std::string& file, GreyImage& mask);
     // Frame index is now the displayed frame (a reader may prepare the frames around it).
     // canvasWidth x canvasHeight is the canvas the frames are shown on, in view. held names the
     // pictures the window holds: the displayed frame's, or, while the window still waits for
@@ -81,6 +84,8 @@ public:
     // A picture the window no longer shows, as file holds it now: the reader may keep it for a
     // neighbour instead of decoding the file again.
     virtual void setAside(const std::string& /*file*/, Image&& /*picture*/) {}
+    // The same for a mask's grey.
+    virtual void setAsideMask(const std::string& /*file*/, GreyImage&& /*mask*/) {}
     // The window got file's picture, as the file is now, from somewhere else (a capture): it
     // counts as given out by this reader when it is set aside later.
     virtual void givenElsewhere(const std::string& /*file*/) {}

@@ -92,10 +92,11 @@ void limitToDifference(const cv::Mat& layer1, const cv::Mat& layer2, const Carry
 
 }  // namespace
 
-std::optional<Image> CarryMask(const CarryPictures& pictures, int width, int height,
-                               const CarryOptions& options) {
-    for (const Image* picture : {pictures.previousLayer1, pictures.previousMask, pictures.layer1})
+std::optional<GreyImage> CarryMask(const CarryPictures& pictures, int width, int height,
+                                   const CarryOptions& options) {
+    for (const Image* picture : {pictures.previousLayer1, pictures.layer1})
         if (!picture || picture->empty()) return std::nullopt;
+    if (!pictures.previousMask || pictures.previousMask->empty()) return std::nullopt;
     if (width <= 0 || height <= 0) return std::nullopt;
     const auto usable = [](const Image* picture) { return picture && !picture->empty(); };
     // One core: a carry runs beside the frames decoded ahead and the window, and OpenCV's own
@@ -107,7 +108,7 @@ std::optional<Image> CarryMask(const CarryPictures& pictures, int width, int hei
     (void)singleThreaded;
     try {
         const cv::Size result(width, height);
-        const cv::Mat mask = MaskChannel(FittedPicture(*pictures.previousMask, result));
+        const cv::Mat mask = FittedMask(*pictures.previousMask, result);
         const cv::Mat previous = FittedPicture(*pictures.previousLayer1, result);
         const cv::Mat current = FittedPicture(*pictures.layer1, result);
         cv::Mat plate;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 
 namespace morvel {
@@ -29,9 +30,9 @@ struct CarryOptions {
 // smaller one is stretched to the result's size.
 struct CarryPictures {
     const Image* previousLayer1 = nullptr;
-    const Image* previousMask = nullptr;  // grey; the blue component is read
-    const Image* layer1 = nullptr;        // this frame's
-    const Image* layer2 = nullptr;        // this frame's; only the limit reads it
+    const GreyImage* previousMask = nullptr;
+    const Image* layer1 = nullptr;  // this frame's
+    const Image* layer2 = nullptr;  // this frame's; only the limit reads it
     // Both layer 2 pictures let the offset be found on what differs from the clean plates,
     // so that a still background does not pin the offset to zero. Optional.
     const Image* previousLayer2 = nullptr;
@@ -41,7 +42,7 @@ struct CarryPictures {
 // of width x height (this frame's composite size), warped bilinearly so soft edges stay soft.
 // Nothing when a picture needed is missing or empty, or the memory cannot be had. Depends on
 // nothing but its arguments, so any thread may call it.
-std::optional<Image> CarryMask(const CarryPictures& pictures, int width, int height,
-                               const CarryOptions& options);
+std::optional<GreyImage> CarryMask(const CarryPictures& pictures, int width, int height,
+                                   const CarryOptions& options);
 
 }  // namespace morvel

@@ -72,11 +72,11 @@ void BM_CarryTenFrames(benchmark::State& state) {
     const auto& film = filmOf(width, height);
     CarryOptions options;
     options.mode = mode == 1 ? CarryMode::Offset : CarryMode::Flow;
-    std::vector<Image> masks;
+    std::vector<GreyImage> masks;
     double carrying = 0;  // seconds of this thread's processor time
     for (auto _ : state) {
         masks.clear();
-        masks.push_back(testing::MaskImageOf(film[0].truth));
+        masks.push_back(testing::GreyMaskOf(film[0].truth));
         for (int t = 1; t < kFrames; ++t) {
             if (mode < 0) {
                 masks.push_back(masks.back());

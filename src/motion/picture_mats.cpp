@@ -17,10 +17,14 @@ cv::Mat FittedPicture(const Image& picture, cv::Size result) {
     return stretched;
 }
 
-cv::Mat MaskChannel(const cv::Mat& fittedMask) {
-    cv::Mat values;
-    cv::extractChannel(fittedMask, values, 2);
-    return values;
+cv::Mat FittedMask(const GreyImage& mask, cv::Size result) {
+    const cv::Mat whole(mask.height(), mask.width(), CV_8U, const_cast<std::uint8_t*>(mask.data()),
+                        mask.stride());
+    if (mask.width() >= result.width && mask.height() >= result.height)
+        return whole(cv::Rect(0, mask.height() - result.height, result.width, result.height));
+    cv::Mat stretched;
+    cv::resize(whole, stretched, result, 0, 0, cv::INTER_LINEAR);
+    return stretched;
 }
 
 cv::Mat MotionPicture(const cv::Mat& take, const cv::Mat* plate, int threshold, cv::Size work) {
@@ -74,11 +78,11 @@ MarkedPart MarkedPartOf(const cv::Mat& mask) {
     return part;
 }
 
-std::optional<Image> GreyMaskImage(const cv::Mat& values) {
-    auto out = Image::create(values.cols, values.rows);
+std::optional<GreyImage> GreyMaskImage(const cv::Mat& values) {
+    auto out = GreyImage::create(values.cols, values.rows);
     if (!out) return std::nullopt;
-    cv::Mat target(out->height(), out->width(), CV_8UC3, out->data(), out->stride());
-    cv::cvtColor(values, target, cv::COLOR_GRAY2RGB);
+    cv::Mat target(out->height(), out->width(), CV_8U, out->data(), out->stride());
+    values.copyTo(target);
     return out;
 }
 

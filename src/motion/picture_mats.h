@@ -5,6 +5,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 
 namespace morvel {
@@ -16,8 +17,8 @@ namespace morvel {
 // smaller.
 cv::Mat FittedPicture(const Image& picture, cv::Size result);
 
-// A mask's values: its blue component.
-cv::Mat MaskChannel(const cv::Mat& fittedMask);
+// The same for a mask's grey: one channel of mask values.
+cv::Mat FittedMask(const GreyImage& mask, cv::Size result);
 
 // What the motion is found on, at the work size: with a clean plate, the take in grey where it
 // differs from the plate by more than threshold and black elsewhere, so that a still background
@@ -32,7 +33,7 @@ struct MarkedPart {
 };
 MarkedPart MarkedPartOf(const cv::Mat& mask);
 
-// One channel of mask values as a grey Image; nothing without the memory.
-std::optional<Image> GreyMaskImage(const cv::Mat& values);
+// One channel of mask values as a grey picture; nothing without the memory.
+std::optional<GreyImage> GreyMaskImage(const cv::Mat& values);
 
 }  // namespace morvel

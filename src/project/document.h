@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "project/frame_id.h"
 #include "project/frame_list.h"
@@ -44,7 +45,7 @@ private:
 
 // Masks whose working file could not be written (a full disk), by number. The pictures are
 // never changed once kept, so worker threads may read them while the session keeps others.
-using MasksInMemory = std::map<std::int32_t, std::shared_ptr<const Image>>;
+using MasksInMemory = std::map<std::int32_t, std::shared_ptr<const GreyImage>>;
 
 // The files one frame is composed from (empty: none): its layer sources and its mask's working
 // file. Plain strings, so that worker threads never look at the frame list; and the mask's
@@ -52,7 +53,7 @@ using MasksInMemory = std::map<std::int32_t, std::shared_ptr<const Image>>;
 struct FrameFiles {
     std::array<std::string, 2> layers;
     std::string mask;
-    std::shared_ptr<const Image> maskInMemory;
+    std::shared_ptr<const GreyImage> maskInMemory;
 
     // File k: 0 and 1 the layers, 2 the mask.
     const std::string& operator[](int k) const { return k < 2 ? layers[k] : mask; }

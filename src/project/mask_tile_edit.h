@@ -8,12 +8,12 @@
 
 namespace morvel {
 
-// Mask pixels of one square of the mask image, as the edit history keeps them: a square of one
-// colour (most of a mask is white) takes no pixel memory.
+// The grey of one square of the mask image, as the edit history keeps it: a square of one grey
+// (most of a mask is white) takes no pixel memory.
 struct MaskTilePixels {
     bool uniform = true;
-    std::uint8_t colour[3] = {0, 0, 0};
-    std::vector<std::uint8_t> pixels;  // rows of width x 3 bytes when not uniform
+    std::uint8_t grey = 0;
+    std::vector<std::uint8_t> pixels;  // rows of width bytes when not uniform
 
     std::size_t bytes() const { return sizeof(MaskTilePixels) + pixels.size(); }
 };

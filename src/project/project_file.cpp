@@ -223,14 +223,14 @@ bool WriteProjectFile(Document& document, const ErrorReporter& reporter,
     };
     std::vector<Copy> copies;
     const auto stage = [&](const std::string& source, const std::string& target, int frame,
-                           int layer, const Image* inMemory = nullptr) {
+                           int layer, const GreyImage* inMemory = nullptr) {
         makeFolderOf(target);
         Copy copy{{}, frame, layer, source};
         std::optional<std::vector<std::uint8_t>> bytes;
         std::vector<std::uint8_t> encoded;
         if (!inMemory) {
             bytes = ReadFileBytes(source);
-        } else if (EncodePicture(*inMemory, PictureFormat::Png, encoded)) {
+        } else if (EncodeMaskPng(*inMemory, encoded)) {
             bytes = std::move(encoded);
         }
         if (!bytes) return false;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <future>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "platform/session_folder.h"
 #include "platform/work_queue.h"
@@ -236,9 +237,10 @@ std::optional<JournalContents> ParseJournal(std::span<const std::uint8_t> bytes)
 
 std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after) {
     // Made in place with one copy of the pixels; the checksum is left to the writer's thread.
+    // The log holds each grey as red = green = blue, as the masks' files do.
     std::size_t pixelBytes = 0;
     for (const MaskTileChange& tile : step.tiles)
-        pixelBytes += (after ? tile.after : tile.before).pixels.size();
+        pixelBytes += (after ? tile.after : tile.before).pixels.size() * 3;
     std::vector<std::uint8_t> record;
     record.reserve(8 + 16 + step.tiles.size() * 20 + pixelBytes + 4);
     put32(record, kRecordMagic);
@@ -252,8 +254,11 @@ std::vector<std::uint8_t> TileLogRecord(const MaskTileEdit& step, bool after) {
         for (const std::int32_t n : {tile.left, tile.top, tile.width, tile.height})
             put32(record, static_cast<std::uint32_t>(n));
         record.push_back(pixels.uniform ? 1 : 0);
-        record.insert(record.end(), pixels.colour, pixels.colour + 3);
-        record.insert(record.end(), pixels.pixels.begin(), pixels.pixels.end());
+        record.insert(record.end(), 3, pixels.grey);
+        const std::size_t at = record.size();
+        record.resize(at + pixels.pixels.size() * 3);
+        ExpandGreyRow(pixels.pixels.data(), record.data() + at,
+                      static_cast<int>(pixels.pixels.size()));
     }
     const auto size = static_cast<std::uint32_t>(record.size() - 8);
     for (int i = 0; i < 4; ++i) record[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
@@ -299,7 +304,7 @@ std::optional<LoggedTiles> readRecord(std::span<const std::uint8_t> bytes, std::
         tile.width = static_cast<std::int32_t>(get32(p + in + 8));
         tile.height = static_cast<std::int32_t>(get32(p + in + 12));
         tile.after.uniform = p[in + 16] != 0;
-        std::memcpy(tile.after.colour, p + in + 17, 3);
+        tile.after.grey = p[in + 19];  // the blue, as a mask's file is read
         in += 20;
         // Each square must lie inside the mask.
         if (tile.left < 0 || tile.top < 0 || tile.width <= 0 || tile.height <= 0 ||
@@ -308,7 +313,9 @@ std::optional<LoggedTiles> readRecord(std::span<const std::uint8_t> bytes, std::
         if (!tile.after.uniform) {
             const std::size_t pixelBytes = std::size_t(tile.width) * std::size_t(tile.height) * 3;
             if (size - in < pixelBytes) return std::nullopt;
-            tile.after.pixels.assign(p + in, p + in + pixelBytes);
+            tile.after.pixels.resize(pixelBytes / 3);
+            for (std::size_t i = 0; i < pixelBytes / 3; ++i)
+                tile.after.pixels[i] = p[in + i * 3 + 2];
             in += pixelBytes;
         }
         record.tiles.push_back(std::move(tile));

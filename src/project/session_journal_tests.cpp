@@ -75,10 +75,10 @@ TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
     step.maskWidth = 100;
     step.maskHeight = 70;
     MaskTileChange uniform{64, 64, 36, 6, {}, {}};
-    uniform.after.colour[2] = 200;
+    uniform.after.grey = 200;
     MaskTileChange pixels{0, 0, 2, 2, {}, {}};
     pixels.after.uniform = false;
-    pixels.after.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    pixels.after.pixels = {1, 2, 3, 4};
     step.tiles = {uniform, pixels};
     std::vector<std::uint8_t> log = TileLogRecord(step, true);
     std::vector<std::uint8_t> second = TileLogRecord(step, false);
@@ -91,7 +91,7 @@ TEST(SessionTileLog, RecordsReadBackAndARecordCutShortIsLeftOut) {
     EXPECT_EQ(records[0].maskNumber, 3);
     EXPECT_EQ(records[0].maskWidth, 100);
     ASSERT_EQ(records[0].tiles.size(), 2u);
-    EXPECT_EQ(records[0].tiles[0].after.colour[2], 200);
+    EXPECT_EQ(records[0].tiles[0].after.grey, 200);
     EXPECT_EQ(records[0].tiles[1].after.pixels, pixels.after.pixels);
     EXPECT_TRUE(records[1].tiles[1].after.uniform);  // the pixels before
     for (std::size_t cut = 1; cut < second.size(); ++cut)

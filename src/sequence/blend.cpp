@@ -3,7 +3,7 @@
 #include <algorithm>
 
 // The blend runs once per brush dab and over whole frames in the exports, so it must run close to
-// memory speed: the mask's blue bytes are first spread over a small chunk buffer (one value per
+// memory speed: the mask's grey bytes are first spread over a small chunk buffer (one value per
 // component), then one plain byte loop mixes the chunk, which the compiler turns into 16-bit
 // vector arithmetic. The loops are built for AVX2 and for the baseline, chosen at load time.
 // A build without load-time choice (MORVEL_NO_TARGET_CLONES, for ThreadSanitizer) gets the
@@ -21,10 +21,10 @@ namespace {
 constexpr int kChunkPixels = 512;
 
 MORVEL_VECTOR_CLONES
-void spreadMaskBlue(const std::uint8_t* __restrict mask, std::uint8_t* __restrict spread,
-                    int pixels) {
+void spreadMask(const std::uint8_t* __restrict mask, std::uint8_t* __restrict spread,
+                int pixels) {
     for (int x = 0; x < pixels; ++x) {
-        const std::uint8_t m = mask[x * 3 + 2];
+        const std::uint8_t m = mask[x];
         spread[x * 3] = m;
         spread[x * 3 + 1] = m;
         spread[x * 3 + 2] = m;
@@ -58,7 +58,7 @@ void BlendTwoLayersRow(const std::uint8_t* layer1, const std::uint8_t* layer2,
     for (int done = 0; done < pixels; done += kChunkPixels) {
         const int count = std::min(kChunkPixels, pixels - done);
         const std::size_t offset = static_cast<std::size_t>(done) * 3;
-        spreadMaskBlue(mask + offset, spread, count);
+        spreadMask(mask + done, spread, count);
         mixTwo(layer1 + offset, layer2 + offset, spread, out + offset, count * 3);
     }
 }
@@ -69,7 +69,7 @@ void BlendOneLayerRow(const std::uint8_t* layer1, const std::uint8_t* mask, std:
     for (int done = 0; done < pixels; done += kChunkPixels) {
         const int count = std::min(kChunkPixels, pixels - done);
         const std::size_t offset = static_cast<std::size_t>(done) * 3;
-        spreadMaskBlue(mask + offset, spread, count);
+        spreadMask(mask + done, spread, count);
         mixOne(layer1 + offset, spread, out + offset, count * 3);
     }
 }

@@ -12,8 +12,8 @@ constexpr std::uint8_t MixComponents(unsigned a, unsigned b, unsigned m) {
     return static_cast<std::uint8_t>((s >> 8) + (s >= 32640 ? 1 : 0));
 }
 
-// One row of pixels (3 bytes each) of layer 1 over layer 2 through the mask row, whose blue
-// component is the mask value. Rows may not overlap out.
+// One row of pixels (3 bytes each) of layer 1 over layer 2 through the mask row of grey values
+// (one byte each). Rows may not overlap out.
 void BlendTwoLayersRow(const std::uint8_t* layer1, const std::uint8_t* layer2,
                        const std::uint8_t* mask, std::uint8_t* out, int pixels);
 

@@ -61,10 +61,14 @@ void CompositeSizeOf(const FramePictures& pictures, int& width, int& height) {
     if (!pictures.layer1 && !pictures.layer2) return;
     width = Image::kMaxSide;
     height = Image::kMaxSide;
-    for (const Image* picture : {pictures.layer1, pictures.layer2, pictures.mask}) {
+    for (const Image* picture : {pictures.layer1, pictures.layer2}) {
         if (!picture) continue;
         width = std::min(width, picture->width());
         height = std::min(height, picture->height());
+    }
+    if (pictures.mask) {
+        width = std::min(width, pictures.mask->width());
+        height = std::min(height, pictures.mask->height());
     }
 }
 
@@ -85,7 +89,7 @@ bool ComposePictures(const FramePictures& taking, int carriedWidth, int carriedH
     if (pictures.layer1 && pictures.mask) {
         // Every source is at least as large as the composite and aligned at its bottom-left.
         const Image& layer1 = *pictures.layer1;
-        const Image& mask = *pictures.mask;
+        const GreyImage& mask = *pictures.mask;
         const int shift1 = layer1.height() - height;
         const int shiftMask = mask.height() - height;
         const int shift2 = pictures.layer2 ? pictures.layer2->height() - height : 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 
 namespace morvel {
@@ -15,7 +16,7 @@ constexpr int kStartCompositeHeight = 480;
 struct FramePictures {
     const Image* layer1 = nullptr;
     const Image* layer2 = nullptr;
-    const Image* mask = nullptr;
+    const GreyImage* mask = nullptr;
 };
 
 // Whether a frame is composed from its layer pictures in their stored form, as pictures were read
@@ -34,7 +35,7 @@ FramePictures InComposedForm(const FramePictures& pictures, std::array<Image, 2>
 void CompositeSizeOf(const FramePictures& pictures, int& width, int& height);
 
 // Composes a frame from its pictures alone into out, at full size: layer 1 over layer 2 through
-// the mask's blue, aligned at the bottom-left, when layer 1 and the mask take part; otherwise the
+// the mask's grey, aligned at the bottom-left, when layer 1 and the mask take part; otherwise the
 // top layer aligned at the top-left, or black; the layers in the form ComposedAsStored says. A
 // frame without a layer is black at the carried size. Depends on nothing but its arguments, so any
 // thread may call it. False when an image of the size needed could not be made; out is then

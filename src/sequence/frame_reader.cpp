@@ -7,6 +7,7 @@
 
 #include "codecs/picture_io.h"
 #include "import/avi_frames.h"
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 
 namespace morvel {
@@ -16,12 +17,14 @@ struct FrameReader::Load {
     std::condition_variable done;
     bool finished = false;
     Image picture;
+    GreyImage mask;  // instead of picture for a mask's working file
     LayerRead result;
 
-    void finish(Image decoded, LayerRead read) {
+    void finish(Image decoded, GreyImage grey, LayerRead read) {
         {
             std::lock_guard lock(mutex);
             picture = std::move(decoded);
+            mask = std::move(grey);
             result = read;
             finished = true;
         }
@@ -46,7 +49,7 @@ FrameReader::~FrameReader() {
     for (Pending& pending : m_pending) pending.load->wait();
 }
 
-void FrameReader::queueRead(int frame, const std::string& source) {
+void FrameReader::queueRead(int frame, const std::string& source, bool mask) {
     auto load = std::make_shared<Load>();
     m_pending.push_back({frame, source, load});
     std::optional<VideoPool::Turn> turn;
@@ -56,9 +59,10 @@ void FrameReader::queueRead(int frame, const std::string& source) {
         reference = ParseAviReference(source);
         turn = m_pool.takeTurn(reference.videoPath);
     }
-    m_queue.post([load, source, turn, reference, cancelled = m_cancelled, &pool = m_pool] {
+    m_queue.post([load, source, turn, reference, mask, cancelled = m_cancelled, &pool = m_pool] {
         LayerRead read;
         Image decoded;
+        GreyImage grey;
         try {
             if (cancelled->load()) {
                 if (turn) pool.pass(*turn);
@@ -71,11 +75,17 @@ void FrameReader::queueRead(int frame, const std::string& source) {
             } else {
                 read.ok = LoadPictureFile(source, decoded) == LoadResult::Ok;
             }
+            if (mask && read.ok && !decoded.empty()) {
+                auto taken = GreyFromBlue(decoded);
+                read.ok = taken.has_value();
+                if (taken) grey = std::move(*taken);
+                decoded = Image();
+            }
         } catch (...) {  // memory that could not be had: the picture is not there
             read = LayerRead{};
         }
-        read.ok = read.ok && !decoded.empty();
-        load->finish(std::move(decoded), read);
+        read.ok = read.ok && (mask ? !grey.empty() : !decoded.empty());
+        load->finish(std::move(decoded), std::move(grey), read);
     });
 }
 
@@ -91,7 +101,7 @@ void FrameReader::readAhead(int index) {
         m_maskNumber = frame.maskNumber;
         // A mask kept in memory is not read from its file (ReadFrameMask takes it from there).
         const FrameFiles files = m_film.frameFiles(frame);
-        if (m_maskNumber != 0 && !files.maskInMemory) queueRead(index, files.mask);
+        if (m_maskNumber != 0 && !files.maskInMemory) queueRead(index, files.mask, true);
     }
 }
 
@@ -105,14 +115,43 @@ bool FrameReader::frameReadable(int index) {
     return readable;
 }
 
+std::shared_ptr<FrameReader::Load> FrameReader::takePending(const std::string& source) {
+    if (m_pending.empty() || m_pending.front().source != source) return nullptr;
+    std::shared_ptr<Load> load = std::move(m_pending.front().load);
+    m_pending.pop_front();
+    load->wait();
+    return load;
+}
+
+bool FrameReader::readMask(const std::string& file, GreyImage& mask) {
+    const std::shared_ptr<Load> load = takePending(file);
+    if (!load) return ReadMaskFile(file, mask, [this](const std::string& source, Image& picture) {
+        return read(source, picture);
+    });
+    if (load->result.ok && !load->mask.empty()) {
+        mask = std::move(load->mask);
+        return true;
+    }
+    // Read as a layer picture by mistake (the same file named as a layer): take its blue.
+    if (load->result.ok && !load->picture.empty()) {
+        auto grey = GreyFromBlue(load->picture);
+        if (grey) mask = std::move(*grey);
+        return grey.has_value();
+    }
+    ReportLayerRead(m_reporter, load->result);
+    return false;
+}
+
 bool FrameReader::read(const std::string& layerSource, Image& picture) {
     LayerRead result;
-    if (!m_pending.empty() && m_pending.front().source == layerSource) {
-        const std::shared_ptr<Load> load = std::move(m_pending.front().load);
-        m_pending.pop_front();
-        load->wait();
+    if (const std::shared_ptr<Load> load = takePending(layerSource)) {
         result = load->result;
-        if (result.ok) picture = std::move(load->picture);
+        if (result.ok && !load->picture.empty()) {
+            picture = std::move(load->picture);
+        } else if (result.ok) {
+            // A mask's working file named as a layer source: read it whole now.
+            result = ReadLayerSource(layerSource, m_pool, picture);
+        }
     } else {
         // Not a picture read ahead (nothing else composes during an export): read it now.
         result = ReadLayerSource(layerSource, m_pool, picture);

@@ -9,6 +9,7 @@
 
 #include "i18n/error_reporter.h"
 #include "import/video_pool.h"
+#include "platform/grey_image.h"
 #include "platform/image.h"
 #include "platform/work_queue.h"
 #include "sequence/film.h"
@@ -37,6 +38,9 @@ public:
     // The picture of layerSource: the one read ahead when it is the next asked for, otherwise
     // read now. A video that cannot be opened is reported here.
     bool read(const std::string& layerSource, Image& picture);
+    // The same for a mask's working file: its grey (the blue of the picture), taken on the
+    // reading thread so that only a third of the picture waits.
+    bool readMask(const std::string& file, GreyImage& mask);
 
 private:
     struct Load;
@@ -45,7 +49,9 @@ private:
         std::string source;
         std::shared_ptr<Load> load;
     };
-    void queueRead(int frame, const std::string& source);
+    void queueRead(int frame, const std::string& source, bool mask = false);
+    // The next pending read when it is source's; null otherwise.
+    std::shared_ptr<Load> takePending(const std::string& source);
 
     const Film& m_film;
     ErrorReporter m_reporter;

@@ -19,7 +19,8 @@ Image carryCompositionBefore(const Film& film, int first, VideoPool& pool) {
     int height = kStartCompositeHeight;
     for (int j = first - 1; j >= 0; --j) {
         const FrameFiles files = film.frameFiles(j);
-        Image pictures[3];
+        Image pictures[2];
+        GreyImage mask;
         const auto read = [&](const std::string& source, Image& picture) {
             return !source.empty() && ReadLayerSource(source, pool, picture).ok;
         };
@@ -27,7 +28,7 @@ Image carryCompositionBefore(const Film& film, int first, VideoPool& pool) {
         if (read(files.layers[0], pictures[0])) taking.layer1 = &pictures[0];
         if (read(files.layers[1], pictures[1])) taking.layer2 = &pictures[1];
         if (!taking.layer1 && !taking.layer2) continue;
-        if (ReadFrameMask(files, pictures[2], read)) taking.mask = &pictures[2];
+        if (ReadFrameMask(files, mask, MaskReaderOf(read))) taking.mask = &mask;
         std::array<Image, 2> spare;
         CompositeSizeOf(InComposedForm(taking, spare), width, height);
         break;
@@ -54,7 +55,10 @@ FrameSequence::FrameSequence(const Film& film, int first, int last, WorkQueue& q
       m_reader(m_film, queue, m_videos, reporter),
       m_pictures([this](const std::string& source,
                         Image& picture) { return m_reader.read(source, picture); },
-                 reporter, m_film) {
+                 reporter, m_film,
+                 [this](const std::string& file, GreyImage& mask) {
+                     return m_reader.readMask(file, mask);
+                 }) {
     if (total() > 0) m_composite = carryCompositionBefore(m_film, m_first, m_videos);
 }
 

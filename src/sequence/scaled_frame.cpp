@@ -56,13 +56,13 @@ bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out)
     const int factor = FilmReadFactor(view.carriedWidth, view.carriedHeight, view.geometry.zoom);
     Image layer1;
     Image layer2;
-    Image mask;
+    GreyImage mask;
     FramePictures pictures;
     if (readReduced(frame.layers[0], factor, layer1)) pictures.layer1 = &layer1;
     if (readReduced(frame.layers[1], factor, layer2)) pictures.layer2 = &layer2;
-    const auto readMask = [factor](const std::string& file, Image& picture) {
+    const MaskFileReader readMask = MaskReaderOf([factor](const std::string& file, Image& picture) {
         return readReduced(file, factor, picture);
-    };
+    });
     try {
         if (ReadFrameMask(frame, mask, readMask, factor)) pictures.mask = &mask;
     } catch (...) {  // memory that could not be had: the mask is left out

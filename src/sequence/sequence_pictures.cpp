@@ -7,8 +7,12 @@
 
 namespace morvel {
 
-SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, const Film& film)
-    : m_reader(std::move(reader)), m_reporter(reporter), m_film(film) {}
+SequencePictures::SequencePictures(Reader reader, ErrorReporter reporter, const Film& film,
+                                   MaskFileReader maskReader)
+    : m_reader(std::move(reader)),
+      m_maskReader(maskReader ? std::move(maskReader) : MaskReaderOf(m_reader)),
+      m_reporter(reporter),
+      m_film(film) {}
 
 FramePictures SequencePictures::bring(const FrameRecord& frame) {
     FramePictures pictures;
@@ -37,8 +41,8 @@ FramePictures SequencePictures::bring(const FrameRecord& frame) {
         m_maskNumber = frame.maskNumber;
         m_maskFailed = false;
         if (m_maskNumber != 0) {
-            Image mask;
-            if (ReadFrameMask(m_film.frameFiles(frame), mask, m_reader)) {
+            GreyImage mask;
+            if (ReadFrameMask(m_film.frameFiles(frame), mask, m_maskReader)) {
                 m_mask = std::move(mask);
             } else {
                 m_maskFailed = true;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "i18n/error_reporter.h"
+#include "import/frame_mask.h"
 #include "platform/image.h"
 #include "project/frame_list.h"
 #include "sequence/composition.h"
@@ -22,8 +23,10 @@ public:
     // Reads a layer source (or a mask's working file) at full size; false when it failed.
     using Reader = std::function<bool(const std::string& source, Image& picture)>;
 
-    // The film names the masks' working files; it must outlive this.
-    SequencePictures(Reader reader, ErrorReporter reporter, const Film& film);
+    // The film names the masks' working files; it must outlive this. The masks' working files
+    // are read through maskReader, by default as the blue of what reader gives.
+    SequencePictures(Reader reader, ErrorReporter reporter, const Film& film,
+                     MaskFileReader maskReader = {});
 
     // Brings in the pictures of frame and tells which take part.
     FramePictures bring(const FrameRecord& frame);
@@ -34,12 +37,13 @@ public:
 
 private:
     Reader m_reader;
+    MaskFileReader m_maskReader;
     ErrorReporter m_reporter;
     const Film& m_film;
     std::array<Image, 2> m_layer;
     std::array<std::string, 2> m_source;
     std::array<bool, 2> m_layerFailed{false, false};
-    Image m_mask;
+    GreyImage m_mask;
     std::int32_t m_maskNumber = 0;
     bool m_maskFailed = false;
 };

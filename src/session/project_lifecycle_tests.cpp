@@ -295,7 +295,7 @@ TEST_F(ProjectLifecycle, LinkedMasksOpenAsCopiedOnesAndStayInTheProject) {
     EXPECT_NE(copied[0].find("ErrorCode = 140-8-300"), std::string::npos);
     ASSERT_EQ(state.document.frames.at(1).maskNumber, 2);
     ASSERT_TRUE(LoadMask(state.document, state.session, state.services, 2));
-    EXPECT_EQ(state.session.images.mask.blue(3, 3), 10);
+    EXPECT_EQ(state.session.images.mask.grey(3, 3), 10);
     shell.answers = {Answer::No};
     CloseProject(state.document, state.session, state.view, state.services);
     EXPECT_TRUE(IsRegularFile(mask));
@@ -332,7 +332,7 @@ TEST_F(ProjectLifecycle, EmptyingTheProjectForgetsTheMaskEdits) {
     makeProject(1, true);
     BeginMaskEdit(state.document, state.session);
     RecordMaskChange(state.document, state.session, Rect{0, 4, 0, 4});
-    state.session.images.mask.fill(7, 7, 7);
+    state.session.images.mask.fill(7);
     EndMaskEdit(state.document, state.session);
     ASSERT_TRUE(CanUndoEdit(state.session));
     shell.answers = {Answer::Cancel};
@@ -409,7 +409,7 @@ TEST_F(ProjectLifecycle, TheNextProjectsMaskOneIsLoadedNotTakenFromTheOldProject
                         projectFolder.file("a.png") + "\r\n\r\n\x01");
     OpenProject(state.document, state.session, state.view, state.services, path);
     EXPECT_EQ(state.document.frames.at(0).maskNumber, 1);
-    EXPECT_EQ(state.session.images.mask.blue(0, 0), 255);
+    EXPECT_EQ(state.session.images.mask.grey(0, 0), 255);
     EXPECT_EQ(state.session.images.composite.red(0, 0), MixComponents(120, 0, 255));
 }
 

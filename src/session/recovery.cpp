@@ -10,6 +10,7 @@
 #include "codecs/picture_io.h"
 #include "editor/frame_selection.h"
 #include "editor/undo_history.h"
+#include "import/frame_mask.h"
 #include "import/layer_picture.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
@@ -23,14 +24,13 @@ namespace morvel {
 
 namespace {
 
-void applyTiles(Image& mask, const LoggedTiles& record) {
+void applyTiles(GreyImage& mask, const LoggedTiles& record) {
     for (const MaskTileChange& tile : record.tiles) {
-        const std::size_t rowBytes = static_cast<std::size_t>(tile.width) * 3;
+        const std::size_t rowBytes = static_cast<std::size_t>(tile.width);
         for (int y = 0; y < tile.height; ++y) {
-            std::uint8_t* row = mask.row(tile.top + y) + static_cast<std::size_t>(tile.left) * 3;
+            std::uint8_t* row = mask.row(tile.top + y) + tile.left;
             if (tile.after.uniform) {
-                for (std::size_t i = 0; i < rowBytes; i += 3)
-                    std::memcpy(row + i, tile.after.colour, 3);
+                std::memset(row, tile.after.grey, rowBytes);
             } else {
                 std::memcpy(row, tile.after.pixels.data() + rowBytes * static_cast<std::size_t>(y),
                             rowBytes);
@@ -42,7 +42,7 @@ void applyTiles(Image& mask, const LoggedTiles& record) {
 // The size a logged mask must have: that of its working file, else that of the frame's
 // composite (the smallest of its pictures). Nothing when neither can be read: then no logged
 // size can be trusted.
-std::optional<std::pair<int, int>> maskSizeOf(Services& services, const Image& working,
+std::optional<std::pair<int, int>> maskSizeOf(Services& services, const GreyImage& working,
                                               const JournalFrame& frame) {
     if (working.width() > 0) return std::pair{working.width(), working.height()};
     std::optional<std::pair<int, int>> size;
@@ -69,9 +69,9 @@ MaskRecovery recoverMask(Document& document, EditSession& session, Services& ser
     const std::string target = document.masks.workingFile(n);
     const std::string source = folder + MaskWorkingFileName(n);
     if (logged.empty() && CopyFileBytes(source, target)) return MaskRecovery::Written;
-    Image mask;
-    if (LoadPictureFile(source, mask) != LoadResult::Ok) {
-        mask = Image();
+    GreyImage mask;
+    if (!ReadMaskFile(source, mask)) {
+        mask = GreyImage();
         // A working file that is there but cannot be read is damage, not a mask yet to be made.
         struct stat info {};
         if (::lstat(source.c_str(), &info) == 0) ++losses.masksUnreadable;
@@ -84,7 +84,7 @@ MaskRecovery recoverMask(Document& document, EditSession& session, Services& ser
         }
         if (mask.width() == 0) {
             // A mask made by the logged edit: it starts black, as a new mask does.
-            auto made = Image::create(record->maskWidth, record->maskHeight);
+            auto made = GreyImage::create(record->maskWidth, record->maskHeight);
             if (!made) continue;
             mask = std::move(*made);
         }
@@ -92,8 +92,8 @@ MaskRecovery recoverMask(Document& document, EditSession& session, Services& ser
         ++losses.recordsApplied;
     }
     if (mask.width() == 0) return MaskRecovery::Lost;
-    if (SavePictureFile(mask, target, PictureFormat::Png)) return MaskRecovery::Written;
-    session.unstoredMasks.insert_or_assign(n, std::make_shared<const Image>(std::move(mask)));
+    if (SaveMaskFile(mask, target)) return MaskRecovery::Written;
+    session.unstoredMasks.insert_or_assign(n, std::make_shared<const GreyImage>(std::move(mask)));
     return MaskRecovery::KeptInMemory;
 }
 

@@ -178,7 +178,7 @@ TEST_F(Recovery, ACrashAfterEachKindOfStepIsRecovered) {
                 Image mask;
                 if (frame.maskNumber &&
                     frame.maskNumber == before.state->session.cache.maskNumber) {
-                    mask = before.state->session.images.mask;
+                    mask = testing::AsPicture(before.state->session.images.mask);
                 } else if (frame.maskNumber) {
                     LoadPictureFile(before.state->document.masks.workingFile(frame.maskNumber),
                                     mask);
@@ -339,7 +339,7 @@ TEST_F(Recovery, DamagedSessionFilesAreKeptAndToldOnce) {
         Program before(sessions.path(), pictures.path());
         addFrames(before, 3);
         for (const auto& at : strokes) before.stroke(at[0], at[1]);
-        const Image lost = before.state->session.images.mask;
+        const Image lost = testing::AsPicture(before.state->session.images.mask);
         const std::int32_t mask = before.state->document.frames.at(2).maskNumber;
         const std::string crashed = before.folder->path();
         before.crash();
@@ -411,7 +411,7 @@ TEST_F(Recovery, APaintedMaskOnAFullDiskIsKeptAndToldOnce) {
     disk.fill();
     p.stroke(10, 10);
     p.state->session.record.writer->flush();
-    const Image painted = p.state->session.images.mask;
+    const GreyImage painted = p.state->session.images.mask;
     for (const int frame : {1, 0, 1}) {
         TellSessionWriteFailure(p.state->session, p.state->services);
         SelectFrame(p.state->document, p.state->session, p.state->view, p.state->services, frame);
@@ -475,7 +475,8 @@ TEST_F(Recovery, ARecoveryThatCannotBeWrittenKeepsTheCrashedSession) {
                 before.state->services, 0);
     before.settle();
     before.stroke(40, 30);
-    std::map<std::int32_t, Image> lost = {{2, before.state->session.images.mask}};
+    std::map<std::int32_t, Image> lost = {
+        {2, testing::AsPicture(before.state->session.images.mask)}};
     LoadPictureFile(before.state->document.masks.workingFile(1), lost[1]);
     const std::string crashed = before.folder->path();
     before.crash();

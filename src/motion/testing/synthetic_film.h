@@ -11,6 +11,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 
 namespace morvel::testing {
@@ -55,6 +56,20 @@ inline Image MaskImageOf(const cv::Mat& values) {
     cv::Mat rgb;
     cv::cvtColor(values, rgb, cv::COLOR_GRAY2RGB);
     return ImageOf(rgb);
+}
+
+// The same as a grey mask.
+inline GreyImage GreyMaskOf(const cv::Mat& values) {
+    auto out = GreyImage::create(values.cols, values.rows);
+    cv::Mat target(out->height(), out->width(), CV_8U, out->data(), out->stride());
+    values.copyTo(target);
+    return std::move(*out);
+}
+
+inline cv::Mat MaskValues(const GreyImage& mask) {
+    return cv::Mat(mask.height(), mask.width(), CV_8U, const_cast<std::uint8_t*>(mask.data()),
+                   mask.stride())
+        .clone();
 }
 
 inline cv::Mat MaskValues(const Image& mask) {

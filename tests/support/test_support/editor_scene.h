@@ -82,8 +82,8 @@ public:
         RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
     }
 
-    // The displayed mask's blue components at (x, y).
-    int mask(int x, int y) const { return state.session.images.mask.blue(x, y); }
+    // The displayed mask's grey at (x, y).
+    int mask(int x, int y) const { return state.session.images.mask.grey(x, y); }
 
     // A press, moves and a release at these canvas positions, as the event loop sends them.
     void drag(std::initializer_list<std::pair<int, int>> points) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/grey_image.h"
 #include "platform/image.h"
 
 namespace morvel::testing {
@@ -87,6 +88,26 @@ inline ::testing::AssertionResult SamePicture(const Image& actual, const Image& 
                                    << DescribePixel(expected, x, y);
     }
     return failure;
+}
+
+// A grey picture as the 24-bit picture its file holds: red = green = blue.
+inline Image AsPicture(const GreyImage& grey) {
+    return *ExpandGrey(grey);
+}
+
+// The grey a mask's file gives: the blue of each pixel.
+inline GreyImage GreyOf(const Image& picture) {
+    return *GreyFromBlue(picture);
+}
+
+inline ::testing::AssertionResult SamePicture(const GreyImage& actual, const Image& expected) {
+    return SamePicture(AsPicture(actual), expected);
+}
+inline ::testing::AssertionResult SamePicture(const Image& actual, const GreyImage& expected) {
+    return SamePicture(actual, AsPicture(expected));
+}
+inline ::testing::AssertionResult SamePicture(const GreyImage& actual, const GreyImage& expected) {
+    return SamePicture(AsPicture(actual), AsPicture(expected));
 }
 
 // Smooth gradients in each channel plus a little noise: compresses like a photograph rather
