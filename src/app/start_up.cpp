@@ -55,6 +55,8 @@ constexpr int kExitStatus = 0;
 
 // How often the loop looks whether an awaited frame's pictures are ready.
 constexpr int kAwaitedFrameMilliseconds = 10;
+// How often the loop attaches the thumbnails made meanwhile.
+constexpr int kThumbnailMilliseconds = 20;
 
 }  // namespace
 
@@ -114,6 +116,11 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
                 ShootingTick(state);
                 continue;
             }
+        } else if (ThumbnailsBeingMade(state.view)) {
+            // An opened film's thumbnails are attached between events as they are made.
+            const bool got = events.waitEventFor(kThumbnailMilliseconds, event);
+            AttachMadeThumbnails(state.document, state.session, state.view, state.services);
+            if (!got) continue;
         } else if (!hooks.idle || !events.waitEventFor(kIdleMilliseconds, event)) {
             if (hooks.idle) hooks.idle(state);
             event = events.waitEvent();

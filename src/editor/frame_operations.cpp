@@ -161,6 +161,11 @@ void repeatLayer(Document& document, EditSession& session, View& view, Services&
             target.layerSource[layer] = source->layerSource[layer];
             const FrameThumbnails::Entry* shown = view.thumbnails.find(source->id);
             std::optional<Image> thumbnail = copyOf(shown ? shown->picture[layer] : Image());
+            if (!shown || shown->picture[layer].empty()) {
+                // Not made yet (a long film still being opened): made now.
+                Image made = CopyOfLayerThumbnail(view.thumbnails, services, *source, layer);
+                if (!made.empty()) thumbnail = std::move(made);
+            }
             if (thumbnail) {
                 AttachThumbnailImage(view.thumbnails, services, target, layer,
                                      std::move(*thumbnail));

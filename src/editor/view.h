@@ -7,6 +7,7 @@
 
 #include "editor/shooting.h"
 #include "import/frame_thumbnails.h"
+#include "import/thumbnail_queue.h"
 #include "platform/image.h"
 #include "project/rect.h"
 #include "project/tool_settings.h"
@@ -98,6 +99,10 @@ struct View : ViewGeometry {
 
     Image canvas;  // what the canvas shows (640 x 480 black at first)
     FrameThumbnails thumbnails;  // what the frame strip shows of each frame
+    // The thumbnails of an opened film still being made, and the strip's columns in view when
+    // they were last preferred ({-1, -1}: not yet).
+    std::unique_ptr<ThumbnailQueue> thumbnailQueue;
+    std::pair<int, int> thumbnailsPreferredFor{-1, -1};
     CanvasCache canvasCache;
     Shooting shooting;  // the camera, live view and the capture under way
 

@@ -60,13 +60,10 @@ void DuplicateFrame(Document& document, EditSession& session, View& view, Servic
                                            document.masks.workingFile(number));
             }
         }
-        if (const FrameThumbnails::Entry* shown = view.thumbnails.find(frame)) {
-            const FrameThumbnails::Entry pictures = *shown;  // the copy's entry may move it
-            for (int layer = 0; layer < 2; ++layer) {
-                if (!pictures.picture[layer].empty())
-                    AttachThumbnailImage(view.thumbnails, services, copy, layer,
-                                         pictures.picture[layer]);
-            }
+        for (int layer = 0; layer < 2; ++layer) {
+            Image picture = CopyOfLayerThumbnail(view.thumbnails, services, source, layer);
+            if (!picture.empty())
+                AttachThumbnailImage(view.thumbnails, services, copy, layer, std::move(picture));
         }
         RefreshFrameStrip(document, session, view, services, index + 1);
     });

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "import/thumbnail_loader.h"
+
 namespace morvel {
 
 namespace {
@@ -52,6 +54,15 @@ Image ScalePicture(const Image& picture, int width, int height) {
         }
     }
     return std::move(*scaled);
+}
+
+Image CopyOfLayerThumbnail(const FrameThumbnails& thumbnails, Services& services,
+                           const FrameRecord& frame, int layer) {
+    const FrameThumbnails::Entry* shown = thumbnails.find(frame.id);
+    if (shown && !shown->picture[layer].empty()) return shown->picture[layer];
+    if (frame.layerSource[layer].empty() || !services.makeThumbnails) return Image();
+    std::optional<Image> made = DecodeLayerThumbnail(frame.layerSource[layer]).thumbnail;
+    return made ? std::move(*made) : Image();
 }
 
 std::string ThumbnailTooltip(const std::string& layerSource) {

@@ -27,6 +27,12 @@ void AttachLayerThumbnail(FrameThumbnails& thumbnails, Services& services, const
 void AttachThumbnailImage(FrameThumbnails& thumbnails, Services& services, const FrameRecord& frame,
                           int layer, Image thumbnail, int x = 5);
 
+// A copy of the layer's thumbnail as the strip shows it. One not made yet (a long film's
+// thumbnails are made after it opened) is made now when the program makes thumbnails. Empty
+// when there is none.
+Image CopyOfLayerThumbnail(const FrameThumbnails& thumbnails, Services& services,
+                           const FrameRecord& frame, int layer);
+
 // The tooltip of a layer: the text after the last "/" or "\" of its source (for a video frame,
 // the video's file name).
 std::string ThumbnailTooltip(const std::string& layerSource);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/image.h"
@@ -39,6 +40,9 @@ public:
     virtual void moveFrameMarker(int x) = 0;
     // Scrolls the frame strip as little as needed to show its columns [x, x + width).
     virtual void ensureFrameVisible(int x, int width) = 0;
+    // The strip's columns in view: [left, left + width) of its content. Width 0 when it is not
+    // known (a window without a strip).
+    virtual std::pair<int, int> frameStripView() { return {0, 0}; }
     // Pops up popup menu 1 (delete layer, repeat layer) at the screen position (x, y) and returns
     // at once; the item the user chooses arrives later as menu event 11 or 12.
     virtual void showPopupMenu(int x, int y) = 0;

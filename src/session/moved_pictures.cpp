@@ -243,7 +243,9 @@ RelinkResult RelinkMovedPictures(Document& document, Services& services,
         // The folder the user named is their choice of shoot: a single best folder in it is taken.
         search.offerCandidates(folder, services, told, true);
     }
-    return {told, search.report(texts)};
+    std::set<std::string> missing;
+    search.tellAll(missing);
+    return {told, std::move(missing), search.report(texts)};
 }
 
 }  // namespace morvel

@@ -35,6 +35,8 @@ std::string FindByTrailingComponents(const std::string& path, const std::string&
 struct RelinkResult {
     // The files still missing that the user was told about at once: they need no message each.
     std::set<std::string> toldMissing;
+    // Every layer source whose file is still missing, told or not.
+    std::set<std::string> missing;
     // Where pictures were found again, a line per folder, for the user; "" when nowhere.
     std::string report;
 };

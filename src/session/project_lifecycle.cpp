@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <set>
+#include <unordered_map>
+#include <utility>
 
 #include "editor/canvas.h"
 #include "editor/frame_selection.h"
@@ -14,6 +18,7 @@
 #include "import/layer_picture.h"
 #include "import/thumbnail.h"
 #include "import/thumbnail_loader.h"
+#include "import/thumbnail_queue.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "project/copy_names.h"
@@ -46,17 +51,6 @@ void deleteWorkingFiles(const Document& document) {
     }
 }
 
-// Every layer source of the project file, in the order the frames are built.
-std::vector<std::string> thumbnailSources(const ProjectFileContents& contents) {
-    std::vector<std::string> sources;
-    for (const ProjectFileFrame& entry : contents.frames) {
-        for (const std::string& source : entry.layerSource) {
-            if (!source.empty()) sources.push_back(source);
-        }
-    }
-    return sources;
-}
-
 std::string homeFolder() {
     const char* home = std::getenv("HOME");
     std::string folder = (home && *home) ? home : TemporaryFolder();
@@ -87,6 +81,53 @@ void showTitle(const std::string& text, const EditSession& session, View& view,
     UpdateWindowTitle(session, view, services);
 }
 
+// How many frames the strip shows first when the window cannot say how many are in view.
+constexpr int kFirstThumbnailFrames = 24;
+
+// The frames [first, end) of count whose columns lie in the strip's view (one more on each side).
+std::pair<int, int> framesInView(std::pair<int, int> view, int count) {
+    const auto [left, width] = view;
+    if (width <= 0) return {0, std::min(count, kFirstThumbnailFrames)};
+    const int end = std::min(count, (left + width) / kFrameColumnWidth + 2);
+    const int first = std::clamp(left / kFrameColumnWidth - 1, 0, std::max(end, 0));
+    return {first, end};
+}
+
+// Attaches the thumbnail made of the layer of the frame at index; without one, reports why and
+// empties the layer (the picture cannot be read). False when it emptied the layer.
+bool takeThumbnail(View& view, Services& services, FrameRecord& frame, int index, int layer,
+                   DecodedThumbnail decoded) {
+    if (decoded.thumbnail) {
+        // Made at the frame's column: the strip need not show them all in one place.
+        AttachThumbnailImage(view.thumbnails, services, frame, layer,
+                             std::move(*decoded.thumbnail),
+                             index * kFrameColumnWidth + kThumbnailLeft);
+        return true;
+    }
+    // A video that cannot be opened is reported as the video reader does.
+    const ErrorReporter reporter = services.reporter();
+    const std::string& source = frame.layerSource[layer];
+    if (decoded.videoError >= 0)
+        reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo, decoded.videoError);
+    reporter.report(LayerLoadError(source), ErrorPlace::OpenProject, 1, source);
+    frame.layerSource[layer].clear();
+    return false;
+}
+
+// Asks the queue for the frames in the strip's view first, each time the view has moved.
+void preferInView(const Document& document, View& view, Services& services,
+                  ThumbnailQueue& queue) {
+    const std::pair<int, int> shown = services.shell.frameStripView();
+    if (shown == view.thumbnailsPreferredFor) return;
+    view.thumbnailsPreferredFor = shown;
+    const auto [first, end] = framesInView(shown, document.frames.size());
+    std::vector<std::size_t> jobs;
+    for (int i = first; i < end; ++i) {
+        for (const std::size_t job : queue.jobsOf(document.frames.at(i).id)) jobs.push_back(job);
+    }
+    queue.prefer(jobs);
+}
+
 // Whether the frames are what the file lists: no picture was relinked or left out, no mask lost.
 bool framesAsStored(const FrameList& frames, const std::vector<ProjectFileFrame>& stored) {
     if (frames.size() != static_cast<int>(stored.size())) return false;
@@ -112,6 +153,9 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
     if (answer == Answer::Yes) SaveProject(document, session, view, services, false);
     if (answer == Answer::Cancel) return answer;
 
+    // Thumbnails still being made belong to this project: the workers stop before it goes.
+    view.thumbnailQueue.reset();
+    view.thumbnailsPreferredFor = {-1, -1};
     deleteWorkingFiles(document);
     session.unstoredMasks.clear();
     session.storedFormTold = false;
@@ -214,14 +258,37 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     const std::set<std::string>& toldMissing = relinked.toldMissing;
     if (!relinked.report.empty()) session.notices.push_back(std::move(relinked.report));
     const int digits = DigitCount(contents.announcedFrames);
-    // The thumbnails are decoded ahead on the worker while the frames are built here.
-    ThumbnailLoader loader(services.makeThumbnails ? thumbnailSources(contents)
-                                                   : std::vector<std::string>());
+    // Only the thumbnails of the frames in the strip's view and of the first frame (shown after
+    // opening) are made now, decoded ahead on the workers while the frames are built here; a
+    // queue makes the others afterwards, so that opening costs the frames on screen, not the
+    // film. The strip is sized for the new film first, so that its view is the new one's.
+    const int frameCount = static_cast<int>(contents.frames.size());
+    services.shell.setFrameStripWidth(frameCount * kFrameColumnWidth + 20);
+    const std::pair<int, int> inView = framesInView(services.shell.frameStripView(), frameCount);
+    const auto madeNow = [inView](std::size_t i) {
+        const int index = static_cast<int>(i);
+        return index == 0 || (index >= inView.first && index < inView.second);
+    };
+    // A picture that is not there at all is told at once, or was in the search for moved ones.
+    const auto present = [&](const std::string& source) {
+        return !source.empty() && !relinked.missing.count(source);
+    };
+    std::vector<std::string> sourcesNow;
+    if (services.makeThumbnails) {
+        for (std::size_t i = 0; i < contents.frames.size(); ++i) {
+            if (!madeNow(i)) continue;
+            for (const std::string& source : contents.frames[i].layerSource)
+                if (present(source)) sourcesNow.push_back(source);
+        }
+    }
+    ThumbnailLoader loader(std::move(sourcesNow));
     std::size_t nextSource = 0;
     // A long opening shows the progress of the thumbnails (the pictures' decoding).
     ImportProgress progress(services.shell, services.language.texts,
                             std::chrono::milliseconds(services.progressDelay));
     const int sourceCount = static_cast<int>(loader.size());
+    std::vector<ThumbnailQueue::Job> jobs;
+    std::vector<int> hints;
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
         ProjectFileFrame& entry = contents.frames[i];
         FrameRecord& frame = document.frames.append();
@@ -229,27 +296,18 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
             frame.layerSource[layer] = std::move(entry.layerSource[layer]);
             const std::string& source = frame.layerSource[layer];
             if (source.empty() || !services.makeThumbnails) continue;
-            progress.step({ImportStep::Unit::File, static_cast<int>(nextSource) + 1, sourceCount,
-                           FilePart(source), false});
-            DecodedThumbnail decoded = loader.take(nextSource++);
-            if (decoded.thumbnail) {
-                // Made at the frame's column: the strip need not show them all in one place.
-                AttachThumbnailImage(view.thumbnails, services, frame, layer,
-                                     std::move(*decoded.thumbnail),
-                                     static_cast<int>(i) * kFrameColumnWidth + kThumbnailLeft);
-            } else {
-                // A video that cannot be opened is reported as the video reader does; a file
-                // the user was already told is missing is not reported again.
-                if (toldMissing.count(source)) {
-                    frame.layerSource[layer].clear();
-                    continue;
-                }
-                if (decoded.videoError >= 0) {
-                    reporter.report(ErrorKind::UseAviExport, ErrorPlace::ReadVideo,
-                                    decoded.videoError);
-                }
-                reporter.report(LayerLoadError(source), ErrorPlace::OpenProject, 1, source);
+            if (!present(source)) {
+                if (!toldMissing.count(source))
+                    reporter.report(LayerLoadError(source), ErrorPlace::OpenProject, 1, source);
                 frame.layerSource[layer].clear();
+            } else if (madeNow(i)) {
+                progress.step({ImportStep::Unit::File, static_cast<int>(nextSource) + 1,
+                               sourceCount, FilePart(source), false});
+                takeThumbnail(view, services, frame, static_cast<int>(i), layer,
+                              loader.take(nextSource++));
+            } else {
+                jobs.push_back({frame.id, layer, source});
+                hints.push_back(static_cast<int>(i));
             }
         }
         if (entry.hasMask) {
@@ -276,11 +334,52 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
         MarkProjectChanged(session);
     showTitle(header.title, session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
+    if (!jobs.empty())
+        view.thumbnailQueue = std::make_unique<ThumbnailQueue>(std::move(jobs), std::move(hints));
+    view.thumbnailsPreferredFor = {-1, -1};
     if (contents.cutShort()) {
         services.shell.showMessage(
             texts[Text::RequesterSessiontitle],
             ReplaceAll(texts[Text::RequesterCutshort], "$NR", std::to_string(contents.framesRead)));
     }
+}
+
+bool ThumbnailsBeingMade(const View& view) {
+    return view.thumbnailQueue != nullptr;
+}
+
+void AttachMadeThumbnails(Document& document, EditSession& session, View& view,
+                          Services& services) {
+    ThumbnailQueue* queue = view.thumbnailQueue.get();
+    if (!queue) return;
+    preferInView(document, view, services, *queue);
+    FrameList& frames = document.frames;
+    std::unordered_map<FrameId, int> positions;  // made when a frame moved since the opening
+    bool emptied = false;
+    for (ThumbnailQueue::Made& made : queue->takeMade()) {
+        int index = made.hint;
+        if (index < 0 || index >= frames.size() || frames.at(index).id != made.frame) {
+            if (positions.empty()) {
+                for (int i = 0; i < frames.size(); ++i) positions.emplace(frames.at(i).id, i);
+            }
+            const auto found = positions.find(made.frame);
+            if (found == positions.end()) continue;  // the frame is gone
+            index = found->second;
+        }
+        FrameRecord& frame = frames.at(index);
+        // A layer given another picture since, or whose thumbnail was made on the way (an undo
+        // brings frames back with theirs), keeps what it has.
+        if (frame.layerSource[made.layer] != made.source ||
+            view.thumbnails.gadget(frame.id, made.layer) != 0)
+            continue;
+        if (!takeThumbnail(view, services, frame, index, made.layer, std::move(made.decoded)))
+            emptied = true;
+    }
+    if (emptied) {
+        MarkProjectChanged(session);
+        UpdateWindowTitle(session, view, services);
+    }
+    if (queue->finished()) view.thumbnailQueue.reset();
 }
 
 void SaveProject(Document& document, EditSession& session, View& view, Services& services,

@@ -19,9 +19,19 @@ Answer CloseProject(Document& document, EditSession& session, View& view, Servic
 void NewProject(Document& document, EditSession& session, View& view, Services& services);
 
 // CloseProject, then reads the project file at path (asking for one when path is empty):
-// header, frames with their thumbnails, and masks copied into the working folder.
+// header, frames, and masks copied into the working folder. Missing pictures are told at once;
+// the thumbnails of the frames the strip shows are made before it returns, the others on
+// workers afterwards (AttachMadeThumbnails).
 void OpenProject(Document& document, EditSession& session, View& view, Services& services,
                  const std::string& path);
+
+// Whether thumbnails of an opened film are still being made.
+bool ThumbnailsBeingMade(const View& view);
+// Attaches the thumbnails made since the last call, to the frames that still hold their source;
+// a picture that could not be read is reported and its layer emptied, as at open. The strip's
+// columns in view are made next. Called between events while ThumbnailsBeingMade().
+void AttachMadeThumbnails(Document& document, EditSession& session, View& view,
+                          Services& services);
 
 // Keeps document.sound only when its file is there; else tells the user once and leaves the
 // project without sound.

@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <map>
+#include <thread>
 
 #include "sequence/blend.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
 #include "editor/undo_history.h"
+#include "editor/whole_frames.h"
 #include "import/thumbnail.h"
 #include "platform/files.h"
 #include "codecs/picture_io.h"
@@ -208,6 +212,110 @@ TEST_F(ProjectLifecycle, ALongOpeningShowsTheThumbnailsProgressWithoutCancel) {
         EXPECT_EQ(step.fileName, (k == 1 || k == 4) ? "b.png" : "a.png");
     }
     EXPECT_EQ(shell.progressHidden, 1);
+}
+
+// A film of count frames, layer 1 a picture of its own ("<prefix><n>.png"), layer 2 empty; the
+// pictures of the frames in `odd` are replaced: -1 missing, -2 not a picture.
+class LongFilmOpening : public ProjectLifecycle {
+protected:
+    std::string longFilm(const std::string& prefix, int count, std::map<int, int> odd = {}) {
+        std::string entries;
+        for (int i = 0; i < count; ++i) {
+            std::string layer = projectFolder.file(prefix + std::to_string(i) + ".png");
+            if (!odd.count(i)) picture(prefix + std::to_string(i) + ".png", 100);
+            if (odd[i] == -2) projectFolder.write(prefix + std::to_string(i) + ".png", "text");
+            entries += layer + "\r\n\r\n" + '\0';
+        }
+        ::setenv("XDG_CACHE_HOME", projectFolder.file("cache").c_str(), 1);
+        return projectFolder.write(prefix + ".mvl", "MORVEL 1.0\r\nT\r\n\r\n\r\nm$Nr.png\r\n\r\n" +
+                                                        countBytes(count) + entries);
+    }
+    void open(const std::string& path) {
+        OpenProject(state.document, state.session, state.view, state.services, path);
+    }
+    // Attaches thumbnails between (missing) events until all are made.
+    void waitForThumbnails() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ThumbnailsBeingMade(state.view) && std::chrono::steady_clock::now() < deadline) {
+            AttachMadeThumbnails(state.document, state.session, state.view, state.services);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_FALSE(ThumbnailsBeingMade(state.view));
+    }
+    // Every frame with a layer 1 shows its own picture in its own column.
+    void expectEveryThumbnailInItsColumn() {
+        int withPicture = 0;
+        for (int i = 0; i < state.document.frames.size(); ++i)
+            withPicture += !state.document.frames.at(i).layerSource[0].empty();
+        EXPECT_EQ(shell.thumbnails.size(), static_cast<std::size_t>(withPicture));
+        for (const auto& [handle, shown] : shell.thumbnails) {
+            const int column = shown.x / kFrameColumnWidth;
+            ASSERT_LT(column, state.document.frames.size());
+            EXPECT_EQ(shown.tooltip, FilePart(state.document.frames.at(column).layerSource[0]));
+            EXPECT_EQ(shown.x, column * kFrameColumnWidth + kThumbnailLeft);
+        }
+    }
+};
+
+// Opening makes the thumbnails in view only, however long the film; the rest follow.
+TEST_F(LongFilmOpening, MakesTheThumbnailsInViewFirstAndTheOthersAfterwards) {
+    struct Case {
+        int frames;
+        RecordingShell::Columns view;
+        std::size_t madeAtOpen;
+    };
+    const Case cases[] = {
+        {100, {0, 0}, 24},                                              // a window that cannot say
+        {400, {0, 0}, 24},                                              // the same for a longer film
+        {400, {300 * kFrameColumnWidth, 5 * kFrameColumnWidth}, 1 + 8},  // frame 1, 299..306
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frames);
+        shell.stripView = c.view;
+        open(longFilm("f" + std::to_string(c.frames) + "_", c.frames));
+        ASSERT_EQ(state.document.frames.size(), c.frames);
+        EXPECT_EQ(shell.thumbnails.size(), c.madeAtOpen);
+        EXPECT_TRUE(ThumbnailsBeingMade(state.view));
+        EXPECT_FALSE(ProjectChanged(state.session));
+        waitForThumbnails();
+        expectEveryThumbnailInItsColumn();
+        EXPECT_TRUE(shell.errors.empty());
+    }
+}
+
+// Closing or opening another film while thumbnails are made attaches none to the wrong frame.
+TEST_F(LongFilmOpening, ClosingOrOpeningAnotherMeanwhileIsSafe) {
+    const std::string first = longFilm("a", 400);
+    const std::string second = longFilm("b", 300);
+    open(first);
+    CloseProject(state.document, state.session, state.view, state.services);
+    EXPECT_FALSE(ThumbnailsBeingMade(state.view));
+    EXPECT_TRUE(shell.thumbnails.empty());
+    open(first);
+    AttachMadeThumbnails(state.document, state.session, state.view, state.services);
+    open(second);
+    // A frame operation on a frame not made yet: its copy is made at once.
+    DuplicateFrame(state.document, state.session, state.view, state.services,
+                   state.document.frames.at(200).id);
+    waitForThumbnails();
+    ASSERT_EQ(state.document.frames.size(), 301);
+    expectEveryThumbnailInItsColumn();
+}
+
+// A missing picture far down the film is told at open; a damaged one when its turn comes.
+TEST_F(LongFilmOpening, AMissingPictureIsToldAtOpenADamagedOneWhenItsThumbnailIsMade) {
+    open(longFilm("c", 300, {{250, -1}, {280, -2}}));
+    EXPECT_EQ(shell.questions, std::vector<std::string>{"Morvel|1 Bilder fehlen. Ordner suchen?"});
+    EXPECT_EQ(state.document.frames.at(250).layerSource[0], "");
+    EXPECT_TRUE(shell.errors.empty());
+    waitForThumbnails();
+    const auto texts = shell.errorTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("ErrorCode = 120-8-1"), std::string::npos);
+    EXPECT_NE(texts[0].find("c280.png"), std::string::npos);
+    EXPECT_EQ(state.document.frames.at(280).layerSource[0], "");
+    EXPECT_TRUE(ProjectChanged(state.session));
+    expectEveryThumbnailInItsColumn();
 }
 
 TEST_F(ProjectLifecycle, ALargeCountMustBeBackedByTheFile) {

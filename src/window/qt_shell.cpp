@@ -446,6 +446,12 @@ void QtShell::ensureFrameVisible(int x, int width) {
     if (m_window) m_window->frameStrip()->showColumns(x, width);
 }
 
+std::pair<int, int> QtShell::frameStripView() {
+    if (!m_window) return {0, 0};
+    const FrameStrip* strip = m_window->frameStrip();
+    return {strip->horizontalScrollBar()->value(), strip->viewport()->width()};
+}
+
 void QtShell::enableMenuItem(int item, bool enabled) {
     if (!m_window) return;
     if (QAction* action = m_window->menuItem(item)) action->setEnabled(enabled);

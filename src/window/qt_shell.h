@@ -102,6 +102,7 @@ public:
     void showWaveform(const std::vector<WaveformBar>& bars, int columnWidth, int top,
                       int height) override;
     void ensureFrameVisible(int x, int width) override;
+    std::pair<int, int> frameStripView() override;
     void showPopupMenu(int x, int y) override;
     DropAction dragThumbnail(const Image& thumbnail) override;
 

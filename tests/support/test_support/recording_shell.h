@@ -177,6 +177,7 @@ public:
         bool operator==(const Columns&) const = default;
     };
     std::vector<Columns> frameStripShown;  // every ensureFrameVisible
+    Columns stripView;                     // what frameStripView answers (width 0: unknown)
     struct Point {
         int x = 0;
         int y = 0;
@@ -200,6 +201,7 @@ public:
         waveformHeight = height;
     }
     void ensureFrameVisible(int x, int width) override { frameStripShown.push_back({x, width}); }
+    std::pair<int, int> frameStripView() override { return {stripView.x, stripView.width}; }
     void showPopupMenu(int x, int y) override { popupMenus.push_back({x, y}); }
     DropAction dragThumbnail(const Image& thumbnail) override;
 
