@@ -8,9 +8,11 @@
 
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
+#include "editor/awaited_frame.h"
 #include "editor/canvas_film.h"
 #include "editor/masks.h"
 #include "editor/playback_cache.h"
+#include "editor/quick_stand_in.h"
 #include "editor/undo_history.h"
 #include "editor/zoom.h"
 #include "i18n/load_language.h"
@@ -284,28 +286,41 @@ public:
 };
 
 TEST_F(EditKeysTest, AStrokeBegunWhileAStepWaitsPaintsTheFrameItSteppedTo) {
-    for (int i = 0; i < 2; ++i) addFrame();
+    for (int i = 0; i < 3; ++i) addFrame();
     menu(MenuItem::FirstFrame);
     PlaybackCache cache(PlaybackCache::kDefaultMemoryBound, 1);
     cache.setFilm(FilmOf(state.document, state.session).allFrameFiles(), FilmViewOf(state.session, state.view));
     cache.fillFrom(0);
     cache.waitIdle();
+    QuickStandIn quick;
     SlowReader reader;
     state.session.pictureReader = &reader;
-    state.session.playbackCache = &cache;
     dispatch(GadgetEvent(+Gadget::Eraser));
-    menu(MenuItem::NextFrame);
-    ASSERT_TRUE(state.session.cache.awaited);
-    // The press waits for frame 1's pictures; the stroke lands on frame 1 whole.
-    dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
-    EXPECT_FALSE(state.session.cache.awaited);
-    dispatch(MouseEvent(EventKind::MouseMove, 140, 100));
-    dispatch(MouseEvent(EventKind::LeftRelease, 140, 100));
-    EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
-    ASSERT_NE(state.document.frames.at(1).maskNumber, 0);
-    EXPECT_EQ(state.session.images.mask.grey(120, 100), 0);
+    // To frame 1 the cache's picture stands in, to frame 2 (the cache lacks it) the quick one.
+    for (const int to : {1, 2}) {
+        SCOPED_TRACE(to);
+        state.session.playbackCache = to == 1 ? &cache : nullptr;
+        state.session.quickStandIn = to == 2 ? &quick : nullptr;
+        menu(MenuItem::NextFrame);
+        ASSERT_TRUE(state.session.cache.awaited);
+        quick.settle();
+        EXPECT_FALSE(FinishAwaitedFrame(state.document, state.session, state.view, state.services,
+                                        false));
+        // The press waits for the frame's pictures; the stroke lands on that frame whole.
+        dispatch(GadgetEvent(+Gadget::Canvas, GadgetEventType::LeftClick, 100, 100));
+        EXPECT_FALSE(state.session.cache.awaited);
+        dispatch(MouseEvent(EventKind::MouseMove, 140, 100));
+        dispatch(MouseEvent(EventKind::LeftRelease, 140, 100));
+        EXPECT_EQ(state.document.frames.at(0).maskNumber, 0);
+        ASSERT_NE(state.document.frames.at(to).maskNumber, 0);
+        if (to == 1) {
+            EXPECT_EQ(state.document.frames.at(2).maskNumber, 0);
+        }
+        EXPECT_EQ(state.session.images.mask.grey(120, 100), 0);
+    }
     state.session.pictureReader = nullptr;
     state.session.playbackCache = nullptr;
+    state.session.quickStandIn = nullptr;
 }
 
 // The composite pixel under canvas position c, by the canvas's mapping: canvas coordinate u

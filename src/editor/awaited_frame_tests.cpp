@@ -9,7 +9,9 @@
 #include "editor/canvas_film.h"
 #include "editor/frame_selection.h"
 #include "editor/masks.h"
+#include "editor/onion_skin.h"
 #include "editor/playback_cache.h"
+#include "editor/quick_stand_in.h"
 #include "import/layer_picture.h"
 #include "test_support/pictures.h"
 #include "test_support/recording_shell.h"
@@ -87,9 +89,9 @@ TEST_F(AwaitedFrameTest, AStepShowsAStandInAtOnceAndTheFullPictureWhenItIsReady)
         bool awaited;
     } cases[] = {
         {false, true, false, true},    // the cache's picture at once, composed later
-        {true, true, false, false},    // ready: composed at once
+        {true, true, false, true},     // ready: still the cache's picture first
         {false, false, false, false},  // nothing to stand in: composed at once
-        {false, true, true, false},    // the cache holds no onion skin
+        {false, true, true, true},     // the onion skin laid over it: frame 0 from the cache
     };
     for (const auto& c : cases) {
         reader.ready = true;
@@ -107,10 +109,17 @@ TEST_F(AwaitedFrameTest, AStepShowsAStandInAtOnceAndTheFullPictureWhenItIsReady)
         if (c.awaited) {
             Image standIn;
             ASSERT_TRUE(cache.take(1, standIn));
+            if (c.onionSkin) {
+                Image before;
+                ASSERT_TRUE(cache.take(0, before));
+                BlendOnionSkin(before, standIn, 0, 0, standIn.width(), standIn.height());
+            }
             EXPECT_TRUE(SamePicture(canvas(), standIn));
-            EXPECT_FALSE(finish(false));  // still not ready: nothing moves
-            EXPECT_EQ(shell.canvasRedraws, presented + 1);
-            reader.ready = true;
+            if (!c.ready) {
+                EXPECT_FALSE(finish(false));  // still not ready: nothing moves
+                EXPECT_EQ(shell.canvasRedraws, presented + 1);
+                reader.ready = true;
+            }
             EXPECT_TRUE(finish(false));
             EXPECT_EQ(shell.canvasRedraws, presented + 2);
         }
@@ -138,6 +147,39 @@ TEST_F(AwaitedFrameTest, StepsPastAwaitedFramesStoreOnlyTheMaskOfTheFrameLeft) {
     select(1);
     EXPECT_FALSE(state.session.cache.awaited);
     EXPECT_NEAR(state.session.images.composite.red(5, 5), greyOf(1), 1);
+}
+
+TEST_F(AwaitedFrameTest, AStepTheCacheCannotServeShowsAQuickStandInThenTheFullPicture) {
+    QuickStandIn quick;
+    state.session.playbackCache = nullptr;
+    state.session.quickStandIn = &quick;
+    const auto centre = [&] { return canvas().red(canvas().width() / 2, canvas().height() / 2); };
+    reader.ready = false;
+    const int presented = shell.canvasRedraws;
+    step(2);
+    EXPECT_TRUE(state.session.cache.awaited);
+    EXPECT_EQ(shell.canvasRedraws, presented);  // frame 0 stays until the stand-in is made
+    quick.settle();
+    EXPECT_FALSE(finish(false));
+    EXPECT_EQ(shell.canvasRedraws, presented + 1);
+    EXPECT_NEAR(centre(), greyOf(2), 1);
+    EXPECT_NEAR(state.session.images.composite.red(5, 5), greyOf(0), 1);
+    EXPECT_FALSE(finish(false));  // shown once
+    EXPECT_EQ(shell.canvasRedraws, presented + 1);
+    reader.ready = true;
+    EXPECT_TRUE(finish(false));
+    EXPECT_EQ(shell.canvasRedraws, presented + 2);
+    EXPECT_NEAR(state.session.images.composite.red(5, 5), greyOf(2), 1);
+    // Steps on before a stand-in is made: only the last one's shows.
+    reader.ready = false;
+    step(1);
+    step(0);
+    quick.settle();
+    EXPECT_FALSE(finish(false));
+    EXPECT_NEAR(centre(), greyOf(0), 1);
+    EXPECT_TRUE(finish(true));
+    EXPECT_NEAR(state.session.images.composite.red(5, 5), greyOf(0), 1);
+    state.session.quickStandIn = nullptr;
 }
 
 }  // namespace

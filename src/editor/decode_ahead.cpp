@@ -104,6 +104,12 @@ bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, Gr
     }
 }
 
+// Whether the file of files at k is decoded here when a neighbour needs it: video frames are
+// read when asked for, and a mask kept in memory is taken from there.
+bool owns(const FrameFiles& files, int k) {
+    return !files[k].empty() && !(k == 2 && files.maskInMemory) && !IsAviReference(files[k]);
+}
+
 // Composes the neighbour from its pictures and scales it into a canvas of the view's size.
 void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& layers,
              const GreyImage& mask, const std::array<bool, 3>& ok, Image& composite, Image& canvas,
@@ -198,11 +204,17 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         }
         it = m_slots.erase(it);
     }
-    // A neighbour is kept while it is still wanted and none of its pictures was read out.
+    // A neighbour is kept while it is still wanted and none of its pictures was read out. One
+    // made while the window showed some of its pictures has no slot for them: once they are
+    // shown no longer it is made again, or a step back would read them while the user waits.
     std::erase_if(m_neighbours, [&](const std::shared_ptr<Neighbour>& neighbour) {
         for (int k = 0; k < 3; ++k) {
-            const auto it = m_slots.find(neighbour->files[k]);
+            const std::string& file = neighbour->files[k];
+            const auto it = m_slots.find(file);
             if (neighbour->slots[k] && (it == m_slots.end() || it->second != neighbour->slots[k]))
+                return true;
+            if (!neighbour->slots[k] && owns(neighbour->files, k) && !shown.contains(file) &&
+                it == m_slots.end())
                 return true;
         }
         return std::find(wanted.begin(), wanted.end(), neighbour->files) == wanted.end();
@@ -216,11 +228,10 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->composes = true;
         for (int k = 0; k < 3; ++k) {
             const std::string& file = files[k];
-            // A mask kept in memory is taken from there, not decoded.
             if (file.empty() || (k == 2 && files.maskInMemory)) continue;
             // Video frames, the displayed frame's pictures and those another neighbour reads
             // are not this neighbour's own: the window composes it itself.
-            if (IsAviReference(file) || shown.contains(file) || m_slots.contains(file)) {
+            if (!owns(files, k) || shown.contains(file) || m_slots.contains(file)) {
                 neighbour->composes = false;
                 continue;
             }

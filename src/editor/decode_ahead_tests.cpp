@@ -226,5 +226,23 @@ TEST_F(DecodeAheadTest, ADisplayedFrameTheWindowDoesNotHoldYetIsMadeFirst) {
     EXPECT_EQ(greyOf(shown.layers[0]), 20);
 }
 
+TEST_F(DecodeAheadTest, TheFrameLeftAtTheEndIsMadeOnceTheWindowLetsItGo) {
+    // A step from frame 3 to the last: first told while the window still holds frame 3, then
+    // once it holds frame 4. A step back must find frame 3's own picture made, not read then.
+    const FrameFiles left = FilesOf(state.document, state.document.frames.at(3));
+    const auto show = [&](const FrameFiles* held) {
+        const FrameFiles shown = FilesOf(state.document, state.document.frames.at(4));
+        ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                         state.view.canvas.height(), 4, held ? *held : shown, nullptr);
+    };
+    show(&left);
+    show(nullptr);
+    EXPECT_EQ(ahead.pending(), 1);  // p3.png: q.png is shown
+    ahead.settle();
+    EXPECT_TRUE(ahead.readyFor(left));
+    EXPECT_EQ(greyOf(left.layers[0]), 30);
+    EXPECT_EQ(ahead.pending(), 0);
+}
+
 }  // namespace
 }  // namespace morvel

@@ -18,6 +18,7 @@ namespace morvel {
 
 class LayerPictureReader;
 class PlaybackCache;
+class QuickStandIn;
 
 // The pictures of the displayed frame. Each exists from start to end; 640 x 480 black at first.
 struct WorkImages {
@@ -88,6 +89,9 @@ struct EditSession {
     // The film's frames composed for playback, when the window keeps them: the onion skin takes
     // the previous frame from there when it is ready.
     const PlaybackCache* playbackCache = nullptr;
+    // Makes a coarse stand-in for a step to a frame the playback cache lacks; null: such a step
+    // waits for the frame's pictures.
+    QuickStandIn* quickStandIn = nullptr;
 };
 
 // The picture every work image and the canvas hold before a frame is shown: 640 x 480 black.

@@ -52,8 +52,10 @@ bool readReduced(const std::string& source, int factor, Image& picture) {
 
 }  // namespace
 
-bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out) {
-    const int factor = FilmReadFactor(view.carriedWidth, view.carriedHeight, view.geometry.zoom);
+bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out,
+                      int leastFactor) {
+    const int factor = std::max(
+        leastFactor, FilmReadFactor(view.carriedWidth, view.carriedHeight, view.geometry.zoom));
     Image layer1;
     Image layer2;
     GreyImage mask;

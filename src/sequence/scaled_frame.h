@@ -20,7 +20,10 @@ struct FilmView {
 
 // Composes frame into a canvas-sized picture for view, reading its pictures reduced by the
 // largest power of two (up to 8) that the zoom still shows, or further for pictures too large
-// for a frame's budget (FilmReadFactor); what cannot be read is left out, without a message. False when the pictures of the sizes needed could not be made.
-bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out);
+// for a frame's budget (FilmReadFactor), and by at least leastFactor (a quick, coarser picture);
+// what cannot be read is left out, without a message. False when the pictures of the sizes
+// needed could not be made.
+bool ComposeFilmFrame(const FrameFiles& frame, const FilmView& view, Image& out,
+                      int leastFactor = 1);
 
 }  // namespace morvel

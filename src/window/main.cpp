@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "app/start_up.h"
 #include "editor/decode_ahead.h"
+#include "editor/quick_stand_in.h"
 #include "platform/files.h"
 #include "platform/session_folder.h"
 #include "platform/single_instance.h"
@@ -30,9 +31,12 @@ int main(int argc, char** argv) {
     std::optional<morvel::SessionFolder> session = morvel::SessionFolder::create(sessions);
     // The neighbours of the displayed frame are decoded ahead, so that frame steps are quick.
     morvel::DecodeAhead decodeAhead;
+    // A step to a frame the playback cache lacks shows a coarse picture of it meanwhile.
+    morvel::QuickStandIn quickStandIn;
     morvel::Program state(shell, session ? session->path() : morvel::TemporaryFolder(),
                           morvel::FindProgramFiles(morvel::ExecutableFolder()));
     state.session.pictureReader = &decodeAhead;
+    state.session.quickStandIn = &quickStandIn;
     morvel::QtSoundOutput soundOutput;
     state.sound.output = &soundOutput;
     // A sound track decoded on a worker wakes the loop, which takes it in.
