@@ -51,17 +51,6 @@ void deleteWorkingFiles(const Document& document) {
     }
 }
 
-// Every layer source of the project file, in the order the frames are built.
-std::vector<std::string> thumbnailSources(const ProjectFileContents& contents) {
-    std::vector<std::string> sources;
-    for (const ProjectFileFrame& entry : contents.frames) {
-        for (const std::string& source : entry.layerSource) {
-            if (!source.empty()) sources.push_back(source);
-        }
-    }
-    return sources;
-}
-
 std::string homeFolder() {
     const char* home = std::getenv("HOME");
     std::string folder = (home && *home) ? home : TemporaryFolder();

@@ -265,9 +265,9 @@ TEST_F(LongFilmOpening, MakesTheThumbnailsInViewFirstAndTheOthersAfterwards) {
         std::size_t madeAtOpen;
     };
     const Case cases[] = {
-        {300, {0, 0}, 24},                                   // a window that cannot say: 24
-        {1200, {0, 0}, 24},                                  // the same for a longer film
-        {1200, {600 * kFrameColumnWidth, 5 * kFrameColumnWidth}, 1 + 8},  // frame 1, 599..606
+        {100, {0, 0}, 24},                                              // a window that cannot say
+        {400, {0, 0}, 24},                                              // the same for a longer film
+        {400, {300 * kFrameColumnWidth, 5 * kFrameColumnWidth}, 1 + 8},  // frame 1, 299..306
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frames);
