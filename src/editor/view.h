@@ -101,7 +101,7 @@ struct View : ViewGeometry {
     FrameThumbnails thumbnails;  // what the frame strip shows of each frame
     // The thumbnails of an opened film still being made, and the strip's columns in view when
     // they were last preferred ({-1, -1}: not yet).
-    std::unique_ptr<ThumbnailQueue> thumbnailQueue;
+    std::shared_ptr<ThumbnailQueue> thumbnailQueue;  // shared: a view copied for its settings
     std::pair<int, int> thumbnailsPreferredFor{-1, -1};
     CanvasCache canvasCache;
     Shooting shooting;  // the camera, live view and the capture under way

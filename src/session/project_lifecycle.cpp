@@ -335,7 +335,7 @@ void OpenProject(Document& document, EditSession& session, View& view, Services&
     showTitle(header.title, session, view, services);
     RefreshFrameStrip(document, session, view, services, kFirstAndForget);
     if (!jobs.empty())
-        view.thumbnailQueue = std::make_unique<ThumbnailQueue>(std::move(jobs), std::move(hints));
+        view.thumbnailQueue = std::make_shared<ThumbnailQueue>(std::move(jobs), std::move(hints));
     view.thumbnailsPreferredFor = {-1, -1};
     if (contents.cutShort()) {
         services.shell.showMessage(

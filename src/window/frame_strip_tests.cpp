@@ -264,6 +264,14 @@ TEST_F(FrameStripWindow, OpeningALongFilmPaintsOnlyTheVisibleThumbnails) {
     EXPECT_LE(counter.paints, 2 * near);
     // Scrolled to the end, the last frames have their widgets and the first ones none.
     strip->horizontalScrollBar()->setValue(strip->horizontalScrollBar()->maximum());
+    // The thumbnails after the first screen are made afterwards and attached between events.
+    for (int turn = 0; turn < 6000 && ThumbnailsBeingMade(state.view); ++turn) {
+        QApplication::processEvents();
+        AttachMadeThumbnails(state.document, state.session, state.view, state.services);
+        QTest::qWait(5);
+    }
+    EXPECT_FALSE(ThumbnailsBeingMade(state.view));
+    QApplication::processEvents();
     EXPECT_LE(strip->thumbnailWidgets(), near);
     const auto widgetOf = [&](int frame) {
         for (QLabel* label : strip->widget()->findChildren<QLabel*>())
