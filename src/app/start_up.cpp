@@ -1,5 +1,7 @@
 #include "app/start_up.h"
 
+#include <chrono>
+
 #include "app/frame_counter.h"
 #include "app/remembered_workplace.h"
 #include "app/main_window.h"
@@ -57,6 +59,9 @@ constexpr int kExitStatus = 0;
 constexpr int kAwaitedFrameMilliseconds = 10;
 // How often the loop attaches the thumbnails made meanwhile.
 constexpr int kThumbnailMilliseconds = 20;
+// An awaited frame is composed only this long after the last event: while steps follow each
+// other (a held key), only stand-ins show, as composing a large frame would hold the next back.
+constexpr auto kStepsSettle = std::chrono::milliseconds(120);
 
 }  // namespace
 
@@ -101,13 +106,20 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
     TellNotices(state.session, state.services);
     if (!camera.empty()) StartWithCamera(state, camera);
 
+    auto lastEvent = std::chrono::steady_clock::now();
     for (;;) {
         Event event;
-        // A frame shown by a stand-in is composed as soon as its pictures are ready.
+        // A frame shown by a stand-in is composed as soon as its pictures are ready and the
+        // steps have settled.
         if (state.session.cache.awaited) {
             if (!events.waitEventFor(kAwaitedFrameMilliseconds, event)) {
-                FinishAwaitedFrame(state.document, state.session, state.view, state.services,
-                                   false);
+                if (std::chrono::steady_clock::now() - lastEvent < kStepsSettle) {
+                    PresentQuickStandIn(state.document, state.session, state.view,
+                                        state.services);
+                } else {
+                    FinishAwaitedFrame(state.document, state.session, state.view,
+                                       state.services, false);
+                }
                 continue;
             }
         } else if (ShootingNeedsTicks(state)) {
@@ -127,6 +139,7 @@ int RunProgram(Program& state, EventSource& events, const std::vector<std::strin
             if (hooks.busy) hooks.busy(state);
         }
         const LoopStep step = Dispatch(state, event, hooks);
+        lastEvent = std::chrono::steady_clock::now();
         if (step == LoopStep::Fatal) return kExitStatus;
         if (step == LoopStep::End) break;
     }

@@ -113,6 +113,19 @@ bool ShowStandInWhileAwaited(Document& document, EditSession& session, View& vie
     return true;
 }
 
+bool PresentQuickStandIn(const Document& document, EditSession& session, View& view,
+                         Services& services) {
+    const FrameRecord* frame = DisplayedFrame(document, session);
+    Image picture;
+    if (!session.cache.awaited || !frame || !session.quickStandIn ||
+        !session.quickStandIn->take(session.cache.displayedIndex,
+                                    FilesOf(document, *frame, &session.unstoredMasks),
+                                    FilmViewOf(session, view), picture))
+        return false;
+    present(view, services, picture);
+    return true;
+}
+
 bool FinishAwaitedFrame(Document& document, EditSession& session, View& view, Services& services,
                         bool wait) {
     FrameCache& cache = session.cache;
@@ -120,12 +133,7 @@ bool FinishAwaitedFrame(Document& document, EditSession& session, View& view, Se
     const FrameRecord* frame = DisplayedFrame(document, session);
     LayerPictureReader* reader = session.pictureReader;
     if (!wait && frame && reader && !reader->readyFor(FilesToLoad(document, session, *frame))) {
-        Image picture;
-        if (session.quickStandIn && cache.displayedIndex >= 0 &&
-            session.quickStandIn->take(cache.displayedIndex,
-                                       FilesOf(document, *frame, &session.unstoredMasks),
-                                       FilmViewOf(session, view), picture))
-            present(view, services, picture);
+        PresentQuickStandIn(document, session, view, services);
         return false;
     }
     if (session.quickStandIn) session.quickStandIn->cancel();

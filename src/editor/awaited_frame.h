@@ -28,6 +28,10 @@ FrameFiles FilesToLoad(const Document& document, const EditSession& session,
 bool ShowStandInWhileAwaited(Document& document, EditSession& session, View& view,
                              Services& services, int index);
 
+// Presents the quick stand-in of the awaited displayed frame once it is made. True when it did.
+bool PresentQuickStandIn(const Document& document, EditSession& session, View& view,
+                         Services& services);
+
 // Composes and draws the awaited displayed frame: with wait, now (waiting for its pictures);
 // without, only when the reader has them ready, presenting the quick stand-in meanwhile once it
 // is made. True when no frame is awaited any more.

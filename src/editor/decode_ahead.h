@@ -84,7 +84,8 @@ private:
     std::size_t m_budget;
     int m_memoryShortages = 0;
     std::shared_ptr<Measure> m_measure;
-    WorkQueue m_queue{1};
+    // Below the window: a step shows a stand-in meanwhile, and its pixels come first.
+    WorkQueue m_queue{1, WorkQueue::Priority::Background};
 };
 
 }  // namespace morvel
