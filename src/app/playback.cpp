@@ -47,6 +47,21 @@ void present(Program& state, const Image& picture) {
     state.services.shell.presentCanvas(0, 0, canvas.width(), canvas.height());
 }
 
+// While the film plays the canvas shows the cache's pictures: the displayed frame's layer
+// pictures and the neighbours read ahead are let go (at 24 megapixels some 400 MB) and read again
+// when it stops. Its composite stays for the canvas's redraws, its mask for the edits it holds;
+// a layer that could not be read stays as it is, so that it is not reported again.
+void letGoOfFullPictures(EditSession& session) {
+    FrameCache& cache = session.cache;
+    Image* const layers[2] = {&session.images.layer1, &session.images.layer2};
+    for (int k = 0; k < 2; ++k) {
+        if (cache.layerSource[k].empty() || cache.layerFailed[k]) continue;
+        *layers[k] = Image();
+        cache.layerSource[k].clear();
+    }
+    if (session.pictureReader) session.pictureReader->letGo();
+}
+
 }  // namespace
 
 void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
@@ -59,6 +74,7 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
                          FilmViewOf(state.session, state.view));
     // Both cores fill while the film plays.
     player.cache.setActiveThreads(2);
+    letGoOfFullPictures(state.session);
     int index = std::max(0, state.session.cache.displayedIndex);
     int shown = index;
     auto period = periodOf(player.rate);
@@ -154,9 +170,12 @@ void PlayFilm(Program& state, FilmPlayer& player, EventSource& events,
             afterwards.push_back(event);
     }
     player.cache.setActiveThreads(1);
-    SelectFrame(state.document, state.session, state.view, state.services, shown);
-    InvalidateCanvas(state.view);
-    RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
+    // The frame shown last stays on the canvas while its pictures are read again.
+    StepToFrame(state.document, state.session, state.view, state.services, shown);
+    if (!state.session.cache.awaited) {
+        InvalidateCanvas(state.view);
+        RedrawCanvas(state.document, state.session, state.view, state.services, -1, -1, 0, 0);
+    }
     for (const Event& later : afterwards) dispatch(later);
 }
 

@@ -10,6 +10,7 @@
 #include "app/app_test_support.h"
 #include "app/dispatch.h"
 #include "app/film_sound.h"
+#include "editor/awaited_frame.h"
 #include "editor/canvas.h"
 #include "editor/frame_operations.h"
 #include "editor/frame_selection.h"
@@ -90,6 +91,11 @@ TEST_F(Playback, AKeyStopsTheFilmAtTheFrameShownWhichBecomesTheDisplayedFrame) {
     EXPECT_EQ(state.session.cache.displayedIndex, (1 + player.framesShown - 1) % 3);
     EXPECT_EQ(state.document.frames.indexOfId(state.session.cache.displayedId),
               state.session.cache.displayedIndex);
+    // Its layer pictures, let go while the film played, are read again.
+    FinishAwaitedFrame(state.document, state.session, state.view, state.services, true);
+    const FrameRecord& shown = state.document.frames.at(state.session.cache.displayedIndex);
+    EXPECT_EQ(state.session.cache.layerSource[0], shown.layerSource[0]);
+    EXPECT_EQ(state.session.images.layer1.width(), 64);
     // The stop's other events are dropped; only the resize comes back.
     ASSERT_EQ(handedBack.size(), 1u);
     EXPECT_EQ(handedBack[0].kind, EventKind::Resize);

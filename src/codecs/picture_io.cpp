@@ -1,9 +1,12 @@
 #include "codecs/picture_io.h"
 
+#include <algorithm>
+
 #include "codecs/bmp_codec.h"
 #include "platform/files.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/png_codec.h"
+#include "codecs/png_fast_reader.h"
 #include "codecs/tga_codec.h"
 #include "codecs/tiff_codec.h"
 
@@ -57,6 +60,24 @@ LoadResult LoadPictureFile(const std::string& path, Image& out) {
     const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
     if (!bytes) return LoadResult::CannotOpen;
     return DecodePicture(*bytes, out);
+}
+
+LoadResult LoadMaskPictureFile(const std::string& path, GreyImage& out) {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+    if (!bytes) return LoadResult::CannotOpen;
+    // Files the fast reader does not take go the whole way, with the picture's own result.
+    static constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (bytes->size() >= 8 && std::equal(kPngSignature, kPngSignature + 8, bytes->begin()) &&
+        DecodePngFastBlue(*bytes, out) == FastPngResult::Decoded)
+        return LoadResult::Ok;
+    Image picture;
+    const LoadResult result = DecodePicture(*bytes, picture);
+    if (result != LoadResult::Ok) return result;
+    if (picture.empty()) return LoadResult::Damaged;
+    std::optional<GreyImage> grey = GreyFromBlue(picture);
+    if (!grey) return LoadResult::OutOfMemory;
+    out = std::move(*grey);
+    return LoadResult::Ok;
 }
 
 bool EncodePicture(const Image& image, PictureFormat format, std::vector<std::uint8_t>& out) {

@@ -21,6 +21,10 @@ LoadResult DecodePicture(std::span<const std::uint8_t> bytes, Image& out);
 // The same for a file; CannotOpen when it cannot be read or is no regular file.
 LoadResult LoadPictureFile(const std::string& path, Image& out);
 
+// A mask picture's grey: the blue of the picture LoadPictureFile reads, for the common PNG
+// files without holding that picture.
+LoadResult LoadMaskPictureFile(const std::string& path, GreyImage& out);
+
 // The same, but a JPEG is decoded reduced, as small as possible while at least
 // minWidth x minHeight (pictures of other formats come at full size): for thumbnails.
 LoadResult DecodePictureReduced(std::span<const std::uint8_t> bytes, Image& out, int minWidth,

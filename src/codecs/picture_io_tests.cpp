@@ -259,6 +259,32 @@ TEST(PictureIo, MaskFilesAreTheBytesOfTheirGreyPicture) {
     }
 }
 
+TEST(PictureIo, AMaskPicturesGreyIsTheBlueOfThePictureWhateverTheFile) {
+    TempFolder folder;
+    const Image picture = GradientPicture(67, 41);
+    Bytes damaged = encodedAs(picture, PictureFormat::Png);
+    damaged.resize(damaged.size() / 2);
+    const std::pair<const char*, Bytes> files[] = {
+        {"png", encodedAs(picture, PictureFormat::Png)},
+        {"bmp", encodedAs(picture, PictureFormat::Bmp)},
+        {"jpeg", encodedAs(picture, PictureFormat::Jpeg)},
+        {"damaged png", damaged},
+        {"no picture", Bytes(100, 'x')},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.file("mask.tmp");
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        Image whole;
+        const LoadResult expected = LoadPictureFile(path, whole);
+        GreyImage grey;
+        ASSERT_EQ(LoadMaskPictureFile(path, grey), expected);
+        if (expected == LoadResult::Ok) EXPECT_TRUE(grey.samePixels(*GreyFromBlue(whole)));
+    }
+    GreyImage grey;
+    EXPECT_EQ(LoadMaskPictureFile(folder.file("missing.png"), grey), LoadResult::CannotOpen);
+}
+
 TEST(PictureIo, SavingReportsFailure) {
     TempFolder folder;
     const Image picture = GradientPicture(8, 8);

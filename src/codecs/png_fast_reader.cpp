@@ -303,8 +303,10 @@ void writeBlockMeans(const ColumnSums& sums, int width, int factor, int rows, st
     }
 }
 
-// Files up to this size of inflated data keep their buffers for the thread's next picture.
-constexpr std::size_t kKeptScratchBytes = std::size_t{160} << 20;
+// Files up to this size of inflated data keep their buffers for the thread's next picture. Larger
+// ones let them go: several threads each keeping a camera-sized mask's data would hold hundreds
+// of megabytes while idle, for page faults that cost little beside decoding such a file.
+constexpr std::size_t kKeptScratchBytes = std::size_t{16} << 20;
 
 }  // namespace
 
@@ -368,6 +370,35 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
         return kLeft;
     }
     out = std::move(*image);
+    return FastPngResult::Decoded;
+}
+
+FastPngResult DecodePngFastBlue(std::span<const std::uint8_t> bytes, GreyImage& out) {
+    constexpr auto kLeft = FastPngResult::LeftToLibpng;
+    ScratchBuffer compressed;
+    ScratchBuffer inflated;
+    InflatedPng png;
+    if (!inflatePng(bytes, compressed, inflated, png)) return kLeft;
+    const int width = static_cast<int>(png.header.width);
+    std::optional<GreyImage> grey = GreyImage::create(width, static_cast<int>(png.header.height));
+    if (!grey) return kLeft;
+    try {
+        std::vector<std::uint8_t> rgbRow(std::size_t{png.header.width} * 3);
+        const bool direct = png.header.colourType == 2 && png.header.bitDepth == 8;
+        const bool unfiltered = forEachUnfilteredRow(png, [&](int y, const std::uint8_t* samples) {
+            const std::uint8_t* rgb = samples;
+            if (!direct) {
+                toRgb(png.header, samples, rgbRow.data(), png.palette);
+                rgb = rgbRow.data();
+            }
+            std::uint8_t* blue = grey->row(y);
+            for (int x = 0; x < width; ++x) blue[x] = rgb[3 * x + 2];
+        });
+        if (!unfiltered) return kLeft;
+    } catch (const std::bad_alloc&) {
+        return kLeft;
+    }
+    out = std::move(*grey);
     return FastPngResult::Decoded;
 }
 

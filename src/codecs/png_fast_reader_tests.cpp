@@ -117,6 +117,12 @@ TEST(PngFastReader, GivesLibpngsPixelsForEveryKindItReads) {
             if (result == FastPngResult::Decoded) {
                 EXPECT_TRUE(fast.samePixels(expected));
             }
+            // A mask's grey is the picture's blue, read without the picture.
+            GreyImage blue;
+            ASSERT_EQ(DecodePngFastBlue(file, blue), result);
+            if (result == FastPngResult::Decoded) {
+                EXPECT_TRUE(blue.samePixels(*GreyFromBlue(expected)));
+            }
             Image viaEntry;
             ASSERT_EQ(DecodePng(file, viaEntry), LoadResult::Ok);
             EXPECT_TRUE(viaEntry.samePixels(expected));
@@ -203,6 +209,9 @@ TEST(PngFastReader, LeavesBadDataToLibpngAndGivesTodaysResults) {
         EXPECT_TRUE(image.empty());
         EXPECT_EQ(DecodePngFastReduced(bad.file, 4, image), FastPngResult::LeftToLibpng);
         EXPECT_TRUE(image.empty());
+        GreyImage grey;
+        EXPECT_EQ(DecodePngFastBlue(bad.file, grey), FastPngResult::LeftToLibpng);
+        EXPECT_TRUE(grey.empty());
         EXPECT_EQ(DecodePng(bad.file, image), bad.expected);
     }
 }

@@ -7,6 +7,7 @@
 #include <future>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "codecs/picture_io.h"
@@ -83,20 +84,16 @@ bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, Gr
     }
     stamp = StampOf(file);
     try {
+        if (slot.isMask) {
+            const LoadResult result = LoadMaskPictureFile(file, mask);
+            if (result == LoadResult::OutOfMemory) ++measure.memoryShortages;
+            return result == LoadResult::Ok && !mask.empty();
+        }
         Image decoded;
         const LoadResult result = LoadPictureFile(file, decoded);
         if (result == LoadResult::OutOfMemory) ++measure.memoryShortages;
         if (result != LoadResult::Ok || decoded.empty()) return false;
-        if (!slot.isMask) {
-            picture = std::move(decoded);
-            return true;
-        }
-        auto grey = GreyFromBlue(decoded);
-        if (!grey) {
-            ++measure.memoryShortages;
-            return false;
-        }
-        mask = std::move(*grey);
+        picture = std::move(decoded);
         return true;
     } catch (...) {  // memory that could not be had: read it when it is asked for
         ++measure.memoryShortages;
@@ -219,6 +216,7 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         }
         return std::find(wanted.begin(), wanted.end(), neighbour->files) == wanted.end();
     });
+    std::vector<std::shared_ptr<Neighbour>> toMake;
     for (const FrameFiles& files : wanted) {
         const bool held = std::any_of(m_neighbours.begin(), m_neighbours.end(),
                                       [&](const auto& neighbour) { return neighbour->files == files; });
@@ -249,6 +247,16 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         neighbour->canvasWidth = canvasWidth;
         neighbour->canvasHeight = canvasHeight;
         m_neighbours.push_back(neighbour);
+        toMake.push_back(neighbour);
+    }
+    // What was set aside and is not wanted is let go on the thread, not in the window's time,
+    // and before the neighbours are made: both at once would hold two frames' pictures more.
+    if (!m_aside.empty()) {
+        auto unwanted = std::make_shared<decltype(m_aside)>(std::move(m_aside));
+        m_aside.clear();
+        m_queue.post([unwanted] { unwanted->clear(); });
+    }
+    for (const std::shared_ptr<Neighbour>& neighbour : toMake) {
         m_queue.post([neighbour, measure = m_measure] {
             std::array<Image, 3> pictures;  // the layers' (a mask's slot leaves its own empty)
             GreyImage mask;
@@ -298,12 +306,23 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
             }
         });
     }
-    // What was set aside and is not wanted is let go on the thread, not in the window's time.
-    if (!m_aside.empty()) {
-        auto unwanted = std::make_shared<decltype(m_aside)>(std::move(m_aside));
-        m_aside.clear();
-        m_queue.post([unwanted] { unwanted->clear(); });
+}
+
+void DecodeAhead::letGo() {
+    for (auto& [file, slot] : m_slots) {
+        std::lock_guard lock(slot->mutex);
+        if (slot->stage == Slot::Stage::Waiting) slot->stage = Slot::Stage::Dropped;
     }
+    // Freed on the thread, not in the window's time; a neighbour being made goes when it is.
+    auto unwanted = std::make_shared<std::tuple<decltype(m_slots), decltype(m_neighbours),
+                                                decltype(m_aside)>>(
+        std::move(m_slots), std::move(m_neighbours), std::move(m_aside));
+    m_slots.clear();
+    m_neighbours.clear();
+    m_aside.clear();
+    m_given.clear();
+    m_shown = -1;
+    m_queue.post([unwanted = std::move(unwanted)]() mutable { unwanted.reset(); });
 }
 
 void DecodeAhead::settle() {
@@ -365,13 +384,10 @@ bool DecodeAhead::takePrepared(const std::string& file, Image* picture, GreyImag
     return true;
 }
 
-bool DecodeAhead::readMask(Services& services, const std::string& file, GreyImage& mask) {
+bool DecodeAhead::readMask(Services& /*services*/, const std::string& file, GreyImage& mask) {
     if (takePrepared(file, nullptr, &mask)) return true;
     const FileStamp stamp = StampOf(file);
-    if (!ReadMaskFile(file, mask, [&](const std::string& source, Image& picture) {
-            return ReadLayerPictureNow(services, picture, source);
-        }))
-        return false;
+    if (!ReadMaskFile(file, mask)) return false;
     given(file, stamp);
     return true;
 }

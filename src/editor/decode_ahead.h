@@ -38,6 +38,7 @@ public:
                     int canvasHeight, int index, const FrameFiles& held,
                     const MasksInMemory* inMemory) override;
     bool read(Services& services, const std::string& layerSource, Image& picture) override;
+    void letGo() override;
     bool readyFor(const FrameFiles& files) override;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override;
     bool readMask(Services& services, const std::string& file, GreyImage& mask) override;

@@ -74,6 +74,12 @@ TEST_F(DecodeAheadTest, NeighboursAreHeldAndGivenOutAsTheirFilesRead) {
     // Anything else is read when asked for.
     EXPECT_EQ(greyOf(folder.file("p4.png")), 40);
     EXPECT_EQ(greyOf(folder.file("gone.png")), -1);
+    // Letting go (the film plays) drops everything; the frame shown next has its neighbours made.
+    ahead.letGo();
+    EXPECT_EQ(ahead.pending(), 0);
+    ahead.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 1);
+    EXPECT_EQ(ahead.pending(), 4);
 }
 
 TEST_F(DecodeAheadTest, AFileWrittenAgainAfterItsDecodeIsReadAgain) {

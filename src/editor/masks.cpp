@@ -18,9 +18,7 @@ FrameFiles MaskFiles(const Document& document, const EditSession& session, std::
 bool ReadWorkingMask(EditSession& session, Services& services, const std::string& file,
                      GreyImage& mask) {
     if (session.pictureReader) return session.pictureReader->readMask(services, file, mask);
-    return ReadMaskFile(file, mask, [&](const std::string& source, Image& picture) {
-        return ReadLayerPictureNow(services, picture, source);
-    });
+    return ReadMaskFile(file, mask);
 }
 
 bool LoadMask(Document& document, EditSession& session, Services& services, std::int32_t n) {

@@ -6,10 +6,14 @@
 namespace morvel {
 
 bool ReadMaskFile(const std::string& file, GreyImage& mask, const PictureFileReader& readPicture) {
+    if (!readPicture) {
+        GreyImage read;
+        if (LoadMaskPictureFile(file, read) != LoadResult::Ok || read.empty()) return false;
+        mask = std::move(read);
+        return true;
+    }
     Image picture;
-    const bool read = readPicture ? readPicture(file, picture)
-                                  : LoadPictureFile(file, picture) == LoadResult::Ok;
-    if (!read || picture.empty()) return false;
+    if (!readPicture(file, picture) || picture.empty()) return false;
     auto grey = GreyFromBlue(picture);
     if (!grey) return false;
     mask = std::move(*grey);

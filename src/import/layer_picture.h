@@ -75,6 +75,9 @@ public:
             held = FilesOf(document, document.frames.at(index), inMemory);
         frameShown(document, view, canvasWidth, canvasHeight, index, held, inMemory);
     }
+    // Lets go of every picture prepared or kept for later, also what is being prepared: the
+    // window does not need them for a while (the film plays from the playback cache).
+    virtual void letGo() {}
     // Whether read() gives each of files (empty names are left out) at once, without reading
     // or waiting: false lets the window show something else meanwhile.
     virtual bool readyFor(const FrameFiles& /*files*/) { return true; }

@@ -10,10 +10,10 @@ namespace morvel {
 // costs more in the kernel (mapping and clearing its pages) than decoding into it. Buffers
 // below kPooledBufferBytes come and go through the allocator as usual; the pool holds at most
 // kPixelPoolBytes, and no more than kPooledBuffersOfOneSize buffers' worth of the buffer it
-// takes in (large pictures leave fewer: two of 24 megapixels, one of 45), and gives back its
+// takes in (large pictures leave fewer: one of 24 megapixels, none of 45), and gives back its
 // oldest buffers first.
 constexpr std::size_t kPooledBufferBytes = std::size_t{8} << 20;
-constexpr std::size_t kPixelPoolBytes = std::size_t{160} << 20;
+constexpr std::size_t kPixelPoolBytes = std::size_t{96} << 20;
 constexpr std::size_t kPooledBuffersOfOneSize = 3;
 
 // A buffer of exactly bytes zero bytes; throws std::bad_alloc when it cannot be had even after

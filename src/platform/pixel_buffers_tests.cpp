@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <thread>
-#include <tuple>
+#include <utility>
 
 #include "platform/image.h"
 
@@ -35,11 +35,14 @@ TEST(PixelBuffers, LargeBuffersComeBackZeroedAndThePoolKeepsItsBound) {
     // Of larger buffers it keeps fewer: a few of the size it takes in.
     for (int k = 0; k < 5; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(2000u * 6000u));
     EXPECT_EQ(PooledPixelBytes(), kPooledBuffersOfOneSize * 2000u * 6000u);
-    // Of camera pictures, two at 24 megapixels and one at 45.
-    for (const auto& [width, height, kept] : {std::tuple{6000, 4000, 2u}, {8256, 5504, 1u}}) {
-        const std::size_t bytes = Image::strideFor(width) * static_cast<std::size_t>(height);
-        for (int k = 0; k < 3; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(bytes));
-        EXPECT_EQ(PooledPixelBytes(), kept * bytes) << width;
+    // Of camera pictures, one at 24 megapixels and none at 45; three of a 24-megapixel mask.
+    const std::size_t picture24 = Image::strideFor(6000) * 4000u;
+    const std::size_t picture45 = Image::strideFor(8256) * 5504u;
+    for (const auto& [bytes, kept] :
+         {std::pair{picture24, 1u}, {picture45, 0u}, {std::size_t{6000} * 4000u, 3u}}) {
+        for (int k = 0; k < 4; ++k) ReturnPixelBuffer(std::vector<std::uint8_t>(bytes));
+        EXPECT_EQ(PooledPixelBytes(), kept * bytes) << bytes;
+        for (unsigned k = 0; k < kept; ++k) TakePixelBuffer(bytes);
     }
 }
 

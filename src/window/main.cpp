@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <malloc.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,11 @@
 #include "window/window_hooks.h"
 
 int main(int argc, char** argv) {
+    // Pictures of megabytes are mapped for themselves and given back when freed: left to the
+    // allocator's heaps, which raise that threshold as large blocks are freed, camera-sized
+    // pictures and masks let go between steps stay resident. The pixel pool keeps the few worth
+    // keeping.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
     morvel::QtShell shell;
