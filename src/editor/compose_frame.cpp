@@ -212,26 +212,25 @@ void draw(EditSession& session, View& view, int flags) {
     ComposePictures(takingPart(session, flags), composite.width(), composite.height(), composite);
 }
 
-// Takes the composite the picture reader made ahead from the pictures just read, with the canvas
-// that shows it, when it has them for this frame and they fit.
-bool takeComposedAhead(Document& document, EditSession& session, View& view,
-                       const FrameRecord& frame, int loaded) {
+// Takes what the picture reader made ahead from the pictures just read, when it has it for this
+// frame: the canvas that shows the frame, and for pictures that are not large the composite too.
+bool takeComposedAhead(Document& document, EditSession& session, const FrameRecord& frame,
+                       int loaded, ComposedAhead& ahead) {
     if (!session.pictureReader || !(loaded & (kLayer1Changed | kLayer2Changed | kMaskChanged)))
         return false;
-    const FrameFiles files = FilmOf(document, session).frameFiles(frame);
-    ComposedAhead ahead;
-    if (!session.pictureReader->takeComposed(files, ahead)) return false;
-    Image& composite = session.images.composite;
-    if (ahead.composite.width() != composite.width() ||
-        ahead.composite.height() != composite.height())
-        return false;
-    std::swap(composite, ahead.composite);
-    CanvasCompositeChanged(view, wholeImage(composite));
+    return session.pictureReader->takeComposed(FilmOf(document, session).frameFiles(frame), ahead);
+}
+
+// The canvas made ahead is drawn instead of scaling the composite, once, while the composite
+// is the one it shows.
+void keepCanvasMadeAhead(EditSession& session, View& view, ComposedAhead& ahead) {
+    if (ahead.canvas.empty()) return;
+    // Composed in place, the canvas would otherwise be scaled again from the changed composite.
+    InvalidateCanvas(view);
     CanvasCache& cache = view.canvasCache;
     cache.aheadCanvas = std::move(ahead.canvas);
-    cache.aheadComposite = composite.data();
+    cache.aheadComposite = session.images.composite.data();
     cache.aheadView = ahead.view;
-    return true;
 }
 
 }  // namespace
@@ -275,9 +274,14 @@ int ComposeFrame(Document& document, EditSession& session, View& view, Services&
     if (flags & (kLayer1Changed | kLayer2Changed)) session.cache.dirty = wholeImage(composite);
 
     const bool hasLayer1AndMask = (flags & kLayer1Present) && (flags & kMaskPresent);
-    if ((flags & (kLayer1Present | kLayer2Present)) &&
-        takeComposedAhead(document, session, view, *frame, loaded)) {
+    ComposedAhead ahead;
+    const bool madeAhead = (flags & (kLayer1Present | kLayer2Present)) &&
+                           takeComposedAhead(document, session, *frame, loaded, ahead) &&
+                           ahead.width == composite.width() && ahead.height == composite.height();
+    if (madeAhead && !ahead.composite.empty()) {
         // Made ahead from the same pictures, as the lines below would make it.
+        std::swap(composite, ahead.composite);
+        CanvasCompositeChanged(view, wholeImage(composite));
     } else if (hasLayer1AndMask) {
         // Only the caller's mask edit changed anything: no other picture came in.
         // The mask's overlay on the canvas shows every change of the mask, also where the
@@ -289,6 +293,7 @@ int ComposeFrame(Document& document, EditSession& session, View& view, Services&
     } else {
         draw(session, view, flags);
     }
+    if (madeAhead) keepCanvasMadeAhead(session, view, ahead);
     return flags;
 }
 

@@ -56,6 +56,8 @@ struct DecodeAhead::Neighbour {
     int canvasHeight = 0;
     std::mutex mutex;
     bool composed = false;
+    int width = 0;  // the composite's, also when only the canvas is kept
+    int height = 0;
     Image composite;
     Image canvas;
 };
@@ -76,8 +78,10 @@ bool decode(DecodeAhead::Slot& slot, const std::string& file, Image& picture, Gr
         if (slot.stage != DecodeAhead::Slot::Stage::Waiting) return false;
         slot.stage = DecodeAhead::Slot::Stage::Decoding;
         if (slot.hasPreset()) {
-            picture = std::move(slot.preset);
-            mask = std::move(slot.presetMask);
+            if (slot.isMask)
+                mask = std::move(slot.presetMask);
+            else
+                picture = std::move(slot.preset);
             stamp = slot.presetStamp;
             return true;
         }
@@ -133,12 +137,15 @@ void compose(DecodeAhead::Neighbour& neighbour, const std::array<Image, 3>& laye
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(std::size_t budget)
-    : m_budget(budget), m_measure(std::make_shared<Measure>()) {}
+DecodeAhead::DecodeAhead(std::size_t budget, std::int64_t composedAheadPixels)
+    : m_budget(budget),
+      m_composedAheadPixels(composedAheadPixels),
+      m_measure(std::make_shared<Measure>()) {}
 
-std::size_t DecodeAhead::NeighbourBytes(int width, int height) {
-    // Two layers, the composite and the grey mask; the canvas is small beside them.
-    return (std::size_t{3} * Image::strideFor(width) + GreyImage::strideFor(width)) *
+std::size_t DecodeAhead::NeighbourBytes(int width, int height, std::int64_t composedAheadPixels) {
+    // Two layers, the grey mask and maybe the composite; the canvas is small beside them.
+    const bool keepsComposite = std::int64_t{width} * height <= composedAheadPixels;
+    return ((keepsComposite ? 3 : 2) * Image::strideFor(width) + GreyImage::strideFor(width)) *
            static_cast<std::size_t>(height);
 }
 
@@ -257,7 +264,7 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
         m_queue.post([unwanted] { unwanted->clear(); });
     }
     for (const std::shared_ptr<Neighbour>& neighbour : toMake) {
-        m_queue.post([neighbour, measure = m_measure] {
+        m_queue.post([neighbour, measure = m_measure, composedAheadPixels = m_composedAheadPixels] {
             std::array<Image, 3> pictures;  // the layers' (a mask's slot leaves its own empty)
             GreyImage mask;
             std::array<FileStamp, 3> stamps;
@@ -270,7 +277,9 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
                 }
                 whole = whole && ok[2];
             }
-            for (int k = 0; k < 3; ++k) {
+            // The mask first: its file's data, inflated to the size of a picture, is let go
+            // before the layers take their memory.
+            for (const int k : {2, 0, 1}) {
                 if (!neighbour->slots[k]) continue;
                 ok[k] = decode(*neighbour->slots[k], neighbour->files[k], pictures[k], mask,
                                stamps[k], *measure);
@@ -279,16 +288,21 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
             Image composite;
             Image canvas;
             if (whole) compose(*neighbour, pictures, mask, ok, composite, canvas, *measure);
+            const int width = composite.width();
+            const int height = composite.height();
+            if (std::int64_t{width} * height > composedAheadPixels) composite = Image();
             for (int k = 0; k < 2; ++k) {
                 if (!pictures[k].empty())
-                    measure->neighbourBytes =
-                        NeighbourBytes(pictures[k].width(), pictures[k].height());
+                    measure->neighbourBytes = NeighbourBytes(
+                        pictures[k].width(), pictures[k].height(), composedAheadPixels);
             }
             {
                 std::lock_guard lock(neighbour->mutex);
+                neighbour->width = width;
+                neighbour->height = height;
                 neighbour->composite = std::move(composite);
                 neighbour->canvas = std::move(canvas);
-                neighbour->composed = !neighbour->composite.empty();
+                neighbour->composed = !neighbour->canvas.empty() || !neighbour->composite.empty();
             }
             for (int k = 0; k < 3; ++k) {
                 Slot* slot = neighbour->slots[k].get();
@@ -438,6 +452,8 @@ bool DecodeAhead::takeComposed(const FrameFiles& files, ComposedAhead& out) {
     }
     std::lock_guard lock(neighbour->mutex);
     if (!neighbour->composes || !neighbour->composed) return false;
+    out.width = neighbour->width;
+    out.height = neighbour->height;
     out.composite = std::move(neighbour->composite);
     out.canvas = std::move(neighbour->canvas);
     out.view = neighbour->view;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,8 +15,8 @@ namespace morvel {
 
 // Prepares the displayed frame's neighbours (the frames just before and after it) on a thread of
 // its own, so that a step to either finds them ready: their full-size pictures and masks, and,
-// when all of a neighbour's pictures are its own to read, its composite and the canvas that shows
-// it in the view of the moment. The neighbour in the direction of the last step is made first; the
+// when all of a neighbour's pictures are its own to read, the canvas that shows its composite in
+// the view of the moment, with the composite itself unless the pictures are large. The neighbour in the direction of the last step is made first; the
 // pictures of the frame just left are taken as the window held them, not decoded again. A step elsewhere drops what no longer neighbours the displayed
 // frame, also what is still being made. At most the two neighbours are held. A picture whose
 // file changed since it was decoded is read again (and its composite is not used); one that
@@ -25,10 +26,15 @@ namespace morvel {
 class DecodeAhead : public LayerPictureReader {
 public:
     // The bytes the neighbours' pictures and composites may take together: two neighbours of 12
-    // megapixels, one of 24, none of 45 (the displayed frame's own pictures are still made).
-    static constexpr std::size_t kDefaultBudget = std::size_t{320} << 20;
+    // or 20 megapixels, one of 24, none of 45 (the displayed frame's own pictures are still made).
+    static constexpr std::size_t kDefaultBudget = std::size_t{300} << 20;
+    // Frames of up to this many pixels keep their composite made ahead; larger ones keep only
+    // the canvas that shows it, and the window composes them itself (some 20 ms at 24
+    // megapixels) rather than hold another picture of that size.
+    static constexpr std::int64_t kComposedAheadPixels = 16'000'000;
 
-    explicit DecodeAhead(std::size_t budget = kDefaultBudget);
+    explicit DecodeAhead(std::size_t budget = kDefaultBudget,
+                         std::int64_t composedAheadPixels = kComposedAheadPixels);
     ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -54,8 +60,10 @@ public:
     // made, at most two, and one fewer each time memory could not be had for one.
     int mostNeighbours() const;
 
-    // What one neighbour takes in memory: its pictures, its mask and its composite.
-    static std::size_t NeighbourBytes(int width, int height);
+    // What one neighbour takes in memory: its pictures, its mask and, up to composedAheadPixels,
+    // its composite.
+    static std::size_t NeighbourBytes(int width, int height,
+                                      std::int64_t composedAheadPixels = kComposedAheadPixels);
     // Neighbours of neighbourBytes each that budget holds, at most two.
     static int NeighboursWithin(std::size_t budget, std::size_t neighbourBytes);
 
@@ -83,6 +91,7 @@ private:
     int m_shown = -1;  // the displayed frame
     bool m_forward = true;  // the direction of the last step
     std::size_t m_budget;
+    std::int64_t m_composedAheadPixels;
     int m_memoryShortages = 0;
     std::shared_ptr<Measure> m_measure;
     // Below the window: a step shows a stand-in meanwhile, and its pixels come first.

@@ -121,6 +121,8 @@ TEST_F(DecodeAheadTest, APictureGivenElsewhereIsKeptWhenSetAside) {
 // Counts the composites taken from what was made ahead.
 class CountingAhead : public DecodeAhead {
 public:
+    explicit CountingAhead(std::int64_t composedAheadPixels)
+        : DecodeAhead(kDefaultBudget, composedAheadPixels) {}
     int taken = 0;
     bool takeComposed(const FrameFiles& files, ComposedAhead& out) override {
         const bool made = DecodeAhead::takeComposed(files, out);
@@ -131,13 +133,18 @@ public:
 
 // Steps through frames of pictures of their own (sizes differ, one frame lacks layer 2, one
 // lacks a mask) with the neighbours made ahead, and without: the composite and the canvas are
-// the same after every step, at 1:1 and at "Ganzes Bild".
-TEST(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
+// the same after every step, at 1:1 and at "Ganzes Bild", whether the composite made ahead is
+// kept or only its canvas.
+class DecodeAheadSteps : public ::testing::TestWithParam<std::int64_t> {};
+INSTANTIATE_TEST_SUITE_P(CompositeKeptOrNot, DecodeAheadSteps,
+                         ::testing::Values(DecodeAhead::kComposedAheadPixels, 0));
+
+TEST_P(DecodeAheadSteps, GiveTheCompositeAndCanvasThatComposingGives) {
     TempFolder folder;
     RecordingShell shell;
     EditorTestState withAhead{shell, folder.path(), folder.path()};
     EditorTestState without{shell, folder.path(), folder.path()};
-    CountingAhead ahead;
+    CountingAhead ahead(GetParam());
     withAhead.session.pictureReader = &ahead;
     for (int k = 0; k < 5; ++k) {
         const int width = 40 + 3 * k;
@@ -200,7 +207,7 @@ TEST_F(DecodeAheadTest, TheBudgetHoldsFewerNeighboursOfLargerPictures) {
         int width;
         int height;
         int neighbours;
-    } sizes[] = {{4000, 3000, 2}, {6000, 4000, 1}, {8256, 5504, 0}};
+    } sizes[] = {{4000, 3000, 2}, {5472, 3648, 2}, {6000, 4000, 1}, {8256, 5504, 0}};
     for (const auto& size : sizes) {
         EXPECT_EQ(DecodeAhead::NeighboursWithin(DecodeAhead::kDefaultBudget,
                                                 DecodeAhead::NeighbourBytes(size.width, size.height)),

@@ -45,7 +45,9 @@ void ReportLayerRead(const ErrorReporter& reporter, const LayerRead& read);
 
 // A frame's composite made ahead, and the canvas it scales to in the view it was made for.
 struct ComposedAhead {
-    Image composite;
+    Image composite;  // empty: only the canvas was kept
+    int width = 0;    // the composite's size
+    int height = 0;
     Image canvas;  // empty: not made
     ViewGeometry view;
 };
