@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <vector>
@@ -308,6 +309,34 @@ void writeBlockMeans(const ColumnSums& sums, int width, int factor, int rows, st
 // of megabytes while idle, for page faults that cost little beside decoding such a file.
 constexpr std::size_t kKeptScratchBytes = std::size_t{16} << 20;
 
+// Reads that keep far less than they inflate (reduced pictures, masks' grey) take turns with
+// larger files: the threads that read ahead and fill the playback cache would otherwise each
+// hold a camera-sized picture's worth of inflated data at once. Full reads, whose picture is as
+// large, do not wait.
+class LargeInflateTurn {
+public:
+    explicit LargeInflateTurn(std::span<const std::uint8_t> bytes) {
+        if (inflatedSizeOf(bytes) > kKeptScratchBytes) m_lock = std::unique_lock(mutex());
+    }
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex kMutex;
+        return kMutex;
+    }
+    // What the file's header announces, before any of its data is looked at.
+    static std::size_t inflatedSizeOf(std::span<const std::uint8_t> bytes) {
+        PngChunkWalker walker(bytes);
+        PngChunk chunk;
+        Header header;
+        if (!walker.next(chunk) || !readHeader(chunk, header)) return 0;
+        const std::size_t rowBytes =
+            (std::size_t{header.width} * header.channels * header.bitDepth + 7) / 8;
+        return (rowBytes + 1) * header.height;
+    }
+    std::unique_lock<std::mutex> m_lock;
+};
+
 }  // namespace
 
 FastPngResult DecodePngFast(std::span<const std::uint8_t> bytes, Image& out) {
@@ -335,6 +364,7 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
     constexpr auto kLeft = FastPngResult::LeftToLibpng;
     if (factor <= 1) return DecodePngFast(bytes, out);
     if (factor > kMaxReduction) return kLeft;
+    const LargeInflateTurn turn(bytes);  // until Trim below has let the large buffers go
     thread_local ScratchBuffer compressed;
     thread_local ScratchBuffer inflated;
     struct Trim {
@@ -375,6 +405,7 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
 
 FastPngResult DecodePngFastBlue(std::span<const std::uint8_t> bytes, GreyImage& out) {
     constexpr auto kLeft = FastPngResult::LeftToLibpng;
+    const LargeInflateTurn turn(bytes);  // until the buffers below are freed
     ScratchBuffer compressed;
     ScratchBuffer inflated;
     InflatedPng png;

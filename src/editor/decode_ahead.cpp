@@ -184,7 +184,9 @@ void DecodeAhead::frameShown(const Document& document, const ViewGeometry& view,
     const bool awaited = index >= 0 && index < frames.size() &&
                          FilesOf(document, frames.at(index), inMemory) != held;
     if (awaited) wanted.push_back(FilesOf(document, frames.at(index), inMemory));
-    const int most = awaited ? std::min(1, mostNeighbours()) : mostNeighbours();
+    // The awaited frame counts against the budget: the window still holds the pictures of the
+    // frame before it as well.
+    const int most = awaited ? std::min(1, mostNeighbours() - 1) : mostNeighbours();
     for (int i : {ahead, 2 * index - ahead}) {
         if (static_cast<int>(wanted.size()) - (awaited ? 1 : 0) >= most) break;
         if (i >= 0 && i < frames.size())

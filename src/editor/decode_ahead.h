@@ -22,7 +22,8 @@ namespace morvel {
 // file changed since it was decoded is read again (and its composite is not used); one that
 // could not be decoded ahead is read when it is asked for, which reports as usual. Video frames
 // are always read when asked for. While the window waits for the displayed frame's own pictures
-// (it shows a stand-in meanwhile), they are made first, then the neighbour ahead only.
+// (it shows a stand-in meanwhile), they are made first, then the neighbour ahead only, if the
+// budget holds it beside them.
 class DecodeAhead : public LayerPictureReader {
 public:
     // The bytes the neighbours' pictures and composites may take together: two neighbours of 12

@@ -226,6 +226,11 @@ TEST_F(DecodeAheadTest, TheBudgetHoldsFewerNeighboursOfLargerPictures) {
     EXPECT_EQ(small.mostNeighbours(), 1);
     show(3);
     EXPECT_EQ(small.pending(), 2);  // frame 4's picture and mask, nothing of frame 2
+    // A frame awaited while the window still holds frame 3's pictures takes that room itself.
+    small.frameShown(state.document, ViewGeometry::of(state.view), state.view.canvas.width(),
+                     state.view.canvas.height(), 2,
+                     FilesOf(state.document, state.document.frames.at(3)), nullptr);
+    EXPECT_EQ(small.pending(), 2);  // frame 2's picture and mask, nothing of frame 1
 }
 
 TEST_F(DecodeAheadTest, ADisplayedFrameTheWindowDoesNotHoldYetIsMadeFirst) {
