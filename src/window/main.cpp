@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
     // pictures and masks let go between steps stay resident. The pixel pool keeps the few worth
     // keeping.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    // Fixing that threshold fixes the trim threshold too, at a size that would give back and
+    // fault in again the canvas-sized pictures of every step: some of those stay.
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
     morvel::QtShell shell;
