@@ -13,62 +13,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 program=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel
-data=${MORVEL_BENCH_DATA:-/tmp/morvel-bench}
 out=${1:-$(mktemp -d /tmp/morvel-live-keys.XXXXXX)}
 camera=${MORVEL_CAMERA:-lavfi:testsrc2=size=1920x1080:rate=24}
 mkdir -p "$out"
 scripts/install-deps xvfb openbox xdotool x11-utils imagemagick libx11-dev libxtst-dev gcc
 [ -x "$program" ] || { echo "no $program: build the morvel target" >&2; exit 2; }
-[ -e "$data/jpeg6000x4000/big_011.jpg" ] && [ -e "$data/6000x4000/mask_000.png" ] || {
-    echo "no pictures in $data: run gen_data.py --size 6000x4000 -n 1 --jpegs 12" >&2
-    exit 2
-}
+source benchmarks/window_session.sh
+require_camera_pictures
 cc -O2 -o "$out/key_to_pixels" benchmarks/key_to_pixels.c -lX11 -lXtst
 
-# ---- The project: frame k shows JPEG k over JPEG k + 6 through the mask ----
 project=$out/steps.mvl
-{
-    printf 'MORVEL 1.0\r\nsteps\r\nlive_view_keys_window\r\n\r\nmask_$Nr.png\r\nframe_$Nr.png\r\n'
-    printf '\x0c\x00\x00\x00'
-    for k in $(seq 0 11); do
-        printf '%s/jpeg6000x4000/big_%03d.jpg\r\n' "$data" "$k"
-        printf '%s/jpeg6000x4000/big_%03d.jpg\r\n\x01' "$data" $(((k + 6) % 12))
-        cp "$data/6000x4000/mask_000.png" "$out/$(printf 'mask_%02d.png' $((k + 1)))"
-    done
-} >"$project"
-
-# ---- The display and the program ----
-pids=()
-settings=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel_settings.dat
-had_settings=0
-[ -e "$settings" ] && had_settings=1
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    [ "$had_settings" = 1 ] || rm -f "$settings"
-}
-trap cleanup EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$out/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-mkdir -p "$out/home" "$out/run"
-chmod 700 "$out/run"
-HOME=$out/home XDG_RUNTIME_DIR=$out/run LC_ALL=C LANG=C "$program" --camera "$camera" "$project" \
-    >"$out/stdout.log" 2>"$out/stderr.log" &
-pids+=($!)
-main=
-for _ in $(seq 600); do
-    main=$(xdotool search --onlyvisible --name ' - Morvel$' 2>/dev/null | head -n 1) || true
-    [ -n "$main" ] && break
-    xdotool search --onlyvisible --name '^Language$' >/dev/null 2>&1 && xdotool key Return
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "the main window did not come" >&2; exit 1; }
+write_pair_project "$project" live_view_keys_window
+start_display
+start_program --camera "$camera" "$project"
+wait_for_main_window
 xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0 windowactivate "$main"
 # Opened when the strip's pixels hold still for two seconds: the thumbnails are in.
 strip() { import -window root -crop ${MORVEL_STRIP_CROP:-1600x140+0+860} rgb:- | md5sum; }

@@ -13,16 +13,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 program=${MORVEL_PROGRAM:-$root/${MORVEL_BUILD_DIR:-build}/bin/morvel}
-data=${MORVEL_BENCH_DATA:-/tmp/morvel-bench}
 frames=${MORVEL_FRAMES:-200}
 out=${1:-$(mktemp -d /tmp/morvel-memory.XXXXXX)}
 mkdir -p "$out"
 scripts/install-deps xvfb openbox xdotool x11-utils
 [ -x "$program" ] || { echo "no $program: build the morvel target" >&2; exit 2; }
-[ -e "$data/jpeg6000x4000/big_011.jpg" ] && [ -e "$data/6000x4000/mask_000.png" ] || {
-    echo "no pictures in $data: run gen_data.py --size 6000x4000 -n 1 --jpegs 12" >&2
-    exit 2
-}
+source benchmarks/window_session.sh
+require_camera_pictures
 
 # ---- The project: frame k shows picture 2k over picture 2k + 1, each a link to a JPEG ----
 python3 - "$data" "$out" "$frames" <<'PY'
@@ -48,30 +45,8 @@ open(f"{out}/Memory.mvl", "wb").write(project)
 PY
 
 # ---- The display and the program ----
-pids=()
-settings=$(dirname "$program")/morvel_settings.dat
-had_settings=0
-[ -e "$settings" ] && had_settings=1
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    [ "$had_settings" = 1 ] || rm -f "$settings"
-}
-trap cleanup EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$out/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-mkdir -p "$out/home" "$out/run"
-chmod 700 "$out/run"
-HOME=$out/home XDG_RUNTIME_DIR=$out/run LC_ALL=C LANG=C "$program" "$out/Memory.mvl" \
-    >"$out/stdout.log" 2>"$out/stderr.log" &
-program_pid=$!
-pids+=($program_pid)
+start_display
+start_program "$out/Memory.mvl"
 
 # The highest resident size so far, sampled in the background into a file per phase.
 phase_file=$out/phase
@@ -87,14 +62,7 @@ pids+=($!)
 phase() { echo "$1" >"$phase_file.new" && mv "$phase_file.new" "$phase_file"; }
 
 # The title names the project once it is open (the thumbnails of a first opening take a while).
-main=
-for _ in $(seq 6000); do
-    main=$(xdotool search --onlyvisible --name '^Memory.* - Morvel$' 2>/dev/null | head -n 1) || true
-    [ -n "$main" ] && break
-    xdotool search --onlyvisible --name '^Language$' >/dev/null 2>&1 && xdotool key Return
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "the main window did not come" >&2; exit 1; }
+wait_for_main_window '^Memory.* - Morvel$' 6000
 xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0 windowactivate "$main"
 xdotool mousemove 1700 1100
 steps() {  # count, seconds between

@@ -52,23 +52,9 @@ project=$out/sync.mvl
 } >"$project"
 
 # ---- PulseAudio with a null sink, the display and the program ----
-pids=()
-settings=$root/${MORVEL_BUILD_DIR:-build}/bin/morvel_settings.dat
-had_settings=0
-[ -e "$settings" ] && had_settings=1
-cleanup() {
-    # The program first (it may write its settings as it ends), then its display and sound.
-    for ((k = ${#pids[@]} - 1; k >= 0; k--)); do
-        kill "${pids[k]}" 2>/dev/null || true
-        wait "${pids[k]}" 2>/dev/null || true
-    done
-    [ "$had_settings" = 1 ] || rm -f "$settings"
-}
-trap cleanup EXIT
+source benchmarks/window_session.sh
 # German menus, whose keys the steps below type; the file goes again afterwards.
 [ "$had_settings" = 1 ] || printf 'Deutsch\r\n' >"$settings"
-mkdir -p "$out/home" "$out/run"
-chmod 700 "$out/run"
 export XDG_RUNTIME_DIR=$out/run HOME=$out/home
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
     --load="module-native-protocol-unix" \
@@ -76,24 +62,9 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
 pids+=($!)
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink film
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$out/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-LC_ALL=C LANG=C "$program" "$project" >"$out/stdout.log" 2>"$out/stderr.log" &
-pids+=($!)
-main=
-for _ in $(seq 600); do
-    main=$(xdotool search --onlyvisible --name ' - Morvel$' 2>/dev/null | head -n 1) || true
-    [ -n "$main" ] && break
-    xdotool search --onlyvisible --name '^Language$' >/dev/null 2>&1 && xdotool key Return
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "the main window did not come" >&2; exit 1; }
+start_display 1600x1000
+start_program "$project"
+wait_for_main_window
 xdotool windowsize "$main" 1600 960 windowmove "$main" 0 0 windowactivate "$main"  # the status line on the screen
 sleep 2
 # "Ansicht" > "Bildrate ...": 24.

@@ -1,5 +1,5 @@
-// The fast PNG reader against libpng: whatever it reads must be what libpng reads, and its
-// reduced read must be the full picture shrunk.
+// The fast PNG reader against libpng: whatever it reads must be what libpng reads, its reduced
+// read must be the full picture shrunk, and its grey read the full picture's blue.
 #include <cstdlib>
 #include <cstring>
 
@@ -24,6 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The reduced read needs less memory, so it may succeed where the full one found too little.
     if (!fullRead) return 0;
     if (!reducedRead || !reduced.samePixels(morvel::ShrinkPicture(fast, factor))) std::abort();
+    // A mask's grey read straight from the file is the blue of the full picture.
+    morvel::GreyImage blue;
+    const auto expectedBlue = morvel::GreyFromBlue(fast);
+    if (expectedBlue && (morvel::DecodePngFastBlue({data, size}, blue) !=
+                             morvel::FastPngResult::Decoded ||
+                         !blue.samePixels(*expectedBlue)))
+        std::abort();
     morvel::Image reference;
     if (morvel::DecodePngWithLibpng({data, size}, reference) != morvel::LoadResult::Ok ||
         !fast.samePixels(reference)) {

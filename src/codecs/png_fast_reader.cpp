@@ -246,6 +246,21 @@ bool forEachUnfilteredRow(const InflatedPng& png, UseRow useRow) {
     return true;
 }
 
+// The same, each row as 8-bit red, green and blue, converted when the file holds another kind.
+template <typename UseRow>
+bool forEachRgbRow(const InflatedPng& png, UseRow useRow) {
+    std::vector<std::uint8_t> rgbRow(std::size_t{png.header.width} * 3);
+    const bool direct = png.header.colourType == 2 && png.header.bitDepth == 8;
+    return forEachUnfilteredRow(png, [&](int y, const std::uint8_t* samples) {
+        if (direct) {
+            useRow(y, samples);
+            return;
+        }
+        toRgb(png.header, samples, rgbRow.data(), png.palette);
+        useRow(y, rgbRow.data());
+    });
+}
+
 // Sums of each byte column over the rows of one band of blocks; 16 bits hold 256 rows of 255.
 using ColumnSums = std::vector<std::uint16_t>;
 constexpr int kMaxReduction = 256;
@@ -382,14 +397,7 @@ FastPngResult DecodePngFastReduced(std::span<const std::uint8_t> bytes, int fact
     if (!image) return kLeft;
     try {
         ColumnSums sums(std::size_t{png.header.width} * 3, 0);
-        std::vector<std::uint8_t> rgbRow(std::size_t{png.header.width} * 3);
-        const bool direct = png.header.colourType == 2 && png.header.bitDepth == 8;
-        const bool unfiltered = forEachUnfilteredRow(png, [&](int y, const std::uint8_t* samples) {
-            const std::uint8_t* rgb = samples;
-            if (!direct) {
-                toRgb(png.header, samples, rgbRow.data(), png.palette);
-                rgb = rgbRow.data();
-            }
+        const bool unfiltered = forEachRgbRow(png, [&](int y, const std::uint8_t* rgb) {
             addToColumnSums(rgb, sums);
             if ((y + 1) % factor != 0 && y + 1 != height) return;
             writeBlockMeans(sums, width, factor, y % factor + 1, image->row(y / factor));
@@ -414,14 +422,7 @@ FastPngResult DecodePngFastBlue(std::span<const std::uint8_t> bytes, GreyImage& 
     std::optional<GreyImage> grey = GreyImage::create(width, static_cast<int>(png.header.height));
     if (!grey) return kLeft;
     try {
-        std::vector<std::uint8_t> rgbRow(std::size_t{png.header.width} * 3);
-        const bool direct = png.header.colourType == 2 && png.header.bitDepth == 8;
-        const bool unfiltered = forEachUnfilteredRow(png, [&](int y, const std::uint8_t* samples) {
-            const std::uint8_t* rgb = samples;
-            if (!direct) {
-                toRgb(png.header, samples, rgbRow.data(), png.palette);
-                rgb = rgbRow.data();
-            }
+        const bool unfiltered = forEachRgbRow(png, [&](int y, const std::uint8_t* rgb) {
             std::uint8_t* blue = grey->row(y);
             for (int x = 0; x < width; ++x) blue[x] = rgb[3 * x + 2];
         });

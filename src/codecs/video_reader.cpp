@@ -13,6 +13,8 @@
 
 #include "platform/files.h"
 
+#include "codecs/av_handles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -27,26 +29,10 @@ namespace morvel {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 struct ScalerFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
 
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
 
 constexpr std::int64_t kNoFrame = INT64_MIN;
@@ -92,13 +78,13 @@ AVPixelFormat plainYuvFormat(AVPixelFormat format, bool& fullRange) {
 }  // namespace
 
 struct VideoReader::Impl {
-    FormatPtr format;
-    CodecPtr codec;
+    AvFormatPtr format;
+    AvCodecPtr codec;
     ScalerPtr scaler;
-    PacketPtr packet;
-    FramePtr current;  // the frame last returned (or the best candidate while decoding on)
-    FramePtr pending;  // a decoded frame that lies beyond the frame last returned
-    FramePtr work;     // receives the next decoded frame
+    AvPacketPtr packet;
+    AvFramePtr current;  // the frame last returned (or the best candidate while decoding on)
+    AvFramePtr pending;  // a decoded frame that lies beyond the frame last returned
+    AvFramePtr work;     // receives the next decoded frame
     AVStream* stream = nullptr;
     AVRational frameDuration{1, 1};  // one frame, in seconds
     std::int32_t count = 0;

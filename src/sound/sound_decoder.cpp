@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "codecs/av_handles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -22,26 +24,10 @@ namespace morvel {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 struct ResamplerFreer {
     void operator()(SwrContext* context) const { swr_free(&context); }
 };
 
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
 // Beyond this many channels FFmpeg has no standard downmix to stereo.
@@ -188,7 +174,7 @@ bool DecodeSoundFile(const std::string& path, SoundSamples& sound, std::string& 
         error = sound_error::kNotSound;
         return false;
     }
-    FormatPtr format(opened);
+    AvFormatPtr format(opened);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) {
         error = sound_error::kDamaged;
         return false;
@@ -204,7 +190,7 @@ bool DecodeSoundFile(const std::string& path, SoundSamples& sound, std::string& 
         error = sound_error::kCoding;
         return false;
     }
-    CodecPtr codec(avcodec_alloc_context3(decoder));
+    AvCodecPtr codec(avcodec_alloc_context3(decoder));
     if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0 ||
         avcodec_open2(codec.get(), decoder, nullptr) < 0) {
         error = sound_error::kCoding;
@@ -220,8 +206,8 @@ bool DecodeSoundFile(const std::string& path, SoundSamples& sound, std::string& 
         out.reserve(static_cast<std::size_t>(stated * SoundSamples::kRate + SoundSamples::kRate) *
                     SoundSamples::kChannels);
     }
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
+    AvPacketPtr packet(av_packet_alloc());
+    AvFramePtr frame(av_frame_alloc());
     Resampler resampler;
     int packets = 0;
     int decodeErrors = 0;
