@@ -10,13 +10,16 @@
 #                                  first start offers; exits 1 when it does not come
 #
 # Every process started here is ended, the last one first, when the script exits, and the
-# program's settings file goes again unless it was there before.
+# program's settings and workplace files go again unless they were there before.
 
 data=${MORVEL_BENCH_DATA:-/tmp/morvel-bench}
 pids=()
 settings=$(dirname "$program")/morvel_settings.dat
+workplace=$(dirname "$program")/morvel_workplace.dat
 had_settings=0
 [ -e "$settings" ] && had_settings=1
+had_workplace=0
+[ -e "$workplace" ] && had_workplace=1
 end_session() {
     # The program first (it may write its settings as it ends), then its display.
     for ((k = ${#pids[@]} - 1; k >= 0; k--)); do
@@ -24,6 +27,7 @@ end_session() {
         wait "${pids[k]}" 2>/dev/null || true
     done
     [ "$had_settings" = 1 ] || rm -f "$settings"
+    [ "$had_workplace" = 1 ] || rm -f "$workplace"
 }
 trap end_session EXIT
 mkdir -p "$out/home" "$out/run"

@@ -411,6 +411,9 @@ bool EncodeJpeg(const Image& image, std::vector<std::uint8_t>& out) {
     installErrorManager(writer.errors);
     writer.destination.out = &encoded;
     if (!writeImage(writer, image)) return false;
+    // The buffer was sized by a guess from the picture: kept as it is, a picture cached by the
+    // thousand would hold many times its bytes.
+    encoded.shrink_to_fit();
     out = std::move(encoded);
     return true;
 }

@@ -153,6 +153,9 @@ TEST(JpegCodec, OurFilesDecodeCloseToTheOriginal) {
     Image decoded;
     ASSERT_EQ(DecodeJpeg(encoded(original), decoded), LoadResult::Ok);
     EXPECT_LT(MeanDifference(decoded, original), 4.0);
+    // The file holds no more memory than its bytes (kept by the thousand in the playback cache).
+    const Bytes flat = encoded(*Image::create(640, 480));
+    EXPECT_EQ(flat.capacity(), flat.size());
 }
 
 TEST(JpegCodec, WritesThreeComponentYCbCrAtQuality70) {

@@ -79,7 +79,7 @@ void PlaybackCache::setFilm(const std::vector<FrameFiles>& frames, const FilmVie
             entry.jpeg = std::move(was.jpeg);
             entry.ready = true;
             was.ready = false;
-            s.used += entry.jpeg.size();
+            s.used += entry.jpeg.capacity();
             break;
         }
         // Results still being made belong to the old film: their generation no longer matches.
@@ -105,7 +105,7 @@ void PlaybackCache::drop(int index) {
     Shared& s = *m_shared;
     if (index < 0 || index >= static_cast<int>(s.entries.size())) return;
     Entry& entry = s.entries[index];
-    if (entry.ready) s.used -= entry.jpeg.size();
+    if (entry.ready) s.used -= entry.jpeg.capacity();
     entry.jpeg.clear();
     entry.jpeg.shrink_to_fit();
     entry.ready = false;
@@ -132,7 +132,7 @@ void PlaybackCache::pump(std::unique_lock<std::mutex>& lock) {
                 if (s.entries[i].ready && (last < 0 || order(i) > order(last))) last = i;
             }
             if (last < 0 || order(last) <= step) return;
-            s.used -= s.entries[last].jpeg.size();
+            s.used -= s.entries[last].jpeg.capacity();
             s.entries[last].jpeg = {};
             s.entries[last].ready = false;
         }
@@ -150,13 +150,13 @@ void PlaybackCache::put(int index, const Image& picture) {
     Shared& s = *m_shared;
     if (index < 0 || index >= static_cast<int>(s.entries.size())) return;
     Entry& entry = s.entries[index];
-    if (entry.ready) s.used -= entry.jpeg.size();
+    if (entry.ready) s.used -= entry.jpeg.capacity();
     entry.jpeg = {};
     entry.ready = made;
     entry.making = false;  // what a worker is making for it is thrown away
     entry.generation = ++s.generation;
     if (made) {
-        s.used += jpeg.size();
+        s.used += jpeg.capacity();
         entry.jpeg = std::move(jpeg);
     }
     pump(lock);
@@ -186,8 +186,8 @@ void PlaybackCache::make(int index, std::uint64_t generation) {
             Entry& entry = shared->entries[index];
             entry.making = false;
             if (made) {
-                shared->estimate = std::max(shared->estimate, jpeg.size());
-                shared->used += jpeg.size();
+                shared->estimate = std::max(shared->estimate, jpeg.capacity());
+                shared->used += jpeg.capacity();
                 entry.jpeg = std::move(jpeg);
                 entry.ready = true;
             }
