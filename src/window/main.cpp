@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <malloc.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,14 +21,6 @@
 #include "window/window_hooks.h"
 
 int main(int argc, char** argv) {
-    // Pictures of megabytes are mapped for themselves and given back when freed: left to the
-    // allocator's heaps, which raise that threshold as large blocks are freed, camera-sized
-    // pictures and masks let go between steps stay resident. The pixel pool keeps the few worth
-    // keeping.
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    // Fixing that threshold fixes the trim threshold too, at a size that would give back and
-    // fault in again the canvas-sized pictures of every step: some of those stay.
-    mallopt(M_TRIM_THRESHOLD, 32 << 20);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Morvel");
     morvel::QtShell shell;
