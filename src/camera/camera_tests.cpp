@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "camera/camera_list.h"
@@ -75,9 +76,17 @@ TEST_P(CameraInterface, CaptureWritesAFullSizeJpegAndIsRefusedWhileBusy) {
     auto camera = open();
     ASSERT_TRUE(camera);
     Image followed;  // what the follow-up saw, on the capture's worker
-    ASSERT_TRUE(camera->beginCapture(target.file("shot"),
-                                     [&followed](const Image& decoded) { followed = decoded; }));
-    EXPECT_FALSE(camera->beginCapture(target.file("second")) && camera->busy());
+    // The follow-up holds the capture busy until the second one has been asked for: a quick
+    // camera would otherwise be done before it.
+    std::promise<void> asked;
+    const std::shared_future<void> secondAsked = asked.get_future().share();
+    const auto followUp = [&followed, secondAsked](const Image& decoded) {
+        secondAsked.wait();
+        followed = decoded;
+    };
+    ASSERT_TRUE(camera->beginCapture(target.file("shot"), followUp));
+    EXPECT_FALSE(camera->beginCapture(target.file("second")));
+    asked.set_value();
     const CaptureResult result = camera->waitForCapture();
     ASSERT_EQ(result.fault, CameraFault::None) << result.detail;
     EXPECT_EQ(result.picture, target.file("shot.jpg"));
